@@ -1,0 +1,71 @@
+#include "ModuleSkin.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "AnsiText.h"
+#include "AppError.h"
+#include "Handles.h"
+
+namespace ModuleSkin {
+
+namespace {
+
+using AttachFn = int(WINAPI*)();
+using AttachExFn = int(WINAPI*)(const char* themePath, const char* scheme);
+
+HMODULE Engine()
+{
+    // Held until the process ends: the engine's hooks and window procedures must outlive
+    // every window it skinned.
+    static UniqueModule engine;
+    if (!engine) {
+        engine.reset(LoadLibraryW(kEngineLibrary));
+        if (!engine) {
+            const DWORD code = GetLastError();
+            const bool notFound = code == ERROR_MOD_NOT_FOUND || code == ERROR_FILE_NOT_FOUND;
+            std::wstring text = notFound ? L"文件未找到: " : L"DLL 加载错误: ";
+            text += kEngineLibrary;
+            text += L" (LoadLibraryW 失败，错误 " + std::to_wstring(code) + L": " + SystemErrorText(code) + L")";
+            throw AppError(notFound ? kErrorFileNotFound : kErrorBadDllLoad, text);
+        }
+    }
+    return engine.get();
+}
+
+template <class Fn>
+Fn EntryPoint(Fn& cached, const char* name)
+{
+    if (cached == nullptr) {
+        const HMODULE engine = Engine();
+        cached = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(engine, name)));
+        if (cached == nullptr) {
+            const DWORD code = GetLastError();
+            std::wstring text = L"找不到 DLL 入口点 " + FromAnsi(name) + L" (" + kEngineLibrary + L")";
+            text += L" (GetProcAddress 失败，错误 " + std::to_wstring(code) + L": " + SystemErrorText(code) + L")";
+            throw AppError(kErrorNoEntryPoint, text);
+        }
+    }
+    return cached;
+}
+
+AttachFn attach = nullptr;
+AttachExFn attachEx = nullptr;
+
+}  // namespace
+
+int Velum_Attach()
+{
+    return EntryPoint(attach, "Velum_Attach")();
+}
+
+int Velum_AttachEx(std::wstring_view themePath, std::wstring_view scheme)
+{
+    const AttachExFn call = EntryPoint(attachEx, "Velum_AttachEx");
+    const std::string path = ToAnsi(themePath);
+    const std::string second = ToAnsi(scheme);
+    return call(path.c_str(), second.c_str());
+}
+
+}  // namespace ModuleSkin

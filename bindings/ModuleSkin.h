@@ -1,0 +1,17 @@
+// The binding to the skin engine library. The library is loaded on the first call and each
+// entry point is looked up by name on its first call and kept.
+#pragma once
+
+#include <string_view>
+
+namespace ModuleSkin {
+
+inline constexpr wchar_t kEngineLibrary[] = L"Velum_VB6.dll";
+
+// Skins the calling thread's windows with the engine's built-in look.
+int Velum_Attach();
+
+// Applies a theme file; the second string selects a scheme inside it (empty: its default).
+int Velum_AttachEx(std::wstring_view themePath, std::wstring_view scheme);
+
+}  // namespace ModuleSkin

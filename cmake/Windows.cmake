@@ -1,0 +1,46 @@
+# The Windows program, its engine and their tests, cross-built with mingw-w64.
+
+add_compile_options(-Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion -Werror=return-type)
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+# The program folder ships without compiler runtime DLLs.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+# Shared helpers: errors, text conversion, handle owners, automation calls.
+add_library(zentora_common STATIC
+  common/AppError.cpp
+  common/AnsiText.cpp
+  common/Automation.cpp)
+target_include_directories(zentora_common PUBLIC common)
+target_link_libraries(zentora_common PUBLIC ole32 oleaut32 uuid)
+
+# The skin engine.
+
+add_library(Velum_VB6 SHARED
+  engine/Velum.cpp)
+set_target_properties(Velum_VB6 PROPERTIES PREFIX "" OUTPUT_NAME Velum_VB6)
+target_compile_definitions(Velum_VB6 PRIVATE VELUM_BUILDING)
+target_include_directories(Velum_VB6 PUBLIC engine)
+target_link_libraries(Velum_VB6 PRIVATE zentora_common gdi32 user32 msimg32 comctl32)
+# Undecorated export names on x86 too, so any program finds them with GetProcAddress by name.
+target_link_options(Velum_VB6 PRIVATE -Wl,--kill-at)
+
+
+# The program.
+add_executable(Zentora WIN32
+  app/Zentora.cpp
+  app/FormMain.cpp
+  app/MenuElementArray.cpp
+  settings/ModuleIni.cpp
+  bindings/ModuleSkin.cpp
+  bindings/ModuleWeb.cpp
+  app/Zentora.rc)
+target_include_directories(Zentora PRIVATE app settings bindings)
+target_link_libraries(Zentora PRIVATE zentora_common shell32 user32 gdi32)
+target_link_options(Zentora PRIVATE -municode)
+
+# The program folder as it ships.
+install(TARGETS Zentora RUNTIME DESTINATION .)
+install(FILES $<TARGET_FILE:Velum_VB6> DESTINATION .)
+install(DIRECTORY Skin/ DESTINATION Skin)
+
+add_subdirectory(tests)

@@ -1,0 +1,53 @@
+// Late-bound calls on automation objects (IDispatch), each failure raised with the member's
+// name and the HRESULT. Objects are released when their owner goes.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+#include <wrl/client.h>
+
+#include <string>
+#include <string_view>
+
+class AutomationObject {
+public:
+    // Creates an object by its programmatic identifier, e.g. "Scripting.FileSystemObject".
+    static AutomationObject Create(const wchar_t* progId);
+
+    explicit AutomationObject(Microsoft::WRL::ComPtr<IDispatch> object) noexcept : object_(std::move(object)) {}
+
+    // Calls a method taking one string and returning an object.
+    AutomationObject CallWithString(const wchar_t* method, std::wstring_view argument) const;
+    // Reads a property holding an object.
+    AutomationObject GetObjectProperty(const wchar_t* property) const;
+
+    // Walks a collection through its enumerator.
+    class Walk {
+    public:
+        explicit Walk(Microsoft::WRL::ComPtr<IEnumVARIANT> items) noexcept : items_(std::move(items)) {}
+        // The next item converted to a string; false when the collection is exhausted.
+        bool Next(std::wstring& text);
+
+    private:
+        Microsoft::WRL::ComPtr<IEnumVARIANT> items_;
+    };
+    Walk Items() const;
+
+private:
+    DISPID IdOf(const wchar_t* member) const;
+    void Invoke(const wchar_t* member, WORD flags, DISPPARAMS& params, VARIANT& result) const;
+
+    Microsoft::WRL::ComPtr<IDispatch> object_;
+};
+
+// Initializes COM for the calling thread as a single-threaded apartment for a scope.
+class ComApartment {
+public:
+    ComApartment();
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment();
+
+private:
+    bool initialized_;
+};

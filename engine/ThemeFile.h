@@ -1,0 +1,110 @@
+// Theme files: parsing and the resolved look the engine draws from.
+// Portable C++ with no Windows headers, so it builds natively for unit tests and fuzzing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velum {
+
+struct Color {
+    std::uint8_t r = 0, g = 0, b = 0;
+    friend bool operator==(const Color&, const Color&) = default;
+};
+
+// A two-stop gradient; a solid fill has from == to.
+struct Fill {
+    Color from;
+    Color to;
+    bool vertical = true;  // true: from at the top, to at the bottom; false: left to right
+    friend bool operator==(const Fill&, const Fill&) = default;
+};
+
+struct Font {
+    std::vector<std::string> faces;  // UTF-8, first installed one wins
+    int sizePt = 9;
+    int weight = 400;
+    friend bool operator==(const Font&, const Font&) = default;
+};
+
+struct Style {
+    Fill background;
+    Color text;
+    Color border;
+    friend bool operator==(const Style&, const Style&) = default;
+};
+
+// Sizes in pixels at 96 DPI; the engine scales them with the window's DPI.
+struct Metrics {
+    int captionHeight = 26;
+    int frameWidth = 4;
+    int buttonWidth = 30;
+    int buttonHeight = 20;
+    int menuBarHeight = 22;
+    int menuItemHeight = 22;
+    int menuItemPadding = 10;
+    int cornerRadius = 0;
+    friend bool operator==(const Metrics&, const Metrics&) = default;
+};
+
+struct Theme {
+    std::string name;    // from the file, or the built-in default's name
+    std::string scheme;  // the scheme that was selected ("" for the file's base)
+    Metrics metrics;
+    Font captionFont;
+    Font menuFont;
+    Font popupFont;  // [Popup]'s font keys, else the menu font's
+    Style window;  // client area: background, text
+    Style frame, frameInactive;
+    Style caption, captionInactive;
+    Style button, buttonHot, buttonPressed;  // caption buttons; text is the glyph colour
+    Style closeHot;                          // close button while hot or pressed
+    Style menuBar, menuBarHot;               // hot is also the open item's look
+    Style popup, popupSelected, popupDisabled, popupSeparator;
+    friend bool operator==(const Theme&, const Theme&) = default;
+};
+
+enum class Severity { Warning, Error };
+
+struct Diagnostic {
+    std::string file;
+    int line = 0;    // 1-based; 0 when it concerns the whole file
+    int column = 0;  // 1-based byte column; 0 when it concerns the whole line or file
+    Severity severity = Severity::Error;
+    std::string message;
+};
+
+struct ParseResult {
+    std::optional<Theme> theme;  // set only when there is no error
+    std::vector<Diagnostic> diagnostics;
+};
+
+// Files larger than this are refused before parsing.
+inline constexpr std::size_t kMaxThemeFileBytes = 1024 * 1024;
+
+// The look applied before any theme file.
+Theme DefaultTheme();
+
+// Parses a theme file's bytes. An empty scheme selects the file's default scheme.
+ParseResult ParseTheme(std::string_view bytes, std::string_view fileName, std::string_view scheme);
+
+// "file:line:column: error: message", the way compilers print it.
+std::string FormatDiagnostic(const Diagnostic& d);
+
+// The named schemes a file defines, spelled as in the file, in the order they first appear.
+// Best effort: a file with errors still lists the schemes its readable sections name.
+std::vector<std::string> ListThemeSchemes(std::string_view bytes);
+
+// Reads a whole theme file. Refuses files over kMaxThemeFileBytes without reading them in.
+// On failure returns false and sets `error`, which names the path.
+bool ReadThemeFile(const std::filesystem::path& path, std::string& bytes, Diagnostic& error);
+
+// ReadThemeFile and ParseTheme together; the diagnostics carry the path as the file name.
+ParseResult LoadThemeFile(const std::filesystem::path& path, std::string_view scheme);
+
+}  // namespace velum

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Installs what building and running need on Debian 12 (idempotent: quick when all is there),
+# then builds the requested presets. Sourced by run.sh and test.sh.
+set -euo pipefail
+
+ZENTORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+zentora_packages=(
+  cmake ninja-build g++ clang libclang-rt-14-dev googletest
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
+  wine wine64 wine32:i386
+  xvfb xdotool x11-utils imagemagick
+  fonts-wine fonts-wqy-zenhei locales
+)
+
+zentora_missing_packages() {
+  local p missing=()
+  for p in "${zentora_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  echo "${missing[@]}"
+}
+
+zentora_install() {
+  local missing
+  missing=$(zentora_missing_packages)
+  local need_locale=0
+  locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$' || need_locale=1
+  if [ -z "$missing" ] && [ $need_locale = 0 ]; then
+    return 0
+  fi
+  if [ "$(id -u)" != 0 ]; then
+    echo "setup: these are missing and installing them needs root:" >&2
+    [ -n "$missing" ] && echo "  packages: $missing" >&2
+    [ $need_locale = 1 ] && echo "  the zh_CN.UTF-8 locale" >&2
+    echo "run this command again as root (or with sudo)." >&2
+    exit 1
+  fi
+  if [ -n "$missing" ]; then
+    echo "setup: installing $missing"
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q
+    # shellcheck disable=SC2086
+    apt-get install -y -q --no-install-recommends $missing
+  fi
+  if [ $need_locale = 1 ] || ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
+    sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
+    locale-gen
+  fi
+}
+
+# zentora_build PRESET...: configure (once), build and install each preset.
+zentora_build() {
+  local preset
+  for preset in "$@"; do
+    if [ ! -f "$ZENTORA_ROOT/build/$preset/CMakeCache.txt" ]; then
+      cmake --preset "$preset" -S "$ZENTORA_ROOT" >/dev/null
+    fi
+    cmake --build --preset "$preset"
+  done
+}
+
+# Starts Xvfb on a free display and sets DISPLAY; zentora_stop_display ends it.
+zentora_start_display() {
+  local n=90
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  ZENTORA_XVFB_PID=$!
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 1 100); do
+    xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "setup: Xvfb did not start on $DISPLAY" >&2
+  exit 1
+}
+
+zentora_stop_display() {
+  if [ -n "${ZENTORA_XVFB_PID:-}" ]; then
+    kill "$ZENTORA_XVFB_PID" 2>/dev/null || true
+    wait "$ZENTORA_XVFB_PID" 2>/dev/null || true
+    ZENTORA_XVFB_PID=
+  fi
+}

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Runs a Windows program of the tests under Wine: one private prefix per build folder (made
+# once), the test run's own virtual display, the Chinese code page, no debug noise.
+# Usage: wine-run.sh PROGRAM.exe [ARGS...]
+set -euo pipefail
+
+program=$1
+shift
+
+if [ -z "${ZENTORA_TEST_DISPLAY:-}" ]; then
+  echo "wine-run: no test display; run the tests through scripts/test.sh" >&2
+  echo "          (or start Xvfb yourself and set ZENTORA_TEST_DISPLAY=:N)" >&2
+  exit 125
+fi
+
+# The build folder is the nearest folder above the program that holds CMakeCache.txt.
+build=$(cd "$(dirname "$program")" && pwd)
+while [ ! -f "$build/CMakeCache.txt" ]; do
+  [ "$build" = / ] && { echo "wine-run: $program is not inside a build folder" >&2; exit 125; }
+  build=$(dirname "$build")
+done
+
+export DISPLAY=$ZENTORA_TEST_DISPLAY
+export WINEPREFIX="$build/wineprefix"
+export WINEDEBUG=-all LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
+export ZENTORA_TEST_DRIVE_ROOT="$build/drive-r"
+
+windows_path() { printf 'Z:%s' "$1" | sed 's#/#\\\\#g'; }
+
+make_prefix() {
+  rm -rf "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1
+  local recorder
+  recorder=$(windows_path "$build/tests/url_recorder.exe")
+  cat > "$build/wineprefix.reg" <<REG
+REGEDIT4
+
+[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]
+"Decorated"="N"
+
+[HKEY_CLASSES_ROOT\\http\\shell\\open\\command]
+@="\\"$recorder\\" \\"%1\\""
+
+[HKEY_CLASSES_ROOT\\https\\shell\\open\\command]
+@="\\"$recorder\\" \\"%1\\""
+REG
+  wine regedit "$build/wineprefix.reg" >/dev/null 2>&1
+  wineserver -w
+  # Drive R: is a folder of the build, for tests of a program at a drive root.
+  mkdir -p "$ZENTORA_TEST_DRIVE_ROOT"
+  ln -sfn "$ZENTORA_TEST_DRIVE_ROOT" "$WINEPREFIX/dosdevices/r:"
+  touch "$WINEPREFIX/.zentora-ready"
+}
+
+(
+  flock 9
+  [ -f "$WINEPREFIX/.zentora-ready" ] || make_prefix
+) 9>"$build/wineprefix.lock"
+
+exec wine "$program" "$@"
