@@ -36,13 +36,14 @@ wine "$ZENTORA_ROOT/dist/win64/Zentora.exe" &
 app_pid=$!
 
 if [ $started_display = 1 ]; then
+  window=
   for _ in $(seq 1 100); do
-    xdotool search --class FormMain >/dev/null 2>&1 && break
+    window=$(xdotool search --onlyvisible --class FormMain 2>/dev/null | head -n 1) && [ -n "$window" ] && break
     sleep 0.1
   done
   sleep 1.5
   shot="$ZENTORA_ROOT/build/zentora-screenshot.png"
-  import -window root "$shot"
+  import -window "${window:-root}" "$shot"
   echo "screenshot: $shot"
 fi
 echo "Zentora is running; press Ctrl-C to stop it."
