@@ -1,0 +1,107 @@
+# The portable parts built for the host: the theme library, velum-check, unit tests, a benchmark
+# and, with clang, the fuzzer. Under clang everything also runs with AddressSanitizer and
+# UndefinedBehaviorSanitizer, so the tests and the checker catch memory faults, not just wrong answers.
+
+option(VELUM_SANITIZE "Build the native targets with ASan and UBSan (clang only)" ON)
+option(VELUM_WERROR "Treat warnings in the native targets as errors" OFF)
+set(VELUM_GTEST_DIR "/usr/src/googletest" CACHE PATH "GoogleTest source tree")
+
+set(VELUM_CLANG OFF)
+if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  set(VELUM_CLANG ON)
+endif()
+
+set(VELUM_WARNINGS
+  -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion -Wold-style-cast
+  -Wnon-virtual-dtor -Woverloaded-virtual -Wnull-dereference -Wformat=2 -Wimplicit-fallthrough)
+if(VELUM_WERROR)
+  list(APPEND VELUM_WARNINGS -Werror)
+endif()
+
+add_library(velum_native_options INTERFACE)
+target_compile_options(velum_native_options INTERFACE ${VELUM_WARNINGS})
+if(VELUM_CLANG AND VELUM_SANITIZE)
+  set(VELUM_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=undefined)
+  target_compile_options(velum_native_options INTERFACE ${VELUM_SANITIZERS} -fno-omit-frame-pointer)
+  target_link_options(velum_native_options INTERFACE ${VELUM_SANITIZERS})
+endif()
+
+add_library(velum_theme STATIC engine/ThemeFile.cpp)
+target_include_directories(velum_theme PUBLIC ${PROJECT_SOURCE_DIR}/engine)
+target_link_libraries(velum_theme PRIVATE velum_native_options)
+
+add_executable(velum-check engine/VelumCheck.cpp)
+target_link_libraries(velum-check PRIVATE velum_theme velum_native_options)
+
+# Not a test: speed is measured, never asserted. Build a Release tree for meaningful numbers.
+add_executable(theme_bench tests/native/ThemeFileBench.cpp)
+target_link_libraries(theme_bench PRIVATE velum_theme velum_native_options)
+
+# Unit tests.
+set(VELUM_HAVE_GTEST OFF)
+if(EXISTS "${VELUM_GTEST_DIR}/CMakeLists.txt")
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory("${VELUM_GTEST_DIR}" "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL SYSTEM)
+  set(VELUM_GTEST_MAIN gtest_main)
+  set(VELUM_HAVE_GTEST ON)
+else()
+  find_package(GTest)
+  if(GTest_FOUND)
+    set(VELUM_GTEST_MAIN GTest::gtest_main)
+    set(VELUM_HAVE_GTEST ON)
+  else()
+    message(WARNING "GoogleTest not found at ${VELUM_GTEST_DIR}: theme_tests is not built")
+  endif()
+endif()
+
+if(VELUM_HAVE_GTEST)
+  include(GoogleTest)
+  add_executable(theme_tests tests/native/ThemeFileTest.cpp)
+  target_link_libraries(theme_tests PRIVATE velum_theme velum_native_options ${VELUM_GTEST_MAIN})
+  target_compile_definitions(theme_tests PRIVATE VELUM_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  gtest_discover_tests(theme_tests DISCOVERY_MODE PRE_TEST)
+endif()
+
+# velum-check over the shipped themes (must pass) and known-bad files (must fail with status 1).
+file(GLOB VELUM_SKINS CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/Skin/*.vlm")
+file(GLOB VELUM_BROKEN CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/tests/native/broken/*.vlm")
+set(VELUM_EXPECT_EXIT "${PROJECT_SOURCE_DIR}/tests/native/ExpectExit.cmake")
+
+add_test(NAME velum_check.skins COMMAND velum-check ${VELUM_SKINS})
+foreach(broken IN LISTS VELUM_BROKEN)
+  get_filename_component(stem "${broken}" NAME_WE)
+  add_test(NAME velum_check.rejects.${stem}
+    COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:velum-check> "-DARGS=${broken}"
+            -DEXPECT=1 "-DSTDERR=: error: " -P "${VELUM_EXPECT_EXIT}")
+endforeach()
+add_test(NAME velum_check.good_and_bad_together
+  COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:velum-check>
+          "-DARGS=${PROJECT_SOURCE_DIR}/Skin/velum.vlm|${PROJECT_SOURCE_DIR}/tests/native/broken/bad-colour.vlm"
+          -DEXPECT=1 "-DSTDOUT=velum.vlm: OK" -P "${VELUM_EXPECT_EXIT}")
+add_test(NAME velum_check.missing_file
+  COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:velum-check> "-DARGS=no-such-theme.vlm"
+          -DEXPECT=1 "-DSTDERR=no-such-theme.vlm: error: no such file" -P "${VELUM_EXPECT_EXIT}")
+add_test(NAME velum_check.no_arguments
+  COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:velum-check> -DEXPECT=2 "-DSTDERR=usage:"
+          -P "${VELUM_EXPECT_EXIT}")
+add_test(NAME velum_check.unknown_option
+  COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:velum-check> "-DARGS=--frobnicate"
+          -DEXPECT=2 "-DSTDERR=unknown option" -P "${VELUM_EXPECT_EXIT}")
+
+# libFuzzer needs clang; the parser is compiled into the fuzzer again so it carries coverage
+# instrumentation. New inputs land in the build tree, never in the committed seeds.
+if(VELUM_CLANG)
+  set(VELUM_FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
+  add_executable(theme_fuzz tests/fuzz/ThemeFileFuzz.cpp engine/ThemeFile.cpp)
+  target_include_directories(theme_fuzz PRIVATE ${PROJECT_SOURCE_DIR}/engine)
+  target_compile_options(theme_fuzz PRIVATE ${VELUM_WARNINGS} ${VELUM_FUZZ_FLAGS} -fno-omit-frame-pointer)
+  target_link_options(theme_fuzz PRIVATE ${VELUM_FUZZ_FLAGS})
+
+  set(VELUM_FUZZ_WORK "${CMAKE_BINARY_DIR}/fuzz-corpus")
+  file(MAKE_DIRECTORY "${VELUM_FUZZ_WORK}")
+  add_test(NAME theme_fuzz.short_run
+    COMMAND theme_fuzz -max_total_time=20 -timeout=10 -rss_limit_mb=2048 -max_len=16384
+            -dict=${PROJECT_SOURCE_DIR}/tests/fuzz/theme.dict
+            "${VELUM_FUZZ_WORK}" "${PROJECT_SOURCE_DIR}/tests/fuzz/corpus" "${PROJECT_SOURCE_DIR}/Skin")
+endif()

@@ -1,0 +1,21 @@
+# Runs PROGRAM with ARGS ('|'-separated) and checks its exit status, and optionally that its
+# stdout or stderr contains a given text. ctest alone can only tell zero from non-zero.
+string(REPLACE "|" ";" args "${ARGS}")
+execute_process(COMMAND "${PROGRAM}" ${args}
+  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+message("${out}${err}")
+if(NOT status STREQUAL "${EXPECT}")
+  message(FATAL_ERROR "exit status ${status}, expected ${EXPECT}")
+endif()
+if(DEFINED STDOUT)
+  string(FIND "${out}" "${STDOUT}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "stdout lacks '${STDOUT}'")
+  endif()
+endif()
+if(DEFINED STDERR)
+  string(FIND "${err}" "${STDERR}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "stderr lacks '${STDERR}'")
+  endif()
+endif()
