@@ -15,15 +15,24 @@ target_link_libraries(zentora_common PUBLIC ole32 oleaut32 uuid)
 
 # The skin engine.
 
+add_library(velum_theme_win STATIC engine/ThemeFile.cpp)
+target_include_directories(velum_theme_win PUBLIC engine)
+
 add_library(Velum_VB6 SHARED
-  engine/Velum.cpp)
+  engine/Velum.cpp
+  engine/SkinnedWindow.cpp
+  engine/Painter.cpp)
 set_target_properties(Velum_VB6 PROPERTIES PREFIX "" OUTPUT_NAME Velum_VB6)
 target_compile_definitions(Velum_VB6 PRIVATE VELUM_BUILDING)
 target_include_directories(Velum_VB6 PUBLIC engine)
-target_link_libraries(Velum_VB6 PRIVATE zentora_common gdi32 user32 msimg32 comctl32)
+target_link_libraries(Velum_VB6 PRIVATE velum_theme_win zentora_common gdi32 user32 msimg32 comctl32)
 # Undecorated export names on x86 too, so any program finds them with GetProcAddress by name.
 target_link_options(Velum_VB6 PRIVATE -Wl,--kill-at)
 
+
+add_executable(velum-check-win engine/VelumCheck.cpp)
+set_target_properties(velum-check-win PROPERTIES OUTPUT_NAME velum-check)
+target_link_libraries(velum-check-win PRIVATE velum_theme_win)
 
 # The program.
 add_executable(Zentora WIN32

@@ -1,35 +1,253 @@
-// The engine's exported interface.
+// The engine's exported interface and its state: the theme in use, the hook that sees new
+// windows, and the calling thread's last error.
 #include <windows.h>
 
+#include <algorithm>
+#include <cctype>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Engine.h"
 #include "Velum.h"
+
+namespace velum {
+
+namespace {
+
+HINSTANCE engineModule = nullptr;
+
+struct EngineState {
+    DWORD thread = 0;
+    HHOOK hook = nullptr;
+    std::unique_ptr<ThemeResources> theme;
+};
+
+EngineState& State()
+{
+    static EngineState state;
+    return state;
+}
+
+thread_local std::string lastError;
+
+int Fail(int code, std::string text)
+{
+    lastError = std::move(text);
+    return code;
+}
+
+int Succeed()
+{
+    lastError.clear();
+    return VELUM_OK;
+}
+
+std::wstring Widen(UINT codePage, const std::string& text)
+{
+    const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(std::max(n, 0)), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+std::string Narrow(UINT codePage, const std::wstring& text)
+{
+    const int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(std::max(n, 0)), '\0');
+    if (n > 0)
+        WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::string SystemText(DWORD code)
+{
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring wide;
+    if (length != 0 && text != nullptr) {
+        wide.assign(text, length);
+        LocalFree(text);
+    }
+    while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' || wide.back() == L' '))
+        wide.pop_back();
+    return "error " + std::to_string(code) + (wide.empty() ? "" : ": " + Narrow(CP_ACP, wide));
+}
+
+LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND && CurrentTheme() != nullptr) {
+        auto hwnd = reinterpret_cast<HWND>(wParam);
+        const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lParam)->lpcs;
+        wchar_t className[16] = L"";
+        GetClassNameW(hwnd, className, 16);
+        if (lstrcmpW(className, L"#32768") == 0)
+            SkinPopupMenu(hwnd);
+        else if ((create->style & WS_CHILD) == 0 && (create->style & WS_CAPTION) == WS_CAPTION)
+            SkinFrameWindow(hwnd);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+BOOL CALLBACK SkinExisting(HWND hwnd, LPARAM)
+{
+    if (WantsFrameSkin(hwnd))
+        SkinFrameWindow(hwnd);
+    return TRUE;
+}
+
+// Makes `theme` the look of every window of the calling thread. All or nothing: on failure
+// nothing changes.
+int Apply(Theme theme)
+{
+    EngineState& state = State();
+    if (state.hook != nullptr && state.thread != GetCurrentThreadId())
+        return Fail(VELUM_E_ARGUMENT, "the engine is attached to another thread's windows");
+    auto resources = std::make_unique<ThemeResources>(std::move(theme));
+    if (!resources->Complete())
+        return Fail(VELUM_E_SYSTEM, "cannot create the theme's fonts and brushes: " + SystemText(GetLastError()));
+    if (state.hook == nullptr) {
+        state.hook = SetWindowsHookExW(WH_CBT, CbtHook, engineModule, GetCurrentThreadId());
+        if (state.hook == nullptr)
+            return Fail(VELUM_E_SYSTEM, "SetWindowsHookExW: " + SystemText(GetLastError()));
+        state.thread = GetCurrentThreadId();
+    }
+    // The old resources live until every window has been refreshed with the new ones.
+    std::unique_ptr<ThemeResources> previous = std::move(state.theme);
+    state.theme = std::move(resources);
+    EnumThreadWindows(state.thread, SkinExisting, 0);
+    RefreshSkinnedWindows();
+    return Succeed();
+}
+
+bool SameSchemeName(const std::string& a, const std::string& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+int AttachFile(const char* themePath, const char* schemeName)
+{
+    if (themePath == nullptr || *themePath == '\0')
+        return Fail(VELUM_E_ARGUMENT, "no theme file given");
+    const std::string ansiPath = themePath;
+    const std::string scheme = schemeName != nullptr ? schemeName : "";
+    const std::wstring path = Widen(CP_ACP, ansiPath);
+
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return Fail(VELUM_E_FILE, ansiPath + ": cannot open the theme file (" + SystemText(GetLastError()) + ")");
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return Fail(VELUM_E_FILE, ansiPath + ": is a folder, not a theme file");
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return Fail(VELUM_E_FILE, ansiPath + ": cannot open the theme file (" + SystemText(GetLastError()) + ")");
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size))
+        return Fail(VELUM_E_FILE, ansiPath + ": cannot read the theme file (" + SystemText(GetLastError()) + ")");
+    if (static_cast<unsigned long long>(size.QuadPart) > kMaxThemeFileBytes)
+        return Fail(VELUM_E_TOO_LARGE, ansiPath + ": the theme file is larger than " +
+                                           std::to_string(kMaxThemeFileBytes) + " bytes");
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() && (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+                           read != bytes.size()))
+        return Fail(VELUM_E_FILE, ansiPath + ": cannot read the theme file (" + SystemText(GetLastError()) + ")");
+
+    // Diagnostics are UTF-8; the path in them is too.
+    ParseResult parsed = ParseTheme(bytes, Narrow(CP_UTF8, path), scheme);
+    if (!parsed.theme) {
+        if (!scheme.empty()) {
+            const auto schemes = ListThemeSchemes(bytes);
+            const bool known = std::any_of(schemes.begin(), schemes.end(),
+                                           [&](const std::string& s) { return SameSchemeName(s, scheme); });
+            if (!known)
+                return Fail(VELUM_E_SCHEME, ansiPath + ": the theme has no scheme named \"" + scheme + "\"");
+        }
+        std::string text;
+        for (const auto& d : parsed.diagnostics) {
+            if (d.severity != Severity::Error)
+                continue;
+            text = Narrow(CP_ACP, Widen(CP_UTF8, FormatDiagnostic(d)));
+            break;
+        }
+        return Fail(VELUM_E_THEME, text.empty() ? ansiPath + ": not a usable theme file" : text);
+    }
+    return Apply(std::move(*parsed.theme));
+}
+
+}  // namespace
+
+ThemeResources* CurrentTheme()
+{
+    return State().theme.get();
+}
+
+HINSTANCE EngineModule()
+{
+    return engineModule;
+}
+
+}  // namespace velum
 
 extern "C" {
 
 VELUM_API int VELUM_CALL Velum_Attach(void)
 {
-    return VELUM_OK;
+    try {
+        return velum::Apply(velum::DefaultTheme());
+    } catch (const std::bad_alloc&) {
+        return velum::Fail(VELUM_E_SYSTEM, "out of memory");
+    }
 }
 
-VELUM_API int VELUM_CALL Velum_AttachEx(const char* themePath, const char*)
+VELUM_API int VELUM_CALL Velum_AttachEx(const char* themePath, const char* scheme)
 {
-    if (themePath == nullptr)
-        return VELUM_E_ARGUMENT;
-    const DWORD attributes = GetFileAttributesA(themePath);
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return VELUM_E_FILE;
-    return VELUM_OK;
+    try {
+        return velum::AttachFile(themePath, scheme);
+    } catch (const std::bad_alloc&) {
+        return velum::Fail(VELUM_E_SYSTEM, "out of memory");
+    }
 }
 
 VELUM_API int VELUM_CALL Velum_Detach(void)
 {
-    return VELUM_OK;
+    velum::EngineState& state = velum::State();
+    if (state.hook == nullptr)
+        return velum::Succeed();
+    if (state.thread != GetCurrentThreadId())
+        return velum::Fail(VELUM_E_ARGUMENT, "the engine is attached to another thread's windows");
+    velum::UnskinAll();
+    UnhookWindowsHookEx(state.hook);
+    state.hook = nullptr;
+    state.thread = 0;
+    state.theme.reset();
+    return velum::Succeed();
 }
 
 VELUM_API int VELUM_CALL Velum_GetLastErrorText(char* buffer, int size)
 {
-    if (buffer != nullptr && size > 0)
-        buffer[0] = '\0';
-    return 0;
+    const std::string& text = velum::lastError;
+    if (buffer != nullptr && size > 0) {
+        const size_t n = std::min(text.size(), static_cast<size_t>(size - 1));
+        text.copy(buffer, n);
+        buffer[n] = '\0';
+    }
+    return static_cast<int>(text.size());
 }
 
 }  // extern "C"
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        velum::engineModule = instance;
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}

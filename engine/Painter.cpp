@@ -1,0 +1,216 @@
+#include "Painter.h"
+
+#include <algorithm>
+#include <string>
+
+namespace velum {
+
+namespace {
+
+std::wstring FromUtf8(const std::string& text)
+{
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(std::max(n, 0)), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
+{
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+bool FaceInstalled(const std::wstring& face)
+{
+    if (face.empty() || face.size() >= LF_FACESIZE)
+        return false;
+    LOGFONTW lf{};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    face.copy(lf.lfFaceName, face.size());
+    bool found = false;
+    HDC screen = GetDC(nullptr);
+    EnumFontFamiliesExW(screen, &lf, FaceFound, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
+UniqueFont MakeFont(const Font& font, int dpi)
+{
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDiv(font.sizePt, dpi, 72);
+    lf.lfWeight = font.weight;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = CLEARTYPE_QUALITY;
+    std::wstring chosen = L"Tahoma";
+    for (const auto& face : font.faces) {
+        const std::wstring wide = FromUtf8(face);
+        if (FaceInstalled(wide)) {
+            chosen = wide;
+            break;
+        }
+    }
+    chosen.copy(lf.lfFaceName, std::min<size_t>(chosen.size(), LF_FACESIZE - 1));
+    return UniqueFont(CreateFontIndirectW(&lf));
+}
+
+class Pen {
+public:
+    Pen(HDC dc, Color c, int width) : pen_(CreatePen(PS_SOLID, width, ToColorRef(c))), select_(dc, pen_.get()) {}
+
+private:
+    UniquePen pen_;
+    ScopedSelect select_;
+};
+
+void Line(HDC dc, int x1, int y1, int x2, int y2)
+{
+    MoveToEx(dc, x1, y1, nullptr);
+    LineTo(dc, x2, y2);
+}
+
+}  // namespace
+
+COLORREF ToColorRef(Color c)
+{
+    return RGB(c.r, c.g, c.b);
+}
+
+ThemeResources::ThemeResources(Theme theme)
+    : theme_(std::move(theme)),
+      popupBrush_(CreateSolidBrush(ToColorRef(theme_.popup.background.from))),
+      windowBrush_(CreateSolidBrush(ToColorRef(theme_.window.background.from)))
+{
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen != nullptr)
+        ReleaseDC(nullptr, screen);
+    const Fonts& fonts = FontsFor(dpi);
+    fontsOk_ = fonts.caption && fonts.menu && fonts.popup;
+}
+
+ThemeResources::Fonts& ThemeResources::FontsFor(int dpi)
+{
+    auto found = fonts_.find(dpi);
+    if (found != fonts_.end())
+        return found->second;
+    Fonts& fonts = fonts_[dpi];
+    fonts.caption = MakeFont(theme_.captionFont, dpi);
+    fonts.menu = MakeFont(theme_.menuFont, dpi);
+    fonts.popup = MakeFont(theme_.popupFont, dpi);
+    return fonts;
+}
+
+void FillSolid(HDC dc, const RECT& r, Color c)
+{
+    SetBkColor(dc, ToColorRef(c));
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+}
+
+void FillWith(HDC dc, const RECT& r, const Fill& fill)
+{
+    if (r.right <= r.left || r.bottom <= r.top)
+        return;
+    if (fill.from == fill.to) {
+        FillSolid(dc, r, fill.from);
+        return;
+    }
+    TRIVERTEX vertices[2] = {
+        {r.left, r.top, static_cast<COLOR16>(fill.from.r << 8), static_cast<COLOR16>(fill.from.g << 8),
+         static_cast<COLOR16>(fill.from.b << 8), 0},
+        {r.right, r.bottom, static_cast<COLOR16>(fill.to.r << 8), static_cast<COLOR16>(fill.to.g << 8),
+         static_cast<COLOR16>(fill.to.b << 8), 0},
+    };
+    GRADIENT_RECT rect{0, 1};
+    if (!GradientFill(dc, vertices, 2, &rect, 1, fill.vertical ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H))
+        FillSolid(dc, r, fill.from);
+}
+
+void Outline(HDC dc, const RECT& r, Color c)
+{
+    if (r.right - r.left < 1 || r.bottom - r.top < 1)
+        return;
+    FillSolid(dc, {r.left, r.top, r.right, r.top + 1}, c);
+    FillSolid(dc, {r.left, r.bottom - 1, r.right, r.bottom}, c);
+    FillSolid(dc, {r.left, r.top, r.left + 1, r.bottom}, c);
+    FillSolid(dc, {r.right - 1, r.top, r.right, r.bottom}, c);
+}
+
+void PaintStyle(HDC dc, const RECT& r, const Style& s)
+{
+    FillWith(dc, r, s.background);
+    Outline(dc, r, s.border);
+}
+
+void DrawGlyph(HDC dc, const RECT& r, Glyph glyph, Color c, int dpi)
+{
+    const int size = std::min({Scale(10, dpi), static_cast<int>(r.right - r.left) - 4, static_cast<int>(r.bottom - r.top) - 4});
+    if (size < 3)
+        return;
+    const int stroke = std::max(1, Scale(1, dpi));
+    const int x = r.left + (r.right - r.left - size) / 2;
+    const int y = r.top + (r.bottom - r.top - size) / 2;
+    switch (glyph) {
+    case Glyph::Minimize:
+        FillSolid(dc, {x, y + size - stroke - size / 4, x + size, y + size - size / 4}, c);
+        break;
+    case Glyph::Maximize:
+        Outline(dc, {x, y, x + size, y + size}, c);
+        FillSolid(dc, {x, y, x + size, y + stroke + 1}, c);
+        break;
+    case Glyph::Restore: {
+        const int off = size / 4;
+        const int inner = size - off;
+        Outline(dc, {x, y + off, x + inner, y + size}, c);  // the front window
+        FillSolid(dc, {x, y + off, x + inner, y + off + stroke + 1}, c);
+        FillSolid(dc, {x + off, y, x + size, y + stroke}, c);  // what shows of the one behind
+        FillSolid(dc, {x + size - stroke, y, x + size, y + inner}, c);
+        FillSolid(dc, {x + off, y, x + off + stroke, y + off}, c);
+        FillSolid(dc, {x + inner, y + inner - stroke, x + size, y + inner}, c);
+        break;
+    }
+    case Glyph::Close: {
+        Pen pen(dc, c, stroke + 1);
+        Line(dc, x, y, x + size, y + size);
+        Line(dc, x + size - 1, y, x - 1, y + size);
+        break;
+    }
+    case Glyph::SubmenuArrow: {
+        const int h = size / 2;
+        for (int i = 0; i <= h; ++i)
+            FillSolid(dc, {x + h / 2 + i, y + size / 2 - (h - i), x + h / 2 + i + 1, y + size / 2 + (h - i) + 1}, c);
+        break;
+    }
+    case Glyph::Check: {
+        Pen pen(dc, c, stroke + 1);
+        Line(dc, x, y + size / 2, x + size / 3, y + size - 2);
+        Line(dc, x + size / 3, y + size - 2, x + size, y + 1);
+        break;
+    }
+    }
+}
+
+BackBuffer::BackBuffer(HDC target, int width, int height)
+    : target_(target), dc_(CreateCompatibleDC(target)),
+      bitmap_(CreateCompatibleBitmap(target, std::max(width, 1), std::max(height, 1)))
+{
+    if (dc_ != nullptr && bitmap_)
+        previous_ = SelectObject(dc_, bitmap_.get());
+}
+
+BackBuffer::~BackBuffer()
+{
+    if (dc_ != nullptr) {
+        if (previous_ != nullptr)
+            SelectObject(dc_, previous_);
+        DeleteDC(dc_);
+    }
+}
+
+void BackBuffer::Commit(int x, int y, int width, int height) const
+{
+    BitBlt(target_, x, y, width, height, dc_, x, y, SRCCOPY);
+}
+
+}  // namespace velum

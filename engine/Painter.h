@@ -1,0 +1,81 @@
+// Drawing for the engine: the GDI objects a theme needs and the primitives every skinned part
+// is drawn with.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+
+#include "Handles.h"
+#include "ThemeFile.h"
+
+namespace velum {
+
+COLORREF ToColorRef(Color c);
+
+// A size from the theme (pixels at 96 DPI) at a window's DPI.
+inline int Scale(int pixels, int dpi)
+{
+    return MulDiv(pixels, dpi, 96);
+}
+
+// The GDI objects made from one theme, shared by every skinned window. A theme switch makes a
+// new set and frees the old one whole.
+class ThemeResources {
+public:
+    explicit ThemeResources(Theme theme);
+    ThemeResources(const ThemeResources&) = delete;
+    ThemeResources& operator=(const ThemeResources&) = delete;
+
+    const Theme& Get() const { return theme_; }
+    HFONT CaptionFont(int dpi) { return FontsFor(dpi).caption.get(); }
+    HFONT MenuFont(int dpi) { return FontsFor(dpi).menu.get(); }
+    HFONT PopupFont(int dpi) { return FontsFor(dpi).popup.get(); }
+    HBRUSH PopupBrush() const { return popupBrush_.get(); }
+    HBRUSH WindowBrush() const { return windowBrush_.get(); }
+    // True when every object could be made.
+    bool Complete() const { return popupBrush_ && windowBrush_ && fontsOk_; }
+
+private:
+    struct Fonts {
+        UniqueFont caption, menu, popup;
+    };
+    Fonts& FontsFor(int dpi);
+
+    Theme theme_;
+    std::map<int, Fonts> fonts_;
+    UniqueBrush popupBrush_;
+    UniqueBrush windowBrush_;
+    bool fontsOk_ = true;
+};
+
+// Fills a rectangle with a solid colour or a two-stop gradient.
+void FillWith(HDC dc, const RECT& r, const Fill& fill);
+void FillSolid(HDC dc, const RECT& r, Color c);
+// A one-pixel outline just inside r.
+void Outline(HDC dc, const RECT& r, Color c);
+// Background and outline of a style.
+void PaintStyle(HDC dc, const RECT& r, const Style& s);
+
+enum class Glyph { Minimize, Maximize, Restore, Close, SubmenuArrow, Check };
+void DrawGlyph(HDC dc, const RECT& r, Glyph glyph, Color c, int dpi);
+
+// An off-screen bitmap the size of a target; Commit copies it to the target DC.
+class BackBuffer {
+public:
+    BackBuffer(HDC target, int width, int height);
+    BackBuffer(const BackBuffer&) = delete;
+    BackBuffer& operator=(const BackBuffer&) = delete;
+    ~BackBuffer();
+    HDC Dc() const { return dc_; }
+    bool Ok() const { return dc_ != nullptr && bitmap_; }
+    void Commit(int x, int y, int width, int height) const;
+
+private:
+    HDC target_;
+    HDC dc_;
+    UniqueBitmap bitmap_;
+    HGDIOBJ previous_ = nullptr;
+};
+
+}  // namespace velum
