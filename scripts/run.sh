@@ -38,7 +38,7 @@ app_pid=$!
 if [ $started_display = 1 ]; then
   window=
   for _ in $(seq 1 100); do
-    window=$(xdotool search --onlyvisible --class FormMain 2>/dev/null | head -n 1) && [ -n "$window" ] && break
+    window=$(xdotool search --onlyvisible --class Zentora.exe 2>/dev/null | head -n 1) && [ -n "$window" ] && break
     sleep 0.1
   done
   sleep 1.5

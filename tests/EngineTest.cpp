@@ -1,0 +1,610 @@
+// The engine as a program meets it: a window on its own UI thread, the engine's calls, the
+// pixels that reach the window (GetPixel) and the X screen (a root screenshot), and keyboard and
+// mouse input.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ProgramHarness.h"
+#include "ThemeFile.h"
+#include "Velum.h"
+
+namespace {
+
+constexpr UINT kCallMessage = WM_APP + 1;
+constexpr wchar_t kClass[] = L"VelumTestWindow";
+constexpr int kWidth = 520, kHeight = 340;
+
+std::wstring SourceFolder()
+{
+    std::wstring path = L"Z:" VELUM_SOURCE_DIR;
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path;
+}
+
+std::wstring SkinFile(const std::wstring& name)
+{
+    return SourceFolder() + L"\\Skin\\" + name;
+}
+
+std::vector<std::wstring> ShippedThemes()
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((SourceFolder() + L"\\Skin\\*.vlm").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do
+            names.push_back(data.cFileName);
+        while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    return names;
+}
+
+velum::Theme LoadExpected(const std::wstring& file, const std::string& scheme = "")
+{
+    velum::ParseResult parsed = velum::LoadThemeFile(std::filesystem::path(file), scheme);
+    if (!parsed.theme)
+        throw std::runtime_error("test theme does not parse: " + harness::Utf8(file));
+    return *parsed.theme;
+}
+
+// A top-level window like a program's main window, with a menu bar, on a thread of its own
+// that runs its message loop; the engine is called on that thread.
+class UiThread {
+public:
+    UiThread()
+    {
+        thread_ = std::thread([this] { Run(); });
+        WaitForSingleObject(ready_, 20000);
+    }
+    ~UiThread()
+    {
+        if (IsWindow(hwnd_))
+            Call([this] {
+                Velum_Detach();
+                DestroyWindow(hwnd_);
+                return 0;
+            });
+        PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+        thread_.join();
+        CloseHandle(ready_);
+    }
+
+    HWND Window() const { return hwnd_; }
+
+    int Call(const std::function<int()>& fn) const
+    {
+        return static_cast<int>(SendMessageW(messageWindow_, kCallMessage, 0, reinterpret_cast<LPARAM>(&fn)));
+    }
+
+    int AttachEx(const std::wstring& file, const std::string& scheme = "") const
+    {
+        const std::string path = harness::Ansi(file);
+        return Call([&] { return Velum_AttachEx(path.c_str(), scheme.c_str()); });
+    }
+
+    std::string LastError() const
+    {
+        std::string text(1024, '\0');
+        Call([&] { return Velum_GetLastErrorText(text.data(), static_cast<int>(text.size())); });
+        return text.c_str();
+    }
+
+    void Activate() const
+    {
+        Call([this] {
+            SetForegroundWindow(hwnd_);
+            SetActiveWindow(hwnd_);
+            return 0;
+        });
+    }
+
+private:
+    static LRESULT CALLBACK CallProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == kCallMessage)
+            return (*reinterpret_cast<const std::function<int()>*>(lParam))();
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+
+    void Run()
+    {
+        threadId_ = GetCurrentThreadId();
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+        wc.lpszClassName = kClass;
+        RegisterClassW(&wc);
+        WNDCLASSW calls{};
+        calls.lpfnWndProc = CallProc;
+        calls.hInstance = GetModuleHandleW(nullptr);
+        calls.lpszClassName = L"VelumTestCalls";
+        RegisterClassW(&calls);
+        messageWindow_ = CreateWindowExW(0, L"VelumTestCalls", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+
+        HMENU bar = CreateMenu();
+        HMENU theme = CreatePopupMenu();
+        AppendMenuW(theme, MF_STRING, 101, L"第一项(&F)");
+        AppendMenuW(theme, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(theme, MF_STRING | MF_GRAYED, 102, L"禁用项(&D)");
+        AppendMenuW(theme, MF_STRING, 103, L"最后一项(&L)");
+        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(theme), L"主题(&T)");
+        HMENU help = CreatePopupMenu();
+        AppendMenuW(help, MF_STRING, 201, L"关于(&A)");
+        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"帮助(&H)");
+        hwnd_ = CreateWindowExW(0, kClass, L"T", WS_OVERLAPPEDWINDOW, 40, 40, kWidth, kHeight, nullptr, bar, nullptr, nullptr);
+        ShowWindow(hwnd_, SW_SHOW);
+        UpdateWindow(hwnd_);
+        SetForegroundWindow(hwnd_);
+        SetEvent(ready_);
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        DestroyWindow(messageWindow_);
+    }
+
+    HANDLE ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread thread_;
+    DWORD threadId_ = 0;
+    HWND hwnd_ = nullptr;
+    HWND messageWindow_ = nullptr;
+};
+
+COLORREF WindowPixel(HWND hwnd, int x, int y)
+{
+    HDC dc = GetWindowDC(hwnd);
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(hwnd, dc);
+    return c;
+}
+
+// The X server's own pixels: a root screenshot taken by ImageMagick, started from inside Wine.
+class XScreen {
+public:
+    XScreen()
+    {
+        const std::string file = "/tmp/velum-test-" + std::to_string(GetCurrentProcessId()) + ".rgb";
+        // Written under another name and renamed when complete, as the process handle of a Unix
+        // program does not wait for it.
+        std::wstring command = L"Z:\\bin\\sh -c \"import -silent -window root -depth 8 rgb:" + harness::Widen(file) +
+                               L".part && mv " + harness::Widen(file) + L".part " + harness::Widen(file) + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        std::wstring windowsPath = L"Z:" + harness::Widen(file);
+        std::replace(windowsPath.begin(), windowsPath.end(), L'/', L'\\');
+        width_ = GetSystemMetrics(SM_CXSCREEN);
+        const size_t expected = static_cast<size_t>(width_) * GetSystemMetrics(SM_CYSCREEN) * 3;
+        DeleteFileW(windowsPath.c_str());
+        if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+        }
+        for (int i = 0; i < 400 && pixels_.size() < expected; ++i) {
+            Sleep(25);
+            pixels_ = harness::ReadBytes(windowsPath);
+        }
+        DeleteFileW(windowsPath.c_str());
+        width_ = GetSystemMetrics(SM_CXSCREEN);
+    }
+    bool Ok() const { return pixels_.size() >= static_cast<size_t>(width_) * 3; }
+    COLORREF At(int x, int y) const
+    {
+        const size_t i = (static_cast<size_t>(y) * width_ + x) * 3;
+        if (i + 2 >= pixels_.size())
+            return CLR_INVALID;
+        return RGB(static_cast<std::uint8_t>(pixels_[i]), static_cast<std::uint8_t>(pixels_[i + 1]),
+                   static_cast<std::uint8_t>(pixels_[i + 2]));
+    }
+
+private:
+    std::string pixels_;
+    int width_ = 0;
+};
+
+// True when c lies within the fill's two stops (a gradient's pixels lie between them).
+bool InFill(COLORREF c, const velum::Fill& f)
+{
+    auto within = [](int v, int a, int b) { return v >= std::min(a, b) - 3 && v <= std::max(a, b) + 3; };
+    return c != CLR_INVALID && within(GetRValue(c), f.from.r, f.to.r) && within(GetGValue(c), f.from.g, f.to.g) &&
+           within(GetBValue(c), f.from.b, f.to.b);
+}
+
+std::string Hex(COLORREF c)
+{
+    char text[16];
+    snprintf(text, sizeof text, "#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+    return text;
+}
+
+std::string Hex(const velum::Fill& f)
+{
+    return Hex(RGB(f.from.r, f.from.g, f.from.b)) + ".." + Hex(RGB(f.to.r, f.to.g, f.to.b));
+}
+
+struct Sample {
+    const char* part;
+    POINT at;  // window-relative
+    velum::Fill expected;
+};
+
+// Points on each part of the frame, from the theme's metrics (the test runs at 96 DPI).
+std::vector<Sample> FrameSamples(HWND hwnd, const velum::Theme& t, bool active)
+{
+    RECT w{};
+    GetWindowRect(hwnd, &w);
+    const int width = w.right - w.left, height = w.bottom - w.top;
+    const auto& m = t.metrics;
+    const int f = std::max(1, m.frameWidth);
+    const int captionMid = f + m.captionHeight / 2;
+    const int closeLeft = width - f - 4 - m.buttonWidth;
+    const int buttonTop = f + (m.captionHeight - m.buttonHeight) / 2;
+    std::vector<Sample> samples = {
+        {"caption", {width / 2 + 60, captionMid}, (active ? t.caption : t.captionInactive).background},
+        {"close button", {closeLeft + 3, buttonTop + 3}, t.button.background},
+        {"menu bar", {width - f - 12, f + m.captionHeight + m.menuBarHeight / 2}, t.menuBar.background},
+        {"client area", {width / 2, height - f - 30}, t.window.background},
+    };
+    if (m.frameWidth >= 3)
+        samples.push_back({"frame", {f / 2 + 1, height / 2}, (active ? t.frame : t.frameInactive).background});
+    return samples;
+}
+
+// Waits until every sample shows its colour on the window, then checks the X screen too.
+void ExpectFrame(HWND hwnd, const velum::Theme& t, bool active, const std::string& when)
+{
+    SCOPED_TRACE(when);
+    const auto samples = FrameSamples(hwnd, t, active);
+    const ULONGLONG end = GetTickCount64() + 5000;
+    auto allMatch = [&] {
+        return std::all_of(samples.begin(), samples.end(),
+                           [&](const Sample& s) { return InFill(WindowPixel(hwnd, s.at.x, s.at.y), s.expected); });
+    };
+    while (!allMatch() && GetTickCount64() < end)
+        Sleep(50);
+    for (const auto& s : samples) {
+        const COLORREF c = WindowPixel(hwnd, s.at.x, s.at.y);
+        EXPECT_TRUE(InFill(c, s.expected)) << s.part << " at (" << s.at.x << "," << s.at.y << ") is " << Hex(c)
+                                           << ", theme says " << Hex(s.expected);
+    }
+    // Wine hands a window's pixels to the X server a little later; wait for them there too.
+    RECT w{};
+    GetWindowRect(hwnd, &w);
+    std::vector<std::string> mismatches;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        XScreen screen;
+        ASSERT_TRUE(screen.Ok()) << "no root screenshot";
+        mismatches.clear();
+        for (const auto& s : samples) {
+            const COLORREF c = screen.At(w.left + s.at.x, w.top + s.at.y);
+            if (!InFill(c, s.expected))
+                mismatches.push_back(std::string(s.part) + " is " + Hex(c) + ", theme says " + Hex(s.expected));
+        }
+        if (mismatches.empty())
+            break;
+        Sleep(150);
+    }
+    for (const auto& m : mismatches)
+        ADD_FAILURE() << "X screen: " << m;
+}
+
+void Key(WORD vk, bool up)
+{
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &in, sizeof in);
+}
+
+void Press(WORD vk)
+{
+    Key(vk, false);
+    Key(vk, true);
+    Sleep(120);
+}
+
+void AltPress(WORD vk)
+{
+    Key(VK_MENU, false);
+    Key(vk, false);
+    Key(vk, true);
+    Key(VK_MENU, true);
+    Sleep(200);
+}
+
+HWND WaitForPopup(bool open)
+{
+    const ULONGLONG end = GetTickCount64() + 5000;
+    do {
+        const auto popups = harness::WindowsOf(GetCurrentProcessId(), L"#32768", true);
+        if (open && !popups.empty())
+            return popups.front();
+        if (!open && popups.empty())
+            return nullptr;
+        Sleep(30);
+    } while (GetTickCount64() < end);
+    return nullptr;
+}
+
+// A count that grows when GDI or USER objects leak. Wine's GetGuiResources is a stub that
+// answers 0; there a fresh object's handle index tells instead, as freed slots are reused
+// first and every leaked object pushes new handles further out.
+struct ObjectCounts {
+    DWORD gdi, user;
+};
+ObjectCounts CountObjects()
+{
+    ObjectCounts counts{GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
+                        GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)};
+    if (counts.gdi == 0) {
+        HBRUSH probe = CreateSolidBrush(RGB(1, 2, 3));
+        counts.gdi = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(probe) & 0xFFFF);
+        DeleteObject(probe);
+    }
+    if (counts.user == 0) {
+        HMENU probe = CreateMenu();
+        counts.user = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(probe) & 0xFFFF);
+        DestroyMenu(probe);
+    }
+    return counts;
+}
+
+void Click(int x, int y)
+{
+    SetCursorPos(x, y);
+    Sleep(100);
+    INPUT in[2]{};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &in[0], sizeof(INPUT));
+    Sleep(100);
+    SendInput(1, &in[1], sizeof(INPUT));
+    Sleep(200);
+}
+
+}  // namespace
+
+TEST(Engine, EveryShippedThemeColoursEveryPartAndKeepsItsLook)
+{
+    const auto themes = ShippedThemes();
+    ASSERT_GE(themes.size(), 7u);
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    for (const auto& name : themes) {
+        SCOPED_TRACE(harness::Utf8(name));
+        const velum::Theme t = LoadExpected(SkinFile(name));
+        ASSERT_EQ(ui.AttachEx(SkinFile(name)), VELUM_OK) << ui.LastError();
+        ui.Activate();
+        ExpectFrame(hwnd, t, true, "after Velum_AttachEx");
+
+        ui.Call([hwnd] { return static_cast<int>(SetWindowTextW(hwnd, L"一个新的标题")); });
+        ExpectFrame(hwnd, t, true, "after SetWindowText");
+
+        // Another window takes the activation, then gives it back.
+        HWND other = nullptr;
+        ui.Call([&] {
+            other = CreateWindowExW(0, kClass, L"other", WS_OVERLAPPEDWINDOW, 600, 420, 200, 150, nullptr, nullptr, nullptr, nullptr);
+            ShowWindow(other, SW_SHOW);
+            SetForegroundWindow(other);
+            return 0;
+        });
+        ExpectFrame(hwnd, t, false, "while inactive");
+        ui.Call([&] { return static_cast<int>(DestroyWindow(other)); });
+        ui.Activate();
+        ExpectFrame(hwnd, t, true, "active again");
+
+        // A menu opened with the keyboard shows the theme's popup colours.
+        AltPress('T');
+        HWND popup = WaitForPopup(true);
+        ASSERT_NE(popup, nullptr) << "Alt+T opened no menu";
+        RECT pr{};
+        GetWindowRect(popup, &pr);
+        const int itemHeight = t.metrics.menuItemHeight;
+        const auto hasColour = [&](int y, const velum::Fill& fill) {
+            for (int tries = 0; tries < 50; ++tries) {
+                if (InFill(WindowPixel(popup, 6, y), fill))
+                    return true;
+                Sleep(50);
+            }
+            return false;
+        };
+        // Keyboard opening selects the first item; the last item is plain.
+        EXPECT_TRUE(hasColour(3 + itemHeight / 2, t.popupSelected.background))
+            << "selected item is " << Hex(WindowPixel(popup, 6, 3 + itemHeight / 2));
+        EXPECT_TRUE(hasColour(pr.bottom - pr.top - 3 - itemHeight / 2, t.popup.background))
+            << "plain item is " << Hex(WindowPixel(popup, 6, pr.bottom - pr.top - 3 - itemHeight / 2));
+        EXPECT_TRUE(InFill(WindowPixel(popup, 0, (pr.bottom - pr.top) / 2), {t.popup.border, t.popup.border, true}))
+            << "popup border is " << Hex(WindowPixel(popup, 0, (pr.bottom - pr.top) / 2));
+        Press(VK_ESCAPE);
+        Press(VK_ESCAPE);
+        EXPECT_EQ(WaitForPopup(false), nullptr);
+        ExpectFrame(hwnd, t, true, "after a menu opened and closed");
+    }
+}
+
+TEST(Engine, SchemesSelectTheirColours)
+{
+    UiThread ui;
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"velum.vlm"), "Dark"), VELUM_OK) << ui.LastError();
+    ui.Activate();
+    ExpectFrame(ui.Window(), LoadExpected(SkinFile(L"velum.vlm"), "Dark"), true, "Dark scheme");
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"velum.vlm"), "light"), VELUM_OK) << ui.LastError();
+    ExpectFrame(ui.Window(), LoadExpected(SkinFile(L"velum.vlm"), "Light"), true, "scheme names ignore case");
+    EXPECT_EQ(ui.AttachEx(SkinFile(L"velum.vlm"), "Sepia"), VELUM_E_SCHEME);
+    EXPECT_NE(ui.LastError().find("Sepia"), std::string::npos) << ui.LastError();
+}
+
+TEST(Engine, DefaultLookAndWindowsCreatedLater)
+{
+    UiThread ui;
+    ASSERT_EQ(ui.Call([] { return Velum_Attach(); }), VELUM_OK);
+    ui.Activate();
+    const velum::Theme def = velum::DefaultTheme();
+    ExpectFrame(ui.Window(), def, true, "built-in look");
+
+    const velum::Theme jade = LoadExpected(SkinFile(L"jade.vlm"));
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"jade.vlm")), VELUM_OK);
+    HWND later = nullptr;
+    ui.Call([&] {
+        HMENU bar = CreateMenu();
+        AppendMenuW(bar, MF_STRING, 1, L"文件(&F)");
+        later = CreateWindowExW(0, kClass, L"later", WS_OVERLAPPEDWINDOW, 300, 200, 420, 300, nullptr, bar, nullptr, nullptr);
+        ShowWindow(later, SW_SHOW);
+        SetForegroundWindow(later);
+        return 0;
+    });
+    ExpectFrame(later, jade, true, "a window created after the theme");
+    ui.Call([&] { return static_cast<int>(DestroyWindow(later)); });
+}
+
+TEST(Engine, BrokenThemesFailAndChangeNothing)
+{
+    const std::wstring dir = harness::BuildFolder() + L"\\tests\\broken-themes-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(dir.c_str(), nullptr);
+    const std::string good = harness::ReadBytes(SkinFile(L"jade.vlm"));
+    std::string binary;
+    for (int i = 0; i < 2048; ++i)
+        binary += static_cast<char>((i * 131) & 0xFF);
+    const struct {
+        const char* name;
+        std::string bytes;  // written to a file unless path is set
+        std::wstring path;
+        int code;
+    } cases[] = {
+        {"empty", "", {}, VELUM_E_THEME},
+        {"binary", binary, {}, VELUM_E_THEME},
+        {"truncated in a colour", good.substr(0, good.find("#") + 4), {}, VELUM_E_THEME},
+        {"invalid UTF-8", "[Theme]\nname = \xC3\x28\xFF\n", {}, VELUM_E_THEME},
+        {"bad colour", "[Caption]\nbackground = #12345G\n", {}, VELUM_E_THEME},
+        {"negative metric", "[Metrics]\ncaption-height = -5\n", {}, VELUM_E_THEME},
+        {"huge metric", "[Metrics]\nframe-width = 99999999999999999999\n", {}, VELUM_E_THEME},
+        {"duplicate sections", "[Caption]\ntext = #FFFFFF\n[Caption]\ntext = #000000\n", {}, VELUM_E_THEME},
+        {"50 MB", std::string(50 * 1024 * 1024, ';'), {}, VELUM_E_TOO_LARGE},
+        {"a folder's path", "", dir, VELUM_E_FILE},
+        {"a missing path", "", dir + L"\\no-such-theme.vlm", VELUM_E_FILE},
+    };
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    const velum::Theme jade = LoadExpected(SkinFile(L"jade.vlm"));
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"jade.vlm")), VELUM_OK);
+    ui.Activate();
+    ExpectFrame(hwnd, jade, true, "before");
+    const ObjectCounts before = CountObjects();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::wstring path = c.path;
+        if (path.empty()) {
+            path = dir + L"\\broken.vlm";
+            harness::WriteBytes(path, c.bytes);
+        }
+        for (int i = 0; i < 20; ++i)
+            EXPECT_EQ(ui.AttachEx(path), c.code);
+        EXPECT_FALSE(ui.LastError().empty());
+        ExpectFrame(hwnd, jade, true, "after the failed switch");
+    }
+    const ObjectCounts after = CountObjects();
+    EXPECT_LE(after.gdi, before.gdi + 8);
+    EXPECT_LE(after.user, before.user + 8);
+    DeleteFileW((dir + L"\\broken.vlm").c_str());
+    RemoveDirectoryW(dir.c_str());
+}
+
+TEST(Engine, ThousandSwitchesLeakNoObjects)
+{
+    UiThread ui;
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"velum.vlm")), VELUM_OK);
+    const std::string a = harness::Ansi(SkinFile(L"velum.vlm"));
+    const std::string b = harness::Ansi(SkinFile(L"midnight.vlm"));
+    const auto switchBackAndForth = [&](int times) {
+        return ui.Call([&] {
+            int failed = 0;
+            for (int i = 0; i < times; ++i) {
+                failed += Velum_AttachEx(a.c_str(), "") != VELUM_OK;
+                failed += Velum_AttachEx(b.c_str(), "") != VELUM_OK;
+            }
+            return failed;
+        });
+    };
+    // A few rounds first, so caches that fill once (fonts, brushes of the system) are full.
+    EXPECT_EQ(switchBackAndForth(20), 0);
+    const ObjectCounts before = CountObjects();
+    EXPECT_EQ(switchBackAndForth(500), 0);
+    const ObjectCounts after = CountObjects();
+    EXPECT_LE(after.gdi, before.gdi + 8) << "GDI objects before " << before.gdi << ", after " << after.gdi;
+    EXPECT_LE(after.user, before.user + 8) << "USER objects before " << before.user << ", after " << after.user;
+}
+
+TEST(Engine, CaptionButtonsMinimiseAndClose)
+{
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    const velum::Theme t = LoadExpected(SkinFile(L"crimson.vlm"));
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"crimson.vlm")), VELUM_OK);
+    ui.Activate();
+    ExpectFrame(hwnd, t, true, "before the clicks");
+    RECT w{};
+    GetWindowRect(hwnd, &w);
+    const auto& m = t.metrics;
+    const int f = std::max(1, m.frameWidth);
+    const int y = w.top + f + m.captionHeight / 2;
+    const int closeX = w.right - f - 4 - m.buttonWidth / 2;
+    const int minimiseX = closeX - 2 * (m.buttonWidth + 2);
+
+    Click(minimiseX, y);
+    for (int i = 0; i < 50 && !IsIconic(hwnd); ++i)
+        Sleep(50);
+    EXPECT_TRUE(IsIconic(hwnd));
+    ui.Call([hwnd] { return static_cast<int>(ShowWindow(hwnd, SW_RESTORE)); });
+    ui.Activate();
+    ExpectFrame(hwnd, t, true, "restored");
+
+    Click(closeX, y);
+    for (int i = 0; i < 50 && IsWindow(hwnd); ++i)
+        Sleep(50);
+    EXPECT_FALSE(IsWindow(hwnd));
+}
+
+TEST(Engine, DetachGivesBackTheOriginalLook)
+{
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    Sleep(300);
+    auto grab = [&] {
+        RECT w{};
+        GetWindowRect(hwnd, &w);
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < w.bottom - w.top; y += 3)
+            for (int x = 0; x < w.right - w.left; x += 7)
+                pixels.push_back(WindowPixel(hwnd, x, y));
+        pixels.push_back(static_cast<COLORREF>(w.right - w.left));
+        pixels.push_back(static_cast<COLORREF>(w.bottom - w.top));
+        return pixels;
+    };
+    const auto original = grab();
+    ASSERT_EQ(ui.Call([] { return Velum_Attach(); }), VELUM_OK);
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"amber.vlm")), VELUM_OK);
+    EXPECT_NE(grab(), original);
+    ASSERT_EQ(ui.Call([] { return Velum_Detach(); }), VELUM_OK);
+    const auto restored = grab();
+    ASSERT_EQ(restored.size(), original.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < original.size(); ++i)
+        differing += original[i] != restored[i];
+    EXPECT_EQ(differing, 0u);
+}
