@@ -28,6 +28,12 @@ target_include_directories(Velum_VB6 PUBLIC engine)
 target_link_libraries(Velum_VB6 PRIVATE velum_theme_win zentora_common gdi32 user32 msimg32 comctl32)
 # Undecorated export names on x86 too, so any program finds them with GetProcAddress by name.
 target_link_options(Velum_VB6 PRIVATE -Wl,--kill-at)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  find_program(VELUM_DLLTOOL NAMES ${TOOLCHAIN_PREFIX}-dlltool REQUIRED)
+  add_custom_command(TARGET Velum_VB6 POST_BUILD
+    COMMAND ${VELUM_DLLTOOL} -k -d ${PROJECT_SOURCE_DIR}/engine/Velum-x86.def -l $<TARGET_LINKER_FILE:Velum_VB6>
+    COMMENT "Import library for the undecorated stdcall exports")
+endif()
 
 
 add_executable(velum-check-win engine/VelumCheck.cpp)

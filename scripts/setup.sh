@@ -85,3 +85,28 @@ zentora_stop_display() {
     ZENTORA_XVFB_PID=
   fi
 }
+
+# Makes a Wine prefix for running the program (once): Wine draws caption and frame itself, as
+# Windows does, instead of leaving them to a window manager.
+zentora_prepare_prefix() {
+  export WINEPREFIX=$1
+  export WINEDEBUG=-all LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
+  [ -f "$WINEPREFIX/.zentora-ready" ] && return 0
+  echo "setup: making the Wine prefix $WINEPREFIX (once)"
+  wineboot -i >/dev/null 2>&1
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Decorated"="N"\n' > "$WINEPREFIX/zentora.reg"
+  wine regedit "$WINEPREFIX/zentora.reg" >/dev/null 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.zentora-ready"
+}
+
+# Waits for Zentora's visible window and prints its X id.
+zentora_wait_window() {
+  local window= _
+  for _ in $(seq 1 150); do
+    window=$(xdotool search --onlyvisible --class Zentora.exe 2>/dev/null | head -n 1)
+    [ -n "$window" ] && { echo "$window"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
