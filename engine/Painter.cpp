@@ -26,6 +26,10 @@ bool FaceInstalled(const std::wstring& face)
 {
     if (face.empty() || face.size() >= LF_FACESIZE)
         return false;
+    // Asking the font system is slow, and theme switches ask about the same few faces.
+    static std::map<std::wstring, bool> known;
+    if (const auto found = known.find(face); found != known.end())
+        return found->second;
     LOGFONTW lf{};
     lf.lfCharSet = DEFAULT_CHARSET;
     face.copy(lf.lfFaceName, face.size());
@@ -33,6 +37,7 @@ bool FaceInstalled(const std::wstring& face)
     HDC screen = GetDC(nullptr);
     EnumFontFamiliesExW(screen, &lf, FaceFound, reinterpret_cast<LPARAM>(&found), 0);
     ReleaseDC(nullptr, screen);
+    known[face] = found;
     return found;
 }
 

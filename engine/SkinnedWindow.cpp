@@ -217,15 +217,25 @@ public:
         return reinterpret_cast<FrameWindow*>(data)->Handle(message, wParam, lParam);
     }
 
-    // After a theme change: new metrics, new menus, a full repaint.
-    void Refresh(bool keepClientSize)
+    // After a theme change: new metrics, new menus, a full repaint. The first time the engine
+    // draws a window its client area keeps its size, so a program's layout holds; later
+    // switches keep the window's outer size, so the window does not jump under the user.
+    void Refresh()
     {
+        const bool keepClientSize = firstRefresh_;
+        firstRefresh_ = false;
         RECT client{};
         GetClientRect(hwnd_, &client);
         if (HMENU bar = GetMenu(hwnd_))
             ConvertMenu(bar, true);
-        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
-                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        // New sizes or fonts need a new layout, Wine's menu bar included; colours alone do not.
+        const Theme& t = T();
+        if (keepClientSize || !(t.metrics == laidOut_.metrics) || !(t.captionFont == laidOut_.captionFont) ||
+            !(t.menuFont == laidOut_.menuFont)) {
+            laidOut_ = {t.metrics, t.captionFont, t.menuFont};
+            SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                         SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        }
         if (keepClientSize)
             KeepClientSize(client);
         UpdateRegion();
@@ -927,7 +937,8 @@ private:
             return;
         // The window owns the region once SetWindowRgn succeeds.
         HRGN region = CreateRoundRectRgn(0, 0, size.cx + 1, size.cy + 1, 2 * radius, 2 * radius);
-        if (region != nullptr && SetWindowRgn(hwnd_, region, TRUE)) {
+        // No redraw here: every caller repaints the whole window next.
+        if (region != nullptr && SetWindowRgn(hwnd_, region, FALSE)) {
             hasRegion_ = true;
             regionSize_ = size;
             regionRadius_ = radius;
@@ -970,6 +981,11 @@ private:
     POINT popupAt_{};
     bool hasRegion_ = false;
     bool settingRegion_ = false;
+    bool firstRefresh_ = true;
+    struct {
+        Metrics metrics;
+        Font captionFont, menuFont;
+    } laidOut_;
     SIZE regionSize_{};
     int regionRadius_ = 0;
 };
@@ -1092,7 +1108,7 @@ void SkinPopupMenu(HWND hwnd)
 void RefreshSkinnedWindows()
 {
     for (auto& [hwnd, window] : Frames())
-        window->Refresh(true);
+        window->Refresh();
     for (auto& [menu, original] : Menus().popupBackgrounds)
         if (IsMenu(menu))
             SetPopupBackground(menu, CurrentTheme()->PopupBrush());
