@@ -57,6 +57,19 @@ std::wstring FileNameOf(const std::wstring& path)
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
+// True when the name comes back unchanged from the ANSI code page, the only text the engine and
+// the settings file take. Anything else would reach them with "?" or a look-alike in place of
+// characters: another file's name, or a pattern that matches other files at the next start.
+bool AnsiHolds(const std::wstring& name)
+{
+    // Every ANSI code page holds ASCII, and most theme names are ASCII: no conversion for them.
+    if (std::all_of(name.begin(), name.end(), [](wchar_t c) { return c < 0x80; }))
+        return true;
+    bool holds = false;
+    ContinueOnError([&] { holds = FromAnsi(ToAnsi(name)) == name; });
+    return holds;
+}
+
 std::int16_t Incremented(std::int16_t index)
 {
     if (index == INT16_MAX)
@@ -194,8 +207,12 @@ void FormMain::SkinList()
         if (!more)
             break;
         ContinueOnError([&] {
-            themes_->SetCaption(index, FileNameOf(item));
+            const std::wstring name = FileNameOf(item);
+            themes_->SetCaption(index, name);
             ++listed;
+            // Listed like every file, but greyed: a pick could neither apply nor save it.
+            if (!AnsiHolds(name))
+                themes_->SetEnabled(index, false);
         });
         // Past 32767 the index stays put, so later files overwrite the spare last element,
         // which is removed below.
