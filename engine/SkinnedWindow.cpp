@@ -937,8 +937,8 @@ private:
             return;
         // The window owns the region once SetWindowRgn succeeds.
         HRGN region = CreateRoundRectRgn(0, 0, size.cx + 1, size.cy + 1, 2 * radius, 2 * radius);
-        // No redraw here: every caller repaints the whole window next.
-        if (region != nullptr && SetWindowRgn(hwnd_, region, FALSE)) {
+        // With a redraw: parts the old region clipped away are painted now.
+        if (region != nullptr && SetWindowRgn(hwnd_, region, TRUE)) {
             hasRegion_ = true;
             regionSize_ = size;
             regionRadius_ = radius;
@@ -947,13 +947,29 @@ private:
         }
     }
 
+    // Caption text and buttons move with the window's size: the whole frame needs painting,
+    // while the client area keeps whatever Windows decided about it.
+    void InvalidateFrame()
+    {
+        RECT w{};
+        GetWindowRect(hwnd_, &w);
+        POINT origin{w.left, w.top};
+        ScreenToClient(hwnd_, &origin);
+        UniqueRegion frame(CreateRectRgn(origin.x, origin.y, origin.x + w.right - w.left, origin.y + w.bottom - w.top));
+        RECT client{};
+        GetClientRect(hwnd_, &client);
+        UniqueRegion inside(CreateRectRgnIndirect(&client));
+        if (frame && inside && CombineRgn(frame.get(), frame.get(), inside.get(), RGN_DIFF) != ERROR)
+            RedrawWindow(hwnd_, nullptr, frame.get(), RDW_FRAME | RDW_INVALIDATE);
+    }
+
     LRESULT OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam)
     {
         const LRESULT result = DefSubclassProc(hwnd_, message, wParam, lParam);
         const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
         if (!(pos->flags & SWP_NOSIZE) || (pos->flags & SWP_FRAMECHANGED)) {
             UpdateRegion();
-            RedrawWindow(hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOERASE | RDW_NOINTERNALPAINT);
+            InvalidateFrame();
         }
         return result;
     }
