@@ -418,7 +418,10 @@ private:
     {
         RECT* proposed = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
         const RECT window = *proposed;
-        // The default lays out the menu bar, which keyboard and mouse tracking rely on.
+        // The default lays out the menu bar, which keyboard and mouse tracking rely on; items a
+        // program added since the last layout are made the engine's first, so it measures them.
+        if (HMENU bar = HasMenuBar() ? GetMenu(hwnd_) : nullptr)
+            ConvertMenu(bar, true);
         DefSubclassProc(hwnd_, WM_NCCALCSIZE, wParam, lParam);
         if (IsIconic(hwnd_)) {
             *proposed = {window.left, window.top, window.left, window.top};
