@@ -236,22 +236,37 @@ public:
             SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                          SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
         }
-        if (keepClientSize)
+        if (keepClientSize) {
             KeepClientSize(client);
+            originalClient_ = client;
+            sizedByEngine_ = WindowSize();
+        }
         UpdateRegion();
         RedrawWindow(hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     }
 
     void Unskin()
     {
+        // Unless the user has resized the window since the engine did, it gets back the client
+        // size it had before the engine; otherwise it keeps the client size it has now.
         RECT client{};
         GetClientRect(hwnd_, &client);
+        const SIZE size = WindowSize();
+        if (size.cx == sizedByEngine_.cx && size.cy == sizedByEngine_.cy)
+            client = originalClient_;
         RemoveWindowSubclass(hwnd_, Proc, kFrameSubclassId);
         SetWindowRgn(hwnd_, nullptr, TRUE);
         SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                      SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         KeepClientSize(client);
         RedrawWindow(hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
+
+    SIZE WindowSize() const
+    {
+        RECT w{};
+        GetWindowRect(hwnd_, &w);
+        return {w.right - w.left, w.bottom - w.top};
     }
 
     // Resizes the window so its client area is `client` again after the frame changed size.
@@ -1001,6 +1016,8 @@ private:
     bool hasRegion_ = false;
     bool settingRegion_ = false;
     bool firstRefresh_ = true;
+    RECT originalClient_{};
+    SIZE sizedByEngine_{-1, -1};
     struct {
         Metrics metrics;
         Font captionFont, menuFont;
