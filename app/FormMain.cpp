@@ -57,11 +57,14 @@ std::wstring FileNameOf(const std::wstring& path)
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
-// True when the name comes back unchanged from the ANSI code page, the only text the engine and
-// the settings file take. Anything else would reach them with "?" or a look-alike in place of
-// characters: another file's name, or a pattern that matches other files at the next start.
-bool AnsiHolds(const std::wstring& name)
+// True when a theme name reaches the engine and the settings file intact. Both take ANSI text:
+// a character the code page lacks would arrive as "?" or a look-alike, giving another file's
+// name, or a pattern that matches other files when the next start looks for it. The settings
+// file drops spaces at either end of a value, so such a name would come back as another one.
+bool PassesIntact(const std::wstring& name)
 {
+    if (!name.empty() && (name.front() == L' ' || name.back() == L' '))
+        return false;
     // Every ANSI code page holds ASCII, and most theme names are ASCII: no conversion for them.
     if (std::all_of(name.begin(), name.end(), [](wchar_t c) { return c < 0x80; }))
         return true;
@@ -210,8 +213,8 @@ void FormMain::SkinList()
             const std::wstring name = FileNameOf(item);
             themes_->SetCaption(index, name);
             ++listed;
-            // Listed like every file, but greyed: a pick could neither apply nor save it.
-            if (!AnsiHolds(name))
+            // Listed like every file, but greyed: a pick could not apply or save it as itself.
+            if (!PassesIntact(name))
                 themes_->SetEnabled(index, false);
         });
         // Past 32767 the index stays put, so later files overwrite the spare last element,

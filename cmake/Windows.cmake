@@ -59,3 +59,4 @@ install(FILES $<TARGET_FILE:Velum_VB6> DESTINATION .)
 install(DIRECTORY Skin/ DESTINATION Skin)
 
 add_subdirectory(tests)
+add_subdirectory(bench)

@@ -140,8 +140,11 @@ TEST(ThemeMenu, ListsTheFilesInFolderOrderAndAppliesEachPick)
 
 TEST(ThemeMenu, EveryKindOfFileIsListedAndAppliedByItsName)
 {
+    // The expected bytes below come from this process's own conversion: pin it to GBK first.
+    ASSERT_EQ(GetACP(), 936u);
+    ASSERT_EQ(Ansi(L"默认主题"), "\xC4\xAC\xC8\xCF\xD6\xF7\xCC\xE2");
     const std::wstring backslashTrail = CharacterWithBackslashTrailByte();
-    ASSERT_FALSE(backslashTrail.empty()) << "the ANSI code page is not 936";
+    ASSERT_FALSE(backslashTrail.empty());
     const struct {
         std::wstring name;
         DWORD attributes;
@@ -251,24 +254,30 @@ TEST(ThemeMenu, NameIsSavedWhenTheEngineCannotApplyIt)
     EXPECT_EQ(app.Close(), 0u);
 }
 
-// The engine and the settings file take names in the ANSI code page. A name it cannot hold
-// would reach them with "?" in place of characters ("?" also matches any character when the
-// next start looks for the file), so such a file is listed, greyed, and a pick does nothing.
-TEST(ThemeMenu, NamesTheCodePageCannotHoldAreListedGreyedAndNeverApplied)
+// The engine and the settings file take names in the ANSI code page, and the settings file
+// drops spaces at either end of a value. A name that would not come back as itself (the code
+// page turns missing characters into "?", which also matches any character when the next start
+// looks for the file) is listed, greyed, and a pick does nothing.
+TEST(ThemeMenu, NamesThatCannotBeHandedOnIntactAreListedGreyedAndNeverApplied)
 {
-    const std::wstring cannot[] = {
-        L"\U0001F600.vlm",  // outside the Basic Multilingual Plane
-        L"한국어.vlm",
-        L"\u0E01\u0E02.vlm",  // Thai
+    const struct {
+        std::wstring name;
+        bool inCodePage;
+    } cannot[] = {
+        {L"\U0001F600.vlm", false},  // outside the Basic Multilingual Plane
+        {L"한국어.vlm", false},
+        {L"\u0E01\u0E02.vlm", false},  // Thai
+        {L" lead.vlm", true},          // read back as "lead.vlm", which exists too
     };
-    const std::wstring can = L"ok.vlm";
+    const std::wstring can[] = {L"ok.vlm", L"lead.vlm"};
     ProgramFolder folder(Engine::Recording);
     const std::string ini = "[SETUP]\r\nSKIN=ok.vlm\r\n";
     WriteBytes(folder.IniPath(), ini);
-    folder.AddTheme(can);
-    for (const auto& name : cannot) {
-        ASSERT_FALSE(AnsiCodePageHolds(name)) << Utf8(name);
+    for (const auto& name : can)
         folder.AddTheme(name);
+    for (const auto& c : cannot) {
+        ASSERT_EQ(AnsiCodePageHolds(c.name), c.inCodePage) << Utf8(c.name);
+        folder.AddTheme(c.name);
     }
 
     Running app(folder);
@@ -276,19 +285,21 @@ TEST(ThemeMenu, NamesTheCodePageCannotHoldAreListedGreyedAndNeverApplied)
     ASSERT_NE(main, nullptr) << app.Stderr();
     const auto items = folder.MenuAtAttach();
     EXPECT_EQ(TextsOf(items), MenuTexts(FilesInListingOrder(folder.SkinPath())));
-    const std::vector<std::string> startCalls{"Velum_Attach()", AttachExCall(folder.SkinPath() + L"\\" + can)};
-    for (const auto& name : cannot) {
-        SCOPED_TRACE(Utf8(name));
-        const auto* item = ItemWithText(items, Utf8(name));
+    const std::vector<std::string> startCalls{"Velum_Attach()", AttachExCall(folder.SkinPath() + L"\\ok.vlm")};
+    for (const auto& c : cannot) {
+        SCOPED_TRACE(Utf8(c.name));
+        const auto* item = ItemWithText(items, Utf8(c.name));
         ASSERT_NE(item, nullptr);
         EXPECT_TRUE(item->grayed);
         Pick(main, item->command);
         EXPECT_EQ(folder.EngineCalls(), startCalls);
         EXPECT_EQ(ReadBytes(folder.IniPath()), ini);
     }
-    const auto* ok = ItemWithText(items, Utf8(can));
-    ASSERT_NE(ok, nullptr);
-    EXPECT_FALSE(ok->grayed);
+    for (const auto& name : can) {
+        const auto* item = ItemWithText(items, Utf8(name));
+        ASSERT_NE(item, nullptr);
+        EXPECT_FALSE(item->grayed) << Utf8(name);
+    }
     EXPECT_EQ(app.Close(), 0u);
 }
 

@@ -18,7 +18,7 @@ command -v xdotool >/dev/null || { echo "theme-menu-keys: xdotool is missing" >&
 export DISPLAY=$ZENTORA_TEST_DISPLAY
 
 # The program folder sits inside the build folder: wine-run.sh picks the prefix from there.
-runs="$(dirname "$exe")/tests/runs"
+runs="$(cd "$(dirname "$exe")" && pwd)/tests/runs"
 mkdir -p "$runs"
 app=$(mktemp -d "$runs/keys.XXXXXX")
 pid=
@@ -61,14 +61,15 @@ skin_windows=$(printf 'Z:%s' "$app/Skin" | tr '/' '\\')
 
 # Wine names its X windows' class after the program file, and starts a program given by a
 # Unix path through start.exe: the window's process is a child of $pid, found by its command
-# line, which holds this run's own folder name.
+# line, which holds this run's own folder name (as a Windows path from 64-bit Wine, as a Unix
+# path from 32-bit Wine).
 window=
 window_pid=
 main_window_shown() {
   local w p
   for w in $(xdotool search --onlyvisible --classname '^zentora\.exe$' 2>/dev/null); do
     p=$(xdotool getwindowpid "$w" 2>/dev/null) || continue
-    if tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -qF "\\$(basename "$app")\\Zentora.exe"; then
+    if tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -qE "[\\/]$(basename "$app")[\\/]Zentora\.exe"; then
       window=$w
       window_pid=$p
       return 0
