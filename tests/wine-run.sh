@@ -57,4 +57,13 @@ REG
   [ -f "$WINEPREFIX/.zentora-ready" ] || make_prefix
 ) 9>"$build/wineprefix.lock"
 
-exec wine "$program" "$@"
+# Wine's server and services outlive the program that started them and keep its output open,
+# so CTest would wait for them: the program writes to files, shown when it has ended.
+out=$(mktemp)
+err=$(mktemp)
+trap 'rm -f "$out" "$err"' EXIT
+status=0
+wine "$program" "$@" </dev/null >"$out" 2>"$err" || status=$?
+cat "$out"
+cat "$err" >&2
+exit $status

@@ -1,0 +1,126 @@
+// Prints what the engine costs on one window, measured in one run: a full synchronous repaint
+// (frame included) without the engine, the same repaint with a theme attached, and a theme
+// switch followed by that repaint. Medians of many rounds, and their ratios to the unskinned
+// repaint.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Velum.h"
+
+namespace {
+
+double Now()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void Measure(int rounds, const std::function<void()>& work, std::vector<double>* times = nullptr)
+{
+    for (int i = 0; i < rounds; ++i) {
+        Pump();
+        const double start = Now();
+        work();
+        GdiFlush();
+        if (times != nullptr)
+            times->push_back(Now() - start);
+    }
+}
+
+double Median(std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// The themes' folder: the first argument, or Skin beside the program.
+std::string SkinFolder(int argc, char** argv)
+{
+    if (argc > 1)
+        return argv[1];
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path);
+    folder.erase(folder.find_last_of('\\'));
+    return folder + "\\Skin\\";
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    wc.lpszClassName = L"VelumBench";
+    RegisterClassW(&wc);
+    HMENU bar = CreateMenu();
+    HMENU popup = CreatePopupMenu();
+    AppendMenuW(popup, MF_STRING, 1, L"velum.vlm");
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), L"主题(&T)");
+    HWND hwnd = CreateWindowExW(0, L"VelumBench", L"Zentora 界面换肤演示", WS_OVERLAPPEDWINDOW, 60, 60, 565, 400,
+                                nullptr, bar, nullptr, nullptr);
+    ShowWindow(hwnd, SW_SHOW);
+    UpdateWindow(hwnd);
+    Pump();
+
+    const auto repaint = [hwnd] {
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    };
+    constexpr int kRounds = 40;
+    constexpr int kBlocks = 8;
+    const std::string first = SkinFolder(argc, argv) + "velum.vlm";
+    const std::string second = SkinFolder(argc, argv) + "midnight.vlm";
+
+    // The three cases run in alternating blocks, so a machine that speeds up or slows down
+    // during the run weighs on all of them alike.
+    std::vector<double> plain, skinned, switched;
+    bool flip = false;
+    for (int block = 0; block < kBlocks; ++block) {
+        Velum_Detach();
+        Measure(5, repaint);
+        Measure(kRounds, repaint, &plain);
+        if (Velum_Attach() != VELUM_OK || Velum_AttachEx(first.c_str(), "") != VELUM_OK) {
+            std::fprintf(stderr, "cannot attach %s\n", first.c_str());
+            return 1;
+        }
+        Measure(5, repaint);
+        Measure(kRounds, repaint, &skinned);
+        Measure(kRounds, [&] {
+            flip = !flip;
+            Velum_AttachEx((flip ? second : first).c_str(), "");
+            repaint();
+        }, &switched);
+    }
+    const double plainMs = Median(plain), skinnedMs = Median(skinned), switchedMs = Median(switched);
+
+    std::printf("engine benchmark: one %dx%d window, median of %d rounds each\n", 565, 400, kRounds * kBlocks);
+    std::printf("  repaint, no engine          %8.3f ms\n", plainMs);
+    std::printf("  repaint, theme attached     %8.3f ms  %5.2fx  (aim: within 2x)\n", skinnedMs, skinnedMs / plainMs);
+    std::printf("  theme switch + repaint      %8.3f ms  %5.2fx  (aim: within 4x)\n", switchedMs, switchedMs / plainMs);
+    Velum_Detach();
+    DestroyWindow(hwnd);
+    return 0;
+}
