@@ -41,7 +41,7 @@ bool FaceInstalled(const std::wstring& face)
     return found;
 }
 
-UniqueFont MakeFont(const Font& font, int dpi)
+UniqueFont CreateThemeFont(const Font& font, int dpi)
 {
     LOGFONTW lf{};
     lf.lfHeight = -MulDiv(font.sizePt, dpi, 72);
@@ -58,6 +58,31 @@ UniqueFont MakeFont(const Font& font, int dpi)
     }
     chosen.copy(lf.lfFaceName, std::min<size_t>(chosen.size(), LF_FACESIZE - 1));
     return UniqueFont(CreateFontIndirectW(&lf));
+}
+
+// Fonts are kept across theme switches: Wine realizes each new font object from its file again,
+// which costs more than the rest of a switch, and users switch between the same few themes.
+std::map<std::string, std::shared_ptr<UniqueFont>>& FontCache()
+{
+    static std::map<std::string, std::shared_ptr<UniqueFont>> cache;
+    return cache;
+}
+
+std::shared_ptr<UniqueFont> MakeFont(const Font& font, int dpi)
+{
+    std::string key = std::to_string(dpi) + "/" + std::to_string(font.sizePt) + "/" + std::to_string(font.weight);
+    for (const auto& face : font.faces)
+        key += "/" + face;
+    auto& cache = FontCache();
+    if (const auto found = cache.find(key); found != cache.end())
+        return found->second;
+    constexpr size_t kKeptFonts = 24;
+    if (cache.size() >= kKeptFonts)
+        TrimFontCache();
+    auto made = std::make_shared<UniqueFont>(CreateThemeFont(font, dpi));
+    if (*made)
+        cache[key] = made;
+    return made;
 }
 
 class Pen {
@@ -77,6 +102,13 @@ void Line(HDC dc, int x1, int y1, int x2, int y2)
 
 }  // namespace
 
+void TrimFontCache()
+{
+    auto& cache = FontCache();
+    for (auto it = cache.begin(); it != cache.end();)
+        it = it->second.use_count() == 1 ? cache.erase(it) : std::next(it);
+}
+
 COLORREF ToColorRef(Color c)
 {
     return RGB(c.r, c.g, c.b);
@@ -92,7 +124,7 @@ ThemeResources::ThemeResources(Theme theme)
     if (screen != nullptr)
         ReleaseDC(nullptr, screen);
     const Fonts& fonts = FontsFor(dpi);
-    fontsOk_ = fonts.caption && fonts.menu && fonts.popup;
+    fontsOk_ = *fonts.caption && *fonts.menu && *fonts.popup;
 }
 
 ThemeResources::Fonts& ThemeResources::FontsFor(int dpi)

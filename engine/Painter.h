@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <map>
+#include <memory>
 
 #include "Handles.h"
 #include "ThemeFile.h"
@@ -28,9 +29,9 @@ public:
     ThemeResources& operator=(const ThemeResources&) = delete;
 
     const Theme& Get() const { return theme_; }
-    HFONT CaptionFont(int dpi) { return FontsFor(dpi).caption.get(); }
-    HFONT MenuFont(int dpi) { return FontsFor(dpi).menu.get(); }
-    HFONT PopupFont(int dpi) { return FontsFor(dpi).popup.get(); }
+    HFONT CaptionFont(int dpi) { return FontsFor(dpi).caption->get(); }
+    HFONT MenuFont(int dpi) { return FontsFor(dpi).menu->get(); }
+    HFONT PopupFont(int dpi) { return FontsFor(dpi).popup->get(); }
     HBRUSH PopupBrush() const { return popupBrush_.get(); }
     HBRUSH WindowBrush() const { return windowBrush_.get(); }
     // True when every object could be made.
@@ -38,7 +39,7 @@ public:
 
 private:
     struct Fonts {
-        UniqueFont caption, menu, popup;
+        std::shared_ptr<UniqueFont> caption, menu, popup;
     };
     Fonts& FontsFor(int dpi);
 
@@ -48,6 +49,9 @@ private:
     UniqueBrush windowBrush_;
     bool fontsOk_ = true;
 };
+
+// Frees the fonts kept for later themes that no theme uses now.
+void TrimFontCache();
 
 // Fills a rectangle with a solid colour or a two-stop gradient.
 void FillWith(HDC dc, const RECT& r, const Fill& fill);

@@ -241,7 +241,7 @@ public:
             originalClient_ = client;
             sizedByEngine_ = WindowSize();
         }
-        UpdateRegion();
+        UpdateRegion(false);  // the whole window is repainted next
         RedrawWindow(hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     }
 
@@ -928,17 +928,17 @@ private:
         return result;
     }
 
-    void UpdateRegion()
+    void UpdateRegion(bool redraw)
     {
         // SetWindowRgn moves the window through SetWindowPos, which lands here again.
         if (settingRegion_)
             return;
         settingRegion_ = true;
-        UpdateRegionNow();
+        UpdateRegionNow(redraw);
         settingRegion_ = false;
     }
 
-    void UpdateRegionNow()
+    void UpdateRegionNow(bool redraw)
     {
         const int radius = Scale(T().metrics.cornerRadius, WindowDpi(hwnd_));
         RECT w{};
@@ -955,8 +955,8 @@ private:
             return;
         // The window owns the region once SetWindowRgn succeeds.
         HRGN region = CreateRoundRectRgn(0, 0, size.cx + 1, size.cy + 1, 2 * radius, 2 * radius);
-        // With a redraw: parts the old region clipped away are painted now.
-        if (region != nullptr && SetWindowRgn(hwnd_, region, TRUE)) {
+        // After a resize the redraw paints what the old region clipped away.
+        if (region != nullptr && SetWindowRgn(hwnd_, region, redraw)) {
             hasRegion_ = true;
             regionSize_ = size;
             regionRadius_ = radius;
@@ -985,8 +985,9 @@ private:
     {
         const LRESULT result = DefSubclassProc(hwnd_, message, wParam, lParam);
         const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
-        if (!(pos->flags & SWP_NOSIZE) || (pos->flags & SWP_FRAMECHANGED)) {
-            UpdateRegion();
+        // A frame change alone comes from a theme switch, which repaints the whole window anyway.
+        if (!(pos->flags & SWP_NOSIZE)) {
+            UpdateRegion(true);
             InvalidateFrame();
         }
         return result;

@@ -227,6 +227,7 @@ VELUM_API int VELUM_CALL Velum_Detach(void)
     state.hook = nullptr;
     state.thread = 0;
     state.theme.reset();
+    velum::TrimFontCache();
     return velum::Succeed();
 }
 
