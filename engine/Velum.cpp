@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "AppError.h"
 #include "Engine.h"
 #include "Velum.h"
 
@@ -63,18 +64,7 @@ std::string Narrow(UINT codePage, const std::wstring& text)
 
 std::string SystemText(DWORD code)
 {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring wide;
-    if (length != 0 && text != nullptr) {
-        wide.assign(text, length);
-        LocalFree(text);
-    }
-    while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' || wide.back() == L' '))
-        wide.pop_back();
-    return "error " + std::to_string(code) + (wide.empty() ? "" : ": " + Narrow(CP_ACP, wide));
+    return "error " + std::to_string(code) + ": " + Narrow(CP_ACP, SystemErrorText(code));
 }
 
 LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
