@@ -27,7 +27,7 @@ add_library(Velum_VB6 SHARED
 set_target_properties(Velum_VB6 PROPERTIES PREFIX "" OUTPUT_NAME Velum_VB6)
 target_compile_definitions(Velum_VB6 PRIVATE VELUM_BUILDING)
 target_include_directories(Velum_VB6 PUBLIC engine)
-target_link_libraries(Velum_VB6 PRIVATE velum_theme_win zentora_common gdi32 user32 msimg32 comctl32)
+target_link_libraries(Velum_VB6 PRIVATE velum_theme_win zentora_common gdi32 user32 msimg32)
 # Undecorated export names on x86 too, so any program finds them with GetProcAddress by name.
 target_link_options(Velum_VB6 PRIVATE -Wl,--kill-at)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)

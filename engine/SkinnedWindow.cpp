@@ -2,7 +2,6 @@
 // client background, and popup menus. Each window is subclassed; Wine and Windows repaint parts
 // of the frame behind a window procedure's back, so every such path is answered here.
 #include <windows.h>
-#include <commctrl.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -19,8 +18,61 @@ namespace velum {
 
 namespace {
 
-constexpr UINT_PTR kFrameSubclassId = 0x56454C31;  // "VEL1"
-constexpr UINT_PTR kPopupSubclassId = 0x56454C32;
+// Subclassing without comctl32: under Wine, loading comctl32 costs more than everything else
+// the engine does at a program's start. Each window keeps the procedure it had, which gets
+// every message the engine does not answer itself.
+struct Subclass {
+    WNDPROC previous;
+    WNDPROC ours;
+};
+
+std::map<HWND, Subclass>& Subclasses()
+{
+    static std::map<HWND, Subclass> subclasses;
+    return subclasses;
+}
+
+bool InstallSubclass(HWND hwnd, WNDPROC ours)
+{
+    SetLastError(0);
+    const auto previous =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ours)));
+    if (previous == nullptr && GetLastError() != 0)
+        return false;
+    Subclasses()[hwnd] = {previous, ours};
+    return true;
+}
+
+LRESULT CallPrevious(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const auto found = Subclasses().find(hwnd);
+    if (found == Subclasses().end() || found->second.previous == nullptr)
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    return CallWindowProcW(found->second.previous, hwnd, message, wParam, lParam);
+}
+
+// Puts the window's own procedure back. When a program subclassed the window after the engine,
+// the engine's procedure stays in the chain and passes everything on, so neither is lost.
+void RemoveSubclass(HWND hwnd)
+{
+    const auto found = Subclasses().find(hwnd);
+    if (found == Subclasses().end())
+        return;
+    if (GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(found->second.ours)) {
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(found->second.previous));
+        Subclasses().erase(found);
+    }
+}
+
+// Passes a message on once the engine no longer draws the window, and forgets the window when
+// it goes.
+LRESULT PassOn(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY)
+        Subclasses().erase(hwnd);
+    return result;
+}
 
 enum Button { kNoButton = -1, kClose = 0, kMaxRestore = 1, kMinimize = 2 };
 
@@ -212,9 +264,12 @@ class FrameWindow {
 public:
     explicit FrameWindow(HWND hwnd) : hwnd_(hwnd), active_(GetActiveWindow() == hwnd) {}
 
-    static LRESULT CALLBACK Proc(HWND, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     {
-        return reinterpret_cast<FrameWindow*>(data)->Handle(message, wParam, lParam);
+        const auto found = Frames().find(hwnd);
+        if (found == Frames().end())
+            return PassOn(hwnd, message, wParam, lParam);
+        return found->second->Handle(message, wParam, lParam);
     }
 
     // After a theme change: new metrics, new menus, a full repaint. The first time the engine
@@ -254,7 +309,7 @@ public:
         const SIZE size = WindowSize();
         if (size.cx == sizedByEngine_.cx && size.cy == sizedByEngine_.cy)
             client = originalClient_;
-        RemoveWindowSubclass(hwnd_, Proc, kFrameSubclassId);
+        RemoveSubclass(hwnd_);
         SetWindowRgn(hwnd_, nullptr, TRUE);
         SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                      SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -338,7 +393,7 @@ private:
         case WM_MENUSELECT: return OnMenuState(message, wParam, lParam);
         case WM_WINDOWPOSCHANGED: return OnWindowPosChanged(message, wParam, lParam);
         case WM_NCDESTROY: return OnNcDestroy(message, wParam, lParam);
-        default: return DefSubclassProc(hwnd_, message, wParam, lParam);
+        default: return CallPrevious(hwnd_, message, wParam, lParam);
         }
     }
 
@@ -437,7 +492,7 @@ private:
         // program added since the last layout are made the engine's first, so it measures them.
         if (HMENU bar = HasMenuBar() ? GetMenu(hwnd_) : nullptr)
             ConvertMenu(bar, true);
-        DefSubclassProc(hwnd_, WM_NCCALCSIZE, wParam, lParam);
+        CallPrevious(hwnd_, WM_NCCALCSIZE, wParam, lParam);
         if (IsIconic(hwnd_)) {
             *proposed = {window.left, window.top, window.left, window.top};
             return 0;
@@ -658,12 +713,12 @@ private:
                 RECT item{};
                 if (GetMenuItemRect(hwnd_, GetMenu(hwnd_), static_cast<UINT>(i), &item)) {
                     const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-                    return DefSubclassProc(hwnd_, WM_NCLBUTTONDOWN, wParam, at);
+                    return CallPrevious(hwnd_, WM_NCLBUTTONDOWN, wParam, at);
                 }
             }
             return 0;
         }
-        return DefSubclassProc(hwnd_, message, wParam, lParam);
+        return CallPrevious(hwnd_, message, wParam, lParam);
     }
 
     LRESULT OnNcMouseMove(UINT message, WPARAM wParam, LPARAM lParam)
@@ -687,7 +742,7 @@ private:
             TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE | TME_NONCLIENT, hwnd_, 0};
             trackingLeave_ = TrackMouseEvent(&tme) != FALSE;
         }
-        return DefSubclassProc(hwnd_, message, wParam, lParam);
+        return CallPrevious(hwnd_, message, wParam, lParam);
     }
 
     LRESULT OnNcMouseLeave(UINT message, WPARAM wParam, LPARAM lParam)
@@ -698,7 +753,7 @@ private:
             barHot_ = -1;
             PaintFrame();
         }
-        return DefSubclassProc(hwnd_, message, wParam, lParam);
+        return CallPrevious(hwnd_, message, wParam, lParam);
     }
 
     LRESULT OnMouseMove(UINT message, WPARAM wParam, LPARAM lParam)
@@ -718,13 +773,13 @@ private:
             barHot_ = -1;
             PaintFrame();
         }
-        return DefSubclassProc(hwnd_, message, wParam, lParam);
+        return CallPrevious(hwnd_, message, wParam, lParam);
     }
 
     LRESULT OnLButtonUp(UINT message, WPARAM wParam, LPARAM lParam)
     {
         if (pressed_ == kNoButton)
-            return DefSubclassProc(hwnd_, message, wParam, lParam);
+            return CallPrevious(hwnd_, message, wParam, lParam);
         const int button = pressed_;
         const bool inside = pressedInside_;
         pressed_ = kNoButton;
@@ -749,7 +804,7 @@ private:
             pressed_ = kNoButton;
             PaintFrame();
         }
-        return DefSubclassProc(hwnd_, message, wParam, lParam);
+        return CallPrevious(hwnd_, message, wParam, lParam);
     }
 
     LRESULT WithoutDefaultFramePainting(UINT message, WPARAM wParam, LPARAM lParam)
@@ -758,7 +813,7 @@ private:
         const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
         if (style & WS_VISIBLE)
             SetWindowLongPtrW(hwnd_, GWL_STYLE, style & ~WS_VISIBLE);
-        const LRESULT result = DefSubclassProc(hwnd_, message, wParam, lParam);
+        const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
         if (style & WS_VISIBLE)
             SetWindowLongPtrW(hwnd_, GWL_STYLE, GetWindowLongPtrW(hwnd_, GWL_STYLE) | WS_VISIBLE);
         PaintFrame();
@@ -791,7 +846,7 @@ private:
         auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
         const ItemTag* tag = mis->CtlType == ODT_MENU ? TagOf(mis->itemData) : nullptr;
         if (tag == nullptr)
-            return DefSubclassProc(hwnd_, message, wParam, lParam);
+            return CallPrevious(hwnd_, message, wParam, lParam);
         const int dpi = WindowDpi(hwnd_);
         const Metrics& m = T().metrics;
         if (tag->bar) {
@@ -820,7 +875,7 @@ private:
         auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
         const ItemTag* tag = dis->CtlType == ODT_MENU ? TagOf(dis->itemData) : nullptr;
         if (tag == nullptr)
-            return DefSubclassProc(hwnd_, message, wParam, lParam);
+            return CallPrevious(hwnd_, message, wParam, lParam);
         if (tag->bar) {
             // Wine draws the bar item it highlights at its own place: draw the whole bar at ours.
             PaintMenuBar();
@@ -874,7 +929,7 @@ private:
 
     LRESULT OnInitMenuPopup(UINT message, WPARAM wParam, LPARAM lParam)
     {
-        const LRESULT result = DefSubclassProc(hwnd_, message, wParam, lParam);
+        const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
         auto popup = reinterpret_cast<HMENU>(wParam);
         if (HIWORD(lParam) == 0) {
             ConvertMenu(popup, false);
@@ -901,7 +956,7 @@ private:
 
     LRESULT OnMenuState(UINT message, WPARAM wParam, LPARAM lParam)
     {
-        const LRESULT result = DefSubclassProc(hwnd_, message, wParam, lParam);
+        const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
         switch (message) {
         case WM_ENTERMENULOOP: inMenuLoop_ = true; break;
         case WM_EXITMENULOOP:
@@ -983,7 +1038,7 @@ private:
 
     LRESULT OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam)
     {
-        const LRESULT result = DefSubclassProc(hwnd_, message, wParam, lParam);
+        const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
         const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
         // A frame change alone comes from a theme switch, which repaints the whole window anyway.
         if (!(pos->flags & SWP_NOSIZE)) {
@@ -996,10 +1051,9 @@ private:
     LRESULT OnNcDestroy(UINT message, WPARAM wParam, LPARAM lParam)
     {
         HWND hwnd = hwnd_;
-        RemoveWindowSubclass(hwnd, Proc, kFrameSubclassId);
         Frames().erase(hwnd);
         delete this;
-        return DefSubclassProc(hwnd, message, wParam, lParam);
+        return PassOn(hwnd, message, wParam, lParam);
     }
 
     HWND hwnd_;
@@ -1029,9 +1083,9 @@ private:
 
 // Popup menus (class "#32768"): their background and frame. The items are owner-drawn through
 // the window that owns the menu.
-LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    ThemeResources* theme = CurrentTheme();
+    ThemeResources* theme = Popups().count(hwnd) != 0 ? CurrentTheme() : nullptr;
     switch (message) {
     case WM_WINDOWPOSCHANGING: {
         // A popup opened from a skinned menu bar goes under the item the user sees.
@@ -1071,7 +1125,7 @@ LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             BackBuffer buffer(dc, r.right, r.bottom);
             if (buffer.Ok()) {
                 FillWith(buffer.Dc(), r, theme->Get().popup.background);
-                DefSubclassProc(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(buffer.Dc()), PRF_CLIENT);
+                CallPrevious(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(buffer.Dc()), PRF_CLIENT);
                 Outline(buffer.Dc(), r, theme->Get().popup.border);
                 buffer.Commit(0, 0, r.right, r.bottom);
             }
@@ -1080,7 +1134,7 @@ LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         }
         break;
     case WM_PRINTCLIENT: {
-        const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+        const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
         if (theme != nullptr) {
             RECT r{};
             GetClientRect(hwnd, &r);
@@ -1088,13 +1142,10 @@ LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         }
         return result;
     }
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(hwnd, PopupProc, kPopupSubclassId);
-        Popups().erase(hwnd);
-        break;
+    case WM_NCDESTROY: Popups().erase(hwnd); break;
     default: break;
     }
-    return DefSubclassProc(hwnd, message, wParam, lParam);
+    return PassOn(hwnd, message, wParam, lParam);
 }
 
 }  // namespace
@@ -1127,19 +1178,20 @@ void SkinFrameWindow(HWND hwnd)
     if (Frames().count(hwnd) != 0)
         return;
     auto* window = new FrameWindow(hwnd);
-    if (!SetWindowSubclass(hwnd, FrameWindow::Proc, kFrameSubclassId, reinterpret_cast<DWORD_PTR>(window))) {
-        delete window;
-        return;
-    }
     Frames()[hwnd] = window;
+    if (Subclasses().count(hwnd) == 0 && !InstallSubclass(hwnd, FrameWindow::Proc)) {
+        Frames().erase(hwnd);
+        delete window;
+    }
 }
 
 void SkinPopupMenu(HWND hwnd)
 {
     if (Popups().count(hwnd) != 0)
         return;
-    if (SetWindowSubclass(hwnd, PopupProc, kPopupSubclassId, 0))
-        Popups().insert(hwnd);
+    Popups().insert(hwnd);
+    if (Subclasses().count(hwnd) == 0 && !InstallSubclass(hwnd, PopupProc))
+        Popups().erase(hwnd);
 }
 
 void RefreshSkinnedWindows()
@@ -1156,7 +1208,7 @@ void RefreshSkinnedWindows()
 void UnskinAll()
 {
     for (HWND popup : std::vector<HWND>(Popups().begin(), Popups().end()))
-        RemoveWindowSubclass(popup, PopupProc, kPopupSubclassId);
+        RemoveSubclass(popup);
     Popups().clear();
     RestoreMenus();
     const auto frames = Frames();

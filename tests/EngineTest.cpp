@@ -63,6 +63,8 @@ class UiThread {
 public:
     UiThread()
     {
+        // Away from where the window will be: a pointer resting on a caption button makes it hot.
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
         thread_ = std::thread([this] { Run(); });
         WaitForSingleObject(ready_, 20000);
     }
