@@ -58,12 +58,10 @@ inline void UnloadModule(HMODULE h) { FreeLibrary(h); }
 inline void DeleteGdi(HGDIOBJ h) { DeleteObject(h); }
 inline void DeleteMenuHandle(HMENU h) { DestroyMenu(h); }
 inline void DeleteIconHandle(HICON h) { DestroyIcon(h); }
-inline void DeleteWindowHandle(HWND h) { DestroyWindow(h); }
 }  // namespace handle_traits
 
 using UniqueFind = UniqueHandle<handle_traits::MinusOneIsInvalid<handle_traits::CloseFind>>;
 using UniqueFile = UniqueHandle<handle_traits::MinusOneIsInvalid<handle_traits::CloseKernel>>;
-using UniqueKernelHandle = UniqueHandle<handle_traits::NullIsInvalid<HANDLE, handle_traits::CloseKernel>>;
 using UniqueModule = UniqueHandle<handle_traits::NullIsInvalid<HMODULE, handle_traits::UnloadModule>>;
 using UniqueFont = UniqueHandle<handle_traits::NullIsInvalid<HFONT, handle_traits::DeleteGdi>>;
 using UniqueBrush = UniqueHandle<handle_traits::NullIsInvalid<HBRUSH, handle_traits::DeleteGdi>>;
@@ -72,7 +70,6 @@ using UniqueRegion = UniqueHandle<handle_traits::NullIsInvalid<HRGN, handle_trai
 using UniquePen = UniqueHandle<handle_traits::NullIsInvalid<HPEN, handle_traits::DeleteGdi>>;
 using UniqueMenu = UniqueHandle<handle_traits::NullIsInvalid<HMENU, handle_traits::DeleteMenuHandle>>;
 using UniqueIcon = UniqueHandle<handle_traits::NullIsInvalid<HICON, handle_traits::DeleteIconHandle>>;
-using UniqueWindow = UniqueHandle<handle_traits::NullIsInvalid<HWND, handle_traits::DeleteWindowHandle>>;
 
 // Selects an object into a DC for a scope and puts the previous one back.
 class ScopedSelect {

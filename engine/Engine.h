@@ -12,8 +12,6 @@ namespace velum {
 
 // The theme in use, or null while the engine is not attached.
 ThemeResources* CurrentTheme();
-// The engine DLL's own module, kept from DllMain.
-HINSTANCE EngineModule();
 
 // The window's DPI (96 when Windows cannot tell).
 int WindowDpi(HWND hwnd);

@@ -178,11 +178,6 @@ ThemeResources* CurrentTheme()
     return State().theme.get();
 }
 
-HINSTANCE EngineModule()
-{
-    return engineModule;
-}
-
 }  // namespace velum
 
 extern "C" {
