@@ -10,21 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "Velum.h"
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 void Pump()
 {
@@ -39,18 +28,12 @@ void Measure(int rounds, const std::function<void()>& work, std::vector<double>*
 {
     for (int i = 0; i < rounds; ++i) {
         Pump();
-        const double start = Now();
+        const double start = NowMs();
         work();
         GdiFlush();
         if (times != nullptr)
-            times->push_back(Now() - start);
+            times->push_back(NowMs() - start);
     }
-}
-
-double Median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
 }
 
 // The themes' folder: the first argument, or Skin beside the program.

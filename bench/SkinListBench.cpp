@@ -21,37 +21,11 @@
 #include <vector>
 
 #include "Automation.h"
+#include "BenchTiming.h"
 #include "Boundaries.h"
 #include "FormMain.h"
 
 namespace {
-
-double Frequency()
-{
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-}
-
-double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
-{
-    static const double frequency = Frequency();
-    return static_cast<double>(to.QuadPart - from.QuadPart) * 1000.0 / frequency;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n == 0 ? 0.0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-std::wstring ProgramFolder()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-    return path.substr(0, path.find_last_of(L'\\'));
-}
 
 void DrainMessages()
 {

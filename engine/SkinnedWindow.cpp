@@ -731,11 +731,8 @@ private:
             if (PtInRect(&l.barItems[i], p))
                 barHot = static_cast<int>(i);
         if (hot != hot_ || barHot != barHot_) {
-            const bool barChanged = barHot != barHot_;
             hot_ = hot;
             barHot_ = barHot;
-            if (barChanged && hot == hot_)
-                PaintMenuBar();
             PaintFrame();
         }
         if (!trackingLeave_) {
@@ -745,14 +742,20 @@ private:
         return CallPrevious(hwnd_, message, wParam, lParam);
     }
 
+    // The mouse left the frame: no button or bar item is hot any more.
+    void ClearHover()
+    {
+        if (hot_ == kNoButton && barHot_ == -1)
+            return;
+        hot_ = kNoButton;
+        barHot_ = -1;
+        PaintFrame();
+    }
+
     LRESULT OnNcMouseLeave(UINT message, WPARAM wParam, LPARAM lParam)
     {
         trackingLeave_ = false;
-        if (hot_ != kNoButton || barHot_ != -1) {
-            hot_ = kNoButton;
-            barHot_ = -1;
-            PaintFrame();
-        }
+        ClearHover();
         return CallPrevious(hwnd_, message, wParam, lParam);
     }
 
@@ -768,11 +771,7 @@ private:
             }
             return 0;
         }
-        if (hot_ != kNoButton || barHot_ != -1) {
-            hot_ = kNoButton;
-            barHot_ = -1;
-            PaintFrame();
-        }
+        ClearHover();
         return CallPrevious(hwnd_, message, wParam, lParam);
     }
 

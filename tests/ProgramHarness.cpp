@@ -15,24 +15,32 @@ std::wstring ModuleFolder()
     return path.substr(0, path.find_last_of(L'\\'));
 }
 
-void RemoveTree(const std::wstring& path)
+void RemoveTree(const std::wstring& path);
+
+// Deletes everything inside a folder, read-only files included, and keeps the folder.
+void ClearFolder(const std::wstring& path)
 {
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring child = path + L"\\" + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileW(child.c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        const std::wstring child = path + L"\\" + name;
+        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveTree(child);
+        else
+            DeleteFileW(child.c_str());
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+}
+
+void RemoveTree(const std::wstring& path)
+{
+    ClearFolder(path);
     RemoveDirectoryW(path.c_str());
 }
 
@@ -158,22 +166,7 @@ ProgramFolder::ProgramFolder(Engine engine, const std::wstring& root)
         // A drive root: empty it, and keep the path without its backslash like any other.
         path_ = root;
         isDriveRoot_ = true;
-        WIN32_FIND_DATAW data;
-        HANDLE find = FindFirstFileW((path_ + L"\\*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                const std::wstring name = data.cFileName;
-                if (name == L"." || name == L"..")
-                    continue;
-                const std::wstring child = path_ + L"\\" + name;
-                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    RemoveTree(child);
-                else
-                    DeleteFileW(child.c_str());
-            } while (FindNextFileW(find, &data));
-            FindClose(find);
-        }
+        ClearFolder(path_);
     }
     Check(CopyFileW((BuildFolder() + L"\\Zentora.exe").c_str(), File(L"Zentora.exe").c_str(), FALSE), "CopyFileW exe");
     if (engine != Engine::Missing)
