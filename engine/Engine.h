@@ -21,6 +21,11 @@ bool WantsFrameSkin(HWND hwnd);
 
 void SkinFrameWindow(HWND hwnd);
 void SkinPopupMenu(HWND hwnd);
+// While Wine tracks a skinned menu bar: moves a mouse point from the bar the user sees to
+// Wine's own layout of it. True when the point changed.
+bool MapMenuPoint(POINT& screen);
+// Called before Windows minimises, maximises or restores a window (a ShowWindow command).
+void BeforeMinMax(HWND hwnd, int command);
 // Re-lays out and repaints every skinned window after the theme changed. On the first
 // skinning of a window its client area keeps its size.
 void RefreshSkinnedWindows();

@@ -277,7 +277,11 @@ public:
     // switches keep the window's outer size, so the window does not jump under the user.
     void Refresh()
     {
-        const bool keepClientSize = firstRefresh_;
+        // A window the user cannot resize, or has not seen yet, keeps its client size on
+        // every switch, so nothing in it is clipped; a shown, resizable window keeps its outer
+        // size, so it does not jump under the user, except on the first skinning.
+        const bool keepClientSize = firstRefresh_ || !ShownAndResizable();
+        const bool first = firstRefresh_;
         firstRefresh_ = false;
         RECT client{};
         GetClientRect(hwnd_, &client);
@@ -293,7 +297,8 @@ public:
         }
         if (keepClientSize) {
             KeepClientSize(client);
-            originalClient_ = client;
+            if (first)
+                originalClient_ = client;
             sizedByEngine_ = WindowSize();
         }
         UpdateRegion(false);  // the whole window is repainted next
@@ -304,17 +309,27 @@ public:
     {
         // Unless the user has resized the window since the engine did, it gets back the client
         // size it had before the engine; otherwise it keeps the client size it has now.
+        // A shown, resizable window the user has resized since keeps its outer size.
         RECT client{};
         GetClientRect(hwnd_, &client);
         const SIZE size = WindowSize();
-        if (size.cx == sizedByEngine_.cx && size.cy == sizedByEngine_.cy)
+        const bool untouched = size.cx == sizedByEngine_.cx && size.cy == sizedByEngine_.cy;
+        if (untouched && ShownAndResizable())
             client = originalClient_;
+        const bool keepClientSize = untouched || !ShownAndResizable();
         RemoveSubclass(hwnd_);
         SetWindowRgn(hwnd_, nullptr, TRUE);
         SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                      SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        KeepClientSize(client);
+        if (keepClientSize)
+            KeepClientSize(client);
         RedrawWindow(hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
+
+    bool ShownAndResizable() const
+    {
+        const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+        return (style & WS_VISIBLE) && (style & WS_THICKFRAME);
     }
 
     SIZE WindowSize() const
@@ -337,6 +352,21 @@ public:
         GetWindowRect(hwnd_, &window);
         SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left + (client.right - now.right),
                      window.bottom - window.top + (client.bottom - now.bottom), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    // Windows is about to minimise or maximise the window. A maximised or minimised window has
+    // no rounded corners; removing them once the window is placed would change the window
+    // again behind the placement, which Wine's X11 driver then takes for a restore.
+    void BeforeMinMax(int command)
+    {
+        const bool squares = command == SW_MAXIMIZE || command == SW_MINIMIZE || command == SW_SHOWMINIMIZED ||
+                             command == SW_SHOWMINNOACTIVE || command == SW_FORCEMINIMIZE;
+        if (squares && hasRegion_ && !settingRegion_) {
+            settingRegion_ = true;
+            SetWindowRgn(hwnd_, nullptr, FALSE);
+            hasRegion_ = false;
+            settingRegion_ = false;
+        }
     }
 
     // Pending position of a popup opened from the menu bar, in screen coordinates.
@@ -368,6 +398,7 @@ private:
     {
         switch (message) {
         case WM_NCCALCSIZE: return OnNcCalcSize(wParam, lParam);
+        case WM_CREATE: return OnCreate(message, wParam, lParam);
         case WM_NCPAINT: PaintFrame(); return 0;
         case WM_NCACTIVATE: return OnNcActivate(wParam, lParam);
         case WM_NCHITTEST: return OnNcHitTest(lParam);
@@ -380,10 +411,10 @@ private:
         case WM_CAPTURECHANGED: return OnCaptureChanged(message, wParam, lParam);
         case WM_SETTEXT:
         case WM_SETICON: return WithoutDefaultFramePainting(message, wParam, lParam);
-        case WM_ERASEBKGND: return OnEraseBackground(reinterpret_cast<HDC>(wParam));
+        case WM_ERASEBKGND: return OnEraseBackground(message, wParam, lParam);
         case WM_CTLCOLORDLG:
         case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN: return OnCtlColor(reinterpret_cast<HDC>(wParam));
+        case WM_CTLCOLORBTN: return OnCtlColor(message, wParam, lParam);
         case WM_MEASUREITEM: return OnMeasureItem(message, wParam, lParam);
         case WM_DRAWITEM: return OnDrawItem(message, wParam, lParam);
         case WM_INITMENUPOPUP: return OnInitMenuPopup(message, wParam, lParam);
@@ -393,7 +424,10 @@ private:
         case WM_MENUSELECT: return OnMenuState(message, wParam, lParam);
         case WM_WINDOWPOSCHANGED: return OnWindowPosChanged(message, wParam, lParam);
         case WM_NCDESTROY: return OnNcDestroy(message, wParam, lParam);
-        default: return CallPrevious(hwnd_, message, wParam, lParam);
+        default:
+            if (message == RegionMessage())
+                return OnRegionMessage();
+            return CallPrevious(hwnd_, message, wParam, lParam);
         }
     }
 
@@ -503,6 +537,8 @@ private:
         int top = f + Scale(m.captionHeight, dpi);
         if (HasMenuBar())
             top += Scale(m.menuBarHeight, dpi);
+        if (HasMenuBar())
+            LayOutSystemBar(window.right - window.left);
         *proposed = {window.left + f, window.top + top, window.right - f, window.bottom - f};
         if (proposed->right < proposed->left)
             proposed->right = proposed->left;
@@ -511,6 +547,82 @@ private:
         return 0;
     }
 
+public:
+    // Wine keeps a layout of the menu bar of its own, made by the default WM_NCCALCSIZE at the
+    // system's frame and caption sizes, and its menu tracking hit-tests that layout. Laying it
+    // out again where the engine draws the bar keeps GetMenuItemRect and Wine's tracking in
+    // step with what the user sees.
+    void LayOutSystemBar(int windowWidth)
+    {
+        using DrawMenuBarTempFn = DWORD(WINAPI*)(HWND, HDC, RECT*, HMENU, HFONT);
+        static const auto drawMenuBarTemp = reinterpret_cast<DrawMenuBarTempFn>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "DrawMenuBarTemp")));
+        HMENU bar = GetMenu(hwnd_);
+        if (drawMenuBarTemp == nullptr || bar == nullptr || GetMenuItemCount(bar) <= 0)
+            return;
+        static HDC scratch = CreateCompatibleDC(nullptr);
+        const int dpi = WindowDpi(hwnd_);
+        const Metrics& m = T().metrics;
+        const int f = std::max(1, Scale(m.frameWidth, dpi));
+        const int top = f + Scale(m.captionHeight, dpi);
+        for (int pass = 0; pass < 2; ++pass) {
+            // Any change of an item makes Wine forget the bar's size, so the call lays it out.
+            MENUITEMINFOW info{};
+            info.cbSize = sizeof info;
+            info.fMask = MIIM_DATA;
+            if (!GetMenuItemInfoW(bar, 0, TRUE, &info) || !SetMenuItemInfoW(bar, 0, TRUE, &info))
+                return;
+            // Wine starts the items one pixel below the rectangle's top.
+            RECT r{f, top - 1, windowWidth - f, top - 1 + Scale(m.menuBarHeight, dpi)};
+            layingOutSystemBar_ = true;
+            drawMenuBarTemp(hwnd_, scratch, &r, bar, CurrentTheme()->MenuFont(dpi));
+            layingOutSystemBar_ = false;
+            // Windows and Wine widen owner-drawn bar items by a few average characters: learn
+            // by how much from the first item, and ask for that much less.
+            RECT first{};
+            RECT window{};
+            if (!GetMenuItemRect(hwnd_, bar, 0, &first) || !GetWindowRect(hwnd_, &window))
+                return;
+            const int asked = BarItemWidth(bar, 0, dpi) - std::max(0, systemBarExtra_);
+            const int extra = (first.right - first.left) - asked;
+            if (extra == std::max(0, systemBarExtra_) || first.right - window.left >= windowWidth - f)
+                return;
+            systemBarExtra_ = extra;
+        }
+    }
+
+    // During Wine's menu tracking: a point on one of the engine's bar items goes to the middle
+    // of Wine's rectangle of that item, and a point Wine would take for its bar but that is not
+    // on the engine's goes off the window, so both agree on what is under the mouse.
+    bool MapMenuPoint(POINT& screen)
+    {
+        if (!inMenuLoop_ || !HasMenuBar() || WindowFromPoint(screen) != hwnd_)
+            return false;
+        const Layout l = ComputeLayout();
+        RECT w{};
+        GetWindowRect(hwnd_, &w);
+        const POINT p{screen.x - w.left, screen.y - w.top};
+        HMENU bar = GetMenu(hwnd_);
+        for (size_t i = 0; i < l.barItems.size(); ++i) {
+            if (!PtInRect(&l.barItems[i], p))
+                continue;
+            RECT item{};
+            if (!GetMenuItemRect(hwnd_, bar, static_cast<UINT>(i), &item))
+                return false;
+            screen = {(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+            return true;
+        }
+        for (int i = 0, n = GetMenuItemCount(bar); i < n; ++i) {
+            RECT item{};
+            if (GetMenuItemRect(hwnd_, bar, static_cast<UINT>(i), &item) && PtInRect(&item, screen)) {
+                screen = {w.left - 1, w.top - 1};
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
     void PaintFrame()
     {
         if (!IsWindowVisible(hwnd_))
@@ -625,6 +737,11 @@ private:
     {
         // The default would repaint the whole frame in system colours.
         active_ = wParam != FALSE;
+        if (!active_) {
+            // The mouse may still rest on the bar while another window takes the focus.
+            hot_ = kNoButton;
+            barHot_ = barSelected_ = -1;
+        }
         PaintFrame();
         return TRUE;
     }
@@ -819,16 +936,66 @@ private:
         return result;
     }
 
-    LRESULT OnEraseBackground(HDC dc)
+    // A window made while the engine is attached was sized by its program (or its dialog
+    // template) for the system's frame: it gets the client size that frame would have left.
+    LRESULT OnCreate(UINT message, WPARAM wParam, LPARAM lParam)
     {
-        RECT client{};
-        GetClientRect(hwnd_, &client);
-        FillWith(dc, client, T().window.background);
-        return 1;
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        RECT frame{0, 0, 0, 0};
+        const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
+        const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+        if (create != nullptr && firstRefresh_ && AdjustWindowRectEx(&frame, style, HasMenuBar(), exStyle)) {
+            const RECT client{0, 0, create->cx - (frame.right - frame.left), create->cy - (frame.bottom - frame.top)};
+            if (client.right > 0 && client.bottom > 0) {
+                KeepClientSize(client);
+                originalClient_ = client;
+                sizedByEngine_ = WindowSize();
+            }
+        }
+        firstRefresh_ = false;
+        return CallPrevious(hwnd_, message, wParam, lParam);
     }
 
-    LRESULT OnCtlColor(HDC dc)
+    // The system's own colour brushes: COLOR_x + 1 as a class brush, or GetSysColorBrush.
+    static bool IsSystemBrush(HBRUSH brush)
     {
+        const auto value = reinterpret_cast<ULONG_PTR>(brush);
+        if (value != 0 && value <= COLOR_MENUBAR + 1)
+            return true;
+        for (int i = 0; i <= COLOR_MENUBAR; ++i)
+            if (brush != nullptr && brush == GetSysColorBrush(i))
+                return true;
+        return false;
+    }
+
+    // Only a background the program left to the system becomes the theme's: the class brush
+    // stands in for the theme's while the window's own procedure erases.
+    LRESULT OnEraseBackground(UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        const auto classBrush = reinterpret_cast<HBRUSH>(GetClassLongPtrW(hwnd_, GCLP_HBRBACKGROUND));
+        if (!IsSystemBrush(classBrush) || IsDialog())
+            return CallPrevious(hwnd_, message, wParam, lParam);
+        SetClassLongPtrW(hwnd_, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(CurrentTheme()->WindowBrush()));
+        const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
+        SetClassLongPtrW(hwnd_, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(classBrush));
+        return result;
+    }
+
+    bool IsDialog() const
+    {
+        wchar_t name[8] = L"";
+        GetClassNameW(hwnd_, name, 8);
+        return lstrcmpW(name, L"#32770") == 0;
+    }
+
+    // The program answers first; only the system's answer is replaced by the theme's colours.
+    LRESULT OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
+        const auto brush = reinterpret_cast<HBRUSH>(result);
+        if (result != 0 && !IsSystemBrush(brush))
+            return result;
+        auto dc = reinterpret_cast<HDC>(wParam);
         SetTextColor(dc, ToColorRef(T().window.text));
         SetBkColor(dc, ToColorRef(T().window.background.from));
         return reinterpret_cast<LRESULT>(CurrentTheme()->WindowBrush());
@@ -849,7 +1016,8 @@ private:
         const int dpi = WindowDpi(hwnd_);
         const Metrics& m = T().metrics;
         if (tag->bar) {
-            mis->itemWidth = static_cast<UINT>(BarItemWidth(tag->menu, tag->position, dpi));
+            mis->itemWidth =
+                static_cast<UINT>(std::max(1, BarItemWidth(tag->menu, tag->position, dpi) - std::max(0, systemBarExtra_)));
             mis->itemHeight = static_cast<UINT>(Scale(m.menuBarHeight, dpi));
         } else if (tag->separator) {
             mis->itemWidth = static_cast<UINT>(Scale(40, dpi));
@@ -877,7 +1045,8 @@ private:
             return CallPrevious(hwnd_, message, wParam, lParam);
         if (tag->bar) {
             // Wine draws the bar item it highlights at its own place: draw the whole bar at ours.
-            PaintMenuBar();
+            if (!layingOutSystemBar_)
+                PaintMenuBar();
             return TRUE;
         }
         DrawPopupItem(*dis, *tag);
@@ -909,9 +1078,12 @@ private:
         const int checkWidth = Scale(16, dpi);
         if (dis.itemState & ODS_CHECKED)
             DrawGlyph(dc, {r.left + padding / 2, r.top, r.left + padding / 2 + checkWidth, r.bottom}, Glyph::Check, text, dpi);
-        if (tag.submenu)
+        if (tag.submenu) {
             DrawGlyph(dc, {r.right - checkWidth - padding / 2, r.top, r.right - padding / 2, r.bottom}, Glyph::SubmenuArrow,
                       text, dpi);
+            // Windows and Wine draw their own arrow after WM_DRAWITEM, in the same clipped DC.
+            ExcludeClipRect(dc, r.right - checkWidth - padding, r.top, r.right, r.bottom);
+        }
         const std::wstring label = MenuItemText(tag.menu, tag.position);
         const size_t tab = label.find(L'\t');
         ScopedSelect font(dc, CurrentTheme()->PopupFont(dpi));
@@ -973,7 +1145,7 @@ private:
         case WM_MENUSELECT:
             if (HIWORD(wParam) == 0xFFFF && lParam == 0)
                 barSelected_ = barOpen_ = -1;
-            else if (reinterpret_cast<HMENU>(lParam) == GetMenu(hwnd_))
+            else if (inMenuLoop_ && reinterpret_cast<HMENU>(lParam) == GetMenu(hwnd_))
                 barSelected_ = LOWORD(wParam);
             break;
         default: break;
@@ -1041,10 +1213,27 @@ private:
         const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
         // A frame change alone comes from a theme switch, which repaints the whole window anyway.
         if (!(pos->flags & SWP_NOSIZE)) {
-            UpdateRegion(true);
+            // A region set while Windows is still placing the window (maximising, restoring)
+            // moves the window through a SetWindowPos of its own and undoes the placement: the
+            // new region waits until the placement is done.
+            if (!regionPending_ && PostMessageW(hwnd_, RegionMessage(), 0, 0))
+                regionPending_ = true;
             InvalidateFrame();
         }
         return result;
+    }
+
+    static UINT RegionMessage()
+    {
+        static const UINT message = RegisterWindowMessageW(L"Velum.UpdateRegion");
+        return message;
+    }
+
+    LRESULT OnRegionMessage()
+    {
+        regionPending_ = false;
+        UpdateRegion(true);
+        return 0;
     }
 
     LRESULT OnNcDestroy(UINT message, WPARAM wParam, LPARAM lParam)
@@ -1070,6 +1259,9 @@ private:
     bool hasRegion_ = false;
     bool settingRegion_ = false;
     bool firstRefresh_ = true;
+    bool layingOutSystemBar_ = false;
+    bool regionPending_ = false;
+    static inline int systemBarExtra_ = -1;
     RECT originalClient_{};
     SIZE sizedByEngine_{-1, -1};
     struct {
@@ -1191,6 +1383,21 @@ void SkinPopupMenu(HWND hwnd)
     Popups().insert(hwnd);
     if (Subclasses().count(hwnd) == 0 && !InstallSubclass(hwnd, PopupProc))
         Popups().erase(hwnd);
+}
+
+void BeforeMinMax(HWND hwnd, int command)
+{
+    const auto found = Frames().find(hwnd);
+    if (found != Frames().end())
+        found->second->BeforeMinMax(command);
+}
+
+bool MapMenuPoint(POINT& screen)
+{
+    for (auto& [hwnd, window] : Frames())
+        if (window->MapMenuPoint(screen))
+            return true;
+    return false;
 }
 
 void RefreshSkinnedWindows()

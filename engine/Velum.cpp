@@ -21,6 +21,7 @@ HINSTANCE engineModule = nullptr;
 struct EngineState {
     DWORD thread = 0;
     HHOOK hook = nullptr;
+    HHOOK menuHook = nullptr;
     std::unique_ptr<ThemeResources> theme;
 };
 
@@ -69,6 +70,8 @@ std::string SystemText(DWORD code)
 
 LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
 {
+    if (code == HCBT_MINMAX && CurrentTheme() != nullptr)
+        BeforeMinMax(reinterpret_cast<HWND>(wParam), static_cast<int>(LOWORD(lParam)));
     if (code == HCBT_CREATEWND && CurrentTheme() != nullptr) {
         auto hwnd = reinterpret_cast<HWND>(wParam);
         const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lParam)->lpcs;
@@ -78,6 +81,16 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
             SkinPopupMenu(hwnd);
         else if ((create->style & WS_CHILD) == 0 && (create->style & WS_CAPTION) == WS_CAPTION)
             SkinFrameWindow(hwnd);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK MenuFilterHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == MSGF_MENU && CurrentTheme() != nullptr) {
+        auto* msg = reinterpret_cast<MSG*>(lParam);
+        if (msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST)
+            MapMenuPoint(msg->pt);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -104,6 +117,7 @@ int Apply(Theme theme)
         if (state.hook == nullptr)
             return Fail(VELUM_E_SYSTEM, "SetWindowsHookExW: " + SystemText(GetLastError()));
         state.thread = GetCurrentThreadId();
+        state.menuHook = SetWindowsHookExW(WH_MSGFILTER, MenuFilterHook, engineModule, state.thread);
     }
     // The old resources live until every window has been refreshed with the new ones.
     std::unique_ptr<ThemeResources> previous = std::move(state.theme);
@@ -210,6 +224,9 @@ VELUM_API int VELUM_CALL Velum_Detach(void)
     velum::UnskinAll();
     UnhookWindowsHookEx(state.hook);
     state.hook = nullptr;
+    if (state.menuHook != nullptr)
+        UnhookWindowsHookEx(state.menuHook);
+    state.menuHook = nullptr;
     state.thread = 0;
     state.theme.reset();
     velum::TrimFontCache();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -20,6 +21,20 @@
 namespace {
 
 constexpr UINT kCallMessage = WM_APP + 1;
+
+// The last menu command the test window received, and how many it received.
+std::atomic<int> lastCommand{0};
+std::atomic<int> commandCount{0};
+
+LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COMMAND && lParam == 0) {
+        lastCommand = LOWORD(wParam);
+        ++commandCount;
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
 constexpr wchar_t kClass[] = L"VelumTestWindow";
 constexpr int kWidth = 520, kHeight = 340;
 
@@ -122,7 +137,7 @@ private:
     {
         threadId_ = GetCurrentThreadId();
         WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;
+        wc.lpfnWndProc = RecordingProc;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -624,4 +639,276 @@ TEST(Engine, DetachGivesBackTheOriginalLook)
     for (size_t i = 0; i < original.size(); ++i)
         differing += original[i] != restored[i];
     EXPECT_EQ(differing, 0u);
+}
+
+TEST(Engine, AClickOnABarItemOpensItsMenuAndAClickOnAnItemRunsIt)
+{
+    for (const wchar_t* name : {L"velum.vlm", L"midnight.vlm", L"contrast.vlm"}) {
+        SCOPED_TRACE(harness::Utf8(name));
+        UiThread ui;
+        HWND hwnd = ui.Window();
+        const velum::Theme t = LoadExpected(SkinFile(name));
+        ASSERT_EQ(ui.AttachEx(SkinFile(name)), VELUM_OK);
+        ui.Activate();
+        ExpectFrame(hwnd, t, true, "before the click");
+        RECT w{};
+        GetWindowRect(hwnd, &w);
+        const auto& m = t.metrics;
+        const int f = std::max(1, m.frameWidth);
+        // A plain click, pressed and released without moving, on the first bar item.
+        Click(w.left + f + 14, w.top + f + m.captionHeight + m.menuBarHeight / 2);
+        HWND popup = WaitForPopup(true);
+        ASSERT_NE(popup, nullptr) << "the click opened no menu";
+        Sleep(300);
+        ASSERT_TRUE(IsWindowVisible(popup)) << "the menu closed at the release";
+        RECT p{};
+        GetWindowRect(popup, &p);
+        EXPECT_EQ(p.top, w.top + f + m.captionHeight + m.menuBarHeight) << "the menu is not under the bar item";
+        const int before = commandCount;
+        RECT item{};
+        ASSERT_TRUE(GetMenuItemRect(hwnd, GetSubMenu(GetMenu(hwnd), 0), 0, &item));
+        Click((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+        for (int i = 0; i < 50 && commandCount == before; ++i)
+            Sleep(50);
+        EXPECT_EQ(commandCount, before + 1);
+        EXPECT_EQ(lastCommand, 101);
+        EXPECT_EQ(WaitForPopup(false), nullptr);
+    }
+}
+
+TEST(Engine, MaximiseAndRestoreUnderRoundedCorners)
+{
+    const struct {
+        const char* how;
+        std::function<void(HWND)> maximise, restore;
+    } ways[] = {
+        {"ShowWindow", [](HWND h) { ShowWindow(h, SW_MAXIMIZE); }, [](HWND h) { ShowWindow(h, SW_RESTORE); }},
+        {"WM_SYSCOMMAND", [](HWND h) { SendMessageW(h, WM_SYSCOMMAND, SC_MAXIMIZE, 0); },
+         [](HWND h) { SendMessageW(h, WM_SYSCOMMAND, SC_RESTORE, 0); }},
+    };
+    for (const wchar_t* name : {L"lavender.vlm", L"contrast.vlm"}) {
+        for (const auto& way : ways) {
+            SCOPED_TRACE(harness::Utf8(name) + " through " + way.how);
+            UiThread ui;
+            HWND hwnd = ui.Window();
+            ASSERT_EQ(ui.AttachEx(SkinFile(name)), VELUM_OK);
+            Sleep(200);
+            RECT before{};
+            GetWindowRect(hwnd, &before);
+            ui.Call([&] { way.maximise(hwnd); return 0; });
+            Sleep(500);
+            EXPECT_TRUE(IsZoomed(hwnd));
+            RECT zoomed{};
+            GetWindowRect(hwnd, &zoomed);
+            EXPECT_GT(zoomed.right - zoomed.left, before.right - before.left);
+            ui.Call([&] { way.restore(hwnd); return 0; });
+            Sleep(500);
+            EXPECT_FALSE(IsZoomed(hwnd));
+            RECT after{};
+            GetWindowRect(hwnd, &after);
+            EXPECT_TRUE(EqualRect(&before, &after)) << "restored to (" << after.left << "," << after.top << ")-("
+                                                    << after.right << "," << after.bottom << ")";
+        }
+    }
+}
+
+// A dialog template in memory: a caption, a font, and an OK button against the bottom edge.
+std::vector<WORD> DialogTemplate(DWORD style, short cx, short cy)
+{
+    std::vector<WORD> t(sizeof(DLGTEMPLATE) / sizeof(WORD), 0);
+    auto* d = reinterpret_cast<DLGTEMPLATE*>(t.data());
+    d->style = style | DS_SETFONT | WS_CAPTION | WS_SYSMENU | WS_POPUP;
+    d->cdit = 0;
+    d->cx = cx;
+    d->cy = cy;
+    t.push_back(0);  // menu
+    t.push_back(0);  // class
+    for (const wchar_t* c = L"Dialog"; *c; ++c)
+        t.push_back(*c);
+    t.push_back(0);
+    t.push_back(9);  // point size
+    for (const wchar_t* c = L"Tahoma"; *c; ++c)
+        t.push_back(*c);
+    t.push_back(0);
+    return t;
+}
+
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+// What a program sees of its windows: the sizes it laid out its content for.
+struct Sizes {
+    SIZE client;
+    bool operator==(const Sizes& o) const { return client.cx == o.client.cx && client.cy == o.client.cy; }
+};
+
+TEST(Engine, WindowsKeepTheClientSizeTheirProgramMadeThemFor)
+{
+    // Each kind of window, made and measured once without the engine and once under each theme.
+    const struct {
+        const char* kind;
+        std::function<HWND()> make;
+    } kinds[] = {
+        {"dialog from a template",
+         [] {
+             const auto t = DialogTemplate(DS_MODALFRAME, 274, 207);
+             return CreateDialogIndirectParamW(nullptr, reinterpret_cast<const DLGTEMPLATE*>(t.data()), nullptr,
+                                               PlainDialogProc, 0);
+         }},
+        {"dialog with a thick frame",
+         [] {
+             const auto t = DialogTemplate(WS_THICKFRAME, 300, 210);
+             return CreateDialogIndirectParamW(nullptr, reinterpret_cast<const DLGTEMPLATE*>(t.data()), nullptr,
+                                               PlainDialogProc, 0);
+         }},
+        {"fixed window with a menu",
+         [] {
+             HMENU bar = CreateMenu();
+             AppendMenuW(bar, MF_STRING, 1, L"文件(&F)");
+             return CreateWindowExW(0, kClass, L"fixed", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 80, 80, 400, 300,
+                                    nullptr, bar, nullptr, nullptr);
+         }},
+    };
+    auto measure = [](HWND h) {
+        RECT c{};
+        GetClientRect(h, &c);
+        return Sizes{{c.right, c.bottom}};
+    };
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.kind);
+        Sizes plain{};
+        {
+            UiThread ui;
+            ui.Call([&] {
+                HWND h = kind.make();
+                plain = measure(h);
+                DestroyWindow(h);
+                return 0;
+            });
+        }
+        for (const wchar_t* name : {L"midnight.vlm", L"contrast.vlm"}) {
+            SCOPED_TRACE(harness::Utf8(name));
+            UiThread ui;
+            ASSERT_EQ(ui.AttachEx(SkinFile(L"amber.vlm")), VELUM_OK);
+            ui.Call([&] {
+                HWND h = kind.make();
+                ShowWindow(h, SW_SHOW);
+                const Sizes made = measure(h);
+                EXPECT_EQ(made.client.cx, plain.client.cx);
+                EXPECT_EQ(made.client.cy, plain.client.cy);
+                // A window the user cannot resize keeps its client size through a switch.
+                const std::string path = harness::Ansi(SkinFile(name));
+                EXPECT_EQ(Velum_AttachEx(path.c_str(), ""), VELUM_OK);
+                const bool resizable = (GetWindowLongPtrW(h, GWL_STYLE) & WS_THICKFRAME) != 0;
+                if (!resizable) {
+                    const Sizes switched = measure(h);
+                    EXPECT_EQ(switched.client.cx, plain.client.cx);
+                    EXPECT_EQ(switched.client.cy, plain.client.cy);
+                }
+                DestroyWindow(h);
+                return 0;
+            });
+        }
+    }
+}
+
+TEST(Engine, AProgramsOwnColoursStay)
+{
+    // A class with its own black brush, and a static whose parent answers WM_CTLCOLORSTATIC.
+    static HBRUSH ownBrush = CreateSolidBrush(RGB(0, 0, 0));
+    static HBRUSH staticBrush = CreateSolidBrush(RGB(200, 30, 40));
+    UiThread ui;
+    HWND own = nullptr, parent = nullptr;
+    ui.Call([&] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hbrBackground = ownBrush;
+        wc.lpszClassName = L"VelumOwnBrush";
+        RegisterClassW(&wc);
+        WNDCLASSW pc{};
+        pc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+            if (m == WM_CTLCOLORSTATIC) {
+                SetBkColor(reinterpret_cast<HDC>(w), RGB(200, 30, 40));
+                return reinterpret_cast<LRESULT>(staticBrush);
+            }
+            return DefWindowProcW(h, m, w, l);
+        };
+        pc.hInstance = GetModuleHandleW(nullptr);
+        pc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        pc.lpszClassName = L"VelumOwnCtlColor";
+        RegisterClassW(&pc);
+        own = CreateWindowExW(0, L"VelumOwnBrush", L"own", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 300, 200, nullptr,
+                              nullptr, nullptr, nullptr);
+        parent = CreateWindowExW(0, L"VelumOwnCtlColor", L"ctl", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 60, 300, 200,
+                                 nullptr, nullptr, nullptr, nullptr);
+        CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 10, 120, 40, parent, nullptr, nullptr, nullptr);
+        return 0;
+    });
+    for (const wchar_t* name : {L"velum.vlm", L"midnight.vlm"}) {
+        SCOPED_TRACE(harness::Utf8(name));
+        ASSERT_EQ(ui.AttachEx(SkinFile(name)), VELUM_OK);
+        ui.Call([&] {
+            RedrawWindow(own, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            RedrawWindow(parent, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            return 0;
+        });
+        Sleep(200);
+        auto clientPixel = [](HWND h, int x, int y) {
+            HDC dc = GetDC(h);
+            const COLORREF c = GetPixel(dc, x, y);
+            ReleaseDC(h, dc);
+            return c;
+        };
+        EXPECT_EQ(Hex(clientPixel(own, 100, 80)), Hex(RGB(0, 0, 0))) << "the class brush was replaced";
+        EXPECT_EQ(Hex(clientPixel(parent, 30, 20)), Hex(RGB(200, 30, 40))) << "the program's WM_CTLCOLORSTATIC lost";
+        const velum::Theme t = LoadExpected(SkinFile(name));
+        EXPECT_TRUE(InFill(clientPixel(parent, 200, 150), t.window.background)) << "a system brush stays the system's";
+    }
+    ui.Call([&] {
+        DestroyWindow(own);
+        DestroyWindow(parent);
+        return 0;
+    });
+}
+
+TEST(Engine, SubmenuArrowsAreDrawnOnce)
+{
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"velum.vlm")), VELUM_OK);
+    HMENU popup = CreatePopupMenu();
+    HMENU sub = CreatePopupMenu();
+    AppendMenuW(sub, MF_STRING, 301, L"里面");
+    AppendMenuW(popup, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), L"子菜单(&S)");
+    AppendMenuW(popup, MF_STRING, 302, L"普通项");
+    ui.Activate();
+    PostMessageW(hwnd, WM_NULL, 0, 0);
+    std::thread opener([&] {
+        ui.Call([&] {
+            RECT w{};
+            GetWindowRect(hwnd, &w);
+            TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN, w.left + 60, w.top + 90, 0, hwnd, nullptr);
+            return 0;
+        });
+    });
+    HWND menuWindow = WaitForPopup(true);
+    ASSERT_NE(menuWindow, nullptr);
+    Sleep(400);
+    RECT item{};
+    ASSERT_TRUE(GetMenuItemRect(hwnd, popup, 0, &item));
+    // The system's arrow is black; the theme's is its text colour.
+    RECT p{};
+    GetWindowRect(menuWindow, &p);
+    int black = 0;
+    for (int y = item.top; y < item.bottom; ++y)
+        for (int x = item.right - 24; x < item.right; ++x)
+            black += WindowPixel(menuWindow, x - p.left, y - p.top) == RGB(0, 0, 0);
+    EXPECT_EQ(black, 0) << "the system's submenu arrow shows beside the theme's";
+    Press(VK_ESCAPE);
+    Press(VK_ESCAPE);
+    opener.join();
+    DestroyMenu(popup);
 }
