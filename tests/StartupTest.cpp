@@ -209,3 +209,42 @@ TEST(Startup, EngineFailureStopsTheStartWithAReport)
         EXPECT_EQ(folder.EngineCalls(), c.calls);
     }
 }
+
+// Skinning must not change the window a program laid out: under each shipped theme, saved and
+// applied at the start, the main window's client area is as large as without any engine.
+TEST(Startup, EveryShippedThemeKeepsTheClientSizeOfTheUnskinnedWindow)
+{
+    auto clientSize = [](const ProgramFolder& folder) {
+        Running app(folder);
+        HWND main = app.WaitForMainWindow();
+        EXPECT_NE(main, nullptr) << app.Stderr();
+        RECT client{};
+        GetClientRect(main, &client);
+        EXPECT_EQ(app.Close(), 0u);
+        return SIZE{client.right, client.bottom};
+    };
+    std::wstring skins = Widen(VELUM_SOURCE_DIR) + L"\\Skin\\";
+    for (auto& c : skins)
+        if (c == L'/')
+            c = L'\\';
+    skins = L"Z:" + skins;
+    ProgramFolder plainFolder(Engine::Recording);
+    const SIZE plain = clientSize(plainFolder);
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((skins + L"*.vlm").c_str(), &data);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    int themes = 0;
+    do {
+        const std::wstring name = data.cFileName;
+        SCOPED_TRACE(Utf8(name));
+        ProgramFolder folder(Engine::Real);
+        folder.AddTheme(name, ReadBytes(skins + name));
+        WriteBytes(folder.IniPath(), "[SETUP]\r\nSKIN=" + Ansi(name) + "\r\n");
+        const SIZE skinned = clientSize(folder);
+        EXPECT_EQ(skinned.cx, plain.cx);
+        EXPECT_EQ(skinned.cy, plain.cy);
+        ++themes;
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    EXPECT_GE(themes, 8);
+}
