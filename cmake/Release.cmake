@@ -80,12 +80,17 @@ install(FILES packaging/ReadMe.txt DESTINATION . COMPONENT program)
 # The developer kit. Not part of the default install: only CPack (or --component sdk) makes it.
 install(FILES $<TARGET_FILE:Velum_VB6> DESTINATION bin/${VELUM_ARCH} COMPONENT sdk EXCLUDE_FROM_ALL)
 install(TARGETS velum-check-win RUNTIME DESTINATION bin/${VELUM_ARCH} COMPONENT sdk EXCLUDE_FROM_ALL)
-# Tools that join the kit when they are part of the build.
-foreach(tool velum-try velum_try_hook)
-  if(TARGET ${tool})
-    install(TARGETS ${tool} RUNTIME DESTINATION bin/${VELUM_ARCH} COMPONENT sdk EXCLUDE_FROM_ALL)
-  endif()
-endforeach()
+# Tools that join the kit, with the version, when they are part of the build. Deferred to the
+# end of the project so it finds them wherever they are defined.
+function(velum_kit_tools)
+  foreach(tool velum-try velum_try_hook)
+    if(TARGET ${tool})
+      velum_version_info(${tool} "Velum developer tool" Velum)
+      install(FILES $<TARGET_FILE:${tool}> DESTINATION bin/${VELUM_ARCH} COMPONENT sdk EXCLUDE_FROM_ALL)
+    endif()
+  endforeach()
+endfunction()
+cmake_language(DEFER CALL velum_kit_tools)
 install(FILES $<TARGET_LINKER_FILE:Velum_VB6> ${VELUM_MSVC_IMPORT_LIB}
   DESTINATION lib/${VELUM_ARCH} COMPONENT sdk EXCLUDE_FROM_ALL)
 install(FILES engine/Velum.h DESTINATION include COMPONENT sdk EXCLUDE_FROM_ALL)

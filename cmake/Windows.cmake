@@ -55,9 +55,8 @@ target_include_directories(Zentora PRIVATE app settings bindings)
 target_link_libraries(Zentora PRIVATE zentora_common shell32 user32 gdi32)
 target_link_options(Zentora PRIVATE -municode)
 
+# Version resources, install rules of the program folder and the developer kit, release zips.
+include(cmake/Release.cmake)
+
 add_subdirectory(tests)
 add_subdirectory(bench)
-
-# Version resources, install rules of the program folder and the developer kit, release zips.
-# Last, so it sees every target the kit may take.
-include(cmake/Release.cmake)
