@@ -55,10 +55,8 @@ target_include_directories(Zentora PRIVATE app settings bindings)
 target_link_libraries(Zentora PRIVATE zentora_common shell32 user32 gdi32)
 target_link_options(Zentora PRIVATE -municode)
 
-# The program folder as it ships.
-install(TARGETS Zentora RUNTIME DESTINATION .)
-install(FILES $<TARGET_FILE:Velum_VB6> DESTINATION .)
-install(DIRECTORY Skin/ DESTINATION Skin)
+# Version resources, install rules of the program folder and the developer kit, release zips.
+include(cmake/Release.cmake)
 
 add_subdirectory(tests)
 add_subdirectory(bench)
