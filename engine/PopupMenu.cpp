@@ -148,10 +148,10 @@ std::wstring DrawableText(const std::wstring& text)
 
 SIZE MeasureText(HFONT font, const std::wstring& text)
 {
-    static HDC measuring = CreateCompatibleDC(nullptr);
-    ScopedSelect select(measuring, font);
+    static const UniqueDc measuring(CreateCompatibleDC(nullptr));
+    ScopedSelect select(measuring.get(), font);
     RECT r{0, 0, 0, 0};
-    DrawTextW(measuring, text.empty() ? L" " : text.c_str(), -1, &r, DT_SINGLELINE | DT_CALCRECT);
+    DrawTextW(measuring.get(), text.empty() ? L" " : text.c_str(), -1, &r, DT_SINGLELINE | DT_CALCRECT);
     return {r.right - r.left, r.bottom - r.top};
 }
 
