@@ -1,4 +1,5 @@
-# The portable parts built for the host: the theme library, velum-check, unit tests, a benchmark
+# The portable parts built for the host: the theme library, the frame layout, velum-check, unit
+# tests, a benchmark
 # and, with clang, the fuzzer. Under clang everything also runs with AddressSanitizer and
 # UndefinedBehaviorSanitizer, so the tests and the checker catch memory faults, not just wrong answers.
 
@@ -29,6 +30,9 @@ endif()
 add_library(velum_theme STATIC engine/ThemeFile.cpp)
 target_include_directories(velum_theme PUBLIC ${PROJECT_SOURCE_DIR}/engine)
 target_link_libraries(velum_theme PRIVATE velum_native_options)
+
+add_library(velum_layout STATIC engine/FrameLayout.cpp)
+target_link_libraries(velum_layout PUBLIC velum_theme PRIVATE velum_native_options)
 
 add_executable(velum-check engine/VelumCheck.cpp)
 target_link_libraries(velum-check PRIVATE velum_theme velum_native_options)
@@ -61,6 +65,10 @@ if(VELUM_HAVE_GTEST)
   target_link_libraries(theme_tests PRIVATE velum_theme velum_native_options ${VELUM_GTEST_MAIN})
   target_compile_definitions(theme_tests PRIVATE VELUM_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   gtest_discover_tests(theme_tests DISCOVERY_MODE PRE_TEST)
+
+  add_executable(layout_tests tests/native/FrameLayoutTest.cpp)
+  target_link_libraries(layout_tests PRIVATE velum_layout velum_native_options ${VELUM_GTEST_MAIN})
+  gtest_discover_tests(layout_tests DISCOVERY_MODE PRE_TEST)
 endif()
 
 # velum-check over the shipped themes (must pass) and known-bad files (must fail with status 1).

@@ -17,12 +17,19 @@ target_link_libraries(zentora_common PUBLIC ole32 oleaut32 uuid)
 
 # The skin engine.
 
-add_library(velum_theme_win STATIC engine/ThemeFile.cpp)
+# The portable core: theme files and the frame's layout.
+add_library(velum_theme_win STATIC engine/ThemeFile.cpp engine/FrameLayout.cpp)
 target_include_directories(velum_theme_win PUBLIC engine)
 
+# The Windows parts: the exported calls, the window registry and one file per part of a window.
 add_library(Velum_VB6 SHARED
   engine/Velum.cpp
-  engine/SkinnedWindow.cpp
+  engine/WindowRegistry.cpp
+  engine/FrameWindow.cpp
+  engine/CaptionButtons.cpp
+  engine/MenuBar.cpp
+  engine/PopupMenu.cpp
+  engine/ClientArea.cpp
   engine/Painter.cpp)
 set_target_properties(Velum_VB6 PROPERTIES PREFIX "" OUTPUT_NAME Velum_VB6)
 target_compile_definitions(Velum_VB6 PRIVATE VELUM_BUILDING)

@@ -6,32 +6,56 @@
 
 #include "AppError.h"
 
-std::string ToAnsi(std::wstring_view text)
+namespace {
+
+std::string Narrow(UINT codePage, std::wstring_view text)
 {
     if (text.empty())
         return {};
     if (text.size() > INT_MAX / 4)
         throw AppError(kErrorOverflow, L"文本过长");
     const int wideLength = static_cast<int>(text.size());
-    const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    const int length = WideCharToMultiByte(codePage, 0, text.data(), wideLength, nullptr, 0, nullptr, nullptr);
     if (length <= 0)
         ThrowLastError(L"WideCharToMultiByte");
     std::string result(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), wideLength, result.data(), length, nullptr, nullptr);
+    WideCharToMultiByte(codePage, 0, text.data(), wideLength, result.data(), length, nullptr, nullptr);
     return result;
 }
 
-std::wstring FromAnsi(std::string_view text)
+std::wstring Widen(UINT codePage, std::string_view text)
 {
     if (text.empty())
         return {};
     if (text.size() > INT_MAX / 2)
         throw AppError(kErrorOverflow, L"文本过长");
-    const int ansiLength = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), ansiLength, nullptr, 0);
+    const int narrowLength = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(codePage, 0, text.data(), narrowLength, nullptr, 0);
     if (length <= 0)
         ThrowLastError(L"MultiByteToWideChar");
     std::wstring result(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), ansiLength, result.data(), length);
+    MultiByteToWideChar(codePage, 0, text.data(), narrowLength, result.data(), length);
     return result;
+}
+
+}  // namespace
+
+std::string ToAnsi(std::wstring_view text)
+{
+    return Narrow(CP_ACP, text);
+}
+
+std::wstring FromAnsi(std::string_view text)
+{
+    return Widen(CP_ACP, text);
+}
+
+std::string ToUtf8(std::wstring_view text)
+{
+    return Narrow(CP_UTF8, text);
+}
+
+std::wstring FromUtf8(std::string_view text)
+{
+    return Widen(CP_UTF8, text);
 }

@@ -1,5 +1,5 @@
-// The program keeps text wide; these convert at the edges that take 8-bit text in the
-// system's ANSI code page (the settings file, the engine, the shell).
+// The program keeps text wide; these convert at the edges that take 8-bit text: the system's
+// ANSI code page (the settings file, the engine's interface, the shell) and UTF-8 (theme files).
 #pragma once
 
 #include <string>
@@ -7,3 +7,5 @@
 
 std::string ToAnsi(std::wstring_view text);
 std::wstring FromAnsi(std::string_view text);
+std::string ToUtf8(std::wstring_view text);
+std::wstring FromUtf8(std::string_view text);

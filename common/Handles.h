@@ -58,6 +58,7 @@ inline void UnloadModule(HMODULE h) { FreeLibrary(h); }
 inline void DeleteGdi(HGDIOBJ h) { DeleteObject(h); }
 inline void DeleteMenuHandle(HMENU h) { DestroyMenu(h); }
 inline void DeleteIconHandle(HICON h) { DestroyIcon(h); }
+inline void DeleteDcHandle(HDC h) { DeleteDC(h); }
 }  // namespace handle_traits
 
 using UniqueFind = UniqueHandle<handle_traits::MinusOneIsInvalid<handle_traits::CloseFind>>;
@@ -70,6 +71,8 @@ using UniqueRegion = UniqueHandle<handle_traits::NullIsInvalid<HRGN, handle_trai
 using UniquePen = UniqueHandle<handle_traits::NullIsInvalid<HPEN, handle_traits::DeleteGdi>>;
 using UniqueMenu = UniqueHandle<handle_traits::NullIsInvalid<HMENU, handle_traits::DeleteMenuHandle>>;
 using UniqueIcon = UniqueHandle<handle_traits::NullIsInvalid<HICON, handle_traits::DeleteIconHandle>>;
+// A memory DC from CreateCompatibleDC (not one from GetDC, which is released instead).
+using UniqueDc = UniqueHandle<handle_traits::NullIsInvalid<HDC, handle_traits::DeleteDcHandle>>;
 
 // Selects an object into a DC for a scope and puts the previous one back.
 class ScopedSelect {

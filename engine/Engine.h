@@ -1,5 +1,5 @@
-// The engine's state and the skinning of windows, shared by the exported functions and the
-// window procedures.
+// The engine's state and the skinning of a thread's windows, shared by the exported functions
+// and the window procedures.
 #pragma once
 
 #include <windows.h>
@@ -13,23 +13,22 @@ namespace velum {
 // The theme in use, or null while the engine is not attached.
 ThemeResources* CurrentTheme();
 
+// The thread whose windows the engine skins; 0 while it is not attached.
+DWORD SkinnedThread();
+
+// The engine's own module, kept from DllMain for the window hook.
+void SetEngineModule(HINSTANCE module);
+
+// Makes `theme` the look of every window of the calling thread, and of those it creates later.
+// On the first skinning of a window its client area keeps its size. Returns false, with
+// GetLastError's code set, when the thread's windows cannot be watched; nothing changes then.
+bool SkinThreadWindows(std::unique_ptr<ThemeResources> theme);
+
+// Gives back every subclass, menu and window region the engine changed, stops watching the
+// thread and frees the theme.
+void StopSkinning();
+
 // The window's DPI (96 when Windows cannot tell).
 int WindowDpi(HWND hwnd);
-
-// True for the windows the engine skins: top-level windows with a caption.
-bool WantsFrameSkin(HWND hwnd);
-
-void SkinFrameWindow(HWND hwnd);
-void SkinPopupMenu(HWND hwnd);
-// While Wine tracks a skinned menu bar: moves a mouse point from the bar the user sees to
-// Wine's own layout of it. True when the point changed.
-bool MapMenuPoint(POINT& screen);
-// Called before Windows minimises, maximises or restores a window (a ShowWindow command).
-void BeforeMinMax(HWND hwnd, int command);
-// Re-lays out and repaints every skinned window after the theme changed. On the first
-// skinning of a window its client area keeps its size.
-void RefreshSkinnedWindows();
-// Removes every subclass and gives back every menu and window region the engine changed.
-void UnskinAll();
 
 }  // namespace velum

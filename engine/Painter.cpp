@@ -3,18 +3,11 @@
 #include <algorithm>
 #include <string>
 
+#include "AnsiText.h"
+
 namespace velum {
 
 namespace {
-
-std::wstring FromUtf8(const std::string& text)
-{
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(std::max(n, 0)), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
 
 int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
 {

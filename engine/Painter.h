@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 
+#include "FrameLayout.h"
 #include "Handles.h"
 #include "ThemeFile.h"
 
@@ -14,10 +15,9 @@ namespace velum {
 
 COLORREF ToColorRef(Color c);
 
-// A size from the theme (pixels at 96 DPI) at a window's DPI.
-inline int Scale(int pixels, int dpi)
+inline RECT ToRECT(const Rect& r)
 {
-    return MulDiv(pixels, dpi, 96);
+    return {r.left, r.top, r.right, r.bottom};
 }
 
 // The GDI objects made from one theme, shared by every skinned window. A theme switch makes a
@@ -80,6 +80,24 @@ private:
     HDC dc_;
     UniqueBitmap bitmap_;
     HGDIOBJ previous_ = nullptr;
+};
+
+// The DC of a whole window, frame included, released when it goes.
+class WindowDc {
+public:
+    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetWindowDC(hwnd)) {}
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    ~WindowDc()
+    {
+        if (dc_ != nullptr)
+            ReleaseDC(hwnd_, dc_);
+    }
+    HDC get() const { return dc_; }
+
+private:
+    HWND hwnd_;
+    HDC dc_;
 };
 
 }  // namespace velum

@@ -1,5 +1,5 @@
-// The engine's exported interface and its state: the theme in use, the hook that sees new
-// windows, and the calling thread's last error.
+// The engine's exported interface: argument checks and the calling thread's last error text;
+// the work is done by the window registry and the parts it skins.
 #include <windows.h>
 
 #include <algorithm>
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "AnsiText.h"
 #include "AppError.h"
 #include "Engine.h"
 #include "Velum.h"
@@ -15,21 +16,6 @@
 namespace velum {
 
 namespace {
-
-HINSTANCE engineModule = nullptr;
-
-struct EngineState {
-    DWORD thread = 0;
-    HHOOK hook = nullptr;
-    HHOOK menuHook = nullptr;
-    std::unique_ptr<ThemeResources> theme;
-};
-
-EngineState& State()
-{
-    static EngineState state;
-    return state;
-}
 
 thread_local std::string lastError;
 
@@ -45,86 +31,47 @@ int Succeed()
     return VELUM_OK;
 }
 
-std::wstring Widen(UINT codePage, const std::string& text)
-{
-    const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(std::max(n, 0)), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
-
-std::string Narrow(UINT codePage, const std::wstring& text)
-{
-    const int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(std::max(n, 0)), '\0');
-    if (n > 0)
-        WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
 std::string SystemText(DWORD code)
 {
-    return "error " + std::to_string(code) + ": " + Narrow(CP_ACP, SystemErrorText(code));
-}
-
-LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HCBT_MINMAX && CurrentTheme() != nullptr)
-        BeforeMinMax(reinterpret_cast<HWND>(wParam), static_cast<int>(LOWORD(lParam)));
-    if (code == HCBT_CREATEWND && CurrentTheme() != nullptr) {
-        auto hwnd = reinterpret_cast<HWND>(wParam);
-        const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lParam)->lpcs;
-        wchar_t className[16] = L"";
-        GetClassNameW(hwnd, className, 16);
-        if (lstrcmpW(className, L"#32768") == 0)
-            SkinPopupMenu(hwnd);
-        else if ((create->style & WS_CHILD) == 0 && (create->style & WS_CAPTION) == WS_CAPTION)
-            SkinFrameWindow(hwnd);
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-LRESULT CALLBACK MenuFilterHook(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == MSGF_MENU && CurrentTheme() != nullptr) {
-        auto* msg = reinterpret_cast<MSG*>(lParam);
-        if (msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST)
-            MapMenuPoint(msg->pt);
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-BOOL CALLBACK SkinExisting(HWND hwnd, LPARAM)
-{
-    if (WantsFrameSkin(hwnd))
-        SkinFrameWindow(hwnd);
-    return TRUE;
+    return "error " + std::to_string(code) + ": " + ToAnsi(SystemErrorText(code));
 }
 
 // Makes `theme` the look of every window of the calling thread. All or nothing: on failure
 // nothing changes.
 int Apply(Theme theme)
 {
-    EngineState& state = State();
-    if (state.hook != nullptr && state.thread != GetCurrentThreadId())
+    if (SkinnedThread() != 0 && SkinnedThread() != GetCurrentThreadId())
         return Fail(VELUM_E_ARGUMENT, "the engine is attached to another thread's windows");
     auto resources = std::make_unique<ThemeResources>(std::move(theme));
     if (!resources->Complete())
         return Fail(VELUM_E_SYSTEM, "cannot create the theme's fonts and brushes: " + SystemText(GetLastError()));
-    if (state.hook == nullptr) {
-        state.hook = SetWindowsHookExW(WH_CBT, CbtHook, engineModule, GetCurrentThreadId());
-        if (state.hook == nullptr)
-            return Fail(VELUM_E_SYSTEM, "SetWindowsHookExW: " + SystemText(GetLastError()));
-        state.thread = GetCurrentThreadId();
-        state.menuHook = SetWindowsHookExW(WH_MSGFILTER, MenuFilterHook, engineModule, state.thread);
-    }
-    // The old resources live until every window has been refreshed with the new ones.
-    std::unique_ptr<ThemeResources> previous = std::move(state.theme);
-    state.theme = std::move(resources);
-    EnumThreadWindows(state.thread, SkinExisting, 0);
-    RefreshSkinnedWindows();
+    if (!SkinThreadWindows(std::move(resources)))
+        return Fail(VELUM_E_SYSTEM, "SetWindowsHookExW: " + SystemText(GetLastError()));
     return Succeed();
+}
+
+int Detach()
+{
+    if (SkinnedThread() == 0)
+        return Succeed();
+    if (SkinnedThread() != GetCurrentThreadId())
+        return Fail(VELUM_E_ARGUMENT, "the engine is attached to another thread's windows");
+    StopSkinning();
+    TrimFontCache();
+    return Succeed();
+}
+
+// The exported calls run their work through this: nothing may leave the DLL as an exception.
+template <class Work>
+int Guarded(Work work)
+{
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+        return Fail(VELUM_E_SYSTEM, "out of memory");
+    } catch (const AppError& e) {
+        return Fail(VELUM_E_SYSTEM, ToAnsi(e.Description()));
+    }
 }
 
 bool SameSchemeName(const std::string& a, const std::string& b)
@@ -140,7 +87,7 @@ int AttachFile(const char* themePath, const char* schemeName)
         return Fail(VELUM_E_ARGUMENT, "no theme file given");
     const std::string ansiPath = themePath;
     const std::string scheme = schemeName != nullptr ? schemeName : "";
-    const std::wstring path = Widen(CP_ACP, ansiPath);
+    const std::wstring path = FromAnsi(ansiPath);
 
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
@@ -164,7 +111,7 @@ int AttachFile(const char* themePath, const char* schemeName)
         return Fail(VELUM_E_FILE, ansiPath + ": cannot read the theme file (" + SystemText(GetLastError()) + ")");
 
     // Diagnostics are UTF-8; the path in them is too.
-    ParseResult parsed = ParseTheme(bytes, Narrow(CP_UTF8, path), scheme);
+    ParseResult parsed = ParseTheme(bytes, ToUtf8(path), scheme);
     if (!parsed.theme) {
         if (!scheme.empty()) {
             const auto schemes = ListThemeSchemes(bytes);
@@ -177,7 +124,7 @@ int AttachFile(const char* themePath, const char* schemeName)
         for (const auto& d : parsed.diagnostics) {
             if (d.severity != Severity::Error)
                 continue;
-            text = Narrow(CP_ACP, Widen(CP_UTF8, FormatDiagnostic(d)));
+            text = ToAnsi(FromUtf8(FormatDiagnostic(d)));
             break;
         }
         return Fail(VELUM_E_THEME, text.empty() ? ansiPath + ": not a usable theme file" : text);
@@ -186,51 +133,23 @@ int AttachFile(const char* themePath, const char* schemeName)
 }
 
 }  // namespace
-
-ThemeResources* CurrentTheme()
-{
-    return State().theme.get();
-}
-
 }  // namespace velum
 
 extern "C" {
 
 VELUM_API int VELUM_CALL Velum_Attach(void)
 {
-    try {
-        return velum::Apply(velum::DefaultTheme());
-    } catch (const std::bad_alloc&) {
-        return velum::Fail(VELUM_E_SYSTEM, "out of memory");
-    }
+    return velum::Guarded([] { return velum::Apply(velum::DefaultTheme()); });
 }
 
 VELUM_API int VELUM_CALL Velum_AttachEx(const char* themePath, const char* scheme)
 {
-    try {
-        return velum::AttachFile(themePath, scheme);
-    } catch (const std::bad_alloc&) {
-        return velum::Fail(VELUM_E_SYSTEM, "out of memory");
-    }
+    return velum::Guarded([&] { return velum::AttachFile(themePath, scheme); });
 }
 
 VELUM_API int VELUM_CALL Velum_Detach(void)
 {
-    velum::EngineState& state = velum::State();
-    if (state.hook == nullptr)
-        return velum::Succeed();
-    if (state.thread != GetCurrentThreadId())
-        return velum::Fail(VELUM_E_ARGUMENT, "the engine is attached to another thread's windows");
-    velum::UnskinAll();
-    UnhookWindowsHookEx(state.hook);
-    state.hook = nullptr;
-    if (state.menuHook != nullptr)
-        UnhookWindowsHookEx(state.menuHook);
-    state.menuHook = nullptr;
-    state.thread = 0;
-    state.theme.reset();
-    velum::TrimFontCache();
-    return velum::Succeed();
+    return velum::Guarded(velum::Detach);
 }
 
 VELUM_API int VELUM_CALL Velum_GetLastErrorText(char* buffer, int size)
@@ -249,7 +168,7 @@ VELUM_API int VELUM_CALL Velum_GetLastErrorText(char* buffer, int size)
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
     if (reason == DLL_PROCESS_ATTACH) {
-        velum::engineModule = instance;
+        velum::SetEngineModule(instance);
         DisableThreadLibraryCalls(instance);
     }
     return TRUE;

@@ -912,3 +912,52 @@ TEST(Engine, SubmenuArrowsAreDrawnOnce)
     opener.join();
     DestroyMenu(popup);
 }
+
+// A bar too wide for its window goes onto further rows, and the client area starts below the
+// last one; widening the window brings the items back onto one row.
+TEST(Engine, NarrowWindowWrapsItsMenuBar)
+{
+    UiThread ui;
+    ASSERT_EQ(ui.Call([] { return Velum_Attach(); }), VELUM_OK);
+    const velum::Theme t = velum::DefaultTheme();
+    const auto& m = t.metrics;
+    const int f = std::max(1, m.frameWidth);
+    HWND narrow = nullptr;
+    ui.Call([&] {
+        HMENU bar = CreateMenu();
+        for (const wchar_t* item : {L"文件(&F)", L"编辑(&E)", L"视图(&V)", L"主题(&T)", L"窗口(&W)", L"帮助(&H)"})
+            AppendMenuW(bar, MF_STRING, 1, item);
+        narrow = CreateWindowExW(0, kClass, L"narrow", WS_OVERLAPPEDWINDOW, 300, 200, 180, 300, nullptr, bar, nullptr,
+                                 nullptr);
+        ShowWindow(narrow, SW_SHOW);
+        SetForegroundWindow(narrow);
+        return 0;
+    });
+    auto clientTop = [&] {
+        RECT w{};
+        GetWindowRect(narrow, &w);
+        POINT origin{0, 0};
+        ClientToScreen(narrow, &origin);
+        return origin.y - w.top;
+    };
+    const int firstRow = f + m.captionHeight;
+    const int top = clientTop();
+    EXPECT_GE(top, firstRow + 2 * m.menuBarHeight) << "six items in 180 px need at least two rows";
+    EXPECT_EQ((top - firstRow) % m.menuBarHeight, 0) << "client top " << top;
+    RECT client{};
+    GetClientRect(narrow, &client);
+    RECT outer{};
+    GetWindowRect(narrow, &outer);
+    EXPECT_EQ(client.bottom, outer.bottom - outer.top - top - f);
+    // The last row is the bar's, in the bar's colour, up to the frame.
+    const int lastRowMiddle = top - m.menuBarHeight / 2;
+    for (int attempt = 0; attempt < 40 && !InFill(WindowPixel(narrow, 180 - f - 2, lastRowMiddle), t.menuBar.background);
+         ++attempt)
+        Sleep(50);
+    EXPECT_TRUE(InFill(WindowPixel(narrow, 180 - f - 2, lastRowMiddle), t.menuBar.background))
+        << Hex(WindowPixel(narrow, 180 - f - 2, lastRowMiddle));
+
+    ui.Call([&] { return static_cast<int>(SetWindowPos(narrow, nullptr, 0, 0, 900, 300, SWP_NOMOVE | SWP_NOZORDER)); });
+    EXPECT_EQ(clientTop(), firstRow + m.menuBarHeight);
+    ui.Call([&] { return static_cast<int>(DestroyWindow(narrow)); });
+}

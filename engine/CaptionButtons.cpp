@@ -1,0 +1,89 @@
+#include "CaptionButtons.h"
+
+#include "Painter.h"
+
+namespace velum {
+
+void CaptionButtons::Paint(HDC dc, const FrameLayout& l, const Theme& t) const
+{
+    for (CaptionButton b : {kClose, kMaxRestore, kMinimize}) {
+        if (!l.hasButton[b])
+            continue;
+        const bool pressed = pressed_ == b && pressedInside_;
+        const bool hot = hot_ == b || (pressed_ == b && !pressedInside_);
+        const Style* style = &t.button;
+        if (b == kClose && (hot || pressed))
+            style = &t.closeHot;
+        else if (pressed)
+            style = &t.buttonPressed;
+        else if (hot)
+            style = &t.buttonHot;
+        const RECT r = ToRECT(l.buttons[b]);
+        PaintStyle(dc, r, *style);
+        const Glyph glyph = b == kClose        ? Glyph::Close
+                            : b == kMinimize   ? Glyph::Minimize
+                            : IsZoomed(hwnd_) ? Glyph::Restore
+                                               : Glyph::Maximize;
+        DrawGlyph(dc, r, glyph, style->text, l.dpi);
+    }
+}
+
+bool CaptionButtons::Hover(CaptionButton under)
+{
+    if (under == hot_)
+        return false;
+    hot_ = under;
+    return true;
+}
+
+bool CaptionButtons::Press(WPARAM hitTest)
+{
+    switch (hitTest) {
+    case HTCLOSE: pressed_ = kClose; break;
+    case HTMAXBUTTON: pressed_ = kMaxRestore; break;
+    case HTMINBUTTON: pressed_ = kMinimize; break;
+    default: return false;
+    }
+    pressedInside_ = true;
+    SetCapture(hwnd_);
+    return true;
+}
+
+bool CaptionButtons::Drag(CaptionButton under)
+{
+    const bool inside = under == pressed_;
+    if (inside == pressedInside_)
+        return false;
+    pressedInside_ = inside;
+    return true;
+}
+
+bool CaptionButtons::CaptureLost(HWND newCapture)
+{
+    if (pressed_ == kNoButton || newCapture == hwnd_)
+        return false;
+    pressed_ = kNoButton;
+    return true;
+}
+
+CaptionButton CaptionButtons::Release()
+{
+    const CaptionButton button = pressedInside_ ? pressed_ : kNoButton;
+    pressed_ = kNoButton;
+    hot_ = button;
+    ReleaseCapture();
+    return button;
+}
+
+void CaptionButtons::Click(CaptionButton button, POINT screen) const
+{
+    if (button == kNoButton)
+        return;
+    const WPARAM command = button == kClose        ? SC_CLOSE
+                           : button == kMinimize   ? SC_MINIMIZE
+                           : IsZoomed(hwnd_) ? SC_RESTORE
+                                             : SC_MAXIMIZE;
+    SendMessageW(hwnd_, WM_SYSCOMMAND, command, MAKELPARAM(screen.x, screen.y));
+}
+
+}  // namespace velum

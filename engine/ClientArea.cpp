@@ -1,0 +1,57 @@
+#include "ClientArea.h"
+
+#include "Engine.h"
+#include "WindowRegistry.h"
+
+namespace velum {
+
+namespace {
+
+// The system's own colour brushes: COLOR_x + 1 as a class brush, or GetSysColorBrush's.
+bool IsSystemBrush(HBRUSH brush)
+{
+    const auto value = reinterpret_cast<ULONG_PTR>(brush);
+    if (value != 0 && value <= COLOR_MENUBAR + 1)
+        return true;
+    for (int i = 0; brush != nullptr && i <= COLOR_MENUBAR; ++i)
+        if (brush == GetSysColorBrush(i))
+            return true;
+    return false;
+}
+
+bool IsDialog(HWND hwnd)
+{
+    wchar_t name[8] = L"";
+    GetClassNameW(hwnd, name, 8);
+    return lstrcmpW(name, L"#32770") == 0;
+}
+
+}  // namespace
+
+LRESULT EraseClientBackground(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // Dialogs erase with their WM_CTLCOLORDLG brush, answered below.
+    const auto classBrush = reinterpret_cast<HBRUSH>(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND));
+    if (!IsSystemBrush(classBrush) || IsDialog(hwnd))
+        return CallPrevious(hwnd, message, wParam, lParam);
+    // The window's own procedure erases, as it would without the engine: a program that paints
+    // its background itself keeps it, and DefWindowProc fills with the theme's brush.
+    SetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(CurrentTheme()->WindowBrush()));
+    const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+    SetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(classBrush));
+    return result;
+}
+
+LRESULT ColorControl(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+    if (result != 0 && !IsSystemBrush(reinterpret_cast<HBRUSH>(result)))
+        return result;
+    ThemeResources* theme = CurrentTheme();
+    auto dc = reinterpret_cast<HDC>(wParam);
+    SetTextColor(dc, ToColorRef(theme->Get().window.text));
+    SetBkColor(dc, ToColorRef(theme->Get().window.background.from));
+    return reinterpret_cast<LRESULT>(theme->WindowBrush());
+}
+
+}  // namespace velum

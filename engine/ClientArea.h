@@ -1,0 +1,15 @@
+// The client area's background and the colours of the controls on it.
+#pragma once
+
+#include <windows.h>
+
+namespace velum {
+
+// WM_ERASEBKGND: the theme's window background, where the program left the background to the
+// system (a system-colour class brush); a background the program chose stays its own.
+LRESULT EraseClientBackground(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// WM_CTLCOLORDLG, WM_CTLCOLORSTATIC, WM_CTLCOLORBTN: the program answers first, and only the
+// system's answer becomes the theme's window colours.
+LRESULT ColorControl(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace velum

@@ -1,0 +1,159 @@
+#include "FrameLayout.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace velum {
+
+namespace {
+
+// r moved inside bounds; what lies outside is cut off, and a rectangle wholly outside becomes
+// an empty one on the nearest edge, so no width or height is ever negative.
+Rect Within(Rect r, const Rect& bounds)
+{
+    r.left = std::clamp(r.left, bounds.left, bounds.right);
+    r.right = std::clamp(r.right, r.left, bounds.right);
+    r.top = std::clamp(r.top, bounds.top, bounds.bottom);
+    r.bottom = std::clamp(r.bottom, r.top, bounds.bottom);
+    return r;
+}
+
+}  // namespace
+
+int Scale(int pixels, int dpi)
+{
+    const std::int64_t product = static_cast<std::int64_t>(pixels) * dpi;
+    const std::int64_t half = 96 / 2;
+    const std::int64_t result = (product >= 0 ? product + half : product - half) / 96;
+    if (result > INT32_MAX || result < -INT32_MAX)
+        return -1;
+    return static_cast<int>(result);
+}
+
+FrameLayout LayOutFrame(const Metrics& m, int dpi, int width, int height, const FrameStyle& style,
+                        const std::vector<int>& barItemWidths)
+{
+    FrameLayout l;
+    l.dpi = dpi;
+    l.window = {0, 0, std::max(0, width), std::max(0, height)};
+    l.frame = std::max(1, Scale(m.frameWidth, dpi));
+    const int f = l.frame;
+    const Rect inside = Within({f, f, l.window.right - f, l.window.bottom - f}, l.window);
+    const int captionHeight = style.caption ? Scale(m.captionHeight, dpi) : 0;
+    l.caption = style.iconic ? l.window : Within({f, f, l.window.right - f, f + captionHeight}, inside);
+    const Rect& c = l.caption;
+
+    int right = c.right - Scale(4, dpi);
+    const int bw = Scale(m.buttonWidth, dpi);
+    const int bh = std::min(Scale(m.buttonHeight, dpi), c.Height());
+    const int top = c.top + (c.Height() - bh) / 2;
+    const bool minMax = (style.minimizeBox || style.maximizeBox) && !style.toolWindow;
+    l.hasButton[kClose] = style.caption && style.sysMenu;
+    l.hasButton[kMaxRestore] = l.hasButton[kClose] && minMax;
+    l.hasButton[kMinimize] = l.hasButton[kClose] && minMax;
+    for (int b : {kClose, kMaxRestore, kMinimize}) {
+        if (!l.hasButton[b])
+            continue;
+        l.buttons[b] = Within({right - bw, top, right, top + bh}, c);
+        right -= bw + Scale(2, dpi);
+    }
+
+    int left = c.left + Scale(6, dpi);
+    if (style.caption && style.sysMenu && style.icon && !style.dialogFrame && !style.toolWindow) {
+        const int size = Scale(16, dpi);
+        const int iconTop = c.top + (c.Height() - size) / 2;
+        l.icon = Within({left, iconTop, left + size, iconTop + size}, c);
+        left += size + Scale(6, dpi);
+    }
+    l.title = Within({left, c.top, std::max(left, right - Scale(4, dpi)), c.bottom}, c);
+
+    int y = c.bottom;
+    if (style.menuBar && !style.iconic) {
+        const int rowHeight = Scale(m.menuBarHeight, dpi);
+        const int rowLeft = f + Scale(2, dpi);
+        const int rowRight = l.window.right - f;
+        int x = rowLeft;
+        l.barRows.push_back({f, y, rowRight, y + rowHeight});
+        for (const int itemWidth : barItemWidths) {
+            const int w = std::max(0, itemWidth);
+            if (x > rowLeft && x + w > rowRight) {
+                y += rowHeight;
+                l.barRows.push_back({f, y, rowRight, y + rowHeight});
+                x = rowLeft;
+            }
+            l.barItems.push_back({x, y, x + w, y + rowHeight});
+            x += w;
+        }
+        y += rowHeight;
+        l.menuBar = {f, c.bottom, rowRight, y};
+        for (Rect& row : l.barRows)
+            row = Within(row, inside);
+        for (Rect& item : l.barItems)
+            item = Within(item, inside);
+        l.menuBar = Within(l.menuBar, inside);
+    }
+    l.client = Within({f, y, l.window.right - f, l.window.bottom - f}, inside);
+    return l;
+}
+
+CaptionButton ButtonAt(const FrameLayout& l, Point p)
+{
+    for (CaptionButton b : {kClose, kMaxRestore, kMinimize})
+        if (l.hasButton[b] && l.buttons[b].Contains(p))
+            return b;
+    return kNoButton;
+}
+
+int BarItemAt(const FrameLayout& l, Point p)
+{
+    for (size_t i = 0; i < l.barItems.size(); ++i)
+        if (l.barItems[i].Contains(p))
+            return static_cast<int>(i);
+    return -1;
+}
+
+HitArea HitTest(const FrameLayout& l, const FrameStyle& style, Point p)
+{
+    if (!l.window.Contains(p))
+        return HitArea::Nowhere;
+    if (l.client.Contains(p))
+        return HitArea::Client;
+    switch (ButtonAt(l, p)) {
+    case kClose: return HitArea::Close;
+    case kMaxRestore: return HitArea::MaxButton;
+    case kMinimize: return HitArea::MinButton;
+    case kNoButton: break;
+    }
+    if (style.sizable && !style.zoomed && !style.iconic) {
+        const int grip = std::max(l.frame, Scale(6, l.dpi));
+        const bool left = p.x < l.frame, right = p.x >= l.window.right - l.frame;
+        const bool top = p.y < l.frame, bottom = p.y >= l.window.bottom - l.frame;
+        const bool nearLeft = p.x < grip, nearRight = p.x >= l.window.right - grip;
+        const bool nearTop = p.y < grip, nearBottom = p.y >= l.window.bottom - grip;
+        if ((top && nearLeft) || (left && nearTop))
+            return HitArea::TopLeft;
+        if ((top && nearRight) || (right && nearTop))
+            return HitArea::TopRight;
+        if ((bottom && nearLeft) || (left && nearBottom))
+            return HitArea::BottomLeft;
+        if ((bottom && nearRight) || (right && nearBottom))
+            return HitArea::BottomRight;
+        if (left)
+            return HitArea::Left;
+        if (right)
+            return HitArea::Right;
+        if (top)
+            return HitArea::Top;
+        if (bottom)
+            return HitArea::Bottom;
+    }
+    if (l.icon.Contains(p))
+        return HitArea::SysMenu;
+    if (l.caption.Contains(p))
+        return HitArea::Caption;
+    if (l.menuBar.Contains(p))
+        return HitArea::Menu;
+    return HitArea::Border;
+}
+
+}  // namespace velum

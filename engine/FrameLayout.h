@@ -1,0 +1,82 @@
+// Where every part of a skinned window's frame goes: a pure function of the theme's metrics, the
+// DPI, the window's size and styles, and the widths of its menu-bar items. Portable C++ with no
+// Windows headers, so it is tested natively at any DPI.
+#pragma once
+
+#include <vector>
+
+#include "ThemeFile.h"
+
+namespace velum {
+
+struct Point {
+    int x = 0, y = 0;
+};
+
+// Left and top inside, right and bottom outside, as Windows counts.
+struct Rect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool Empty() const { return right <= left || bottom <= top; }
+    bool Contains(Point p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// pixels * dpi / 96 rounded half away from zero, exactly as Windows' MulDiv does.
+int Scale(int pixels, int dpi);
+
+enum CaptionButton { kNoButton = -1, kClose = 0, kMaxRestore = 1, kMinimize = 2 };
+inline constexpr int kCaptionButtons = 3;
+
+// What a window's styles say about its frame.
+struct FrameStyle {
+    bool caption = true;           // WS_CAPTION
+    bool sysMenu = true;           // WS_SYSMENU: a close button and room for the icon
+    bool minimizeBox = true;       // WS_MINIMIZEBOX
+    bool maximizeBox = true;       // WS_MAXIMIZEBOX
+    bool toolWindow = false;       // WS_EX_TOOLWINDOW: close button only, no icon
+    bool dialogFrame = false;      // WS_EX_DLGMODALFRAME: no icon
+    bool icon = false;             // the window has an icon to show
+    bool sizable = true;           // WS_THICKFRAME
+    bool iconic = false;
+    bool zoomed = false;
+    bool menuBar = false;
+};
+
+// Window-relative rectangles: the window's own left and top are 0.
+struct FrameLayout {
+    int dpi = 96;
+    Rect window;
+    int frame = 0;
+    Rect caption;
+    Rect icon;  // empty when there is none
+    Rect title;
+    Rect buttons[kCaptionButtons]{};
+    bool hasButton[kCaptionButtons]{};
+    Rect menuBar;               // all rows; empty without a menu bar
+    std::vector<Rect> barRows;  // one a row, top to bottom
+    std::vector<Rect> barItems; // one an item, in menu order
+    Rect client;
+};
+
+// Items go left to right and wrap onto a further row when they do not fit; an item wider than
+// a whole row has a row of its own. The client area starts below the last row.
+FrameLayout LayOutFrame(const Metrics& metrics, int dpi, int width, int height, const FrameStyle& style,
+                        const std::vector<int>& barItemWidths);
+
+// What a point is over, in the order Windows' own WM_NCHITTEST answers mirror.
+enum class HitArea {
+    Nowhere, Client, Caption, SysMenu, Menu, MinButton, MaxButton, Close,
+    Left, Right, Top, TopLeft, TopRight, Bottom, BottomLeft, BottomRight, Border
+};
+
+// Sizing edges only for a sizable window that is neither zoomed nor iconic; a corner takes
+// max(frame, 6 px at the DPI) along each edge.
+HitArea HitTest(const FrameLayout& layout, const FrameStyle& style, Point p);
+
+CaptionButton ButtonAt(const FrameLayout& layout, Point p);
+// The menu-bar item under p, or -1.
+int BarItemAt(const FrameLayout& layout, Point p);
+
+}  // namespace velum

@@ -1,0 +1,643 @@
+#include "FrameWindow.h"
+
+#include <windowsx.h>
+
+#include <string>
+
+#include "ClientArea.h"
+#include "Engine.h"
+#include "PopupMenu.h"
+#include "WindowRegistry.h"
+
+namespace velum {
+
+namespace {
+
+LRESULT HitTestCode(HitArea area)
+{
+    switch (area) {
+    case HitArea::Nowhere: return HTNOWHERE;
+    case HitArea::Client: return HTCLIENT;
+    case HitArea::Caption: return HTCAPTION;
+    case HitArea::SysMenu: return HTSYSMENU;
+    case HitArea::Menu: return HTMENU;
+    case HitArea::MinButton: return HTMINBUTTON;
+    case HitArea::MaxButton: return HTMAXBUTTON;
+    case HitArea::Close: return HTCLOSE;
+    case HitArea::Left: return HTLEFT;
+    case HitArea::Right: return HTRIGHT;
+    case HitArea::Top: return HTTOP;
+    case HitArea::TopLeft: return HTTOPLEFT;
+    case HitArea::TopRight: return HTTOPRIGHT;
+    case HitArea::Bottom: return HTBOTTOM;
+    case HitArea::BottomLeft: return HTBOTTOMLEFT;
+    case HitArea::BottomRight: return HTBOTTOMRIGHT;
+    case HitArea::Border: return HTBORDER;
+    }
+    return HTNOWHERE;
+}
+
+}  // namespace
+
+FrameWindow::FrameWindow(HWND hwnd)
+    : hwnd_(hwnd), active_(GetActiveWindow() == hwnd), buttons_(hwnd), menuBar_(hwnd)
+{
+}
+
+LRESULT CALLBACK FrameWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    FrameWindow* window = FindFrame(hwnd);
+    if (window == nullptr)
+        return PassOn(hwnd, message, wParam, lParam);
+    return window->Handle(message, wParam, lParam);
+}
+
+LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_NCCALCSIZE: return OnNcCalcSize(wParam, lParam);
+    case WM_CREATE: return OnCreate(message, wParam, lParam);
+    case WM_NCPAINT: PaintFrame(); return 0;
+    case WM_NCACTIVATE: return OnNcActivate(wParam);
+    case WM_NCHITTEST: return OnNcHitTest(lParam);
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK: return OnNcLButtonDown(message, wParam, lParam);
+    case WM_NCMOUSEMOVE: return OnNcMouseMove(message, wParam, lParam);
+    case WM_NCMOUSELEAVE: return OnNcMouseLeave(message, wParam, lParam);
+    case WM_MOUSEMOVE: return OnMouseMove(message, wParam, lParam);
+    case WM_LBUTTONUP: return OnLButtonUp(message, wParam, lParam);
+    case WM_CAPTURECHANGED: return OnCaptureChanged(message, wParam, lParam);
+    case WM_SETTEXT:
+    case WM_SETICON: return WithoutDefaultFramePainting(message, wParam, lParam);
+    case WM_ERASEBKGND: return EraseClientBackground(hwnd_, message, wParam, lParam);
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: return ColorControl(hwnd_, message, wParam, lParam);
+    case WM_MEASUREITEM: return OnMeasureItem(message, wParam, lParam);
+    case WM_DRAWITEM: return OnDrawItem(message, wParam, lParam);
+    case WM_INITMENUPOPUP: return OnInitMenuPopup(message, wParam, lParam);
+    case WM_UNINITMENUPOPUP:
+    case WM_ENTERMENULOOP:
+    case WM_EXITMENULOOP:
+    case WM_MENUSELECT: return OnMenuState(message, wParam, lParam);
+    case WM_WINDOWPOSCHANGED: return OnWindowPosChanged(message, wParam, lParam);
+    case WM_NCDESTROY: return OnNcDestroy(message, wParam, lParam);
+    default:
+        if (message == RegionMessage())
+            return OnRegionMessage();
+        return CallPrevious(hwnd_, message, wParam, lParam);
+    }
+}
+
+void FrameWindow::Refresh()
+{
+    // A window the user cannot resize, or has not seen yet, keeps its client size on every
+    // switch, so nothing in it is clipped; a shown, resizable window keeps its outer size, so it
+    // does not jump under the user, except on its first skinning.
+    const bool keepClientSize = firstRefresh_ || !ShownAndResizable();
+    const bool first = firstRefresh_;
+    firstRefresh_ = false;
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    if (HMENU bar = GetMenu(hwnd_))
+        ConvertMenu(bar, true);
+    // New sizes or fonts need a new layout, Wine's menu bar included; colours alone do not.
+    const Theme& t = T();
+    if (keepClientSize || !(t.metrics == laidOut_.metrics) || !(t.captionFont == laidOut_.captionFont) ||
+        !(t.menuFont == laidOut_.menuFont)) {
+        laidOut_ = {t.metrics, t.captionFont, t.menuFont};
+        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    }
+    if (keepClientSize) {
+        KeepClientSize(client);
+        if (first)
+            originalClient_ = client;
+        sizedByEngine_ = WindowSize();
+    }
+    UpdateRegion(false);  // the whole window is repainted next
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void FrameWindow::Unskin()
+{
+    // Unless the user has resized the window since the engine did, a shown, resizable window
+    // gets back the client size it had before the engine, otherwise it keeps its outer size; any
+    // other window keeps its client size.
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    const SIZE size = WindowSize();
+    const bool untouched = size.cx == sizedByEngine_.cx && size.cy == sizedByEngine_.cy;
+    if (untouched && ShownAndResizable())
+        client = originalClient_;
+    const bool keepClientSize = untouched || !ShownAndResizable();
+    RemoveSubclass(hwnd_);
+    SetWindowRgn(hwnd_, nullptr, TRUE);
+    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (keepClientSize)
+        KeepClientSize(client);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+bool FrameWindow::ShownAndResizable() const
+{
+    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    return (style & WS_VISIBLE) && (style & WS_THICKFRAME);
+}
+
+// A window made while the engine is attached was sized by its program (or its dialog
+// template) for the system's frame: it gets the client size that frame would have left.
+LRESULT FrameWindow::OnCreate(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    RECT frame{0, 0, 0, 0};
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+    if (create != nullptr && firstRefresh_ && AdjustWindowRectEx(&frame, style, menuBar_.Present(), exStyle)) {
+        const RECT client{0, 0, create->cx - (frame.right - frame.left), create->cy - (frame.bottom - frame.top)};
+        if (client.right > 0 && client.bottom > 0) {
+            KeepClientSize(client);
+            originalClient_ = client;
+            sizedByEngine_ = WindowSize();
+        }
+    }
+    firstRefresh_ = false;
+    return CallPrevious(hwnd_, message, wParam, lParam);
+}
+
+void FrameWindow::BeforeMinMax(int command)
+{
+    // A maximised or minimised window has no rounded corners. Removing them once Windows has
+    // placed the window would change the window again behind that placement, which Wine's X11
+    // driver then takes for a restore: they go first.
+    const bool squares = command == SW_MAXIMIZE || command == SW_MINIMIZE || command == SW_SHOWMINIMIZED ||
+                         command == SW_SHOWMINNOACTIVE || command == SW_FORCEMINIMIZE;
+    if (squares && hasRegion_ && !settingRegion_) {
+        settingRegion_ = true;
+        SetWindowRgn(hwnd_, nullptr, FALSE);
+        hasRegion_ = false;
+        settingRegion_ = false;
+    }
+}
+
+// Wine keeps a layout of the menu bar of its own, made by the default WM_NCCALCSIZE at the
+// system's frame and caption sizes, and its menu tracking hit-tests that layout. Laying it out
+// again where the engine draws the bar keeps GetMenuItemRect and Wine's tracking in step with
+// what the user sees.
+void FrameWindow::LayOutSystemBar(int windowWidth)
+{
+    using DrawMenuBarTempFn = DWORD(WINAPI*)(HWND, HDC, RECT*, HMENU, HFONT);
+    static const auto drawMenuBarTemp = reinterpret_cast<DrawMenuBarTempFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "DrawMenuBarTemp")));
+    HMENU bar = GetMenu(hwnd_);
+    if (drawMenuBarTemp == nullptr || bar == nullptr || GetMenuItemCount(bar) <= 0)
+        return;
+    static UniqueDc scratch(CreateCompatibleDC(nullptr));
+    const int dpi = WindowDpi(hwnd_);
+    const FrameLayout l = LayoutFor(CurrentStyle(), windowWidth, 1 << 14);
+    for (int pass = 0; pass < 2; ++pass) {
+        // Any change of an item makes Wine forget the bar's size, so the call lays it out.
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_DATA;
+        if (!GetMenuItemInfoW(bar, 0, TRUE, &info) || !SetMenuItemInfoW(bar, 0, TRUE, &info))
+            return;
+        // Wine starts the items one pixel below the rectangle's top.
+        RECT r{l.menuBar.left, l.menuBar.top - 1, l.menuBar.right, l.menuBar.bottom - 1};
+        layingOutSystemBar_ = true;
+        drawMenuBarTemp(hwnd_, scratch.get(), &r, bar, CurrentTheme()->MenuFont(dpi));
+        layingOutSystemBar_ = false;
+        // Windows and Wine widen owner-drawn bar items by a few average characters: learn by
+        // how much from the first item, and ask for that much less.
+        RECT first{};
+        RECT window{};
+        if (!GetMenuItemRect(hwnd_, bar, 0, &first) || !GetWindowRect(hwnd_, &window))
+            return;
+        const int asked = MenuBar::ItemWidth(bar, 0, dpi) - std::max(0, systemBarExtra_);
+        const int extra = (first.right - first.left) - asked;
+        if (extra == std::max(0, systemBarExtra_) || first.right - window.left >= l.menuBar.right)
+            return;
+        systemBarExtra_ = extra;
+    }
+}
+
+bool FrameWindow::MapMenuPoint(POINT& screen)
+{
+    // A point on one of the engine's bar items goes to the middle of Wine's rectangle of that
+    // item; a point Wine would take for its bar but that is not on the engine's goes off the
+    // window, so both agree on what is under the mouse.
+    if (!menuBar_.Present() || WindowFromPoint(screen) != hwnd_)
+        return false;
+    const FrameLayout l = Layout();
+    RECT w{};
+    GetWindowRect(hwnd_, &w);
+    const Point p{screen.x - w.left, screen.y - w.top};
+    HMENU bar = GetMenu(hwnd_);
+    const int item = BarItemAt(l, p);
+    if (item >= 0) {
+        RECT r{};
+        if (!GetMenuItemRect(hwnd_, bar, static_cast<UINT>(item), &r))
+            return false;
+        screen = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        return true;
+    }
+    for (int i = 0, n = GetMenuItemCount(bar); i < n; ++i) {
+        RECT r{};
+        if (GetMenuItemRect(hwnd_, bar, static_cast<UINT>(i), &r) && PtInRect(&r, screen)) {
+            screen = {w.left - 1, w.top - 1};
+            return true;
+        }
+    }
+    return false;
+}
+
+SIZE FrameWindow::WindowSize() const
+{
+    RECT w{};
+    GetWindowRect(hwnd_, &w);
+    return {w.right - w.left, w.bottom - w.top};
+}
+
+void FrameWindow::KeepClientSize(const RECT& client)
+{
+    if (IsZoomed(hwnd_) || IsIconic(hwnd_))
+        return;
+    RECT now{};
+    GetClientRect(hwnd_, &now);
+    if (client.right == now.right && client.bottom == now.bottom)
+        return;
+    RECT window{};
+    GetWindowRect(hwnd_, &window);
+    SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left + (client.right - now.right),
+                 window.bottom - window.top + (client.bottom - now.bottom), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+const Theme& FrameWindow::T() const
+{
+    return CurrentTheme()->Get();
+}
+
+HICON FrameWindow::Icon() const
+{
+    auto icon = reinterpret_cast<HICON>(SendMessageW(hwnd_, WM_GETICON, ICON_SMALL2, 0));
+    if (icon == nullptr)
+        icon = reinterpret_cast<HICON>(GetClassLongPtrW(hwnd_, GCLP_HICONSM));
+    if (icon == nullptr)
+        icon = reinterpret_cast<HICON>(GetClassLongPtrW(hwnd_, GCLP_HICON));
+    return icon;
+}
+
+FrameStyle FrameWindow::CurrentStyle() const
+{
+    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    const LONG_PTR exStyle = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
+    FrameStyle s;
+    s.caption = (style & WS_CAPTION) == WS_CAPTION;
+    s.sysMenu = (style & WS_SYSMENU) != 0;
+    s.minimizeBox = (style & WS_MINIMIZEBOX) != 0;
+    s.maximizeBox = (style & WS_MAXIMIZEBOX) != 0;
+    s.toolWindow = (exStyle & WS_EX_TOOLWINDOW) != 0;
+    s.dialogFrame = (exStyle & WS_EX_DLGMODALFRAME) != 0;
+    // Asking for the icon sends a message: only when the caption can show one.
+    s.icon = s.caption && s.sysMenu && !s.toolWindow && !s.dialogFrame && Icon() != nullptr;
+    s.sizable = (style & WS_THICKFRAME) != 0;
+    s.iconic = IsIconic(hwnd_) != FALSE;
+    s.zoomed = IsZoomed(hwnd_) != FALSE;
+    s.menuBar = menuBar_.Present();
+    return s;
+}
+
+FrameLayout FrameWindow::LayoutFor(const FrameStyle& style, int width, int height) const
+{
+    const int dpi = WindowDpi(hwnd_);
+    const std::vector<int> widths = style.menuBar && !style.iconic ? menuBar_.ItemWidths(dpi) : std::vector<int>{};
+    return LayOutFrame(T().metrics, dpi, width, height, style, widths);
+}
+
+FrameLayout FrameWindow::Layout() const
+{
+    const SIZE size = WindowSize();
+    return LayoutFor(CurrentStyle(), size.cx, size.cy);
+}
+
+Point FrameWindow::WindowPoint(LPARAM screen) const
+{
+    RECT w{};
+    GetWindowRect(hwnd_, &w);
+    return {GET_X_LPARAM(screen) - w.left, GET_Y_LPARAM(screen) - w.top};
+}
+
+LRESULT FrameWindow::OnNcCalcSize(WPARAM wParam, LPARAM lParam)
+{
+    RECT* proposed = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
+    const RECT window = *proposed;
+    // The default lays out the menu bar, which keyboard and mouse tracking rely on; items a
+    // program added since the last layout are made the engine's first, so it measures them.
+    if (HMENU bar = menuBar_.Present() ? GetMenu(hwnd_) : nullptr)
+        ConvertMenu(bar, true);
+    CallPrevious(hwnd_, WM_NCCALCSIZE, wParam, lParam);
+    if (IsIconic(hwnd_)) {
+        *proposed = {window.left, window.top, window.left, window.top};
+        return 0;
+    }
+    if (menuBar_.Present())
+        LayOutSystemBar(window.right - window.left);
+    // The client area starts below the bar's last row, however many rows it wraps onto.
+    const Rect client = LayoutFor(CurrentStyle(), window.right - window.left, window.bottom - window.top).client;
+    *proposed = {window.left + client.left, window.top + client.top, window.left + client.right,
+                 window.top + client.bottom};
+    return 0;
+}
+
+void FrameWindow::PaintFrame()
+{
+    if (!IsWindowVisible(hwnd_))
+        return;
+    WindowDc target(hwnd_);
+    if (target.get() == nullptr)
+        return;
+    const FrameLayout l = Layout();
+    BackBuffer buffer(target.get(), l.window.right, l.window.bottom);
+    if (!buffer.Ok())
+        return;
+    HDC dc = buffer.Dc();
+    const Theme& t = T();
+    const Style& frame = active_ ? t.frame : t.frameInactive;
+    FillWith(dc, ToRECT(l.window), frame.background);
+    Outline(dc, ToRECT(l.window), frame.border);
+    PaintCaption(dc, l);
+    menuBar_.Paint(dc, l);
+    // Only the frame goes to the screen: the client area is the window's own.
+    ExcludeClipRect(target.get(), l.client.left, l.client.top, l.client.right, l.client.bottom);
+    buffer.Commit(0, 0, l.window.right, l.window.bottom);
+}
+
+void FrameWindow::PaintCaption(HDC dc, const FrameLayout& l) const
+{
+    const Theme& t = T();
+    const Style& caption = active_ ? t.caption : t.captionInactive;
+    FillWith(dc, ToRECT(l.caption), caption.background);
+    if (HICON icon = l.icon.Empty() ? nullptr : Icon())
+        DrawIconEx(dc, l.icon.left, l.icon.top, icon, l.icon.Width(), l.icon.Height(), 0, nullptr, DI_NORMAL);
+    std::wstring title(static_cast<size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
+    title.resize(static_cast<size_t>(GetWindowTextW(hwnd_, title.data(), static_cast<int>(title.size()))));
+    {
+        ScopedSelect font(dc, CurrentTheme()->CaptionFont(l.dpi));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, ToColorRef(caption.text));
+        RECT r = ToRECT(l.title);
+        DrawTextW(dc, title.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS | DT_NOPREFIX);
+    }
+    buttons_.Paint(dc, l, t);
+}
+
+void FrameWindow::PaintMenuBar()
+{
+    if (IsWindowVisible(hwnd_) && menuBar_.Present())
+        menuBar_.Repaint(Layout());
+}
+
+LRESULT FrameWindow::OnNcActivate(WPARAM wParam)
+{
+    // The default would repaint the whole frame in system colours.
+    active_ = wParam != FALSE;
+    if (!active_) {
+        // The mouse may still rest on the frame while another window takes the activation.
+        buttons_.Hover(kNoButton);
+        menuBar_.Deactivated();
+    }
+    PaintFrame();
+    return TRUE;
+}
+
+LRESULT FrameWindow::OnNcHitTest(LPARAM lParam)
+{
+    const FrameStyle style = CurrentStyle();
+    const SIZE size = WindowSize();
+    return HitTestCode(HitTest(LayoutFor(style, size.cx, size.cy), style, WindowPoint(lParam)));
+}
+
+LRESULT FrameWindow::OnNcLButtonDown(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (buttons_.Press(wParam)) {
+        PaintFrame();
+        return 0;
+    }
+    if (wParam == HTMENU)
+        return menuBar_.Press(Layout(), WindowPoint(lParam), wParam);
+    return CallPrevious(hwnd_, message, wParam, lParam);
+}
+
+LRESULT FrameWindow::OnNcMouseMove(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const FrameLayout l = Layout();
+    const Point p = WindowPoint(lParam);
+    const bool buttonsChanged = buttons_.Hover(ButtonAt(l, p));
+    const bool barChanged = menuBar_.Hover(BarItemAt(l, p));
+    if (buttonsChanged || barChanged)
+        PaintFrame();
+    if (!trackingLeave_) {
+        TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE | TME_NONCLIENT, hwnd_, 0};
+        trackingLeave_ = TrackMouseEvent(&tme) != FALSE;
+    }
+    return CallPrevious(hwnd_, message, wParam, lParam);
+}
+
+void FrameWindow::ClearHover()
+{
+    const bool buttonsChanged = buttons_.Hover(kNoButton);
+    const bool barChanged = menuBar_.Hover(-1);
+    if (buttonsChanged || barChanged)
+        PaintFrame();
+}
+
+LRESULT FrameWindow::OnNcMouseLeave(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    trackingLeave_ = false;
+    ClearHover();
+    return CallPrevious(hwnd_, message, wParam, lParam);
+}
+
+LRESULT FrameWindow::OnMouseMove(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (buttons_.Tracking()) {
+        POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ClientToScreen(hwnd_, &screen);
+        if (buttons_.Drag(ButtonAt(Layout(), WindowPoint(MAKELPARAM(screen.x, screen.y)))))
+            PaintFrame();
+        return 0;
+    }
+    ClearHover();
+    return CallPrevious(hwnd_, message, wParam, lParam);
+}
+
+LRESULT FrameWindow::OnLButtonUp(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!buttons_.Tracking())
+        return CallPrevious(hwnd_, message, wParam, lParam);
+    const CaptionButton released = buttons_.Release();
+    PaintFrame();
+    POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ClientToScreen(hwnd_, &screen);
+    buttons_.Click(released, screen);
+    return 0;
+}
+
+LRESULT FrameWindow::OnCaptureChanged(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (buttons_.CaptureLost(reinterpret_cast<HWND>(lParam)))
+        PaintFrame();
+    return CallPrevious(hwnd_, message, wParam, lParam);
+}
+
+LRESULT FrameWindow::WithoutDefaultFramePainting(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // The default repaints the caption itself; with WS_VISIBLE off for the call it cannot.
+    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    if (style & WS_VISIBLE)
+        SetWindowLongPtrW(hwnd_, GWL_STYLE, style & ~WS_VISIBLE);
+    const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
+    if (style & WS_VISIBLE)
+        SetWindowLongPtrW(hwnd_, GWL_STYLE, GetWindowLongPtrW(hwnd_, GWL_STYLE) | WS_VISIBLE);
+    PaintFrame();
+    return result;
+}
+
+LRESULT FrameWindow::OnMeasureItem(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+    const ItemTag* tag = mis->CtlType == ODT_MENU ? TagOf(mis->itemData) : nullptr;
+    if (tag == nullptr)
+        return CallPrevious(hwnd_, message, wParam, lParam);
+    const int dpi = WindowDpi(hwnd_);
+    if (tag->bar) {
+        mis->itemWidth = static_cast<UINT>(
+            std::max(1, MenuBar::ItemWidth(tag->menu, tag->position, dpi) - std::max(0, systemBarExtra_)));
+        mis->itemHeight = static_cast<UINT>(Scale(T().metrics.menuBarHeight, dpi));
+    } else {
+        MeasurePopupItem(*mis, *tag, dpi);
+    }
+    return TRUE;
+}
+
+LRESULT FrameWindow::OnDrawItem(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+    const ItemTag* tag = dis->CtlType == ODT_MENU ? TagOf(dis->itemData) : nullptr;
+    if (tag == nullptr)
+        return CallPrevious(hwnd_, message, wParam, lParam);
+    if (tag->bar && !layingOutSystemBar_)
+        PaintMenuBar();  // Wine draws the bar item it highlights at its own place: draw the whole bar at ours.
+    else
+        DrawPopupItem(*dis, *tag, WindowDpi(hwnd_));
+    return TRUE;
+}
+
+LRESULT FrameWindow::OnInitMenuPopup(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
+    auto popup = reinterpret_cast<HMENU>(wParam);
+    if (HIWORD(lParam) == 0) {
+        ConvertMenu(popup, false);
+        SetPopupBackground(popup, CurrentTheme()->PopupBrush());
+    }
+    if (const int item = menuBar_.ItemOf(popup); item >= 0)
+        menuBar_.Opening(item, Layout());
+    PaintMenuBar();
+    return result;
+}
+
+LRESULT FrameWindow::OnMenuState(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
+    menuBar_.Track(message, wParam, lParam);
+    PaintMenuBar();
+    return result;
+}
+
+void FrameWindow::UpdateRegion(bool redraw)
+{
+    // SetWindowRgn moves the window through SetWindowPos, which lands here again.
+    if (settingRegion_)
+        return;
+    settingRegion_ = true;
+    UpdateRegionNow(redraw);
+    settingRegion_ = false;
+}
+
+void FrameWindow::UpdateRegionNow(bool redraw)
+{
+    const int radius = Scale(T().metrics.cornerRadius, WindowDpi(hwnd_));
+    const SIZE size = WindowSize();
+    if (radius <= 0 || IsZoomed(hwnd_) || IsIconic(hwnd_)) {
+        if (hasRegion_) {
+            SetWindowRgn(hwnd_, nullptr, TRUE);
+            hasRegion_ = false;
+        }
+        return;
+    }
+    if (hasRegion_ && size.cx == regionSize_.cx && size.cy == regionSize_.cy && radius == regionRadius_)
+        return;
+    // The window owns the region once SetWindowRgn succeeds.
+    UniqueRegion region(CreateRoundRectRgn(0, 0, size.cx + 1, size.cy + 1, 2 * radius, 2 * radius));
+    // After a resize the redraw paints what the old region clipped away.
+    if (region && SetWindowRgn(hwnd_, region.get(), redraw)) {
+        region.release();
+        hasRegion_ = true;
+        regionSize_ = size;
+        regionRadius_ = radius;
+    }
+}
+
+// Caption text and buttons move with the window's size: the whole frame needs painting,
+// while the client area keeps whatever Windows decided about it.
+void FrameWindow::InvalidateFrame()
+{
+    RECT w{};
+    GetWindowRect(hwnd_, &w);
+    POINT origin{w.left, w.top};
+    ScreenToClient(hwnd_, &origin);
+    UniqueRegion frame(CreateRectRgn(origin.x, origin.y, origin.x + w.right - w.left, origin.y + w.bottom - w.top));
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    UniqueRegion inside(CreateRectRgnIndirect(&client));
+    if (frame && inside && CombineRgn(frame.get(), frame.get(), inside.get(), RGN_DIFF) != ERROR)
+        RedrawWindow(hwnd_, nullptr, frame.get(), RDW_FRAME | RDW_INVALIDATE);
+}
+
+LRESULT FrameWindow::OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
+    const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+    // A frame change alone comes from a theme switch, which repaints the whole window anyway.
+    if (!(pos->flags & SWP_NOSIZE)) {
+        // A region set while Windows is still placing the window moves the window through a
+        // SetWindowPos of its own, behind that placement: the new region waits until it is done.
+        if (!regionPending_ && PostMessageW(hwnd_, RegionMessage(), 0, 0))
+            regionPending_ = true;
+        InvalidateFrame();
+    }
+    return result;
+}
+
+UINT FrameWindow::RegionMessage()
+{
+    static const UINT message = RegisterWindowMessageW(L"Velum.UpdateRegion");
+    return message;
+}
+
+LRESULT FrameWindow::OnRegionMessage()
+{
+    regionPending_ = false;
+    UpdateRegion(true);
+    return 0;
+}
+
+LRESULT FrameWindow::OnNcDestroy(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const HWND hwnd = hwnd_;
+    ForgetFrame(hwnd);  // destroys this object
+    return PassOn(hwnd, message, wParam, lParam);
+}
+
+}  // namespace velum

@@ -1,0 +1,103 @@
+// A top-level window with a caption, drawn by the engine: its one window procedure, the frame
+// and caption, the window region and the sizing rules across theme switches.
+#pragma once
+
+#include <windows.h>
+
+#include "CaptionButtons.h"
+#include "FrameLayout.h"
+#include "MenuBar.h"
+#include "ThemeFile.h"
+
+namespace velum {
+
+class FrameWindow {
+public:
+    explicit FrameWindow(HWND hwnd);
+    FrameWindow(const FrameWindow&) = delete;
+    FrameWindow& operator=(const FrameWindow&) = delete;
+
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // After a theme change: new metrics, new menus, a full repaint. The first time the engine
+    // draws a window its client area keeps its size, so a program's layout holds; later
+    // switches keep the window's outer size, so the window does not jump under the user.
+    void Refresh();
+    // Gives the window back its own procedure, frame and region.
+    void Unskin();
+    bool TakePopupPosition(POINT& at) { return menuBar_.TakePopupPosition(at); }
+
+    // Windows is about to minimise, maximise or restore the window (a ShowWindow command).
+    void BeforeMinMax(int command);
+    // During Wine's menu tracking: moves a mouse point on the bar the user sees to Wine's own
+    // layout of the bar. True when the point changed.
+    bool MapMenuPoint(POINT& screen);
+
+private:
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    LRESULT OnNcCalcSize(WPARAM wParam, LPARAM lParam);
+    LRESULT OnCreate(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnRegionMessage();
+    LRESULT OnNcActivate(WPARAM wParam);
+    LRESULT OnNcHitTest(LPARAM lParam);
+    LRESULT OnNcLButtonDown(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnNcMouseMove(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnNcMouseLeave(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMouseMove(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnLButtonUp(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCaptureChanged(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT WithoutDefaultFramePainting(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMeasureItem(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnDrawItem(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnInitMenuPopup(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMenuState(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnNcDestroy(UINT message, WPARAM wParam, LPARAM lParam);
+
+    const Theme& T() const;
+    HICON Icon() const;
+    FrameStyle CurrentStyle() const;
+    FrameLayout Layout() const;
+    FrameLayout LayoutFor(const FrameStyle& style, int width, int height) const;
+    // A point in screen coordinates, relative to the window's top left corner.
+    Point WindowPoint(LPARAM screen) const;
+    SIZE WindowSize() const;
+    bool ShownAndResizable() const;
+    void LayOutSystemBar(int windowWidth);
+    static UINT RegionMessage();
+
+    void PaintFrame();
+    void PaintCaption(HDC dc, const FrameLayout& l) const;
+    void PaintMenuBar();
+    // The mouse left the frame: no button or bar item is hot any more.
+    void ClearHover();
+    void UpdateRegion(bool redraw);
+    void UpdateRegionNow(bool redraw);
+    void InvalidateFrame();
+    // Resizes the window so its client area is `client` again after the frame changed size.
+    void KeepClientSize(const RECT& client);
+
+    HWND hwnd_;
+    bool active_;
+    CaptionButtons buttons_;
+    MenuBar menuBar_;
+    bool trackingLeave_ = false;
+    bool hasRegion_ = false;
+    bool settingRegion_ = false;
+    bool firstRefresh_ = true;
+    bool layingOutSystemBar_ = false;
+    bool regionPending_ = false;
+    // How much wider than asked Windows and Wine make an owner-drawn bar item (-1: not known yet).
+    static inline int systemBarExtra_ = -1;
+    RECT originalClient_{};
+    SIZE sizedByEngine_{-1, -1};
+    struct {
+        Metrics metrics;
+        Font captionFont, menuFont;
+    } laidOut_;
+    SIZE regionSize_{};
+    int regionRadius_ = 0;
+};
+
+}  // namespace velum

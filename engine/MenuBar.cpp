@@ -1,0 +1,159 @@
+#include "MenuBar.h"
+
+#include "Engine.h"
+#include "PopupMenu.h"
+#include "WindowRegistry.h"
+
+namespace velum {
+
+bool MenuBar::Present() const
+{
+    return (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_CHILD) == 0 && GetMenu(hwnd_) != nullptr;
+}
+
+int MenuBar::ItemWidth(HMENU bar, UINT position, int dpi)
+{
+    ThemeResources* theme = CurrentTheme();
+    const SIZE text = MeasureText(theme->MenuFont(dpi), DrawableText(MenuItemText(bar, position)));
+    return text.cx + 2 * Scale(theme->Get().metrics.menuItemPadding, dpi);
+}
+
+std::vector<int> MenuBar::ItemWidths(int dpi) const
+{
+    std::vector<int> widths;
+    HMENU bar = GetMenu(hwnd_);
+    const int count = bar != nullptr ? GetMenuItemCount(bar) : 0;
+    for (int i = 0; i < count; ++i)
+        widths.push_back(ItemWidth(bar, static_cast<UINT>(i), dpi));
+    return widths;
+}
+
+int MenuBar::Highlighted() const
+{
+    if (open_ >= 0)
+        return open_;
+    if (selected_ >= 0)
+        return selected_;
+    return inMenuLoop_ ? -1 : hot_;
+}
+
+void MenuBar::Paint(HDC dc, const FrameLayout& l) const
+{
+    if (l.menuBar.Empty())
+        return;
+    ThemeResources* theme = CurrentTheme();
+    const Theme& t = theme->Get();
+    const RECT area = ToRECT(l.menuBar);
+    FillWith(dc, area, t.menuBar.background);
+    FillSolid(dc, {area.left, area.bottom - 1, area.right, area.bottom}, t.menuBar.border);
+    HMENU bar = GetMenu(hwnd_);
+    ScopedSelect font(dc, theme->MenuFont(l.dpi));
+    SetBkMode(dc, TRANSPARENT);
+    const int highlighted = Highlighted();
+    for (size_t i = 0; i < l.barItems.size(); ++i) {
+        const bool hot = static_cast<int>(i) == highlighted;
+        const Style& style = hot ? t.menuBarHot : t.menuBar;
+        RECT r = ToRECT(l.barItems[i]);
+        if (hot)
+            PaintStyle(dc, r, style);
+        const UINT state = GetMenuState(bar, static_cast<UINT>(i), MF_BYPOSITION);
+        SetTextColor(dc, ToColorRef((state & (MF_GRAYED | MF_DISABLED)) ? t.popupDisabled.text : style.text));
+        const std::wstring text = MenuItemText(bar, static_cast<UINT>(i));
+        DrawTextW(dc, text.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    }
+}
+
+void MenuBar::Repaint(const FrameLayout& l) const
+{
+    WindowDc target(hwnd_);
+    if (target.get() == nullptr)
+        return;
+    BackBuffer buffer(target.get(), l.window.right, l.window.bottom);
+    if (!buffer.Ok())
+        return;
+    Paint(buffer.Dc(), l);
+    buffer.Commit(l.menuBar.left, l.menuBar.top, l.menuBar.Width(), l.menuBar.Height());
+}
+
+bool MenuBar::Hover(int item)
+{
+    if (item == hot_)
+        return false;
+    hot_ = item;
+    return true;
+}
+
+LRESULT MenuBar::Press(const FrameLayout& l, Point p, WPARAM hitTest)
+{
+    const int item = BarItemAt(l, p);
+    RECT wine{};
+    if (item < 0 || !GetMenuItemRect(hwnd_, GetMenu(hwnd_), static_cast<UINT>(item), &wine))
+        return 0;
+    const LPARAM at = MAKELPARAM((wine.left + wine.right) / 2, (wine.top + wine.bottom) / 2);
+    return CallPrevious(hwnd_, WM_NCLBUTTONDOWN, hitTest, at);
+}
+
+int MenuBar::ItemOf(HMENU popup) const
+{
+    if (!Present())
+        return -1;
+    HMENU bar = GetMenu(hwnd_);
+    for (int i = 0, count = GetMenuItemCount(bar); i < count; ++i)
+        if (GetSubMenu(bar, i) == popup)
+            return i;
+    return -1;
+}
+
+void MenuBar::Opening(int item, const FrameLayout& l)
+{
+    open_ = item;
+    if (static_cast<size_t>(item) >= l.barItems.size())
+        return;
+    RECT w{};
+    GetWindowRect(hwnd_, &w);
+    const Rect& r = l.barItems[static_cast<size_t>(item)];
+    popupAt_ = {w.left + r.left, w.top + r.bottom};
+    popupPending_ = true;
+}
+
+void MenuBar::Track(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_ENTERMENULOOP: inMenuLoop_ = true; break;
+    case WM_EXITMENULOOP:
+        inMenuLoop_ = false;
+        open_ = selected_ = -1;
+        popupPending_ = false;
+        break;
+    case WM_UNINITMENUPOPUP:
+        if (HMENU bar = GetMenu(hwnd_)) {
+            for (int i = 0, n = GetMenuItemCount(bar); i < n; ++i)
+                if (GetSubMenu(bar, i) == reinterpret_cast<HMENU>(wParam) && open_ == i)
+                    open_ = -1;
+        }
+        break;
+    case WM_MENUSELECT:
+        if (HIWORD(wParam) == 0xFFFF && lParam == 0)
+            selected_ = open_ = -1;
+        else if (inMenuLoop_ && reinterpret_cast<HMENU>(lParam) == GetMenu(hwnd_))
+            selected_ = LOWORD(wParam);
+        break;
+    default: break;
+    }
+}
+
+bool MenuBar::TakePopupPosition(POINT& at)
+{
+    if (!popupPending_)
+        return false;
+    popupPending_ = false;
+    at = popupAt_;
+    return true;
+}
+
+void MenuBar::Deactivated()
+{
+    hot_ = selected_ = -1;
+}
+
+}  // namespace velum

@@ -1,0 +1,56 @@
+// A skinned window's menu bar: the items' widths, the bar's drawing, and which item is hot,
+// selected or open while Wine tracks the menu.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "FrameLayout.h"
+
+namespace velum {
+
+class MenuBar {
+public:
+    explicit MenuBar(HWND hwnd) : hwnd_(hwnd) {}
+
+    bool Present() const;
+    // The width of each item in the theme's menu font, in menu order.
+    std::vector<int> ItemWidths(int dpi) const;
+    static int ItemWidth(HMENU bar, UINT position, int dpi);
+
+    void Paint(HDC dc, const FrameLayout& l) const;
+    // Repaints the bar alone, as after Wine's own highlighting during menu tracking.
+    void Repaint(const FrameLayout& l) const;
+
+    // The window lost the activation: the mouse may still rest on the bar, but no item is
+    // hot or selected any more.
+    void Deactivated();
+    // The item under the mouse; true when that changes the bar's look.
+    bool Hover(int item);
+    // A press on the bar. Wine's menu tracking keeps its own layout of the bar, so the press
+    // goes on to it at the middle of Wine's rectangle for the item the user sees.
+    LRESULT Press(const FrameLayout& l, Point p, WPARAM hitTest);
+
+    // The bar item whose submenu `popup` is, or -1.
+    int ItemOf(HMENU popup) const;
+    // The item's popup is opening: it goes under the item where the engine draws it.
+    void Opening(int item, const FrameLayout& l);
+    // After the default handling of a menu-loop message.
+    void Track(UINT message, WPARAM wParam, LPARAM lParam);
+    // Pending position of a popup opened from the bar, in screen coordinates.
+    bool TakePopupPosition(POINT& at);
+
+private:
+    int Highlighted() const;
+
+    HWND hwnd_;
+    int hot_ = -1;
+    int open_ = -1;
+    int selected_ = -1;
+    bool inMenuLoop_ = false;
+    bool popupPending_ = false;
+    POINT popupAt_{};
+};
+
+}  // namespace velum

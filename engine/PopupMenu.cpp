@@ -1,0 +1,297 @@
+#include "PopupMenu.h"
+
+#include <algorithm>
+#include <deque>
+#include <map>
+#include <set>
+#include <unordered_set>
+
+#include "Engine.h"
+#include "WindowRegistry.h"
+
+namespace velum {
+
+namespace {
+
+struct MenuRegistry {
+    std::deque<ItemTag> tags;
+    std::unordered_set<const ItemTag*> live;
+    std::map<HMENU, std::pair<bool, HBRUSH>> popupBackgrounds;  // original MIM_BACKGROUND
+    std::set<HMENU> converted;
+};
+
+MenuRegistry& Menus()
+{
+    static MenuRegistry registry;
+    return registry;
+}
+
+}  // namespace
+
+std::wstring MenuItemText(HMENU menu, UINT position)
+{
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STRING;
+    if (!GetMenuItemInfoW(menu, position, TRUE, &info))
+        return {};
+    std::wstring text(info.cch + 1, L'\0');
+    info.dwTypeData = text.data();
+    info.cch = static_cast<UINT>(text.size());
+    GetMenuItemInfoW(menu, position, TRUE, &info);
+    text.resize(wcsnlen(text.c_str(), text.size()));
+    return text;
+}
+
+void ConvertMenu(HMENU menu, bool bar)
+{
+    MenuRegistry& reg = Menus();
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        const UINT position = static_cast<UINT>(i);
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_DATA | MIIM_SUBMENU;
+        if (!GetMenuItemInfoW(menu, position, TRUE, &info))
+            continue;
+        if (info.fType & MFT_OWNERDRAW) {
+            auto* tag = reinterpret_cast<ItemTag*>(info.dwItemData);
+            if (reg.live.count(tag) != 0)
+                tag->position = position;  // items before it may have come or gone
+            continue;
+        }
+        if (info.fType & MFT_BITMAP)
+            continue;
+        const std::wstring text = MenuItemText(menu, position);
+        ItemTag& tag = reg.tags.emplace_back(ItemTag{menu, position, bar, (info.fType & MFT_SEPARATOR) != 0,
+                                                     info.hSubMenu != nullptr, info.fType, info.dwItemData});
+        reg.live.insert(&tag);
+        MENUITEMINFOW update{};
+        update.cbSize = sizeof update;
+        update.fMask = MIIM_FTYPE | MIIM_DATA;
+        update.fType = info.fType | MFT_OWNERDRAW;
+        update.dwItemData = reinterpret_cast<ULONG_PTR>(&tag);
+        if (!tag.separator) {
+            update.fMask |= MIIM_STRING;
+            update.dwTypeData = const_cast<wchar_t*>(text.c_str());
+        }
+        SetMenuItemInfoW(menu, position, TRUE, &update);
+    }
+    reg.converted.insert(menu);
+}
+
+void SetPopupBackground(HMENU menu, HBRUSH brush)
+{
+    MenuRegistry& reg = Menus();
+    if (reg.popupBackgrounds.count(menu) == 0) {
+        MENUINFO original{};
+        original.cbSize = sizeof original;
+        original.fMask = MIM_BACKGROUND;
+        const bool ok = GetMenuInfo(menu, &original) != FALSE;
+        reg.popupBackgrounds[menu] = {ok, original.hbrBack};
+    }
+    MENUINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIM_BACKGROUND;
+    info.hbrBack = brush;
+    SetMenuInfo(menu, &info);
+}
+
+void RestoreMenus()
+{
+    MenuRegistry& reg = Menus();
+    for (HMENU menu : reg.converted) {
+        if (!IsMenu(menu))
+            continue;
+        const int count = GetMenuItemCount(menu);
+        for (int i = 0; i < count; ++i) {
+            MENUITEMINFOW info{};
+            info.cbSize = sizeof info;
+            info.fMask = MIIM_FTYPE | MIIM_DATA;
+            if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info) || !(info.fType & MFT_OWNERDRAW))
+                continue;
+            auto* tag = reinterpret_cast<const ItemTag*>(info.dwItemData);
+            if (reg.live.count(tag) == 0)
+                continue;
+            const std::wstring text = MenuItemText(menu, static_cast<UINT>(i));
+            MENUITEMINFOW update{};
+            update.cbSize = sizeof update;
+            update.fMask = MIIM_FTYPE | MIIM_DATA;
+            update.fType = tag->originalType;
+            update.dwItemData = tag->originalData;
+            if (!tag->separator) {
+                update.fMask |= MIIM_STRING;
+                update.dwTypeData = const_cast<wchar_t*>(text.c_str());
+            }
+            SetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &update);
+        }
+    }
+    for (const auto& [menu, original] : reg.popupBackgrounds) {
+        if (!IsMenu(menu) || !original.first)
+            continue;
+        MENUINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIM_BACKGROUND;
+        info.hbrBack = original.second;
+        SetMenuInfo(menu, &info);
+    }
+    reg.live.clear();
+    reg.tags.clear();
+    reg.converted.clear();
+    reg.popupBackgrounds.clear();
+}
+
+std::wstring DrawableText(const std::wstring& text)
+{
+    return text.substr(0, text.find(L'\t'));
+}
+
+SIZE MeasureText(HFONT font, const std::wstring& text)
+{
+    static const UniqueDc measuring(CreateCompatibleDC(nullptr));
+    ScopedSelect select(measuring.get(), font);
+    RECT r{0, 0, 0, 0};
+    DrawTextW(measuring.get(), text.empty() ? L" " : text.c_str(), -1, &r, DT_SINGLELINE | DT_CALCRECT);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+void RefreshPopupBackgrounds(HBRUSH brush)
+{
+    for (auto& [menu, original] : Menus().popupBackgrounds)
+        if (IsMenu(menu))
+            SetPopupBackground(menu, brush);
+}
+
+const ItemTag* TagOf(ULONG_PTR data)
+{
+    auto* tag = reinterpret_cast<const ItemTag*>(data);
+    return Menus().live.count(tag) != 0 ? tag : nullptr;
+}
+
+void MeasurePopupItem(MEASUREITEMSTRUCT& mis, const ItemTag& tag, int dpi)
+{
+    const Metrics& m = CurrentTheme()->Get().metrics;
+    if (tag.separator) {
+        mis.itemWidth = static_cast<UINT>(Scale(40, dpi));
+        mis.itemHeight = static_cast<UINT>(Scale(7, dpi));
+        return;
+    }
+    const std::wstring text = MenuItemText(tag.menu, tag.position);
+    const size_t tab = text.find(L'\t');
+    HFONT font = CurrentTheme()->PopupFont(dpi);
+    int width = MeasureText(font, text.substr(0, tab)).cx;
+    if (tab != std::wstring::npos)
+        width += Scale(24, dpi) + MeasureText(font, text.substr(tab + 1)).cx;
+    // Room for a check mark on the left and a submenu arrow on the right.
+    width += 2 * Scale(m.menuItemPadding, dpi) + Scale(16, dpi) + Scale(16, dpi);
+    mis.itemWidth = static_cast<UINT>(width);
+    mis.itemHeight = static_cast<UINT>(Scale(m.menuItemHeight, dpi));
+}
+
+void DrawPopupItem(const DRAWITEMSTRUCT& dis, const ItemTag& tag, int dpi)
+{
+    const Theme& t = CurrentTheme()->Get();
+    HDC dc = dis.hDC;
+    const RECT& r = dis.rcItem;
+    if (tag.separator) {
+        FillSolid(dc, r, t.popup.background.from);
+        const int mid = (r.top + r.bottom) / 2;
+        FillSolid(dc, {r.left + Scale(4, dpi), mid, r.right - Scale(4, dpi), mid + std::max(1, Scale(1, dpi))},
+                  t.popupSeparator.background.from);
+        return;
+    }
+    const bool disabled = (dis.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
+    const bool selected = (dis.itemState & ODS_SELECTED) != 0;
+    const Style& style = selected ? t.popupSelected : t.popup;
+    if (selected)
+        PaintStyle(dc, r, style);
+    else
+        FillWith(dc, r, t.popup.background);
+    const Color text = disabled ? t.popupDisabled.text : style.text;
+    const int padding = Scale(t.metrics.menuItemPadding, dpi);
+    const int checkWidth = Scale(16, dpi);
+    if (dis.itemState & ODS_CHECKED)
+        DrawGlyph(dc, {r.left + padding / 2, r.top, r.left + padding / 2 + checkWidth, r.bottom}, Glyph::Check, text, dpi);
+    if (tag.submenu) {
+        DrawGlyph(dc, {r.right - checkWidth - padding / 2, r.top, r.right - padding / 2, r.bottom}, Glyph::SubmenuArrow,
+                  text, dpi);
+        // Windows and Wine draw their own arrow after WM_DRAWITEM, in the same clipped DC.
+        ExcludeClipRect(dc, r.right - checkWidth - padding, r.top, r.right, r.bottom);
+    }
+    const std::wstring label = MenuItemText(tag.menu, tag.position);
+    const size_t tab = label.find(L'\t');
+    ScopedSelect font(dc, CurrentTheme()->PopupFont(dpi));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ToColorRef(text));
+    RECT textRect{r.left + padding + checkWidth, r.top, r.right - padding - checkWidth, r.bottom};
+    DrawTextW(dc, label.c_str(), static_cast<int>(std::min(label.size(), tab)), &textRect,
+              DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+    if (tab != std::wstring::npos) {
+        const std::wstring shortcut = label.substr(tab + 1);
+        DrawTextW(dc, shortcut.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
+    }
+}
+
+// The items are owner-drawn through the window that owns the menu; the popup draws its
+// background and frame.
+LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    ThemeResources* theme = IsSkinnedPopup(hwnd) ? CurrentTheme() : nullptr;
+    switch (message) {
+    case WM_WINDOWPOSCHANGING: {
+        // A popup opened from a skinned menu bar goes under the item the user sees.
+        auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+        POINT at{};
+        if (!(pos->flags & SWP_NOMOVE) && TakeMenuBarPopupPosition(at)) {
+            const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+            const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+            if (at.x + pos->cx <= screenWidth && at.y + pos->cy <= screenHeight) {
+                pos->x = at.x;
+                pos->y = at.y;
+            }
+        }
+        break;
+    }
+    case WM_ERASEBKGND:
+        if (theme != nullptr) {
+            RECT r{};
+            GetClientRect(hwnd, &r);
+            FillWith(reinterpret_cast<HDC>(wParam), r, theme->Get().popup.background);
+            return 1;
+        }
+        break;
+    case WM_PAINT:
+        if (theme != nullptr) {
+            // The default paint, with Wine's frame, goes to a back buffer first, so the
+            // system-coloured frame never reaches the screen.
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            RECT r{};
+            GetClientRect(hwnd, &r);
+            BackBuffer buffer(dc, r.right, r.bottom);
+            if (buffer.Ok()) {
+                FillWith(buffer.Dc(), r, theme->Get().popup.background);
+                CallPrevious(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(buffer.Dc()), PRF_CLIENT);
+                Outline(buffer.Dc(), r, theme->Get().popup.border);
+                buffer.Commit(0, 0, r.right, r.bottom);
+            }
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        break;
+    case WM_PRINTCLIENT: {
+        const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+        if (theme != nullptr) {
+            RECT r{};
+            GetClientRect(hwnd, &r);
+            Outline(reinterpret_cast<HDC>(wParam), r, theme->Get().popup.border);
+        }
+        return result;
+    }
+    case WM_NCDESTROY: ForgetPopup(hwnd); break;
+    default: break;
+    }
+    return PassOn(hwnd, message, wParam, lParam);
+}
+
+}  // namespace velum

@@ -1,0 +1,239 @@
+// The frame's geometry at several DPIs and styles, and what each point of it answers.
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <vector>
+
+#include "FrameLayout.h"
+
+namespace velum {
+
+std::ostream& operator<<(std::ostream& out, const Rect& r)
+{
+    return out << '{' << r.left << ',' << r.top << ',' << r.right << ',' << r.bottom << '}';
+}
+
+namespace {
+
+FrameStyle Full()
+{
+    FrameStyle s;
+    s.icon = true;
+    s.menuBar = true;
+    return s;
+}
+
+TEST(FrameLayout, ScaleRoundsLikeMulDiv)
+{
+    const struct {
+        int pixels, dpi, expected;
+    } cases[] = {
+        {4, 96, 4}, {4, 120, 5}, {26, 120, 33}, {7, 120, 9}, {1, 144, 2}, {2, 144, 3},
+        {0, 192, 0}, {-3, 144, -5}, {-1, 120, -1}, {30, 192, 60},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Scale(c.pixels, c.dpi), c.expected) << c.pixels << " px at " << c.dpi;
+}
+
+TEST(FrameLayout, EveryPartScalesWithTheDpi)
+{
+    const struct {
+        int dpi, frame;
+        Rect caption, close, maxRestore, minimize, icon, title, firstItem, secondItem, client;
+    } cases[] = {
+        {96, 4, {4, 4, 396, 30}, {362, 7, 392, 27}, {330, 7, 360, 27}, {298, 7, 328, 27}, {10, 9, 26, 25},
+         {32, 4, 292, 30}, {6, 30, 46, 52}, {46, 30, 96, 52}, {4, 52, 396, 296}},
+        {120, 5, {5, 5, 395, 38}, {352, 9, 390, 34}, {311, 9, 349, 34}, {270, 9, 308, 34}, {13, 11, 33, 31},
+         {41, 5, 262, 38}, {8, 38, 48, 66}, {48, 38, 98, 66}, {5, 66, 395, 295}},
+        {144, 6, {6, 6, 394, 45}, {343, 10, 388, 40}, {295, 10, 340, 40}, {247, 10, 292, 40}, {15, 13, 39, 37},
+         {48, 6, 238, 45}, {9, 45, 49, 78}, {49, 45, 99, 78}, {6, 78, 394, 294}},
+        {192, 8, {8, 8, 392, 60}, {324, 14, 384, 54}, {260, 14, 320, 54}, {196, 14, 256, 54}, {20, 18, 52, 50},
+         {64, 8, 184, 60}, {12, 60, 52, 104}, {52, 60, 102, 104}, {8, 104, 392, 292}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        const FrameLayout l = LayOutFrame(Metrics{}, c.dpi, 400, 300, Full(), {40, 50});
+        EXPECT_EQ(l.window, (Rect{0, 0, 400, 300}));
+        EXPECT_EQ(l.frame, c.frame);
+        EXPECT_EQ(l.caption, c.caption);
+        EXPECT_EQ(l.buttons[kClose], c.close);
+        EXPECT_EQ(l.buttons[kMaxRestore], c.maxRestore);
+        EXPECT_EQ(l.buttons[kMinimize], c.minimize);
+        EXPECT_TRUE(l.hasButton[kClose] && l.hasButton[kMaxRestore] && l.hasButton[kMinimize]);
+        EXPECT_EQ(l.icon, c.icon);
+        EXPECT_EQ(l.title, c.title);
+        ASSERT_EQ(l.barItems.size(), 2u);
+        EXPECT_EQ(l.barItems[0], c.firstItem);
+        EXPECT_EQ(l.barItems[1], c.secondItem);
+        ASSERT_EQ(l.barRows.size(), 1u);
+        EXPECT_EQ(l.menuBar, (Rect{c.frame, c.caption.bottom, 400 - c.frame, c.firstItem.bottom}));
+        EXPECT_EQ(l.client, c.client);
+    }
+}
+
+TEST(FrameLayout, StylesDecideButtonsIconAndCaption)
+{
+    const auto with = [](auto change) {
+        FrameStyle s = Full();
+        s.menuBar = false;
+        change(s);
+        return s;
+    };
+    const Rect none{};
+    const struct {
+        const char* name;
+        FrameStyle style;
+        bool close, maxRestore, minimize;
+        Rect icon, title, client;
+    } cases[] = {
+        {"normal", with([](FrameStyle&) {}), true, true, true, {10, 9, 26, 25}, {32, 4, 292, 30}, {4, 30, 396, 296}},
+        {"tool window", with([](FrameStyle& s) { s.toolWindow = true; }), true, false, false, none, {10, 4, 356, 30},
+         {4, 30, 396, 296}},
+        // Windows shows both boxes when either style is set, the missing one disabled.
+        {"no maximise box", with([](FrameStyle& s) { s.maximizeBox = false; }), true, true, true, {10, 9, 26, 25},
+         {32, 4, 292, 30}, {4, 30, 396, 296}},
+        {"no min or max box", with([](FrameStyle& s) { s.maximizeBox = s.minimizeBox = false; }), true, false, false,
+         {10, 9, 26, 25}, {32, 4, 356, 30}, {4, 30, 396, 296}},
+        {"no system menu", with([](FrameStyle& s) { s.sysMenu = false; }), false, false, false, none,
+         {10, 4, 388, 30}, {4, 30, 396, 296}},
+        {"dialog frame", with([](FrameStyle& s) { s.dialogFrame = true; }), true, true, true, none, {10, 4, 292, 30},
+         {4, 30, 396, 296}},
+        {"no icon", with([](FrameStyle& s) { s.icon = false; }), true, true, true, none, {10, 4, 292, 30},
+         {4, 30, 396, 296}},
+        {"no caption", with([](FrameStyle& s) { s.caption = false; }), false, false, false, none, {10, 4, 388, 4},
+         {4, 4, 396, 296}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FrameLayout l = LayOutFrame(Metrics{}, 96, 400, 300, c.style, {});
+        EXPECT_EQ(l.hasButton[kClose], c.close);
+        EXPECT_EQ(l.hasButton[kMaxRestore], c.maxRestore);
+        EXPECT_EQ(l.hasButton[kMinimize], c.minimize);
+        EXPECT_EQ(l.icon, c.icon);
+        EXPECT_EQ(l.title, c.title);
+        EXPECT_EQ(l.client, c.client);
+        EXPECT_TRUE(l.menuBar.Empty());
+        EXPECT_TRUE(l.barRows.empty());
+    }
+}
+
+void ExpectInside(const Rect& r, const Rect& bounds, const char* what)
+{
+    EXPECT_GE(r.Width(), 0) << what << ' ' << r;
+    EXPECT_GE(r.Height(), 0) << what << ' ' << r;
+    EXPECT_TRUE(r.left >= bounds.left && r.top >= bounds.top && r.right <= bounds.right && r.bottom <= bounds.bottom)
+        << what << ' ' << r << " outside " << bounds;
+}
+
+TEST(FrameLayout, TooSmallWindowsKeepEveryPartInside)
+{
+    const struct {
+        int width, height, dpi;
+    } cases[] = {{60, 40, 96}, {100, 30, 96}, {0, 0, 96}, {5, 5, 144}, {1, 200, 192}, {150, 60, 120}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << 'x' << c.height << " at " << c.dpi);
+        const FrameLayout l = LayOutFrame(Metrics{}, c.dpi, c.width, c.height, Full(), {40, 50, 300});
+        ExpectInside(l.caption, l.window, "caption");
+        ExpectInside(l.icon, l.caption, "icon");
+        ExpectInside(l.title, l.caption, "title");
+        for (int b : {kClose, kMaxRestore, kMinimize})
+            ExpectInside(l.buttons[b], l.caption, "button");
+        for (const Rect& r : l.barItems)
+            ExpectInside(r, l.window, "bar item");
+        ExpectInside(l.menuBar, l.window, "menu bar");
+        ExpectInside(l.client, l.window, "client");
+        EXPECT_GE(l.client.top, l.menuBar.bottom);
+        // Buttons never overlap each other or the title.
+        for (int a : {kClose, kMaxRestore, kMinimize}) {
+            EXPECT_LE(l.title.right, std::max(l.title.left, l.buttons[a].left));
+            for (int b : {kClose, kMaxRestore, kMinimize})
+                if (a < b)
+                    EXPECT_LE(l.buttons[b].right, std::max(l.buttons[b].left, l.buttons[a].left));
+        }
+    }
+}
+
+TEST(FrameLayout, MenuBarWrapsOntoFurtherRows)
+{
+    // At 96 DPI in a 200 px window a row runs from x = 6 to x = 196 and is 22 px high,
+    // starting under the caption at y = 30.
+    const struct {
+        const char* name;
+        std::vector<int> widths;
+        std::vector<Rect> items;
+        int rows;
+    } cases[] = {
+        {"all on one row", {60, 60, 70}, {{6, 30, 66, 52}, {66, 30, 126, 52}, {126, 30, 196, 52}}, 1},
+        {"two rows", {80, 80, 80}, {{6, 30, 86, 52}, {86, 30, 166, 52}, {6, 52, 86, 74}}, 2},
+        {"three rows", {100, 100, 150, 40}, {{6, 30, 106, 52}, {6, 52, 106, 74}, {6, 74, 156, 96}, {156, 74, 196, 96}}, 3},
+        {"a wide item has a row of its own", {30, 250, 30}, {{6, 30, 36, 52}, {6, 52, 196, 74}, {6, 74, 36, 96}}, 3},
+        {"a wide first item", {250, 30}, {{6, 30, 196, 52}, {6, 52, 36, 74}}, 2},
+        {"no items", {}, {}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FrameLayout l = LayOutFrame(Metrics{}, 96, 200, 300, Full(), c.widths);
+        EXPECT_EQ(l.barItems, c.items);
+        ASSERT_EQ(l.barRows.size(), static_cast<size_t>(c.rows));
+        for (int i = 0; i < c.rows; ++i)
+            EXPECT_EQ(l.barRows[static_cast<size_t>(i)], (Rect{4, 30 + 22 * i, 196, 52 + 22 * i}));
+        EXPECT_EQ(l.menuBar, (Rect{4, 30, 196, 30 + 22 * c.rows}));
+        EXPECT_EQ(l.client, (Rect{4, 30 + 22 * c.rows, 196, 296}));
+    }
+}
+
+TEST(FrameLayout, HitTest)
+{
+    FrameStyle fixed = Full();
+    fixed.sizable = false;
+    FrameStyle zoomed = Full();
+    zoomed.zoomed = true;
+    const struct {
+        int dpi;
+        const FrameStyle& style;
+        Point p;
+        HitArea expected;
+        int barItem;
+    } cases[] = {
+        {96, Full(), {-1, 5}, HitArea::Nowhere, -1},
+        {96, Full(), {400, 5}, HitArea::Nowhere, -1},
+        {96, Full(), {200, 200}, HitArea::Client, -1},
+        {96, Full(), {370, 15}, HitArea::Close, -1},
+        {96, Full(), {340, 15}, HitArea::MaxButton, -1},
+        {96, Full(), {310, 15}, HitArea::MinButton, -1},
+        {96, Full(), {329, 15}, HitArea::Caption, -1},  // the gap between two buttons
+        {96, Full(), {12, 12}, HitArea::SysMenu, -1},
+        {96, Full(), {150, 15}, HitArea::Caption, -1},
+        {96, Full(), {20, 40}, HitArea::Menu, 0},
+        {96, Full(), {50, 40}, HitArea::Menu, 1},
+        {96, Full(), {200, 40}, HitArea::Menu, -1},
+        {96, Full(), {0, 0}, HitArea::TopLeft, -1},
+        {96, Full(), {5, 0}, HitArea::TopLeft, -1},
+        {96, Full(), {6, 0}, HitArea::Top, -1},
+        {96, Full(), {0, 5}, HitArea::TopLeft, -1},
+        {96, Full(), {399, 0}, HitArea::TopRight, -1},
+        {96, Full(), {0, 299}, HitArea::BottomLeft, -1},
+        {96, Full(), {399, 299}, HitArea::BottomRight, -1},
+        {96, Full(), {3, 100}, HitArea::Left, -1},
+        {96, Full(), {396, 100}, HitArea::Right, -1},
+        {96, Full(), {200, 3}, HitArea::Top, -1},
+        {96, Full(), {200, 296}, HitArea::Bottom, -1},
+        {96, fixed, {3, 100}, HitArea::Border, -1},
+        {96, fixed, {0, 0}, HitArea::Border, -1},
+        {96, fixed, {200, 3}, HitArea::Border, -1},
+        {96, zoomed, {399, 299}, HitArea::Border, -1},
+        {144, Full(), {8, 0}, HitArea::TopLeft, -1},  // the corner grip is 6 px scaled: 9
+        {144, Full(), {9, 0}, HitArea::Top, -1},
+        {144, Full(), {5, 100}, HitArea::Left, -1},
+        {144, Full(), {20, 60}, HitArea::Menu, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << '(' << c.p.x << ',' << c.p.y << ") at " << c.dpi);
+        const FrameLayout l = LayOutFrame(Metrics{}, c.dpi, 400, 300, c.style, {40, 50});
+        EXPECT_EQ(HitTest(l, c.style, c.p), c.expected);
+        EXPECT_EQ(BarItemAt(l, c.p), c.barItem);
+    }
+}
+
+}  // namespace
+}  // namespace velum
