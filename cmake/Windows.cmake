@@ -17,7 +17,7 @@ target_link_libraries(zentora_common PUBLIC ole32 oleaut32 uuid)
 
 # The skin engine.
 
-add_library(velum_theme_win STATIC engine/ThemeFile.cpp)
+add_library(velum_theme_win STATIC engine/ThemeFile.cpp engine/ThemeLoad.cpp)
 target_include_directories(velum_theme_win PUBLIC engine)
 
 add_library(Velum_VB6 SHARED
