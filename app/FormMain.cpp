@@ -60,17 +60,28 @@ std::wstring FileNameOf(const std::wstring& path)
 // True when a theme name reaches the engine and the settings file intact. Both take ANSI text:
 // a character the code page lacks would arrive as "?" or a look-alike, giving another file's
 // name, or a pattern that matches other files when the next start looks for it. The settings
-// file drops spaces at either end of a value, so such a name would come back as another one.
+// file drops spaces at either end of a value and gives back only its first bytes, so such a
+// name would come back as another one.
 bool PassesIntact(const std::wstring& name)
 {
     if (!name.empty() && (name.front() == L' ' || name.back() == L' '))
         return false;
     // Every ANSI code page holds ASCII, and most theme names are ASCII: no conversion for them.
     if (std::all_of(name.begin(), name.end(), [](wchar_t c) { return c < 0x80; }))
-        return true;
+        return name.size() <= ModuleIni::kMaxValueBytes;
     bool holds = false;
-    ContinueOnError([&] { holds = FromAnsi(ToAnsi(name)) == name; });
+    ContinueOnError([&] {
+        const std::string ansi = ToAnsi(name);
+        holds = ansi.size() <= ModuleIni::kMaxValueBytes && FromAnsi(ansi) == name;
+    });
     return holds;
+}
+
+// A theme name is a bare file name of the theme folder. A saved value that names a path (another
+// folder, a drive, a stream) or the folder itself is not one, and nothing the Theme menu saves.
+bool IsBareFileName(const std::wstring& name)
+{
+    return name != L"." && name != L".." && name.find_first_of(L"\\/:") == std::wstring::npos;
 }
 
 std::int16_t Incremented(std::int16_t index)
@@ -169,7 +180,7 @@ void FormMain::Form_Load()
     SkinList();
     ModuleSkin::Velum_Attach();
     const std::wstring savedTheme = GetAppPath() + L"Skin\\" + skin_;
-    if (FileExists(savedTheme))
+    if (IsBareFileName(skin_) && FileExists(savedTheme))
         ModuleSkin::Velum_AttachEx(savedTheme, L"");
 }
 

@@ -18,7 +18,7 @@ target_link_libraries(zentora_common PUBLIC ole32 oleaut32 uuid)
 # The skin engine.
 
 # The portable core: theme files and the frame's layout.
-add_library(velum_theme_win STATIC engine/ThemeFile.cpp engine/FrameLayout.cpp)
+add_library(velum_theme_win STATIC engine/ThemeFile.cpp engine/ThemeLoad.cpp engine/FrameLayout.cpp)
 target_include_directories(velum_theme_win PUBLIC engine)
 
 # The Windows parts: the exported calls, the window registry and one file per part of a window.

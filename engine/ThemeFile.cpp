@@ -570,6 +570,8 @@ private:
             }
             if (name.empty()) {
                 Error(value, "theme name is empty");
+            } else if (const std::size_t tab = name.find('\t'); tab != std::string_view::npos) {
+                Error(name.substr(tab), "TAB in the theme name; use a space");
             } else if (name.size() > kMaxThemeNameBytes) {
                 Error(value, "theme name is longer than " + std::to_string(kMaxThemeNameBytes) + " bytes");
             } else {
@@ -720,6 +722,12 @@ private:
             }
             if (face.empty()) {
                 Error(at, "missing font name");
+                return false;
+            }
+            // Blanks at either end of a name are layout, but one inside would end up in the face
+            // name Windows looks up, where no font has it.
+            if (const std::size_t tab = face.find('\t'); tab != std::string_view::npos) {
+                Error(face.substr(tab), "TAB in the font name; use a space");
                 return false;
             }
             if (Utf16Units(face) > kMaxFaceUnits) {

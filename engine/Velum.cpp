@@ -11,6 +11,7 @@
 #include "AnsiText.h"
 #include "AppError.h"
 #include "Engine.h"
+#include "ThemeLoad.h"
 #include "Velum.h"
 
 namespace velum {
@@ -74,13 +75,6 @@ int Guarded(Work work)
     }
 }
 
-bool SameSchemeName(const std::string& a, const std::string& b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
 int AttachFile(const char* themePath, const char* schemeName)
 {
     if (themePath == nullptr || *themePath == '\0')
@@ -98,38 +92,30 @@ int AttachFile(const char* themePath, const char* schemeName)
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return Fail(VELUM_E_FILE, ansiPath + ": cannot open the theme file (" + SystemText(GetLastError()) + ")");
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size))
-        return Fail(VELUM_E_FILE, ansiPath + ": cannot read the theme file (" + SystemText(GetLastError()) + ")");
-    if (static_cast<unsigned long long>(size.QuadPart) > kMaxThemeFileBytes)
-        return Fail(VELUM_E_TOO_LARGE, ansiPath + ": the theme file is larger than " +
-                                           std::to_string(kMaxThemeFileBytes) + " bytes");
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                           read != bytes.size()))
-        return Fail(VELUM_E_FILE, ansiPath + ": cannot read the theme file (" + SystemText(GetLastError()) + ")");
+    std::string bytes;
+    DWORD readError = ERROR_SUCCESS;
+    const ReadStatus read = ReadCapped(
+        [&](char* buffer, size_t size) -> std::optional<size_t> {
+            DWORD got = 0;
+            const DWORD ask = static_cast<DWORD>(std::min<size_t>(size, MAXDWORD));
+            if (!ReadFile(file.get(), buffer, ask, &got, nullptr)) {
+                readError = GetLastError();
+                return std::nullopt;
+            }
+            return got;
+        },
+        bytes);
+    if (read == ReadStatus::Failed)
+        return Fail(VELUM_E_FILE, ansiPath + ": cannot read the theme file (" + SystemText(readError) + ")");
+    if (read == ReadStatus::TooLarge)
+        return Fail(VELUM_E_TOO_LARGE, TooLargeText(ansiPath));
 
     // Diagnostics are UTF-8; the path in them is too.
-    ParseResult parsed = ParseTheme(bytes, ToUtf8(path), scheme);
-    if (!parsed.theme) {
-        if (!scheme.empty()) {
-            const auto schemes = ListThemeSchemes(bytes);
-            const bool known = std::any_of(schemes.begin(), schemes.end(),
-                                           [&](const std::string& s) { return SameSchemeName(s, scheme); });
-            if (!known)
-                return Fail(VELUM_E_SCHEME, ansiPath + ": the theme has no scheme named \"" + scheme + "\"");
-        }
-        std::string text;
-        for (const auto& d : parsed.diagnostics) {
-            if (d.severity != Severity::Error)
-                continue;
-            text = ToAnsi(FromUtf8(FormatDiagnostic(d)));
-            break;
-        }
-        return Fail(VELUM_E_THEME, text.empty() ? ansiPath + ": not a usable theme file" : text);
-    }
-    return Apply(std::move(*parsed.theme));
+    LoadedTheme loaded = ParseForAttach(bytes, ansiPath, ToUtf8(path), scheme,
+                                        [](std::string_view utf8) { return ToAnsi(FromUtf8(utf8)); });
+    if (!loaded.theme)
+        return Fail(static_cast<int>(loaded.status), std::move(loaded.error));
+    return Apply(std::move(*loaded.theme));
 }
 
 }  // namespace
@@ -154,13 +140,7 @@ VELUM_API int VELUM_CALL Velum_Detach(void)
 
 VELUM_API int VELUM_CALL Velum_GetLastErrorText(char* buffer, int size)
 {
-    const std::string& text = velum::lastError;
-    if (buffer != nullptr && size > 0) {
-        const size_t n = std::min(text.size(), static_cast<size_t>(size - 1));
-        text.copy(buffer, n);
-        buffer[n] = '\0';
-    }
-    return static_cast<int>(text.size());
+    return velum::CopyErrorText(velum::lastError, buffer, size);
 }
 
 }  // extern "C"

@@ -15,7 +15,7 @@ std::wstring IniName;
 
 namespace {
 
-constexpr DWORD kReadBufferSize = 144;
+constexpr DWORD kReadBufferSize = kMaxValueBytes + 1;  // Windows ends the text with a NUL inside it
 
 std::wstring ModuleFileName()
 {

@@ -1,6 +1,7 @@
 // The settings file beside the program: its name and its read and write rules.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -17,7 +18,10 @@ std::wstring ProgramFolder();
 // which Windows accepts.
 std::wstring IniFilePath(std::wstring_view name);
 
-// The stored value, at most 143 bytes of it. A missing or empty value is replaced by the
+// The most bytes of a stored value that a read gives back; the rest is cut off.
+inline constexpr std::size_t kMaxValueBytes = 143;
+
+// The stored value, at most kMaxValueBytes of it. A missing or empty value is replaced by the
 // default, which is written to the file and returned.
 std::wstring ReadIni(std::wstring_view section, std::wstring_view key, std::wstring_view defaultValue);
 

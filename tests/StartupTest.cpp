@@ -99,6 +99,36 @@ TEST(Startup, SavedThemeThatIsMissingOrNotAFileIsNotApplied)
     }
 }
 
+// A saved theme name is a bare file name of the theme folder. A value that is a path is not
+// one, even when a file is there: the engine must not be handed files from elsewhere.
+TEST(Startup, SavedValueThatIsAPathIsNotApplied)
+{
+    const struct {
+        const char* saved;
+        const wchar_t* existing;  // relative to the program folder
+    } cases[] = {
+        {"..\\x.vlm", L"x.vlm"},
+        {"../x.vlm", L"x.vlm"},
+        {"sub\\x.vlm", L"Skin\\sub\\x.vlm"},
+        {"sub/x.vlm", L"Skin\\sub\\x.vlm"},
+        {"x.vlm:alt", L"Skin\\x.vlm"},
+        {"..", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.saved);
+        ProgramFolder folder(Engine::Recording);
+        const std::string ini = std::string("[SETUP]\r\nSKIN=") + c.saved + "\r\n";
+        WriteBytes(folder.IniPath(), ini);
+        folder.MakeSkin();
+        CreateDirectoryW((folder.SkinPath() + L"\\sub").c_str(), nullptr);
+        if (c.existing != nullptr)
+            WriteBytes(folder.File(c.existing), "[Theme]\n");
+        StartAndClose(folder);
+        EXPECT_EQ(folder.EngineCalls(), std::vector<std::string>{"Velum_Attach()"});
+        EXPECT_EQ(ReadBytes(folder.IniPath()), ini);
+    }
+}
+
 TEST(Startup, ProgramAtADriveRoot)
 {
     ProgramFolder folder(Engine::Recording, DriveRootFolder());

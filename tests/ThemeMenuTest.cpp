@@ -254,8 +254,8 @@ TEST(ThemeMenu, NameIsSavedWhenTheEngineCannotApplyIt)
     EXPECT_EQ(app.Close(), 0u);
 }
 
-// The engine and the settings file take names in the ANSI code page, and the settings file
-// drops spaces at either end of a value. A name that would not come back as itself (the code
+// The engine and the settings file take names in the ANSI code page, the settings file drops
+// spaces at either end of a value and keeps its first 143 bytes. A name that would not come back as itself (the code
 // page turns missing characters into "?", which also matches any character when the next start
 // looks for the file) is listed, greyed, and a pick does nothing.
 TEST(ThemeMenu, NamesThatCannotBeHandedOnIntactAreListedGreyedAndNeverApplied)
@@ -268,8 +268,12 @@ TEST(ThemeMenu, NamesThatCannotBeHandedOnIntactAreListedGreyedAndNeverApplied)
         {L"한국어.vlm", false},
         {L"\u0E01\u0E02.vlm", false},  // Thai
         {L" lead.vlm", true},          // read back as "lead.vlm", which exists too
+        // Over the 143 bytes a saved value keeps: the next start would look for a shorter name.
+        {std::wstring(140, L'x') + L".vlm", true},
+        {std::wstring(72, L'\u4E3B'), true},  // 144 bytes in code page 936
     };
-    const std::wstring can[] = {L"ok.vlm", L"lead.vlm"};
+    const std::wstring can[] = {L"ok.vlm", L"lead.vlm", std::wstring(139, L'x') + L".vlm",
+                                std::wstring(69, L'\u4E3B') + L"a.vlm"};  // 143 bytes each
     ProgramFolder folder(Engine::Recording);
     const std::string ini = "[SETUP]\r\nSKIN=ok.vlm\r\n";
     WriteBytes(folder.IniPath(), ini);
@@ -301,6 +305,35 @@ TEST(ThemeMenu, NamesThatCannotBeHandedOnIntactAreListedGreyedAndNeverApplied)
         EXPECT_FALSE(item->grayed) << Utf8(name);
     }
     EXPECT_EQ(app.Close(), 0u);
+}
+
+// 143 bytes is the most a saved value keeps: a name of that length, picked, comes back whole.
+TEST(ThemeMenu, TheLongestNameThatFitsIsAppliedAgainAtTheNextStart)
+{
+    for (const std::wstring& name : {std::wstring(139, L'x') + L".vlm", std::wstring(69, L'\u4E3B') + L"a.vlm"}) {
+        SCOPED_TRACE(Utf8(name));
+        ASSERT_EQ(Ansi(name).size(), 143u);
+        ProgramFolder folder(Engine::Recording);
+        folder.AddTheme(name);
+        {
+            Running app(folder);
+            HWND main = app.WaitForMainWindow();
+            ASSERT_NE(main, nullptr) << app.Stderr();
+            const auto items = folder.MenuAtAttach();
+            const auto* item = ItemWithText(items, Utf8(name));
+            ASSERT_NE(item, nullptr);
+            EXPECT_FALSE(item->grayed);
+            Pick(main, item->command);
+            EXPECT_EQ(app.Close(), 0u);
+        }
+        EXPECT_EQ(ReadBytes(folder.IniPath()), IniNaming(name));
+        Running again(folder);
+        ASSERT_NE(again.WaitForMainWindow(), nullptr) << again.Stderr();
+        const auto calls = folder.EngineCalls();
+        ASSERT_FALSE(calls.empty());
+        EXPECT_EQ(calls.back(), AttachExCall(folder.SkinPath() + L"\\" + name));
+        EXPECT_EQ(again.Close(), 0u);
+    }
 }
 
 // The folder of files is made from the Unix side by the many_themes fixture of the CTest run:

@@ -1,11 +1,13 @@
-// Feeds arbitrary bytes to the parser under the default scheme, each scheme the input defines and
-// one it cannot define, and checks the promises callers rely on: no theme alongside an error,
-// positions inside the input, printable messages, and any theme it returns within range.
+// Feeds arbitrary bytes to the parser under the default scheme, the schemes the input defines
+// (also far down the file, and in another case) and one it cannot define, and checks the
+// promises callers rely on: no theme alongside an error, positions inside the input, printable
+// messages, and any theme it returns within range.
 #include "ThemeFile.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -65,16 +67,38 @@ void Check(const velum::ParseResult& result, std::string_view bytes) {
     Require(!result.theme->name.empty() && IsPrintableUtf8(result.theme->name));
 }
 
+// The same name with its ASCII letters' case flipped: the parser selects schemes in any case.
+std::string FlippedCase(std::string_view name) {
+    std::string out(name);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        else if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+void CheckScheme(std::string_view bytes, const std::string& scheme, bool flip) {
+    const velum::ParseResult result = velum::ParseTheme(bytes, "fuzz.vlm", flip ? FlippedCase(scheme) : scheme);
+    Check(result, bytes);
+    if (result.theme) Require(result.theme->scheme == scheme);  // spelled as in the file
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     Check(velum::ParseTheme(bytes, "fuzz.vlm", ""), bytes);
+    // Every scheme up to a bound, then the last one and one the input's size picks, so a scheme
+    // far down a long file is selected too; one of them in flipped case.
     const auto schemes = velum::ListThemeSchemes(bytes);
-    for (std::size_t i = 0; i < schemes.size() && i < 4; ++i) {
-        const velum::ParseResult result = velum::ParseTheme(bytes, "fuzz.vlm", schemes[i]);
-        Check(result, bytes);
-        if (result.theme) Require(result.theme->scheme == schemes[i]);
+    constexpr std::size_t kEvery = 8;
+    for (std::size_t i = 0; i < schemes.size() && i < kEvery; ++i) CheckScheme(bytes, schemes[i], false);
+    if (!schemes.empty()) {
+        if (schemes.size() > kEvery) {
+            CheckScheme(bytes, schemes.back(), false);
+            CheckScheme(bytes, schemes[kEvery + size % (schemes.size() - kEvery)], false);
+        }
+        CheckScheme(bytes, schemes[size % schemes.size()], true);
     }
     // No file can define this name: scheme names are ASCII letters, digits, '-' and '_'.
     const velum::ParseResult stray = velum::ParseTheme(bytes, "fuzz.vlm", "no such\x01\xFF scheme");

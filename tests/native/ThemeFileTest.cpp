@@ -331,6 +331,10 @@ const Broken kBroken[] = {
     {"quote inside a bare font name", "[Caption]\nfont = Seg\"oe\n", 2, 11, "a quote may only open"},
     {"text after a quoted font name", "[Caption]\nfont = \"A\" B\n", 2, 12, "expected ','"},
     {"unterminated theme name", "[Theme]\nname = \"abc\n", 2, 8, "no closing quote"},
+    {"TAB inside a theme name", "[Theme]\nname = a\tb\n", 2, 9, "TAB in the theme name"},
+    {"TAB inside a quoted theme name", "[Theme]\nname = \" a\tb \"\n", 2, 11, "TAB in the theme name"},
+    {"TAB inside a font name", "[Caption]\nfont = Segoe\tUI, Tahoma\n", 2, 13, "TAB in the font name"},
+    {"TAB inside a quoted font name", "[Caption]\nfont = A, \"B\tC\"\n", 2, 13, "TAB in the font name"},
     {"undefined default scheme", "[Theme]\ndefault-scheme = Dusk\n[Night:Caption]\n", 2, 18,
      "default-scheme 'Dusk' is not defined; the file defines Night"},
     {"bad default scheme name", "[Theme]\ndefault-scheme = Du sk\n[Caption]\n", 2, 20, "invalid character in scheme"},
@@ -349,6 +353,13 @@ TEST(Errors, BrokenInputsGiveOneErrorAtTheRightPlace) {
         EXPECT_EQ(errors[0].column, b.column) << Dump(r);
         EXPECT_NE(errors[0].message.find(b.message), std::string::npos) << Dump(r);
     }
+}
+
+// Tabs around a name are layout, like spaces; only one inside a name is refused (above).
+TEST(Names, TabsAroundANameAreDropped) {
+    const Theme t = MustParse("[Theme]\nname =\t\"\tVelum Blue\t\"\t\n[Caption]\nfont =\tA B\t,\t\"C\"\t, D\t\n");
+    EXPECT_EQ(t.name, "Velum Blue");
+    EXPECT_EQ(t.captionFont.faces, (std::vector<std::string>{"A B", "C", "D"}));
 }
 
 TEST(Errors, UnknownThingsAreWarningsAndTheThemeStillLoads) {

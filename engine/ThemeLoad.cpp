@@ -1,0 +1,97 @@
+#include "ThemeLoad.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <vector>
+
+namespace velum {
+
+ReadStatus ReadCapped(const ChunkReader& read, std::string& bytes)
+{
+    constexpr std::size_t kLimit = kMaxThemeFileBytes + 1;
+    constexpr std::size_t kFirstChunk = 64 * 1024;  // most themes fit: no megabyte per switch
+    bytes.clear();
+    std::string got;
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == got.size()) {
+            if (got.size() == kLimit)
+                break;
+            got.resize(std::min(kLimit, std::max(kFirstChunk, got.size() * 2)));
+        }
+        const std::optional<std::size_t> n = read(got.data() + filled, got.size() - filled);
+        if (!n)
+            return ReadStatus::Failed;
+        if (*n == 0)
+            break;
+        // A reader that claims more than it was offered is broken; trusting it would overrun.
+        if (*n > got.size() - filled)
+            return ReadStatus::Failed;
+        filled += *n;
+    }
+    if (filled > kMaxThemeFileBytes)
+        return ReadStatus::TooLarge;
+    got.resize(filled);
+    bytes = std::move(got);
+    return ReadStatus::Ok;
+}
+
+std::string TooLargeText(std::string_view shownPath)
+{
+    return std::string(shownPath) + ": the theme file is larger than " + std::to_string(kMaxThemeFileBytes) +
+           " bytes";
+}
+
+bool SameSchemeName(std::string_view a, std::string_view b)
+{
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+LoadedTheme ParseForAttach(std::string_view bytes, std::string_view shownPath, std::string_view utf8Path,
+                           std::string_view scheme, TextConverter convert)
+{
+    LoadedTheme out;
+    if (bytes.size() > kMaxThemeFileBytes) {
+        out.status = LoadStatus::TooLarge;
+        out.error = TooLargeText(shownPath);
+        return out;
+    }
+    ParseResult parsed = ParseTheme(bytes, utf8Path, scheme);
+    if (parsed.theme) {
+        out.theme = std::move(parsed.theme);
+        return out;
+    }
+    // A scheme the file never defines gets its own code, so a caller can fall back to the default.
+    if (!scheme.empty()) {
+        const std::vector<std::string> schemes = ListThemeSchemes(bytes);
+        if (std::none_of(schemes.begin(), schemes.end(), [&](const std::string& s) { return SameSchemeName(s, scheme); })) {
+            out.status = LoadStatus::NoSuchScheme;
+            out.error = std::string(shownPath) + ": the theme has no scheme named \"" + std::string(scheme) + "\"";
+            return out;
+        }
+    }
+    out.status = LoadStatus::Broken;
+    const auto firstError = std::find_if(parsed.diagnostics.begin(), parsed.diagnostics.end(),
+                                         [](const Diagnostic& d) { return d.severity == Severity::Error; });
+    if (firstError != parsed.diagnostics.end())
+        out.error = convert(FormatDiagnostic(*firstError));
+    if (out.error.empty())
+        out.error = std::string(shownPath) + ": not a usable theme file";
+    return out;
+}
+
+int CopyErrorText(std::string_view text, char* buffer, int size)
+{
+    const std::size_t length = std::min<std::size_t>(text.size(), INT_MAX);
+    if (buffer != nullptr && size > 0) {
+        const std::size_t n = std::min(length, static_cast<std::size_t>(size) - 1);
+        if (n > 0)
+            std::memcpy(buffer, text.data(), n);
+        buffer[n] = '\0';
+    }
+    return static_cast<int>(length);
+}
+
+}  // namespace velum

@@ -1,0 +1,55 @@
+// What the engine does with a theme file between opening it and applying it: the capped read,
+// the scheme check, the error text, and the copy of that text into a caller's buffer.
+// Portable C++ with no Windows headers, so the unit tests and the fuzzer reach it natively.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ThemeFile.h"
+
+namespace velum {
+
+// Fills up to `size` bytes at `buffer` and returns how many it wrote, 0 at the end of the file,
+// or nothing when the read failed.
+using ChunkReader = std::function<std::optional<std::size_t>(char* buffer, std::size_t size)>;
+
+enum class ReadStatus { Ok, TooLarge, Failed };
+
+// Reads a whole theme file through `read`, asking for at most kMaxThemeFileBytes + 1 bytes in
+// all: one byte past the limit tells a file too large, whatever size it claimed when opened.
+// `bytes` holds the file only when the result is Ok.
+ReadStatus ReadCapped(const ChunkReader& read, std::string& bytes);
+
+// The outcome of a load, numbered as the engine's VELUM_* result codes.
+enum class LoadStatus { Ok = 0, TooLarge = 2, Broken = 3, NoSuchScheme = 4 };
+
+struct LoadedTheme {
+    LoadStatus status = LoadStatus::Ok;
+    std::optional<Theme> theme;  // set only when status is Ok
+    std::string error;           // the engine's error text; empty when status is Ok
+};
+
+// Turns UTF-8 text (a parser diagnostic) into the code page of the engine's error texts.
+using TextConverter = std::string (*)(std::string_view utf8);
+
+// "path: the theme file is larger than N bytes"
+std::string TooLargeText(std::string_view shownPath);
+
+// Parses the bytes of a file the engine read, with `scheme` as the caller spelled it (any case).
+// `shownPath` is the path as the caller gave it, in the error texts' code page; `utf8Path` names
+// the file in the parser's diagnostics, whose first error becomes the text through `convert`.
+LoadedTheme ParseForAttach(std::string_view bytes, std::string_view shownPath, std::string_view utf8Path,
+                           std::string_view scheme, TextConverter convert);
+
+// Scheme names compare without regard to ASCII case, as the parser selects them.
+bool SameSchemeName(std::string_view a, std::string_view b);
+
+// Copies as much of `text` as fits into `buffer` of `size` bytes, always ending it with a NUL,
+// and returns the length of the whole text. A null buffer or a size of 0 or less gets nothing.
+int CopyErrorText(std::string_view text, char* buffer, int size);
+
+}  // namespace velum

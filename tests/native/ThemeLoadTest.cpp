@@ -1,0 +1,128 @@
+#include "ThemeLoad.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace velum {
+namespace {
+
+// Hands out `file` in pieces of at most `chunk` bytes, noting how far into it it was asked to read.
+struct PieceReader {
+    std::string file;
+    std::size_t chunk;
+    std::size_t failAt = SIZE_MAX;  // fail once this many bytes were handed out
+    std::size_t given = 0;
+    std::size_t reach = 0;
+
+    ChunkReader Reader()
+    {
+        return [this](char* buffer, std::size_t size) -> std::optional<std::size_t> {
+            reach = std::max(reach, given + size);
+            if (given >= failAt)
+                return std::nullopt;
+            const std::size_t n = std::min({size, chunk, file.size() - given});
+            std::copy_n(file.data() + given, n, buffer);
+            given += n;
+            return n;
+        };
+    }
+};
+
+TEST(ReadCapped, ReadsWholeFilesUpToTheCapInAnyPieces)
+{
+    const std::size_t cap = kMaxThemeFileBytes;
+    const struct {
+        std::size_t size;
+        std::size_t chunk;
+        ReadStatus expected;
+    } cases[] = {
+        {0, 4096, ReadStatus::Ok},
+        {1, 1, ReadStatus::Ok},
+        {65536, 65536, ReadStatus::Ok},       // exactly the first buffer
+        {65537, 4096, ReadStatus::Ok},        // one byte into the second
+        {cap, 7, ReadStatus::Ok},
+        {cap, SIZE_MAX, ReadStatus::Ok},
+        {cap + 1, SIZE_MAX, ReadStatus::TooLarge},
+        {cap + 1, 3, ReadStatus::TooLarge},
+        {3 * cap, SIZE_MAX, ReadStatus::TooLarge},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.size) + " bytes in pieces of " + std::to_string(c.chunk));
+        PieceReader file{std::string(c.size, 'x'), c.chunk};
+        for (std::size_t i = 0; i < c.size; i += 4099)
+            file.file[i] = static_cast<char>('a' + i % 26);  // so a misplaced piece shows
+        std::string bytes = "stale";
+        EXPECT_EQ(ReadCapped(file.Reader(), bytes), c.expected);
+        EXPECT_EQ(bytes, c.expected == ReadStatus::Ok ? file.file : "");
+        EXPECT_LE(file.reach, cap + 1);
+    }
+}
+
+TEST(ReadCapped, AFailedOrOverclaimingReadIsAFailure)
+{
+    PieceReader failing{std::string(100000, 'x'), 4096, 8192};
+    std::string bytes = "stale";
+    EXPECT_EQ(ReadCapped(failing.Reader(), bytes), ReadStatus::Failed);
+    EXPECT_EQ(bytes, "");
+    const ChunkReader liar = [](char*, std::size_t size) -> std::optional<std::size_t> { return size + 1; };
+    EXPECT_EQ(ReadCapped(liar, bytes), ReadStatus::Failed);
+}
+
+std::string Marked(std::string_view utf8) { return "<" + std::string(utf8) + ">"; }
+
+TEST(ParseForAttach, StatusAndErrorText)
+{
+    const std::string schemes = "[Caption]\n[A:Caption]\n[B:Caption]\n[C:Caption]\n[D:Caption]\n[Fifth:Caption]\n";
+    const struct {
+        const char* what;
+        std::string bytes;
+        const char* scheme;
+        LoadStatus expected;
+        std::string error;
+    } cases[] = {
+        {"default scheme", schemes, "", LoadStatus::Ok, ""},
+        {"fifth scheme", schemes, "Fifth", LoadStatus::Ok, ""},
+        {"fifth scheme, other case", schemes, "fIFTH", LoadStatus::Ok, ""},
+        {"no such scheme", schemes, "Sixth", LoadStatus::NoSuchScheme, "C:\\t.vlm: the theme has no scheme named \"Sixth\""},
+        {"broken base", "[Caption]\ntext = red\n[Dark:Caption]\n", "", LoadStatus::Broken,
+         "<t.vlm:2:8: error: expected a colour like #RRGGBB, found 'red'>"},
+        {"broken scheme that exists", "[Caption]\n[Dark:Caption]\ntext = red\n", "DARK", LoadStatus::Broken,
+         "<t.vlm:3:8: error: expected a colour like #RRGGBB, found 'red'>"},
+        {"one byte too many", std::string(kMaxThemeFileBytes + 1, '\n'), "", LoadStatus::TooLarge,
+         "C:\\t.vlm: the theme file is larger than 1048576 bytes"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const LoadedTheme loaded = ParseForAttach(c.bytes, "C:\\t.vlm", "t.vlm", c.scheme, Marked);
+        EXPECT_EQ(loaded.status, c.expected);
+        EXPECT_EQ(loaded.theme.has_value(), c.expected == LoadStatus::Ok);
+        EXPECT_EQ(loaded.error, c.error);
+    }
+}
+
+TEST(CopyErrorText, CutsToTheBufferAndAlwaysEndsIt)
+{
+    const std::string text = "t.vlm: no";  // 9 bytes
+    const struct {
+        int size;
+        std::string expected;  // the whole buffer of 12 bytes afterwards; '#' is untouched
+    } cases[] = {
+        {-1, "############"}, {0, "############"}, {1, std::string(1, '\0') + "###########"},
+        {4, std::string("t.v\0", 4) + "########"}, {9, std::string("t.vlm: n\0", 9) + "###"},
+        {10, std::string("t.vlm: no\0", 10) + "##"}, {12, std::string("t.vlm: no\0", 10) + "##"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        std::string buffer(12, '#');
+        EXPECT_EQ(CopyErrorText(text, buffer.data(), c.size), 9);
+        EXPECT_EQ(buffer, c.expected);
+    }
+    EXPECT_EQ(CopyErrorText(text, nullptr, 100), 9);
+    EXPECT_EQ(CopyErrorText("", nullptr, 0), 0);
+}
+
+}  // namespace
+}  // namespace velum
