@@ -814,11 +814,22 @@ TEST(Engine, WindowsKeepTheClientSizeTheirProgramMadeThemFor)
     }
 }
 
+HBRUSH ownBrush = CreateSolidBrush(RGB(0, 0, 0));
+HBRUSH staticBrush = CreateSolidBrush(RGB(200, 30, 40));
+
+// A parent that colours its static controls itself.
+LRESULT CALLBACK OwnCtlColorProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    if (m == WM_CTLCOLORSTATIC) {
+        SetBkColor(reinterpret_cast<HDC>(w), RGB(200, 30, 40));
+        return reinterpret_cast<LRESULT>(staticBrush);
+    }
+    return DefWindowProcW(h, m, w, l);
+}
+
 TEST(Engine, AProgramsOwnColoursStay)
 {
     // A class with its own black brush, and a static whose parent answers WM_CTLCOLORSTATIC.
-    static HBRUSH ownBrush = CreateSolidBrush(RGB(0, 0, 0));
-    static HBRUSH staticBrush = CreateSolidBrush(RGB(200, 30, 40));
     UiThread ui;
     HWND own = nullptr, parent = nullptr;
     ui.Call([&] {
@@ -829,13 +840,7 @@ TEST(Engine, AProgramsOwnColoursStay)
         wc.lpszClassName = L"VelumOwnBrush";
         RegisterClassW(&wc);
         WNDCLASSW pc{};
-        pc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-            if (m == WM_CTLCOLORSTATIC) {
-                SetBkColor(reinterpret_cast<HDC>(w), RGB(200, 30, 40));
-                return reinterpret_cast<LRESULT>(staticBrush);
-            }
-            return DefWindowProcW(h, m, w, l);
-        };
+        pc.lpfnWndProc = OwnCtlColorProc;
         pc.hInstance = GetModuleHandleW(nullptr);
         pc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         pc.lpszClassName = L"VelumOwnCtlColor";
