@@ -37,17 +37,17 @@ std::string FlippedCase(std::string name) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
     const auto chunk = in.ConsumeIntegralInRange<std::size_t>(1, velum::kMaxThemeFileBytes + 2);
-    const auto padKind = in.ConsumeIntegralInRange<int>(0, 63);
+    const auto padKind = in.ConsumeIntegralInRange<int>(0, 255);
     const auto schemePick = in.ConsumeIntegral<std::uint16_t>();
     const int bufferSize = in.ConsumeIntegralInRange<int>(-1, 300);
     std::string file = in.ConsumeRemainingBytesAsString();
 
-    // Now and then the file is padded with one long comment line to just under, at, or just
+    // Now and then (a megabyte takes milliseconds to check) the file is padded with one long comment line to just under, at, or just
     // over the cap, or to half of it.
     const std::size_t cap = velum::kMaxThemeFileBytes;
     std::size_t target = 0;
-    if (padKind >= 61) target = cap - 1 + static_cast<std::size_t>(padKind - 61);
-    if (padKind == 60) target = cap / 2;
+    if (padKind >= 253) target = cap - 1 + static_cast<std::size_t>(padKind - 253);
+    if (padKind == 252) target = cap / 2;
     if (file.size() + 2 <= target) {
         file += "\n;";
         file.resize(target, 'x');
