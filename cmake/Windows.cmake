@@ -18,22 +18,22 @@ target_link_libraries(zentora_common PUBLIC ole32 oleaut32 uuid)
 # The skin engine.
 
 # The portable core: theme files and the frame's layout.
-add_library(velum_theme_win STATIC engine/ThemeFile.cpp engine/ThemeLoad.cpp engine/FrameLayout.cpp)
-target_include_directories(velum_theme_win PUBLIC engine)
+add_library(velum_theme_win STATIC engine/core/ThemeFile.cpp engine/core/ThemeLoad.cpp engine/core/FrameLayout.cpp)
+target_include_directories(velum_theme_win PUBLIC engine engine/core)
 
 # The Windows parts: the exported calls, the window registry and one file per part of a window.
 add_library(Velum_VB6 SHARED
   engine/Velum.cpp
-  engine/WindowRegistry.cpp
-  engine/FrameWindow.cpp
-  engine/CaptionButtons.cpp
-  engine/MenuBar.cpp
-  engine/PopupMenu.cpp
-  engine/ClientArea.cpp
-  engine/Painter.cpp)
+  engine/win/WindowRegistry.cpp
+  engine/win/FrameWindow.cpp
+  engine/win/CaptionButtons.cpp
+  engine/win/MenuBar.cpp
+  engine/win/PopupMenu.cpp
+  engine/win/ClientArea.cpp
+  engine/win/Painter.cpp)
 set_target_properties(Velum_VB6 PROPERTIES PREFIX "" OUTPUT_NAME Velum_VB6)
 target_compile_definitions(Velum_VB6 PRIVATE VELUM_BUILDING)
-target_include_directories(Velum_VB6 PUBLIC engine)
+target_include_directories(Velum_VB6 PUBLIC engine engine/core PRIVATE engine/win)
 target_link_libraries(Velum_VB6 PRIVATE velum_theme_win zentora_common gdi32 user32 msimg32)
 # Undecorated export names on x86 too, so any program finds them with GetProcAddress by name.
 target_link_options(Velum_VB6 PRIVATE -Wl,--kill-at)
