@@ -49,6 +49,9 @@ add_executable(velum-check-win engine/VelumCheck.cpp)
 set_target_properties(velum-check-win PROPERTIES OUTPUT_NAME velum-check)
 target_link_libraries(velum-check-win PRIVATE velum_theme_win)
 
+# velum-try: any program under a theme, without changing it.
+add_subdirectory(tools/velum-try)
+
 # The program.
 add_executable(Zentora WIN32
   app/Zentora.cpp

@@ -59,10 +59,16 @@ inline void DeleteGdi(HGDIOBJ h) { DeleteObject(h); }
 inline void DeleteMenuHandle(HMENU h) { DestroyMenu(h); }
 inline void DeleteIconHandle(HICON h) { DestroyIcon(h); }
 inline void DeleteDcHandle(HDC h) { DeleteDC(h); }
+inline void UnmapView(void* view) { UnmapViewOfFile(view); }
+inline void Unhook(HHOOK h) { UnhookWindowsHookEx(h); }
 }  // namespace handle_traits
 
 using UniqueFind = UniqueHandle<handle_traits::MinusOneIsInvalid<handle_traits::CloseFind>>;
 using UniqueFile = UniqueHandle<handle_traits::MinusOneIsInvalid<handle_traits::CloseKernel>>;
+// Processes, threads, events and file mappings: their creating calls fail with null.
+using UniqueKernel = UniqueHandle<handle_traits::NullIsInvalid<HANDLE, handle_traits::CloseKernel>>;
+using UniqueView = UniqueHandle<handle_traits::NullIsInvalid<void*, handle_traits::UnmapView>>;
+using UniqueHook = UniqueHandle<handle_traits::NullIsInvalid<HHOOK, handle_traits::Unhook>>;
 using UniqueModule = UniqueHandle<handle_traits::NullIsInvalid<HMODULE, handle_traits::UnloadModule>>;
 using UniqueFont = UniqueHandle<handle_traits::NullIsInvalid<HFONT, handle_traits::DeleteGdi>>;
 using UniqueBrush = UniqueHandle<handle_traits::NullIsInvalid<HBRUSH, handle_traits::DeleteGdi>>;

@@ -1,0 +1,476 @@
+// velum-try: starts any program and attaches the Velum engine inside it, so a developer sees
+// their program under a theme without changing it. The engine must be attached on the thread
+// that owns the windows, so velum-try waits for the program's first window and has a message
+// hook on that window's thread (VelumTryHook.dll) load the engine and attach it there.
+#include <windows.h>
+
+#include <cstring>
+#include <cwchar>
+#include <exception>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "AnsiText.h"
+#include "AppError.h"
+#include "Handles.h"
+#include "VelumTryExchange.h"
+
+namespace {
+
+// Exit codes of velum-try's own failures; otherwise it exits with the program's exit code.
+enum ExitCode : int {
+    kBadArguments = 120,
+    kThemeUnusable = 121,
+    kCannotStart = 122,
+    kWrongArchitecture = 123,
+    kNoWindow = 124,
+    kNotAttached = 125,
+};
+
+constexpr wchar_t kUsage[] =
+    L"usage: velum-try [--timeout=SECONDS] THEME [SCHEME] -- PROGRAM [ARGS...]\n"
+    L"Starts PROGRAM with ARGS, waits for its first window and skins its UI thread with the\n"
+    L"Velum engine beside velum-try, under THEME (a theme file) and SCHEME (default: the\n"
+    L"file's own). Then waits for PROGRAM and exits with its exit code.\n"
+    L"velum-try's own failures exit with: 120 bad arguments, 121 the theme or scheme cannot be\n"
+    L"used, 122 PROGRAM cannot be started, 123 PROGRAM is of the other architecture, 124 no\n"
+    L"window within the time (default 30 s), 125 the engine could not be attached.\n";
+
+constexpr DWORD kDefaultTimeoutMs = 30000;
+
+struct Failure {
+    int code;
+    std::wstring message;
+};
+
+[[noreturn]] void Fail(int code, std::wstring message)
+{
+    throw Failure{code, std::move(message)};
+}
+
+// "call: error N: text", read right after the call failed.
+std::wstring LastErrorText(std::wstring_view call)
+{
+    const DWORD code = GetLastError();
+    return std::wstring(call) + L": error " + std::to_wstring(code) + L": " + SystemErrorText(code);
+}
+
+// A console gets the text as it is; a file or pipe gets it in the ANSI code page, as a Windows
+// console program's output is read.
+void Print(DWORD stream, std::wstring_view text)
+{
+    HANDLE out = GetStdHandle(stream);
+    if (out == nullptr || out == INVALID_HANDLE_VALUE)
+        return;
+    DWORD mode = 0;
+    DWORD written = 0;
+    if (GetConsoleMode(out, &mode)) {
+        WriteConsoleW(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        return;
+    }
+    const std::string bytes = ToAnsi(text);
+    WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+struct Options {
+    DWORD timeoutMs = kDefaultTimeoutMs;
+    std::wstring theme;
+    std::wstring scheme;
+    std::wstring program;
+    std::vector<std::wstring> arguments;
+};
+
+DWORD ParseTimeout(std::wstring_view value)
+{
+    unsigned long seconds = 0;
+    for (wchar_t c : value) {
+        if (c < L'0' || c > L'9' || seconds > 3600)
+            Fail(kBadArguments, L"--timeout takes a number of seconds (1 to 3600)\n" + std::wstring(kUsage));
+        seconds = seconds * 10 + static_cast<unsigned long>(c - L'0');
+    }
+    if (value.empty() || seconds < 1 || seconds > 3600)
+        Fail(kBadArguments, L"--timeout takes a number of seconds (1 to 3600)\n" + std::wstring(kUsage));
+    return static_cast<DWORD>(seconds * 1000);
+}
+
+Options ParseArguments(int argc, wchar_t** argv)
+{
+    Options options;
+    std::vector<std::wstring> before;
+    int i = 1;
+    for (; i < argc; ++i) {
+        const std::wstring_view arg = argv[i];
+        if (arg == L"--")
+            break;
+        if (arg.starts_with(L"--timeout=") && before.empty())
+            options.timeoutMs = ParseTimeout(arg.substr(10));
+        else if (arg.size() > 1 && arg[0] == L'-')
+            Fail(kBadArguments, L"unknown option '" + std::wstring(arg) + L"'\n" + kUsage);
+        else
+            before.emplace_back(arg);
+    }
+    if (i >= argc)
+        Fail(kBadArguments, L"no '--' before the program to start\n" + std::wstring(kUsage));
+    if (before.empty() || before.size() > 2)
+        Fail(kBadArguments, L"give a theme file and at most one scheme before '--'\n" + std::wstring(kUsage));
+    if (i + 1 >= argc || argv[i + 1][0] == L'\0')
+        Fail(kBadArguments, L"no program after '--'\n" + std::wstring(kUsage));
+    options.theme = before[0];
+    if (before.size() == 2)
+        options.scheme = before[1];
+    options.program = argv[i + 1];
+    options.arguments.assign(argv + i + 2, argv + argc);
+    return options;
+}
+
+std::wstring ToolFolder()
+{
+    std::wstring path(32768, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+    return path.substr(0, path.find_last_of(L'\\'));
+}
+
+// The engine takes the theme path in the ANSI code page. A path that does not survive the
+// conversion is given by its short (8.3) form, when the file system has one.
+std::wstring ThemePathForEngine(const std::wstring& theme)
+{
+    std::wstring full(32768, L'\0');
+    const DWORD length = GetFullPathNameW(theme.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0 || length >= full.size())
+        Fail(kThemeUnusable, theme + L": " + LastErrorText(L"GetFullPathNameW"));
+    full.resize(length);
+    if (FromAnsi(ToAnsi(full)) == full)
+        return full;
+    std::wstring shortPath(32768, L'\0');
+    const DWORD shortLength = GetShortPathNameW(full.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
+    if (shortLength == 0 || shortLength >= shortPath.size())
+        return full;
+    shortPath.resize(shortLength);
+    return shortPath;
+}
+
+template <class Fn>
+Fn Export(HMODULE module, const char* name)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+// The same call the program will make, made here first on velum-try's own thread (which has no
+// windows), so a missing file, a broken theme or an unknown scheme is reported before the
+// program starts.
+void CheckTheme(const std::wstring& enginePath, const std::wstring& theme, const std::wstring& scheme)
+{
+    UniqueModule engine(LoadLibraryW(enginePath.c_str()));
+    if (!engine)
+        Fail(kNotAttached, L"cannot load the engine " + enginePath + L": " + LastErrorText(L"LoadLibraryW"));
+    const auto attachEx = Export<int(WINAPI*)(const char*, const char*)>(engine.get(), "Velum_AttachEx");
+    const auto detach = Export<int(WINAPI*)()>(engine.get(), "Velum_Detach");
+    const auto lastErrorText = Export<int(WINAPI*)(char*, int)>(engine.get(), "Velum_GetLastErrorText");
+    if (attachEx == nullptr || detach == nullptr || lastErrorText == nullptr)
+        Fail(kNotAttached, enginePath + L" is not the Velum engine (its calls are missing)");
+    if (attachEx(ToAnsi(theme).c_str(), ToAnsi(scheme).c_str()) != 0) {
+        std::string text(2048, '\0');
+        lastErrorText(text.data(), static_cast<int>(text.size()));
+        text.resize(strnlen(text.data(), text.size()));
+        Fail(kThemeUnusable, FromAnsi(text));
+    }
+    detach();
+}
+
+// Where CreateProcessW will find the program: as given, or on the search path, ".exe" added.
+std::wstring ResolveProgram(const std::wstring& program)
+{
+    std::wstring found(32768, L'\0');
+    const DWORD length = SearchPathW(nullptr, program.c_str(), L".exe", static_cast<DWORD>(found.size()), found.data(), nullptr);
+    if (length == 0 || length >= found.size())
+        Fail(kCannotStart, program + L": cannot find the program (" + LastErrorText(L"SearchPathW") + L")");
+    found.resize(length);
+    const DWORD attributes = GetFileAttributesW(found.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        Fail(kCannotStart, found + L": is a folder, not a program");
+    return found;
+}
+
+// The machine a program is built for, from its PE header.
+WORD ProgramMachine(const std::wstring& path)
+{
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        Fail(kCannotStart, path + L": " + LastErrorText(L"CreateFileW"));
+    auto readAt = [&](LONG offset, void* buffer, DWORD size) {
+        DWORD got = 0;
+        return SetFilePointer(file.get(), offset, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+               ReadFile(file.get(), buffer, size, &got, nullptr) && got == size;
+    };
+    IMAGE_DOS_HEADER dos{};
+    DWORD signature = 0;
+    IMAGE_FILE_HEADER header{};
+    if (!readAt(0, &dos, sizeof dos) || dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew <= 0 ||
+        !readAt(dos.e_lfanew, &signature, sizeof signature) || signature != IMAGE_NT_SIGNATURE ||
+        !readAt(dos.e_lfanew + static_cast<LONG>(sizeof signature), &header, sizeof header))
+        Fail(kCannotStart, path + L": not a Windows program");
+    return header.Machine;
+}
+
+std::wstring MachineName(WORD machine)
+{
+    switch (machine) {
+    case IMAGE_FILE_MACHINE_AMD64: return L"x64";
+    case IMAGE_FILE_MACHINE_I386: return L"x86";
+    default: break;
+    }
+    wchar_t hex[8];
+    swprintf(hex, std::size(hex), L"%04X", machine);
+    return L"machine 0x" + std::wstring(hex);
+}
+
+constexpr WORD kOwnMachine = sizeof(void*) == 8 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386;
+
+void CheckArchitecture(const std::wstring& path)
+{
+    const WORD machine = ProgramMachine(path);
+    if (machine != kOwnMachine)
+        Fail(kWrongArchitecture, path + L" is an " + MachineName(machine) + L" program and this velum-try is " +
+                                     MachineName(kOwnMachine) + L": use the velum-try.exe of bin\\" +
+                                     MachineName(machine) + L" (the engine can only be attached to a program of "
+                                     L"its own architecture)");
+}
+
+// One argument as the C runtime's and CommandLineToArgvW's parsing gives it back: quotes
+// only when needed, backslashes doubled only before a quote.
+std::wstring QuoteArgument(const std::wstring& argument)
+{
+    if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos)
+        return argument;
+    std::wstring quoted = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted.push_back(c);
+    }
+    quoted.append(backslashes * 2, L'\\');
+    quoted.push_back(L'"');
+    return quoted;
+}
+
+std::wstring CommandLine(const Options& options)
+{
+    std::wstring line = QuoteArgument(options.program);
+    for (const std::wstring& argument : options.arguments)
+        line += L' ' + QuoteArgument(argument);
+    return line;
+}
+
+struct Program {
+    UniqueKernel process;
+    DWORD pid = 0;
+};
+
+Program Start(const std::wstring& path, const Options& options)
+{
+    std::wstring line = CommandLine(options);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        Fail(kCannotStart, path + L": " + LastErrorText(L"CreateProcessW"));
+    CloseHandle(info.hThread);
+    return {UniqueKernel(info.hProcess), info.dwProcessId};
+}
+
+// The request block and the answer event, made before the hook can look for them.
+class ExchangeBlock {
+public:
+    explicit ExchangeBlock(DWORD pid)
+    {
+        mapping_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                          sizeof(velum_try::Exchange), velum_try::ExchangeName(pid).c_str()));
+        if (!mapping_)
+            Fail(kNotAttached, LastErrorText(L"CreateFileMappingW"));
+        view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(velum_try::Exchange)));
+        if (!view_)
+            Fail(kNotAttached, LastErrorText(L"MapViewOfFile"));
+        answered_.reset(CreateEventW(nullptr, TRUE, FALSE, velum_try::AnsweredEventName(pid).c_str()));
+        if (!answered_)
+            Fail(kNotAttached, LastErrorText(L"CreateEventW"));
+    }
+
+    velum_try::Exchange& Get() { return *static_cast<velum_try::Exchange*>(view_.get()); }
+    HANDLE Answered() const { return answered_.get(); }
+
+    void Request(const std::wstring& enginePath, const std::wstring& theme, const std::wstring& scheme)
+    {
+        velum_try::Exchange& exchange = Get();
+        exchange.size = sizeof exchange;
+        Copy(exchange.enginePath, enginePath, kNotAttached);
+        Copy(exchange.themePath, theme, kThemeUnusable);
+        Copy(exchange.scheme, scheme, kThemeUnusable);
+    }
+
+private:
+    template <size_t N>
+    static void Copy(wchar_t (&to)[N], const std::wstring& text, int code)
+    {
+        if (text.size() >= N)
+            Fail(code, text + L": longer than velum-try can hand over (" + std::to_wstring(N - 1) + L" characters)");
+        text.copy(to, text.size());
+        to[text.size()] = L'\0';
+    }
+
+    UniqueKernel mapping_;
+    UniqueView view_;
+    UniqueKernel answered_;
+};
+
+struct WindowSearch {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindVisibleWindow(HWND hwnd, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != search->pid || !IsWindowVisible(hwnd))
+        return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+std::wstring Seconds(DWORD ms)
+{
+    return std::to_wstring((ms + 999) / 1000) + L" s";
+}
+
+HWND WaitForFirstWindow(const Program& program, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    // Returns at once for a program without a message queue; the polling below still waits.
+    WaitForInputIdle(program.process.get(), timeoutMs);
+    for (;;) {
+        WindowSearch search{program.pid, nullptr};
+        EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr)
+            return search.found;
+        if (WaitForSingleObject(program.process.get(), 50) == WAIT_OBJECT_0) {
+            DWORD code = 0;
+            GetExitCodeProcess(program.process.get(), &code);
+            Fail(kNoWindow, L"the program ended (exit code " + std::to_wstring(code) + L") before it showed a window");
+        }
+        if (GetTickCount64() >= deadline)
+            Fail(kNoWindow, L"the program showed no window within " + Seconds(timeoutMs) +
+                                L" (a longer wait: --timeout=SECONDS)");
+    }
+}
+
+void AttachInside(const Program& program, HWND window, ExchangeBlock& exchange, const std::wstring& folder,
+                  DWORD timeoutMs)
+{
+    const std::wstring hookPath = folder + L"\\VelumTryHook.dll";
+    UniqueModule hookModule(LoadLibraryW(hookPath.c_str()));
+    if (!hookModule)
+        Fail(kNotAttached, L"cannot load " + hookPath + L": " + LastErrorText(L"LoadLibraryW"));
+    const auto hookProc = Export<HOOKPROC>(hookModule.get(), velum_try::kHookProcName);
+    if (hookProc == nullptr)
+        Fail(kNotAttached, hookPath + L" lacks its hook procedure");
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    UniqueHook hook(SetWindowsHookExW(WH_GETMESSAGE, hookProc, hookModule.get(), thread));
+    if (!hook)
+        Fail(kNotAttached, LastErrorText(L"SetWindowsHookExW"));
+    const UINT attachMessage = RegisterWindowMessageW(velum_try::kAttachMessage);
+    if (attachMessage == 0 || !PostMessageW(window, attachMessage, 0, 0))
+        Fail(kNotAttached, LastErrorText(L"PostMessageW"));
+
+    const HANDLE waits[] = {exchange.Answered(), program.process.get()};
+    const DWORD waited = WaitForMultipleObjects(2, waits, FALSE, timeoutMs);
+    hook.reset();
+    if (waited == WAIT_OBJECT_0 + 1)
+        Fail(kNotAttached, L"the program ended before the engine was attached");
+    if (waited != WAIT_OBJECT_0)
+        Fail(kNotAttached, L"the program's window thread did not take velum-try's message within " + Seconds(timeoutMs) +
+                               L" (busy, or not reading its message queue)");
+
+    const velum_try::Exchange& answer = exchange.Get();
+    switch (answer.stage) {
+    case velum_try::Stage::Attached:
+        return;
+    case velum_try::Stage::EngineNotLoaded:
+        Fail(kNotAttached, L"the program cannot load the engine " + std::wstring(answer.enginePath) + L": error " +
+                               std::to_wstring(answer.systemError) + L": " + SystemErrorText(answer.systemError));
+    case velum_try::Stage::EngineIncomplete:
+        Fail(kNotAttached, std::wstring(answer.enginePath) + L" is not the Velum engine (its calls are missing)");
+    case velum_try::Stage::AttachFailed: {
+        std::string text(answer.engineError, strnlen(answer.engineError, std::size(answer.engineError)));
+        Fail(kThemeUnusable, L"in the program, Velum_AttachEx returned " + std::to_wstring(answer.engineResult) +
+                                 L": " + FromAnsi(text));
+    }
+    case velum_try::Stage::BadRequest:
+    case velum_try::Stage::Waiting:
+        break;
+    }
+    Fail(kNotAttached, L"the hook inside the program gave no usable answer (is " + hookPath +
+                           L" from this velum-try's build?)");
+}
+
+int Run(int argc, wchar_t** argv)
+{
+    for (int i = 1; i < argc && std::wstring_view(argv[i]) != L"--"; ++i) {
+        if (std::wstring_view(argv[i]) == L"-h" || std::wstring_view(argv[i]) == L"--help") {
+            Print(STD_OUTPUT_HANDLE, kUsage);
+            return 0;
+        }
+    }
+    const Options options = ParseArguments(argc, argv);
+    const std::wstring folder = ToolFolder();
+    const std::wstring enginePath = folder + L"\\Velum_VB6.dll";
+    const std::wstring theme = ThemePathForEngine(options.theme);
+    CheckTheme(enginePath, theme, options.scheme);
+    const std::wstring programPath = ResolveProgram(options.program);
+    CheckArchitecture(programPath);
+
+    Program program = Start(programPath, options);
+    try {
+        ExchangeBlock exchange(program.pid);
+        exchange.Request(enginePath, theme, options.scheme);
+        const HWND window = WaitForFirstWindow(program, options.timeoutMs);
+        AttachInside(program, window, exchange, folder, options.timeoutMs);
+    } catch (...) {
+        // The program was started only to be skinned, and nobody has used it yet.
+        TerminateProcess(program.process.get(), 1);
+        throw;
+    }
+    Print(STD_OUTPUT_HANDLE, L"velum-try: " + programPath + L" (process " + std::to_wstring(program.pid) +
+                                 L") is skinned with " + theme +
+                                 (options.scheme.empty() ? L"" : L", scheme " + options.scheme) + L"\n");
+    WaitForSingleObject(program.process.get(), INFINITE);
+    DWORD code = 0;
+    if (!GetExitCodeProcess(program.process.get(), &code))
+        Fail(kNotAttached, LastErrorText(L"GetExitCodeProcess"));
+    return static_cast<int>(code);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    try {
+        return Run(argc, argv);
+    } catch (const Failure& failure) {
+        Print(STD_ERROR_HANDLE, L"velum-try: " + failure.message + (failure.message.ends_with(L'\n') ? L"" : L"\n"));
+        return failure.code;
+    } catch (const AppError& e) {
+        Print(STD_ERROR_HANDLE, L"velum-try: " + e.Description() + L"\n");
+        return kNotAttached;
+    } catch (const std::exception&) {
+        Print(STD_ERROR_HANDLE, L"velum-try: out of memory\n");
+        return kNotAttached;
+    }
+}
