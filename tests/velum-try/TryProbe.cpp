@@ -1,0 +1,125 @@
+// The Windows side of the velum-try test: what a shell script cannot see from X. It reads the
+// window of another program (found by its window class) and ends that program.
+//   plain-size PROGRAM [ARGS]  starts PROGRAM unskinned, prints its window's client size, ends it
+//   size CLASS                 prints the client size of the visible window of CLASS: "W H"
+//   text CLASS                 prints the text of that window's Edit control, in UTF-8
+//   end CLASS CODE             ends that window's program with exit code CODE
+//   close CLASS                asks that window to close (WM_CLOSE)
+// Exit code 0 when it did what was asked, 1 otherwise (with a line on stderr).
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+#include "AnsiText.h"
+#include "Handles.h"
+
+namespace {
+
+HWND FindVisible(const wchar_t* className)
+{
+    for (HWND hwnd = FindWindowExW(nullptr, nullptr, className, nullptr); hwnd != nullptr;
+         hwnd = FindWindowExW(nullptr, hwnd, className, nullptr)) {
+        if (IsWindowVisible(hwnd))
+            return hwnd;
+    }
+    return nullptr;
+}
+
+struct AnyWindow {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindAnyVisible(HWND hwnd, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<AnyWindow*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != search->pid || !IsWindowVisible(hwnd))
+        return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+int Fail(const char* what)
+{
+    std::fprintf(stderr, "try-probe: %s (error %lu)\n", what, GetLastError());
+    return 1;
+}
+
+void PrintClientSize(HWND hwnd)
+{
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    std::printf("%ld %ld\n", client.right, client.bottom);
+}
+
+int PlainSize(int argc, wchar_t** argv)
+{
+    std::wstring line;
+    for (int i = 2; i < argc; ++i)
+        line += (i > 2 ? L" " : L"") + std::wstring(argv[i]);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return Fail("CreateProcessW");
+    UniqueKernel process(info.hProcess);
+    UniqueKernel thread(info.hThread);
+    for (int tries = 0; tries < 400; ++tries) {
+        AnyWindow search{info.dwProcessId, nullptr};
+        EnumWindows(FindAnyVisible, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr) {
+            // Let the program finish laying itself out after it showed the window.
+            WaitForInputIdle(process.get(), 5000);
+            Sleep(200);
+            PrintClientSize(search.found);
+            TerminateProcess(process.get(), 0);
+            return 0;
+        }
+        if (WaitForSingleObject(process.get(), 50) == WAIT_OBJECT_0)
+            break;
+    }
+    TerminateProcess(process.get(), 0);
+    return Fail("no window");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 3)
+        return Fail("usage: try-probe plain-size|size|text|end|close ...");
+    const std::wstring command = argv[1];
+    if (command == L"plain-size")
+        return PlainSize(argc, argv);
+    const HWND hwnd = FindVisible(argv[2]);
+    if (hwnd == nullptr)
+        return Fail("no visible window of that class");
+    if (command == L"size") {
+        PrintClientSize(hwnd);
+        return 0;
+    }
+    if (command == L"text") {
+        const HWND edit = FindWindowExW(hwnd, nullptr, L"Edit", nullptr);
+        if (edit == nullptr)
+            return Fail("no Edit control");
+        std::wstring text(static_cast<size_t>(SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+        text.resize(static_cast<size_t>(SendMessageW(edit, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+        std::printf("%s\n", ToUtf8(text).c_str());
+        return 0;
+    }
+    if (command == L"end" && argc == 4) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        UniqueKernel process(OpenProcess(PROCESS_TERMINATE, FALSE, pid));
+        if (!process || !TerminateProcess(process.get(), static_cast<UINT>(std::wcstoul(argv[3], nullptr, 10))))
+            return Fail("cannot end the program");
+        return 0;
+    }
+    if (command == L"close")
+        return PostMessageW(hwnd, WM_CLOSE, 0, 0) ? 0 : Fail("PostMessageW");
+    return Fail("unknown command");
+}

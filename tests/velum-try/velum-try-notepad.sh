@@ -1,0 +1,158 @@
+#!/usr/bin/env bash
+# velum-try as an engine user runs it, on a program nobody here wrote: Wine's notepad.
+# - the failures velum-try reports, as a table of arguments, exit code and message;
+# - notepad under the test theme: the caption in the theme's colour, the client size of an
+#   unskinned notepad, a file name with spaces handed over, typing and a keyboard menu working,
+#   and notepad's exit code passed through; then under the theme's other scheme.
+# Usage: velum-try-notepad.sh WINE_RUN VELUM_TRY_EXE PROBE_EXE x64|x86 TRY_THEME BROKEN_THEME
+set -euo pipefail
+
+wine_run=$1
+try_exe=$2
+probe_exe=$3
+arch=$4
+theme_file=$5
+broken_file=$6
+
+if [ -z "${ZENTORA_TEST_DISPLAY:-}" ]; then
+  echo "velum-try-notepad: no test display; set ZENTORA_TEST_DISPLAY=:N (scripts/test.sh does)" >&2
+  exit 1
+fi
+export DISPLAY=$ZENTORA_TEST_DISPLAY
+
+build=$(cd "$(dirname "$try_exe")" && pwd)
+mkdir -p "$build/tests/runs"
+work=$(mktemp -d "$build/tests/runs/velum-try.XXXXXX")
+try_pid=
+cleanup() {
+  if [ -n "$try_pid" ] && kill -0 "$try_pid" 2>/dev/null; then
+    "$wine_run" "$probe_exe" end Notepad 1 >/dev/null 2>&1 || true
+    wait "$try_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  [ -f "$work/try.out" ] && { echo "--- velum-try's output"; cat "$work/try.out"; } >&2
+  exit 1
+}
+
+# wait_for SECONDS COMMAND...: polls until COMMAND succeeds.
+wait_for() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.1
+  done
+}
+
+windows_path() { printf 'Z:%s' "$1" | sed 's#/#\\#g'; }
+
+cp "$theme_file" "$work/try.vlm"
+theme=$(windows_path "$work/try.vlm")
+broken=$(windows_path "$broken_file")
+printf 'hello' >"$work/name with spaces.txt"
+text_file=$(windows_path "$work/name with spaces.txt")
+# Notepad of the other architecture, by a path that no file-system redirection changes.
+if [ "$arch" = x64 ]; then other=syswow64; else other=system32; fi
+other_notepad=$(windows_path "$build/wineprefix/drive_c/windows/$other/notepad.exe")
+[ -f "$build/wineprefix/drive_c/windows/$other/notepad.exe" ] || fail "no $other/notepad.exe in the test prefix"
+
+# velum-try's own failures: expected exit code, a piece of its message, then the arguments.
+# None of them may leave a program running.
+failures=(
+  "120|no '--'|"
+  "120|no '--'|$theme notepad.exe"
+  "120|no program after|$theme --"
+  "120|at most one scheme|$theme Dark Light -- notepad.exe"
+  "120|--timeout takes|--timeout=0 $theme -- notepad.exe"
+  "120|unknown option|--wait $theme -- notepad.exe"
+  "121|cannot open the theme file|$(windows_path "$work/missing.vlm") -- notepad.exe"
+  "121|no scheme|$theme Sepia -- notepad.exe"
+  "121|error|$broken -- notepad.exe"
+  "122|cannot find the program|$theme -- no-such-program.exe"
+  "122|not a Windows program|$theme -- $theme"
+  "123|use the velum-try.exe of|$theme -- $other_notepad"
+  "124|exit code 7) before it showed a window|$theme -- cmd.exe /c exit 7"
+)
+for row in "${failures[@]}"; do
+  IFS='|' read -r code message args <<<"$row"
+  status=0
+  # shellcheck disable=SC2086 # the arguments are split at spaces; none holds one
+  "$wine_run" "$try_exe" $args >"$work/try.out" 2>&1 || status=$?
+  [ "$status" = "$code" ] || fail "velum-try $args exited with $status, not $code"
+  grep -aqF -- "$message" "$work/try.out" || fail "velum-try $args did not say \"$message\""
+  echo "ok: velum-try $args -> $code ($(grep -aF -- "$message" "$work/try.out" | head -n 1))"
+done
+if xdotool search --onlyvisible --classname '^notepad\.exe$' >/dev/null 2>&1; then
+  fail "a failed velum-try left a notepad window"
+fi
+
+# The probe's lines end in CR LF, as a Windows program writes them.
+probe() { "$wine_run" "$probe_exe" "$@" | tr -d '\r'; }
+pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -n 1; }
+
+unskinned_size=$(probe plain-size notepad.exe) || fail "an unskinned notepad did not start"
+
+notepad_window=
+notepad_shown() {
+  notepad_window=$(xdotool search --onlyvisible --classname '^notepad\.exe$' 2>/dev/null | head -n 1)
+  [ -n "$notepad_window" ]
+}
+# caption_is COLOUR: the caption's colour a few pixels below its top, away from the title.
+caption_is() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$notepad_window")"
+  [ "$(pixel $((X + WIDTH / 2)) $((Y + 5 + 4)))" = "$1" ]
+}
+text_is() { [ "$(probe text Notepad)" = "$1" ]; }
+
+# start_try ARGS...: velum-try in the background, until notepad's caption is in the theme.
+start_try() {
+  "$wine_run" "$try_exe" "$@" >"$work/try.out" 2>&1 &
+  try_pid=$!
+  wait_for 30 notepad_shown || fail "no notepad window from velum-try $*"
+}
+# wait_try: velum-try's exit code into $status.
+wait_try() {
+  status=0
+  wait "$try_pid" || status=$?
+  try_pid=
+}
+
+start_try "$theme" -- notepad.exe "$text_file"
+wait_for 10 caption_is '#B03A7C' || fail "notepad's caption is not in the theme's colour #B03A7C"
+echo "ok: notepad's caption is in the theme's colour"
+size=$(probe size Notepad)
+[ "$size" = "$unskinned_size" ] || fail "notepad's client area is $size skinned, $unskinned_size unskinned"
+echo "ok: notepad's client area is $size, as unskinned"
+text_is hello || fail "notepad did not open \"name with spaces.txt\": its text is '$(probe text Notepad)'"
+xdotool windowfocus --sync "$notepad_window" || fail "cannot focus notepad"
+xdotool key ctrl+End
+xdotool type ' world'
+wait_for 5 text_is 'hello world' || fail "typed text did not reach notepad: '$(probe text Notepad)'"
+echo "ok: notepad opened the file named with spaces and takes typed text"
+# 编辑(E) -> 全选(A), then typing replaces the whole text.
+xdotool key alt+e
+sleep 0.3
+xdotool key a
+xdotool type 'x'
+wait_for 5 text_is x || fail "Alt+E, A (select all) and x left '$(probe text Notepad)'"
+echo "ok: a keyboard menu works in the skinned notepad"
+probe end Notepad 42 || fail "cannot end notepad"
+wait_try
+[ "$status" = 42 ] || fail "velum-try exited with $status after notepad ended with 42"
+grep -qF "is skinned with $theme" "$work/try.out" || fail "velum-try did not report the attach"
+echo "ok: notepad's exit code 42 came back from velum-try"
+
+start_try "$theme" Dark -- notepad.exe
+wait_for 10 caption_is '#2E8B57' || fail "under the Dark scheme notepad's caption is not #2E8B57"
+probe close Notepad || fail "cannot close notepad"
+wait_try
+[ "$status" = 0 ] || fail "velum-try exited with $status after notepad closed normally"
+grep -qF "is skinned with $theme, scheme Dark" "$work/try.out" || fail "velum-try did not report the scheme"
+echo "ok: the Dark scheme is drawn, and a normal close exits with 0"
+echo "PASS"
