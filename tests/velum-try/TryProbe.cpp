@@ -5,6 +5,7 @@
 //   text CLASS                 prints the text of that window's Edit control, in UTF-8
 //   end CLASS CODE             ends that window's program with exit code CODE
 //   close CLASS                asks that window to close (WM_CLOSE)
+//   sleep SECONDS              a program that runs without a window
 // Exit code 0 when it did what was asked, 1 otherwise (with a line on stderr).
 #include <windows.h>
 
@@ -95,6 +96,10 @@ int wmain(int argc, wchar_t** argv)
     const std::wstring command = argv[1];
     if (command == L"plain-size")
         return PlainSize(argc, argv);
+    if (command == L"sleep") {
+        Sleep(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)) * 1000);
+        return 0;
+    }
     const HWND hwnd = FindVisible(argv[2]);
     if (hwnd == nullptr)
         return Fail("no visible window of that class");

@@ -77,6 +77,7 @@ failures=(
   "122|not a Windows program|$theme -- $theme"
   "123|use the velum-try.exe of|$theme -- $other_notepad"
   "124|exit code 7) before it showed a window|$theme -- cmd.exe /c exit 7"
+  "124|showed no window within 1 s|--timeout=1 $theme -- $(windows_path "$probe_exe") sleep 30"
 )
 for row in "${failures[@]}"; do
   IFS='|' read -r code message args <<<"$row"
@@ -89,6 +90,9 @@ for row in "${failures[@]}"; do
 done
 if xdotool search --onlyvisible --classname '^notepad\.exe$' >/dev/null 2>&1; then
   fail "a failed velum-try left a notepad window"
+fi
+if pgrep -f 'velum_try_probe\.exe sleep' >/dev/null; then
+  fail "velum-try left running the program that showed no window"
 fi
 
 # The probe's lines end in CR LF, as a Windows program writes them.
