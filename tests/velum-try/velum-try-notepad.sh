@@ -79,18 +79,25 @@ failures=(
   "124|exit code 7) before it showed a window|$theme -- cmd.exe /c exit 7"
   "124|showed no window within 1 s|--timeout=1 $theme -- $(windows_path "$probe_exe") sleep 30"
 )
-for row in "${failures[@]}"; do
-  IFS='|' read -r code message args <<<"$row"
-  status=0
+# expect_failure VELUM_TRY CODE MESSAGE ARGS
+expect_failure() {
+  local exe=$1 code=$2 message=$3 args=$4 status=0
   # shellcheck disable=SC2086 # the arguments are split at spaces; none holds one
-  "$wine_run" "$try_exe" $args >"$work/try.out" 2>&1 || status=$?
+  "$wine_run" "$exe" $args >"$work/try.out" 2>&1 || status=$?
   [ "$status" = "$code" ] || fail "velum-try $args exited with $status, not $code"
   grep -aqF -- "$message" "$work/try.out" || fail "velum-try $args did not say \"$message\""
   echo "ok: velum-try $args -> $code ($(grep -aF -- "$message" "$work/try.out" | head -n 1))"
+}
+for row in "${failures[@]}"; do
+  IFS='|' read -r code message args <<<"$row"
+  expect_failure "$try_exe" "$code" "$message" "$args"
 done
-if xdotool search --onlyvisible --classname '^notepad\.exe$' >/dev/null 2>&1; then
-  fail "a failed velum-try left a notepad window"
-fi
+# Without its hook DLL, velum-try finds that out after notepad has started, and ends it.
+mkdir "$work/no-hook"
+cp "$try_exe" "$(dirname "$try_exe")/Velum_VB6.dll" "$work/no-hook/"
+expect_failure "$work/no-hook/$(basename "$try_exe")" 125 "VelumTryHook.dll" "$theme -- notepad.exe"
+notepad_gone() { ! xdotool search --onlyvisible --classname '^notepad\.exe$' >/dev/null 2>&1; }
+wait_for 5 notepad_gone || fail "a failed velum-try left a notepad window"
 if pgrep -f 'velum_try_probe\.exe sleep' >/dev/null; then
   fail "velum-try left running the program that showed no window"
 fi
