@@ -1,0 +1,59 @@
+// The program the differential tests drive: the kinds of windows real programs have, a log of
+// what the program saw, and the script that drives it as a person would.
+#pragma once
+
+#include <windows.h>
+
+#ifndef RC_INVOKED
+#include <functional>
+#include <string>
+#endif
+
+// The dialog template and its controls (defines: the resource compiler reads them too).
+#define kOptionsDialog 300
+#define kGroup 301
+#define kName 302
+#define kFirstCheck 303
+#define kSecondCheck 304
+#define kList 305
+#define kNotes 306
+#define kOpen 101
+#define kSave 102
+#define kRefresh 123
+
+#ifndef RC_INVOKED
+// Commands of the main window's menus and controls.
+enum : UINT {
+    kExit = 103,
+    kUndo = 111, kWordWrap = 112, kAlignLeft = 113, kAlignCenter = 114, kAlignRight = 115,
+    kZoomIn = 121, kZoomOut = 122, kPicture = 124,
+    kOptions = 131, kModeless = 132, kMessageBox = 133,
+    kInsertRow = 141, kFormatCells = 142, kTableSort = 143, kTile = 144, kAbout = 145,
+    kOwnColourStatic = 201, kOwnBrushChild = 202, kPushButton = 203, kMainEdit = 204,
+};
+
+// Colours the program chose itself: the engine must leave them as they are.
+inline constexpr COLORREF kOwnStaticColour = RGB(200, 30, 40);
+inline constexpr COLORREF kOwnBrushColour = RGB(10, 120, 30);
+
+// One line of the run's log (thread-safe); written to the log file as it comes.
+void Log(const std::string& line);
+std::string Format(const char* format, ...);
+
+// Runs a function on the window's thread and waits for it.
+void OnUiThread(HWND anyWindowOfTheUiThread, const std::function<void()>& call);
+
+// The windows the script opens and closes; made on the UI thread.
+HWND MainWindow();
+HWND MakeFixedWindow();
+HWND MakeToolWindow();
+HWND MakeWindowWithoutButtons();
+HWND MakeMdiFrame(HWND* maximisedChild);
+HWND MdiClient();
+void CloseWindowNow(HWND window);
+int CommandCount();
+bool ModalOpen();  // a modal dialog or message box of the main window is open
+
+// The script: runs on its own thread once the main window is shown, posts WM_CLOSE at the end.
+void RunScript(const std::wstring& inputFolder);
+#endif
