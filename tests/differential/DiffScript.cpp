@@ -567,9 +567,9 @@ void SystemMenu(HWND window, const char* name) {
     WaitUntil([] { return PopupCount() == 0; }, "the system menu closes");
 
     if (const auto row = CaptionRow(window)) {
-        RECT r{};
-        GetWindowRect(window, &r);
-        const POINT at{(r.left + r.right) / 2, *row};
+        RECT frame{};
+        GetWindowRect(window, &frame);
+        const POINT at{(frame.left + frame.right) / 2, *row};
         Click(at, 3);
         if (WaitUntil([] { return PopupCount() == 1; }, "a right click on the caption opens the system menu")) {
             RECT r{};
