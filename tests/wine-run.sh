@@ -32,11 +32,16 @@ make_prefix() {
   wineboot -i >/dev/null 2>&1
   local recorder
   recorder=$(windows_path "$build/tests/url_recorder.exe")
+  # diff_app.exe (the differential tests' program) hides and closes many windows; as managed
+  # windows, each hide would wait two seconds for a window manager that is not there.
   cat > "$build/wineprefix.reg" <<REG
 REGEDIT4
 
 [HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]
 "Decorated"="N"
+
+[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\diff_app.exe\\X11 Driver]
+"Managed"="N"
 
 [HKEY_CLASSES_ROOT\\http\\shell\\open\\command]
 @="\\"$recorder\\" \\"%1\\""
@@ -49,12 +54,12 @@ REG
   # Drive R: is a folder of the build, for tests of a program at a drive root.
   mkdir -p "$ZENTORA_TEST_DRIVE_ROOT"
   ln -sfn "$ZENTORA_TEST_DRIVE_ROOT" "$WINEPREFIX/dosdevices/r:"
-  touch "$WINEPREFIX/.zentora-ready"
+  touch "$WINEPREFIX/.zentora-ready-2"
 }
 
 (
   flock 9
-  [ -f "$WINEPREFIX/.zentora-ready" ] || make_prefix
+  [ -f "$WINEPREFIX/.zentora-ready-2" ] || make_prefix
 ) 9>"$build/wineprefix.lock"
 
 # Wine's server and services outlive the program that started them and keep its output open,

@@ -66,8 +66,11 @@ void Focus(const char* title) { Input(Format("focus %s", title)); }
 template <class Predicate>
 bool WaitUntil(Predicate ready, const char* what) {
     for (int i = 0; i < 200; ++i) {
-        if (ready())
+        if (ready()) {
+            if (i > 25)
+                std::fprintf(stderr, "slow: %d ms until %s\n", i * 20, what);
             return true;
+        }
         Sleep(20);
     }
     Log(Format("timeout: %s", what));
@@ -185,14 +188,12 @@ void LogColour(HWND window, int x, int y, const char* name) {
 
 // ---- Points to click, found through the window ----
 
-LRESULT HitTest(HWND window, int x, int y) {
-    DWORD_PTR result = HTNOWHERE;
-    SendMessageTimeoutW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_NORMAL, 2000, &result);
-    return static_cast<LRESULT>(result);
-}
+// Called on the window's own thread (scans ask hundreds of points: across threads each would
+// be a round trip through the server).
+LRESULT HitTest(HWND window, int x, int y) { return SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)); }
 
 // The middle of the caption row, found down the window's middle.
-std::optional<int> CaptionRow(HWND window) {
+std::optional<int> CaptionRowHere(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
     const int x = (r.left + r.right) / 2;
@@ -212,8 +213,8 @@ std::optional<int> CaptionRow(HWND window) {
 }
 
 // The middle of the run of points along the caption row that hit-test as `code`.
-std::optional<POINT> CaptionPart(HWND window, LRESULT code) {
-    const auto row = CaptionRow(window);
+std::optional<POINT> CaptionPartHere(HWND window, LRESULT code) {
+    const auto row = CaptionRowHere(window);
     if (!row)
         return std::nullopt;
     RECT r{};
@@ -246,7 +247,7 @@ bool OnTheWindow(HWND window, POINT p) {
 
 // A point on the right edge, half-way down, or on the bottom-right corner, where a person
 // would grab it.
-std::optional<POINT> SizingPoint(HWND window, LRESULT code) {
+std::optional<POINT> SizingPointHere(HWND window, LRESULT code) {
     RECT r{};
     GetWindowRect(window, &r);
     for (int inset = 1; inset < 16; ++inset) {
@@ -256,6 +257,24 @@ std::optional<POINT> SizingPoint(HWND window, LRESULT code) {
             return p;
     }
     return std::nullopt;
+}
+
+std::optional<int> CaptionRow(HWND window) {
+    std::optional<int> row;
+    OnUiThread(window, [&] { row = CaptionRowHere(window); });
+    return row;
+}
+
+std::optional<POINT> CaptionPart(HWND window, LRESULT code) {
+    std::optional<POINT> point;
+    OnUiThread(window, [&] { point = CaptionPartHere(window, code); });
+    return point;
+}
+
+std::optional<POINT> SizingPoint(HWND window, LRESULT code) {
+    std::optional<POINT> point;
+    OnUiThread(window, [&] { point = SizingPointHere(window, code); });
+    return point;
 }
 
 POINT BarItem(HWND window, int position) {
