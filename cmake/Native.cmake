@@ -61,7 +61,7 @@ endif()
 
 if(VELUM_HAVE_GTEST)
   include(GoogleTest)
-  add_executable(theme_tests tests/native/ThemeFileTest.cpp tests/native/ThemeLoadTest.cpp)
+  add_executable(theme_tests tests/native/ThemeFileTest.cpp tests/native/ThemeLoadTest.cpp tests/native/ThemeDocsTest.cpp)
   target_link_libraries(theme_tests PRIVATE velum_theme velum_native_options ${VELUM_GTEST_MAIN})
   target_compile_definitions(theme_tests PRIVATE VELUM_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   gtest_discover_tests(theme_tests DISCOVERY_MODE PRE_TEST)
