@@ -113,6 +113,12 @@ std::string Excerpt(std::string_view s) {
     return out;
 }
 
-std::string Quoted(std::string_view s) { return "'" + Excerpt(s) + "'"; }
+std::string Quoted(std::string_view s) {
+    // Built up in place: GCC 12 mistakes "'" + Excerpt(s) for an overlapping copy (-Wrestrict).
+    std::string out = "'";
+    out += Excerpt(s);
+    out += '\'';
+    return out;
+}
 
 }  // namespace velum::parse
