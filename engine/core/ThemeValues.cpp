@@ -114,7 +114,8 @@ bool ReadFaces(const SourceLine& line, std::string_view value, std::vector<std::
             return false;
         }
         if (read.size() == kMaxFaces) {
-            line.Error(at, "more than " + std::to_string(kMaxFaces) + " font names");
+            // Appended in order: GCC 12 takes "text" + std::to_string() for an overlapping copy (-Wrestrict).
+            line.Error(at, std::string("more than ").append(std::to_string(kMaxFaces)).append(" font names"));
             return false;
         }
         read.emplace_back(face);
