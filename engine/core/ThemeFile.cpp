@@ -3,6 +3,7 @@
 // built-in look; and the file-level calls around it.
 #include "ThemeFile.h"
 
+#include <array>
 #include <fstream>
 #include <initializer_list>
 #include <system_error>
