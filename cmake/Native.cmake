@@ -27,7 +27,7 @@ if(VELUM_CLANG AND VELUM_SANITIZE)
   target_link_options(velum_native_options INTERFACE ${VELUM_SANITIZERS})
 endif()
 
-add_library(velum_theme STATIC engine/core/ThemeFile.cpp engine/core/ThemeLoad.cpp)
+add_library(velum_theme STATIC ${VELUM_THEME_SOURCES})
 target_include_directories(velum_theme PUBLIC ${PROJECT_SOURCE_DIR}/engine ${PROJECT_SOURCE_DIR}/engine/core)
 target_link_libraries(velum_theme PRIVATE velum_native_options)
 
@@ -61,7 +61,7 @@ endif()
 
 if(VELUM_HAVE_GTEST)
   include(GoogleTest)
-  add_executable(theme_tests tests/native/ThemeFileTest.cpp tests/native/ThemeLoadTest.cpp)
+  add_executable(theme_tests tests/native/ThemeFileTest.cpp tests/native/ThemeLoadTest.cpp tests/native/ThemeDocsTest.cpp)
   target_link_libraries(theme_tests PRIVATE velum_theme velum_native_options ${VELUM_GTEST_MAIN})
   target_compile_definitions(theme_tests PRIVATE VELUM_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   gtest_discover_tests(theme_tests DISCOVERY_MODE PRE_TEST)
@@ -108,7 +108,7 @@ if(VELUM_CLANG)
 
   # velum_fuzzer(name source max_len seconds): the fuzzer and its short run in the test suite.
   function(velum_fuzzer name source max_len seconds)
-    add_executable(${name} ${source} engine/core/ThemeFile.cpp engine/core/ThemeLoad.cpp)
+    add_executable(${name} ${source} ${VELUM_THEME_SOURCES})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/engine ${PROJECT_SOURCE_DIR}/engine/core)
     target_compile_options(${name} PRIVATE ${VELUM_WARNINGS} ${VELUM_FUZZ_FLAGS} -O2 -gline-tables-only
                                            -fno-omit-frame-pointer)

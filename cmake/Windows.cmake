@@ -18,7 +18,7 @@ target_link_libraries(zentora_common PUBLIC ole32 oleaut32 uuid)
 # The skin engine.
 
 # The portable core: theme files and the frame's layout.
-add_library(velum_theme_win STATIC engine/core/ThemeFile.cpp engine/core/ThemeLoad.cpp engine/core/FrameLayout.cpp)
+add_library(velum_theme_win STATIC ${VELUM_THEME_SOURCES} engine/core/FrameLayout.cpp)
 target_include_directories(velum_theme_win PUBLIC engine engine/core)
 
 # The Windows parts: the exported calls, the window registry and one file per part of a window.

@@ -10,8 +10,8 @@ zentora_build native win64 win32
 zentora_start_display
 export ZENTORA_TEST_DISPLAY=$DISPLAY
 cleanup() {
-  for p in win64 win32; do
-    WINEPREFIX="$ZENTORA_ROOT/build/$p/wineprefix" wineserver -k 2>/dev/null || true
+  for prefix in "$ZENTORA_ROOT"/build/win{64,32}/wineprefix{,-dpi*}; do
+    [ -d "$prefix" ] && WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
   done
   zentora_stop_display
 }

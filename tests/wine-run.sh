@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a Windows program of the tests under Wine: one private prefix per build folder (made
 # once), the test run's own virtual display, the Chinese code page, no debug noise.
+# ZENTORA_TEST_DPI=N (other than 96) runs it in a prefix of its own whose display has N DPI.
 # Usage: wine-run.sh PROGRAM.exe [ARGS...]
 set -euo pipefail
 
@@ -20,8 +21,15 @@ while [ ! -f "$build/CMakeCache.txt" ]; do
   build=$(dirname "$build")
 done
 
+dpi=${ZENTORA_TEST_DPI:-96}
+case $dpi in
+  96) prefix=wineprefix ;;
+  *[!0-9]* | '') echo "wine-run: ZENTORA_TEST_DPI=$dpi is not a number" >&2; exit 125 ;;
+  *) prefix=wineprefix-dpi$dpi ;;
+esac
+
 export DISPLAY=$ZENTORA_TEST_DISPLAY
-export WINEPREFIX="$build/wineprefix"
+export WINEPREFIX="$build/$prefix"
 export WINEDEBUG=-all LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
 export ZENTORA_TEST_DRIVE_ROOT="$build/drive-r"
 
@@ -34,7 +42,7 @@ make_prefix() {
   recorder=$(windows_path "$build/tests/url_recorder.exe")
   # diff_app.exe (the differential tests' program) hides and closes many windows; as managed
   # windows, each hide would wait two seconds for a window manager that is not there.
-  cat > "$build/wineprefix.reg" <<REG
+  cat > "$build/$prefix.reg" <<REG
 REGEDIT4
 
 [HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]
@@ -43,13 +51,16 @@ REGEDIT4
 [HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\diff_app.exe\\X11 Driver]
 "Managed"="N"
 
+[HKEY_CURRENT_USER\\Control Panel\\Desktop]
+"LogPixels"=dword:$(printf '%08x' "$dpi")
+
 [HKEY_CLASSES_ROOT\\http\\shell\\open\\command]
 @="\\"$recorder\\" \\"%1\\""
 
 [HKEY_CLASSES_ROOT\\https\\shell\\open\\command]
 @="\\"$recorder\\" \\"%1\\""
 REG
-  wine regedit "$build/wineprefix.reg" >/dev/null 2>&1
+  wine regedit "$build/$prefix.reg" >/dev/null 2>&1
   wineserver -w
   # Drive R: is a folder of the build, for tests of a program at a drive root.
   mkdir -p "$ZENTORA_TEST_DRIVE_ROOT"
@@ -60,7 +71,7 @@ REG
 (
   flock 9
   [ -f "$WINEPREFIX/.zentora-ready-2" ] || make_prefix
-) 9>"$build/wineprefix.lock"
+) 9>"$build/$prefix.lock"
 
 # Wine's server and services outlive the program that started them and keep its output open,
 # so CTest would wait for them: the program writes to files, shown when it has ended.

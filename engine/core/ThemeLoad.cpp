@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "ThemeText.h"
+
 namespace velum {
 
 ReadStatus ReadCapped(const ChunkReader& read, std::string& bytes)
@@ -45,8 +47,7 @@ std::string TooLargeText(std::string_view shownPath)
 
 bool SameSchemeName(std::string_view a, std::string_view b)
 {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
+    return parse::EqualsIgnoreCase(a, b);
 }
 
 LoadedTheme ParseForAttach(std::string_view bytes, std::string_view shownPath, std::string_view utf8Path,

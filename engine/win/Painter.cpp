@@ -27,9 +27,8 @@ bool FaceInstalled(const std::wstring& face)
     lf.lfCharSet = DEFAULT_CHARSET;
     face.copy(lf.lfFaceName, face.size());
     bool found = false;
-    HDC screen = GetDC(nullptr);
-    EnumFontFamiliesExW(screen, &lf, FaceFound, reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, screen);
+    const WindowDc screen(nullptr);
+    EnumFontFamiliesExW(screen.get(), &lf, FaceFound, reinterpret_cast<LPARAM>(&found), 0);
     known[face] = found;
     return found;
 }
@@ -107,16 +106,19 @@ COLORREF ToColorRef(Color c)
     return RGB(c.r, c.g, c.b);
 }
 
+int ScreenDpi()
+{
+    const WindowDc screen(nullptr);
+    const int dpi = screen.get() != nullptr ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
+    return dpi > 0 ? dpi : 96;
+}
+
 ThemeResources::ThemeResources(Theme theme)
     : theme_(std::move(theme)),
       popupBrush_(CreateSolidBrush(ToColorRef(theme_.popup.background.from))),
       windowBrush_(CreateSolidBrush(ToColorRef(theme_.window.background.from)))
 {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen != nullptr)
-        ReleaseDC(nullptr, screen);
-    const Fonts& fonts = FontsFor(dpi);
+    const Fonts& fonts = FontsFor(ScreenDpi());
     fontsOk_ = *fonts.caption && *fonts.menu && *fonts.popup;
 }
 

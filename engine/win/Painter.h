@@ -15,6 +15,9 @@ namespace velum {
 
 COLORREF ToColorRef(Color c);
 
+// The screen's DPI, for what is made before there is a window to ask (96 when Windows cannot tell).
+int ScreenDpi();
+
 inline RECT ToRECT(const Rect& r)
 {
     return {r.left, r.top, r.right, r.bottom};
@@ -82,7 +85,7 @@ private:
     HGDIOBJ previous_ = nullptr;
 };
 
-// The DC of a whole window, frame included, released when it goes.
+// The DC of a whole window, frame included, released when it goes; of the screen for nullptr.
 class WindowDc {
 public:
     explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetWindowDC(hwnd)) {}

@@ -203,11 +203,7 @@ int WindowDpi(HWND hwnd)
         if (dpi != 0)
             return static_cast<int>(dpi);
     }
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-    if (screen != nullptr)
-        ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
+    return ScreenDpi();
 }
 
 bool InstallSubclass(HWND hwnd, WNDPROC ours)

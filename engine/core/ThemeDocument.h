@@ -1,0 +1,126 @@
+// A theme file as scanned, before any scheme is chosen: the sections it may hold, where each
+// style section inherits from, the metric keys with their ranges, and what each section set.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "ThemeFile.h"
+
+namespace velum::parse {
+
+enum SectionId : int {
+    kThemeSection,
+    kMetricsSection,
+    kDefaults,
+    kWindow,
+    kFrame,
+    kFrameInactive,
+    kCaption,
+    kCaptionInactive,
+    kButton,
+    kButtonHot,
+    kButtonPressed,
+    kCloseHot,
+    kMenuBar,
+    kMenuBarHot,
+    kPopup,
+    kPopupSelected,
+    kPopupDisabled,
+    kPopupSeparator,
+    kSectionCount,
+};
+inline constexpr SectionId kNoSection = kSectionCount;
+
+struct SectionInfo {
+    std::string_view name;
+    SectionId parent;  // where keys this section leaves out come from
+    Style Theme::*style;
+    bool takesFont;
+};
+
+inline constexpr std::array<SectionInfo, kSectionCount> kSections = {{
+    {"Theme", kNoSection, nullptr, false},
+    {"Metrics", kNoSection, nullptr, false},
+    {"Defaults", kNoSection, nullptr, true},
+    {"Window", kDefaults, &Theme::window, false},
+    {"Frame", kDefaults, &Theme::frame, false},
+    {"Frame.Inactive", kFrame, &Theme::frameInactive, false},
+    {"Caption", kDefaults, &Theme::caption, true},
+    {"Caption.Inactive", kCaption, &Theme::captionInactive, false},
+    {"CaptionButton", kDefaults, &Theme::button, false},
+    {"CaptionButton.Hot", kButton, &Theme::buttonHot, false},
+    {"CaptionButton.Pressed", kButton, &Theme::buttonPressed, false},
+    {"CloseButton.Hot", kButtonHot, &Theme::closeHot, false},
+    {"MenuBar", kDefaults, &Theme::menuBar, true},
+    {"MenuBar.Hot", kMenuBar, &Theme::menuBarHot, false},
+    {"Popup", kDefaults, &Theme::popup, true},
+    {"Popup.Selected", kPopup, &Theme::popupSelected, false},
+    {"Popup.Disabled", kPopup, &Theme::popupDisabled, false},
+    {"Popup.Separator", kPopup, &Theme::popupSeparator, false},
+}};
+
+struct MetricInfo {
+    std::string_view key;
+    int Metrics::*field;
+    int min;
+    int max;
+};
+
+inline constexpr std::array<MetricInfo, 8> kMetricKeys = {{
+    {"caption-height", &Metrics::captionHeight, 16, 64},
+    {"frame-width", &Metrics::frameWidth, 0, 16},
+    {"button-width", &Metrics::buttonWidth, 16, 64},
+    {"button-height", &Metrics::buttonHeight, 12, 48},
+    {"menubar-height", &Metrics::menuBarHeight, 16, 48},
+    {"menu-item-height", &Metrics::menuItemHeight, 16, 48},
+    {"menu-item-padding", &Metrics::menuItemPadding, 0, 32},
+    {"corner-radius", &Metrics::cornerRadius, 0, 16},
+}};
+inline constexpr std::size_t kCaptionHeightKey = 0, kButtonHeightKey = 3;
+static_assert(kMetricKeys[kCaptionHeightKey].field == &Metrics::captionHeight);
+static_assert(kMetricKeys[kButtonHeightKey].field == &Metrics::buttonHeight);
+
+// A value as the file set it, with where, for messages about how it combines with others.
+template <class T>
+struct Setting {
+    T value{};
+    int line = 0;
+    int column = 0;
+    bool set = false;
+};
+
+struct SectionData {
+    SectionId id = kNoSection;
+    std::unordered_map<std::string, int> keyLines;  // lower-case key -> line, to catch repeats
+    Setting<std::pair<Color, Color>> background;
+    Setting<bool> vertical;
+    Setting<Color> text;
+    Setting<Color> border;
+    Setting<std::vector<std::string>> faces;
+    Setting<int> fontSize;
+    Setting<int> fontWeight;
+    std::array<Setting<int>, kMetricKeys.size()> metrics;
+    Setting<std::string> name;
+    Setting<std::string> defaultScheme;
+};
+
+struct Scheme {
+    std::string spelling;  // as first written in the file
+    std::array<int, kSectionCount> section;  // index into Document::sections, -1 when absent
+};
+
+struct Document {
+    std::vector<SectionData> sections;
+    std::vector<Scheme> schemes;  // [0] is the unnamed base
+    std::unordered_map<std::string, std::size_t> schemeByKey;  // lower-case name -> schemes index
+    bool anyKnownSection = false;
+    bool anyHeader = false;  // some line at least tried to open a section
+};
+
+}  // namespace velum::parse

@@ -1,0 +1,343 @@
+// The program and the engine at the display's DPI, which the test prefix sets (Wine reads
+// HKCU\Control Panel\Desktop\LogPixels): Zentora's client area, the engine's caption, caption
+// buttons and menu bar at their 96 DPI sizes scaled, and the title and menu text not cut off.
+// The suite runs it twice: in the usual 96 DPI prefix and in one at 144 DPI.
+//
+// Wine 8 gives every process the display's DPI, aware or not, so a program that never declared
+// itself DPI aware would pass here and still be stretched by Windows. The manifest is checked on
+// its own for that.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ProgramHarness.h"
+#include "ThemeFile.h"
+#include "Velum.h"
+
+namespace {
+
+using harness::Engine;
+using harness::ProgramFolder;
+using harness::Running;
+
+int ExpectedDpi()
+{
+    const char* text = std::getenv("ZENTORA_TEST_DPI");
+    return text != nullptr && *text != '\0' ? std::atoi(text) : 96;
+}
+
+int Scale(int pixels, int dpi)
+{
+    return MulDiv(pixels, dpi, 96);
+}
+
+std::wstring SkinFile(const std::wstring& name)
+{
+    std::wstring path = L"Z:" VELUM_SOURCE_DIR L"/Skin/" + name;
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path;
+}
+
+velum::Theme LoadTheme(const std::wstring& name)
+{
+    const velum::ParseResult parsed = velum::LoadThemeFile(std::filesystem::path(SkinFile(name)), "");
+    if (!parsed.theme)
+        throw std::runtime_error("test theme does not parse");
+    return *parsed.theme;
+}
+
+// Where the frame starts: the client area's top left corner, window-relative.
+POINT ClientOrigin(HWND hwnd)
+{
+    RECT w{};
+    GetWindowRect(hwnd, &w);
+    POINT origin{0, 0};
+    ClientToScreen(hwnd, &origin);
+    return {origin.x - w.left, origin.y - w.top};
+}
+
+// A run of the same WM_NCHITTEST answer along one line of the window, window-relative.
+struct Span {
+    int from = -1, to = -1;  // to is one past the end; from < 0 when the answer never came
+    int Length() const { return from < 0 ? 0 : to - from; }
+};
+
+Span HitSpan(HWND hwnd, LRESULT code, bool alongX, int fixed, int length)
+{
+    RECT w{};
+    GetWindowRect(hwnd, &w);
+    Span span;
+    for (int i = 0; i < length; ++i) {
+        const int x = w.left + (alongX ? i : fixed), y = w.top + (alongX ? fixed : i);
+        if (SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(x, y)) != code)
+            continue;
+        if (span.from < 0)
+            span.from = i;
+        span.to = i + 1;
+    }
+    return span;
+}
+
+bool Near(COLORREF c, const velum::Fill& f)
+{
+    auto within = [](int v, int a, int b) { return v >= std::min(a, b) - 24 && v <= std::max(a, b) + 24; };
+    return within(GetRValue(c), f.from.r, f.to.r) && within(GetGValue(c), f.from.g, f.to.g) &&
+           within(GetBValue(c), f.from.b, f.to.b);
+}
+
+// The box around every pixel in `area` that is not the background: the drawn text.
+RECT InkBox(HWND hwnd, const RECT& area, const velum::Fill& background)
+{
+    RECT ink{area.right, area.bottom, area.left, area.top};
+    HDC dc = GetWindowDC(hwnd);
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) {
+            if (Near(GetPixel(dc, x, y), background))
+                continue;
+            ink = {std::min(ink.left, static_cast<LONG>(x)), std::min(ink.top, static_cast<LONG>(y)),
+                   std::max(ink.right, static_cast<LONG>(x + 1)), std::max(ink.bottom, static_cast<LONG>(y + 1))};
+        }
+    ReleaseDC(hwnd, dc);
+    return ink;
+}
+
+// The text's size in the theme's font at the DPI, measured by the test itself.
+SIZE TextExtent(const velum::Font& font, int dpi, const std::wstring& text)
+{
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDiv(font.sizePt, dpi, 72);
+    lf.lfWeight = font.weight;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    const std::wstring face = harness::Widen(font.faces.front());
+    face.copy(lf.lfFaceName, LF_FACESIZE - 1);
+    HFONT made = CreateFontIndirectW(&lf);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, made);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(made);
+    return size;
+}
+
+void Pump(DWORD ms)
+{
+    const ULONGLONG end = GetTickCount64() + ms;
+    MSG msg;
+    while (GetTickCount64() < end) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(10);
+    }
+}
+
+}  // namespace
+
+TEST(Dpi, TheDisplayHasTheDpiOfTheTestPrefix)
+{
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSX), ExpectedDpi());
+    EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSY), ExpectedDpi());
+    ReleaseDC(nullptr, screen);
+}
+
+// 8235 x 5085 twips is a size in inches: 549 x 339 pixels at 96 DPI, 824 x 509 at 144.
+TEST(Dpi, ZentorasClientAreaKeepsItsSizeInInchesUnderTheEngine)
+{
+    const int dpi = ExpectedDpi();
+    ProgramFolder folder(Engine::Real);
+    folder.AddTheme(L"velum.vlm", harness::ReadBytes(SkinFile(L"velum.vlm")));
+    harness::WriteBytes(folder.IniPath(), "[SETUP]\r\nSKIN=velum.vlm\r\n");
+    Running app(folder);
+    HWND main = app.WaitForMainWindow();
+    ASSERT_NE(main, nullptr) << app.Stderr();
+    RECT client{};
+    GetClientRect(main, &client);
+    EXPECT_EQ(client.right, Scale(549, dpi));
+    EXPECT_EQ(client.bottom, Scale(339, dpi));
+    // Frame, caption and one row of menu bar above the client area, each scaled.
+    const velum::Metrics m = LoadTheme(L"velum.vlm").metrics;
+    const int frame = std::max(1, Scale(m.frameWidth, dpi));
+    const POINT origin = ClientOrigin(main);
+    EXPECT_EQ(origin.x, frame);
+    EXPECT_EQ(origin.y, frame + Scale(m.captionHeight, dpi) + Scale(m.menuBarHeight, dpi));
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+TEST(Dpi, ZentorasManifestDeclaresItDpiAware)
+{
+    const std::wstring exe = harness::BuildFolder() + L"\\Zentora.exe";
+    HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(module, nullptr);
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST);
+    ASSERT_NE(found, nullptr) << "no application manifest";
+    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
+    const std::string manifest(bytes, SizeofResource(module, found));
+    FreeLibrary(module);
+    const size_t aware = manifest.find("dpiAware");
+    ASSERT_NE(aware, std::string::npos) << manifest;
+    EXPECT_EQ(manifest.compare(manifest.find('>', aware) + 1, 4, "true"), 0) << manifest;
+}
+
+// The engine's frame measured where a user meets it: the hit test that decides what a click
+// does, Wine's menu-bar rectangles that decide which menu opens, and the pixels of the text.
+TEST(Dpi, CaptionButtonsAndMenuBarScaleAndTheirTextFits)
+{
+    const int dpi = ExpectedDpi();
+    const velum::Theme t = LoadTheme(L"velum.vlm");
+    const velum::Metrics& m = t.metrics;
+    const std::wstring title = L"Zentora 主题";
+    const std::vector<std::wstring> items = {L"主题", L"帮助"};
+
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = L"VelumDpiTest";
+    RegisterClassW(&wc);
+    HMENU bar = CreateMenu();
+    for (const auto& item : items)
+        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), item.c_str());
+    // Away from the window: a pointer resting on a button or item makes it hot.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+    const std::string theme = harness::Ansi(SkinFile(L"velum.vlm"));
+    ASSERT_EQ(Velum_AttachEx(theme.c_str(), ""), VELUM_OK);
+    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 30, 30, Scale(420, dpi),
+                                Scale(260, dpi), nullptr, bar, nullptr, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    ShowWindow(hwnd, SW_SHOW);
+    UpdateWindow(hwnd);
+    Pump(300);
+    // The engine keeps the client size the program asked for, so the outer size is its own.
+    RECT w{};
+    GetWindowRect(hwnd, &w);
+    const int width = w.right - w.left, height = w.bottom - w.top;
+
+    const int frame = std::max(1, Scale(m.frameWidth, dpi));
+    const int captionHeight = Scale(m.captionHeight, dpi);
+    const int barHeight = Scale(m.menuBarHeight, dpi);
+    const int captionMiddle = frame + captionHeight / 2;
+
+    // Each caption button: its size, and the gap that separates it from the next.
+    const struct {
+        const char* name;
+        LRESULT code;
+    } buttons[] = {{"close", HTCLOSE}, {"maximise", HTMAXBUTTON}, {"minimise", HTMINBUTTON}};
+    std::vector<Span> across;
+    for (const auto& button : buttons) {
+        SCOPED_TRACE(button.name);
+        const Span row = HitSpan(hwnd, button.code, true, captionMiddle, width);
+        EXPECT_EQ(row.Length(), Scale(m.buttonWidth, dpi));
+        const Span column = HitSpan(hwnd, button.code, false, (row.from + row.to) / 2, height);
+        EXPECT_EQ(column.Length(), std::min(Scale(m.buttonHeight, dpi), captionHeight));
+        across.push_back(row);
+    }
+    const Span close = across[0], max = across[1], min = across[2];
+    EXPECT_EQ(width - frame - close.to, Scale(4, dpi));
+    EXPECT_EQ(close.from - max.to, Scale(2, dpi));
+    EXPECT_EQ(max.from - min.to, Scale(2, dpi));
+
+    // Caption and menu bar heights, down a column between the title and the buttons.
+    const Span caption = HitSpan(hwnd, HTCAPTION, false, close.from - Scale(60, dpi), height);
+    EXPECT_EQ(caption.from, frame);
+    EXPECT_EQ(caption.Length(), captionHeight);
+    const Span menu = HitSpan(hwnd, HTMENU, false, width - frame - Scale(20, dpi), height);
+    EXPECT_EQ(menu.from, frame + captionHeight);
+    EXPECT_EQ(menu.Length(), barHeight);
+    EXPECT_EQ(ClientOrigin(hwnd).y, frame + captionHeight + barHeight);
+
+    // Wine's rectangle of each bar item starts where the engine draws it and is wide enough for
+    // its text in the menu font at this DPI. Its height is Wine's own: Wine gives owner-drawn
+    // bar items the system's menu height whatever they ask for, so the row is the hit test's.
+    for (size_t i = 0; i < items.size(); ++i) {
+        SCOPED_TRACE(harness::Utf8(items[i]));
+        RECT r{};
+        ASSERT_TRUE(GetMenuItemRect(hwnd, bar, static_cast<UINT>(i), &r));
+        OffsetRect(&r, -w.left, -w.top);
+        EXPECT_EQ(r.top, frame + captionHeight);
+        r.top = menu.from;
+        r.bottom = menu.to;
+        const SIZE text = TextExtent(t.menuFont, dpi, items[i]);
+        EXPECT_GE(r.right - r.left, text.cx + 2 * Scale(m.menuItemPadding, dpi));
+        EXPECT_GE(r.bottom - r.top, text.cy);
+        // The drawn text has room on every side: nothing of it is cut off at the item's edges.
+        const RECT ink = InkBox(hwnd, {r.left, r.top, r.right, r.bottom - 1}, t.menuBar.background);
+        EXPECT_GT(ink.left, r.left);
+        EXPECT_LT(ink.right, r.right);
+        EXPECT_GT(ink.top, r.top);
+        EXPECT_LT(ink.bottom, r.bottom - 1);  // the bar's bottom line is the border
+        EXPECT_GE(ink.right - ink.left, text.cx * 3 / 4) << "the text is not drawn in the scaled font";
+    }
+
+    // The title: drawn whole, in the scaled caption font, between the icon and the buttons.
+    const Span icon = HitSpan(hwnd, HTSYSMENU, true, captionMiddle, width);
+    ASSERT_GT(icon.Length(), 0);
+    EXPECT_EQ(icon.Length(), Scale(16, dpi));
+    const RECT titleArea{icon.to + 1, frame + 1, min.from - 1, frame + captionHeight - 1};
+    const SIZE text = TextExtent(t.captionFont, dpi, title);
+    EXPECT_LE(text.cx, titleArea.right - titleArea.left);
+    EXPECT_LE(text.cy, captionHeight);
+    const RECT ink = InkBox(hwnd, titleArea, t.caption.background);
+    EXPECT_GE(ink.right - ink.left, text.cx * 3 / 4) << "the title is not drawn whole in the scaled font";
+    EXPECT_LT(ink.right, titleArea.right);
+    EXPECT_GT(ink.top, titleArea.top);
+    EXPECT_LT(ink.bottom, titleArea.bottom);
+
+    // A popup item a row of the theme high, with its label and shortcut inside it.
+    HMENU popup = GetSubMenu(bar, 0);
+    const std::wstring label = L"第一项(&F)", shortcut = L"Ctrl+Shift+F";
+    AppendMenuW(popup, MF_STRING, 11, (label + L"\t" + shortcut).c_str());
+    AppendMenuW(popup, MF_STRING, 12, L"amber.vlm");
+    RECT item{};
+    RECT itemInk{};
+    std::thread measurer([&] {
+        const ULONGLONG end = GetTickCount64() + 5000;
+        std::vector<HWND> open;
+        while (open.empty() && GetTickCount64() < end) {
+            Sleep(50);
+            open = harness::WindowsOf(GetCurrentProcessId(), L"#32768", true);
+        }
+        if (!open.empty()) {
+            Sleep(300);
+            RECT p{};
+            GetWindowRect(open.front(), &p);
+            if (GetMenuItemRect(hwnd, popup, 0, &item)) {
+                OffsetRect(&item, -p.left, -p.top);
+                // Wine's item rectangle reaches over the popup's one-pixel outline.
+                RECT inside{std::max(item.left, 1L), item.top, std::min(item.right, p.right - p.left - 1), item.bottom};
+                itemInk = InkBox(open.front(), inside, t.popup.background);
+            }
+        }
+        while (!harness::WindowsOf(GetCurrentProcessId(), L"#32768", true).empty() && GetTickCount64() < end + 5000) {
+            EndMenu();
+            Sleep(100);
+        }
+    });
+    TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN, w.left + Scale(40, dpi), w.top + Scale(120, dpi), 0, hwnd,
+                   nullptr);
+    measurer.join();
+    ASSERT_FALSE(IsRectEmpty(&item)) << "the popup did not open";
+    EXPECT_EQ(item.bottom - item.top, Scale(m.menuItemHeight, dpi));
+    const SIZE labelText = TextExtent(t.popupFont, dpi, L"第一项(F)");
+    const SIZE shortcutText = TextExtent(t.popupFont, dpi, shortcut);
+    EXPECT_GE(item.right - item.left, labelText.cx + shortcutText.cx + 2 * Scale(m.menuItemPadding, dpi));
+    EXPECT_GT(itemInk.left, item.left + 1);
+    EXPECT_LT(itemInk.right, item.right - 1);
+    EXPECT_GT(itemInk.top, item.top);
+    EXPECT_LT(itemInk.bottom, item.bottom);
+    EXPECT_GE(itemInk.right - itemInk.left, (labelText.cx + shortcutText.cx) * 3 / 4);
+
+    DestroyWindow(hwnd);
+    EXPECT_EQ(Velum_Detach(), VELUM_OK);
+}
