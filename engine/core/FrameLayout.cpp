@@ -37,6 +37,7 @@ FrameLayout LayOutFrame(const Metrics& m, int dpi, int width, int height, const 
     l.dpi = dpi;
     l.window = {0, 0, std::max(0, width), std::max(0, height)};
     l.frame = std::max(1, Scale(m.frameWidth, dpi));
+    l.corner = style.zoomed || style.iconic ? 0 : Scale(m.cornerRadius, dpi);
     const int f = l.frame;
     const Rect inside = Within({f, f, l.window.right - f, l.window.bottom - f}, l.window);
     const int captionHeight = style.caption ? Scale(m.captionHeight, dpi) : 0;
@@ -125,7 +126,9 @@ HitArea HitTest(const FrameLayout& l, const FrameStyle& style, Point p)
     case kNoButton: break;
     }
     if (style.sizable && !style.zoomed && !style.iconic) {
-        const int grip = std::max(l.frame, Scale(6, l.dpi));
+        // A rounded corner cuts away the corner itself: the diagonal grips reach along the
+        // edges past the curve, where the frame can still be seen and grabbed.
+        const int grip = std::max({l.frame, Scale(6, l.dpi), l.corner + Scale(4, l.dpi)});
         const bool left = p.x < l.frame, right = p.x >= l.window.right - l.frame;
         const bool top = p.y < l.frame, bottom = p.y >= l.window.bottom - l.frame;
         const bool nearLeft = p.x < grip, nearRight = p.x >= l.window.right - grip;

@@ -49,6 +49,7 @@ struct FrameLayout {
     int dpi = 96;
     Rect window;
     int frame = 0;
+    int corner = 0;             // radius of the rounded corners; 0 when square
     Rect caption;
     Rect icon;  // empty when there is none
     Rect title;

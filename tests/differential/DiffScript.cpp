@@ -107,15 +107,18 @@ std::string ClassOf(HWND window) {
     return out;
 }
 
+// A named CALLBACK: x86 needs the system's calling convention, which a lambda lacks.
+BOOL CALLBACK CollectPopup(HWND window, LPARAM list) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId() && IsWindowVisible(window) && ClassOf(window) == "#32768")
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
 std::vector<HWND> OpenPopups() {
     std::vector<HWND> popups;
-    EnumWindows([](HWND window, LPARAM list) -> BOOL {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process == GetCurrentProcessId() && IsWindowVisible(window) && ClassOf(window) == "#32768")
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&popups));
+    EnumWindows(CollectPopup, reinterpret_cast<LPARAM>(&popups));
     return popups;
 }
 
@@ -250,11 +253,23 @@ bool OnTheWindow(HWND window, POINT p) {
 std::optional<POINT> SizingPointHere(HWND window, LRESULT code) {
     RECT r{};
     GetWindowRect(window, &r);
-    for (int inset = 1; inset < 16; ++inset) {
-        const POINT p = code == HTRIGHT ? POINT{r.right - inset, (r.top + r.bottom) / 2}
-                                        : POINT{r.right - inset, r.bottom - inset};
-        if (OnTheWindow(window, p) && HitTest(window, p.x, p.y) == code)
-            return p;
+    if (code == HTRIGHT) {
+        for (int inset = 1; inset < 16; ++inset) {
+            const POINT p{r.right - inset, (r.top + r.bottom) / 2};
+            if (OnTheWindow(window, p) && HitTest(window, p.x, p.y) == code)
+                return p;
+        }
+        return std::nullopt;
+    }
+    // The corner: along the bottom edge and up the right edge from the corner, as far as a
+    // rounded corner needs.
+    for (int along = 1; along < 32; ++along) {
+        for (int inset = 1; inset < 6; ++inset) {
+            for (const POINT p : {POINT{r.right - along, r.bottom - inset}, POINT{r.right - inset, r.bottom - along}}) {
+                if (OnTheWindow(window, p) && HitTest(window, p.x, p.y) == code)
+                    return p;
+            }
+        }
     }
     return std::nullopt;
 }
@@ -648,6 +663,7 @@ void OtherWindows() {
     Step("a fixed window with a dialog frame");
     HWND fixed = nullptr;
     OnUiThread(nullptr, [&] { fixed = MakeFixedWindow(); });
+    Activate(fixed, "Harness Fixed");
     LogState(fixed, "fixed");
     CaptionButtons(fixed, "fixed");
     OnUiThread(fixed, [fixed] { SetWindowPos(fixed, nullptr, 100, 90, 360, 220, SWP_NOZORDER); });
@@ -660,6 +676,7 @@ void OtherWindows() {
     Step("a tool window");
     HWND tool = nullptr;
     OnUiThread(nullptr, [&] { tool = MakeToolWindow(); });
+    Activate(tool, "Harness Tool");
     LogState(tool, "tool");
     Resize(tool, "tool", HTBOTTOMRIGHT, 25, 15);
     if (const auto close = CaptionPart(tool, HTCLOSE)) {
@@ -670,6 +687,7 @@ void OtherWindows() {
     Step("a window without caption buttons");
     HWND plain = nullptr;
     OnUiThread(nullptr, [&] { plain = MakeWindowWithoutButtons(); });
+    Activate(plain, "Harness Plain");
     LogState(plain, "plain");
     Log(Format("plain has a close button %d", CaptionPart(plain, HTCLOSE) ? 1 : 0));
     Resize(plain, "plain", HTBOTTOMRIGHT, 20, 30);
@@ -679,7 +697,7 @@ void OtherWindows() {
     HWND child = nullptr;
     HWND frame = nullptr;
     OnUiThread(nullptr, [&] { frame = MakeMdiFrame(&child); });
-    Sleep(100);
+    Activate(frame, "Harness MDI");
     HMENU bar = GetMenu(frame);
     const int items = GetMenuItemCount(bar);
     Log(Format("mdi bar items %d, child zoomed %d", items, IsZoomed(child) ? 1 : 0));

@@ -100,6 +100,7 @@ fi
 reference="$out/unskinned.log"
 [ -f "$reference" ] || { echo "FAIL: no reference run in $out" >&2; exit 1; }
 if ! diff -u "$reference" "$log"; then
+  [ -n "${DIFF_TIMES:-}" ] && cat "$run/wine.out"
   echo "FAIL: under $name the program saw something else than without the engine (- without, + with)" >&2
   exit 1
 fi

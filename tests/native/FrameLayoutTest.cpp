@@ -235,5 +235,41 @@ TEST(FrameLayout, HitTest)
     }
 }
 
+// A rounded corner cuts the corner pixels out of the window: a person must still find a point
+// of each corner's diagonal grip on what is left of the frame.
+TEST(FrameLayout, EveryRoundedCornerCanBeGrabbed)
+{
+    const int width = 400, height = 300;
+    for (int dpi : {96, 144, 192}) {
+        for (int radius : {0, 3, 6, 8, 10, 12, 16}) {
+            for (int frameWidth : {1, 3, 4, 8}) {
+                Metrics m;
+                m.cornerRadius = radius;
+                m.frameWidth = frameWidth;
+                const FrameLayout l = LayOutFrame(m, dpi, width, height, Full(), {40});
+                const int r = l.corner;
+                // Inside the rounded rectangle the region is made of: the corner's quarter
+                // circle has its centre r pixels in from both edges.
+                auto visible = [&](Point p) {
+                    const int cx = p.x < r ? r : p.x >= width - r ? width - 1 - r : p.x;
+                    const int cy = p.y < r ? r : p.y >= height - r ? height - 1 - r : p.y;
+                    return (p.x - cx) * (p.x - cx) + (p.y - cy) * (p.y - cy) <= r * r;
+                };
+                for (HitArea corner : {HitArea::TopLeft, HitArea::TopRight, HitArea::BottomLeft, HitArea::BottomRight}) {
+                    bool found = false;
+                    // Corner grips lie within 48 pixels of the corners.
+                    auto nearEdge = [](int v, int size) { return v < 48 || v >= size - 48; };
+                    for (int y = 0; y < height && !found; ++y)
+                        for (int x = 0; x < width && !found; ++x)
+                            found = nearEdge(x, width) && nearEdge(y, height) && visible({x, y}) &&
+                                    HitTest(l, Full(), {x, y}) == corner;
+                    EXPECT_TRUE(found) << "corner " << static_cast<int>(corner) << " at " << dpi
+                                       << " DPI, radius " << radius << ", frame " << frameWidth;
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace velum
