@@ -427,7 +427,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     RegisterClasses();
 
     const DWORD style = WS_OVERLAPPEDWINDOW;
-    RECT r{0, 0, 600, 360};
+    RECT r{0, 0, 700, 360};
     AdjustWindowRectEx(&r, style, TRUE, 0);
     g_main = CreateWindowExW(0, kMainClass, L"Harness Main", style, 20, 20, r.right - r.left,
         r.bottom - r.top, nullptr, MakeMainMenu(), instance, nullptr);
