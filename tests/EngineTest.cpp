@@ -966,3 +966,231 @@ TEST(Engine, NarrowWindowWrapsItsMenuBar)
     EXPECT_EQ(clientTop(), firstRow + m.menuBarHeight);
     ui.Call([&] { return static_cast<int>(DestroyWindow(narrow)); });
 }
+
+namespace {
+
+void RightClick(int x, int y)
+{
+    SetCursorPos(x, y);
+    Sleep(100);
+    INPUT in[2]{};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    SendInput(1, &in[0], sizeof(INPUT));
+    Sleep(100);
+    SendInput(1, &in[1], sizeof(INPUT));
+    Sleep(200);
+}
+
+template <typename Done>
+bool WaitUntil(Done done, int ms = 3000)
+{
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(ms);
+    while (!done()) {
+        if (GetTickCount64() > end)
+            return false;
+        Sleep(30);
+    }
+    return true;
+}
+
+std::atomic<int> childSysCommands{0};
+
+LRESULT CALLBACK MdiFrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    HWND client = FindWindowExW(hwnd, nullptr, L"MDIClient", nullptr);
+    if (message == WM_CREATE) {
+        CLIENTCREATESTRUCT ccs{nullptr, 50000};
+        CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 0, 0,
+                        hwnd, nullptr, nullptr, &ccs);
+        return 0;
+    }
+    return DefFrameProcW(hwnd, client, message, wParam, lParam);
+}
+
+LRESULT CALLBACK MdiChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SYSCOMMAND)
+        ++childSysCommands;
+    return DefMDIChildProcW(hwnd, message, wParam, lParam);
+}
+
+// An MDI frame with a menu bar and one child, made on the UI thread.
+struct MdiFrame {
+    HWND frame = nullptr, client = nullptr, child = nullptr;
+
+    static void Register()
+    {
+        WNDCLASSW fc{};
+        fc.lpfnWndProc = MdiFrameProc;
+        fc.hInstance = GetModuleHandleW(nullptr);
+        fc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        fc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+        fc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+        fc.lpszClassName = L"VelumTestMdiFrame";
+        RegisterClassW(&fc);
+        WNDCLASSW cc{};
+        cc.lpfnWndProc = MdiChildProc;
+        cc.hInstance = GetModuleHandleW(nullptr);
+        cc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        cc.hIcon = LoadIconW(nullptr, IDI_WARNING);
+        cc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        cc.lpszClassName = L"VelumTestMdiChild";
+        RegisterClassW(&cc);
+    }
+
+    void Make()
+    {
+        Register();
+        HMENU bar = CreateMenu();
+        HMENU file = CreatePopupMenu();
+        AppendMenuW(file, MF_STRING, 401, L"新建(&N)");
+        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"文件(&F)");
+        HMENU window = CreatePopupMenu();
+        AppendMenuW(window, MF_STRING, 402, L"层叠(&C)");
+        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(window), L"窗口(&W)");
+        frame = CreateWindowExW(0, L"VelumTestMdiFrame", L"MDI", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 60, 60, 600,
+                                400, nullptr, bar, nullptr, nullptr);
+        client = FindWindowExW(frame, nullptr, L"MDIClient", nullptr);
+        ShowWindow(frame, SW_SHOW);
+        SetForegroundWindow(frame);
+        MakeChild();
+    }
+
+    void MakeChild()
+    {
+        MDICREATESTRUCTW mcs{};
+        mcs.szClass = L"VelumTestMdiChild";
+        mcs.szTitle = L"文档";
+        mcs.hOwner = GetModuleHandleW(nullptr);
+        mcs.x = mcs.y = 10;
+        mcs.cx = 300;
+        mcs.cy = 200;
+        mcs.style = WS_OVERLAPPEDWINDOW;
+        child = reinterpret_cast<HWND>(SendMessageW(client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+        SendMessageW(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child), 0);
+    }
+};
+
+// What became of a maximised MDI child when the user clicked each of the bar's items.
+struct MdiOutcome {
+    int items = 0;               // bar items while the child is maximised
+    bool restored = false;       // after the restore button: neither zoomed nor iconic
+    bool minimised = false;      // after the minimise button
+    bool closed = false;         // after the close button
+    bool iconOpensMenu = false;  // the icon opens a menu right under it
+    int sysCommands = 0;         // WM_SYSCOMMANDs the child received
+    bool operator==(const MdiOutcome&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const MdiOutcome& o)
+{
+    return out << "{items " << o.items << ", restored " << o.restored << ", minimised " << o.minimised << ", closed "
+               << o.closed << ", icon opens menu " << o.iconOpensMenu << ", syscommands " << o.sysCommands << "}";
+}
+
+MdiOutcome UseMaximisedMdiChild(const wchar_t* theme)
+{
+    MdiOutcome outcome;
+    UiThread ui;
+    MdiFrame mdi;
+    if (theme != nullptr) {
+        EXPECT_EQ(ui.AttachEx(SkinFile(theme)), VELUM_OK);
+    }
+    ui.Call([&] {
+        mdi.Make();
+        return 0;
+    });
+    HWND frame = mdi.frame;
+    HMENU bar = GetMenu(frame);
+    outcome.items = GetMenuItemCount(bar);
+    const int last = outcome.items - 1;
+    RECT w{};
+    GetWindowRect(frame, &w);
+    RECT closeRect{};
+    EXPECT_TRUE(GetMenuItemRect(frame, bar, static_cast<UINT>(last), &closeRect));
+    // Wine appends minimise, restore and close, right-justified.
+    EXPECT_GE(closeRect.right, w.right - 12) << "the buttons are not at the bar's right end";
+    EXPECT_GE(closeRect.left, w.left + (w.right - w.left) / 2) << "the buttons are not at the bar's right end";
+    if (theme != nullptr) {
+        const velum::Theme t = LoadExpected(SkinFile(theme));
+        // Something of the theme's drawing in the middle of each of the child's items.
+        for (int i : {0, last - 2, last - 1, last}) {
+            SCOPED_TRACE("item " + std::to_string(i));
+            RECT r{};
+            EXPECT_TRUE(GetMenuItemRect(frame, bar, static_cast<UINT>(i), &r));
+            const auto drawn = [&] {
+                int differing = 0;
+                const int cx = (r.left + r.right) / 2 - w.left, cy = (r.top + r.bottom) / 2 - w.top;
+                for (int y = cy - 5; y <= cy + 5; ++y)
+                    for (int x = cx - 5; x <= cx + 5; ++x)
+                        differing += !InFill(WindowPixel(frame, x, y), t.menuBar.background);
+                return differing;
+            };
+            WaitUntil([&] { return drawn() >= 8; }, 2000);
+            EXPECT_GE(drawn(), 8) << "the item's slot is blank";
+        }
+    }
+    ui.Activate();
+    const int before = childSysCommands;
+    const auto clickItem = [&](int i) {
+        RECT r{};
+        GetMenuItemRect(frame, GetMenu(frame), static_cast<UINT>(i), &r);
+        Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    };
+    // Items: the icon, 文件, 窗口, then minimise, restore and close.
+    clickItem(0);
+    if (HWND popup = WaitForPopup(true)) {
+        RECT p{};
+        GetWindowRect(popup, &p);
+        // Under the bar, where the icon is drawn.
+        int barBottom = 0;
+        if (theme != nullptr) {
+            const auto& m = LoadExpected(SkinFile(theme)).metrics;
+            barBottom = w.top + std::max(1, m.frameWidth) + m.captionHeight + m.menuBarHeight;
+        } else {
+            RECT icon{};
+            GetMenuItemRect(frame, bar, 0, &icon);
+            barBottom = icon.bottom;
+        }
+        outcome.iconOpensMenu = std::abs(p.top - barBottom) <= 1 && p.left - w.left >= 0 && p.left - w.left <= 12;
+        if (!outcome.iconOpensMenu)
+            std::printf("the icon's menu is at (%ld,%ld), the bar ends at y = %d\n", p.left, p.top, barBottom);
+        Press(VK_ESCAPE);
+        Press(VK_ESCAPE);
+        WaitForPopup(false);
+    }
+    const auto remaximise = [&] {
+        ui.Call([&] {
+            return static_cast<int>(SendMessageW(mdi.client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(mdi.child), 0));
+        });
+        ui.Activate();
+    };
+    clickItem(last - 1);
+    outcome.restored = WaitUntil([&] { return !IsZoomed(mdi.child) && !IsIconic(mdi.child); });
+    remaximise();
+    clickItem(last - 2);
+    outcome.minimised = WaitUntil([&] { return IsIconic(mdi.child) != FALSE; });
+    remaximise();
+    clickItem(last);
+    outcome.closed = WaitUntil([&] { return !IsWindow(mdi.child); });
+    outcome.sysCommands = childSysCommands - before;
+    ui.Call([&] { return static_cast<int>(DestroyWindow(frame)); });
+    return outcome;
+}
+
+}  // namespace
+
+// With an MDI child maximised, the frame's bar carries the child's icon and buttons: drawn in
+// the theme's look, and doing what they do without the engine.
+TEST(Engine, MaximisedMdiChildsIconAndButtonsOnTheBar)
+{
+    const MdiOutcome plain = UseMaximisedMdiChild(nullptr);
+    const MdiOutcome expected{6, true, true, true, true, 3};
+    EXPECT_EQ(plain, expected) << "without the engine";
+    for (const wchar_t* name : {L"velum.vlm", L"midnight.vlm"}) {
+        SCOPED_TRACE(harness::Utf8(name));
+        EXPECT_EQ(UseMaximisedMdiChild(name), plain);
+    }
+}

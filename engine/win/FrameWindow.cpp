@@ -6,6 +6,7 @@
 
 #include "ClientArea.h"
 #include "Engine.h"
+#include "MdiBarItems.h"
 #include "PopupMenu.h"
 #include "WindowRegistry.h"
 
@@ -224,14 +225,20 @@ void FrameWindow::LayOutSystemBar(int windowWidth)
 bool FrameWindow::MapMenuPoint(POINT& screen)
 {
     // A point on one of the engine's bar items goes to the middle of Wine's rectangle of that
-    // item; a point Wine would take for its bar but that is not on the engine's goes off the
-    // window, so both agree on what is under the mouse.
-    if (!menuBar_.Present() || WindowFromPoint(screen) != hwnd_)
+    // item, and a point on the engine's icon to Wine's; a point Wine would take for its bar but
+    // that is not on the engine's goes off the window, so both agree on what is under the mouse.
+    if (WindowFromPoint(screen) != hwnd_)
         return false;
     const FrameLayout l = Layout();
     RECT w{};
     GetWindowRect(hwnd_, &w);
     const Point p{screen.x - w.left, screen.y - w.top};
+    if (l.icon.Contains(p)) {
+        screen = SystemIconPoint();
+        return true;
+    }
+    if (!menuBar_.Present())
+        return false;
     HMENU bar = GetMenu(hwnd_);
     const int item = BarItemAt(l, p);
     if (item >= 0) {
@@ -239,6 +246,11 @@ bool FrameWindow::MapMenuPoint(POINT& screen)
         if (!GetMenuItemRect(hwnd_, bar, static_cast<UINT>(item), &r))
             return false;
         screen = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        return true;
+    }
+    // Wine takes what lies between its smaller caption and the client area for its bar.
+    if (l.caption.Contains(p)) {
+        screen = {w.left - 1, w.top - 1};
         return true;
     }
     for (int i = 0, n = GetMenuItemCount(bar); i < n; ++i) {
@@ -249,6 +261,18 @@ bool FrameWindow::MapMenuPoint(POINT& screen)
         }
     }
     return false;
+}
+
+POINT FrameWindow::SystemIconPoint() const
+{
+    // Wine hit-tests its own caption: its icon is a square of its caption's height inside its
+    // own frame.
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)) & ~WS_CAPTION, FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
+    RECT w{};
+    GetWindowRect(hwnd_, &w);
+    return {w.left - frame.left + 3, w.top - frame.top + 3};
 }
 
 SIZE FrameWindow::WindowSize() const
@@ -311,7 +335,10 @@ FrameLayout FrameWindow::LayoutFor(const FrameStyle& style, int width, int heigh
 {
     const int dpi = WindowDpi(hwnd_);
     const std::vector<int> widths = style.menuBar && !style.iconic ? menuBar_.ItemWidths(dpi) : std::vector<int>{};
-    return LayOutFrame(T().metrics, dpi, width, height, style, widths);
+    FrameLayout l = LayOutFrame(T().metrics, dpi, width, height, style, widths);
+    if (style.menuBar && !style.iconic)
+        menuBar_.Justify(l);
+    return l;
 }
 
 FrameLayout FrameWindow::Layout() const
@@ -425,6 +452,10 @@ LRESULT FrameWindow::OnNcLButtonDown(UINT message, WPARAM wParam, LPARAM lParam)
     }
     if (wParam == HTMENU)
         return menuBar_.Press(Layout(), WindowPoint(lParam), wParam);
+    if (wParam == HTSYSMENU) {
+        const POINT icon = SystemIconPoint();
+        return CallPrevious(hwnd_, message, wParam, MAKELPARAM(icon.x, icon.y));
+    }
     return CallPrevious(hwnd_, message, wParam, lParam);
 }
 
@@ -537,12 +568,16 @@ LRESULT FrameWindow::OnInitMenuPopup(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
     auto popup = reinterpret_cast<HMENU>(wParam);
-    if (HIWORD(lParam) == 0) {
-        ConvertMenu(popup, false);
-        SetPopupBackground(popup, CurrentTheme()->PopupBrush());
-    }
-    if (const int item = menuBar_.ItemOf(popup); item >= 0)
+    ConvertMenu(popup, false);
+    SetPopupBackground(popup, CurrentTheme()->PopupBrush());
+    if (HIWORD(lParam) != 0)
+        menuBar_.SystemMenuOpening(Layout());
+    else if (const int item = menuBar_.ItemOf(popup); item >= 0)
         menuBar_.Opening(item, Layout());
+    // A maximised MDI child's system menu, opened from the frame's bar, is the child's own too:
+    // the child is not skinned, so the menu is given back once it closes.
+    if (menuBar_.ItemOf(popup) == 0 && BarItemKindOf(GetMenu(hwnd_), 0) == BarItemKind::ChildIcon)
+        borrowedMenu_ = popup;
     PaintMenuBar();
     return result;
 }
@@ -550,6 +585,13 @@ LRESULT FrameWindow::OnInitMenuPopup(UINT message, WPARAM wParam, LPARAM lParam)
 LRESULT FrameWindow::OnMenuState(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
+    if (message == WM_ENTERMENULOOP)
+        menuLoopSeen_ = true;
+    if (borrowedMenu_ != nullptr &&
+        (message == WM_EXITMENULOOP || (message == WM_UNINITMENUPOPUP && reinterpret_cast<HMENU>(wParam) == borrowedMenu_))) {
+        RestoreMenu(borrowedMenu_);
+        borrowedMenu_ = nullptr;
+    }
     menuBar_.Track(message, wParam, lParam);
     PaintMenuBar();
     return result;

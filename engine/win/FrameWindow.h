@@ -63,6 +63,8 @@ private:
     // A point in screen coordinates, relative to the window's top left corner.
     Point WindowPoint(LPARAM screen) const;
     SIZE WindowSize() const;
+    // A point Wine's own hit test takes for the system-menu icon, in screen coordinates.
+    POINT SystemIconPoint() const;
     bool ShownAndResizable() const;
     void LayOutSystemBar(int windowWidth);
     static UINT RegionMessage();
@@ -88,6 +90,8 @@ private:
     bool firstRefresh_ = true;
     bool layingOutSystemBar_ = false;
     bool regionPending_ = false;
+    bool menuLoopSeen_ = false;
+    HMENU borrowedMenu_ = nullptr;
     // How much wider than asked Windows and Wine make an owner-drawn bar item (-1: not known yet).
     static inline int systemBarExtra_ = -1;
     RECT originalClient_{};
