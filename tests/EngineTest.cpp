@@ -25,9 +25,12 @@ constexpr UINT kCallMessage = WM_APP + 1;
 // The last menu command the test window received, and how many it received.
 std::atomic<int> lastCommand{0};
 std::atomic<int> commandCount{0};
+std::atomic<int> closeCount{0};
 
 LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_CLOSE)
+        ++closeCount;
     if (message == WM_COMMAND && lParam == 0) {
         lastCommand = LOWORD(wParam);
         ++commandCount;
@@ -1192,5 +1195,137 @@ TEST(Engine, MaximisedMdiChildsIconAndButtonsOnTheBar)
     for (const wchar_t* name : {L"velum.vlm", L"midnight.vlm"}) {
         SCOPED_TRACE(harness::Utf8(name));
         EXPECT_EQ(UseMaximisedMdiChild(name), plain);
+    }
+}
+
+namespace {
+
+enum class SysMenuPath { AltSpace, IconClick, CaptionRightClick };
+
+// Where each part of the caption is, with the engine (its theme's metrics) or without (Wine's).
+struct CaptionGeometry {
+    POINT icon;            // the middle of the icon
+    POINT lowCaption;      // on the caption, near its bottom edge
+    int captionBottom;     // screen y
+    int clientTop;         // screen y
+};
+
+CaptionGeometry CaptionOf(HWND hwnd, const wchar_t* theme)
+{
+    RECT w{};
+    GetWindowRect(hwnd, &w);
+    POINT client{0, 0};
+    ClientToScreen(hwnd, &client);
+    if (theme != nullptr) {
+        const auto& m = LoadExpected(SkinFile(theme)).metrics;
+        const int f = std::max(1, m.frameWidth);
+        return {{w.left + f + 6 + 8, w.top + f + m.captionHeight / 2},
+                {(w.left + w.right) / 2, w.top + f + m.captionHeight - 3},
+                w.top + f + m.captionHeight,
+                client.y};
+    }
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)) & ~WS_CAPTION, FALSE, 0);
+    const int caption = GetSystemMetrics(SM_CYCAPTION);
+    return {{w.left - frame.left + caption / 2, w.top - frame.top + caption / 2},
+            {(w.left + w.right) / 2, w.top - frame.top + caption - 3},
+            w.top - frame.top + caption,
+            client.y};
+}
+
+// What the user saw and what the window did when the system menu was opened one way and a
+// command chosen from it.
+struct SysMenuOutcome {
+    bool opened = false;
+    bool placed = false;   // under the icon, or at the cursor for a right click
+    bool barQuiet = true;  // no menu-bar item highlighted meanwhile
+    bool skinned = false;  // the popup in the theme's colours
+    bool done = false;     // the command did its work
+    bool operator==(const SysMenuOutcome&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const SysMenuOutcome& o)
+{
+    return out << "{opened " << o.opened << ", placed " << o.placed << ", bar quiet " << o.barQuiet << ", skinned "
+               << o.skinned << ", done " << o.done << "}";
+}
+
+SysMenuOutcome UseSystemMenu(SysMenuPath path, UINT command, const wchar_t* theme)
+{
+    SysMenuOutcome outcome;
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    if (theme != nullptr) {
+        EXPECT_EQ(ui.AttachEx(SkinFile(theme)), VELUM_OK);
+    }
+    ui.Activate();
+    Sleep(300);
+    const CaptionGeometry g = CaptionOf(hwnd, theme);
+    switch (path) {
+    case SysMenuPath::AltSpace: AltPress(VK_SPACE); break;
+    case SysMenuPath::IconClick: Click(g.icon.x, g.icon.y); break;
+    case SysMenuPath::CaptionRightClick: RightClick(g.lowCaption.x, g.lowCaption.y); break;
+    }
+    HWND popup = WaitForPopup(true);
+    outcome.opened = popup != nullptr;
+    if (popup == nullptr)
+        return outcome;
+    Sleep(300);
+    RECT p{};
+    GetWindowRect(popup, &p);
+    RECT w{};
+    GetWindowRect(hwnd, &w);
+    if (path == SysMenuPath::CaptionRightClick)
+        outcome.placed = std::abs(p.left - g.lowCaption.x) <= 1 && std::abs(p.top - g.lowCaption.y) <= 1;
+    else
+        outcome.placed = std::abs(p.top - g.captionBottom) <= 1 && p.left >= w.left && p.left <= g.icon.x;
+    if (!outcome.placed)
+        std::printf("the system menu is at (%ld,%ld); caption bottom %d, icon (%ld,%ld), right click (%ld,%ld)\n", p.left,
+                    p.top, g.captionBottom, g.icon.x, g.icon.y, g.lowCaption.x, g.lowCaption.y);
+    if (theme != nullptr) {
+        const velum::Theme t = LoadExpected(SkinFile(theme));
+        const int f = std::max(1, t.metrics.frameWidth);
+        outcome.barQuiet = InFill(WindowPixel(hwnd, f + 4, g.clientTop - w.top - t.metrics.menuBarHeight / 2),
+                                  t.menuBar.background);
+        const int lastMiddle = p.bottom - p.top - 3 - t.metrics.menuItemHeight / 2;
+        outcome.skinned = InFill(WindowPixel(popup, 0, (p.bottom - p.top) / 2), {t.popup.border, t.popup.border, true}) &&
+                          InFill(WindowPixel(popup, 6, lastMiddle), t.popup.background);
+    }
+    const int closesBefore = closeCount;
+    // Wine's items are 最大化(&X) and 关闭(&C). (Wine's GetMenuItemRect answers the next item's
+    // rectangle for a system menu's item, so no click.)
+    Press(command == SC_MAXIMIZE ? 'X' : 'C');
+    if (command == SC_MAXIMIZE)
+        outcome.done = WaitUntil([&] { return IsZoomed(hwnd) != FALSE; });
+    else if (command == SC_CLOSE)
+        outcome.done = WaitUntil([&] { return closeCount == closesBefore + 1 && !IsWindow(hwnd); });
+    WaitForPopup(false);
+    ui.Call([] { return Velum_Detach(); });
+    return outcome;
+}
+
+}  // namespace
+
+// Alt+Space, a click on the icon and a right click on the caption open the system menu in the
+// theme's look, where Windows opens it, and its commands work.
+TEST(Engine, SystemMenuOpensWhereWindowsOpensItAndItsCommandsWork)
+{
+    const struct {
+        const char* how;
+        SysMenuPath path;
+        UINT command;
+    } ways[] = {
+        {"Alt+Space, 最大化", SysMenuPath::AltSpace, SC_MAXIMIZE},
+        {"the icon, 关闭", SysMenuPath::IconClick, SC_CLOSE},
+        {"a right click on the caption, 最大化", SysMenuPath::CaptionRightClick, SC_MAXIMIZE},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.how);
+        const SysMenuOutcome plain = UseSystemMenu(way.path, way.command, nullptr);
+        EXPECT_EQ(plain, (SysMenuOutcome{true, true, true, false, true})) << "without the engine";
+        for (const wchar_t* name : {L"velum.vlm", L"midnight.vlm"}) {
+            SCOPED_TRACE(harness::Utf8(name));
+            EXPECT_EQ(UseSystemMenu(way.path, way.command, name), (SysMenuOutcome{true, true, true, true, true}));
+        }
     }
 }

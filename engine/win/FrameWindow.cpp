@@ -63,6 +63,8 @@ LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_NCHITTEST: return OnNcHitTest(lParam);
     case WM_NCLBUTTONDOWN:
     case WM_NCLBUTTONDBLCLK: return OnNcLButtonDown(message, wParam, lParam);
+    case WM_NCRBUTTONDOWN: return OnNcRButtonDown(message, wParam, lParam);
+    case WM_CONTEXTMENU: return OnContextMenu(message, wParam, lParam);
     case WM_NCMOUSEMOVE: return OnNcMouseMove(message, wParam, lParam);
     case WM_NCMOUSELEAVE: return OnNcMouseLeave(message, wParam, lParam);
     case WM_MOUSEMOVE: return OnMouseMove(message, wParam, lParam);
@@ -457,6 +459,51 @@ LRESULT FrameWindow::OnNcLButtonDown(UINT message, WPARAM wParam, LPARAM lParam)
         return CallPrevious(hwnd_, message, wParam, MAKELPARAM(icon.x, icon.y));
     }
     return CallPrevious(hwnd_, message, wParam, lParam);
+}
+
+// Wine follows a right click on the caption until the release and opens the system menu if
+// its own hit test, made for its smaller caption, still finds the caption there. The engine
+// asks its own hit test instead, and opens the menu where Wine's default did not.
+LRESULT FrameWindow::OnNcRButtonDown(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (wParam != HTCAPTION && wParam != HTSYSMENU)
+        return CallPrevious(hwnd_, message, wParam, lParam);
+    const HWND hwnd = hwnd_;
+    rightReleased_ = false;
+    contextMenuSent_ = false;
+    const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+    if (FindFrame(hwnd) != this || contextMenuSent_ || !rightReleased_)
+        return result;
+    const LPARAM at = MAKELPARAM(rightRelease_.x, rightRelease_.y);
+    const LRESULT hit = OnNcHitTest(at);
+    if (hit == HTCAPTION || hit == HTSYSMENU)
+        SendMessageW(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), at);
+    return result;
+}
+
+void FrameWindow::RightButtonReleased(POINT screen)
+{
+    rightReleased_ = true;
+    rightRelease_ = screen;
+}
+
+LRESULT FrameWindow::OnContextMenu(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    contextMenuSent_ = true;
+    const bool fromCaption = reinterpret_cast<HWND>(wParam) == hwnd_ && lParam != -1 &&
+                             (OnNcHitTest(lParam) == HTCAPTION || OnNcHitTest(lParam) == HTSYSMENU);
+    if (!fromCaption)
+        return CallPrevious(hwnd_, message, wParam, lParam);
+    const HWND hwnd = hwnd_;
+    menuLoopSeen_ = false;
+    const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+    if (FindFrame(hwnd) != this || menuLoopSeen_ || !(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_SYSMENU))
+        return result;
+    // What the default does on its caption; the system menu's commands come as WM_SYSCOMMAND.
+    if (HMENU system = GetSystemMenu(hwnd, FALSE))
+        TrackPopupMenu(system, TPM_LEFTBUTTON | TPM_RIGHTBUTTON, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), 0, hwnd,
+                       nullptr);
+    return result;
 }
 
 LRESULT FrameWindow::OnNcMouseMove(UINT message, WPARAM wParam, LPARAM lParam)

@@ -103,6 +103,13 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
 // passes through here first, where a point on a skinned bar is moved to Wine's layout.
 LRESULT CALLBACK MenuFilterHook(int code, WPARAM wParam, LPARAM lParam)
 {
+    // Wine's tracking of a right click on a caption filters the messages it waits through too.
+    if (code == MSGF_MAX && CurrentTheme() != nullptr) {
+        const auto* msg = reinterpret_cast<const MSG*>(lParam);
+        if (msg->message == WM_RBUTTONUP)
+            if (FrameWindow* frame = FindFrame(msg->hwnd))
+                frame->RightButtonReleased(msg->pt);
+    }
     if (code == MSGF_MENU && CurrentTheme() != nullptr) {
         auto* msg = reinterpret_cast<MSG*>(lParam);
         if (msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST) {
