@@ -22,6 +22,9 @@ namespace {
 
 constexpr UINT kCallMessage = WM_APP + 1;
 
+// The UI thread's keyboard accelerators, as a program's message loop translates them.
+HACCEL accelerators = nullptr;
+
 // The last menu command the test window received, and how many it received.
 std::atomic<int> lastCommand{0};
 std::atomic<int> commandCount{0};
@@ -171,6 +174,8 @@ private:
         SetEvent(ready_);
         MSG msg;
         while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            if (accelerators != nullptr && TranslateAcceleratorW(hwnd_, accelerators, &msg))
+                continue;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
@@ -1328,4 +1333,85 @@ TEST(Engine, SystemMenuOpensWhereWindowsOpensItAndItsCommandsWork)
             EXPECT_EQ(UseSystemMenu(way.path, way.command, name), (SysMenuOutcome{true, true, true, true, true}));
         }
     }
+}
+
+// A popup item's shortcut (after the tab) is drawn at the item's right, its access key is
+// underlined, and the shortcut still runs its command.
+TEST(Engine, ShortcutTextAndAccessKeysAreDrawnAndAcceleratorsStillFire)
+{
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"midnight.vlm")), VELUM_OK);
+    const velum::Theme t = LoadExpected(SkinFile(L"midnight.vlm"));
+    ui.Call([] {
+        ACCEL keys[] = {{FVIRTKEY | FCONTROL, 'O', 101}};
+        accelerators = CreateAcceleratorTableW(keys, 1);
+        return 0;
+    });
+    HMENU popup = CreatePopupMenu();
+    AppendMenuW(popup, MF_STRING, 501, L"打开(&O)\tCtrl+O");
+    AppendMenuW(popup, MF_STRING, 502, L"打开(O)");
+    AppendMenuW(popup, MF_STRING, 503, L"打开(&O)");
+    ui.Activate();
+    std::thread opener([&] {
+        ui.Call([&] {
+            RECT w{};
+            GetWindowRect(hwnd, &w);
+            TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN, w.left + 60, w.top + 90, 0, hwnd, nullptr);
+            return 0;
+        });
+    });
+    HWND menuWindow = WaitForPopup(true);
+    ASSERT_NE(menuWindow, nullptr);
+    Sleep(400);
+    RECT p{};
+    GetWindowRect(menuWindow, &p);
+    const COLORREF background = RGB(t.popup.background.from.r, t.popup.background.from.g, t.popup.background.from.b);
+    const auto inked = [](COLORREF c, COLORREF bg) {
+        return std::abs(GetRValue(c) - GetRValue(bg)) + std::abs(GetGValue(c) - GetGValue(bg)) +
+                   std::abs(GetBValue(c) - GetBValue(bg)) > 90;
+    };
+    // Pixels of the item's text in its right third, and the item's left half as a picture.
+    const auto look = [&](int position, int& rightInk, std::vector<COLORREF>& left) {
+        RECT r{};
+        // Wine maps the rectangle through the window it is given; with none, the popup's own.
+        EXPECT_TRUE(GetMenuItemRect(nullptr, popup, static_cast<UINT>(position), &r));
+        OffsetRect(&r, -p.left, -p.top);
+        rightInk = 0;
+        left.clear();
+        for (int y = r.top; y < r.bottom; ++y) {
+            for (int x = r.left; x < r.right; ++x) {
+                const COLORREF c = WindowPixel(menuWindow, x, y);
+                if (x >= r.right - (r.right - r.left) / 3)
+                    rightInk += inked(c, background);
+                else if (x < (r.left + r.right) / 2)
+                    left.push_back(c);
+            }
+        }
+    };
+    int shortcutInk = 0, plainInk = 0, keyInk = 0;
+    std::vector<COLORREF> withShortcut, withoutKey, withKey;
+    look(0, shortcutInk, withShortcut);
+    look(1, plainInk, withoutKey);
+    look(2, keyInk, withKey);
+    EXPECT_GT(shortcutInk, 10) << "no shortcut text at the item's right";
+    EXPECT_EQ(plainInk, 0);
+    EXPECT_EQ(keyInk, 0);
+    EXPECT_NE(withKey, withoutKey) << "the access key is not underlined";
+    EXPECT_EQ(withKey, withShortcut) << "the shortcut changed the item's text";
+    Press(VK_ESCAPE);
+    opener.join();
+    DestroyMenu(popup);
+
+    const int before = commandCount;
+    Key(VK_CONTROL, false);
+    Press('O');
+    Key(VK_CONTROL, true);
+    EXPECT_TRUE(WaitUntil([&] { return commandCount == before + 1; })) << "Ctrl+O ran no command";
+    EXPECT_EQ(lastCommand, 101);
+    ui.Call([] {
+        DestroyAcceleratorTable(accelerators);
+        accelerators = nullptr;
+        return 0;
+    });
 }
