@@ -1005,6 +1005,18 @@ bool WaitUntil(Done done, int ms = 3000)
 
 std::atomic<int> childSysCommands{0};
 
+int OwnerDrawnItems(HMENU menu)
+{
+    int count = 0;
+    for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE;
+        count += GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info) && (info.fType & MFT_OWNERDRAW);
+    }
+    return count;
+}
+
 LRESULT CALLBACK MdiFrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     HWND client = FindWindowExW(hwnd, nullptr, L"MDIClient", nullptr);
@@ -1088,6 +1100,7 @@ struct MdiOutcome {
     bool minimised = false;      // after the minimise button
     bool closed = false;         // after the close button
     bool iconOpensMenu = false;  // the icon opens a menu right under it
+    bool childMenuOwn = true;    // the child's system menu is its own again once closed
     int sysCommands = 0;         // WM_SYSCOMMANDs the child received
     bool operator==(const MdiOutcome&) const = default;
 };
@@ -1095,7 +1108,7 @@ struct MdiOutcome {
 std::ostream& operator<<(std::ostream& out, const MdiOutcome& o)
 {
     return out << "{items " << o.items << ", restored " << o.restored << ", minimised " << o.minimised << ", closed "
-               << o.closed << ", icon opens menu " << o.iconOpensMenu << ", syscommands " << o.sysCommands << "}";
+               << o.closed << ", icon opens menu " << o.iconOpensMenu << ", child's menu its own " << o.childMenuOwn << ", syscommands " << o.sysCommands << "}";
 }
 
 MdiOutcome UseMaximisedMdiChild(const wchar_t* theme)
@@ -1168,6 +1181,8 @@ MdiOutcome UseMaximisedMdiChild(const wchar_t* theme)
         Press(VK_ESCAPE);
         Press(VK_ESCAPE);
         WaitForPopup(false);
+        // The child, which the engine does not draw, opens that menu itself once restored.
+        outcome.childMenuOwn = OwnerDrawnItems(GetSystemMenu(mdi.child, FALSE)) == 0;
     }
     const auto remaximise = [&] {
         ui.Call([&] {
@@ -1184,6 +1199,25 @@ MdiOutcome UseMaximisedMdiChild(const wchar_t* theme)
     clickItem(last);
     outcome.closed = WaitUntil([&] { return !IsWindow(mdi.child); });
     outcome.sysCommands = childSysCommands - before;
+    if (theme != nullptr) {
+        // Detaching gives the bar its own items back, the child's bitmaps with them.
+        ui.Call([&] {
+            mdi.MakeChild();
+            return Velum_Detach();
+        });
+        HMENU after = GetMenu(frame);
+        EXPECT_EQ(GetMenuItemCount(after), 6);
+        EXPECT_EQ(OwnerDrawnItems(after), 0);
+        for (int i = 3; i < GetMenuItemCount(after); ++i) {
+            MENUITEMINFOW info{};
+            info.cbSize = sizeof info;
+            info.fMask = MIIM_BITMAP;
+            GetMenuItemInfoW(after, static_cast<UINT>(i), TRUE, &info);
+            EXPECT_TRUE(info.hbmpItem == HBMMENU_MBAR_MINIMIZE || info.hbmpItem == HBMMENU_MBAR_RESTORE ||
+                        info.hbmpItem == HBMMENU_MBAR_CLOSE)
+                << "item " << i;
+        }
+    }
     ui.Call([&] { return static_cast<int>(DestroyWindow(frame)); });
     return outcome;
 }
@@ -1195,7 +1229,7 @@ MdiOutcome UseMaximisedMdiChild(const wchar_t* theme)
 TEST(Engine, MaximisedMdiChildsIconAndButtonsOnTheBar)
 {
     const MdiOutcome plain = UseMaximisedMdiChild(nullptr);
-    const MdiOutcome expected{6, true, true, true, true, 3};
+    const MdiOutcome expected{6, true, true, true, true, true, 3};
     EXPECT_EQ(plain, expected) << "without the engine";
     for (const wchar_t* name : {L"velum.vlm", L"midnight.vlm"}) {
         SCOPED_TRACE(harness::Utf8(name));
@@ -1306,6 +1340,9 @@ SysMenuOutcome UseSystemMenu(SysMenuPath path, UINT command, const wchar_t* them
         outcome.done = WaitUntil([&] { return closeCount == closesBefore + 1 && !IsWindow(hwnd); });
     WaitForPopup(false);
     ui.Call([] { return Velum_Detach(); });
+    if (IsWindow(hwnd)) {
+        EXPECT_EQ(OwnerDrawnItems(GetSystemMenu(hwnd, FALSE)), 0) << "the system menu was not given back";
+    }
     return outcome;
 }
 
