@@ -211,6 +211,31 @@ void MeasurePopupItem(MEASUREITEMSTRUCT& mis, const ItemTag& tag, int dpi)
     mis.itemHeight = static_cast<UINT>(Scale(m.menuItemHeight, dpi));
 }
 
+namespace {
+
+// The system menu's items carry the pictures of the caption's buttons (HBMMENU_POPUP_*).
+bool SystemBitmapGlyph(const ItemTag& tag, Glyph& glyph)
+{
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_BITMAP;
+    if (!GetMenuItemInfoW(tag.menu, tag.position, TRUE, &info))
+        return false;
+    if (info.hbmpItem == HBMMENU_POPUP_CLOSE)
+        glyph = Glyph::Close;
+    else if (info.hbmpItem == HBMMENU_POPUP_RESTORE)
+        glyph = Glyph::Restore;
+    else if (info.hbmpItem == HBMMENU_POPUP_MAXIMIZE)
+        glyph = Glyph::Maximize;
+    else if (info.hbmpItem == HBMMENU_POPUP_MINIMIZE)
+        glyph = Glyph::Minimize;
+    else
+        return false;
+    return true;
+}
+
+}  // namespace
+
 void DrawPopupItem(const DRAWITEMSTRUCT& dis, const ItemTag& tag, int dpi)
 {
     const Theme& t = CurrentTheme()->Get();
@@ -233,8 +258,12 @@ void DrawPopupItem(const DRAWITEMSTRUCT& dis, const ItemTag& tag, int dpi)
     const Color text = disabled ? t.popupDisabled.text : style.text;
     const int padding = Scale(t.metrics.menuItemPadding, dpi);
     const int checkWidth = Scale(16, dpi);
+    const RECT checkColumn{r.left + padding / 2, r.top, r.left + padding / 2 + checkWidth, r.bottom};
+    Glyph mark = Glyph::Check;
     if (dis.itemState & ODS_CHECKED)
-        DrawGlyph(dc, {r.left + padding / 2, r.top, r.left + padding / 2 + checkWidth, r.bottom}, Glyph::Check, text, dpi);
+        DrawGlyph(dc, checkColumn, Glyph::Check, text, dpi);
+    else if (SystemBitmapGlyph(tag, mark))
+        DrawGlyph(dc, checkColumn, mark, text, dpi);
     if (tag.submenu) {
         DrawGlyph(dc, {r.right - checkWidth - padding / 2, r.top, r.right - padding / 2, r.bottom}, Glyph::SubmenuArrow,
                   text, dpi);
