@@ -490,9 +490,8 @@ void FrameWindow::RightButtonReleased(POINT screen)
 LRESULT FrameWindow::OnContextMenu(UINT message, WPARAM wParam, LPARAM lParam)
 {
     contextMenuSent_ = true;
-    const bool fromCaption = reinterpret_cast<HWND>(wParam) == hwnd_ && lParam != -1 &&
-                             (OnNcHitTest(lParam) == HTCAPTION || OnNcHitTest(lParam) == HTSYSMENU);
-    if (!fromCaption)
+    const LRESULT hit = reinterpret_cast<HWND>(wParam) == hwnd_ && lParam != -1 ? OnNcHitTest(lParam) : HTNOWHERE;
+    if (hit != HTCAPTION && hit != HTSYSMENU)
         return CallPrevious(hwnd_, message, wParam, lParam);
     const HWND hwnd = hwnd_;
     menuLoopSeen_ = false;
