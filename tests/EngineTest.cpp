@@ -1243,7 +1243,7 @@ enum class SysMenuPath { AltSpace, IconClick, CaptionRightClick };
 
 // Where each part of the caption is, with the engine (its theme's metrics) or without (Wine's).
 struct CaptionGeometry {
-    POINT icon;            // the middle of the icon
+    POINT icon;            // on the icon, below its middle
     POINT lowCaption;      // on the caption, near its bottom edge
     int captionBottom;     // screen y
     int clientTop;         // screen y
@@ -1258,7 +1258,7 @@ CaptionGeometry CaptionOf(HWND hwnd, const wchar_t* theme)
     if (theme != nullptr) {
         const auto& m = LoadExpected(SkinFile(theme)).metrics;
         const int f = std::max(1, m.frameWidth);
-        return {{w.left + f + 6 + 8, w.top + f + m.captionHeight / 2},
+        return {{w.left + f + 6 + 8, w.top + f + m.captionHeight / 2 + 5},
                 {(w.left + w.right) / 2, w.top + f + m.captionHeight - 3},
                 w.top + f + m.captionHeight,
                 client.y};
@@ -1266,7 +1266,7 @@ CaptionGeometry CaptionOf(HWND hwnd, const wchar_t* theme)
     RECT frame{0, 0, 0, 0};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)) & ~WS_CAPTION, FALSE, 0);
     const int caption = GetSystemMetrics(SM_CYCAPTION);
-    return {{w.left - frame.left + caption / 2, w.top - frame.top + caption / 2},
+    return {{w.left - frame.left + caption / 2, w.top - frame.top + caption / 2 + 5},
             {(w.left + w.right) / 2, w.top - frame.top + caption - 3},
             w.top - frame.top + caption,
             client.y};
@@ -1365,7 +1365,9 @@ TEST(Engine, SystemMenuOpensWhereWindowsOpensItAndItsCommandsWork)
         SCOPED_TRACE(way.how);
         const SysMenuOutcome plain = UseSystemMenu(way.path, way.command, nullptr);
         EXPECT_EQ(plain, (SysMenuOutcome{true, true, true, false, true})) << "without the engine";
-        for (const wchar_t* name : {L"velum.vlm", L"midnight.vlm"}) {
+        // contrast.vlm's caption is the tallest: its icon's lower half is where Wine's own
+        // hit test finds the menu bar.
+        for (const wchar_t* name : {L"velum.vlm", L"midnight.vlm", L"contrast.vlm"}) {
             SCOPED_TRACE(harness::Utf8(name));
             EXPECT_EQ(UseSystemMenu(way.path, way.command, name), (SysMenuOutcome{true, true, true, true, true}));
         }

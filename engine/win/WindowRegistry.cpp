@@ -113,9 +113,16 @@ LRESULT CALLBACK MenuFilterHook(int code, WPARAM wParam, LPARAM lParam)
     if (code == MSGF_MENU && CurrentTheme() != nullptr) {
         auto* msg = reinterpret_cast<MSG*>(lParam);
         if (msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST) {
-            for (auto& [hwnd, window] : Frames())
-                if (window->MapMenuPoint(msg->pt))
+            // Wine's tracking reads the point from lParam, which holds screen coordinates while
+            // a menu is tracked; a message whose lParam says otherwise keeps it.
+            const POINT seen = msg->pt;
+            for (auto& [hwnd, window] : Frames()) {
+                if (window->MapMenuPoint(msg->pt)) {
+                    if (msg->lParam == MAKELPARAM(seen.x, seen.y))
+                        msg->lParam = MAKELPARAM(msg->pt.x, msg->pt.y);
                     break;
+                }
+            }
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
