@@ -29,6 +29,7 @@ add_library(Velum_VB6 SHARED
   engine/win/CaptionButtons.cpp
   engine/win/MenuBar.cpp
   engine/win/PopupMenu.cpp
+  engine/win/MdiBarItems.cpp
   engine/win/ClientArea.cpp
   engine/win/Painter.cpp)
 set_target_properties(Velum_VB6 PROPERTIES PREFIX "" OUTPUT_NAME Velum_VB6)

@@ -97,6 +97,23 @@ FrameLayout LayOutFrame(const Metrics& m, int dpi, int width, int height, const 
     return l;
 }
 
+void RightJustifyBarItems(FrameLayout& l, size_t first)
+{
+    if (l.barRows.empty() || first >= l.barItems.size())
+        return;
+    const Rect& lastRow = l.barRows.back();
+    int right = lastRow.right;
+    for (size_t i = l.barItems.size(); i-- > first;) {
+        Rect& item = l.barItems[i];
+        if (item.top != lastRow.top || item.right >= right)
+            break;
+        const int shift = right - item.right;
+        item.left += shift;
+        item.right += shift;
+        right = item.left;
+    }
+}
+
 CaptionButton ButtonAt(const FrameLayout& l, Point p)
 {
     for (CaptionButton b : {kClose, kMaxRestore, kMinimize})

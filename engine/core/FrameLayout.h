@@ -76,6 +76,11 @@ enum class HitArea {
 // max(frame, 6 px at the DPI) along each edge.
 HitArea HitTest(const FrameLayout& layout, const FrameStyle& style, Point p);
 
+// Moves the bar's items from `first` on to the right end of the last row, keeping their order,
+// as Windows does from the first right-justified item on. Items on an earlier row, and any that
+// would have to move left, stay where they are.
+void RightJustifyBarItems(FrameLayout& layout, size_t first);
+
 CaptionButton ButtonAt(const FrameLayout& layout, Point p);
 // The menu-bar item under p, or -1.
 int BarItemAt(const FrameLayout& layout, Point p);

@@ -6,6 +6,7 @@
 
 #include "ClientArea.h"
 #include "Engine.h"
+#include "MdiBarItems.h"
 #include "PopupMenu.h"
 #include "WindowRegistry.h"
 
@@ -62,6 +63,8 @@ LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_NCHITTEST: return OnNcHitTest(lParam);
     case WM_NCLBUTTONDOWN:
     case WM_NCLBUTTONDBLCLK: return OnNcLButtonDown(message, wParam, lParam);
+    case WM_NCRBUTTONDOWN: return OnNcRButtonDown(message, wParam, lParam);
+    case WM_CONTEXTMENU: return OnContextMenu(message, wParam, lParam);
     case WM_NCMOUSEMOVE: return OnNcMouseMove(message, wParam, lParam);
     case WM_NCMOUSELEAVE: return OnNcMouseLeave(message, wParam, lParam);
     case WM_MOUSEMOVE: return OnMouseMove(message, wParam, lParam);
@@ -224,14 +227,20 @@ void FrameWindow::LayOutSystemBar(int windowWidth)
 bool FrameWindow::MapMenuPoint(POINT& screen)
 {
     // A point on one of the engine's bar items goes to the middle of Wine's rectangle of that
-    // item; a point Wine would take for its bar but that is not on the engine's goes off the
-    // window, so both agree on what is under the mouse.
-    if (!menuBar_.Present() || WindowFromPoint(screen) != hwnd_)
+    // item, and a point on the engine's icon to Wine's; a point Wine would take for its bar but
+    // that is not on the engine's goes off the window, so both agree on what is under the mouse.
+    if (WindowFromPoint(screen) != hwnd_)
         return false;
     const FrameLayout l = Layout();
     RECT w{};
     GetWindowRect(hwnd_, &w);
     const Point p{screen.x - w.left, screen.y - w.top};
+    if (l.icon.Contains(p)) {
+        screen = SystemIconPoint();
+        return true;
+    }
+    if (!menuBar_.Present())
+        return false;
     HMENU bar = GetMenu(hwnd_);
     const int item = BarItemAt(l, p);
     if (item >= 0) {
@@ -239,6 +248,11 @@ bool FrameWindow::MapMenuPoint(POINT& screen)
         if (!GetMenuItemRect(hwnd_, bar, static_cast<UINT>(item), &r))
             return false;
         screen = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        return true;
+    }
+    // Wine takes what lies between its smaller caption and the client area for its bar.
+    if (l.caption.Contains(p)) {
+        screen = {w.left - 1, w.top - 1};
         return true;
     }
     for (int i = 0, n = GetMenuItemCount(bar); i < n; ++i) {
@@ -249,6 +263,18 @@ bool FrameWindow::MapMenuPoint(POINT& screen)
         }
     }
     return false;
+}
+
+POINT FrameWindow::SystemIconPoint() const
+{
+    // Wine hit-tests its own caption: its icon is a square of its caption's height inside its
+    // own frame.
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)) & ~WS_CAPTION, FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
+    RECT w{};
+    GetWindowRect(hwnd_, &w);
+    return {w.left - frame.left + 3, w.top - frame.top + 3};
 }
 
 SIZE FrameWindow::WindowSize() const
@@ -311,7 +337,10 @@ FrameLayout FrameWindow::LayoutFor(const FrameStyle& style, int width, int heigh
 {
     const int dpi = WindowDpi(hwnd_);
     const std::vector<int> widths = style.menuBar && !style.iconic ? menuBar_.ItemWidths(dpi) : std::vector<int>{};
-    return LayOutFrame(T().metrics, dpi, width, height, style, widths);
+    FrameLayout l = LayOutFrame(T().metrics, dpi, width, height, style, widths);
+    if (style.menuBar && !style.iconic)
+        menuBar_.Justify(l);
+    return l;
 }
 
 FrameLayout FrameWindow::Layout() const
@@ -425,7 +454,55 @@ LRESULT FrameWindow::OnNcLButtonDown(UINT message, WPARAM wParam, LPARAM lParam)
     }
     if (wParam == HTMENU)
         return menuBar_.Press(Layout(), WindowPoint(lParam), wParam);
+    if (wParam == HTSYSMENU) {
+        const POINT icon = SystemIconPoint();
+        return CallPrevious(hwnd_, message, wParam, MAKELPARAM(icon.x, icon.y));
+    }
     return CallPrevious(hwnd_, message, wParam, lParam);
+}
+
+// Wine follows a right click on the caption until the release and opens the system menu if
+// its own hit test, made for its smaller caption, still finds the caption there. The engine
+// asks its own hit test instead, and opens the menu where Wine's default did not.
+LRESULT FrameWindow::OnNcRButtonDown(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (wParam != HTCAPTION && wParam != HTSYSMENU)
+        return CallPrevious(hwnd_, message, wParam, lParam);
+    const HWND hwnd = hwnd_;
+    rightReleased_ = false;
+    contextMenuSent_ = false;
+    const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+    if (FindFrame(hwnd) != this || contextMenuSent_ || !rightReleased_)
+        return result;
+    const LPARAM at = MAKELPARAM(rightRelease_.x, rightRelease_.y);
+    const LRESULT hit = OnNcHitTest(at);
+    if (hit == HTCAPTION || hit == HTSYSMENU)
+        SendMessageW(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), at);
+    return result;
+}
+
+void FrameWindow::RightButtonReleased(POINT screen)
+{
+    rightReleased_ = true;
+    rightRelease_ = screen;
+}
+
+LRESULT FrameWindow::OnContextMenu(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    contextMenuSent_ = true;
+    const LRESULT hit = reinterpret_cast<HWND>(wParam) == hwnd_ && lParam != -1 ? OnNcHitTest(lParam) : HTNOWHERE;
+    if (hit != HTCAPTION && hit != HTSYSMENU)
+        return CallPrevious(hwnd_, message, wParam, lParam);
+    const HWND hwnd = hwnd_;
+    menuLoopSeen_ = false;
+    const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+    if (FindFrame(hwnd) != this || menuLoopSeen_ || !(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_SYSMENU))
+        return result;
+    // What the default does on its caption; the system menu's commands come as WM_SYSCOMMAND.
+    if (HMENU system = GetSystemMenu(hwnd, FALSE))
+        TrackPopupMenu(system, TPM_LEFTBUTTON | TPM_RIGHTBUTTON, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), 0, hwnd,
+                       nullptr);
+    return result;
 }
 
 LRESULT FrameWindow::OnNcMouseMove(UINT message, WPARAM wParam, LPARAM lParam)
@@ -537,12 +614,16 @@ LRESULT FrameWindow::OnInitMenuPopup(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
     auto popup = reinterpret_cast<HMENU>(wParam);
-    if (HIWORD(lParam) == 0) {
-        ConvertMenu(popup, false);
-        SetPopupBackground(popup, CurrentTheme()->PopupBrush());
-    }
-    if (const int item = menuBar_.ItemOf(popup); item >= 0)
+    ConvertMenu(popup, false);
+    SetPopupBackground(popup, CurrentTheme()->PopupBrush());
+    if (HIWORD(lParam) != 0)
+        menuBar_.SystemMenuOpening(Layout());
+    else if (const int item = menuBar_.ItemOf(popup); item >= 0)
         menuBar_.Opening(item, Layout());
+    // A maximised MDI child's system menu, opened from the frame's bar, is the child's own too:
+    // the child is not skinned, so the menu is given back once it closes.
+    if (menuBar_.ItemOf(popup) == 0 && BarItemKindOf(GetMenu(hwnd_), 0) == BarItemKind::ChildIcon)
+        borrowedMenu_ = popup;
     PaintMenuBar();
     return result;
 }
@@ -550,6 +631,13 @@ LRESULT FrameWindow::OnInitMenuPopup(UINT message, WPARAM wParam, LPARAM lParam)
 LRESULT FrameWindow::OnMenuState(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
+    if (message == WM_ENTERMENULOOP)
+        menuLoopSeen_ = true;
+    if (borrowedMenu_ != nullptr &&
+        (message == WM_EXITMENULOOP || (message == WM_UNINITMENUPOPUP && reinterpret_cast<HMENU>(wParam) == borrowedMenu_))) {
+        RestoreMenu(borrowedMenu_);
+        borrowedMenu_ = nullptr;
+    }
     menuBar_.Track(message, wParam, lParam);
     PaintMenuBar();
     return result;

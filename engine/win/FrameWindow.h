@@ -32,6 +32,8 @@ public:
     // During Wine's menu tracking: moves a mouse point on the bar the user sees to Wine's own
     // layout of the bar. True when the point changed.
     bool MapMenuPoint(POINT& screen);
+    // Wine's tracking of a right click on the caption saw the button go up at `screen`.
+    void RightButtonReleased(POINT screen);
 
 private:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
@@ -42,6 +44,8 @@ private:
     LRESULT OnNcActivate(WPARAM wParam);
     LRESULT OnNcHitTest(LPARAM lParam);
     LRESULT OnNcLButtonDown(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnNcRButtonDown(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnContextMenu(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnNcMouseMove(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnNcMouseLeave(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMouseMove(UINT message, WPARAM wParam, LPARAM lParam);
@@ -63,6 +67,8 @@ private:
     // A point in screen coordinates, relative to the window's top left corner.
     Point WindowPoint(LPARAM screen) const;
     SIZE WindowSize() const;
+    // A point Wine's own hit test takes for the system-menu icon, in screen coordinates.
+    POINT SystemIconPoint() const;
     bool ShownAndResizable() const;
     void LayOutSystemBar(int windowWidth);
     static UINT RegionMessage();
@@ -88,6 +94,11 @@ private:
     bool firstRefresh_ = true;
     bool layingOutSystemBar_ = false;
     bool regionPending_ = false;
+    bool menuLoopSeen_ = false;
+    bool rightReleased_ = false;
+    bool contextMenuSent_ = false;
+    POINT rightRelease_{};
+    HMENU borrowedMenu_ = nullptr;
     // How much wider than asked Windows and Wine make an owner-drawn bar item (-1: not known yet).
     static inline int systemBarExtra_ = -1;
     RECT originalClient_{};

@@ -1,6 +1,7 @@
 #include "MenuBar.h"
 
 #include "Engine.h"
+#include "MdiBarItems.h"
 #include "PopupMenu.h"
 #include "WindowRegistry.h"
 
@@ -14,6 +15,8 @@ bool MenuBar::Present() const
 int MenuBar::ItemWidth(HMENU bar, UINT position, int dpi)
 {
     ThemeResources* theme = CurrentTheme();
+    if (const BarItemKind kind = BarItemKindOf(bar, position); kind != BarItemKind::Text)
+        return MdiItemWidth(kind, theme->Get().metrics, dpi);
     const SIZE text = MeasureText(theme->MenuFont(dpi), DrawableText(MenuItemText(bar, position)));
     return text.cx + 2 * Scale(theme->Get().metrics.menuItemPadding, dpi);
 }
@@ -37,6 +40,12 @@ int MenuBar::Highlighted() const
     return inMenuLoop_ ? -1 : hot_;
 }
 
+void MenuBar::Justify(FrameLayout& l) const
+{
+    if (HMENU bar = GetMenu(hwnd_))
+        RightJustifyBarItems(l, FirstRightJustified(bar));
+}
+
 void MenuBar::Paint(HDC dc, const FrameLayout& l) const
 {
     if (l.menuBar.Empty())
@@ -52,8 +61,12 @@ void MenuBar::Paint(HDC dc, const FrameLayout& l) const
     const int highlighted = Highlighted();
     for (size_t i = 0; i < l.barItems.size(); ++i) {
         const bool hot = static_cast<int>(i) == highlighted;
-        const Style& style = hot ? t.menuBarHot : t.menuBar;
         RECT r = ToRECT(l.barItems[i]);
+        if (const BarItemKind kind = BarItemKindOf(bar, static_cast<UINT>(i)); kind != BarItemKind::Text) {
+            PaintMdiItem(dc, hwnd_, bar, static_cast<UINT>(i), kind, r, t, hot && !inMenuLoop_, hot && inMenuLoop_, l.dpi);
+            continue;
+        }
+        const Style& style = hot ? t.menuBarHot : t.menuBar;
         if (hot)
             PaintStyle(dc, r, style);
         const UINT state = GetMenuState(bar, static_cast<UINT>(i), MF_BYPOSITION);
@@ -113,6 +126,14 @@ void MenuBar::Opening(int item, const FrameLayout& l)
     GetWindowRect(hwnd_, &w);
     const Rect& r = l.barItems[static_cast<size_t>(item)];
     popupAt_ = {w.left + r.left, w.top + r.bottom};
+    popupPending_ = true;
+}
+
+void MenuBar::SystemMenuOpening(const FrameLayout& l)
+{
+    RECT w{};
+    GetWindowRect(hwnd_, &w);
+    popupAt_ = {w.left + (l.icon.Empty() ? l.caption.left : l.icon.left), w.top + l.caption.bottom};
     popupPending_ = true;
 }
 

@@ -19,6 +19,9 @@ public:
     std::vector<int> ItemWidths(int dpi) const;
     static int ItemWidth(HMENU bar, UINT position, int dpi);
 
+    // Moves the right-justified items (a maximised MDI child's buttons) to the bar's right end.
+    void Justify(FrameLayout& l) const;
+
     void Paint(HDC dc, const FrameLayout& l) const;
     // Repaints the bar alone, as after Wine's own highlighting during menu tracking.
     void Repaint(const FrameLayout& l) const;
@@ -36,6 +39,9 @@ public:
     int ItemOf(HMENU popup) const;
     // The item's popup is opening: it goes under the item where the engine draws it.
     void Opening(int item, const FrameLayout& l);
+    // The window's system menu is opening from its icon or the keyboard: it goes under the
+    // icon the engine draws, not under Wine's smaller caption.
+    void SystemMenuOpening(const FrameLayout& l);
     // After the default handling of a menu-loop message.
     void Track(UINT message, WPARAM wParam, LPARAM lParam);
     // Pending position of a popup opened from the bar, in screen coordinates.

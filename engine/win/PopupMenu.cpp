@@ -5,8 +5,10 @@
 #include <map>
 #include <set>
 #include <unordered_set>
+#include <vector>
 
 #include "Engine.h"
+#include "MdiBarItems.h"
 #include "WindowRegistry.h"
 
 namespace velum {
@@ -60,18 +62,20 @@ void ConvertMenu(HMENU menu, bool bar)
                 tag->position = position;  // items before it may have come or gone
             continue;
         }
-        if (info.fType & MFT_BITMAP)
+        const bool bitmap = bar && BarItemKindOf(menu, position) != BarItemKind::Text;
+        if ((info.fType & MFT_BITMAP) && !bitmap)
             continue;
         const std::wstring text = MenuItemText(menu, position);
         ItemTag& tag = reg.tags.emplace_back(ItemTag{menu, position, bar, (info.fType & MFT_SEPARATOR) != 0,
-                                                     info.hSubMenu != nullptr, info.fType, info.dwItemData});
+                                                     info.hSubMenu != nullptr, bitmap, info.fType, info.dwItemData});
         reg.live.insert(&tag);
         MENUITEMINFOW update{};
         update.cbSize = sizeof update;
         update.fMask = MIIM_FTYPE | MIIM_DATA;
-        update.fType = info.fType | MFT_OWNERDRAW;
+        // The item keeps its bitmap (MIIM_BITMAP); MIIM_FTYPE refuses the MFT_BITMAP flag.
+        update.fType = (info.fType & ~MFT_BITMAP) | MFT_OWNERDRAW;
         update.dwItemData = reinterpret_cast<ULONG_PTR>(&tag);
-        if (!tag.separator) {
+        if (!tag.separator && !tag.bitmap) {
             update.fMask |= MIIM_STRING;
             update.dwTypeData = const_cast<wchar_t*>(text.c_str());
         }
@@ -97,35 +101,54 @@ void SetPopupBackground(HMENU menu, HBRUSH brush)
     SetMenuInfo(menu, &info);
 }
 
+void RestoreMenu(HMENU menu)
+{
+    MenuRegistry& reg = Menus();
+    reg.converted.erase(menu);
+    if (!IsMenu(menu)) {
+        reg.popupBackgrounds.erase(menu);
+        return;
+    }
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_DATA;
+        if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info) || !(info.fType & MFT_OWNERDRAW))
+            continue;
+        auto* tag = reinterpret_cast<const ItemTag*>(info.dwItemData);
+        if (reg.live.count(tag) == 0)
+            continue;
+        const std::wstring text = MenuItemText(menu, static_cast<UINT>(i));
+        MENUITEMINFOW update{};
+        update.cbSize = sizeof update;
+        update.fMask = MIIM_FTYPE | MIIM_DATA;
+        update.fType = tag->originalType & ~MFT_BITMAP;
+        update.dwItemData = tag->originalData;
+        if (!tag->separator && !tag->bitmap) {
+            update.fMask |= MIIM_STRING;
+            update.dwTypeData = const_cast<wchar_t*>(text.c_str());
+        }
+        SetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &update);
+        reg.live.erase(tag);
+    }
+    if (const auto found = reg.popupBackgrounds.find(menu); found != reg.popupBackgrounds.end()) {
+        if (found->second.first) {
+            MENUINFO info{};
+            info.cbSize = sizeof info;
+            info.fMask = MIM_BACKGROUND;
+            info.hbrBack = found->second.second;
+            SetMenuInfo(menu, &info);
+        }
+        reg.popupBackgrounds.erase(found);
+    }
+}
+
 void RestoreMenus()
 {
     MenuRegistry& reg = Menus();
-    for (HMENU menu : reg.converted) {
-        if (!IsMenu(menu))
-            continue;
-        const int count = GetMenuItemCount(menu);
-        for (int i = 0; i < count; ++i) {
-            MENUITEMINFOW info{};
-            info.cbSize = sizeof info;
-            info.fMask = MIIM_FTYPE | MIIM_DATA;
-            if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info) || !(info.fType & MFT_OWNERDRAW))
-                continue;
-            auto* tag = reinterpret_cast<const ItemTag*>(info.dwItemData);
-            if (reg.live.count(tag) == 0)
-                continue;
-            const std::wstring text = MenuItemText(menu, static_cast<UINT>(i));
-            MENUITEMINFOW update{};
-            update.cbSize = sizeof update;
-            update.fMask = MIIM_FTYPE | MIIM_DATA;
-            update.fType = tag->originalType;
-            update.dwItemData = tag->originalData;
-            if (!tag->separator) {
-                update.fMask |= MIIM_STRING;
-                update.dwTypeData = const_cast<wchar_t*>(text.c_str());
-            }
-            SetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &update);
-        }
-    }
+    for (HMENU menu : std::vector<HMENU>(reg.converted.begin(), reg.converted.end()))
+        RestoreMenu(menu);
     for (const auto& [menu, original] : reg.popupBackgrounds) {
         if (!IsMenu(menu) || !original.first)
             continue;
@@ -188,6 +211,31 @@ void MeasurePopupItem(MEASUREITEMSTRUCT& mis, const ItemTag& tag, int dpi)
     mis.itemHeight = static_cast<UINT>(Scale(m.menuItemHeight, dpi));
 }
 
+namespace {
+
+// The system menu's items carry the pictures of the caption's buttons (HBMMENU_POPUP_*).
+bool SystemBitmapGlyph(const ItemTag& tag, Glyph& glyph)
+{
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_BITMAP;
+    if (!GetMenuItemInfoW(tag.menu, tag.position, TRUE, &info))
+        return false;
+    if (info.hbmpItem == HBMMENU_POPUP_CLOSE)
+        glyph = Glyph::Close;
+    else if (info.hbmpItem == HBMMENU_POPUP_RESTORE)
+        glyph = Glyph::Restore;
+    else if (info.hbmpItem == HBMMENU_POPUP_MAXIMIZE)
+        glyph = Glyph::Maximize;
+    else if (info.hbmpItem == HBMMENU_POPUP_MINIMIZE)
+        glyph = Glyph::Minimize;
+    else
+        return false;
+    return true;
+}
+
+}  // namespace
+
 void DrawPopupItem(const DRAWITEMSTRUCT& dis, const ItemTag& tag, int dpi)
 {
     const Theme& t = CurrentTheme()->Get();
@@ -210,8 +258,12 @@ void DrawPopupItem(const DRAWITEMSTRUCT& dis, const ItemTag& tag, int dpi)
     const Color text = disabled ? t.popupDisabled.text : style.text;
     const int padding = Scale(t.metrics.menuItemPadding, dpi);
     const int checkWidth = Scale(16, dpi);
+    const RECT checkColumn{r.left + padding / 2, r.top, r.left + padding / 2 + checkWidth, r.bottom};
+    Glyph mark = Glyph::Check;
     if (dis.itemState & ODS_CHECKED)
-        DrawGlyph(dc, {r.left + padding / 2, r.top, r.left + padding / 2 + checkWidth, r.bottom}, Glyph::Check, text, dpi);
+        DrawGlyph(dc, checkColumn, Glyph::Check, text, dpi);
+    else if (SystemBitmapGlyph(tag, mark))
+        DrawGlyph(dc, checkColumn, mark, text, dpi);
     if (tag.submenu) {
         DrawGlyph(dc, {r.right - checkWidth - padding / 2, r.top, r.right - padding / 2, r.bottom}, Glyph::SubmenuArrow,
                   text, dpi);

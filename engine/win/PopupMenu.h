@@ -16,6 +16,7 @@ struct ItemTag {
     bool bar;
     bool separator;
     bool submenu;
+    bool bitmap;  // an MDI child's icon or button on a frame's bar: no text to keep
     UINT originalType;
     ULONG_PTR originalData;
 };
@@ -30,6 +31,8 @@ void ConvertMenu(HMENU menu, bool bar);
 void SetPopupBackground(HMENU menu, HBRUSH brush);
 // Gives every popup the engine coloured the new theme's brush.
 void RefreshPopupBackgrounds(HBRUSH brush);
+// Gives back the items of one menu the engine drew, for a menu another window opens too.
+void RestoreMenu(HMENU menu);
 // Gives back every item type, item data and popup background the engine changed.
 void RestoreMenus();
 

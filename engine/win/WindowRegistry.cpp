@@ -103,12 +103,26 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
 // passes through here first, where a point on a skinned bar is moved to Wine's layout.
 LRESULT CALLBACK MenuFilterHook(int code, WPARAM wParam, LPARAM lParam)
 {
+    // Wine's tracking of a right click on a caption filters the messages it waits through too.
+    if (code == MSGF_MAX && CurrentTheme() != nullptr) {
+        const auto* msg = reinterpret_cast<const MSG*>(lParam);
+        if (msg->message == WM_RBUTTONUP)
+            if (FrameWindow* frame = FindFrame(msg->hwnd))
+                frame->RightButtonReleased(msg->pt);
+    }
     if (code == MSGF_MENU && CurrentTheme() != nullptr) {
         auto* msg = reinterpret_cast<MSG*>(lParam);
         if (msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST) {
-            for (auto& [hwnd, window] : Frames())
-                if (window->MapMenuPoint(msg->pt))
+            // Wine's tracking reads the point from lParam, which holds screen coordinates while
+            // a menu is tracked; a message whose lParam says otherwise keeps it.
+            const POINT seen = msg->pt;
+            for (auto& [hwnd, window] : Frames()) {
+                if (window->MapMenuPoint(msg->pt)) {
+                    if (msg->lParam == MAKELPARAM(seen.x, seen.y))
+                        msg->lParam = MAKELPARAM(msg->pt.x, msg->pt.y);
                     break;
+                }
+            }
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);

@@ -182,6 +182,30 @@ TEST(FrameLayout, MenuBarWrapsOntoFurtherRows)
     }
 }
 
+TEST(FrameLayout, RightJustifiedItemsGoToTheEndOfTheLastRow)
+{
+    // A 200 px window: the row runs to x = 196; widths 20 are a maximised MDI child's buttons.
+    const struct {
+        const char* name;
+        std::vector<int> widths;
+        size_t first;
+        std::vector<Rect> items;
+    } cases[] = {
+        {"three buttons after two items", {24, 50, 20, 20, 20}, 2,
+         {{6, 30, 30, 52}, {30, 30, 80, 52}, {136, 30, 156, 52}, {156, 30, 176, 52}, {176, 30, 196, 52}}},
+        {"none right-justified", {24, 50}, 2, {{6, 30, 30, 52}, {30, 30, 80, 52}}},
+        {"every item", {20, 20}, 0, {{156, 30, 176, 52}, {176, 30, 196, 52}}},
+        {"only the last row moves", {100, 60, 50, 20}, 1, {{6, 30, 106, 52}, {106, 30, 166, 52}, {126, 52, 176, 74}, {176, 52, 196, 74}}},
+        {"a full row stays", {100, 90}, 1, {{6, 30, 106, 52}, {106, 30, 196, 52}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FrameLayout l = LayOutFrame(Metrics{}, 96, 200, 300, Full(), c.widths);
+        RightJustifyBarItems(l, c.first);
+        EXPECT_EQ(l.barItems, c.items);
+    }
+}
+
 TEST(FrameLayout, HitTest)
 {
     FrameStyle fixed = Full();
