@@ -106,8 +106,17 @@ void FrameWindow::Refresh()
     if (keepClientSize || !(t.metrics == laidOut_.metrics) || !(t.captionFont == laidOut_.captionFont) ||
         !(t.menuFont == laidOut_.menuFont)) {
         laidOut_ = {t.metrics, t.captionFont, t.menuFont};
-        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
-                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        // Wine's SetWindowRgn changes the frame as SWP_FRAMECHANGED does, so when the corners
+        // change too, the new region goes first and its frame change lays out the new frame; a
+        // second one would do all that work again. Windows documents no WM_NCCALCSIZE from
+        // SetWindowRgn: without one, the frame is changed here. A window whose client size is
+        // kept is resized next, and gets its region at the new size.
+        const unsigned calculated = frameCalculations_;
+        if (!keepClientSize)
+            UpdateRegion(false);
+        if (frameCalculations_ == calculated)
+            SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                         SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     }
     if (keepClientSize) {
         KeepClientSize(client);
@@ -116,7 +125,9 @@ void FrameWindow::Refresh()
         sizedByEngine_ = WindowSize();
     }
     UpdateRegion(false);  // the whole window is repainted next
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // Painted when the program next reads its messages, once, rather than here and again by
+    // whatever the program repaints after the switch.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void FrameWindow::Unskin()
@@ -331,6 +342,7 @@ LRESULT FrameWindow::OnNcCalcSize(WPARAM wParam, LPARAM lParam)
 {
     RECT* proposed = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
     const RECT window = *proposed;
+    ++frameCalculations_;
     // The default lays out the menu bar, which keyboard and mouse tracking rely on; items a
     // program added since the last layout are made the engine's first, so it measures them.
     if (HMENU bar = menuBar_.Present() ? GetMenu(hwnd_) : nullptr)
@@ -357,7 +369,7 @@ void FrameWindow::PaintFrame()
     if (target.get() == nullptr)
         return;
     const FrameLayout l = Layout();
-    BackBuffer buffer(target.get(), l.window.right, l.window.bottom);
+    BackBuffer buffer(target.get(), ToRECT(l.window));
     if (!buffer.Ok())
         return;
     HDC dc = buffer.Dc();
@@ -369,7 +381,7 @@ void FrameWindow::PaintFrame()
     menuBar_.Paint(dc, l);
     // Only the frame goes to the screen: the client area is the window's own.
     ExcludeClipRect(target.get(), l.client.left, l.client.top, l.client.right, l.client.bottom);
-    buffer.Commit(0, 0, l.window.right, l.window.bottom);
+    buffer.Commit();
 }
 
 void FrameWindow::PaintCaption(HDC dc, const FrameLayout& l) const
