@@ -46,16 +46,17 @@ struct Start {
     double privateMiB;
 };
 
-// Private memory of a process once its window has been shown and painted (under Wine: the
-// process's anonymous resident pages and swap, as the server reads them from /proc).
+// Private memory of a process once its window has been shown and painted: its page-file
+// usage, which Wine fills from the process's anonymous resident pages and swap in /proc
+// (PrivateUsage stays 0 there).
 double PrivateMiB(HANDLE process)
 {
     Sleep(400);
-    PROCESS_MEMORY_COUNTERS_EX counters{};
+    PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
-    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters))
+    if (!GetProcessMemoryInfo(process, &counters, sizeof counters))
         return -1;
-    return static_cast<double>(counters.PrivateUsage) / (1024.0 * 1024.0);
+    return static_cast<double>(counters.PagefileUsage) / (1024.0 * 1024.0);
 }
 
 // Starts the program and returns the time until its window of that class is visible.

@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <string>
 
 #include "ClientArea.h"
@@ -369,19 +370,35 @@ void FrameWindow::PaintFrame()
     if (target.get() == nullptr)
         return;
     const FrameLayout l = Layout();
-    BackBuffer buffer(target.get(), ToRECT(l.window));
-    if (!buffer.Ok())
-        return;
-    HDC dc = buffer.Dc();
     const Theme& t = T();
     const Style& frame = active_ ? t.frame : t.frameInactive;
-    FillWith(dc, ToRECT(l.window), frame.background);
-    Outline(dc, ToRECT(l.window), frame.border);
-    PaintCaption(dc, l);
-    menuBar_.Paint(dc, l);
-    // Only the frame goes to the screen: the client area is the window's own.
-    ExcludeClipRect(target.get(), l.client.left, l.client.top, l.client.right, l.client.bottom);
-    buffer.Commit();
+    // Only the frame goes to the screen: the client area is the window's own. Each band of the
+    // frame around it goes through a buffer of its own size, so no bitmap of the whole window is
+    // made; caption and menu bar lie above the client area.
+    const Rect& w = l.window;
+    const int top = std::clamp(l.client.top, w.top, w.bottom);
+    const int bottom = std::clamp(l.client.bottom, top, w.bottom);
+    const int left = std::clamp(l.client.left, w.left, w.right);
+    const int right = std::clamp(l.client.right, left, w.right);
+    const Rect bands[] = {{w.left, w.top, w.right, top},
+                          {w.left, top, left, bottom},
+                          {right, top, w.right, bottom},
+                          {w.left, bottom, w.right, w.bottom}};
+    for (const Rect& band : bands) {
+        if (band.Empty())
+            continue;
+        BackBuffer buffer(target.get(), ToRECT(band));
+        if (!buffer.Ok())
+            return;
+        HDC dc = buffer.Dc();
+        FillWith(dc, ToRECT(w), frame.background);
+        Outline(dc, ToRECT(w), frame.border);
+        if (band.top == w.top) {
+            PaintCaption(dc, l);
+            menuBar_.Paint(dc, l);
+        }
+        buffer.Commit();
+    }
 }
 
 void FrameWindow::PaintCaption(HDC dc, const FrameLayout& l) const
@@ -538,7 +555,10 @@ LRESULT FrameWindow::OnDrawItem(UINT message, WPARAM wParam, LPARAM lParam)
     const ItemTag* tag = dis->CtlType == ODT_MENU ? TagOf(dis->itemData) : nullptr;
     if (tag == nullptr)
         return CallPrevious(hwnd_, message, wParam, lParam);
-    if (tag->bar && !layingOutSystemBar_)
+    // Laying out Wine's bar draws it on a scratch DC that nobody sees: nothing to draw there.
+    if (layingOutSystemBar_)
+        return TRUE;
+    if (tag->bar)
         PaintMenuBar();  // Wine draws the bar item it highlights at its own place: draw the whole bar at ours.
     else
         DrawPopupItem(*dis, *tag, WindowDpi(hwnd_));
