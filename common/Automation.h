@@ -24,8 +24,8 @@ public:
     // Reads a property holding an object.
     AutomationObject GetObjectProperty(const wchar_t* property) const;
 
-    // Walks a collection through its enumerator, fetching many items a call: each call into
-    // an out-of-module enumerator costs far more than the item it hands over.
+    // Walks a collection through its enumerator, fetching up to kBatch items a call rather
+    // than one, so a long walk makes few calls through the interface.
     class Walk {
     public:
         explicit Walk(Microsoft::WRL::ComPtr<IEnumVARIANT> items);
