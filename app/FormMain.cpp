@@ -84,13 +84,6 @@ bool IsBareFileName(const std::wstring& name)
     return name != L"." && name != L".." && name.find_first_of(L"\\/:") == std::wstring::npos;
 }
 
-std::int16_t Incremented(std::int16_t index)
-{
-    if (index == INT16_MAX)
-        throw AppError(kErrorOverflow, L"溢出: 菜单元素下标不能超过 32767");
-    return static_cast<std::int16_t>(index + 1);
-}
-
 }  // namespace
 
 FormMain::FormMain(HINSTANCE instance) : instance_(instance) {}
@@ -214,12 +207,18 @@ void FormMain::SkinList()
     });
     ContinueOnError([&] { walk = files.value().Items(); });
 
-    while (walk) {
+    // Element 0 is made with the menu; each later file gets an element of its own, which has
+    // its caption and state before it becomes visible, so it goes into the menu once, complete.
+    // The index after the last is never an element: at most 32767 files are listed, the first
+    // in the folder's order.
+    while (walk && index < INT16_MAX) {
         std::wstring item;
         bool more = false;
         ContinueOnError([&] { more = walk->Next(item); });  // a walk that cannot advance ends here
         if (!more)
             break;
+        if (index > 0)
+            ContinueOnError([&] { themes_->Add(index); });
         ContinueOnError([&] {
             const std::wstring name = FileNameOf(item);
             themes_->SetCaption(index, name);
@@ -228,13 +227,9 @@ void FormMain::SkinList()
             if (!PassesIntact(name))
                 themes_->SetEnabled(index, false);
         });
-        // Past 32767 the index stays put, so later files overwrite the spare last element,
-        // which is removed below.
-        ContinueOnError([&] { index = Incremented(index); });
-        ContinueOnError([&] { themes_->Add(index); });
         ContinueOnError([&] { themes_->SetVisible(index, true); });
+        ++index;
     }
-    ContinueOnError([&] { themes_->Remove(index); });
 
     // Without a single file the first element is a greyed heading, so a click cannot save a
     // name that is not a theme.

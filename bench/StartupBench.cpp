@@ -2,10 +2,12 @@
 // visible, for Zentora (its program folder with the engine from the build and a theme from
 // Skin, applied at start) and for bare_window.exe, a program that only registers a class and
 // shows a window of the same size. Runs alternate between the two; medians are printed.
+// Each program's private memory is read once its window has been shown and painted.
 //
 // The Zentora folder, zentora\ beside this program, is made by scripts/bench.sh.
 // Usage: startup_bench [RUNS]
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -39,8 +41,26 @@ BOOL CALLBACK FindVisible(HWND hwnd, LPARAM lParam)
     return FALSE;
 }
 
+struct Start {
+    double ms;
+    double privateMiB;
+};
+
+// Private memory of a process once its window has been shown and painted: its page-file
+// usage, which Wine fills from the process's anonymous resident pages and swap in /proc
+// (PrivateUsage stays 0 there).
+double PrivateMiB(HANDLE process)
+{
+    Sleep(400);
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(process, &counters, sizeof counters))
+        return -1;
+    return static_cast<double>(counters.PagefileUsage) / (1024.0 * 1024.0);
+}
+
 // Starts the program and returns the time until its window of that class is visible.
-std::optional<double> TimeStart(const std::wstring& program, const wchar_t* className)
+std::optional<Start> TimeStart(const std::wstring& program, const wchar_t* className)
 {
     std::wstring commandLine = L"\"" + program + L"\"";
     const std::wstring folder = program.substr(0, program.find_last_of(L'\\'));
@@ -68,7 +88,9 @@ std::optional<double> TimeStart(const std::wstring& program, const wchar_t* clas
     }
 
     bool ok = search.found != nullptr;
+    double privateMiB = -1;
     if (ok) {
+        privateMiB = PrivateMiB(pi.hProcess);
         wchar_t name[64] = L"";
         GetClassNameW(search.found, name, 64);
         if (lstrcmpW(name, className) != 0) {
@@ -88,7 +110,7 @@ std::optional<double> TimeStart(const std::wstring& program, const wchar_t* clas
     CloseHandle(pi.hProcess);
     if (!ok)
         return std::nullopt;
-    return Milliseconds(start, shown);
+    return Start{Milliseconds(start, shown), privateMiB};
 }
 
 }  // namespace
@@ -102,16 +124,18 @@ int wmain(int argc, wchar_t** argv)
     // Zentora opens its home page at every start; the bench prefix hands it to the recorder.
     SetEnvironmentVariableW(L"URL_RECORDER_LOG", (folder + L"\\url.log").c_str());
 
-    std::vector<double> zentoraTimes, bareTimes;
+    std::vector<double> zentoraTimes, bareTimes, zentoraMemory, bareMemory;
     // The first start of each warms the file cache and the prefix; it is not counted.
     for (int run = -1; run < runs; ++run) {
         for (int turn = 0; turn < 2; ++turn) {
             const bool zentoraTurn = (run + turn) % 2 == 0;
-            const auto ms = zentoraTurn ? TimeStart(zentora, L"FormMain") : TimeStart(bare, L"BareWindow");
-            if (!ms)
+            const auto measured = zentoraTurn ? TimeStart(zentora, L"FormMain") : TimeStart(bare, L"BareWindow");
+            if (!measured)
                 return 1;
-            if (run >= 0)
-                (zentoraTurn ? zentoraTimes : bareTimes).push_back(*ms);
+            if (run >= 0) {
+                (zentoraTurn ? zentoraTimes : bareTimes).push_back(measured->ms);
+                (zentoraTurn ? zentoraMemory : bareMemory).push_back(measured->privateMiB);
+            }
             // Let the page recorder and the closed program finish before the next start.
             Sleep(300);
         }
@@ -124,6 +148,10 @@ int wmain(int argc, wchar_t** argv)
     std::printf("  Zentora     median %7.1f ms  (min %.1f, max %.1f)  engine from the build, saved theme applied\n",
                 Median(zentoraTimes), *zMin, *zMax);
     std::printf("  bare window median %7.1f ms  (min %.1f, max %.1f)\n", Median(bareTimes), *bMin, *bMax);
-    std::printf("  ratio %.2f\n", Median(zentoraTimes) / Median(bareTimes));
+    std::printf("  ratio %.2f  (aim: 1.3 at most)\n", Median(zentoraTimes) / Median(bareTimes));
+    const double zMiB = Median(zentoraMemory), bMiB = Median(bareMemory);
+    std::printf("Private memory once the window is painted, medians:\n");
+    std::printf("  Zentora %.2f MiB, bare window %.2f MiB, Zentora's extra %+.2f MiB  (aim: +1.5 MiB at most)\n", zMiB,
+                bMiB, zMiB - bMiB);
     return 0;
 }

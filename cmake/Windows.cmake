@@ -6,6 +6,9 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WIN
 add_link_options(-static -static-libgcc -static-libstdc++)
 # Shipped binaries carry no symbols: a smaller DLL loads faster.
 add_link_options($<$<CONFIG:Release>:-s>)
+# Sections aligned in the file as in memory: Wine then maps them from the file instead of
+# reading each into private memory of the process.
+add_link_options(-Wl,--file-alignment=0x1000)
 
 # Shared helpers: errors, text conversion, handle owners, automation calls.
 add_library(zentora_common STATIC

@@ -2,6 +2,8 @@
 
 #include <oleauto.h>
 
+#include <algorithm>
+
 #include "AppError.h"
 #include "Handles.h"
 
@@ -103,19 +105,34 @@ AutomationObject::Walk AutomationObject::Items() const
     return Walk(std::move(items));
 }
 
+AutomationObject::Walk::Walk(ComPtr<IEnumVARIANT> items)
+    : items_(std::move(items)), batch_(std::make_unique<Variant[]>(kBatch))
+{
+}
+
 bool AutomationObject::Walk::Next(std::wstring& text)
 {
-    Variant item;
-    ULONG fetched = 0;
-    const HRESULT hr = items_->Next(1, &item.get(), &fetched);
-    if (FAILED(hr))
-        ThrowHresult(hr, L"IEnumVARIANT::Next");
-    if (hr != S_OK || fetched == 0)
-        return false;
-    const HRESULT changed = VariantChangeType(&item.get(), &item.get(), 0, VT_BSTR);
+    if (taken_ == fetched_) {
+        if (last_)
+            return false;
+        for (ULONG i = 0; i < fetched_; ++i)
+            VariantClear(&batch_[i].get());
+        taken_ = fetched_ = 0;
+        ULONG fetched = 0;
+        const HRESULT hr = items_->Next(kBatch, &batch_[0].get(), &fetched);
+        if (FAILED(hr))
+            ThrowHresult(hr, L"IEnumVARIANT::Next");
+        // S_FALSE: fewer items than asked for were left.
+        fetched_ = std::min(fetched, kBatch);
+        last_ = hr != S_OK;
+        if (fetched_ == 0)
+            return false;
+    }
+    VARIANT& item = batch_[taken_++].get();
+    const HRESULT changed = VariantChangeType(&item, &item, 0, VT_BSTR);
     if (FAILED(changed))
         ThrowHresult(changed, L"VariantChangeType");
-    const BSTR s = item.get().bstrVal;
+    const BSTR s = item.bstrVal;
     text.assign(s == nullptr ? L"" : s, s == nullptr ? 0 : SysStringLen(s));
     return true;
 }

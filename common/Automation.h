@@ -6,8 +6,11 @@
 #include <oaidl.h>
 #include <wrl/client.h>
 
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "Handles.h"
 
 class AutomationObject {
 public:
@@ -21,15 +24,22 @@ public:
     // Reads a property holding an object.
     AutomationObject GetObjectProperty(const wchar_t* property) const;
 
-    // Walks a collection through its enumerator.
+    // Walks a collection through its enumerator, fetching up to kBatch items a call rather
+    // than one, so a long walk makes few calls through the interface.
     class Walk {
     public:
-        explicit Walk(Microsoft::WRL::ComPtr<IEnumVARIANT> items) noexcept : items_(std::move(items)) {}
+        explicit Walk(Microsoft::WRL::ComPtr<IEnumVARIANT> items);
         // The next item converted to a string; false when the collection is exhausted.
         bool Next(std::wstring& text);
 
+        static constexpr ULONG kBatch = 128;
+
     private:
         Microsoft::WRL::ComPtr<IEnumVARIANT> items_;
+        std::unique_ptr<Variant[]> batch_;
+        ULONG fetched_ = 0;
+        ULONG taken_ = 0;
+        bool last_ = false;  // the enumerator has nothing after the batch held
     };
     Walk Items() const;
 

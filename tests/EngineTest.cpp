@@ -478,6 +478,71 @@ TEST(Engine, EveryShippedThemeColoursEveryPartAndKeepsItsLook)
     }
 }
 
+// A switch lays out the new frame whether or not the corners change with it: a new region (or
+// none) changes the frame itself under Wine, and without one the engine changes it.
+TEST(Engine, EverySwitchLaysOutTheNewFrameWhateverTheCorners)
+{
+    const std::wstring dir = harness::BuildFolder() + L"\\tests\\frames-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(dir.c_str(), nullptr);
+    const std::string velum = harness::ReadBytes(SkinFile(L"velum.vlm"));
+    const struct {
+        const char* name;
+        int caption, frame, menuBar, radius;
+    } steps[] = {
+        {"first", 28, 4, 24, 6},
+        {"same corners, larger frame", 34, 6, 26, 6},
+        {"new corners, smaller frame", 22, 2, 20, 10},
+        {"square corners", 30, 5, 24, 0},
+        {"square again, new frame", 26, 3, 22, 0},
+        {"rounded again", 28, 4, 24, 6},
+    };
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    RECT outer{};
+    GetWindowRect(hwnd, &outer);
+    int index = 0;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        std::string text = velum;
+        const auto set = [&](const std::string& key, int value) {
+            const size_t at = text.find("\n" + key + " = ");
+            ASSERT_NE(at, std::string::npos) << key;
+            const size_t end = text.find('\n', at + 1);
+            text.replace(at + 1, end - at - 1, key + " = " + std::to_string(value));
+        };
+        set("caption-height", step.caption);
+        set("frame-width", step.frame);
+        set("menubar-height", step.menuBar);
+        set("corner-radius", step.radius);
+        // A new file each time: the engine reads the file at every switch anyway.
+        const std::wstring path = dir + L"\\step" + std::to_wstring(index++) + L".vlm";
+        harness::WriteBytes(path, text);
+        ASSERT_EQ(ui.AttachEx(path), VELUM_OK) << ui.LastError();
+
+        RECT w{};
+        GetWindowRect(hwnd, &w);
+        POINT origin{0, 0};
+        ClientToScreen(hwnd, &origin);
+        RECT client{};
+        GetClientRect(hwnd, &client);
+        if (index > 1) {
+            EXPECT_EQ(w.right - w.left, outer.right - outer.left) << "a shown, resizable window keeps its outer size";
+            EXPECT_EQ(w.bottom - w.top, outer.bottom - outer.top);
+        }
+        EXPECT_EQ(origin.x - w.left, step.frame);
+        EXPECT_EQ(origin.y - w.top, step.frame + step.caption + step.menuBar);
+        EXPECT_EQ(client.right, w.right - w.left - 2 * step.frame);
+        EXPECT_EQ(client.bottom, w.bottom - w.top - 2 * step.frame - step.caption - step.menuBar);
+        GetWindowRect(hwnd, &outer);
+    }
+    // The last switch is painted with nothing but the window's own messages.
+    ui.Activate();
+    ExpectFrame(hwnd, LoadExpected(dir + L"\\step" + std::to_wstring(index - 1) + L".vlm"), true, "after the last switch");
+    for (int i = 0; i < index; ++i)
+        DeleteFileW((dir + L"\\step" + std::to_wstring(i) + L".vlm").c_str());
+    RemoveDirectoryW(dir.c_str());
+}
+
 TEST(Engine, SchemesSelectTheirColours)
 {
     UiThread ui;

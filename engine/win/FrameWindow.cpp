@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <string>
 
 #include "ClientArea.h"
@@ -109,8 +110,17 @@ void FrameWindow::Refresh()
     if (keepClientSize || !(t.metrics == laidOut_.metrics) || !(t.captionFont == laidOut_.captionFont) ||
         !(t.menuFont == laidOut_.menuFont)) {
         laidOut_ = {t.metrics, t.captionFont, t.menuFont};
-        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
-                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        // Wine's SetWindowRgn changes the frame as SWP_FRAMECHANGED does, so when the corners
+        // change too, the new region goes first and its frame change lays out the new frame; a
+        // second one would do all that work again. Windows documents no WM_NCCALCSIZE from
+        // SetWindowRgn: without one, the frame is changed here. A window whose client size is
+        // kept is resized next, and gets its region at the new size.
+        const unsigned calculated = frameCalculations_;
+        if (!keepClientSize)
+            UpdateRegion(false);
+        if (frameCalculations_ == calculated)
+            SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                         SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     }
     if (keepClientSize) {
         KeepClientSize(client);
@@ -119,7 +129,9 @@ void FrameWindow::Refresh()
         sizedByEngine_ = WindowSize();
     }
     UpdateRegion(false);  // the whole window is repainted next
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // Painted when the program next reads its messages, once, rather than here and again by
+    // whatever the program repaints after the switch.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void FrameWindow::Unskin()
@@ -360,6 +372,7 @@ LRESULT FrameWindow::OnNcCalcSize(WPARAM wParam, LPARAM lParam)
 {
     RECT* proposed = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
     const RECT window = *proposed;
+    ++frameCalculations_;
     // The default lays out the menu bar, which keyboard and mouse tracking rely on; items a
     // program added since the last layout are made the engine's first, so it measures them.
     if (HMENU bar = menuBar_.Present() ? GetMenu(hwnd_) : nullptr)
@@ -386,19 +399,35 @@ void FrameWindow::PaintFrame()
     if (target.get() == nullptr)
         return;
     const FrameLayout l = Layout();
-    BackBuffer buffer(target.get(), l.window.right, l.window.bottom);
-    if (!buffer.Ok())
-        return;
-    HDC dc = buffer.Dc();
     const Theme& t = T();
     const Style& frame = active_ ? t.frame : t.frameInactive;
-    FillWith(dc, ToRECT(l.window), frame.background);
-    Outline(dc, ToRECT(l.window), frame.border);
-    PaintCaption(dc, l);
-    menuBar_.Paint(dc, l);
-    // Only the frame goes to the screen: the client area is the window's own.
-    ExcludeClipRect(target.get(), l.client.left, l.client.top, l.client.right, l.client.bottom);
-    buffer.Commit(0, 0, l.window.right, l.window.bottom);
+    // Only the frame goes to the screen: the client area is the window's own. Each band of the
+    // frame around it goes through a buffer of its own size, so no bitmap of the whole window is
+    // made; caption and menu bar lie above the client area.
+    const Rect& w = l.window;
+    const int top = std::clamp(l.client.top, w.top, w.bottom);
+    const int bottom = std::clamp(l.client.bottom, top, w.bottom);
+    const int left = std::clamp(l.client.left, w.left, w.right);
+    const int right = std::clamp(l.client.right, left, w.right);
+    const Rect bands[] = {{w.left, w.top, w.right, top},
+                          {w.left, top, left, bottom},
+                          {right, top, w.right, bottom},
+                          {w.left, bottom, w.right, w.bottom}};
+    for (const Rect& band : bands) {
+        if (band.Empty())
+            continue;
+        BackBuffer buffer(target.get(), ToRECT(band));
+        if (!buffer.Ok())
+            return;
+        HDC dc = buffer.Dc();
+        FillWith(dc, ToRECT(w), frame.background);
+        Outline(dc, ToRECT(w), frame.border);
+        if (band.top == w.top) {
+            PaintCaption(dc, l);
+            menuBar_.Paint(dc, l);
+        }
+        buffer.Commit();
+    }
 }
 
 void FrameWindow::PaintCaption(HDC dc, const FrameLayout& l) const
@@ -603,7 +632,10 @@ LRESULT FrameWindow::OnDrawItem(UINT message, WPARAM wParam, LPARAM lParam)
     const ItemTag* tag = dis->CtlType == ODT_MENU ? TagOf(dis->itemData) : nullptr;
     if (tag == nullptr)
         return CallPrevious(hwnd_, message, wParam, lParam);
-    if (tag->bar && !layingOutSystemBar_)
+    // Laying out Wine's bar draws it on a scratch DC that nobody sees: nothing to draw there.
+    if (layingOutSystemBar_)
+        return TRUE;
+    if (tag->bar)
         PaintMenuBar();  // Wine draws the bar item it highlights at its own place: draw the whole bar at ours.
     else
         DrawPopupItem(*dis, *tag, WindowDpi(hwnd_));

@@ -99,6 +99,8 @@ private:
     bool contextMenuSent_ = false;
     POINT rightRelease_{};
     HMENU borrowedMenu_ = nullptr;
+    // WM_NCCALCSIZE messages handled so far: tells whether a call changed the frame.
+    unsigned frameCalculations_ = 0;
     // How much wider than asked Windows and Wine make an owner-drawn bar item (-1: not known yet).
     static inline int systemBarExtra_ = -1;
     RECT originalClient_{};

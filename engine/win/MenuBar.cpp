@@ -81,11 +81,11 @@ void MenuBar::Repaint(const FrameLayout& l) const
     WindowDc target(hwnd_);
     if (target.get() == nullptr)
         return;
-    BackBuffer buffer(target.get(), l.window.right, l.window.bottom);
+    BackBuffer buffer(target.get(), ToRECT(l.menuBar));
     if (!buffer.Ok())
         return;
     Paint(buffer.Dc(), l);
-    buffer.Commit(l.menuBar.left, l.menuBar.top, l.menuBar.Width(), l.menuBar.Height());
+    buffer.Commit();
 }
 
 bool MenuBar::Hover(int item)

@@ -223,12 +223,15 @@ void DrawGlyph(HDC dc, const RECT& r, Glyph glyph, Color c, int dpi)
     }
 }
 
-BackBuffer::BackBuffer(HDC target, int width, int height)
-    : target_(target), dc_(CreateCompatibleDC(target)),
-      bitmap_(CreateCompatibleBitmap(target, std::max(width, 1), std::max(height, 1)))
+BackBuffer::BackBuffer(HDC target, const RECT& area)
+    : target_(target), area_(area), dc_(CreateCompatibleDC(target)),
+      bitmap_(CreateCompatibleBitmap(target, std::max(1, static_cast<int>(area.right - area.left)),
+                                     std::max(1, static_cast<int>(area.bottom - area.top))))
 {
-    if (dc_ != nullptr && bitmap_)
+    if (dc_ != nullptr && bitmap_) {
         previous_ = SelectObject(dc_, bitmap_.get());
+        SetWindowOrgEx(dc_, area.left, area.top, nullptr);
+    }
 }
 
 BackBuffer::~BackBuffer()
@@ -240,9 +243,10 @@ BackBuffer::~BackBuffer()
     }
 }
 
-void BackBuffer::Commit(int x, int y, int width, int height) const
+void BackBuffer::Commit() const
 {
-    BitBlt(target_, x, y, width, height, dc_, x, y, SRCCOPY);
+    BitBlt(target_, area_.left, area_.top, area_.right - area_.left, area_.bottom - area_.top, dc_, area_.left,
+           area_.top, SRCCOPY);
 }
 
 }  // namespace velum

@@ -67,19 +67,21 @@ void PaintStyle(HDC dc, const RECT& r, const Style& s);
 enum class Glyph { Minimize, Maximize, Restore, Close, SubmenuArrow, Check };
 void DrawGlyph(HDC dc, const RECT& r, Glyph glyph, Color c, int dpi);
 
-// An off-screen bitmap the size of a target; Commit copies it to the target DC.
+// An off-screen bitmap for one area of a target, drawn on in the target's coordinates; Commit
+// copies the area to the target DC. It lives only while one part is painted.
 class BackBuffer {
 public:
-    BackBuffer(HDC target, int width, int height);
+    BackBuffer(HDC target, const RECT& area);
     BackBuffer(const BackBuffer&) = delete;
     BackBuffer& operator=(const BackBuffer&) = delete;
     ~BackBuffer();
     HDC Dc() const { return dc_; }
     bool Ok() const { return dc_ != nullptr && bitmap_; }
-    void Commit(int x, int y, int width, int height) const;
+    void Commit() const;
 
 private:
     HDC target_;
+    RECT area_;
     HDC dc_;
     UniqueBitmap bitmap_;
     HGDIOBJ previous_ = nullptr;

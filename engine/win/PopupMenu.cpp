@@ -320,12 +320,12 @@ LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             HDC dc = BeginPaint(hwnd, &ps);
             RECT r{};
             GetClientRect(hwnd, &r);
-            BackBuffer buffer(dc, r.right, r.bottom);
+            BackBuffer buffer(dc, r);
             if (buffer.Ok()) {
                 FillWith(buffer.Dc(), r, theme->Get().popup.background);
                 CallPrevious(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(buffer.Dc()), PRF_CLIENT);
                 Outline(buffer.Dc(), r, theme->Get().popup.border);
-                buffer.Commit(0, 0, r.right, r.bottom);
+                buffer.Commit();
             }
             EndPaint(hwnd, &ps);
             return 0;
