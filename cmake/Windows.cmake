@@ -29,6 +29,8 @@ add_library(Velum_VB6 SHARED
   engine/Velum.cpp
   engine/win/WindowRegistry.cpp
   engine/win/FrameWindow.cpp
+  engine/win/FrameSizing.cpp
+  engine/win/MenuTracking.cpp
   engine/win/CaptionButtons.cpp
   engine/win/MenuBar.cpp
   engine/win/PopupMenu.cpp

@@ -1,5 +1,7 @@
-// A top-level window with a caption, drawn by the engine: its one window procedure, the frame
-// and caption, the window region and the sizing rules across theme switches.
+// A top-level window with a caption, drawn by the engine. Its one window procedure, the frame
+// and the caption are in FrameWindow.cpp; the sizing rules across theme switches and the window
+// region in FrameSizing.cpp; keeping Wine's menu tracking in step with the drawn frame in
+// MenuTracking.cpp.
 #pragma once
 
 #include <windows.h>
@@ -19,9 +21,9 @@ public:
 
     static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-    // After a theme change: new metrics, new menus, a full repaint. The first time the engine
-    // draws a window its client area keeps its size, so a program's layout holds; later
-    // switches keep the window's outer size, so the window does not jump under the user.
+    // After a theme change: new metrics, new menus, a full repaint. A window the user cannot
+    // resize, or one not shown yet, keeps its client size, so a program's layout holds; a
+    // shown, resizable window keeps its outer size, so it does not jump under the user.
     void Refresh();
     // Gives the window back its own procedure, frame and region.
     void Unskin();

@@ -1,0 +1,203 @@
+// How a skinned window's size and shape follow the theme: the client-size rule across switches
+// and detach, the first skinning at creation, the rounded region and its removal around
+// maximise and minimise.
+#include "FrameWindow.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "ClientArea.h"
+#include "Engine.h"
+#include "MdiBarItems.h"
+#include "PopupMenu.h"
+#include "WindowRegistry.h"
+
+namespace velum {
+
+void FrameWindow::Refresh()
+{
+    // A window the user cannot resize, or has not seen yet, keeps its client size on every
+    // switch, so nothing in it is clipped; a shown, resizable window keeps its outer size, so it
+    // does not jump under the user, except on its first skinning.
+    const bool keepClientSize = firstRefresh_ || !ShownAndResizable();
+    const bool first = firstRefresh_;
+    firstRefresh_ = false;
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    if (HMENU bar = GetMenu(hwnd_))
+        ConvertMenu(bar, true);
+    // New sizes or fonts need a new layout, Wine's menu bar included; colours alone do not.
+    const Theme& t = T();
+    if (keepClientSize || !(t.metrics == laidOut_.metrics) || !(t.captionFont == laidOut_.captionFont) ||
+        !(t.menuFont == laidOut_.menuFont)) {
+        laidOut_ = {t.metrics, t.captionFont, t.menuFont};
+        // Wine's SetWindowRgn changes the frame as SWP_FRAMECHANGED does, so when the corners
+        // change too, the new region goes first and its frame change lays out the new frame; a
+        // second one would do all that work again. Windows documents no WM_NCCALCSIZE from
+        // SetWindowRgn: without one, the frame is changed here. A window whose client size is
+        // kept is resized next, and gets its region at the new size.
+        const unsigned calculated = frameCalculations_;
+        if (!keepClientSize)
+            UpdateRegion(false);
+        if (frameCalculations_ == calculated)
+            SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                         SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    }
+    if (keepClientSize) {
+        KeepClientSize(client);
+        if (first)
+            originalClient_ = client;
+        sizedByEngine_ = WindowSize();
+    }
+    UpdateRegion(false);  // the whole window is repainted next
+    // Painted when the program next reads its messages, once, rather than here and again by
+    // whatever the program repaints after the switch.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void FrameWindow::Unskin()
+{
+    // Unless the user has resized the window since the engine did, a shown, resizable window
+    // gets back the client size it had before the engine, otherwise it keeps its outer size; any
+    // other window keeps its client size.
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    const SIZE size = WindowSize();
+    const bool untouched = size.cx == sizedByEngine_.cx && size.cy == sizedByEngine_.cy;
+    if (untouched && ShownAndResizable())
+        client = originalClient_;
+    const bool keepClientSize = untouched || !ShownAndResizable();
+    RemoveSubclass(hwnd_);
+    SetWindowRgn(hwnd_, nullptr, TRUE);
+    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (keepClientSize)
+        KeepClientSize(client);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+bool FrameWindow::ShownAndResizable() const
+{
+    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    return (style & WS_VISIBLE) && (style & WS_THICKFRAME);
+}
+
+// A window made while the engine is attached was sized by its program (or its dialog
+// template) for the system's frame: it gets the client size that frame would have left.
+LRESULT FrameWindow::OnCreate(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    RECT frame{0, 0, 0, 0};
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+    if (create != nullptr && firstRefresh_ && AdjustWindowRectEx(&frame, style, menuBar_.Present(), exStyle)) {
+        const RECT client{0, 0, create->cx - (frame.right - frame.left), create->cy - (frame.bottom - frame.top)};
+        if (client.right > 0 && client.bottom > 0) {
+            KeepClientSize(client);
+            originalClient_ = client;
+            sizedByEngine_ = WindowSize();
+        }
+    }
+    firstRefresh_ = false;
+    return CallPrevious(hwnd_, message, wParam, lParam);
+}
+
+void FrameWindow::BeforeMinMax(int command)
+{
+    // A maximised or minimised window has no rounded corners. Removing them once Windows has
+    // placed the window would change the window again behind that placement, which Wine's X11
+    // driver then takes for a restore: they go first.
+    const bool squares = command == SW_MAXIMIZE || command == SW_MINIMIZE || command == SW_SHOWMINIMIZED ||
+                         command == SW_SHOWMINNOACTIVE || command == SW_FORCEMINIMIZE;
+    if (squares && hasRegion_ && !settingRegion_) {
+        settingRegion_ = true;
+        SetWindowRgn(hwnd_, nullptr, FALSE);
+        hasRegion_ = false;
+        settingRegion_ = false;
+    }
+}
+
+SIZE FrameWindow::WindowSize() const
+{
+    RECT w{};
+    GetWindowRect(hwnd_, &w);
+    return {w.right - w.left, w.bottom - w.top};
+}
+
+void FrameWindow::KeepClientSize(const RECT& client)
+{
+    if (IsZoomed(hwnd_) || IsIconic(hwnd_))
+        return;
+    RECT now{};
+    GetClientRect(hwnd_, &now);
+    if (client.right == now.right && client.bottom == now.bottom)
+        return;
+    RECT window{};
+    GetWindowRect(hwnd_, &window);
+    SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left + (client.right - now.right),
+                 window.bottom - window.top + (client.bottom - now.bottom), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FrameWindow::UpdateRegion(bool redraw)
+{
+    // SetWindowRgn moves the window through SetWindowPos, which lands here again.
+    if (settingRegion_)
+        return;
+    settingRegion_ = true;
+    UpdateRegionNow(redraw);
+    settingRegion_ = false;
+}
+
+void FrameWindow::UpdateRegionNow(bool redraw)
+{
+    const int radius = Scale(T().metrics.cornerRadius, WindowDpi(hwnd_));
+    const SIZE size = WindowSize();
+    if (radius <= 0 || IsZoomed(hwnd_) || IsIconic(hwnd_)) {
+        if (hasRegion_) {
+            SetWindowRgn(hwnd_, nullptr, TRUE);
+            hasRegion_ = false;
+        }
+        return;
+    }
+    if (hasRegion_ && size.cx == regionSize_.cx && size.cy == regionSize_.cy && radius == regionRadius_)
+        return;
+    // The window owns the region once SetWindowRgn succeeds.
+    UniqueRegion region(CreateRoundRectRgn(0, 0, size.cx + 1, size.cy + 1, 2 * radius, 2 * radius));
+    // After a resize the redraw paints what the old region clipped away.
+    if (region && SetWindowRgn(hwnd_, region.get(), redraw)) {
+        region.release();
+        hasRegion_ = true;
+        regionSize_ = size;
+        regionRadius_ = radius;
+    }
+}
+
+LRESULT FrameWindow::OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
+    const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+    // A frame change alone comes from a theme switch, which repaints the whole window anyway.
+    if (!(pos->flags & SWP_NOSIZE)) {
+        // A region set while Windows is still placing the window moves the window through a
+        // SetWindowPos of its own, behind that placement: the new region waits until it is done.
+        if (!regionPending_ && PostMessageW(hwnd_, RegionMessage(), 0, 0))
+            regionPending_ = true;
+        InvalidateFrame();
+    }
+    return result;
+}
+
+UINT FrameWindow::RegionMessage()
+{
+    static const UINT message = RegisterWindowMessageW(L"Velum.UpdateRegion");
+    return message;
+}
+
+LRESULT FrameWindow::OnRegionMessage()
+{
+    regionPending_ = false;
+    UpdateRegion(true);
+    return 0;
+}
+
+}  // namespace velum
