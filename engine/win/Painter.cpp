@@ -228,24 +228,17 @@ BackBuffer::BackBuffer(HDC target, const RECT& area)
       bitmap_(CreateCompatibleBitmap(target, std::max(1, static_cast<int>(area.right - area.left)),
                                      std::max(1, static_cast<int>(area.bottom - area.top))))
 {
-    if (dc_ != nullptr && bitmap_) {
-        previous_ = SelectObject(dc_, bitmap_.get());
-        SetWindowOrgEx(dc_, area.left, area.top, nullptr);
+    if (dc_ && bitmap_) {
+        selected_.emplace(dc_.get(), bitmap_.get());
+        SetWindowOrgEx(dc_.get(), area.left, area.top, nullptr);
     }
 }
 
-BackBuffer::~BackBuffer()
-{
-    if (dc_ != nullptr) {
-        if (previous_ != nullptr)
-            SelectObject(dc_, previous_);
-        DeleteDC(dc_);
-    }
-}
+BackBuffer::~BackBuffer() = default;
 
 void BackBuffer::Commit() const
 {
-    BitBlt(target_, area_.left, area_.top, area_.right - area_.left, area_.bottom - area_.top, dc_, area_.left,
+    BitBlt(target_, area_.left, area_.top, area_.right - area_.left, area_.bottom - area_.top, dc_.get(), area_.left,
            area_.top, SRCCOPY);
 }
 

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "FrameLayout.h"
 #include "Handles.h"
@@ -75,16 +76,17 @@ public:
     BackBuffer(const BackBuffer&) = delete;
     BackBuffer& operator=(const BackBuffer&) = delete;
     ~BackBuffer();
-    HDC Dc() const { return dc_; }
-    bool Ok() const { return dc_ != nullptr && bitmap_; }
+    HDC Dc() const { return dc_.get(); }
+    bool Ok() const { return dc_ && bitmap_; }
     void Commit() const;
 
 private:
     HDC target_;
     RECT area_;
-    HDC dc_;
+    // Destroyed in reverse: the bitmap is selected out before it is deleted, then the DC goes.
+    UniqueDc dc_;
     UniqueBitmap bitmap_;
-    HGDIOBJ previous_ = nullptr;
+    std::optional<ScopedSelect> selected_;
 };
 
 // The DC of a whole window, frame included, released when it goes; of the screen for nullptr.

@@ -19,8 +19,10 @@ HINSTANCE engineModule = nullptr;
 
 struct EngineState {
     DWORD thread = 0;
-    HHOOK hook = nullptr;
-    HHOOK menuHook = nullptr;
+    // Unhooked when skinning stops, or when the engine is unloaded while still attached (a hook
+    // left behind would call into unmapped code).
+    UniqueHook hook;
+    UniqueHook menuHook;
     std::unique_ptr<ThemeResources> theme;
 };
 
@@ -177,12 +179,12 @@ void SetEngineModule(HINSTANCE module)
 bool SkinThreadWindows(std::unique_ptr<ThemeResources> theme)
 {
     EngineState& state = State();
-    if (state.hook == nullptr) {
-        state.hook = SetWindowsHookExW(WH_CBT, CbtHook, engineModule, GetCurrentThreadId());
-        if (state.hook == nullptr)
+    if (!state.hook) {
+        state.hook.reset(SetWindowsHookExW(WH_CBT, CbtHook, engineModule, GetCurrentThreadId()));
+        if (!state.hook)
             return false;
         state.thread = GetCurrentThreadId();
-        state.menuHook = SetWindowsHookExW(WH_MSGFILTER, MenuFilterHook, engineModule, state.thread);
+        state.menuHook.reset(SetWindowsHookExW(WH_MSGFILTER, MenuFilterHook, engineModule, state.thread));
     }
     // The old resources live until every window has been refreshed with the new ones.
     std::unique_ptr<ThemeResources> previous = std::move(state.theme);
@@ -195,14 +197,11 @@ bool SkinThreadWindows(std::unique_ptr<ThemeResources> theme)
 void StopSkinning()
 {
     EngineState& state = State();
-    if (state.hook == nullptr)
+    if (!state.hook)
         return;
     UnskinAll();
-    UnhookWindowsHookEx(state.hook);
-    state.hook = nullptr;
-    if (state.menuHook != nullptr)
-        UnhookWindowsHookEx(state.menuHook);
-    state.menuHook = nullptr;
+    state.hook.reset();
+    state.menuHook.reset();
     state.thread = 0;
     state.theme.reset();
 }
