@@ -284,62 +284,78 @@ void DrawPopupItem(const DRAWITEMSTRUCT& dis, const ItemTag& tag, int dpi)
     }
 }
 
+namespace {
+
+// A popup opened from a skinned menu bar goes under the item the user sees.
+void OnPopupPositionChanging(WINDOWPOS* pos)
+{
+    POINT at{};
+    if (!(pos->flags & SWP_NOMOVE) && TakeMenuBarPopupPosition(at)) {
+        const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+        const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+        if (at.x + pos->cx <= screenWidth && at.y + pos->cy <= screenHeight) {
+            pos->x = at.x;
+            pos->y = at.y;
+        }
+    }
+}
+
+LRESULT OnPopupEraseBackground(HWND hwnd, HDC dc, ThemeResources& theme)
+{
+    RECT r{};
+    GetClientRect(hwnd, &r);
+    FillWith(dc, r, theme.Get().popup.background);
+    return 1;
+}
+
+// The default paint, with Wine's frame, goes to a back buffer first, so the system-coloured
+// frame never reaches the screen.
+LRESULT OnPopupPaint(HWND hwnd, ThemeResources& theme)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT r{};
+    GetClientRect(hwnd, &r);
+    BackBuffer buffer(dc, r);
+    if (buffer.Ok()) {
+        FillWith(buffer.Dc(), r, theme.Get().popup.background);
+        CallPrevious(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(buffer.Dc()), PRF_CLIENT);
+        Outline(buffer.Dc(), r, theme.Get().popup.border);
+        buffer.Commit();
+    }
+    EndPaint(hwnd, &ps);
+    return 0;
+}
+
+LRESULT OnPopupPrintClient(HWND hwnd, WPARAM wParam, LPARAM lParam, ThemeResources* theme)
+{
+    const LRESULT result = CallPrevious(hwnd, WM_PRINTCLIENT, wParam, lParam);
+    if (theme != nullptr) {
+        RECT r{};
+        GetClientRect(hwnd, &r);
+        Outline(reinterpret_cast<HDC>(wParam), r, theme->Get().popup.border);
+    }
+    return result;
+}
+
+}  // namespace
+
 // The items are owner-drawn through the window that owns the menu; the popup draws its
 // background and frame.
 LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     ThemeResources* theme = IsSkinnedPopup(hwnd) ? CurrentTheme() : nullptr;
     switch (message) {
-    case WM_WINDOWPOSCHANGING: {
-        // A popup opened from a skinned menu bar goes under the item the user sees.
-        auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
-        POINT at{};
-        if (!(pos->flags & SWP_NOMOVE) && TakeMenuBarPopupPosition(at)) {
-            const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-            const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-            if (at.x + pos->cx <= screenWidth && at.y + pos->cy <= screenHeight) {
-                pos->x = at.x;
-                pos->y = at.y;
-            }
-        }
-        break;
-    }
+    case WM_WINDOWPOSCHANGING: OnPopupPositionChanging(reinterpret_cast<WINDOWPOS*>(lParam)); break;
     case WM_ERASEBKGND:
-        if (theme != nullptr) {
-            RECT r{};
-            GetClientRect(hwnd, &r);
-            FillWith(reinterpret_cast<HDC>(wParam), r, theme->Get().popup.background);
-            return 1;
-        }
+        if (theme != nullptr)
+            return OnPopupEraseBackground(hwnd, reinterpret_cast<HDC>(wParam), *theme);
         break;
     case WM_PAINT:
-        if (theme != nullptr) {
-            // The default paint, with Wine's frame, goes to a back buffer first, so the
-            // system-coloured frame never reaches the screen.
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd, &ps);
-            RECT r{};
-            GetClientRect(hwnd, &r);
-            BackBuffer buffer(dc, r);
-            if (buffer.Ok()) {
-                FillWith(buffer.Dc(), r, theme->Get().popup.background);
-                CallPrevious(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(buffer.Dc()), PRF_CLIENT);
-                Outline(buffer.Dc(), r, theme->Get().popup.border);
-                buffer.Commit();
-            }
-            EndPaint(hwnd, &ps);
-            return 0;
-        }
+        if (theme != nullptr)
+            return OnPopupPaint(hwnd, *theme);
         break;
-    case WM_PRINTCLIENT: {
-        const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
-        if (theme != nullptr) {
-            RECT r{};
-            GetClientRect(hwnd, &r);
-            Outline(reinterpret_cast<HDC>(wParam), r, theme->Get().popup.border);
-        }
-        return result;
-    }
+    case WM_PRINTCLIENT: return OnPopupPrintClient(hwnd, wParam, lParam, theme);
     case WM_NCDESTROY: ForgetPopup(hwnd); break;
     default: break;
     }
