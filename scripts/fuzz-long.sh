@@ -2,7 +2,7 @@
 # A long fuzzing session of the theme code, one worker a core: the parser fuzzer, then the
 # engine-side fuzzer, each for a fixed number of executions. Prints libFuzzer's figures and, at
 # the end, the executions, coverage and findings of each. Exits non-zero on a finding.
-#   scripts/fuzz-long.sh                 # 6,000,000 parser + 4,000,000 engine-side executions
+#   scripts/fuzz-long.sh                 # 2,000,000 parser + 8,000,000 engine-side executions
 #   FUZZ_WORKERS=1 FUZZ_PARSER_RUNS=100000 FUZZ_LOAD_RUNS=20000 scripts/fuzz-long.sh
 set -euo pipefail
 source "$(dirname "$0")/setup.sh"
@@ -11,8 +11,8 @@ cd "$ZENTORA_ROOT"
 zentora_build native
 
 workers=${FUZZ_WORKERS:-2}
-parser_runs=${FUZZ_PARSER_RUNS:-6000000}
-load_runs=${FUZZ_LOAD_RUNS:-4000000}
+parser_runs=${FUZZ_PARSER_RUNS:-2000000}
+load_runs=${FUZZ_LOAD_RUNS:-8000000}
 out=${FUZZ_OUT:-$ZENTORA_ROOT/build/native/fuzz-long}
 mkdir -p "$out"
 
