@@ -705,13 +705,18 @@ void OtherWindows() {
     LogControls(frame, "mdi frame");
     Click(BarItem(frame, items - 2));
     WaitUntil([child] { return !IsZoomed(child); }, "the bar's restore button restores the child");
+    // The MDI client takes the child's items off the bar after the restore itself.
+    auto barHas = [bar](int count) { return [bar, count] { return GetMenuItemCount(bar) == count; }; };
+    WaitUntil(barHas(items - 4), "the child's items leave the bar");
     Log(Format("after the restore button: bar items %d, child zoomed %d", GetMenuItemCount(bar), IsZoomed(child) ? 1 : 0));
     OnUiThread(frame, [child] { SendMessageW(child, WM_SYSCOMMAND, SC_MAXIMIZE, 0); });
+    WaitUntil(barHas(items), "the child's items come back to the bar");
     Sleep(100);
     Click(BarItem(frame, GetMenuItemCount(bar) - 3));
     WaitUntil([child] { return IsIconic(child) != FALSE; }, "the bar's minimise button minimises the child");
     Log(Format("after the minimise button: child iconic %d", IsIconic(child) ? 1 : 0));
     OnUiThread(frame, [child] { SendMessageW(child, WM_SYSCOMMAND, SC_MAXIMIZE, 0); });
+    WaitUntil(barHas(items), "the child's items come back to the bar");
     Sleep(100);
     Click(BarItem(frame, 0));
     if (WaitUntil([] { return PopupCount() == 1; }, "the child's icon opens its system menu")) {
@@ -721,6 +726,8 @@ void OtherWindows() {
     }
     Click(BarItem(frame, GetMenuItemCount(bar) - 1));
     WaitUntil([child] { return !IsWindow(child); }, "the bar's close button closes the child");
+    // The other child comes up maximised in its place, with its items on the bar.
+    WaitUntil(barHas(items), "the other child's items on the bar");
     Log(Format("after the close button: bar items %d", GetMenuItemCount(bar)));
     OnUiThread(frame, [frame] { CloseWindowNow(frame); });
 }
