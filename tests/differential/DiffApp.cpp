@@ -100,14 +100,6 @@ HBITMAP MakePictureBitmap() {
 
 // ---- The options dialog (modal and modeless from one template) ----
 
-std::string WindowTextOf(HWND window) {
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
-    std::string out;
-    for (const wchar_t* c = text; *c; ++c)
-        out += *c < 128 ? static_cast<char>(*c) : '?';
-    return out;
-}
 
 INT_PTR CALLBACK OptionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     const bool modeless = GetWindowLongPtrW(dialog, DWLP_USER) != 0;
@@ -336,6 +328,15 @@ DWORD WINAPI ScriptThread(void* folder) {
 }  // namespace
 
 // ---- Shared with the script ----
+
+std::string WindowTextOf(HWND window) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    std::string out;
+    for (const wchar_t* c = text; *c; ++c)
+        out += *c < 128 ? static_cast<char>(*c) : '?';
+    return out;
+}
 
 std::string Format(const char* format, ...) {
     char text[1024];

@@ -39,6 +39,8 @@ inline constexpr COLORREF kOwnBrushColour = RGB(10, 120, 30);
 // One line of the run's log (thread-safe); written to the log file as it comes.
 void Log(const std::string& line);
 std::string Format(const char* format, ...);
+// A window's text, with anything outside ASCII as '?' (the log is ASCII).
+std::string WindowTextOf(HWND window);
 
 // Runs a function on the window's thread and waits for it.
 void OnUiThread(HWND anyWindowOfTheUiThread, const std::function<void()>& call);

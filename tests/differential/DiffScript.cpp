@@ -89,15 +89,6 @@ bool WaitUntil(Predicate ready, const char* what) {
 // one a person would go back to; a person clicks it first, the script makes sure.
 void Activate(HWND window, const char* title);
 
-std::string Text(HWND window) {
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
-    std::string out;
-    for (const wchar_t* c = text; *c; ++c)
-        out += *c < 128 ? static_cast<char>(*c) : '?';
-    return out;
-}
-
 std::string ClassOf(HWND window) {
     wchar_t name[64] = {};
     RealGetWindowClassW(window, name, 64);
@@ -178,7 +169,7 @@ void LogControls(HWND parent, const char* name) {
         GetWindowRect(child, &r);
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
         Log(Format("%s control %d %s at %ld,%ld %ldx%ld \"%s\"", name, GetDlgCtrlID(child),
-            ClassOf(child).c_str(), r.left, r.top, r.right - r.left, r.bottom - r.top, Text(child).c_str()));
+            ClassOf(child).c_str(), r.left, r.top, r.right - r.left, r.bottom - r.top, WindowTextOf(child).c_str()));
     }
 }
 
@@ -441,8 +432,8 @@ void Controls() {
     GetWindowRect(GetDlgItem(main, kMainEdit), &r);
     Click(Centre(r));
     Type("abc");
-    WaitUntil([main] { return Text(GetDlgItem(main, kMainEdit)) == "abc"; }, "the typed text");
-    Log(Format("edit holds \"%s\"", Text(GetDlgItem(main, kMainEdit)).c_str()));
+    WaitUntil([main] { return WindowTextOf(GetDlgItem(main, kMainEdit)) == "abc"; }, "the typed text");
+    Log(Format("edit holds \"%s\"", WindowTextOf(GetDlgItem(main, kMainEdit)).c_str()));
 }
 
 void LogDialog(HWND dialog, const char* name) {
