@@ -361,4 +361,29 @@ TEST_F(Buttons, CreatedUnderTheEngineTheyStillWorkByMouseAndKeyboardAndShowTheir
     EXPECT_EQ(Hex(Pixel(push, 10, 14)), Hex(Ref(b.normal.background.from)));
 }
 
+TEST_F(Buttons, SwitchesWithButtonsPaintedAndUsedLeakNoObjects)
+{
+    Create();
+    const std::string a = harness::Ansi(SkinFolder() + L"\\velum.vlm");
+    const std::string b = harness::Ansi(SkinFolder() + L"\\midnight.vlm");
+    HWND check = Button(kCheck);
+    const auto switchAndPaint = [&](int times) {
+        int failed = 0;
+        for (int i = 0; i < times; ++i) {
+            failed += Velum_AttachEx(i % 2 == 0 ? a.c_str() : b.c_str(), "") != VELUM_OK;
+            SendMessageW(check, BM_CLICK, 0, 0);
+            SendMessageW(Button(kPush), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+            RedrawWindow(host_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            Pump(0);
+        }
+        return failed;
+    };
+    EXPECT_EQ(switchAndPaint(20), 0);
+    const harness::ObjectCounts before = harness::CountObjects();
+    EXPECT_EQ(switchAndPaint(300), 0);
+    const harness::ObjectCounts after = harness::CountObjects();
+    EXPECT_LE(after.gdi, before.gdi + 8) << "GDI objects before " << before.gdi << ", after " << after.gdi;
+    EXPECT_LE(after.user, before.user + 8) << "USER objects before " << before.user << ", after " << after.user;
+}
+
 }  // namespace
