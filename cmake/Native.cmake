@@ -34,6 +34,11 @@ target_link_libraries(velum_theme PRIVATE velum_native_options)
 add_library(velum_layout STATIC engine/core/FrameLayout.cpp)
 target_link_libraries(velum_layout PUBLIC velum_theme PRIVATE velum_native_options)
 
+# Which system control a class name and a style describe.
+add_library(velum_controls STATIC engine/core/ControlKinds.cpp engine/core/ControlPalette.cpp)
+target_include_directories(velum_controls PUBLIC ${PROJECT_SOURCE_DIR}/engine/core)
+target_link_libraries(velum_controls PUBLIC velum_theme PRIVATE velum_native_options)
+
 add_executable(velum-check engine/VelumCheck.cpp)
 target_link_libraries(velum-check PRIVATE velum_theme velum_native_options)
 
@@ -69,6 +74,11 @@ if(VELUM_HAVE_GTEST)
   add_executable(layout_tests tests/native/FrameLayoutTest.cpp)
   target_link_libraries(layout_tests PRIVATE velum_layout velum_native_options ${VELUM_GTEST_MAIN})
   gtest_discover_tests(layout_tests DISCOVERY_MODE PRE_TEST)
+
+  add_executable(control_kinds_tests tests/native/ControlKindsTest.cpp tests/native/ControlPaletteTest.cpp)
+  target_link_libraries(control_kinds_tests PRIVATE velum_controls velum_native_options ${VELUM_GTEST_MAIN})
+  target_compile_definitions(control_kinds_tests PRIVATE VELUM_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  gtest_discover_tests(control_kinds_tests DISCOVERY_MODE PRE_TEST)
 endif()
 
 # velum-check over the shipped themes (must pass) and known-bad files (must fail with status 1).

@@ -20,9 +20,15 @@ target_link_libraries(zentora_common PUBLIC ole32 oleaut32 uuid)
 
 # The skin engine.
 
-# The portable core: theme files and the frame's layout.
-add_library(velum_theme_win STATIC ${VELUM_THEME_SOURCES} engine/core/FrameLayout.cpp)
+# The portable core: theme files, the frame's layout and the control families.
+add_library(velum_theme_win STATIC ${VELUM_THEME_SOURCES} engine/core/FrameLayout.cpp
+  engine/core/ControlKinds.cpp engine/core/ControlPalette.cpp)
 target_include_directories(velum_theme_win PUBLIC engine engine/core)
+
+# Which system control a window is built on; tested apart from the engine's calls.
+add_library(velum_controls_win STATIC engine/win/ControlClasses.cpp)
+target_include_directories(velum_controls_win PUBLIC engine/win)
+target_link_libraries(velum_controls_win PUBLIC velum_theme_win user32)
 
 # The Windows parts: the exported calls, the window registry and one file per part of a window.
 add_library(Velum_VB6 SHARED
@@ -36,11 +42,12 @@ add_library(Velum_VB6 SHARED
   engine/win/PopupMenu.cpp
   engine/win/MdiBarItems.cpp
   engine/win/ClientArea.cpp
+  engine/win/ButtonSkin.cpp
   engine/win/Painter.cpp)
 set_target_properties(Velum_VB6 PROPERTIES PREFIX "" OUTPUT_NAME Velum_VB6)
 target_compile_definitions(Velum_VB6 PRIVATE VELUM_BUILDING)
 target_include_directories(Velum_VB6 PUBLIC engine engine/core PRIVATE engine/win)
-target_link_libraries(Velum_VB6 PRIVATE velum_theme_win zentora_common gdi32 user32 msimg32)
+target_link_libraries(Velum_VB6 PRIVATE velum_controls_win velum_theme_win zentora_common gdi32 user32 msimg32)
 # Undecorated export names on x86 too, so any program finds them with GetProcAddress by name.
 target_link_options(Velum_VB6 PRIVATE -Wl,--kill-at)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)

@@ -373,29 +373,6 @@ HWND WaitForPopup(bool open)
     return nullptr;
 }
 
-// A count that grows when GDI or USER objects leak. Wine's GetGuiResources is a stub that
-// answers 0; there a fresh object's handle index tells instead, as freed slots are reused
-// first and every leaked object pushes new handles further out.
-struct ObjectCounts {
-    DWORD gdi, user;
-};
-ObjectCounts CountObjects()
-{
-    ObjectCounts counts{GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
-                        GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)};
-    if (counts.gdi == 0) {
-        HBRUSH probe = CreateSolidBrush(RGB(1, 2, 3));
-        counts.gdi = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(probe) & 0xFFFF);
-        DeleteObject(probe);
-    }
-    if (counts.user == 0) {
-        HMENU probe = CreateMenu();
-        counts.user = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(probe) & 0xFFFF);
-        DestroyMenu(probe);
-    }
-    return counts;
-}
-
 void Click(int x, int y)
 {
     SetCursorPos(x, y);
@@ -610,7 +587,7 @@ TEST(Engine, BrokenThemesFailAndChangeNothing)
     ASSERT_EQ(ui.AttachEx(SkinFile(L"jade.vlm")), VELUM_OK);
     ui.Activate();
     ExpectFrame(hwnd, jade, true, "before");
-    const ObjectCounts before = CountObjects();
+    const harness::ObjectCounts before = harness::CountObjects();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::wstring path = c.path;
@@ -623,7 +600,7 @@ TEST(Engine, BrokenThemesFailAndChangeNothing)
         EXPECT_FALSE(ui.LastError().empty());
         ExpectFrame(hwnd, jade, true, "after the failed switch");
     }
-    const ObjectCounts after = CountObjects();
+    const harness::ObjectCounts after = harness::CountObjects();
     EXPECT_LE(after.gdi, before.gdi + 8);
     EXPECT_LE(after.user, before.user + 8);
     DeleteFileW((dir + L"\\broken.vlm").c_str());
@@ -648,9 +625,9 @@ TEST(Engine, ThousandSwitchesLeakNoObjects)
     };
     // A few rounds first, so caches that fill once (fonts, brushes of the system) are full.
     EXPECT_EQ(switchBackAndForth(20), 0);
-    const ObjectCounts before = CountObjects();
+    const harness::ObjectCounts before = harness::CountObjects();
     EXPECT_EQ(switchBackAndForth(500), 0);
-    const ObjectCounts after = CountObjects();
+    const harness::ObjectCounts after = harness::CountObjects();
     EXPECT_LE(after.gdi, before.gdi + 8) << "GDI objects before " << before.gdi << ", after " << after.gdi;
     EXPECT_LE(after.user, before.user + 8) << "USER objects before " << before.user << ", after " << after.user;
 }

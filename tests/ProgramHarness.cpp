@@ -358,4 +358,24 @@ std::vector<std::string> WaitForLines(const std::wstring& path, size_t lines, DW
     return found;
 }
 
+// A count that grows when GDI or USER objects leak. Wine's GetGuiResources is a stub that
+// answers 0; there a fresh object's handle index tells instead, as freed slots are reused
+// first and every leaked object pushes new handles further out.
+ObjectCounts CountObjects()
+{
+    ObjectCounts counts{GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
+                        GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)};
+    if (counts.gdi == 0) {
+        HBRUSH probe = CreateSolidBrush(RGB(1, 2, 3));
+        counts.gdi = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(probe) & 0xFFFF);
+        DeleteObject(probe);
+    }
+    if (counts.user == 0) {
+        HMENU probe = CreateMenu();
+        counts.user = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(probe) & 0xFFFF);
+        DestroyMenu(probe);
+    }
+    return counts;
+}
+
 }  // namespace harness

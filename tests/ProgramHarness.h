@@ -75,6 +75,12 @@ private:
 };
 
 // Top-level windows of a process with a class name.
+// A count that grows when GDI or USER objects of this process leak.
+struct ObjectCounts {
+    DWORD gdi, user;
+};
+ObjectCounts CountObjects();
+
 std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className, bool visibleOnly);
 std::wstring WindowText(HWND hwnd);
 // The text of the static control of a message box.

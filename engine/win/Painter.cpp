@@ -77,15 +77,6 @@ std::shared_ptr<UniqueFont> MakeFont(const Font& font, int dpi)
     return made;
 }
 
-class Pen {
-public:
-    Pen(HDC dc, Color c, int width) : pen_(CreatePen(PS_SOLID, width, ToColorRef(c))), select_(dc, pen_.get()) {}
-
-private:
-    UniquePen pen_;
-    ScopedSelect select_;
-};
-
 void Line(HDC dc, int x1, int y1, int x2, int y2)
 {
     MoveToEx(dc, x1, y1, nullptr);
@@ -116,7 +107,8 @@ int ScreenDpi()
 ThemeResources::ThemeResources(Theme theme)
     : theme_(std::move(theme)),
       popupBrush_(CreateSolidBrush(ToColorRef(theme_.popup.background.from))),
-      windowBrush_(CreateSolidBrush(ToColorRef(theme_.window.background.from)))
+      windowBrush_(CreateSolidBrush(ToColorRef(theme_.window.background.from))),
+      controls_(DeriveControlPalette(theme_))
 {
     const Fonts& fonts = FontsFor(ScreenDpi());
     fontsOk_ = *fonts.caption && *fonts.menu && *fonts.popup;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "ControlPalette.h"
 #include "FrameLayout.h"
 #include "Handles.h"
 #include "ThemeFile.h"
@@ -38,6 +39,7 @@ public:
     HFONT PopupFont(int dpi) { return FontsFor(dpi).popup->get(); }
     HBRUSH PopupBrush() const { return popupBrush_.get(); }
     HBRUSH WindowBrush() const { return windowBrush_.get(); }
+    const ControlPalette& Controls() const { return controls_; }
     // True when every object could be made.
     bool Complete() const { return popupBrush_ && windowBrush_ && fontsOk_; }
 
@@ -51,11 +53,22 @@ private:
     std::map<int, Fonts> fonts_;
     UniqueBrush popupBrush_;
     UniqueBrush windowBrush_;
+    ControlPalette controls_;
     bool fontsOk_ = true;
 };
 
 // Frees the fonts kept for later themes that no theme uses now.
 void TrimFontCache();
+
+// A solid pen selected into a DC while it lives.
+class Pen {
+public:
+    Pen(HDC dc, Color c, int width) : pen_(CreatePen(PS_SOLID, width, ToColorRef(c))), select_(dc, pen_.get()) {}
+
+private:
+    UniquePen pen_;
+    ScopedSelect select_;
+};
 
 // Fills a rectangle with a solid colour or a two-stop gradient.
 void FillWith(HDC dc, const RECT& r, const Fill& fill);

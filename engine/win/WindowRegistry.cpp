@@ -7,6 +7,7 @@
 #include <set>
 #include <vector>
 
+#include "ButtonSkin.h"
 #include "Engine.h"
 #include "FrameWindow.h"
 #include "PopupMenu.h"
@@ -97,6 +98,8 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
             SkinPopupMenu(hwnd);
         else if (WantsFrameSkin(static_cast<DWORD>(create->style)))
             SkinFrameWindow(hwnd);
+        else if ((create->style & WS_CHILD) != 0)
+            SkinButton(hwnd);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -130,10 +133,17 @@ LRESULT CALLBACK MenuFilterHook(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+BOOL CALLBACK SkinExistingControl(HWND hwnd, LPARAM)
+{
+    SkinButton(hwnd);
+    return TRUE;
+}
+
 BOOL CALLBACK SkinExisting(HWND hwnd, LPARAM)
 {
     if (WantsFrameSkin(static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE))))
         SkinFrameWindow(hwnd);
+    EnumChildWindows(hwnd, SkinExistingControl, 0);
     return TRUE;
 }
 
@@ -141,6 +151,7 @@ void RefreshSkinnedWindows()
 {
     for (auto& [hwnd, window] : Frames())
         window->Refresh();
+    RefreshButtons();
     RefreshPopupBackgrounds(CurrentTheme()->PopupBrush());
     for (HWND popup : Popups())
         RedrawWindow(popup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
@@ -152,6 +163,7 @@ void UnskinAll()
         RemoveSubclass(popup);
     Popups().clear();
     RestoreMenus();
+    UnskinButtons();
     // Out of the registry first: while a window is given back, its messages only pass on.
     const auto frames = std::move(Frames());
     Frames().clear();

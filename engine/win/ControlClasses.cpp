@@ -1,0 +1,68 @@
+#include "ControlClasses.h"
+
+namespace velum {
+
+namespace {
+
+// Longer than any class name Windows registers (256 characters with the terminator).
+constexpr int kClassNameLength = 257;
+
+ControlFamily FamilyOfName(HWND hwnd, UINT (WINAPI* nameOf)(HWND, LPWSTR, UINT))
+{
+    wchar_t name[kClassNameLength] = L"";
+    const UINT length = nameOf(hwnd, name, kClassNameLength);
+    return length == 0 ? ControlFamily::Unknown : FamilyOfClassName({name, length});
+}
+
+UINT WINAPI ClassNameOf(HWND hwnd, LPWSTR name, UINT length)
+{
+    const int copied = GetClassNameW(hwnd, name, static_cast<int>(length));
+    return copied > 0 ? static_cast<UINT>(copied) : 0;
+}
+
+// A superclass copies the system class's procedure with GetClassInfoEx and registers it under
+// its own name. Windows hands out different procedure values to ANSI and Unicode callers, so the
+// window's class is compared in the character set of each question.
+ControlFamily FamilyOfClassProcedure(HWND hwnd)
+{
+    const auto procedureW = static_cast<ULONG_PTR>(GetClassLongPtrW(hwnd, GCLP_WNDPROC));
+    const auto procedureA = static_cast<ULONG_PTR>(GetClassLongPtrA(hwnd, GCLP_WNDPROC));
+    if (procedureW == 0 && procedureA == 0)
+        return ControlFamily::Unknown;
+    for (const auto& known : SystemControlClasses()) {
+        // The comctl32 classes exist only once the program loaded comctl32; the question then
+        // fails and the class is skipped.
+        wchar_t nameW[32] = L"";
+        char nameA[32] = "";
+        for (std::size_t i = 0; i < known.name.size() && i < 31; ++i) {
+            nameW[i] = known.name[i];
+            nameA[i] = static_cast<char>(known.name[i]);
+        }
+        WNDCLASSEXW classW{};
+        classW.cbSize = sizeof classW;
+        if (GetClassInfoExW(nullptr, nameW, &classW) &&
+            reinterpret_cast<ULONG_PTR>(classW.lpfnWndProc) == procedureW)
+            return known.family;
+        WNDCLASSEXA classA{};
+        classA.cbSize = sizeof classA;
+        if (GetClassInfoExA(nullptr, nameA, &classA) &&
+            reinterpret_cast<ULONG_PTR>(classA.lpfnWndProc) == procedureA)
+            return known.family;
+    }
+    return ControlFamily::Unknown;
+}
+
+}  // namespace
+
+ControlFamily ControlFamilyOf(HWND hwnd)
+{
+    if (!IsWindow(hwnd))
+        return ControlFamily::Unknown;
+    if (const auto family = FamilyOfName(hwnd, ClassNameOf); family != ControlFamily::Unknown)
+        return family;
+    if (const auto family = FamilyOfName(hwnd, RealGetWindowClassW); family != ControlFamily::Unknown)
+        return family;
+    return FamilyOfClassProcedure(hwnd);
+}
+
+}  // namespace velum
