@@ -47,6 +47,38 @@ ControlPalette DeriveControlPalette(const Theme& theme)
     b.labelDisabled = toward(40);
     b.groupFrame = toward(35);
     b.groupText = text;
+
+    // Fields sit a step off the window's background, so an edit reads as a place to type in
+    // on light and dark themes alike; the selection is the popups' selection.
+    FieldPalette& f = palette.field;
+    const Style selected = theme.popupSelected;
+    f.normal = Solid(toward(4), text, toward(35));
+    f.disabled = Solid(back, toward(40), toward(22));
+    f.readOnly = Solid(back, text, toward(28));
+    f.focusBorder = accent;
+    f.selected = Solid(selected.background.from, selected.text, selected.background.from);
+    f.selectedInactive = Solid(toward(25), text, toward(25));
+
+    ScrollPalette& s = palette.scroll;
+    s.track = Solid(toward(6), text, toward(6));
+    s.arrow = Solid(toward(6), toward(60), toward(6));
+    s.arrowHot = Solid(toward(20), text, toward(20));
+    s.arrowPressed = Solid(toward(30), text, toward(30));
+    s.arrowDisabled = Solid(toward(6), toward(25), toward(6));
+    s.thumb = Solid(toward(28), text, toward(28));
+    s.thumbHot = Solid(toward(40), text, toward(40));
+    s.thumbPressed = Solid(accent, text, accent);
+
+    CommonPalette& c = palette.common;
+    c.progress = Solid(toward(10), accent, toward(35));
+    c.tab = Solid(toward(10), text, toward(35));
+    c.tabSelected = Solid(back, text, toward(35));
+    c.tabHot = Solid(toward(18), text, toward(35));
+    c.header = Solid(toward(10), text, toward(30));
+    c.headerHot = Solid(toward(18), text, toward(30));
+    c.headerPressed = Solid(toward(28), text, toward(30));
+    c.statusBar = Solid(theme.menuBar.background.from, theme.menuBar.text, toward(20));
+    c.tooltip = Solid(theme.popup.background.from, theme.popup.text, theme.popup.border);
     return palette;
 }
 

@@ -19,9 +19,36 @@ struct ButtonPalette {
     Color groupFrame, groupText;
 };
 
+// Edit fields, list boxes and combo boxes' fields and dropped lists: background, text, border.
+struct FieldPalette {
+    Style normal, disabled, readOnly;
+    Color focusBorder;  // the border of the field that has the focus
+    Style selected;     // selected text in an edit, the selected item in a list
+    Style selectedInactive;  // the same while the control does not have the focus
+};
+
+// Scroll bars: the track, the arrow buttons (text is the arrow) and the thumb, in their states.
+struct ScrollPalette {
+    Style track;
+    Style arrow, arrowHot, arrowPressed, arrowDisabled;
+    Style thumb, thumbHot, thumbPressed;
+};
+
+// The common controls that take colours but draw their own shapes.
+struct CommonPalette {
+    Style progress;  // background is the track, text the bar
+    Style tab, tabSelected, tabHot;
+    Style header, headerHot, headerPressed;
+    Style statusBar;
+    Style tooltip;
+};
+
 struct ControlPalette {
     Color background;  // what check boxes, radio buttons and group captions stand on
     ButtonPalette button;
+    FieldPalette field;
+    ScrollPalette scroll;
+    CommonPalette common;
 };
 
 ControlPalette DeriveControlPalette(const Theme& theme);
