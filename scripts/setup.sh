@@ -62,12 +62,14 @@ zentora_build() {
   done
 }
 
-# Starts Xvfb on a free display and sets DISPLAY; zentora_stop_display ends it.
+# Starts Xvfb on a free display and sets DISPLAY; zentora_stop_display ends every display
+# started so far.
+ZENTORA_XVFB_PIDS=()
 zentora_start_display() {
   local n=90
   while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
   Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  ZENTORA_XVFB_PID=$!
+  ZENTORA_XVFB_PIDS+=("$!")
   export DISPLAY=":$n"
   local i
   for i in $(seq 1 100); do
@@ -79,11 +81,12 @@ zentora_start_display() {
 }
 
 zentora_stop_display() {
-  if [ -n "${ZENTORA_XVFB_PID:-}" ]; then
-    kill "$ZENTORA_XVFB_PID" 2>/dev/null || true
-    wait "$ZENTORA_XVFB_PID" 2>/dev/null || true
-    ZENTORA_XVFB_PID=
-  fi
+  local pid
+  for pid in "${ZENTORA_XVFB_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  ZENTORA_XVFB_PIDS=()
 }
 
 # Makes a Wine prefix for running the program (once): Wine draws caption and frame itself, as

@@ -202,7 +202,10 @@ class XScreen {
 public:
     XScreen()
     {
-        const std::string file = "/tmp/velum-test-" + std::to_string(GetCurrentProcessId()) + ".rgb";
+        // Both architectures' tests run at once, each under its own Wine server, which can hand
+        // out the same process id.
+        const std::string file = "/tmp/velum-test-" + std::to_string(sizeof(void*) * 8) + "-" +
+                                 std::to_string(GetCurrentProcessId()) + ".rgb";
         // Written under another name and renamed when complete, as the process handle of a Unix
         // program does not wait for it.
         std::wstring command = L"Z:\\bin\\sh -c \"import -silent -window root -depth 8 rgb:" + harness::Widen(file) +

@@ -15,6 +15,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <atomic>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@ namespace {
 HINSTANCE g_instance;
 HWND g_main;
 HWND g_modeless;
+HWND g_controls;
 HACCEL g_accelerators;
 HBRUSH g_ownStaticBrush;
 HBRUSH g_ownClassBrush;
@@ -126,6 +128,95 @@ INT_PTR CALLBACK OptionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
             return TRUE;
         }
         return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+// ---- The dialog of controls ----
+
+std::mutex g_notificationLock;
+std::map<std::pair<int, int>, int> g_notifications;
+std::atomic<int> g_thumbTracks;
+
+void Count(int id, int code) {
+    std::lock_guard lock(g_notificationLock);
+    ++g_notifications[{id, code}];
+}
+
+// Scroll bar controls move only when their owner moves them.
+void OnControlScroll(HWND bar, int request) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    GetScrollInfo(bar, SB_CTL, &info);
+    int position = info.nPos;
+    switch (request) {
+    case SB_LINELEFT: position -= 1; break;
+    case SB_LINERIGHT: position += 1; break;
+    case SB_PAGELEFT: position -= static_cast<int>(info.nPage); break;
+    case SB_PAGERIGHT: position += static_cast<int>(info.nPage); break;
+    case SB_LEFT: position = info.nMin; break;
+    case SB_RIGHT: position = info.nMax; break;
+    case SB_THUMBTRACK:
+        ++g_thumbTracks;
+        position = info.nTrackPos;
+        break;
+    case SB_THUMBPOSITION: position = info.nTrackPos; break;
+    default: break;
+    }
+    Count(kHScroll, request);
+    SetScrollPos(bar, SB_CTL, position, TRUE);
+}
+
+INT_PTR CALLBACK ControlsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        for (const int combo : {kDropList, kDropDown, kSimpleCombo}) {
+            for (const wchar_t* item : {L"One", L"Two", L"Three", L"Four", L"Five"})
+                SendDlgItemMessageW(dialog, combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+        }
+        std::wstring lines;
+        for (int i = 1; i <= 30; ++i) {
+            const std::wstring item = L"Item " + std::to_wstring(i);
+            SendDlgItemMessageW(dialog, kLongList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        }
+        for (int i = 1; i <= 40; ++i)
+            lines += L"Line " + std::to_wstring(i) + (i < 40 ? L"\r\n" : L"");
+        SetDlgItemTextW(dialog, kLongEdit, lines.c_str());
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+        info.nMax = 100;
+        info.nPage = 30;
+        SetScrollInfo(GetDlgItem(dialog, kHScroll), SB_CTL, &info, TRUE);
+        CheckRadioButton(dialog, kRadio1, kRadio3, kRadio1);
+        {
+            std::lock_guard lock(g_notificationLock);
+            g_notifications.clear();
+        }
+        return TRUE;
+    }
+    case WM_DESTROY:
+        g_controls = nullptr;
+        return FALSE;
+    case WM_HSCROLL:
+        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, kHScroll))
+            OnControlScroll(reinterpret_cast<HWND>(lParam), LOWORD(wParam));
+        return TRUE;
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        const int code = HIWORD(wParam);
+        if (id == IDCANCEL) {
+            DestroyWindow(dialog);
+            return TRUE;
+        }
+        // Focus notifications follow X's focus events, whose timing is the display's.
+        if (code != EN_SETFOCUS && code != EN_KILLFOCUS && code != LBN_SETFOCUS && code != LBN_KILLFOCUS &&
+            code != CBN_SETFOCUS && code != CBN_KILLFOCUS && code != EN_UPDATE)
+            Count(id, code);
+        return TRUE;
+    }
     default:
         return FALSE;
     }
@@ -330,11 +421,11 @@ DWORD WINAPI ScriptThread(void* folder) {
 // ---- Shared with the script ----
 
 std::string WindowTextOf(HWND window) {
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     std::string out;
-    for (const wchar_t* c = text; *c; ++c)
-        out += *c < 128 ? static_cast<char>(*c) : '?';
+    for (const wchar_t c : text)
+        out += c >= 32 && c < 128 ? static_cast<char>(c) : '?';
     return out;
 }
 
@@ -391,6 +482,25 @@ HWND MakeMdiFrame(HWND* maximisedChild) {
 
 HWND MdiClient() { return g_mdiClient; }
 
+HWND MakeControlsDialog() {
+    g_thumbTracks = 0;
+    g_controls = CreateDialogParamW(g_instance, MAKEINTRESOURCEW(kControlsDialog), g_main, ControlsProc, 0);
+    SetWindowPos(g_controls, nullptr, 60, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(g_controls, SW_SHOW);
+    UpdateWindow(g_controls);
+    return g_controls;
+}
+
+std::string ControlNotifications() {
+    std::lock_guard lock(g_notificationLock);
+    std::string out;
+    for (const auto& [key, count] : g_notifications)
+        out += Format(" %d:%d=%d", key.first, key.second, count);
+    return out;
+}
+
+int ScrollBarThumbTracks() { return g_thumbTracks; }
+
 int CommandCount() { return g_commands; }
 
 bool ModalOpen() { return g_modalOpen; }
@@ -439,6 +549,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (g_modeless && IsDialogMessageW(g_modeless, &msg))
+            continue;
+        if (g_controls && IsDialogMessageW(g_controls, &msg))
             continue;
         if (TranslateAcceleratorW(g_main, g_accelerators, &msg))
             continue;

@@ -17,6 +17,19 @@
 #define kSecondCheck 304
 #define kList 305
 #define kNotes 306
+#define kControlsDialog 310
+#define kRadio1 311
+#define kRadio2 312
+#define kRadio3 313
+#define kTriState 314
+#define kPlainCheck 315
+#define kDropList 316
+#define kDropDown 317
+#define kSimpleCombo 318
+#define kLongList 319
+#define kHScroll 320
+#define kLongEdit 321
+#define kApply 322
 #define kOpen 101
 #define kSave 102
 #define kRefresh 123
@@ -39,7 +52,7 @@ inline constexpr COLORREF kOwnBrushColour = RGB(10, 120, 30);
 // One line of the run's log (thread-safe); written to the log file as it comes.
 void Log(const std::string& line);
 std::string Format(const char* format, ...);
-// A window's text, with anything outside ASCII as '?' (the log is ASCII).
+// A window's text, with line breaks and anything outside ASCII as '?' (the log is ASCII lines).
 std::string WindowTextOf(HWND window);
 
 // Runs a function on the window's thread and waits for it.
@@ -53,6 +66,12 @@ HWND MakeWindowWithoutButtons();
 HWND MakeMdiFrame(HWND* maximisedChild);
 HWND MdiClient();
 void CloseWindowNow(HWND window);
+// The modeless dialog of every standard control; its notifications are counted.
+HWND MakeControlsDialog();
+// "id:code=count ..." of the notifications the controls dialog received, in order of id and code.
+std::string ControlNotifications();
+// The scroll bar control's position, and how many SB_THUMBTRACK moves it saw.
+int ScrollBarThumbTracks();
 int CommandCount();
 bool ModalOpen();  // a modal dialog or message box of the main window is open
 

@@ -8,6 +8,7 @@
 // click are found through the window itself (menu item rectangles, hit tests).
 #include "DiffApp.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -169,7 +170,7 @@ void LogControls(HWND parent, const char* name) {
         GetWindowRect(child, &r);
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
         Log(Format("%s control %d %s at %ld,%ld %ldx%ld \"%s\"", name, GetDlgCtrlID(child),
-            ClassOf(child).c_str(), r.left, r.top, r.right - r.left, r.bottom - r.top, WindowTextOf(child).c_str()));
+            ClassOf(child).c_str(), r.left, r.top, r.right - r.left, r.bottom - r.top, WindowTextOf(child).substr(0, 40).c_str()));
     }
 }
 
@@ -503,6 +504,285 @@ void Dialogs() {
     }
 }
 
+// ---- The dialog of controls ----
+
+RECT ScreenRect(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+// Where a person clicks a check box or radio button: on its box, at the left.
+POINT BoxOf(HWND button) {
+    const RECT r = ScreenRect(button);
+    return {r.left + 6, (r.top + r.bottom) / 2};
+}
+
+POINT ListItem(HWND list, int index) {
+    RECT r{};
+    SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return Centre(r);
+}
+
+int Selection(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)); }
+int TopIndex(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETTOPINDEX, 0, 0)); }
+
+// A scroll bar's parts on the screen. Arrows are as long as the bar is thick (or half of a
+// shorter bar); the thumb is where its SCROLLINFO puts it in the track between them.
+struct ScrollParts {
+    POINT lowArrow, highArrow, thumb, pageAfterThumb;
+};
+
+ScrollParts PartsAlong(const RECT& r, bool vertical, int thumbStart, int thumbEnd) {
+    const int start = vertical ? r.top : r.left;
+    const int end = vertical ? r.bottom : r.right;
+    const int across = vertical ? (r.left + r.right) / 2 : (r.top + r.bottom) / 2;
+    const int arrow = static_cast<int>(std::min<long>(vertical ? r.right - r.left : r.bottom - r.top, (end - start) / 2));
+    const auto at = [&](int along) { return vertical ? POINT{across, along} : POINT{along, across}; };
+    return {at(start + arrow / 2), at(end - arrow / 2 - 1), at(start + (thumbStart + thumbEnd) / 2),
+        at(start + (thumbEnd + (end - start - arrow)) / 2)};
+}
+
+// A window's own bar (OBJID_VSCROLL, OBJID_HSCROLL), as the window reports it: the thumb's
+// ends are offsets from the bar's start.
+std::optional<ScrollParts> WindowScrollParts(HWND window, LONG which) {
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetScrollBarInfo(window, which, &info) || IsRectEmpty(&info.rcScrollBar))
+        return std::nullopt;
+    return PartsAlong(info.rcScrollBar, which == OBJID_VSCROLL, info.xyThumbTop, info.xyThumbBottom);
+}
+
+// A horizontal scroll bar control. Wine's 32-bit build answers GetScrollBarInfo for a control
+// with an empty rectangle, so the thumb is placed from its range as the system places it.
+ScrollParts ControlScrollParts(HWND bar) {
+    RECT r{};
+    GetWindowRect(bar, &r);
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    GetScrollInfo(bar, SB_CTL, &info);
+    const int arrow = static_cast<int>(std::min(r.bottom - r.top, (r.right - r.left) / 2));
+    const int track = (r.right - r.left) - 2 * arrow;
+    const int range = info.nMax - info.nMin + 1;
+    const int thumb = std::max(MulDiv(track, static_cast<int>(info.nPage), range), 8);
+    const int movable = range - std::max<int>(static_cast<int>(info.nPage) - 1, 0) - 1;
+    const int offset = movable > 0 ? MulDiv(track - thumb, info.nPos - info.nMin, movable) : 0;
+    return PartsAlong(r, false, arrow + offset, arrow + offset + thumb);
+}
+
+void DragBy(POINT from, int dx, int dy) {
+    Press(from);
+    Input(Format("mousemove %ld %ld", from.x + dx / 2, from.y + dy / 2));
+    Input(Format("mousemove %ld %ld", from.x + dx, from.y + dy));
+    Input("mouseup 1");
+}
+
+void Wheel(POINT over, int notches, bool down) {
+    Input(Format("mousemove %ld %ld", over.x, over.y));
+    for (int i = 0; i < notches; ++i)
+        Input(down ? "click 5" : "click 4");
+}
+
+void ChecksAndRadios(HWND dialog) {
+    Step("check boxes and radio buttons by mouse and keyboard");
+    const auto state = [dialog](int id) { return IsDlgButtonChecked(dialog, id); };
+    const auto log = [&] {
+        Log(Format("radios %u %u %u, three states %u, plain %u", state(kRadio1), state(kRadio2), state(kRadio3),
+            state(kTriState), state(kPlainCheck)));
+    };
+    Click(BoxOf(GetDlgItem(dialog, kRadio2)));
+    WaitUntil([&] { return state(kRadio2) == BST_CHECKED; }, "a click checks the second radio button");
+    Key("Down");
+    WaitUntil([&] { return state(kRadio3) == BST_CHECKED; }, "Down moves to the third radio button");
+    log();
+    for (const UINT expected : {BST_CHECKED, BST_INDETERMINATE, BST_UNCHECKED}) {
+        Click(BoxOf(GetDlgItem(dialog, kTriState)));
+        WaitUntil([&] { return state(kTriState) == expected; }, "a click steps the three-state box");
+        log();
+    }
+    Key("space");
+    WaitUntil([&] { return state(kTriState) == BST_CHECKED; }, "Space steps the three-state box");
+    Click(BoxOf(GetDlgItem(dialog, kPlainCheck)));
+    WaitUntil([&] { return state(kPlainCheck) == BST_CHECKED; }, "a click checks the plain box");
+    Key("space");
+    WaitUntil([&] { return state(kPlainCheck) == BST_UNCHECKED; }, "Space clears the plain box");
+    log();
+}
+
+void ListByMouseAndKeys(HWND dialog) {
+    Step("a list by mouse and keyboard");
+    HWND list = GetDlgItem(dialog, kLongList);
+    Click(ListItem(list, 2));
+    WaitUntil([list] { return Selection(list) == 2; }, "a click selects the third item");
+    Key("Down");
+    Key("Down");
+    WaitUntil([list] { return Selection(list) == 4; }, "Down twice selects the fifth item");
+    Log(Format("list selection %d top %d", Selection(list), TopIndex(list)));
+    Key("End");
+    WaitUntil([list] { return Selection(list) == 29; }, "End selects the last item");
+    Log(Format("list selection %d top %d", Selection(list), TopIndex(list)));
+    Key("Home");
+    WaitUntil([list] { return Selection(list) == 0 && TopIndex(list) == 0; }, "Home goes back to the first item");
+
+    Step("a window scroll bar: arrow, page, thumb and wheel");
+    auto parts = WindowScrollParts(list, OBJID_VSCROLL);
+    if (!parts) {
+        Log("timeout: the list's scroll bar");
+        return;
+    }
+    for (int i = 1; i <= 3; ++i) {
+        Click(parts->highArrow);
+        WaitUntil([list, i] { return TopIndex(list) == i; }, "a click on the down arrow scrolls a line");
+    }
+    Log(Format("after the arrow: top %d", TopIndex(list)));
+    parts = WindowScrollParts(list, OBJID_VSCROLL);
+    int before = TopIndex(list);
+    Click(parts->pageAfterThumb);
+    WaitUntil([&] { return TopIndex(list) > before; }, "a click below the thumb scrolls a page");
+    Sleep(100);
+    Log(Format("after the page: top %d", TopIndex(list)));
+    parts = WindowScrollParts(list, OBJID_VSCROLL);
+    before = TopIndex(list);
+    DragBy(parts->thumb, 0, 20);
+    WaitUntil([&] { return TopIndex(list) != before; }, "dragging the thumb scrolls");
+    Sleep(100);
+    Log(Format("after the thumb: top %d", TopIndex(list)));
+    before = TopIndex(list);
+    Wheel(ListItem(list, TopIndex(list) + 1), 1, false);
+    WaitUntil([&] { return TopIndex(list) < before; }, "the wheel scrolls back");
+    Sleep(100);
+    Log(Format("after the wheel: top %d, selection %d", TopIndex(list), Selection(list)));
+}
+
+void CombosOpenAndPick(HWND dialog) {
+    Step("combo boxes open and pick");
+    const auto info = [](HWND combo) {
+        COMBOBOXINFO i{};
+        i.cbSize = sizeof i;
+        GetComboBoxInfo(combo, &i);
+        MapWindowPoints(combo, nullptr, reinterpret_cast<POINT*>(&i.rcButton), 2);
+        MapWindowPoints(combo, nullptr, reinterpret_cast<POINT*>(&i.rcItem), 2);
+        return i;
+    };
+    const auto dropped = [](HWND combo) { return SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != 0; };
+    const auto picked = [](HWND combo) { return static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)); };
+
+    HWND dropList = GetDlgItem(dialog, kDropList);
+    COMBOBOXINFO parts = info(dropList);
+    Click(Centre(parts.rcButton));
+    if (WaitUntil([&] { return dropped(dropList); }, "a click on the button drops the list")) {
+        Sleep(100);
+        Click(ListItem(parts.hwndList, 3));
+        WaitUntil([&] { return !dropped(dropList) && picked(dropList) == 3; }, "a click picks the fourth item");
+    }
+    Log(Format("drop-down list picked %d", picked(dropList)));
+    Key("alt+Down");
+    if (WaitUntil([&] { return dropped(dropList); }, "Alt+Down drops the list")) {
+        Key("Down");
+        Key("Return");
+        WaitUntil([&] { return !dropped(dropList) && picked(dropList) == 4; }, "Down and Enter pick the fifth item");
+    }
+    Log(Format("drop-down list picked %d", picked(dropList)));
+
+    HWND dropDown = GetDlgItem(dialog, kDropDown);
+    parts = info(dropDown);
+    Click(Centre(parts.rcItem));
+    Type("Six");
+    WaitUntil([&] { return WindowTextOf(dropDown) == "Six"; }, "typing into the drop-down's field");
+    Click(Centre(parts.rcButton));
+    if (WaitUntil([&] { return dropped(dropDown); }, "a click on the button drops the list")) {
+        Sleep(100);
+        Click(ListItem(parts.hwndList, 1));
+        WaitUntil([&] { return !dropped(dropDown) && WindowTextOf(dropDown) == "Two"; }, "a click picks Two");
+    }
+    Log(Format("drop-down holds \"%s\"", WindowTextOf(dropDown).c_str()));
+
+    HWND simple = GetDlgItem(dialog, kSimpleCombo);
+    parts = info(simple);
+    Click(ListItem(parts.hwndList, 2));
+    WaitUntil([&] { return WindowTextOf(simple) == "Three"; }, "a click in the simple combo's list picks Three");
+    Log(Format("simple combo holds \"%s\"", WindowTextOf(simple).c_str()));
+}
+
+void ScrollBarControl(HWND dialog) {
+    Step("a scroll bar control: arrow, page, thumb and keys");
+    HWND bar = GetDlgItem(dialog, kHScroll);
+    const auto position = [bar] { return GetScrollPos(bar, SB_CTL); };
+    ScrollParts parts = ControlScrollParts(bar);
+    for (int i = 1; i <= 2; ++i) {
+        Click(parts.highArrow);
+        WaitUntil([&] { return position() == i; }, "a click on the right arrow moves a line");
+    }
+    parts = ControlScrollParts(bar);
+    Click(parts.pageAfterThumb);
+    WaitUntil([&] { return position() == 32; }, "a click right of the thumb moves a page");
+    parts = ControlScrollParts(bar);
+    DragBy(parts.thumb, 30, 0);
+    WaitUntil([&] { return position() > 32; }, "dragging the thumb moves it");
+    Log(Format("scroll bar at %d, followed the drag live %d", position(), ScrollBarThumbTracks() > 0 ? 1 : 0));
+    OnUiThread(dialog, [bar] { SetFocus(bar); });
+    const int before = position();
+    Key("Right");
+    WaitUntil([&] { return position() == before + 1; }, "Right moves a line");
+    Key("End");
+    // The last position leaves a page's width of the range in view: 100 - 30 + 1.
+    WaitUntil([&] { return position() == 71; }, "End moves to the end");
+    Log(Format("scroll bar at %d", position()));
+}
+
+void EditTypingAndScrolling(HWND dialog) {
+    Step("a multi-line edit: typing, selecting, scrolling");
+    HWND edit = GetDlgItem(dialog, kLongEdit);
+    const auto first = [edit] { return static_cast<int>(SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0)); };
+    const auto selection = [edit] {
+        DWORD from = 0, to = 0;
+        SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+        return Format("%lu-%lu", from, to);
+    };
+    const RECT r = ScreenRect(edit);
+    Click({r.left + 20, r.top + 12});
+    Key("ctrl+End");
+    WaitUntil([&] { return first() > 0; }, "Ctrl+End scrolls to the end");
+    Key("shift+Home");
+    Log(Format("edit first line %d, selection %s", first(), selection().c_str()));
+    Type("Last");
+    WaitUntil([&] { return WindowTextOf(edit).ends_with("Last"); }, "typing replaces the selection");
+    const int before = first();
+    Wheel(Centre(r), 1, false);
+    WaitUntil([&] { return first() < before; }, "the wheel scrolls the edit");
+    Log(Format("edit first line %d, lines %d", first(), static_cast<int>(SendMessageW(edit, EM_GETLINECOUNT, 0, 0))));
+    const auto parts = WindowScrollParts(edit, OBJID_VSCROLL);
+    if (parts) {
+        const int was = first();
+        Click(parts->lowArrow);
+        WaitUntil([&] { return first() == was - 1; }, "a click on the up arrow scrolls a line");
+        Log(Format("edit first line %d", first()));
+    }
+}
+
+void ControlsDialog() {
+    Step("a dialog of every standard control");
+    HWND dialog = nullptr;
+    OnUiThread(nullptr, [&] { dialog = MakeControlsDialog(); });
+    Activate(dialog, "Harness Controls");
+    LogDialog(dialog, "controls");
+    ChecksAndRadios(dialog);
+    ListByMouseAndKeys(dialog);
+    CombosOpenAndPick(dialog);
+    ScrollBarControl(dialog);
+    EditTypingAndScrolling(dialog);
+
+    Step("a click on a push button");
+    Click(Centre(ScreenRect(GetDlgItem(dialog, kApply))));
+    WaitUntil([] { return ControlNotifications().find(Format(" %d:%d=", kApply, BN_CLICKED)) != std::string::npos; },
+        "the push button's click");
+    Log(Format("notifications%s", ControlNotifications().c_str()));
+    OnUiThread(dialog, [dialog] { CloseWindowNow(dialog); });
+    Activate(MainWindow(), "Harness Main");
+}
+
 void CaptionButtons(HWND window, const char* name) {
     Step("caption buttons by mouse");
     if (const auto max = CaptionPart(window, HTMAXBUTTON)) {
@@ -735,6 +1015,7 @@ void RunScript(const std::wstring& inputFolder) {
     MenusByKeyboard();
     Controls();
     Dialogs();
+    ControlsDialog();
     MainFrame();
     OtherWindows();
     Step("done");

@@ -91,6 +91,7 @@ if [ -z "$theme" ]; then
   if grep -q '^timeout:' "$log"; then
     echo "FAIL: without the engine, the program did not do what the script expects:" >&2
     grep '^timeout:' "$log" >&2
+    [ -n "${DIFF_TIMES:-}" ] && cat "$run/wine.out" >&2
     exit 1
   fi
   [ -n "${DIFF_TIMES:-}" ] && cat "$run/wine.out"
