@@ -610,6 +610,31 @@ TEST(Engine, BrokenThemesFailAndChangeNothing)
     RemoveDirectoryW(dir.c_str());
 }
 
+// The leak tests trust the object count: objects kept show, objects freed in any order do not.
+TEST(Engine, TheObjectCountSeesKeptObjectsAndNotFreedOnes)
+{
+    const harness::ObjectCounts before = harness::CountObjects();
+    std::vector<HBRUSH> brushes;
+    std::vector<HMENU> menus;
+    for (int i = 0; i < 40; ++i)
+        brushes.push_back(CreateSolidBrush(RGB(i, 0, 0)));
+    for (int i = 0; i < 12; ++i)
+        menus.push_back(CreateMenu());
+    const harness::ObjectCounts kept = harness::CountObjects();
+    EXPECT_EQ(kept.gdi, before.gdi + 40);
+    EXPECT_EQ(kept.user, before.user + 12);
+    // Freed out of order, so the last one freed sits high in the table.
+    for (size_t i = 0; i < brushes.size(); i += 2)
+        DeleteObject(brushes[i]);
+    for (size_t i = 1; i < brushes.size(); i += 2)
+        DeleteObject(brushes[i]);
+    for (auto it = menus.rbegin(); it != menus.rend(); ++it)
+        DestroyMenu(*it);
+    const harness::ObjectCounts freed = harness::CountObjects();
+    EXPECT_EQ(freed.gdi, before.gdi);
+    EXPECT_EQ(freed.user, before.user);
+}
+
 TEST(Engine, ThousandSwitchesLeakNoObjects)
 {
     UiThread ui;

@@ -1,6 +1,8 @@
 #include "ProgramHarness.h"
 
+#include <algorithm>
 #include <atomic>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
@@ -361,20 +363,69 @@ std::vector<std::string> WaitForLines(const std::wstring& path, size_t lines, DW
 // A count that grows when GDI or USER objects leak. Wine's GetGuiResources is a stub that
 // answers 0; there a fresh object's handle index tells instead, as freed slots are reused
 // first and every leaked object pushes new handles further out.
+namespace {
+
+// Wine does not count a process's objects (GetGuiResources answers 0), but its handle tables
+// can be read from outside. Each slot's handles carry a generation that starts at 1 and grows
+// each time the slot is reused; freed slots are handed out again before slots never used. So
+// new handles taken until they come from never-used slots show how many slots were free (F)
+// and where the used part of the table ends (N): N - F are in use. Two consecutive never-used
+// slots mark the end, as a generation that wrapped back to 1 can make one reused slot look new.
+struct Slot {
+    DWORD index, generation;
+};
+
+template <class Handle, class Make, class Free>
+DWORD SlotsInUse(Make make, Free free, Slot (*slotOf)(Handle))
+{
+    std::vector<Handle> taken;
+    DWORD highest = 0, inUse = 0;
+    std::optional<DWORD> newSlot;
+    while (taken.size() < 40000) {
+        const Handle handle = make();
+        if (handle == nullptr)
+            break;
+        taken.push_back(handle);
+        const Slot slot = slotOf(handle);
+        const bool looksNew = slot.generation == 1 && slot.index > highest;
+        if (looksNew && newSlot && slot.index == *newSlot + 1) {
+            inUse = *newSlot - static_cast<DWORD>(taken.size() - 2);
+            break;
+        }
+        newSlot = looksNew ? std::optional(slot.index) : std::nullopt;
+        highest = std::max(highest, slot.index);
+    }
+    for (const Handle handle : taken)
+        free(handle);
+    return inUse;
+}
+
+// GDI handles: the slot in the low word, the generation in the top byte.
+Slot GdiSlot(HBRUSH brush)
+{
+    const auto value = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(brush));
+    return {value & 0xFFFF, value >> 24};
+}
+
+// USER handles: twice the slot plus a base in the low word, the generation in the high word.
+// The table is the Wine server's, shared by the session's processes, which are quiet in tests.
+Slot UserSlot(HMENU menu)
+{
+    const auto value = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(menu));
+    return {(value & 0xFFFF) >> 1, value >> 16};
+}
+
+}  // namespace
+
 ObjectCounts CountObjects()
 {
     ObjectCounts counts{GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
                         GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)};
-    if (counts.gdi == 0) {
-        HBRUSH probe = CreateSolidBrush(RGB(1, 2, 3));
-        counts.gdi = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(probe) & 0xFFFF);
-        DeleteObject(probe);
-    }
-    if (counts.user == 0) {
-        HMENU probe = CreateMenu();
-        counts.user = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(probe) & 0xFFFF);
-        DestroyMenu(probe);
-    }
+    if (counts.gdi == 0)
+        counts.gdi = SlotsInUse<HBRUSH>([] { return CreateSolidBrush(RGB(1, 2, 3)); },
+                                        [](HBRUSH b) { DeleteObject(b); }, GdiSlot);
+    if (counts.user == 0)
+        counts.user = SlotsInUse<HMENU>([] { return CreateMenu(); }, [](HMENU m) { DestroyMenu(m); }, UserSlot);
     return counts;
 }
 
