@@ -10,12 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "ControlPalette.h"
-#include "ProgramHarness.h"
-#include "ThemeFile.h"
-#include "Velum.h"
+#include "ControlTestKit.h"
 
 namespace {
+
+using namespace kit;
 
 using velum::Color;
 
@@ -51,66 +50,6 @@ LRESULT CALLBACK OwnColoursProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-void Pump(int ms)
-{
-    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(ms);
-    MSG msg;
-    do {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(10);
-    } while (GetTickCount64() < end);
-}
-
-std::wstring SkinFolder()
-{
-    std::wstring path = L"Z:" VELUM_SOURCE_DIR L"\\Skin";
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path;
-}
-
-std::vector<std::wstring> ShippedThemes()
-{
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((SkinFolder() + L"\\*.vlm").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do
-            names.push_back(data.cFileName);
-        while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    return names;
-}
-
-velum::ControlPalette PaletteOf(const std::wstring& file)
-{
-    auto parsed = velum::LoadThemeFile(std::filesystem::path(file), "");
-    if (!parsed.theme)
-        throw std::runtime_error("theme does not parse");
-    return velum::DeriveControlPalette(*parsed.theme);
-}
-
-int Attach(const std::wstring& file)
-{
-    return Velum_AttachEx(harness::Ansi(file).c_str(), "");
-}
-
-COLORREF Ref(Color c)
-{
-    return RGB(c.r, c.g, c.b);
-}
-
-COLORREF Pixel(HWND hwnd, int x, int y)
-{
-    HDC dc = GetDC(hwnd);
-    const COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(hwnd, dc);
-    return c;
-}
-
 // Wine tells a window the mouse left it from a timer: states that follow the pointer take a
 // moment to show.
 COLORREF PixelOnceSettled(HWND hwnd, int x, int y, COLORREF expected)
@@ -121,13 +60,6 @@ COLORREF PixelOnceSettled(HWND hwnd, int x, int y, COLORREF expected)
         c = Pixel(hwnd, x, y);
     }
     return c;
-}
-
-std::string Hex(COLORREF c)
-{
-    char text[16];
-    snprintf(text, sizeof text, "#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
-    return text;
 }
 
 void Key(WORD vk)
@@ -146,14 +78,6 @@ void Mouse(DWORD flags)
     in.type = INPUT_MOUSE;
     in.mi.dwFlags = flags;
     SendInput(1, &in, sizeof in);
-    Pump(150);
-}
-
-void MoveOnto(HWND hwnd, int x, int y)
-{
-    POINT p{x, y};
-    ClientToScreen(hwnd, &p);
-    SetCursorPos(p.x, p.y);
     Pump(150);
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ButtonSkin.h"
+#include "CommonControlSkin.h"
 #include "Engine.h"
 #include "FrameWindow.h"
 #include "PopupMenu.h"
@@ -98,8 +99,8 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
             SkinPopupMenu(hwnd);
         else if (WantsFrameSkin(static_cast<DWORD>(create->style)))
             SkinFrameWindow(hwnd);
-        else if ((create->style & WS_CHILD) != 0)
-            SkinButton(hwnd);
+        else if ((create->style & WS_CHILD) == 0 || !SkinButton(hwnd))
+            SkinCommonControl(hwnd, true);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -135,7 +136,8 @@ LRESULT CALLBACK MenuFilterHook(int code, WPARAM wParam, LPARAM lParam)
 
 BOOL CALLBACK SkinExistingControl(HWND hwnd, LPARAM)
 {
-    SkinButton(hwnd);
+    if (!SkinButton(hwnd))
+        SkinCommonControl(hwnd, false);
     return TRUE;
 }
 
@@ -143,6 +145,8 @@ BOOL CALLBACK SkinExisting(HWND hwnd, LPARAM)
 {
     if (WantsFrameSkin(static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE))))
         SkinFrameWindow(hwnd);
+    else
+        SkinCommonControl(hwnd, false);  // tooltips are windows of their own
     EnumChildWindows(hwnd, SkinExistingControl, 0);
     return TRUE;
 }
@@ -152,6 +156,7 @@ void RefreshSkinnedWindows()
     for (auto& [hwnd, window] : Frames())
         window->Refresh();
     RefreshButtons();
+    RefreshCommonControls();
     RefreshPopupBackgrounds(CurrentTheme()->PopupBrush());
     for (HWND popup : Popups())
         RedrawWindow(popup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
@@ -164,6 +169,7 @@ void UnskinAll()
     Popups().clear();
     RestoreMenus();
     UnskinButtons();
+    UnskinCommonControls();
     // Out of the registry first: while a window is given back, its messages only pass on.
     const auto frames = std::move(Frames());
     Frames().clear();

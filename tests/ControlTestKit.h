@@ -1,0 +1,96 @@
+// What the tests of controls under the engine share: the shipped themes and their control
+// colours, attaching, pumping messages, reading pixels and moving the pointer.
+#pragma once
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ControlPalette.h"
+#include "ProgramHarness.h"
+#include "ThemeFile.h"
+#include "Velum.h"
+
+namespace kit {
+
+inline void Pump(int ms)
+{
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(ms);
+    MSG msg;
+    do {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(10);
+    } while (GetTickCount64() < end);
+}
+
+inline std::wstring SkinFolder()
+{
+    std::wstring path = L"Z:" VELUM_SOURCE_DIR L"\\Skin";
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path;
+}
+
+inline std::vector<std::wstring> ShippedThemes()
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((SkinFolder() + L"\\*.vlm").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do
+            names.push_back(data.cFileName);
+        while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    return names;
+}
+
+inline velum::ControlPalette PaletteOf(const std::wstring& file)
+{
+    auto parsed = velum::LoadThemeFile(std::filesystem::path(file), "");
+    if (!parsed.theme)
+        throw std::runtime_error("theme does not parse");
+    return velum::DeriveControlPalette(*parsed.theme);
+}
+
+inline int Attach(const std::wstring& file)
+{
+    return Velum_AttachEx(harness::Ansi(file).c_str(), "");
+}
+
+inline COLORREF Ref(velum::Color c)
+{
+    return RGB(c.r, c.g, c.b);
+}
+
+inline COLORREF Pixel(HWND hwnd, int x, int y)
+{
+    HDC dc = GetDC(hwnd);
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(hwnd, dc);
+    return c;
+}
+
+inline std::string Hex(COLORREF c)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+    return text;
+}
+
+inline void MoveOnto(HWND hwnd, int x, int y)
+{
+    POINT p{x, y};
+    ClientToScreen(hwnd, &p);
+    SetCursorPos(p.x, p.y);
+    Pump(150);
+}
+
+}  // namespace kit
