@@ -111,26 +111,25 @@ void DeriveScrollBars(ControlPalette& palette, const Theme& theme, Color accent)
     const Color text = theme.window.text;
     ScrollPalette& s = palette.scroll;
 
-    // Arrows are dimmed text at rest and full text when hot or pressed, unless the file gives
-    // them a colour; their buttons are the track's, lit up towards that colour.
+    // Arrow buttons are the track's, their arrows dimmed text at rest; under the mouse or held
+    // down they step towards the window's text and their arrows take it at full strength.
     s.track = With(Solid(Mix(back, text, 6), text, Mix(back, text, 6)), k.scrollBar);
-    const Color lit = k.scrollBar.text.value_or(text);
     s.arrow = s.track;
     s.arrow.text = k.scrollBar.text.value_or(Mix(back, text, 60));
     const auto litArrow = [&](int percent) {
-        Style arrow = Shifted(s.arrow, lit, percent);
-        arrow.text = lit;
-        arrow.border = Mix(s.arrow.border, lit, percent);
+        Style arrow = Shifted(s.arrow, text, percent);
+        arrow.text = text;
+        arrow.border = Mix(s.arrow.border, text, percent);
         return arrow;
     };
-    s.arrowHot = litArrow(15);
-    s.arrowPressed = litArrow(26);
+    s.arrowHot = With(litArrow(15), k.scrollBarHot);
+    s.arrowPressed = With(litArrow(26), k.scrollBarPressed);
     s.arrowDisabled = s.arrow;
     s.arrowDisabled.text = Mix(s.arrow.background.from, s.arrow.text, 35);
 
-    const Color thumb = Mix(s.track.background.from, lit, 23);
+    const Color thumb = Mix(s.track.background.from, text, 23);
     s.thumb = With(Solid(thumb, text, thumb), k.scrollBarThumb);
-    s.thumbHot = With(Shifted(Bordered(s.thumb, Mix(s.thumb.border, lit, 17)), lit, 17), k.scrollBarThumbHot);
+    s.thumbHot = With(Shifted(Bordered(s.thumb, Mix(s.thumb.border, text, 17)), text, 17), k.scrollBarThumbHot);
     s.thumbPressed = With(Solid(accent, text, accent), k.scrollBarThumbPressed);
 }
 

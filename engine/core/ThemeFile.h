@@ -72,7 +72,7 @@ struct ControlStyles {
     StyleKeys groupBox;
     StyleKeys edit, editDisabled, editReadOnly, editFocused;
     StyleKeys list, listSelected;
-    StyleKeys scrollBar, scrollBarThumb, scrollBarThumbHot, scrollBarThumbPressed;
+    StyleKeys scrollBar, scrollBarHot, scrollBarPressed, scrollBarThumb, scrollBarThumbHot, scrollBarThumbPressed;
     StyleKeys progress, progressBar;
     StyleKeys tab, tabHot, tabSelected;
     StyleKeys header, headerHot, headerPressed;
