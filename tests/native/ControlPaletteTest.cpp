@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ControlPalette.h"
+#include "ThemeDocument.h"
 
 namespace velum {
 namespace {
@@ -140,6 +141,12 @@ TEST(ControlPalette, EveryShippedThemeAndSchemeGivesReadableDistinctControls)
             ParseResult parsed = ParseTheme(bytes, entry.path().filename().string(), scheme);
             ASSERT_TRUE(parsed.theme) << entry.path();
             ExpectReadable(*parsed.theme, entry.path().filename().string() + " " + scheme);
+            // A shipped theme chooses its control colours rather than leaving them to derivation.
+            for (const parse::SectionInfo& section : parse::kSections) {
+                if (section.control != nullptr)
+                    EXPECT_NE((*parsed.theme).controls.*section.control, StyleKeys{})
+                        << entry.path().filename() << " leaves out [" << section.name << "]";
+            }
         }
         ++themes;
     }
