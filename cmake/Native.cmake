@@ -97,6 +97,10 @@ add_test(NAME velum_check.good_and_bad_together
   COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:velum-check>
           "-DARGS=${PROJECT_SOURCE_DIR}/Skin/velum.vlm|${PROJECT_SOURCE_DIR}/tests/native/broken/bad-colour.vlm"
           -DEXPECT=1 "-DSTDOUT=velum.vlm: OK" -P "${VELUM_EXPECT_EXIT}")
+add_test(NAME velum_check.control_section_in_a_scheme
+  COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:velum-check>
+          "-DARGS=${PROJECT_SOURCE_DIR}/tests/native/broken/control-scheme-colour.vlm"
+          -DEXPECT=1 "-DSTDERR=control-scheme-colour.vlm:11:10: error: '#3A66A' is not a colour" -P "${VELUM_EXPECT_EXIT}")
 add_test(NAME velum_check.missing_file
   COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:velum-check> "-DARGS=no-such-theme.vlm"
           -DEXPECT=1 "-DSTDERR=no-such-theme.vlm: error: no such file" -P "${VELUM_EXPECT_EXIT}")

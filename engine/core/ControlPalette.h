@@ -1,4 +1,5 @@
-// The colours the engine draws controls with, derived from a theme's window, popup and frame
+// The colours the engine draws controls with: what the theme's control sections set, and for
+// everything they leave out, colours derived from the theme's window, popup and menu-bar
 // colours, so that every theme file, also one written before controls were drawn, gives
 // controls that belong to its windows. Never from the system's colours.
 #pragma once
@@ -21,7 +22,8 @@ struct ButtonPalette {
 
 // Edit fields, list boxes and combo boxes' fields and dropped lists: background, text, border.
 struct FieldPalette {
-    Style normal, disabled, readOnly;
+    Style normal, disabled, readOnly;  // edit fields and combo boxes' fields
+    Style list;                        // list boxes and dropped lists; the edit field's when unset
     Color focusBorder;  // the border of the field that has the focus
     Style selected;     // selected text in an edit, the selected item in a list
     Style selectedInactive;  // the same while the control does not have the focus
@@ -36,7 +38,8 @@ struct ScrollPalette {
 
 // The common controls that take colours but draw their own shapes.
 struct CommonPalette {
-    Style progress;  // background is the track, text the bar
+    Style progress;     // background is the track, text the bar's colour
+    Style progressBar;  // the bar itself: its background, a gradient when the theme gives one
     Style tab, tabSelected, tabHot;
     Style header, headerHot, headerPressed;
     Style statusBar;

@@ -23,9 +23,9 @@ enum SectionId : int {
     kFrameInactive,
     kCaption,
     kCaptionInactive,
-    kButton,
-    kButtonHot,
-    kButtonPressed,
+    kCaptionButton,
+    kCaptionButtonHot,
+    kCaptionButtonPressed,
     kCloseHot,
     kMenuBar,
     kMenuBarHot,
@@ -33,17 +33,62 @@ enum SectionId : int {
     kPopupSelected,
     kPopupDisabled,
     kPopupSeparator,
+    kPushButton,
+    kPushButtonHot,
+    kPushButtonPressed,
+    kPushButtonDisabled,
+    kPushButtonDefault,
+    kCheckBox,
+    kCheckBoxHot,
+    kCheckBoxPressed,
+    kCheckBoxDisabled,
+    kGroupBox,
+    kEdit,
+    kEditDisabled,
+    kEditReadOnly,
+    kEditFocused,
+    kList,
+    kListSelected,
+    kScrollBar,
+    kScrollBarHot,
+    kScrollBarPressed,
+    kScrollBarThumb,
+    kScrollBarThumbHot,
+    kScrollBarThumbPressed,
+    kProgress,
+    kProgressBar,
+    kTab,
+    kTabHot,
+    kTabSelected,
+    kHeader,
+    kHeaderHot,
+    kHeaderPressed,
+    kStatusBar,
+    kTooltip,
     kSectionCount,
 };
 inline constexpr SectionId kNoSection = kSectionCount;
+
+// The colour keys a section draws with; a key outside its section's set draws a warning.
+enum KeyBits : unsigned {
+    kFillKeys = 1,  // background and gradient
+    kTextKey = 2,
+    kBorderKey = 4,
+    kMarkKey = 8,
+    kStyleKeys = kFillKeys | kTextKey | kBorderKey,
+};
 
 struct SectionInfo {
     std::string_view name;
     SectionId parent;  // where keys this section leaves out come from
     Style Theme::*style;
     bool takesFont;
+    StyleKeys ControlStyles::*control = nullptr;  // control sections keep only what the file set
+    unsigned keys = kStyleKeys;
 };
 
+// Control sections have no parent here: what they leave out is derived when the control palette
+// is built, from their element's section and the window's colours, never from [Defaults].
 inline constexpr std::array<SectionInfo, kSectionCount> kSections = {{
     {"Theme", kNoSection, nullptr, false},
     {"Metrics", kNoSection, nullptr, false},
@@ -54,16 +99,52 @@ inline constexpr std::array<SectionInfo, kSectionCount> kSections = {{
     {"Caption", kDefaults, &Theme::caption, true},
     {"Caption.Inactive", kCaption, &Theme::captionInactive, false},
     {"CaptionButton", kDefaults, &Theme::button, false},
-    {"CaptionButton.Hot", kButton, &Theme::buttonHot, false},
-    {"CaptionButton.Pressed", kButton, &Theme::buttonPressed, false},
-    {"CloseButton.Hot", kButtonHot, &Theme::closeHot, false},
+    {"CaptionButton.Hot", kCaptionButton, &Theme::buttonHot, false},
+    {"CaptionButton.Pressed", kCaptionButton, &Theme::buttonPressed, false},
+    {"CloseButton.Hot", kCaptionButtonHot, &Theme::closeHot, false},
     {"MenuBar", kDefaults, &Theme::menuBar, true},
     {"MenuBar.Hot", kMenuBar, &Theme::menuBarHot, false},
     {"Popup", kDefaults, &Theme::popup, true},
     {"Popup.Selected", kPopup, &Theme::popupSelected, false},
     {"Popup.Disabled", kPopup, &Theme::popupDisabled, false},
     {"Popup.Separator", kPopup, &Theme::popupSeparator, false},
+    {"Button", kNoSection, nullptr, false, &ControlStyles::button},
+    {"Button.Hot", kNoSection, nullptr, false, &ControlStyles::buttonHot},
+    {"Button.Pressed", kNoSection, nullptr, false, &ControlStyles::buttonPressed},
+    {"Button.Disabled", kNoSection, nullptr, false, &ControlStyles::buttonDisabled},
+    {"Button.Default", kNoSection, nullptr, false, &ControlStyles::buttonDefault, kBorderKey},
+    {"CheckBox", kNoSection, nullptr, false, &ControlStyles::checkBox, kStyleKeys | kMarkKey},
+    {"CheckBox.Hot", kNoSection, nullptr, false, &ControlStyles::checkBoxHot, kFillKeys | kBorderKey | kMarkKey},
+    {"CheckBox.Pressed", kNoSection, nullptr, false, &ControlStyles::checkBoxPressed,
+     kFillKeys | kBorderKey | kMarkKey},
+    {"CheckBox.Disabled", kNoSection, nullptr, false, &ControlStyles::checkBoxDisabled, kStyleKeys | kMarkKey},
+    {"GroupBox", kNoSection, nullptr, false, &ControlStyles::groupBox, kTextKey | kBorderKey},
+    {"Edit", kNoSection, nullptr, false, &ControlStyles::edit},
+    {"Edit.Disabled", kNoSection, nullptr, false, &ControlStyles::editDisabled},
+    {"Edit.ReadOnly", kNoSection, nullptr, false, &ControlStyles::editReadOnly},
+    {"Edit.Focused", kNoSection, nullptr, false, &ControlStyles::editFocused, kBorderKey},
+    {"List", kNoSection, nullptr, false, &ControlStyles::list},
+    {"List.Selected", kNoSection, nullptr, false, &ControlStyles::listSelected, kFillKeys | kTextKey},
+    {"ScrollBar", kNoSection, nullptr, false, &ControlStyles::scrollBar},
+    {"ScrollBar.Hot", kNoSection, nullptr, false, &ControlStyles::scrollBarHot},
+    {"ScrollBar.Pressed", kNoSection, nullptr, false, &ControlStyles::scrollBarPressed},
+    {"ScrollBar.Thumb", kNoSection, nullptr, false, &ControlStyles::scrollBarThumb, kFillKeys | kBorderKey},
+    {"ScrollBar.Thumb.Hot", kNoSection, nullptr, false, &ControlStyles::scrollBarThumbHot, kFillKeys | kBorderKey},
+    {"ScrollBar.Thumb.Pressed", kNoSection, nullptr, false, &ControlStyles::scrollBarThumbPressed,
+     kFillKeys | kBorderKey},
+    {"Progress", kNoSection, nullptr, false, &ControlStyles::progress, kFillKeys | kBorderKey},
+    {"Progress.Bar", kNoSection, nullptr, false, &ControlStyles::progressBar, kFillKeys},
+    {"Tab", kNoSection, nullptr, false, &ControlStyles::tab},
+    {"Tab.Hot", kNoSection, nullptr, false, &ControlStyles::tabHot},
+    {"Tab.Selected", kNoSection, nullptr, false, &ControlStyles::tabSelected},
+    {"Header", kNoSection, nullptr, false, &ControlStyles::header},
+    {"Header.Hot", kNoSection, nullptr, false, &ControlStyles::headerHot},
+    {"Header.Pressed", kNoSection, nullptr, false, &ControlStyles::headerPressed},
+    {"StatusBar", kNoSection, nullptr, false, &ControlStyles::statusBar},
+    {"Tooltip", kNoSection, nullptr, false, &ControlStyles::tooltip},
 }};
+static_assert(kSections[kPushButton].name == "Button" && kSections[kTooltip].name == "Tooltip",
+              "kSections follows SectionId's order");
 
 struct MetricInfo {
     std::string_view key;
@@ -102,6 +183,7 @@ struct SectionData {
     Setting<bool> vertical;
     Setting<Color> text;
     Setting<Color> border;
+    Setting<Color> mark;
     Setting<std::vector<std::string>> faces;
     Setting<int> fontSize;
     Setting<int> fontWeight;

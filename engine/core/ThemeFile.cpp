@@ -68,6 +68,16 @@ struct Layers {
     }
 };
 
+// A control section keeps only the keys the file set, each from the scheme's section or else the
+// base one; the control palette fills in the rest.
+void ResolveControlKeys(const Layers& layers, SectionId id, StyleKeys& keys) {
+    if (auto* background = layers.Pick(id, &SectionData::background)) keys.background = background->value;
+    if (auto* vertical = layers.Pick(id, &SectionData::vertical)) keys.vertical = vertical->value;
+    if (auto* text = layers.Pick(id, &SectionData::text)) keys.text = text->value;
+    if (auto* border = layers.Pick(id, &SectionData::border)) keys.border = border->value;
+    if (auto* mark = layers.Pick(id, &SectionData::mark)) keys.mark = mark->value;
+}
+
 std::string PathText(const std::filesystem::path& path) {
     const auto utf8 = path.u8string();
     return std::string(utf8.begin(), utf8.end());
@@ -160,6 +170,10 @@ ParseResult ParseTheme(std::string_view bytes, std::string_view fileName, std::s
 
     for (std::size_t s = 0; s < kSectionCount; ++s) {
         const SectionInfo& info = kSections[s];
+        if (info.control != nullptr) {
+            ResolveControlKeys(layers, static_cast<SectionId>(s), theme.controls.*info.control);
+            continue;
+        }
         if (info.style == nullptr) continue;
         const auto id = static_cast<SectionId>(s);
         Style style = builtIn.*info.style;

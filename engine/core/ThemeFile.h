@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velum {
@@ -52,6 +53,34 @@ struct Metrics {
     friend bool operator==(const Metrics&, const Metrics&) = default;
 };
 
+// The keys one control section set, after the scheme's sections are laid over the base ones.
+// What a file leaves out is not filled in here: the control palette derives it from the rest of
+// the theme (ControlPalette.h), so controls follow the window's look wherever the file is silent.
+struct StyleKeys {
+    std::optional<std::pair<Color, Color>> background;  // a solid fill holds its colour twice
+    std::optional<bool> vertical;
+    std::optional<Color> text;
+    std::optional<Color> border;
+    std::optional<Color> mark;  // check boxes and radio buttons: the check, the dot
+    friend bool operator==(const StyleKeys&, const StyleKeys&) = default;
+};
+
+// One StyleKeys per control section of the file, named as the sections are.
+struct ControlStyles {
+    StyleKeys button, buttonHot, buttonPressed, buttonDisabled, buttonDefault;
+    StyleKeys checkBox, checkBoxHot, checkBoxPressed, checkBoxDisabled;
+    StyleKeys groupBox;
+    StyleKeys edit, editDisabled, editReadOnly, editFocused;
+    StyleKeys list, listSelected;
+    StyleKeys scrollBar, scrollBarHot, scrollBarPressed, scrollBarThumb, scrollBarThumbHot, scrollBarThumbPressed;
+    StyleKeys progress, progressBar;
+    StyleKeys tab, tabHot, tabSelected;
+    StyleKeys header, headerHot, headerPressed;
+    StyleKeys statusBar;
+    StyleKeys tooltip;
+    friend bool operator==(const ControlStyles&, const ControlStyles&) = default;
+};
+
 struct Theme {
     std::string name;    // from the file, or the built-in default's name
     std::string scheme;  // the scheme that was selected ("" for the file's base)
@@ -66,6 +95,7 @@ struct Theme {
     Style closeHot;                          // close button while hot or pressed
     Style menuBar, menuBarHot;               // hot is also the open item's look
     Style popup, popupSelected, popupDisabled, popupSeparator;
+    ControlStyles controls;  // the controls inside windows, as far as the file colours them
     friend bool operator==(const Theme&, const Theme&) = default;
 };
 

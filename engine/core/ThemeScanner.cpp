@@ -266,6 +266,16 @@ private:
                                     "]; fonts belong in [Defaults], [Caption], [MenuBar] or [Popup]");
             return;
         }
+        const unsigned bit = lowerKey == "background" || lowerKey == "gradient" ? kFillKeys
+                             : lowerKey == "text"                                 ? kTextKey
+                             : lowerKey == "border"                               ? kBorderKey
+                             : lowerKey == "mark"                                 ? kMarkKey
+                                                                                  : 0u;
+        if (bit != 0 && (info.keys & bit) == 0) {
+            Line().Warning(key, Quoted(key) + " has no effect in [" + std::string(info.name) + "]" +
+                                    (bit == kMarkKey ? "; it colours the mark in [CheckBox] sections" : ""));
+            return;
+        }
         std::string_view rest = value;
         if (lowerKey == "background") {
             const std::string_view first = NextWord(rest);
@@ -286,14 +296,15 @@ private:
             } else {
                 Line().Error(value, "gradient is 'vertical' or 'horizontal', not " + Quoted(value));
             }
-        } else if (lowerKey == "text" || lowerKey == "border") {
+        } else if (lowerKey == "text" || lowerKey == "border" || lowerKey == "mark") {
             const std::string_view word = NextWord(rest);
             const std::string_view extra = NextWord(rest);
             Color color;
             if (!extra.empty()) {
                 Line().Error(extra, Quoted(key) + " takes a single colour");
             } else if (ReadColor(Line(), word, color)) {
-                Store(lowerKey == "text" ? section.text : section.border, value, color);
+                Store(lowerKey == "text" ? section.text : lowerKey == "border" ? section.border : section.mark, value,
+                      color);
             }
         } else if (lowerKey == "font") {
             std::vector<std::string> faces;

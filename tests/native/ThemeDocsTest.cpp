@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ThemeDocument.h"
+
 #include <algorithm>
 #include <fstream>
 #include <string>
@@ -63,6 +65,7 @@ TEST(ThemeFormatPage, EveryExampleParsesAsThePageSays) {
     for (const std::string& problem : problems) ADD_FAILURE() << path << ": " << problem;
 
     int valid = 0, invalid = 0;
+    std::string validText;
     for (const Block& block : blocks) {
         SCOPED_TRACE(path + ":" + std::to_string(block.line) + ": ```" + block.info + "\n" + block.text);
         EXPECT_FALSE(block.info.empty()) << "give the block an info string: ini, ini invalid, sh or text";
@@ -72,12 +75,19 @@ TEST(ThemeFormatPage, EveryExampleParsesAsThePageSays) {
         for (const Diagnostic& d : result.diagnostics) printed += FormatDiagnostic(d) + "\n";
         if (block.info == "ini") {
             ++valid;
+            validText += "\n" + block.text;
             EXPECT_TRUE(result.theme.has_value()) << printed;
             EXPECT_TRUE(result.diagnostics.empty()) << printed;
         } else {
             ++invalid;
             EXPECT_FALSE(result.theme.has_value()) << "the page shows this example as an error";
         }
+    }
+    // Every control section is shown in a working example.
+    for (const parse::SectionInfo& section : parse::kSections) {
+        if (section.control == nullptr) continue;
+        EXPECT_NE(validText.find("\n[" + std::string(section.name) + "]\n"), std::string::npos)
+            << "no example shows [" << section.name << "]";
     }
     // Guards the extraction itself: a page with no examples found would pass vacuously.
     EXPECT_GE(valid, 5);

@@ -216,6 +216,43 @@ TEST(Schemes, OverlayTheirBaseSectionKeyByKey) {
     }
 }
 
+// Control sections keep exactly what the file set: the control palette derives the rest, so
+// [Defaults] and the built-in look must not leak in here.
+TEST(ControlSections, KeepOnlyTheKeysTheFileSetUnderTheSelectedScheme) {
+    constexpr std::string_view file =
+        "[Defaults]\nbackground = #010101\ntext = #020202\nborder = #030303\n"
+        "[Button]\nbackground = #111111 #121212\ngradient = horizontal\ntext = #131313\n"
+        "[Button.Hot]\nborder = #141414\n"
+        "[CheckBox]\nmark = #151515\n"
+        "[Dark:Button]\ntext = #212121\n"
+        "[Dark:Button.Pressed]\nbackground = #222222\n"
+        "[dark:ScrollBar.Thumb]\nborder = #232323\n";
+    const auto rgb2 = [](std::uint32_t v) { return std::pair{Rgb(v), Rgb(v)}; };
+    struct Case {
+        const char* scheme;
+        StyleKeys ControlStyles::*section;
+        StyleKeys expected;
+    };
+    const Case cases[] = {
+        {"", &ControlStyles::button, {std::pair{Rgb(0x111111), Rgb(0x121212)}, false, Rgb(0x131313), {}, {}}},
+        {"", &ControlStyles::buttonHot, {{}, {}, {}, Rgb(0x141414), {}}},
+        {"", &ControlStyles::buttonPressed, {}},
+        {"", &ControlStyles::checkBox, {{}, {}, {}, {}, Rgb(0x151515)}},
+        {"", &ControlStyles::scrollBarThumb, {}},
+        {"", &ControlStyles::edit, {}},
+        {"Dark", &ControlStyles::button, {std::pair{Rgb(0x111111), Rgb(0x121212)}, false, Rgb(0x212121), {}, {}}},
+        {"Dark", &ControlStyles::buttonHot, {{}, {}, {}, Rgb(0x141414), {}}},
+        {"Dark", &ControlStyles::buttonPressed, {rgb2(0x222222), {}, {}, {}, {}}},
+        {"Dark", &ControlStyles::scrollBarThumb, {{}, {}, {}, Rgb(0x232323), {}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("scheme '") + c.scheme + "'");
+        const Theme t = MustParse(file, c.scheme);
+        EXPECT_TRUE(t.controls.*c.section == c.expected);
+    }
+    EXPECT_EQ(DefaultTheme().controls, ControlStyles{});
+}
+
 TEST(Schemes, AnEmptySectionNamesASchemeThatLooksLikeTheBase) {
     Theme base = MustParse("[Caption]\ntext = #010203\n[Light:Defaults]\n");
     Theme light = MustParse("[Caption]\ntext = #010203\n[Light:Defaults]\n", "light");
@@ -338,6 +375,13 @@ const Broken kBroken[] = {
     {"undefined default scheme", "[Theme]\ndefault-scheme = Dusk\n[Night:Caption]\n", 2, 18,
      "default-scheme 'Dusk' is not defined; the file defines Night"},
     {"bad default scheme name", "[Theme]\ndefault-scheme = Du sk\n[Caption]\n", 2, 20, "invalid character in scheme"},
+    {"bad colour in a control state", "[Button.Hot]\nborder = #12345\n", 2, 10, "'#12345' is not a colour"},
+    {"bad mark colour", "[CheckBox]\nmark = #00FF0G\n", 2, 14, "only 0-9 and A-F"},
+    {"three stops on a thumb", "[ScrollBar.Thumb]\nbackground = #000000 #111111 #222222\n", 2, 30, "one colour, or two"},
+    {"bad gradient on a tab", "[Tab.Selected]\ngradient = radial\n", 2, 12, "'vertical' or 'horizontal'"},
+    {"two colours for a list's text", "[List]\ntext = #000000 #FFFFFF\n", 2, 16, "single colour"},
+    {"duplicate control section", "[Edit]\n[Dark:Edit]\n[EDIT]\n", 3, 2, "duplicate section [EDIT] (first on line 1)"},
+    {"duplicate key in a control scheme", "[Dark:Tooltip]\ntext = #000000\ntext = #000000\n", 3, 1, "duplicate key"},
     {"unknown scheme selected", "[Night:Caption]\n", 0, 0, "'Dusk' is not defined", "Dusk"},
 };
 
@@ -376,6 +420,17 @@ TEST(Errors, UnknownThingsAreWarningsAndTheThemeStillLoads) {
         {"[Metrics]\ntitle-height = 20\n", 2, 1, "unknown key 'title-height' in [Metrics]"},
         {"[Theme]\nauthor = me\n", 2, 1, "unknown key 'author' in [Theme]"},
         {"[Caption.Inactive]\nfont-size = 9\n", 2, 1, "has no effect in [Caption.Inactive]"},
+        {"[Button]\nfont = Tahoma\n", 2, 1, "'font' has no effect in [Button]; fonts belong in"},
+        {"[ScrollBar.Thumb]\ntext = #000000\n", 2, 1, "'text' has no effect in [ScrollBar.Thumb]"},
+        {"[Button.Default]\nbackground = #000000\n", 2, 1, "'background' has no effect in [Button.Default]"},
+        {"[GroupBox]\ngradient = vertical\n", 2, 1, "'gradient' has no effect in [GroupBox]"},
+        {"[Progress.Bar]\n  border = #000000\n", 2, 3, "'border' has no effect in [Progress.Bar]"},
+        {"[Dark:Caption]\nmark = #000000\n", 2, 1, "'mark' has no effect in [Caption]; it colours the mark in"},
+        {"[Edit]\nmark = #000000\n", 2, 1, "'mark' has no effect in [Edit]"},
+        {"[CheckBox.Hot]\ntext = #000000\n", 2, 1, "'text' has no effect in [CheckBox.Hot]"},
+        {"[Edit.Focused]\ntext = #000000\n", 2, 1, "'text' has no effect in [Edit.Focused]"},
+        {"[Button]\n[Button.Focus]\n", 2, 2, "unknown section [Button.Focus]"},
+        {"[Tooltip]\nshadow = #000000\n", 2, 1, "unknown key 'shadow' in [Tooltip]"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
