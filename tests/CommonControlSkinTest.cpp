@@ -110,7 +110,7 @@ protected:
             {"list background", Control(kList), 200, 120, Ref(p.field.normal.background.from)},
             {"tree background", Control(kTree), 200, 120, Ref(p.field.normal.background.from)},
             {"progress track", Control(kProgress), 240, 10, Ref(p.common.progress.background.from)},
-            {"progress bar", Control(kProgress), 20, 10, Ref(p.common.progress.text)},
+            {"progress bar", Control(kProgress), 3, 1, Ref(p.common.progressBar.background.from)},
             {"status bar", Control(kStatus), 150, status.bottom / 2, Ref(p.common.statusBar.background.from)},
             {"header", Header(), 80, header.bottom / 2, Ref(p.common.header.background.from)},
             {"program's own list", Control(kOwnList), 200, 40, kProgramBlue},

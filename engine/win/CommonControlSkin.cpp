@@ -299,6 +299,7 @@ LRESULT PaintProgress(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     if ((style & PBS_MARQUEE) != 0)
         return CallPrevious(hwnd, message, wParam, lParam);
     const Style& look = CurrentTheme()->Controls().common.progress;
+    const Style& filled = CurrentTheme()->Controls().common.progressBar;
     PBRANGE range{};
     Tell(hwnd, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
     const auto position = static_cast<int>(Tell(hwnd, PBM_GETPOS, 0));
@@ -320,7 +321,7 @@ LRESULT PaintProgress(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         else
             bar.right = bar.left + (span > 0 ? MulDiv(bar.right - bar.left, done, span) : 0);
         if (bar.right > bar.left && bar.bottom > bar.top)
-            FillSolid(dc, bar, look.text);
+            FillWith(dc, bar, filled.background);
         if (buffer.Ok())
             buffer.Commit();
     }
