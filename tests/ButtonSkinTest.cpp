@@ -310,4 +310,66 @@ TEST_F(Buttons, SwitchesWithButtonsPaintedAndUsedLeakNoObjects)
     EXPECT_LE(after.user, before.user + 8) << "USER objects before " << before.user << ", after " << after.user;
 }
 
+// Where the text of a button is: the box around the pixels inside it that differ from its face.
+RECT InkBox(HWND button)
+{
+    RECT r{};
+    GetClientRect(button, &r);
+    const int inset = 4;
+    HDC dc = GetDC(button);
+    const COLORREF face = GetPixel(dc, inset, inset);
+    RECT box{r.right, r.bottom, -1, -1};
+    for (int y = inset; y < r.bottom - inset; ++y) {
+        for (int x = inset; x < r.right - inset; ++x) {
+            if (GetPixel(dc, x, y) != face) {
+                box.left = std::min<LONG>(box.left, x);
+                box.top = std::min<LONG>(box.top, y);
+                box.right = std::max<LONG>(box.right, x);
+                box.bottom = std::max<LONG>(box.bottom, y);
+            }
+        }
+    }
+    ReleaseDC(button, dc);
+    return box;
+}
+
+TEST_F(Buttons, TextSitsWhereTheStyleSaysAsTheSystemPutsIt)
+{
+    const struct {
+        DWORD style;
+        const char* what;
+    } cases[] = {
+        {BS_PUSHBUTTON, "centred"},
+        {BS_PUSHBUTTON | BS_LEFT, "left"},
+        {BS_PUSHBUTTON | BS_RIGHT, "right"},
+        {BS_PUSHBUTTON | BS_TOP, "top"},
+        {BS_PUSHBUTTON | BS_BOTTOM, "bottom"},
+        {BS_PUSHBUTTON | BS_RIGHT | BS_BOTTOM, "bottom right"},
+        {BS_AUTOCHECKBOX | BS_RIGHT, "check box, right"},
+        {BS_AUTOCHECKBOX | BS_BOTTOM, "check box, bottom"},
+    };
+    Create();
+    const auto place = [&](DWORD style) {
+        HWND b = CreateWindowExW(0, L"Button", L"Mm", WS_CHILD | WS_VISIBLE | style, 230, 160, 150, 56, host_,
+                                 nullptr, nullptr, nullptr);
+        Pump(100);
+        const RECT box = InkBox(b);
+        DestroyWindow(b);
+        return box;
+    };
+    std::vector<RECT> system;
+    for (const auto& c : cases)
+        system.push_back(place(c.style));
+    ASSERT_EQ(Attach(SkinFolder() + L"\\midnight.vlm"), VELUM_OK);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].what);
+        const RECT skinned = place(cases[i].style);
+        ASSERT_GE(skinned.right, skinned.left) << "no text drawn";
+        // Fonts and edges differ a little; the place does not.
+        const auto centre = [](LONG a, LONG b) { return (a + b) / 2; };
+        EXPECT_NEAR(centre(skinned.left, skinned.right), centre(system[i].left, system[i].right), 6);
+        EXPECT_NEAR(centre(skinned.top, skinned.bottom), centre(system[i].top, system[i].bottom), 6);
+    }
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 #include "ButtonSkin.h"
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -98,20 +99,43 @@ int Px(int pixels, const ButtonLook& look)
     return Scale(pixels, look.dpi);
 }
 
-// Text in r, centred vertically also when it wraps onto several lines.
+// Where the button's style puts its text: BS_LEFT, BS_RIGHT or BS_CENTER across, BS_TOP,
+// BS_BOTTOM or BS_VCENTER down; `horizontal` is the kind's own when the style names none.
+struct Alignment {
+    UINT horizontal;
+    enum { Top, Middle, Bottom } vertical;
+};
+
+Alignment AlignmentOf(DWORD style, UINT horizontal)
+{
+    Alignment a{horizontal, Alignment::Middle};
+    switch (style & BS_CENTER) {
+    case BS_LEFT: a.horizontal = DT_LEFT; break;
+    case BS_RIGHT: a.horizontal = DT_RIGHT; break;
+    case BS_CENTER: a.horizontal = DT_CENTER; break;
+    default: break;
+    }
+    switch (style & BS_VCENTER) {
+    case BS_TOP: a.vertical = Alignment::Top; break;
+    case BS_BOTTOM: a.vertical = Alignment::Bottom; break;
+    default: break;
+    }
+    return a;
+}
+
+// Text in r, placed as the style says, also when it wraps onto several lines.
 void DrawLabel(HDC dc, RECT r, const ButtonLook& look, UINT horizontal, Color colour)
 {
+    const Alignment align = AlignmentOf(look.windowStyle, horizontal);
     const bool multiline = (look.windowStyle & BS_MULTILINE) != 0;
-    UINT format = horizontal | look.prefix | (multiline ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER);
+    const UINT format = align.horizontal | look.prefix | (multiline ? DT_WORDBREAK : DT_SINGLELINE);
     SetTextColor(dc, ToColorRef(colour));
     SetBkMode(dc, TRANSPARENT);
-    if (multiline) {
-        RECT measured = r;
-        DrawTextW(dc, look.text.c_str(), -1, &measured, format | DT_CALCRECT);
-        const int shift = ((r.bottom - r.top) - (measured.bottom - measured.top)) / 2;
-        if (shift > 0)
-            r.top += shift;
-    }
+    RECT measured = r;
+    DrawTextW(dc, look.text.c_str(), -1, &measured, format | DT_CALCRECT);
+    const int spare = (r.bottom - r.top) - (measured.bottom - measured.top);
+    if (spare > 0 && align.vertical != Alignment::Top)
+        r.top += align.vertical == Alignment::Bottom ? spare : spare / 2;
     DrawTextW(dc, look.text.c_str(), -1, &r, format);
 }
 
@@ -159,7 +183,19 @@ void PaintCheckOrRadio(HDC dc, const RECT& rc, const ButtonLook& look, const Con
     RECT mark;
     mark.left = boxOnRight ? rc.right - size : rc.left;
     mark.right = mark.left + size;
-    mark.top = rc.top + (rc.bottom - rc.top - size) / 2;
+    // The box stays beside the first line of text, wherever the style puts that line.
+    int line = rc.bottom - rc.top;
+    const Alignment align = AlignmentOf(look.windowStyle, DT_LEFT);
+    if (align.vertical != Alignment::Middle) {
+        TEXTMETRICW metrics{};
+        ScopedSelect font(dc, look.font);
+        GetTextMetricsW(dc, &metrics);
+        line = std::min<int>(line, metrics.tmHeight);
+    }
+    const int lineTop = align.vertical == Alignment::Top      ? rc.top
+                        : align.vertical == Alignment::Bottom ? rc.bottom - line
+                                                              : rc.top;
+    mark.top = lineTop + (line - size) / 2;
     mark.bottom = mark.top + size;
 
     if (look.style.kind == ButtonKind::Radio) {
@@ -229,6 +265,13 @@ void PaintGroupBox(HDC dc, const RECT& rc, const ButtonLook& look, const Control
     text.left += Px(8, look);
     text.right -= Px(8, look);
     DrawTextW(dc, look.text.c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE | look.prefix);
+    // The caption sits where the style says along the top edge.
+    const int width = text.right - text.left;
+    const UINT across = AlignmentOf(look.windowStyle, DT_LEFT).horizontal;
+    if (across != DT_LEFT) {
+        text.left = across == DT_RIGHT ? rc.right - Px(8, look) - width : (rc.left + rc.right - width) / 2;
+        text.right = text.left + width;
+    }
     RECT behind = text;
     InflateRect(&behind, Px(2, look), 0);
     FillSolid(dc, behind, palette.background);
