@@ -12,6 +12,7 @@
 #include "MdiBarItems.h"
 #include "PopupMenu.h"
 #include "WindowRegistry.h"
+#include "WindowScrollBars.h"
 
 namespace velum {
 
@@ -91,7 +92,9 @@ LRESULT FrameWindow::OnCreate(UINT message, WPARAM wParam, LPARAM lParam)
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
     if (create != nullptr && firstRefresh_ && AdjustWindowRectEx(&frame, style, menuBar_.Present(), exStyle)) {
-        const RECT client{0, 0, create->cx - (frame.right - frame.left), create->cy - (frame.bottom - frame.top)};
+        // The system's frame also takes the scroll bars' room from the client area.
+        RECT client{0, 0, create->cx - (frame.right - frame.left), create->cy - (frame.bottom - frame.top)};
+        ReserveScrollBars(hwnd_, client);
         if (client.right > 0 && client.bottom > 0) {
             KeepClientSize(client);
             originalClient_ = client;

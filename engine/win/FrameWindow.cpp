@@ -10,6 +10,7 @@
 #include "MdiBarItems.h"
 #include "PopupMenu.h"
 #include "WindowRegistry.h"
+#include "WindowScrollBars.h"
 
 namespace velum {
 
@@ -51,7 +52,12 @@ LRESULT CALLBACK FrameWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     FrameWindow* window = FindFrame(hwnd);
     if (window == nullptr)
         return PassOn(hwnd, message, wParam, lParam);
-    return window->Handle(message, wParam, lParam);
+    const LRESULT result = window->Handle(message, wParam, lParam);
+    // A program moves its window's scroll bars while it handles a message, and the system then
+    // draws them in its own look straight away.
+    if (message != WM_NCDESTROY && FindFrame(hwnd) != nullptr)
+        RepaintScrollBarsIfMoved(hwnd);
+    return result;
 }
 
 LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
@@ -71,6 +77,8 @@ LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_MOUSEMOVE: return OnMouseMove(message, wParam, lParam);
     case WM_LBUTTONUP: return OnLButtonUp(message, wParam, lParam);
     case WM_CAPTURECHANGED: return OnCaptureChanged(message, wParam, lParam);
+    case WM_VSCROLL:
+    case WM_HSCROLL: return OnScroll(message, wParam, lParam);
     case WM_SETTEXT:
     case WM_SETICON: return WithoutDefaultFramePainting(message, wParam, lParam);
     case WM_ERASEBKGND: return EraseClientBackground(hwnd_, message, wParam, lParam);
@@ -171,6 +179,7 @@ LRESULT FrameWindow::OnNcCalcSize(WPARAM wParam, LPARAM lParam)
     const Rect client = LayoutFor(CurrentStyle(), window.right - window.left, window.bottom - window.top).client;
     *proposed = {window.left + client.left, window.top + client.top, window.left + client.right,
                  window.top + client.bottom};
+    ReserveScrollBars(hwnd_, *proposed);
     return 0;
 }
 
@@ -211,6 +220,7 @@ void FrameWindow::PaintFrame()
         }
         buffer.Commit();
     }
+    PaintScrollBars(hwnd_, target.get());
 }
 
 void FrameWindow::PaintCaption(HDC dc, const FrameLayout& l) const
@@ -253,9 +263,22 @@ LRESULT FrameWindow::OnNcActivate(WPARAM wParam)
 
 LRESULT FrameWindow::OnNcHitTest(LPARAM lParam)
 {
+    const POINT screen{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (const LRESULT bar = HitTestScrollBars(hwnd_, screen); bar != HTNOWHERE)
+        return bar;
     const FrameStyle style = CurrentStyle();
     const SIZE size = WindowSize();
     return HitTestCode(HitTest(LayoutFor(style, size.cx, size.cy), style, WindowPoint(lParam)));
+}
+
+// The system draws a window's scroll bars itself while it tracks a click on them and when their
+// program moves them: the engine's drawing goes over its at once.
+LRESULT FrameWindow::OnScroll(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
+    if (lParam == 0)
+        RepaintScrollBars(hwnd_);
+    return result;
 }
 
 LRESULT FrameWindow::OnNcLButtonDown(UINT message, WPARAM wParam, LPARAM lParam)
@@ -269,6 +292,12 @@ LRESULT FrameWindow::OnNcLButtonDown(UINT message, WPARAM wParam, LPARAM lParam)
     if (wParam == HTSYSMENU) {
         const POINT icon = SystemIconPoint();
         return CallPrevious(hwnd_, message, wParam, MAKELPARAM(icon.x, icon.y));
+    }
+    if (wParam == HTVSCROLL || wParam == HTHSCROLL) {
+        // Returns once the system's tracking of the click has ended.
+        const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
+        RepaintScrollBars(hwnd_);
+        return result;
     }
     return CallPrevious(hwnd_, message, wParam, lParam);
 }
@@ -433,6 +462,7 @@ void FrameWindow::InvalidateFrame()
 LRESULT FrameWindow::OnNcDestroy(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const HWND hwnd = hwnd_;
+    ForgetScrollBars(hwnd);
     ForgetFrame(hwnd);  // destroys this object
     return PassOn(hwnd, message, wParam, lParam);
 }

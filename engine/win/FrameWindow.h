@@ -53,6 +53,7 @@ private:
     LRESULT OnMouseMove(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnLButtonUp(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCaptureChanged(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnScroll(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT WithoutDefaultFramePainting(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMeasureItem(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnDrawItem(UINT message, WPARAM wParam, LPARAM lParam);

@@ -12,6 +12,7 @@
 #include "Engine.h"
 #include "FrameWindow.h"
 #include "PopupMenu.h"
+#include "WindowScrollBars.h"
 
 namespace velum {
 
@@ -173,8 +174,10 @@ void UnskinAll()
     // Out of the registry first: while a window is given back, its messages only pass on.
     const auto frames = std::move(Frames());
     Frames().clear();
-    for (auto& [hwnd, window] : frames)
+    for (auto& [hwnd, window] : frames) {
+        ForgetScrollBars(hwnd);
         window->Unskin();
+    }
 }
 
 }  // namespace

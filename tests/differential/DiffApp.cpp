@@ -144,12 +144,13 @@ void Count(int id, int code) {
     ++g_notifications[{id, code}];
 }
 
-// Scroll bar controls move only when their owner moves them.
-void OnControlScroll(HWND bar, int request) {
+// Scroll bars move only when their owner moves them: `which` is SB_CTL for a scroll bar
+// control, SB_VERT or SB_HORZ for a window's own.
+void OnScroll(HWND window, int which, int request, int countAs) {
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_ALL;
-    GetScrollInfo(bar, SB_CTL, &info);
+    GetScrollInfo(window, which, &info);
     int position = info.nPos;
     switch (request) {
     case SB_LINELEFT: position -= 1; break;
@@ -165,8 +166,8 @@ void OnControlScroll(HWND bar, int request) {
     case SB_THUMBPOSITION: position = info.nTrackPos; break;
     default: break;
     }
-    Count(kHScroll, request);
-    SetScrollPos(bar, SB_CTL, position, TRUE);
+    Count(countAs, request);
+    SetScrollPos(window, which, position, TRUE);
 }
 
 INT_PTR CALLBACK ControlsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -202,7 +203,7 @@ INT_PTR CALLBACK ControlsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         return FALSE;
     case WM_HSCROLL:
         if (reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, kHScroll))
-            OnControlScroll(reinterpret_cast<HWND>(lParam), LOWORD(wParam));
+            OnScroll(reinterpret_cast<HWND>(lParam), SB_CTL, LOWORD(wParam), kHScroll);
         return TRUE;
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
@@ -305,6 +306,11 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CLOSE)
         Log(Format("close asked of \"%s\"", WindowTextOf(window).c_str()));
+    if (message == WM_VSCROLL || message == WM_HSCROLL) {
+        const bool vertical = message == WM_VSCROLL;
+        OnScroll(window, vertical ? SB_VERT : SB_HORZ, LOWORD(wParam), vertical ? kWindowVScroll : kWindowHScroll);
+        return 0;
+    }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -481,6 +487,18 @@ HWND MakeMdiFrame(HWND* maximisedChild) {
 }
 
 HWND MdiClient() { return g_mdiClient; }
+
+HWND MakeScrollingWindow() {
+    HWND window = MakeWindow(0, WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, L"Harness Scrolling", 80, 60, 360, 240);
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMax = 100;
+    info.nPage = 20;
+    SetScrollInfo(window, SB_VERT, &info, TRUE);
+    SetScrollInfo(window, SB_HORZ, &info, TRUE);
+    return window;
+}
 
 HWND MakeControlsDialog() {
     g_thumbTracks = 0;

@@ -42,6 +42,7 @@ enum : UINT {
     kZoomIn = 121, kZoomOut = 122, kPicture = 124,
     kOptions = 131, kModeless = 132, kMessageBox = 133,
     kInsertRow = 141, kFormatCells = 142, kTableSort = 143, kTile = 144, kAbout = 145,
+    kWindowVScroll = 901, kWindowHScroll = 902,  // a window's own scroll bars, in the notification counts
     kOwnColourStatic = 201, kOwnBrushChild = 202, kPushButton = 203, kMainEdit = 204,
 };
 
@@ -66,6 +67,8 @@ HWND MakeWindowWithoutButtons();
 HWND MakeMdiFrame(HWND* maximisedChild);
 HWND MdiClient();
 void CloseWindowNow(HWND window);
+// A window with scroll bars of its own, each over a range of 0-100 with a page of 20.
+HWND MakeScrollingWindow();
 // The modeless dialog of every standard control; its notifications are counted.
 HWND MakeControlsDialog();
 // "id:code=count ..." of the notifications the controls dialog received, in order of id and code.

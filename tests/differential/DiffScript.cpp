@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -762,6 +763,38 @@ void EditTypingAndScrolling(HWND dialog) {
     }
 }
 
+void ScrollingWindow() {
+    Step("a window with scroll bars of its own");
+    HWND window = nullptr;
+    OnUiThread(nullptr, [&] { window = MakeScrollingWindow(); });
+    Activate(window, "Harness Scrolling");
+    LogState(window, "scrolling");
+    const auto position = [window](int which) { return GetScrollPos(window, which); };
+    for (const auto& [which, object, name] : {std::tuple{SB_VERT, OBJID_VSCROLL, "vertical"},
+                                              std::tuple{SB_HORZ, OBJID_HSCROLL, "horizontal"}}) {
+        auto parts = WindowScrollParts(window, object);
+        if (!parts) {
+            Log(Format("timeout: the %s scroll bar's parts", name));
+            continue;
+        }
+        Click(parts->highArrow);
+        WaitUntil([&] { return position(which) == 1; }, "a click on the far arrow scrolls a line");
+        parts = WindowScrollParts(window, object);
+        Click(parts->pageAfterThumb);
+        WaitUntil([&] { return position(which) == 21; }, "a click past the thumb scrolls a page");
+        parts = WindowScrollParts(window, object);
+        const int before = position(which);
+        DragBy(parts->thumb, which == SB_HORZ ? 40 : 0, which == SB_VERT ? 40 : 0);
+        WaitUntil([&] { return position(which) > before; }, "dragging the thumb scrolls");
+        Click(parts->lowArrow);
+        Sleep(100);
+        Log(Format("%s scroll bar at %d", name, position(which)));
+    }
+    Log(Format("notifications%s", ControlNotifications().c_str()));
+    OnUiThread(window, [window] { CloseWindowNow(window); });
+    Activate(MainWindow(), "Harness Main");
+}
+
 void ControlsDialog() {
     Step("a dialog of every standard control");
     HWND dialog = nullptr;
@@ -1016,6 +1049,7 @@ void RunScript(const std::wstring& inputFolder) {
     Controls();
     Dialogs();
     ControlsDialog();
+    ScrollingWindow();
     MainFrame();
     OtherWindows();
     Step("done");

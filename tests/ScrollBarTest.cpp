@@ -1,0 +1,168 @@
+// A window's own scroll bars under the engine: the room they take, where they are, their
+// colours in each shipped theme, and what Velum_Detach gives back.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ControlTestKit.h"
+
+namespace {
+
+using namespace kit;
+
+// Moves the vertical bar to wParam, as a program does in answer to a key or a command.
+constexpr UINT kMoveBar = WM_APP + 1;
+
+LRESULT CALLBACK ScrollingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == kMoveBar) {
+        SetScrollPos(hwnd, SB_VERT, static_cast<int>(wParam), TRUE);
+        return 0;
+    }
+    if (message == WM_VSCROLL || message == WM_HSCROLL) {
+        const int bar = message == WM_VSCROLL ? SB_VERT : SB_HORZ;
+        int position = GetScrollPos(hwnd, bar);
+        if (LOWORD(wParam) == SB_LINEDOWN)
+            ++position;
+        else if (LOWORD(wParam) == SB_LINEUP)
+            --position;
+        SetScrollPos(hwnd, bar, position, TRUE);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+class ScrollBars : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = ScrollingProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        wc.lpszClassName = L"ZtScrolling";
+        RegisterClassW(&wc);
+    }
+    void SetUp() override
+    {
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+        hwnd_ = CreateWindowExW(0, L"ZtScrolling", L"Scrolling", WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, 40, 40,
+                                400, 300, nullptr, nullptr, nullptr, nullptr);
+        SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 100, 20, 0, 0};
+        SetScrollInfo(hwnd_, SB_VERT, &info, FALSE);
+        SetScrollInfo(hwnd_, SB_HORZ, &info, FALSE);
+        ShowWindow(hwnd_, SW_SHOW);
+        UpdateWindow(hwnd_);
+        Pump(200);
+    }
+    void TearDown() override
+    {
+        Velum_Detach();
+        DestroyWindow(hwnd_);
+        Pump(50);
+    }
+
+    // A bar where the window reports it, in its client area's coordinates (it lies outside).
+    struct Bar {
+        RECT rect;
+        int thumbTop, thumbBottom;
+    };
+    Bar BarOf(LONG object) const
+    {
+        SCROLLBARINFO info{};
+        info.cbSize = sizeof info;
+        GetScrollBarInfo(hwnd_, object, &info);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&info.rcScrollBar), 2);
+        return {info.rcScrollBar, info.xyThumbTop, info.xyThumbBottom};
+    }
+    COLORREF WindowPixel(POINT client) const
+    {
+        POINT screen = client;
+        ClientToScreen(hwnd_, &screen);
+        RECT window{};
+        GetWindowRect(hwnd_, &window);
+        HDC dc = GetWindowDC(hwnd_);
+        const COLORREF c = GetPixel(dc, screen.x - window.left, screen.y - window.top);
+        ReleaseDC(hwnd_, dc);
+        return c;
+    }
+    // Points on the vertical bar: its down arrow's corner, the thumb's middle and the track
+    // between the thumb and the down arrow.
+    struct Points {
+        POINT arrow, thumb, track;
+    };
+    Points VerticalPoints() const
+    {
+        const Bar b = BarOf(OBJID_VSCROLL);
+        const int x = (b.rect.left + b.rect.right) / 2;
+        // The arrow's top row: a gradient starts there.
+        return {{b.rect.left + 2, b.rect.bottom - GetSystemMetrics(SM_CYVSCROLL) + 2},
+                {x, b.rect.top + (b.thumbTop + b.thumbBottom) / 2},
+                {x, b.rect.top + (b.thumbBottom + (b.rect.bottom - b.rect.top) - GetSystemMetrics(SM_CYVSCROLL)) / 2}};
+    }
+
+    HWND hwnd_ = nullptr;
+};
+
+TEST_F(ScrollBars, AWindowsOwnBarsKeepTheirRoomAndPlaceAndTakeEachThemesColours)
+{
+    const Points points = VerticalPoints();
+    const COLORREF unskinned[] = {WindowPixel(points.arrow), WindowPixel(points.thumb), WindowPixel(points.track)};
+
+    for (const std::wstring& name : ShippedThemes()) {
+        SCOPED_TRACE(harness::Ansi(name));
+        const std::wstring file = SkinFolder() + L"\\" + name;
+        ASSERT_EQ(Attach(file), VELUM_OK);
+        Pump(100);
+        // Beside the client area, as wide as the system makes them: where the system's
+        // tracking of a click looks for them.
+        RECT c{};
+        GetClientRect(hwnd_, &c);
+        const RECT v = BarOf(OBJID_VSCROLL).rect, h = BarOf(OBJID_HSCROLL).rect;
+        // With both bars, each reaches a pixel into the box where they meet, as the system has it.
+        const RECT wantV{c.right, 0, c.right + GetSystemMetrics(SM_CXVSCROLL), c.bottom + 1};
+        const RECT wantH{0, c.bottom, c.right + 1, c.bottom + GetSystemMetrics(SM_CYHSCROLL)};
+        EXPECT_TRUE(EqualRect(&v, &wantV)) << v.left << "," << v.top << " " << v.right << "," << v.bottom;
+        EXPECT_TRUE(EqualRect(&h, &wantH)) << h.left << "," << h.top << " " << h.right << "," << h.bottom;
+        const velum::ScrollPalette p = PaletteOf(file).scroll;
+        const Points here = VerticalPoints();  // a theme's frame may change the client's size
+        EXPECT_EQ(Hex(WindowPixel(here.arrow)), Hex(Ref(p.arrow.background.from))) << "arrow";
+        EXPECT_EQ(Hex(WindowPixel(here.thumb)), Hex(Ref(p.thumb.background.from))) << "thumb";
+        EXPECT_EQ(Hex(WindowPixel(here.track)), Hex(Ref(p.track.background.from))) << "track";
+    }
+    Velum_Detach();
+    Pump(100);
+    EXPECT_EQ(Hex(WindowPixel(points.arrow)), Hex(unskinned[0]));
+    EXPECT_EQ(Hex(WindowPixel(points.thumb)), Hex(unskinned[1]));
+    EXPECT_EQ(Hex(WindowPixel(points.track)), Hex(unskinned[2]));
+}
+
+TEST_F(ScrollBars, MovedByTheProgramOrByAClickTheyKeepTheThemesLook)
+{
+    const std::wstring file = SkinFolder() + L"\\midnight.vlm";
+    ASSERT_EQ(Attach(file), VELUM_OK);
+    Pump(100);
+    const velum::ScrollPalette p = PaletteOf(file).scroll;
+    SendMessageW(hwnd_, kMoveBar, 40, 0);
+    Pump(100);
+    EXPECT_EQ(Hex(WindowPixel(VerticalPoints().thumb)), Hex(Ref(p.thumb.background.from))) << "moved by its program";
+    const Bar b = BarOf(OBJID_VSCROLL);
+    POINT arrow{(b.rect.left + b.rect.right) / 2, b.rect.bottom - 4};
+    ClientToScreen(hwnd_, &arrow);
+    SetCursorPos(arrow.x, arrow.y);
+    INPUT click[2]{};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, click, sizeof(INPUT));
+    Pump(300);
+    EXPECT_EQ(GetScrollPos(hwnd_, SB_VERT), 41) << "a click on the down arrow scrolls a line";
+    EXPECT_EQ(Hex(WindowPixel(VerticalPoints().thumb)), Hex(Ref(p.thumb.background.from))) << "after the click";
+    EXPECT_EQ(Hex(WindowPixel(VerticalPoints().track)), Hex(Ref(p.track.background.from))) << "after the click";
+}
+
+}  // namespace
