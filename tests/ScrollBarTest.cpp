@@ -13,6 +13,10 @@ namespace {
 
 using namespace kit;
 
+enum { kBar = 1, kOwnColoursBar };
+constexpr COLORREF kOwnGreen = RGB(0, 160, 60);
+HBRUSH ownBrush = nullptr;
+
 // Moves the vertical bar to wParam, as a program does in answer to a key or a command.
 constexpr UINT kMoveBar = WM_APP + 1;
 
@@ -22,8 +26,13 @@ LRESULT CALLBACK ScrollingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         SetScrollPos(hwnd, SB_VERT, static_cast<int>(wParam), TRUE);
         return 0;
     }
+    if (message == WM_CTLCOLORSCROLLBAR && GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == kOwnColoursBar)
+        return reinterpret_cast<LRESULT>(ownBrush);
     if (message == WM_VSCROLL || message == WM_HSCROLL) {
-        const int bar = message == WM_VSCROLL ? SB_VERT : SB_HORZ;
+        const auto control = reinterpret_cast<HWND>(lParam);
+        const int bar = control != nullptr ? SB_CTL : message == WM_VSCROLL ? SB_VERT : SB_HORZ;
+        if (control != nullptr)
+            hwnd = control;
         int position = GetScrollPos(hwnd, bar);
         if (LOWORD(wParam) == SB_LINEDOWN)
             ++position;
@@ -46,7 +55,9 @@ protected:
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
         wc.lpszClassName = L"ZtScrolling";
         RegisterClassW(&wc);
+        ownBrush = CreateSolidBrush(kOwnGreen);
     }
+    static void TearDownTestSuite() { DeleteObject(ownBrush); }
     void SetUp() override
     {
         SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
@@ -55,6 +66,11 @@ protected:
         SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 100, 20, 0, 0};
         SetScrollInfo(hwnd_, SB_VERT, &info, FALSE);
         SetScrollInfo(hwnd_, SB_HORZ, &info, FALSE);
+        for (const int id : {kBar, kOwnColoursBar}) {
+            HWND bar = CreateWindowExW(0, L"ScrollBar", L"", WS_CHILD | WS_VISIBLE | SBS_HORZ, 20, id == kBar ? 20 : 60,
+                                       240, 20, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+            SetScrollInfo(bar, SB_CTL, &info, FALSE);
+        }
         ShowWindow(hwnd_, SW_SHOW);
         UpdateWindow(hwnd_);
         Pump(200);
@@ -163,6 +179,42 @@ TEST_F(ScrollBars, MovedByTheProgramOrByAClickTheyKeepTheThemesLook)
     EXPECT_EQ(GetScrollPos(hwnd_, SB_VERT), 41) << "a click on the down arrow scrolls a line";
     EXPECT_EQ(Hex(WindowPixel(VerticalPoints().thumb)), Hex(Ref(p.thumb.background.from))) << "after the click";
     EXPECT_EQ(Hex(WindowPixel(VerticalPoints().track)), Hex(Ref(p.track.background.from))) << "after the click";
+}
+
+TEST_F(ScrollBars, AScrollBarControlTakesTheThemesColoursUnlessItsParentChoseItsOwn)
+{
+    HWND bar = GetDlgItem(hwnd_, kBar), own = GetDlgItem(hwnd_, kOwnColoursBar);
+    const int arrow = GetSystemMetrics(SM_CXHSCROLL);
+    // The thumb starts after the left arrow (position 0); the track is towards the right end.
+    const POINT thumb{arrow + 4, 10}, track{240 - arrow - 8, 10}, rightArrow{240 - arrow + 2, 3};
+    const COLORREF before[] = {Pixel(bar, thumb.x, thumb.y), Pixel(bar, track.x, track.y), Pixel(own, track.x, track.y)};
+    const std::wstring file = SkinFolder() + L"\\ocean.vlm";
+    ASSERT_EQ(Attach(file), VELUM_OK);
+    Pump(150);
+    const velum::ScrollPalette p = PaletteOf(file).scroll;
+    EXPECT_EQ(Hex(Pixel(bar, thumb.x, thumb.y)), Hex(Ref(p.thumb.background.from))) << "thumb";
+    EXPECT_EQ(Hex(Pixel(bar, track.x, track.y)), Hex(Ref(p.track.background.from))) << "track";
+    EXPECT_EQ(Hex(Pixel(bar, rightArrow.x, rightArrow.y)), Hex(Ref(p.arrow.background.from))) << "arrow";
+    EXPECT_EQ(Hex(Pixel(own, track.x, track.y)), Hex(before[2])) << "the parent's own colours";
+
+    POINT at = rightArrow;
+    ClientToScreen(bar, &at);
+    SetCursorPos(at.x, at.y);
+    INPUT click[2]{};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, click, sizeof(INPUT));
+    Pump(300);
+    EXPECT_EQ(GetScrollPos(bar, SB_CTL), 1) << "a click on the right arrow moves a line";
+    EXPECT_EQ(Hex(Pixel(bar, track.x, track.y)), Hex(Ref(p.track.background.from))) << "after the click";
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+    SetScrollPos(bar, SB_CTL, 0, TRUE);
+
+    Velum_Detach();
+    Pump(150);
+    EXPECT_EQ(Hex(Pixel(bar, thumb.x, thumb.y)), Hex(before[0]));
+    EXPECT_EQ(Hex(Pixel(bar, track.x, track.y)), Hex(before[1]));
 }
 
 }  // namespace

@@ -7,7 +7,15 @@ namespace velum {
 
 namespace {
 
-// The system's own colour brushes: COLOR_x + 1 as a class brush, or GetSysColorBrush's.
+bool IsDialog(HWND hwnd)
+{
+    wchar_t name[8] = L"";
+    GetClassNameW(hwnd, name, 8);
+    return lstrcmpW(name, L"#32770") == 0;
+}
+
+}  // namespace
+
 bool IsSystemBrush(HBRUSH brush)
 {
     const auto value = reinterpret_cast<ULONG_PTR>(brush);
@@ -18,15 +26,6 @@ bool IsSystemBrush(HBRUSH brush)
             return true;
     return false;
 }
-
-bool IsDialog(HWND hwnd)
-{
-    wchar_t name[8] = L"";
-    GetClassNameW(hwnd, name, 8);
-    return lstrcmpW(name, L"#32770") == 0;
-}
-
-}  // namespace
 
 LRESULT EraseClientBackground(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {

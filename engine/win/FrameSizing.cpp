@@ -12,7 +12,7 @@
 #include "MdiBarItems.h"
 #include "PopupMenu.h"
 #include "WindowRegistry.h"
-#include "WindowScrollBars.h"
+#include "ScrollBarSkin.h"
 
 namespace velum {
 

@@ -10,7 +10,7 @@
 #include "MdiBarItems.h"
 #include "PopupMenu.h"
 #include "WindowRegistry.h"
-#include "WindowScrollBars.h"
+#include "ScrollBarSkin.h"
 
 namespace velum {
 
@@ -278,6 +278,8 @@ LRESULT FrameWindow::OnScroll(UINT message, WPARAM wParam, LPARAM lParam)
     const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
     if (lParam == 0)
         RepaintScrollBars(hwnd_);
+    else
+        RepaintScrollBarControl(reinterpret_cast<HWND>(lParam));
     return result;
 }
 

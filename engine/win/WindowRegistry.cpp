@@ -12,7 +12,7 @@
 #include "Engine.h"
 #include "FrameWindow.h"
 #include "PopupMenu.h"
-#include "WindowScrollBars.h"
+#include "ScrollBarSkin.h"
 
 namespace velum {
 
@@ -100,7 +100,7 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
             SkinPopupMenu(hwnd);
         else if (WantsFrameSkin(static_cast<DWORD>(create->style)))
             SkinFrameWindow(hwnd);
-        else if ((create->style & WS_CHILD) == 0 || !SkinButton(hwnd))
+        else if ((create->style & WS_CHILD) == 0 || (!SkinButton(hwnd) && !SkinScrollBarControl(hwnd)))
             SkinCommonControl(hwnd, true);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -137,7 +137,7 @@ LRESULT CALLBACK MenuFilterHook(int code, WPARAM wParam, LPARAM lParam)
 
 BOOL CALLBACK SkinExistingControl(HWND hwnd, LPARAM)
 {
-    if (!SkinButton(hwnd))
+    if (!SkinButton(hwnd) && !SkinScrollBarControl(hwnd))
         SkinCommonControl(hwnd, false);
     return TRUE;
 }
@@ -158,6 +158,7 @@ void RefreshSkinnedWindows()
         window->Refresh();
     RefreshButtons();
     RefreshCommonControls();
+    RefreshScrollBarControls();
     RefreshPopupBackgrounds(CurrentTheme()->PopupBrush());
     for (HWND popup : Popups())
         RedrawWindow(popup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
@@ -171,6 +172,7 @@ void UnskinAll()
     RestoreMenus();
     UnskinButtons();
     UnskinCommonControls();
+    UnskinScrollBarControls();
     // Out of the registry first: while a window is given back, its messages only pass on.
     const auto frames = std::move(Frames());
     Frames().clear();

@@ -1,11 +1,15 @@
-#include "WindowScrollBars.h"
+#include "ScrollBarSkin.h"
 
 #include <algorithm>
 #include <array>
 #include <map>
+#include <set>
 
+#include "ClientArea.h"
+#include "ControlClasses.h"
 #include "Engine.h"
 #include "FrameLayout.h"
+#include "WindowRegistry.h"
 
 namespace velum {
 
@@ -109,13 +113,12 @@ const Style& ArrowStyle(const ScrollPalette& p, DWORD state)
 }
 
 // One bar, in window coordinates: track, both arrows and the thumb where the system has it.
-void PaintBar(HDC dc, HWND hwnd, LONG object, const RECT& windowRect, int dpi)
+void PaintBar(HDC dc, HWND hwnd, LONG object, bool vertical, const RECT& windowRect, int dpi)
 {
     SCROLLBARINFO info{};
     info.cbSize = sizeof info;
     if (!GetScrollBarInfo(hwnd, object, &info) || (info.rgstate[0] & STATE_SYSTEM_INVISIBLE) != 0)
         return;
-    const bool vertical = object == OBJID_VSCROLL;
     RECT bar = info.rcScrollBar;
     OffsetRect(&bar, -windowRect.left, -windowRect.top);
     if (IsRectEmpty(&bar))
@@ -164,6 +167,95 @@ void PaintBar(HDC dc, HWND hwnd, LONG object, const RECT& windowRect, int dpi)
     }
     if (buffer.Ok())
         buffer.Commit();
+}
+
+// ---- Scroll bar controls ----
+
+std::set<HWND>& Controls()
+{
+    static std::set<HWND> controls;
+    return controls;
+}
+
+// Size boxes and grips are not bars.
+bool IsBar(HWND hwnd)
+{
+    return (GetWindowLongPtrW(hwnd, GWL_STYLE) & (SBS_SIZEBOX | SBS_SIZEGRIP)) == 0;
+}
+
+// The engine draws a control whose parent leaves its colours to the system: a parent that
+// answers WM_CTLCOLORSCROLLBAR with a brush of its own keeps the system's drawing.
+bool ParentLeavesColours(HWND hwnd, HDC dc)
+{
+    HWND parent = GetParent(hwnd);
+    if (parent == nullptr)
+        return true;
+    const auto wParam = reinterpret_cast<WPARAM>(dc);
+    const auto lParam = reinterpret_cast<LPARAM>(hwnd);
+    const auto answer = reinterpret_cast<HBRUSH>(SendMessageW(parent, WM_CTLCOLORSCROLLBAR, wParam, lParam));
+    return answer == nullptr || IsSystemBrush(answer) ||
+           answer == reinterpret_cast<HBRUSH>(DefWindowProcW(parent, WM_CTLCOLORSCROLLBAR, wParam, lParam));
+}
+
+void PaintControl(HWND hwnd, HDC dc)
+{
+    RECT window{};
+    GetWindowRect(hwnd, &window);
+    const bool vertical = (GetWindowLongPtrW(hwnd, GWL_STYLE) & SBS_VERT) != 0;
+    PaintBar(dc, hwnd, OBJID_CLIENT, vertical, window, WindowDpi(hwnd));
+}
+
+bool EngineDraws(HWND hwnd, HDC dc)
+{
+    return IsBar(hwnd) && ParentLeavesColours(hwnd, dc);
+}
+
+// What changes a bar's look: the system draws it at once, the engine after it.
+bool ChangesLook(UINT message)
+{
+    switch (message) {
+    case WM_LBUTTONDOWN:  // returns once the system's tracking of the click has ended
+    case WM_LBUTTONUP:
+    case WM_KEYDOWN:
+    case WM_ENABLE:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case SBM_SETPOS:
+    case SBM_SETRANGE:
+    case SBM_SETRANGEREDRAW:
+    case SBM_SETSCROLLINFO:
+    case SBM_ENABLE_ARROWS: return true;
+    default: return false;
+    }
+}
+
+LRESULT CALLBACK ScrollBarControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (CurrentTheme() == nullptr || Controls().count(hwnd) == 0)
+        return PassOn(hwnd, message, wParam, lParam);
+    switch (message) {
+    case WM_NCDESTROY:
+        Controls().erase(hwnd);
+        return PassOn(hwnd, message, wParam, lParam);
+    case WM_PAINT: {
+        HDC probe = GetDC(hwnd);
+        const bool ours = probe != nullptr && EngineDraws(hwnd, probe);
+        if (probe != nullptr)
+            ReleaseDC(hwnd, probe);
+        if (!ours)
+            break;
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        PaintControl(hwnd, dc);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    default: break;
+    }
+    const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+    if (ChangesLook(message) && Controls().count(hwnd) != 0)
+        RepaintScrollBarControl(hwnd);
+    return result;
 }
 
 // What a window's bars showed when the engine last drew them.
@@ -229,9 +321,9 @@ void PaintScrollBars(HWND hwnd, HDC windowDc)
     const int dpi = WindowDpi(hwnd);
     Drawn()[hwnd] = StateOf(hwnd);
     if (HasVertical(hwnd))
-        PaintBar(windowDc, hwnd, OBJID_VSCROLL, window, dpi);
+        PaintBar(windowDc, hwnd, OBJID_VSCROLL, true, window, dpi);
     if (HasHorizontal(hwnd))
-        PaintBar(windowDc, hwnd, OBJID_HSCROLL, window, dpi);
+        PaintBar(windowDc, hwnd, OBJID_HSCROLL, false, window, dpi);
     RECT corner = BarsOf(hwnd).corner;
     if (!IsRectEmpty(&corner)) {
         OffsetRect(&corner, -window.left, -window.top);
@@ -260,6 +352,44 @@ void RepaintScrollBars(HWND hwnd)
     WindowDc dc(hwnd);
     if (dc.get() != nullptr)
         PaintScrollBars(hwnd, dc.get());
+}
+
+bool SkinScrollBarControl(HWND hwnd)
+{
+    if (Controls().count(hwnd) != 0)
+        return true;
+    if (ControlFamilyOf(hwnd) != ControlFamily::ScrollBar || !InstallSubclass(hwnd, ScrollBarControlProc))
+        return false;
+    Controls().insert(hwnd);
+    return true;
+}
+
+void RepaintScrollBarControl(HWND hwnd)
+{
+    if (Controls().count(hwnd) == 0 || !IsWindowVisible(hwnd))
+        return;
+    HDC dc = GetDC(hwnd);
+    if (dc == nullptr)
+        return;
+    if (EngineDraws(hwnd, dc))
+        PaintControl(hwnd, dc);
+    ReleaseDC(hwnd, dc);
+}
+
+void RefreshScrollBarControls()
+{
+    for (HWND hwnd : Controls())
+        InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void UnskinScrollBarControls()
+{
+    const auto controls = std::move(Controls());
+    Controls().clear();
+    for (HWND hwnd : controls) {
+        RemoveSubclass(hwnd);
+        InvalidateRect(hwnd, nullptr, TRUE);
+    }
 }
 
 }  // namespace velum

@@ -1,0 +1,34 @@
+// Scroll bars in the theme's colours: a window's own (WS_VSCROLL, WS_HSCROLL) on a frame the
+// engine lays out, with the room they take from the client area and their hit test, and scroll
+// bar controls. Where they are and how they work stays the system's: they take the room the
+// system gives them, and are drawn where the system's own tracking of a click expects them.
+#pragma once
+
+#include <windows.h>
+
+namespace velum {
+
+// Takes the scroll bars' room from a window's client rectangle, as the system's frame does.
+void ReserveScrollBars(HWND hwnd, RECT& client);
+// HTVSCROLL, HTHSCROLL, or HTSIZE for the box where both meet, for a screen point on the
+// window's scroll bars; HTNOWHERE elsewhere.
+LRESULT HitTestScrollBars(HWND hwnd, POINT screen);
+// Draws the window's scroll bars onto its window DC.
+void PaintScrollBars(HWND hwnd, HDC windowDc);
+// Draws them again at once, after the system drew its own over them.
+void RepaintScrollBars(HWND hwnd);
+// Draws them again if their position, range or page changed since the engine last drew them.
+void RepaintScrollBarsIfMoved(HWND hwnd);
+// Forgets what was drawn for a window that is going.
+void ForgetScrollBars(HWND hwnd);
+
+// Subclasses a scroll bar control (not a size box); false for other windows. A control whose
+// parent answers WM_CTLCOLORSCROLLBAR with a brush of its own keeps the system's drawing.
+bool SkinScrollBarControl(HWND hwnd);
+// Draws a skinned scroll bar control again at once (its owner moved it while handling a scroll).
+void RepaintScrollBarControl(HWND hwnd);
+void RefreshScrollBarControls();
+// Gives every scroll bar control back its own procedure and look.
+void UnskinScrollBarControls();
+
+}  // namespace velum
