@@ -1,6 +1,7 @@
 // Common controls under the engine: list views, tree views, progress bars, status bars, list-view
-// headers and tooltips in each shipped theme's colours; the colours a program chose itself,
-// before or after the engine came; and what Velum_Detach gives back.
+// headers, tooltips, tabs, up-down controls, trackbars and toolbars in each shipped theme's
+// colours; the colours and custom draw a program chose itself, before or after the engine came;
+// what Velum_Detach gives back; and clicks that still work.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -15,9 +16,25 @@ namespace {
 
 using namespace kit;
 
-enum Id { kList = 1, kTree, kProgress, kStatus, kOwnList, kOwnProgress };
+enum Id { kList = 1, kTree, kProgress, kStatus, kOwnList, kOwnProgress, kTab, kBuddy, kUpDown, kTrack, kOwnTrack, kToolbar };
 
 constexpr COLORREF kProgramBlue = RGB(20, 40, 200);
+
+// The program draws one trackbar itself through custom draw and leaves the rest to the controls.
+LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NOTIFY) {
+        auto* draw = reinterpret_cast<NMCUSTOMDRAW*>(lParam);
+        if (draw->hdr.code == static_cast<UINT>(NM_CUSTOMDRAW) && draw->hdr.idFrom == kOwnTrack &&
+            draw->dwDrawStage == CDDS_PREPAINT) {
+            HBRUSH blue = CreateSolidBrush(kProgramBlue);
+            FillRect(draw->hdc, &draw->rc, blue);
+            DeleteObject(blue);
+            return CDRF_SKIPDEFAULT;
+        }
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
 
 // A window of every common control the engine colours, and a list and a progress bar whose
 // colours the program set itself.
@@ -25,10 +42,10 @@ class CommonControls : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        INITCOMMONCONTROLSEX init{sizeof init, ICC_WIN95_CLASSES};
+        INITCOMMONCONTROLSEX init{sizeof init, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
         InitCommonControlsEx(&init);
         WNDCLASSW host{};
-        host.lpfnWndProc = DefWindowProcW;
+        host.lpfnWndProc = HostProc;
         host.hInstance = GetModuleHandleW(nullptr);
         host.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         host.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -52,7 +69,7 @@ protected:
 
     void Create()
     {
-        host_ = CreateWindowExW(0, L"ZtCommonHost", L"Common", WS_OVERLAPPEDWINDOW, 30, 30, 560, 360, nullptr,
+        host_ = CreateWindowExW(0, L"ZtCommonHost", L"Common", WS_OVERLAPPEDWINDOW, 30, 30, 560, 460, nullptr,
                                 nullptr, nullptr, nullptr);
         HWND list = Child(WC_LISTVIEWW, kList, LVS_REPORT, 10, 10, 250, 140);
         for (int column = 0; column < 2; ++column) {
@@ -84,6 +101,37 @@ protected:
         SendMessageW(status, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
         SendMessageW(status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L"Ready"));
         SendMessageW(status, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(L"Line 1"));
+        HWND tab = Child(WC_TABCONTROLW, kTab, WS_CLIPSIBLINGS, 10, 220, 250, 100);
+        for (const wchar_t* name : {L"One", L"Two", L"Three"}) {
+            TCITEMW page{};
+            page.mask = TCIF_TEXT;
+            page.pszText = const_cast<wchar_t*>(name);
+            SendMessageW(tab, TCM_INSERTITEMW, SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), reinterpret_cast<LPARAM>(&page));
+        }
+        HWND buddy = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 280, 230, 80, 24, host_,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kBuddy)), nullptr, nullptr);
+        HWND upDown = Child(UPDOWN_CLASSW, kUpDown, UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS, 0, 0, 0, 0);
+        SendMessageW(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy), 0);
+        SendMessageW(upDown, UDM_SETRANGE32, 0, 10);
+        SendMessageW(upDown, UDM_SETPOS32, 0, 5);
+        for (const Id id : {kTrack, kOwnTrack}) {
+            HWND track = Child(TRACKBAR_CLASSW, id, TBS_AUTOTICKS, id == kTrack ? 280 : 400, 265, 110, 32);
+            SendMessageW(track, TBM_SETRANGE, TRUE, MAKELPARAM(0, 10));
+            SendMessageW(track, TBM_SETPOS, TRUE, 5);
+        }
+        HWND toolbar = Child(TOOLBARCLASSNAMEW, kToolbar, TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER,
+                             280, 305, 250, 30);
+        SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+        SendMessageW(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
+        TBBUTTON buttons[2]{};
+        for (int i = 0; i < 2; ++i) {
+            buttons[i].iBitmap = I_IMAGENONE;
+            buttons[i].idCommand = 100 + i;
+            buttons[i].fsState = TBSTATE_ENABLED;
+            buttons[i].fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE | BTNS_SHOWTEXT;
+            buttons[i].iString = reinterpret_cast<INT_PTR>(i == 0 ? L"Open" : L"Save");
+        }
+        SendMessageW(toolbar, TB_ADDBUTTONSW, 2, reinterpret_cast<LPARAM>(buttons));
         tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, host_,
                                    nullptr, nullptr, nullptr);
         ShowWindow(host_, SW_SHOW);
@@ -103,10 +151,30 @@ protected:
     };
     std::vector<Probe> Probes(const velum::ControlPalette& p) const
     {
-        RECT status{}, header{};
+        RECT status{}, header{}, second{}, first{}, channel{}, thumb{}, track{}, bar{}, button{};
         GetClientRect(Control(kStatus), &status);
         GetClientRect(Header(), &header);
+        SendMessageW(Control(kTab), TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+        SendMessageW(Control(kTab), TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+        SendMessageW(Control(kTrack), TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+        SendMessageW(Control(kTrack), TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+        GetClientRect(Control(kTrack), &track);
+        GetClientRect(Control(kToolbar), &bar);
+        SendMessageW(Control(kToolbar), TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button));
         return {
+            {"tab", Control(kTab), second.left + 4, second.top + 3, Ref(p.common.tab.background.from)},
+            {"selected tab", Control(kTab), first.left + 4, first.top + 1, Ref(p.common.tabSelected.background.from)},
+            {"tab page", Control(kTab), 120, 80, Ref(p.common.tabSelected.background.from)},
+            {"tab page border", Control(kTab), 0, 80, Ref(p.common.tab.border)},
+            {"up-down arrow", Control(kUpDown), 3, 3, Ref(p.button.normal.background.from)},
+            {"trackbar channel", Control(kTrack), channel.left + 3, (channel.top + channel.bottom) / 2,
+             Ref(p.scroll.track.background.from)},
+            {"trackbar thumb", Control(kTrack), (thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2,
+             Ref(p.scroll.thumb.background.from)},
+            {"trackbar background", Control(kTrack), track.right - 2, 1, Ref(p.background)},
+            {"program's own trackbar", Control(kOwnTrack), 20, 10, kProgramBlue},
+            {"toolbar", Control(kToolbar), bar.right - 4, bar.bottom / 2, Ref(p.background)},
+            {"toolbar button", Control(kToolbar), button.left + 2, button.top + 2, Ref(p.background)},
             {"list background", Control(kList), 200, 120, Ref(p.field.normal.background.from)},
             {"tree background", Control(kTree), 200, 120, Ref(p.field.normal.background.from)},
             {"progress track", Control(kProgress), 240, 10, Ref(p.common.progress.background.from)},
@@ -142,6 +210,32 @@ bool AnyPixel(HWND hwnd, RECT r, COLORREF c)
             found = GetPixel(dc, x, y) == c;
     ReleaseDC(hwnd, dc);
     return found;
+}
+
+// Wine tells a window the pointer left from a timer: a look that follows the pointer settles.
+COLORREF SettledPixel(HWND hwnd, int x, int y, COLORREF expected)
+{
+    COLORREF c = Pixel(hwnd, x, y);
+    for (int i = 0; i < 40 && c != expected; ++i) {
+        Pump(50);
+        c = Pixel(hwnd, x, y);
+    }
+    return c;
+}
+
+void MouseButton(DWORD flags)
+{
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flags;
+    SendInput(1, &in, sizeof in);
+    Pump(150);
+}
+
+void ClickHere()
+{
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    MouseButton(MOUSEEVENTF_LEFTUP);
 }
 
 TEST_F(CommonControls, EveryShippedThemeColoursEachControlAndLeavesTheProgramsOwnColours)
@@ -254,6 +348,64 @@ TEST_F(CommonControls, AHeaderItemUnderThePointerIsHotAndTheSwitchesLeakNothing)
     const harness::ObjectCounts after = harness::CountObjects();
     EXPECT_LE(after.gdi, before.gdi + 8);
     EXPECT_LE(after.user, before.user + 8);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CommonControls, TabsArrowsAndToolbarButtonsFollowThePointerAndClicksStillWork)
+{
+    const std::wstring file = SkinFolder() + L"\\ocean.vlm";
+    ASSERT_EQ(Attach(file), VELUM_OK);
+    Create();
+    const velum::ControlPalette p = PaletteOf(file);
+
+    HWND tab = Control(kTab);
+    RECT second{};
+    SendMessageW(tab, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+    MoveOnto(tab, (second.left + second.right) / 2, (second.top + second.bottom) / 2);
+    EXPECT_EQ(Hex(SettledPixel(tab, second.left + 4, second.top + 3, Ref(p.common.tabHot.background.from))),
+              Hex(Ref(p.common.tabHot.background.from))) << "hot tab";
+    ClickHere();
+    EXPECT_EQ(SendMessageW(tab, TCM_GETCURSEL, 0, 0), 1);
+    // Above its focus rectangle: the selected tab stands two pixels higher than the others.
+    EXPECT_EQ(Hex(Pixel(tab, second.left + 4, second.top - 1)), Hex(Ref(p.common.tabSelected.background.from)))
+        << "the clicked tab is selected";
+
+    HWND upDown = Control(kUpDown);
+    RECT arrows{};
+    GetClientRect(upDown, &arrows);
+    const struct {
+        int y;         // where the pointer presses, in the up-down's client area
+        int probeY;    // a point of the same arrow's face
+        int position;  // the position after the click
+    } clicks[] = {
+        {arrows.bottom / 4, 3, 6},
+        {arrows.bottom / 4, 3, 7},
+        {arrows.bottom * 3 / 4, arrows.bottom - 4, 6},
+    };
+    for (const auto& click : clicks) {
+        SCOPED_TRACE(click.position);
+        MoveOnto(upDown, arrows.right / 2, click.y);
+        EXPECT_EQ(Hex(SettledPixel(upDown, 3, click.probeY, Ref(p.button.hot.background.from))),
+                  Hex(Ref(p.button.hot.background.from))) << "hot arrow";
+        MouseButton(MOUSEEVENTF_LEFTDOWN);
+        EXPECT_EQ(Hex(Pixel(upDown, 3, click.probeY)), Hex(Ref(p.button.pressed.background.from))) << "pressed arrow";
+        MouseButton(MOUSEEVENTF_LEFTUP);
+        EXPECT_EQ(SendMessageW(upDown, UDM_GETPOS32, 0, 0), click.position);
+        wchar_t text[16] = L"";
+        GetWindowTextW(Control(kBuddy), text, 16);
+        EXPECT_EQ(std::wstring(text), std::to_wstring(click.position)) << "the buddy follows";
+    }
+
+    HWND toolbar = Control(kToolbar);
+    RECT button{};
+    SendMessageW(toolbar, TB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&button));
+    MoveOnto(toolbar, (button.left + button.right) / 2, (button.top + button.bottom) / 2);
+    EXPECT_EQ(Hex(SettledPixel(toolbar, button.left + 2, button.top + 2, Ref(p.button.hot.background.from))),
+              Hex(Ref(p.button.hot.background.from))) << "hot toolbar button";
+    EXPECT_TRUE(AnyPixel(toolbar, button, Ref(p.button.hot.text))) << "its text";
 }
 
 }  // namespace
