@@ -255,6 +255,15 @@ TEST_F(CommonControls, EveryShippedThemeColoursEachControlAndLeavesTheProgramsOw
         RECT column{};
         SendMessageW(Header(), HDM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&column));
         EXPECT_TRUE(AnyPixel(Header(), column, Ref(p.common.header.text))) << "header text";
+        RECT tab{}, thumb{}, track{}, button{};
+        SendMessageW(Control(kTab), TCM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&tab));
+        EXPECT_TRUE(AnyPixel(Control(kTab), tab, Ref(p.common.tab.text))) << "tab text";
+        SendMessageW(Control(kTrack), TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+        GetClientRect(Control(kTrack), &track);
+        track.top = thumb.bottom;
+        EXPECT_TRUE(AnyPixel(Control(kTrack), track, Ref(p.button.label))) << "tics";
+        SendMessageW(Control(kToolbar), TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button));
+        EXPECT_TRUE(AnyPixel(Control(kToolbar), button, Ref(p.button.normal.text))) << "toolbar text";
         EXPECT_EQ(Hex(static_cast<COLORREF>(SendMessageW(tooltip_, TTM_GETTIPBKCOLOR, 0, 0))),
                   Hex(Ref(p.common.tooltip.background.from)));
         EXPECT_EQ(Hex(static_cast<COLORREF>(SendMessageW(tooltip_, TTM_GETTIPTEXTCOLOR, 0, 0))),
@@ -398,6 +407,17 @@ TEST_F(CommonControls, TabsArrowsAndToolbarButtonsFollowThePointerAndClicksStill
         GetWindowTextW(Control(kBuddy), text, 16);
         EXPECT_EQ(std::wstring(text), std::to_wstring(click.position)) << "the buddy follows";
     }
+
+    HWND track = Control(kTrack);
+    RECT thumb{};
+    SendMessageW(track, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    const int thumbX = (thumb.left + thumb.right) / 2, thumbY = (thumb.top + thumb.bottom) / 2;
+    MoveOnto(track, thumbX, thumbY);
+    EXPECT_EQ(Hex(SettledPixel(track, thumbX, thumbY, Ref(p.scroll.thumbHot.background.from))),
+              Hex(Ref(p.scroll.thumbHot.background.from))) << "hot thumb";
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    EXPECT_EQ(Hex(Pixel(track, thumbX, thumbY)), Hex(Ref(p.scroll.thumbPressed.background.from))) << "pressed thumb";
+    MouseButton(MOUSEEVENTF_LEFTUP);
 
     HWND toolbar = Control(kToolbar);
     RECT button{};

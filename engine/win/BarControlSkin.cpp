@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "ControlClasses.h"
 #include "Engine.h"
@@ -83,6 +85,55 @@ std::set<HWND>& EngineCycles()
     return cycles;
 }
 
+// Tic marks as the system places them: spread between the thumb's centre at either end of the
+// channel, beside the thumb on the side the style names, the end marks one pixel longer.
+void DrawTics(HWND hwnd, HDC dc, Color c)
+{
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
+    if ((style & TBS_NOTICKS) != 0)
+        return;
+    RECT channel{}, thumb{};
+    SendMessageW(hwnd, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+    SendMessageW(hwnd, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    const auto low = static_cast<int>(SendMessageW(hwnd, TBM_GETRANGEMIN, 0, 0));
+    const auto high = static_cast<int>(SendMessageW(hwnd, TBM_GETRANGEMAX, 0, 0));
+    const int range = std::max(1, high - low);
+    const bool vertical = (style & TBS_VERT) != 0;
+    // A vertical trackbar's channel rectangle comes back with its sides swapped.
+    if (vertical)
+        channel = {channel.top, channel.left, channel.bottom, channel.right};
+    RECT tics{};
+    if (vertical) {
+        const int half = (thumb.bottom - thumb.top) / 2;
+        tics = {thumb.left - 2, channel.top + half, thumb.right + 2, channel.bottom - half - 1};
+    } else {
+        const int half = (thumb.right - thumb.left) / 2;
+        tics = {channel.left + half, thumb.top - 2, channel.right - half - 1, thumb.bottom + 2};
+    }
+    std::vector<std::pair<int, bool>> marks{{low, true}, {high, true}};  // value, at an end
+    const auto interior = static_cast<int>(SendMessageW(hwnd, TBM_GETNUMTICS, 0, 0)) - 2;
+    if (const auto* values = reinterpret_cast<const DWORD*>(SendMessageW(hwnd, TBM_GETPTICS, 0, 0)))
+        for (int i = 0; i < interior; ++i)
+            marks.emplace_back(static_cast<int>(values[i]), false);
+    const bool both = (style & TBS_BOTH) != 0;
+    const bool before = both || (style & TBS_TOP) != 0;  // TBS_TOP is TBS_LEFT
+    const bool after = both || (style & TBS_TOP) == 0;
+    for (const auto& [value, end] : marks) {
+        const int length = end ? 4 : 3;
+        const int along = vertical ? tics.top + (tics.bottom - tics.top) * (value - low) / range
+                                   : tics.left + (tics.right - tics.left) * (value - low) / range;
+        for (const int side : {-1, 1}) {
+            if ((side < 0 && !before) || (side > 0 && !after))
+                continue;
+            const int from = side < 0 ? (vertical ? tics.left : tics.top) : (vertical ? tics.right : tics.bottom);
+            if (vertical)
+                Line(dc, from, along, from + length * side, along, c);
+            else
+                Line(dc, along, from, along, from + length * side, c);
+        }
+    }
+}
+
 LRESULT TrackbarItem(const NMCUSTOMDRAW& draw)
 {
     const ControlPalette& palette = CurrentTheme()->Controls();
@@ -90,11 +141,18 @@ LRESULT TrackbarItem(const NMCUSTOMDRAW& draw)
     switch (draw.dwItemSpec) {
     case TBCD_CHANNEL: PaintStyle(draw.hdc, draw.rc, s.track); return CDRF_SKIPDEFAULT;
     case TBCD_THUMB: {
-        const bool pressed = (draw.uItemState & CDIS_SELECTED) != 0;
-        const bool hot = (draw.uItemState & CDIS_HOT) != 0;
+        // Wine marks the thumb being dragged as hot and never the one under the pointer: the
+        // capture tells the drag, the pointer the hover.
+        HWND track = draw.hdr.hwndFrom;
+        const bool pressed = (draw.uItemState & CDIS_SELECTED) != 0 || GetCapture() == track;
+        POINT pointer{};
+        GetCursorPos(&pointer);
+        const bool over = WindowFromPoint(pointer) == track && ScreenToClient(track, &pointer) && PtInRect(&draw.rc, pointer);
+        const bool hot = !pressed && ((draw.uItemState & CDIS_HOT) != 0 || over);
         PaintStyle(draw.hdc, draw.rc, pressed ? s.thumbPressed : hot ? s.thumbHot : s.thumb);
         return CDRF_SKIPDEFAULT;
     }
+    case TBCD_TICS: DrawTics(draw.hdr.hwndFrom, draw.hdc, palette.button.label); return CDRF_SKIPDEFAULT;
     default: return CDRF_DODEFAULT;
     }
 }
