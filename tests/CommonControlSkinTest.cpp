@@ -33,6 +33,13 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             return CDRF_SKIPDEFAULT;
         }
     }
+    if (message == WM_DRAWITEM) {
+        const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        HBRUSH blue = CreateSolidBrush(kProgramBlue);
+        FillRect(draw->hDC, &draw->rcItem, blue);
+        DeleteObject(blue);
+        return TRUE;
+    }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
@@ -101,13 +108,7 @@ protected:
         SendMessageW(status, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
         SendMessageW(status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L"Ready"));
         SendMessageW(status, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(L"Line 1"));
-        HWND tab = Child(WC_TABCONTROLW, kTab, WS_CLIPSIBLINGS, 10, 220, 250, 100);
-        for (const wchar_t* name : {L"One", L"Two", L"Three"}) {
-            TCITEMW page{};
-            page.mask = TCIF_TEXT;
-            page.pszText = const_cast<wchar_t*>(name);
-            SendMessageW(tab, TCM_INSERTITEMW, SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), reinterpret_cast<LPARAM>(&page));
-        }
+        SetWindowLongPtrW(Tabs(0, 10, 220, 250, 100), GWLP_ID, kTab);
         HWND buddy = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 280, 230, 80, 24, host_,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kBuddy)), nullptr, nullptr);
         HWND upDown = Child(UPDOWN_CLASSW, kUpDown, UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS, 0, 0, 0, 0);
@@ -140,6 +141,19 @@ protected:
     }
 
     HWND Control(Id id) const { return GetDlgItem(host_, id); }
+
+    HWND Tabs(DWORD style, int x, int y, int w, int h)
+    {
+        HWND tab = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, x, y, w, h,
+                                   host_, nullptr, nullptr, nullptr);
+        for (const wchar_t* name : {L"One", L"Two", L"Three"}) {
+            TCITEMW page{};
+            page.mask = TCIF_TEXT;
+            page.pszText = const_cast<wchar_t*>(name);
+            SendMessageW(tab, TCM_INSERTITEMW, SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), reinterpret_cast<LPARAM>(&page));
+        }
+        return tab;
+    }
     HWND Header() const { return reinterpret_cast<HWND>(SendMessageW(Control(kList), LVM_GETHEADER, 0, 0)); }
 
     // Points that show each control's colours, read in the control's own client area.
@@ -426,6 +440,60 @@ TEST_F(CommonControls, TabsArrowsAndToolbarButtonsFollowThePointerAndClicksStill
     EXPECT_EQ(Hex(SettledPixel(toolbar, button.left + 2, button.top + 2, Ref(p.button.hot.background.from))),
               Hex(Ref(p.button.hot.background.from))) << "hot toolbar button";
     EXPECT_TRUE(AnyPixel(toolbar, button, Ref(p.button.hot.text))) << "its text";
+}
+
+}  // namespace
+
+namespace {
+
+// Tabs drawn as buttons, at the bottom or on the side, owner-drawn tabs and tabs with pictures
+// keep the system's drawing: the same pixels under the engine as without it.
+TEST_F(CommonControls, TabsTheEngineDoesNotDrawKeepTheSystemsDrawing)
+{
+    host_ = CreateWindowExW(0, L"ZtCommonHost", L"Tabs", WS_OVERLAPPEDWINDOW, 30, 30, 560, 360, nullptr, nullptr,
+                            nullptr, nullptr);
+    HIMAGELIST pictures = ImageList_Create(16, 16, ILC_COLOR24, 1, 1);
+    const struct {
+        const char* what;
+        DWORD style;
+        bool picture;
+    } cases[] = {
+        {"buttons", TCS_BUTTONS, false},
+        {"at the bottom", TCS_BOTTOM, false},
+        {"on the side", TCS_VERTICAL | TCS_MULTILINE, false},
+        {"owner-drawn", TCS_OWNERDRAWFIXED, false},
+        {"with a picture", 0, true},
+    };
+    std::vector<HWND> tabs;
+    for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
+        HWND tab = Tabs(cases[i].style, 10 + (i % 3) * 180, 10 + (i / 3) * 150, 170, 130);
+        if (cases[i].picture) {
+            SendMessageW(tab, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(pictures));
+            TCITEMW item{};
+            item.mask = TCIF_IMAGE;
+            item.iImage = 0;
+            SendMessageW(tab, TCM_SETITEMW, 1, reinterpret_cast<LPARAM>(&item));
+        }
+        tabs.push_back(tab);
+    }
+    ShowWindow(host_, SW_SHOW);
+    Pump(300);
+    const auto itemPixel = [](HWND tab) {
+        RECT item{};
+        SendMessageW(tab, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+        return Pixel(tab, item.left + 4, item.top + 4);
+    };
+    std::vector<COLORREF> unskinned;
+    for (HWND tab : tabs)
+        unskinned.push_back(itemPixel(tab));
+    ASSERT_EQ(Attach(SkinFolder() + L"\\midnight.vlm"), VELUM_OK);
+    Pump(300);
+    for (size_t i = 0; i < tabs.size(); ++i)
+        EXPECT_EQ(Hex(itemPixel(tabs[i])), Hex(unskinned[i])) << cases[i].what;
+    EXPECT_EQ(Hex(itemPixel(tabs[3])), Hex(kProgramBlue)) << "the program drew it";
+    Velum_Detach();
+    DestroyWindow(host_);
+    ImageList_Destroy(pictures);
 }
 
 }  // namespace
