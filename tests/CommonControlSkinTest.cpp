@@ -432,6 +432,9 @@ TEST_F(CommonControls, TabsArrowsAndToolbarButtonsFollowThePointerAndClicksStill
     MouseButton(MOUSEEVENTF_LEFTDOWN);
     EXPECT_EQ(Hex(Pixel(track, thumbX, thumbY)), Hex(Ref(p.scroll.thumbPressed.background.from))) << "pressed thumb";
     MouseButton(MOUSEEVENTF_LEFTUP);
+    MoveOnto(host_, 520, 20);
+    EXPECT_EQ(Hex(SettledPixel(track, thumbX, thumbY, Ref(p.scroll.thumb.background.from))),
+              Hex(Ref(p.scroll.thumb.background.from))) << "the pointer left the thumb";
 
     HWND toolbar = Control(kToolbar);
     RECT button{};
