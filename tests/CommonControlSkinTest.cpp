@@ -422,6 +422,30 @@ TEST_F(CommonControls, TabsArrowsAndToolbarButtonsFollowThePointerAndClicksStill
         EXPECT_EQ(std::wstring(text), std::to_wstring(click.position)) << "the buddy follows";
     }
 
+    // An arrow that cannot move the position further is disabled, as both are in a disabled control.
+    MoveOnto(host_, 520, 20);
+    const int upY = 3, downY = arrows.bottom - 4;
+    EXPECT_EQ(Hex(SettledPixel(upDown, 3, downY, Ref(p.button.normal.background.from))),
+              Hex(Ref(p.button.normal.background.from))) << "the pointer left";
+    const struct {
+        int position;
+        bool enabled;
+        COLORREF up, down;
+    } states[] = {
+        {10, true, Ref(p.button.disabled.background.from), Ref(p.button.normal.background.from)},
+        {0, true, Ref(p.button.normal.background.from), Ref(p.button.disabled.background.from)},
+        {5, false, Ref(p.button.disabled.background.from), Ref(p.button.disabled.background.from)},
+    };
+    for (const auto& state : states) {
+        SCOPED_TRACE(state.position);
+        SendMessageW(upDown, UDM_SETPOS32, 0, state.position);
+        EnableWindow(upDown, state.enabled);
+        InvalidateRect(upDown, nullptr, TRUE);
+        Pump(50);
+        EXPECT_EQ(Hex(Pixel(upDown, 3, upY)), Hex(state.up)) << "up";
+        EXPECT_EQ(Hex(Pixel(upDown, 3, downY)), Hex(state.down)) << "down";
+    }
+
     HWND track = Control(kTrack);
     RECT thumb{};
     SendMessageW(track, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
