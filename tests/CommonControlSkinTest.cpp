@@ -1,6 +1,7 @@
 // Common controls under the engine: list views, tree views, progress bars, status bars, list-view
-// headers and tooltips in each shipped theme's colours; the colours a program chose itself,
-// before or after the engine came; and what Velum_Detach gives back.
+// headers, tooltips, tabs, up-down controls, trackbars and toolbars in each shipped theme's
+// colours; the colours and custom draw a program chose itself, before or after the engine came;
+// what Velum_Detach gives back; and clicks that still work.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -15,9 +16,32 @@ namespace {
 
 using namespace kit;
 
-enum Id { kList = 1, kTree, kProgress, kStatus, kOwnList, kOwnProgress };
+enum Id { kList = 1, kTree, kProgress, kStatus, kOwnList, kOwnProgress, kTab, kBuddy, kUpDown, kTrack, kOwnTrack, kToolbar };
 
 constexpr COLORREF kProgramBlue = RGB(20, 40, 200);
+
+// The program draws one trackbar itself through custom draw and leaves the rest to the controls.
+LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NOTIFY) {
+        auto* draw = reinterpret_cast<NMCUSTOMDRAW*>(lParam);
+        if (draw->hdr.code == static_cast<UINT>(NM_CUSTOMDRAW) && draw->hdr.idFrom == kOwnTrack &&
+            draw->dwDrawStage == CDDS_PREPAINT) {
+            HBRUSH blue = CreateSolidBrush(kProgramBlue);
+            FillRect(draw->hdc, &draw->rc, blue);
+            DeleteObject(blue);
+            return CDRF_SKIPDEFAULT;
+        }
+    }
+    if (message == WM_DRAWITEM) {
+        const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        HBRUSH blue = CreateSolidBrush(kProgramBlue);
+        FillRect(draw->hDC, &draw->rcItem, blue);
+        DeleteObject(blue);
+        return TRUE;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
 
 // A window of every common control the engine colours, and a list and a progress bar whose
 // colours the program set itself.
@@ -25,10 +49,10 @@ class CommonControls : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        INITCOMMONCONTROLSEX init{sizeof init, ICC_WIN95_CLASSES};
+        INITCOMMONCONTROLSEX init{sizeof init, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
         InitCommonControlsEx(&init);
         WNDCLASSW host{};
-        host.lpfnWndProc = DefWindowProcW;
+        host.lpfnWndProc = HostProc;
         host.hInstance = GetModuleHandleW(nullptr);
         host.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         host.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -52,7 +76,7 @@ protected:
 
     void Create()
     {
-        host_ = CreateWindowExW(0, L"ZtCommonHost", L"Common", WS_OVERLAPPEDWINDOW, 30, 30, 560, 360, nullptr,
+        host_ = CreateWindowExW(0, L"ZtCommonHost", L"Common", WS_OVERLAPPEDWINDOW, 30, 30, 560, 460, nullptr,
                                 nullptr, nullptr, nullptr);
         HWND list = Child(WC_LISTVIEWW, kList, LVS_REPORT, 10, 10, 250, 140);
         for (int column = 0; column < 2; ++column) {
@@ -84,6 +108,31 @@ protected:
         SendMessageW(status, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
         SendMessageW(status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L"Ready"));
         SendMessageW(status, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(L"Line 1"));
+        SetWindowLongPtrW(Tabs(0, 10, 220, 250, 100), GWLP_ID, kTab);
+        HWND buddy = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 280, 230, 80, 24, host_,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kBuddy)), nullptr, nullptr);
+        HWND upDown = Child(UPDOWN_CLASSW, kUpDown, UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS, 0, 0, 0, 0);
+        SendMessageW(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy), 0);
+        SendMessageW(upDown, UDM_SETRANGE32, 0, 10);
+        SendMessageW(upDown, UDM_SETPOS32, 0, 5);
+        for (const Id id : {kTrack, kOwnTrack}) {
+            HWND track = Child(TRACKBAR_CLASSW, id, TBS_AUTOTICKS, id == kTrack ? 280 : 400, 265, 110, 32);
+            SendMessageW(track, TBM_SETRANGE, TRUE, MAKELPARAM(0, 10));
+            SendMessageW(track, TBM_SETPOS, TRUE, 5);
+        }
+        HWND toolbar = Child(TOOLBARCLASSNAMEW, kToolbar, TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER,
+                             280, 305, 250, 30);
+        SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+        SendMessageW(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
+        TBBUTTON buttons[2]{};
+        for (int i = 0; i < 2; ++i) {
+            buttons[i].iBitmap = I_IMAGENONE;
+            buttons[i].idCommand = 100 + i;
+            buttons[i].fsState = TBSTATE_ENABLED;
+            buttons[i].fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE | BTNS_SHOWTEXT;
+            buttons[i].iString = reinterpret_cast<INT_PTR>(i == 0 ? L"Open" : L"Save");
+        }
+        SendMessageW(toolbar, TB_ADDBUTTONSW, 2, reinterpret_cast<LPARAM>(buttons));
         tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, host_,
                                    nullptr, nullptr, nullptr);
         ShowWindow(host_, SW_SHOW);
@@ -92,6 +141,19 @@ protected:
     }
 
     HWND Control(Id id) const { return GetDlgItem(host_, id); }
+
+    HWND Tabs(DWORD style, int x, int y, int w, int h)
+    {
+        HWND tab = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, x, y, w, h,
+                                   host_, nullptr, nullptr, nullptr);
+        for (const wchar_t* name : {L"One", L"Two", L"Three"}) {
+            TCITEMW page{};
+            page.mask = TCIF_TEXT;
+            page.pszText = const_cast<wchar_t*>(name);
+            SendMessageW(tab, TCM_INSERTITEMW, SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), reinterpret_cast<LPARAM>(&page));
+        }
+        return tab;
+    }
     HWND Header() const { return reinterpret_cast<HWND>(SendMessageW(Control(kList), LVM_GETHEADER, 0, 0)); }
 
     // Points that show each control's colours, read in the control's own client area.
@@ -103,10 +165,30 @@ protected:
     };
     std::vector<Probe> Probes(const velum::ControlPalette& p) const
     {
-        RECT status{}, header{};
+        RECT status{}, header{}, second{}, first{}, channel{}, thumb{}, track{}, bar{}, button{};
         GetClientRect(Control(kStatus), &status);
         GetClientRect(Header(), &header);
+        SendMessageW(Control(kTab), TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+        SendMessageW(Control(kTab), TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+        SendMessageW(Control(kTrack), TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+        SendMessageW(Control(kTrack), TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+        GetClientRect(Control(kTrack), &track);
+        GetClientRect(Control(kToolbar), &bar);
+        SendMessageW(Control(kToolbar), TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button));
         return {
+            {"tab", Control(kTab), second.left + 4, second.top + 3, Ref(p.common.tab.background.from)},
+            {"selected tab", Control(kTab), first.left + 4, first.top + 1, Ref(p.common.tabSelected.background.from)},
+            {"tab page", Control(kTab), 120, 80, Ref(p.common.tabSelected.background.from)},
+            {"tab page border", Control(kTab), 0, 80, Ref(p.common.tab.border)},
+            {"up-down arrow", Control(kUpDown), 3, 3, Ref(p.button.normal.background.from)},
+            {"trackbar channel", Control(kTrack), channel.left + 3, (channel.top + channel.bottom) / 2,
+             Ref(p.scroll.track.background.from)},
+            {"trackbar thumb", Control(kTrack), (thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2,
+             Ref(p.scroll.thumb.background.from)},
+            {"trackbar background", Control(kTrack), track.right - 2, 1, Ref(p.background)},
+            {"program's own trackbar", Control(kOwnTrack), 20, 10, kProgramBlue},
+            {"toolbar", Control(kToolbar), bar.right - 4, bar.bottom / 2, Ref(p.background)},
+            {"toolbar button", Control(kToolbar), button.left + 2, button.top + 2, Ref(p.background)},
             {"list background", Control(kList), 200, 120, Ref(p.field.normal.background.from)},
             {"tree background", Control(kTree), 200, 120, Ref(p.field.normal.background.from)},
             {"progress track", Control(kProgress), 240, 10, Ref(p.common.progress.background.from)},
@@ -144,6 +226,32 @@ bool AnyPixel(HWND hwnd, RECT r, COLORREF c)
     return found;
 }
 
+// Wine tells a window the pointer left from a timer: a look that follows the pointer settles.
+COLORREF SettledPixel(HWND hwnd, int x, int y, COLORREF expected)
+{
+    COLORREF c = Pixel(hwnd, x, y);
+    for (int i = 0; i < 40 && c != expected; ++i) {
+        Pump(50);
+        c = Pixel(hwnd, x, y);
+    }
+    return c;
+}
+
+void MouseButton(DWORD flags)
+{
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flags;
+    SendInput(1, &in, sizeof in);
+    Pump(150);
+}
+
+void ClickHere()
+{
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    MouseButton(MOUSEEVENTF_LEFTUP);
+}
+
 TEST_F(CommonControls, EveryShippedThemeColoursEachControlAndLeavesTheProgramsOwnColours)
 {
     ReadOwnBarUnskinned();
@@ -161,6 +269,15 @@ TEST_F(CommonControls, EveryShippedThemeColoursEachControlAndLeavesTheProgramsOw
         RECT column{};
         SendMessageW(Header(), HDM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&column));
         EXPECT_TRUE(AnyPixel(Header(), column, Ref(p.common.header.text))) << "header text";
+        RECT tab{}, thumb{}, track{}, button{};
+        SendMessageW(Control(kTab), TCM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&tab));
+        EXPECT_TRUE(AnyPixel(Control(kTab), tab, Ref(p.common.tab.text))) << "tab text";
+        SendMessageW(Control(kTrack), TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+        GetClientRect(Control(kTrack), &track);
+        track.top = thumb.bottom;
+        EXPECT_TRUE(AnyPixel(Control(kTrack), track, Ref(p.button.label))) << "tics";
+        SendMessageW(Control(kToolbar), TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button));
+        EXPECT_TRUE(AnyPixel(Control(kToolbar), button, Ref(p.button.normal.text))) << "toolbar text";
         EXPECT_EQ(Hex(static_cast<COLORREF>(SendMessageW(tooltip_, TTM_GETTIPBKCOLOR, 0, 0))),
                   Hex(Ref(p.common.tooltip.background.from)));
         EXPECT_EQ(Hex(static_cast<COLORREF>(SendMessageW(tooltip_, TTM_GETTIPTEXTCOLOR, 0, 0))),
@@ -254,6 +371,156 @@ TEST_F(CommonControls, AHeaderItemUnderThePointerIsHotAndTheSwitchesLeakNothing)
     const harness::ObjectCounts after = harness::CountObjects();
     EXPECT_LE(after.gdi, before.gdi + 8);
     EXPECT_LE(after.user, before.user + 8);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CommonControls, TabsArrowsAndToolbarButtonsFollowThePointerAndClicksStillWork)
+{
+    const std::wstring file = SkinFolder() + L"\\ocean.vlm";
+    ASSERT_EQ(Attach(file), VELUM_OK);
+    Create();
+    const velum::ControlPalette p = PaletteOf(file);
+
+    HWND tab = Control(kTab);
+    RECT second{};
+    SendMessageW(tab, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+    MoveOnto(tab, (second.left + second.right) / 2, (second.top + second.bottom) / 2);
+    EXPECT_EQ(Hex(SettledPixel(tab, second.left + 4, second.top + 3, Ref(p.common.tabHot.background.from))),
+              Hex(Ref(p.common.tabHot.background.from))) << "hot tab";
+    ClickHere();
+    EXPECT_EQ(SendMessageW(tab, TCM_GETCURSEL, 0, 0), 1);
+    // Above its focus rectangle: the selected tab stands two pixels higher than the others.
+    EXPECT_EQ(Hex(Pixel(tab, second.left + 4, second.top - 1)), Hex(Ref(p.common.tabSelected.background.from)))
+        << "the clicked tab is selected";
+
+    HWND upDown = Control(kUpDown);
+    RECT arrows{};
+    GetClientRect(upDown, &arrows);
+    const struct {
+        int y;         // where the pointer presses, in the up-down's client area
+        int probeY;    // a point of the same arrow's face
+        int position;  // the position after the click
+    } clicks[] = {
+        {arrows.bottom / 4, 3, 6},
+        {arrows.bottom / 4, 3, 7},
+        {arrows.bottom * 3 / 4, arrows.bottom - 4, 6},
+    };
+    for (const auto& click : clicks) {
+        SCOPED_TRACE(click.position);
+        MoveOnto(upDown, arrows.right / 2, click.y);
+        EXPECT_EQ(Hex(SettledPixel(upDown, 3, click.probeY, Ref(p.button.hot.background.from))),
+                  Hex(Ref(p.button.hot.background.from))) << "hot arrow";
+        MouseButton(MOUSEEVENTF_LEFTDOWN);
+        EXPECT_EQ(Hex(Pixel(upDown, 3, click.probeY)), Hex(Ref(p.button.pressed.background.from))) << "pressed arrow";
+        MouseButton(MOUSEEVENTF_LEFTUP);
+        EXPECT_EQ(SendMessageW(upDown, UDM_GETPOS32, 0, 0), click.position);
+        wchar_t text[16] = L"";
+        GetWindowTextW(Control(kBuddy), text, 16);
+        EXPECT_EQ(std::wstring(text), std::to_wstring(click.position)) << "the buddy follows";
+    }
+
+    // An arrow that cannot move the position further is disabled, as both are in a disabled control.
+    MoveOnto(host_, 520, 20);
+    const int upY = 3, downY = arrows.bottom - 4;
+    EXPECT_EQ(Hex(SettledPixel(upDown, 3, downY, Ref(p.button.normal.background.from))),
+              Hex(Ref(p.button.normal.background.from))) << "the pointer left";
+    const struct {
+        int position;
+        bool enabled;
+        COLORREF up, down;
+    } states[] = {
+        {10, true, Ref(p.button.disabled.background.from), Ref(p.button.normal.background.from)},
+        {0, true, Ref(p.button.normal.background.from), Ref(p.button.disabled.background.from)},
+        {5, false, Ref(p.button.disabled.background.from), Ref(p.button.disabled.background.from)},
+    };
+    for (const auto& state : states) {
+        SCOPED_TRACE(state.position);
+        SendMessageW(upDown, UDM_SETPOS32, 0, state.position);
+        EnableWindow(upDown, state.enabled);
+        InvalidateRect(upDown, nullptr, TRUE);
+        Pump(50);
+        EXPECT_EQ(Hex(Pixel(upDown, 3, upY)), Hex(state.up)) << "up";
+        EXPECT_EQ(Hex(Pixel(upDown, 3, downY)), Hex(state.down)) << "down";
+    }
+
+    HWND track = Control(kTrack);
+    RECT thumb{};
+    SendMessageW(track, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    const int thumbX = (thumb.left + thumb.right) / 2, thumbY = (thumb.top + thumb.bottom) / 2;
+    MoveOnto(track, thumbX, thumbY);
+    EXPECT_EQ(Hex(SettledPixel(track, thumbX, thumbY, Ref(p.scroll.thumbHot.background.from))),
+              Hex(Ref(p.scroll.thumbHot.background.from))) << "hot thumb";
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    EXPECT_EQ(Hex(Pixel(track, thumbX, thumbY)), Hex(Ref(p.scroll.thumbPressed.background.from))) << "pressed thumb";
+    MouseButton(MOUSEEVENTF_LEFTUP);
+    MoveOnto(host_, 520, 20);
+    EXPECT_EQ(Hex(SettledPixel(track, thumbX, thumbY, Ref(p.scroll.thumb.background.from))),
+              Hex(Ref(p.scroll.thumb.background.from))) << "the pointer left the thumb";
+
+    HWND toolbar = Control(kToolbar);
+    RECT button{};
+    SendMessageW(toolbar, TB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&button));
+    MoveOnto(toolbar, (button.left + button.right) / 2, (button.top + button.bottom) / 2);
+    EXPECT_EQ(Hex(SettledPixel(toolbar, button.left + 2, button.top + 2, Ref(p.button.hot.background.from))),
+              Hex(Ref(p.button.hot.background.from))) << "hot toolbar button";
+    EXPECT_TRUE(AnyPixel(toolbar, button, Ref(p.button.hot.text))) << "its text";
+}
+
+}  // namespace
+
+namespace {
+
+// Tabs drawn as buttons, at the bottom or on the side, owner-drawn tabs and tabs with pictures
+// keep the system's drawing: the same pixels under the engine as without it.
+TEST_F(CommonControls, TabsTheEngineDoesNotDrawKeepTheSystemsDrawing)
+{
+    host_ = CreateWindowExW(0, L"ZtCommonHost", L"Tabs", WS_OVERLAPPEDWINDOW, 30, 30, 560, 360, nullptr, nullptr,
+                            nullptr, nullptr);
+    HIMAGELIST pictures = ImageList_Create(16, 16, ILC_COLOR24, 1, 1);
+    const struct {
+        const char* what;
+        DWORD style;
+        bool picture;
+    } cases[] = {
+        {"buttons", TCS_BUTTONS, false},
+        {"at the bottom", TCS_BOTTOM, false},
+        {"on the side", TCS_VERTICAL | TCS_MULTILINE, false},
+        {"owner-drawn", TCS_OWNERDRAWFIXED, false},
+        {"with a picture", 0, true},
+    };
+    std::vector<HWND> tabs;
+    for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
+        HWND tab = Tabs(cases[i].style, 10 + (i % 3) * 180, 10 + (i / 3) * 150, 170, 130);
+        if (cases[i].picture) {
+            SendMessageW(tab, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(pictures));
+            TCITEMW item{};
+            item.mask = TCIF_IMAGE;
+            item.iImage = 0;
+            SendMessageW(tab, TCM_SETITEMW, 1, reinterpret_cast<LPARAM>(&item));
+        }
+        tabs.push_back(tab);
+    }
+    ShowWindow(host_, SW_SHOW);
+    Pump(300);
+    const auto itemPixel = [](HWND tab) {
+        RECT item{};
+        SendMessageW(tab, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+        return Pixel(tab, item.left + 4, item.top + 4);
+    };
+    std::vector<COLORREF> unskinned;
+    for (HWND tab : tabs)
+        unskinned.push_back(itemPixel(tab));
+    ASSERT_EQ(Attach(SkinFolder() + L"\\midnight.vlm"), VELUM_OK);
+    Pump(300);
+    for (size_t i = 0; i < tabs.size(); ++i)
+        EXPECT_EQ(Hex(itemPixel(tabs[i])), Hex(unskinned[i])) << cases[i].what;
+    EXPECT_EQ(Hex(itemPixel(tabs[3])), Hex(kProgramBlue)) << "the program drew it";
+    Velum_Detach();
+    DestroyWindow(host_);
+    ImageList_Destroy(pictures);
 }
 
 }  // namespace

@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "BarControlSkin.h"
 #include "ControlClasses.h"
 #include "Engine.h"
+#include "TabSkin.h"
 #include "WindowRegistry.h"
 
 namespace velum {
@@ -26,8 +28,8 @@ struct CommonControl {
     bool taken = false;       // the engine set its colours; `saved` holds the control's own
     bool ownColours = false;  // the program chose the colours: the engine leaves them
     SavedColours saved;
-    int hotItem = -1;      // headers: the item under the pointer
-    int pressedItem = -1;  // headers: the item held down
+    int hotItem = -1;      // headers, tabs and up-down arrows: the item under the pointer
+    int pressedItem = -1;  // headers and up-down arrows: the item held down
 };
 
 std::map<HWND, CommonControl>& Controls()
@@ -44,7 +46,9 @@ bool Handled(ControlFamily family)
     case ControlFamily::Progress:
     case ControlFamily::Tooltip:
     case ControlFamily::StatusBar:
-    case ControlFamily::Header: return true;
+    case ControlFamily::Header:
+    case ControlFamily::Tab:
+    case ControlFamily::UpDown: return true;
     default: return false;
     }
 }
@@ -434,14 +438,29 @@ int HeaderItemAt(HWND hwnd, LPARAM point, bool onItemOnly)
     return (hit.flags & (HHT_ONHEADER | HHT_ONDIVIDER | HHT_ONDIVOPEN)) != 0 ? item : -1;
 }
 
-// The header draws its hot and pressed items straight onto the window as they change; the
-// engine follows them and draws over at once.
-void FollowHeader(HWND hwnd, CommonControl& c, UINT message, LPARAM lParam)
+// The item under a point given as a mouse message's lParam: the header item, the tab or the
+// up-down arrow; `pressing`: the one a press holds down, if the control shows one.
+int ItemAt(HWND hwnd, ControlFamily family, LPARAM point, bool pressing)
+{
+    switch (family) {
+    case ControlFamily::Header:
+        if (pressing && (GetWindowLongPtrW(hwnd, GWL_STYLE) & HDS_BUTTONS) == 0)
+            return -1;
+        return HeaderItemAt(hwnd, point, pressing);
+    case ControlFamily::Tab: return pressing ? -1 : TabAt(hwnd, point);
+    case ControlFamily::UpDown: return UpDownArrowAt(hwnd, point);
+    default: return -1;
+    }
+}
+
+// Headers and up-down controls draw their hot and pressed items straight onto the window as
+// they change, tabs invalidate them; the engine follows them and draws over at once.
+void FollowPointer(HWND hwnd, CommonControl& c, UINT message, LPARAM lParam)
 {
     int hot = c.hotItem, pressed = c.pressedItem;
     switch (message) {
     case WM_MOUSEMOVE:
-        hot = HeaderItemAt(hwnd, lParam, false);
+        hot = ItemAt(hwnd, c.family, lParam, false);
         if (hot >= 0 && c.hotItem < 0) {
             TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd, 0};
             TrackMouseEvent(&track);
@@ -449,9 +468,7 @@ void FollowHeader(HWND hwnd, CommonControl& c, UINT message, LPARAM lParam)
         break;
     case WM_MOUSELEAVE: hot = -1; break;
     case WM_LBUTTONDOWN:
-        if ((GetWindowLongPtrW(hwnd, GWL_STYLE) & HDS_BUTTONS) != 0)
-            pressed = HeaderItemAt(hwnd, lParam, true);
-        break;
+    case WM_LBUTTONDBLCLK: pressed = ItemAt(hwnd, c.family, lParam, true); break;
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED: pressed = -1; break;
     default: return;
@@ -461,6 +478,11 @@ void FollowHeader(HWND hwnd, CommonControl& c, UINT message, LPARAM lParam)
     c.pressedItem = pressed;
     if (changed || message == WM_LBUTTONDOWN || message == WM_LBUTTONUP)
         RepaintNow(hwnd);
+}
+
+bool FollowsPointer(ControlFamily family)
+{
+    return family == ControlFamily::Header || family == ControlFamily::Tab || family == ControlFamily::UpDown;
 }
 
 // ---- The procedure ----
@@ -489,6 +511,14 @@ LRESULT CALLBACK CommonControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
             return PaintHeader(hwnd, message, wParam, lParam, c);
         if (c.family == ControlFamily::Progress)
             return PaintProgress(hwnd, message, wParam, lParam);
+        if (c.family == ControlFamily::UpDown) {
+            PaintUpDown(hwnd, message, wParam, c.hotItem, c.pressedItem);
+            return 0;
+        }
+        if (c.family == ControlFamily::Tab && EngineDrawsTab(hwnd)) {
+            PaintTab(hwnd, message, wParam, c.hotItem);
+            return 0;
+        }
     }
     const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
     if (message == WM_CREATE && result != -1) {
@@ -497,9 +527,9 @@ LRESULT CALLBACK CommonControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
             again->second.pending = false;
             TakeColours(hwnd, again->second);
         }
-    } else if (c.family == ControlFamily::Header) {
+    } else if (FollowsPointer(c.family)) {
         if (auto again = Controls().find(hwnd); again != Controls().end())
-            FollowHeader(hwnd, again->second, message, lParam);
+            FollowPointer(hwnd, again->second, message, lParam);
     }
     return result;
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "BarControlSkin.h"
 #include "ClientArea.h"
 #include "Engine.h"
 #include "MdiBarItems.h"
@@ -87,6 +88,7 @@ LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CTLCOLORBTN: return ColorControl(hwnd_, message, wParam, lParam);
     case WM_MEASUREITEM: return OnMeasureItem(message, wParam, lParam);
     case WM_DRAWITEM: return OnDrawItem(message, wParam, lParam);
+    case WM_NOTIFY: return OnNotify(message, wParam, lParam);
     case WM_INITMENUPOPUP: return OnInitMenuPopup(message, wParam, lParam);
     case WM_UNINITMENUPOPUP:
     case WM_ENTERMENULOOP:
@@ -410,6 +412,14 @@ LRESULT FrameWindow::OnDrawItem(UINT message, WPARAM wParam, LPARAM lParam)
     else
         DrawPopupItem(*dis, *tag, WindowDpi(hwnd_));
     return TRUE;
+}
+
+// Custom draw the program leaves to a trackbar or a toolbar is drawn in the theme; what the
+// program answers itself stays its own.
+LRESULT FrameWindow::OnNotify(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
+    return AnswerCustomDraw(reinterpret_cast<NMHDR*>(lParam), result);
 }
 
 LRESULT FrameWindow::OnInitMenuPopup(UINT message, WPARAM wParam, LPARAM lParam)

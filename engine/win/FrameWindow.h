@@ -57,6 +57,7 @@ private:
     LRESULT WithoutDefaultFramePainting(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMeasureItem(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnDrawItem(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnNotify(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnInitMenuPopup(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMenuState(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam);
