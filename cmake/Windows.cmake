@@ -43,6 +43,9 @@ add_library(Velum_VB6 SHARED
   engine/win/MdiBarItems.cpp
   engine/win/ClientArea.cpp
   engine/win/ButtonSkin.cpp
+  engine/win/FieldSkin.cpp
+  engine/win/ListSkin.cpp
+  engine/win/ComboSkin.cpp
   engine/win/Painter.cpp)
 set_target_properties(Velum_VB6 PROPERTIES PREFIX "" OUTPUT_NAME Velum_VB6)
 target_compile_definitions(Velum_VB6 PRIVATE VELUM_BUILDING)

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "ButtonSkin.h"
+#include "ControlClasses.h"
 #include "Engine.h"
+#include "FieldSkin.h"
 #include "FrameWindow.h"
 #include "PopupMenu.h"
 
@@ -74,6 +76,20 @@ void SkinFrameWindow(HWND hwnd)
         Frames().erase(hwnd);
 }
 
+// The controls the engine draws: buttons and fields, told apart by the system class they are
+// built on.
+void SkinControl(HWND hwnd)
+{
+    switch (const ControlFamily family = ControlFamilyOf(hwnd)) {
+    case ControlFamily::Button: SkinButton(hwnd); break;
+    case ControlFamily::Edit:
+    case ControlFamily::ListBox:
+    case ControlFamily::ComboBox:
+    case ControlFamily::ComboList: SkinField(hwnd, family); break;
+    default: break;
+    }
+}
+
 void SkinPopupMenu(HWND hwnd)
 {
     if (Popups().count(hwnd) != 0)
@@ -98,8 +114,8 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
             SkinPopupMenu(hwnd);
         else if (WantsFrameSkin(static_cast<DWORD>(create->style)))
             SkinFrameWindow(hwnd);
-        else if ((create->style & WS_CHILD) != 0)
-            SkinButton(hwnd);
+        else if ((create->style & WS_CHILD) != 0 || lstrcmpiW(className, L"ComboLBox") == 0)
+            SkinControl(hwnd);  // a drop-down combo box's list is a pop-up
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -135,7 +151,7 @@ LRESULT CALLBACK MenuFilterHook(int code, WPARAM wParam, LPARAM lParam)
 
 BOOL CALLBACK SkinExistingControl(HWND hwnd, LPARAM)
 {
-    SkinButton(hwnd);
+    SkinControl(hwnd);
     return TRUE;
 }
 
@@ -152,6 +168,7 @@ void RefreshSkinnedWindows()
     for (auto& [hwnd, window] : Frames())
         window->Refresh();
     RefreshButtons();
+    RefreshFields();
     RefreshPopupBackgrounds(CurrentTheme()->PopupBrush());
     for (HWND popup : Popups())
         RedrawWindow(popup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
@@ -164,6 +181,7 @@ void UnskinAll()
     Popups().clear();
     RestoreMenus();
     UnskinButtons();
+    UnskinFields();
     // Out of the registry first: while a window is given back, its messages only pass on.
     const auto frames = std::move(Frames());
     Frames().clear();
