@@ -440,7 +440,7 @@ TEST_F(Fields, SwitchesWithFieldsPaintedAndUsedLeakNoObjects)
     };
     EXPECT_EQ(switchAndPaint(20), 0);
     const harness::ObjectCounts before = harness::CountObjects();
-    EXPECT_EQ(switchAndPaint(300), 0);
+    EXPECT_EQ(switchAndPaint(200), 0);
     const harness::ObjectCounts after = harness::CountObjects();
     EXPECT_LE(after.gdi, before.gdi + 8) << "GDI objects before " << before.gdi << ", after " << after.gdi;
     EXPECT_LE(after.user, before.user + 8) << "USER objects before " << before.user << ", after " << after.user;
