@@ -1,8 +1,10 @@
 #include "ProgramHarness.h"
 
+#include <algorithm>
 #include <atomic>
 #include <sstream>
 #include <stdexcept>
+#include <vector>
 
 namespace harness {
 
@@ -361,15 +363,38 @@ std::vector<std::string> WaitForLines(const std::wstring& path, size_t lines, DW
 // A count that grows when GDI or USER objects leak. Wine's GetGuiResources is a stub that
 // answers 0; there a fresh object's handle index tells instead, as freed slots are reused
 // first and every leaked object pushes new handles further out.
+namespace {
+
+// Wine counts nothing, and hands out the slot of the GDI object freed last before a slot never
+// used: one new object's slot says little. Many made at once take every freed slot and then new
+// ones, so the highest slot among them, less their number, is the number of objects alive.
+DWORD LiveGdiObjects()
+{
+    constexpr int kProbes = 4000;  // more than the slots the tests' programs ever free
+    std::vector<HBRUSH> probes;
+    probes.reserve(kProbes);
+    DWORD highest = 0;
+    for (int i = 0; i < kProbes; ++i) {
+        HBRUSH probe = CreateSolidBrush(RGB(1, 2, 3));
+        if (probe == nullptr)
+            break;
+        probes.push_back(probe);
+        highest = std::max(highest, static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(probe) & 0xFFFF));
+    }
+    for (HBRUSH probe : probes)
+        DeleteObject(probe);
+    const auto made = static_cast<DWORD>(probes.size());
+    return highest > made ? highest - made : 0;
+}
+
+}  // namespace
+
 ObjectCounts CountObjects()
 {
     ObjectCounts counts{GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
                         GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)};
-    if (counts.gdi == 0) {
-        HBRUSH probe = CreateSolidBrush(RGB(1, 2, 3));
-        counts.gdi = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(probe) & 0xFFFF);
-        DeleteObject(probe);
-    }
+    if (counts.gdi == 0)
+        counts.gdi = LiveGdiObjects();
     if (counts.user == 0) {
         HMENU probe = CreateMenu();
         counts.user = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(probe) & 0xFFFF);
