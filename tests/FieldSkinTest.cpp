@@ -418,6 +418,73 @@ TEST_F(Fields, CreatedUnderTheEngineTheyStillTakeTypingSelectionAndPicksByMouseA
         << "disabled button";
 }
 
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+// A dialog template as a resource compiler writes EDITTEXT and LISTBOX with their default
+// styles: both with WS_BORDER.
+std::vector<WORD> DialogTemplate()
+{
+    std::vector<WORD> t;
+    const auto dword = [&t](DWORD value) {
+        t.push_back(LOWORD(value));
+        t.push_back(HIWORD(value));
+    };
+    const auto text = [&t](const wchar_t* value) {
+        for (; *value != L'\0'; ++value)
+            t.push_back(static_cast<WORD>(*value));
+        t.push_back(0);
+    };
+    dword(DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+    dword(0);
+    t.insert(t.end(), {2, 0, 0, 200, 100, 0, 0});  // items, x, y, cx, cy, no menu, default class
+    text(L"Dialog");
+    t.push_back(9);
+    text(L"MS Shell Dlg");
+    const struct {
+        DWORD style;
+        WORD cls;
+        WORD id;
+        WORD y;
+    } items[] = {
+        {ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0x0081, kEdit, 10},
+        {LBS_NOTIFY | WS_BORDER | WS_VSCROLL | WS_TABSTOP, 0x0083, kList, 30},
+    };
+    for (const auto& item : items) {
+        if (t.size() % 2 != 0)
+            t.push_back(0);  // each item on a DWORD boundary
+        dword(WS_CHILD | WS_VISIBLE | item.style);
+        dword(0);
+        t.insert(t.end(), {10, item.y, 150, static_cast<WORD>(item.cls == 0x0081 ? 14 : 50), item.id});
+        t.insert(t.end(), {0xFFFF, item.cls, 0, 0});  // class by atom, no text, no creation data
+    }
+    return t;
+}
+
+TEST_F(Fields, InADialogMadeFromATemplateTheyTakeTheFieldLook)
+{
+    const std::wstring file = SkinFolder() + L"\\ocean.vlm";
+    ASSERT_EQ(Attach(file), VELUM_OK);
+    const auto& f = PaletteOf(file).field;
+    const std::vector<WORD> dialogTemplate = DialogTemplate();
+    HWND dialog = CreateDialogIndirectParamW(nullptr, reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()),
+                                             nullptr, PlainDialogProc, 0);
+    ASSERT_NE(dialog, nullptr);
+    ShowWindow(dialog, SW_SHOW);
+    SetFocus(GetDlgItem(dialog, kList));
+    Pump(300);
+    HWND edit = GetDlgItem(dialog, kEdit);
+    HWND list = GetDlgItem(dialog, kList);
+    RECT client;
+    GetClientRect(edit, &client);
+    EXPECT_EQ(Hex(Pixel(edit, client.right - 4, client.bottom / 2)), Hex(Ref(f.normal.background.from)));
+    EXPECT_EQ(Hex(Pixel(edit, 0, 0, true)), Hex(Ref(f.normal.border))) << "the edit's border";
+    EXPECT_EQ(Hex(Pixel(list, 0, 0, true)), Hex(Ref(f.focusBorder))) << "the focused list's border";
+    DestroyWindow(dialog);
+}
+
 TEST_F(Fields, SwitchesWithFieldsPaintedAndUsedLeakNoObjects)
 {
     Create();
