@@ -44,6 +44,7 @@ add_library(Velum_VB6 SHARED
   engine/win/ClientArea.cpp
   engine/win/ButtonSkin.cpp
   engine/win/FieldSkin.cpp
+  engine/win/EditSkin.cpp
   engine/win/ListSkin.cpp
   engine/win/ComboSkin.cpp
   engine/win/Painter.cpp)

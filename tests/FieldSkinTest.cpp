@@ -352,6 +352,18 @@ TEST_F(Fields, CreatedUnderTheEngineTheyStillTakeTypingSelectionAndPicksByMouseA
     EXPECT_EQ(from, 0u);
     EXPECT_EQ(to, 6u);
     EXPECT_EQ(Hex(Pixel(edit, 0, 0, true)), Hex(Ref(f.focusBorder))) << "the focused edit's border";
+    // The selection is drawn in the theme's selection colours, none of it in the system's.
+    const auto countPixels = [](HWND hwnd, COLORREF colour) {
+        RECT r;
+        GetClientRect(hwnd, &r);
+        int count = 0;
+        for (int y = 0; y < r.bottom; ++y)
+            for (int x = 0; x < r.right; ++x)
+                count += Pixel(hwnd, x, y) == colour ? 1 : 0;
+        return count;
+    };
+    EXPECT_GT(countPixels(edit, Ref(f.selected.background.from)), 40) << "the selection";
+    EXPECT_EQ(countPixels(edit, GetSysColor(COLOR_HIGHLIGHT)), 0) << "the system's highlight";
 
     // A list: a click selects the item under the pointer, Down the next one.
     HWND list = Field(kList);

@@ -5,6 +5,7 @@
 
 #include "ComboSkin.h"
 #include "ControlClasses.h"
+#include "EditSkin.h"
 #include "Engine.h"
 #include "ListSkin.h"
 #include "WindowRegistry.h"
@@ -79,67 +80,6 @@ void PaintEdges(HDC dc, RECT r, int width, const Style& look, Color border)
     }
 }
 
-Color BorderColour(HWND hwnd, const Style& look, FieldLook state)
-{
-    const FieldPalette& palette = CurrentTheme()->Controls().field;
-    return state != FieldLook::Disabled && HasFocusWithin(hwnd) ? palette.focusBorder : look.border;
-}
-
-// The edit's own one-pixel frame inside its client area.
-void PaintClientFrame(HWND hwnd)
-{
-    if (!IsWindowVisible(hwnd) || !EngineDrawsField(hwnd))
-        return;
-    HDC dc = GetDC(hwnd);
-    if (dc == nullptr)
-        return;
-    const FieldLook state = LookOf(hwnd, ControlFamily::Edit);
-    const Style& look = FieldStyle(CurrentTheme()->Controls().field, state);
-    RECT r;
-    GetClientRect(hwnd, &r);
-    Outline(dc, r, BorderColour(hwnd, look, state));
-    ReleaseDC(hwnd, dc);
-}
-
-void RepaintEdges(HWND hwnd, const FieldState& field)
-{
-    PaintFieldBorder(hwnd);
-    if (field.clientFrame && (StyleOf(hwnd) & WS_BORDER) == 0)
-        PaintClientFrame(hwnd);
-}
-
-LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    const FieldState* found = FindField(hwnd);
-    if (CurrentTheme() == nullptr || found == nullptr)
-        return PassOn(hwnd, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        ForgetField(hwnd);
-        return PassOn(hwnd, message, wParam, lParam);
-    }
-    // A copy: the program may detach the engine while the edit handles the message.
-    const FieldState field = *found;
-    const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
-    switch (message) {
-    case WM_NCPAINT: PaintFieldBorder(hwnd); break;
-    case WM_PAINT:
-        if (field.clientFrame && (StyleOf(hwnd) & WS_BORDER) == 0)
-            PaintClientFrame(hwnd);
-        break;
-    case EM_SETREADONLY:
-        // The background follows: a read-only edit asks for the colours of a static.
-        InvalidateRect(hwnd, nullptr, TRUE);
-        RepaintEdges(hwnd, field);
-        break;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-    case WM_ENABLE:
-    case WM_STYLECHANGED: RepaintEdges(hwnd, field); break;
-    default: break;
-    }
-    return result;
-}
-
 WNDPROC ProcedureFor(ControlFamily family)
 {
     switch (family) {
@@ -167,6 +107,12 @@ bool Subclass(HWND hwnd, ControlFamily family)
 }
 
 }  // namespace
+
+Color BorderColour(HWND hwnd, const Style& look, FieldLook state)
+{
+    const FieldPalette& palette = CurrentTheme()->Controls().field;
+    return state != FieldLook::Disabled && HasFocusWithin(hwnd) ? palette.focusBorder : look.border;
+}
 
 FieldState* FindField(HWND hwnd)
 {

@@ -50,6 +50,8 @@ FieldLook LookOf(HWND hwnd, ControlFamily family);
 bool EngineDrawsField(HWND hwnd);
 // True while the control, or the edit inside a combo box, has the keyboard focus.
 bool HasFocusWithin(HWND hwnd);
+// The colour of the field's border in its state: the focus border while it has the focus.
+Color BorderColour(HWND hwnd, const Style& look, FieldLook state);
 // Paints the WS_BORDER and WS_EX_CLIENTEDGE edges in the field's border colour (the focus
 // border while the control has the focus), over what the system drew there.
 void PaintFieldBorder(HWND hwnd);
