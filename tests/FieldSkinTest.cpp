@@ -381,7 +381,12 @@ TEST_F(Fields, CreatedUnderTheEngineTheyStillTakeTypingSelectionAndPicksByMouseA
     // A drop-down list opens on a click on its button and picks the item clicked in its list.
     HWND combo = Field(kDropList);
     COMBOBOXINFO info = ComboInfo(kDropList);
-    ClickAt(combo, (info.rcButton.left + info.rcButton.right) / 2, (info.rcButton.top + info.rcButton.bottom) / 2);
+    POINT button{(info.rcButton.left + info.rcButton.right) / 2, (info.rcButton.top + info.rcButton.bottom) / 2};
+    ClientToScreen(combo, &button);
+    Xdotool("mousemove " + std::to_string(button.x) + " " + std::to_string(button.y) + " mousedown 1");
+    EXPECT_EQ(Hex(Pixel(combo, info.rcButton.left + 1, info.rcButton.top + 1)), Hex(Ref(b.pressed.background.from)))
+        << "the pressed button";
+    Xdotool("mouseup 1");
     ASSERT_TRUE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)) << "the list opened";
     HWND dropped = info.hwndList;
     const int comboItem = static_cast<int>(SendMessageW(dropped, LB_GETITEMHEIGHT, 0, 0));
@@ -398,8 +403,6 @@ TEST_F(Fields, CreatedUnderTheEngineTheyStillTakeTypingSelectionAndPicksByMouseA
     EXPECT_EQ(Hex(Pixel(combo, 0, 0)), Hex(Ref(f.focusBorder))) << "the focused combo box's frame";
     EXPECT_EQ(Hex(Pixel(combo, info.rcButton.left + 1, info.rcButton.top + 1)), Hex(Ref(b.normal.background.from)))
         << "the button";
-    POINT button{info.rcButton.left + 3, info.rcButton.top + 3};
-    ClientToScreen(combo, &button);
     Xdotool("mousemove " + std::to_string(button.x) + " " + std::to_string(button.y));
     EXPECT_EQ(Hex(Pixel(combo, info.rcButton.left + 1, info.rcButton.top + 1)), Hex(Ref(b.hot.background.from)))
         << "the button under the pointer";

@@ -23,6 +23,17 @@ struct ComboLook {
     int dpi = 96;
 };
 
+// Asked at each paint: while its list is open the combo box hears nothing of the pointer, and
+// the pointer is elsewhere once the list closes.
+bool PointerOver(HWND hwnd)
+{
+    POINT p;
+    if (!GetCursorPos(&p))
+        return false;
+    HWND under = WindowFromPoint(p);
+    return under == hwnd || (under != nullptr && IsChild(hwnd, under));
+}
+
 ComboLook ReadLook(HWND hwnd)
 {
     ComboLook look;
@@ -34,8 +45,7 @@ ComboLook ReadLook(HWND hwnd)
     look.focused = HasFocusWithin(hwnd);
     look.dropped = SendMessageW(hwnd, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
     look.pressed = (look.info.stateButton & STATE_SYSTEM_PRESSED) != 0;
-    const FieldState* field = FindField(hwnd);
-    look.hot = field != nullptr && field->hot;
+    look.hot = PointerOver(hwnd);
     look.dpi = WindowDpi(hwnd);
     return look;
 }
@@ -120,6 +130,8 @@ void ExcludeChild(HDC dc, HWND hwnd, HWND child)
 void Paint(HWND hwnd, HDC target)
 {
     const ComboLook look = ReadLook(hwnd);
+    if (FieldState* field = FindField(hwnd))
+        field->hot = look.hot;
     RECT client;
     GetClientRect(hwnd, &client);
     const RECT frame = FrameOf(look, client);
@@ -195,17 +207,18 @@ bool ChangesLook(UINT message)
     }
 }
 
-void SetHot(HWND hwnd, bool hot)
+// Repaints when the pointer came or went since the last paint.
+void FollowPointer(HWND hwnd, UINT message)
 {
-    FieldState* field = FindField(hwnd);
-    if (field == nullptr || field->hot == hot)
+    const FieldState* field = FindField(hwnd);
+    if (field == nullptr)
         return;
-    field->hot = hot;
-    if (hot) {
+    if (message == WM_MOUSEMOVE) {
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd, 0};
         TrackMouseEvent(&track);
     }
-    RepaintNow(hwnd);
+    if (field->hot != PointerOver(hwnd))
+        RepaintNow(hwnd);
 }
 
 }  // namespace
@@ -225,10 +238,8 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
     if (message == WM_CREATE)
         SkinComboParts(hwnd);
-    else if (message == WM_MOUSEMOVE)
-        SetHot(hwnd, true);
-    else if (message == WM_MOUSELEAVE)
-        SetHot(hwnd, false);
+    else if (message == WM_MOUSEMOVE || message == WM_MOUSELEAVE)
+        FollowPointer(hwnd, message);
     else if (ChangesLook(message))
         RepaintNow(hwnd);
     return result;

@@ -31,7 +31,7 @@ struct FieldState {
     // An edit created with WS_BORDER and no client edge: the system's edit takes the style bit
     // away and draws a one-pixel frame inside its client area instead.
     bool clientFrame = false;
-    bool hot = false;  // the pointer is over a combo box
+    bool hot = false;  // a combo box was last drawn with the pointer over it
     // The combo box a list or an edit belongs to. The list a drop-down drops is a window of the
     // desktop, and asks the combo box for its colours.
     HWND combo = nullptr;
