@@ -22,7 +22,7 @@ using velum::Color;
 
 enum Id {
     kEdit = 1, kReadOnly, kDisabled, kBordered, kList, kDropList, kDropDown, kSimple, kOwnerList,
-    kOwnEdit, kOwnList
+    kOwnEdit, kOwnList, kUnskinnedEdit
 };
 
 constexpr COLORREF kOwnerGreen = RGB(0, 200, 0);
@@ -186,6 +186,7 @@ protected:
         Velum_Detach();
         DestroyWindow(host_);
         DestroyWindow(own_);
+        DestroyWindow(unskinned_);
         Pump(50);
     }
 
@@ -228,6 +229,11 @@ protected:
         HWND ownList = Make(own_, kOwnList, L"ListBox", L"", LBS_NOINTEGRALHEIGHT, edge, {10, 44, 170, 120});
         SendMessageW(ownList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"mine"));
         SendMessageW(ownList, LB_SETCURSEL, 0, 0);
+        // A window without a caption, which the engine does not skin: its edit stays the system's.
+        unskinned_ = CreateWindowExW(0, L"ZtFieldHost", L"", WS_POPUP | WS_BORDER, 600, 260, 200, 50, nullptr,
+                                     nullptr, nullptr, nullptr);
+        Make(unskinned_, kUnskinnedEdit, L"Edit", L"", 0, edge, {10, 10, 170, 34});
+        ShowWindow(unskinned_, SW_SHOWNOACTIVATE);
         ShowWindow(own_, SW_SHOW);
         ShowWindow(host_, SW_SHOW);
         SetForegroundWindow(host_);
@@ -235,7 +241,10 @@ protected:
         Pump(300);
     }
 
-    HWND Field(Id id) const { return GetDlgItem(id >= kOwnEdit ? own_ : host_, id); }
+    HWND Field(Id id) const
+    {
+        return GetDlgItem(id == kUnskinnedEdit ? unskinned_ : id >= kOwnEdit ? own_ : host_, id);
+    }
 
     COMBOBOXINFO ComboInfo(Id id) const
     {
@@ -247,6 +256,7 @@ protected:
 
     HWND host_ = nullptr;
     HWND own_ = nullptr;
+    HWND unskinned_ = nullptr;
 };
 
 struct Probe {
@@ -289,12 +299,14 @@ TEST_F(Fields, EveryShippedThemeDrawsEachKindInItsColoursAndDetachGivesTheSystem
         {kOwnEdit, 140, 4, false, "program's own edit colour"},
         {kOwnList, 100, 30, false, "program's own list colour"},
         {kOwnEdit, 0, 0, true, "program's own edit border"},
+        {kUnskinnedEdit, 140, 4, false, "edit in a window the engine does not skin"},
+        {kUnskinnedEdit, 0, 0, true, "its border"},
     };
     std::vector<COLORREF> unskinned;
     for (const auto& p : probes)
         unskinned.push_back(Pixel(Field(p.id), p.x, p.y, p.frame));
-    EXPECT_EQ(Hex(unskinned[std::size(probes) - 4]), Hex(kOwnerGreen));
-    EXPECT_EQ(Hex(unskinned[std::size(probes) - 3]), Hex(kProgramRed));
+    EXPECT_EQ(Hex(unskinned[std::size(probes) - 6]), Hex(kOwnerGreen));
+    EXPECT_EQ(Hex(unskinned[std::size(probes) - 5]), Hex(kProgramRed));
 
     const auto themes = ShippedThemes();
     ASSERT_GE(themes.size(), 8u);
@@ -313,7 +325,8 @@ TEST_F(Fields, EveryShippedThemeDrawsEachKindInItsColoursAndDetachGivesTheSystem
             Ref(f.normal.background.from), Ref(f.selectedInactive.background.from), Ref(f.normal.border),
             Ref(f.normal.border), Ref(f.normal.background.from), Ref(b.normal.background.from),
             Ref(b.normal.background.from), Ref(f.normal.border),
-            kOwnerGreen, kProgramRed, kProgramRed, unskinned[std::size(probes) - 1],
+            kOwnerGreen, kProgramRed, kProgramRed, unskinned[std::size(probes) - 3],
+            unskinned[std::size(probes) - 2], unskinned[std::size(probes) - 1],
         };
         for (size_t i = 0; i < std::size(probes); ++i)
             EXPECT_EQ(Hex(Pixel(Field(probes[i].id), probes[i].x, probes[i].y, probes[i].frame)), Hex(expected[i]))
