@@ -377,6 +377,9 @@ TEST_F(Fields, CreatedUnderTheEngineTheyStillTakeTypingSelectionAndPicksByMouseA
     };
     EXPECT_GT(countPixels(edit, Ref(f.selected.background.from)), 40) << "the selection";
     EXPECT_EQ(countPixels(edit, GetSysColor(COLOR_HIGHLIGHT)), 0) << "the system's highlight";
+    // A disabled edit's text is in the theme's disabled text colour, not the system's grey.
+    EXPECT_GT(countPixels(Field(kDisabled), Ref(f.disabled.text)), 10) << "disabled text";
+    EXPECT_EQ(countPixels(Field(kDisabled), GetSysColor(COLOR_GRAYTEXT)), 0) << "the system's grey text";
 
     // A list: a click selects the item under the pointer, Down the next one.
     HWND list = Field(kList);

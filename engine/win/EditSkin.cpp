@@ -105,15 +105,16 @@ private:
     RGBQUAD* bits_ = nullptr;
 };
 
-// The system draws selected text in its own highlight colours. Its pixels, the highlight, the
-// highlighted text and the blend of the two at the glyphs' edges, lie on the line between the
-// two colours: each is moved to the same place between the theme's selection colours.
-class SelectionColours {
+// Text the system draws in colours of its own: the highlight and highlighted text of a
+// selection, the grey text of a disabled edit. Its pixels, background, text and the blend of the
+// two at the glyphs' edges, lie on the line between the two colours: each is moved to the same
+// place between the theme's.
+class TextColours {
 public:
-    SelectionColours(COLORREF highlight, COLORREF highlightText, const Style& selected)
-        : from_{GetRValue(highlight), GetGValue(highlight), GetBValue(highlight)},
-          to_{GetRValue(highlightText), GetGValue(highlightText), GetBValue(highlightText)},
-          background_(selected.background.from), text_(selected.text)
+    TextColours(COLORREF background, COLORREF text, const Style& theme)
+        : from_{GetRValue(background), GetGValue(background), GetBValue(background)},
+          to_{GetRValue(text), GetGValue(text), GetBValue(text)},
+          background_(theme.background.from), text_(theme.text)
     {
         for (int i = 0; i < 3; ++i)
             length_ += (to_[i] - from_[i]) * (to_[i] - from_[i]);
@@ -124,7 +125,7 @@ public:
         return p.rgbRed == GetRValue(c) && p.rgbGreen == GetGValue(c) && p.rgbBlue == GetBValue(c);
     }
 
-    // Where the pixel lies between the highlight (0) and its text (100), or -1 when it lies off
+    // Where the pixel lies between the background (0) and the text (100), or -1 when it lies off
     // the line between them.
     int Position(const RGBQUAD& p) const
     {
@@ -163,13 +164,13 @@ private:
 
 // In each row, the selection runs from the first to the last pixel of the highlight, and on
 // over the glyph pixels that touch either end.
-void RecolourSelection(const PixelBuffer& buffer, const SelectionColours& colours, COLORREF highlight)
+void RecolourSelection(const PixelBuffer& buffer, const TextColours& colours, COLORREF highlight)
 {
     for (int y = 0; y < buffer.Height(); ++y) {
         RGBQUAD* row = buffer.Row(y);
         int first = -1, last = -1;
         for (int x = 0; x < buffer.Width(); ++x) {
-            if (SelectionColours::Same(row[x], highlight)) {
+            if (TextColours::Same(row[x], highlight)) {
                 if (first < 0)
                     first = x;
                 last = x;
@@ -187,10 +188,36 @@ void RecolourSelection(const PixelBuffer& buffer, const SelectionColours& colour
     }
 }
 
-// The edit paints into a buffer, where its selection takes the theme's colours on the way to
-// the screen. The caret stays hidden until the buffer is on the screen, or its blinking would
-// invert what the buffer put there.
-void PaintWithSelection(HWND hwnd)
+// A disabled edit's text, on the background the engine gave it.
+void RecolourAll(const PixelBuffer& buffer, const TextColours& colours)
+{
+    for (int y = 0; y < buffer.Height(); ++y) {
+        RGBQUAD* row = buffer.Row(y);
+        for (int x = 0; x < buffer.Width(); ++x)
+            if (const int position = colours.Position(row[x]); position >= 0)
+                colours.Recolour(row[x], position);
+    }
+}
+
+void Recolour(HWND hwnd, const PixelBuffer& buffer)
+{
+    const FieldPalette& palette = CurrentTheme()->Controls().field;
+    const FieldLook state = LookOf(hwnd, ControlFamily::Edit);
+    const COLORREF background = ToColorRef(FieldStyle(palette, state).background.from);
+    if (state == FieldLook::Disabled) {
+        RecolourAll(buffer, TextColours(background, GetSysColor(COLOR_GRAYTEXT), palette.disabled));
+        return;
+    }
+    // A field in the highlight's own colour leaves no way to tell the selection apart.
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    if (background != highlight)
+        RecolourSelection(buffer, TextColours(highlight, GetSysColor(COLOR_HIGHLIGHTTEXT), palette.selected), highlight);
+}
+
+// The edit paints into a buffer, where the text it draws in the system's colours takes the
+// theme's on the way to the screen. The caret stays hidden until the buffer is on the screen, or
+// its blinking would invert what the buffer put there.
+void PaintThroughBuffer(HWND hwnd)
 {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
@@ -204,13 +231,7 @@ void PaintWithSelection(HWND hwnd)
     PixelBuffer buffer(dc, client);
     if (buffer.Ok()) {
         CallPrevious(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(buffer.Dc()), PRF_CLIENT);
-        const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
-        const FieldPalette& palette = CurrentTheme()->Controls().field;
-        const Style& field = FieldStyle(palette, LookOf(hwnd, ControlFamily::Edit));
-        // A field in the highlight's own colour leaves no way to tell the selection apart.
-        if (ToColorRef(field.background.from) != highlight)
-            RecolourSelection(buffer, SelectionColours(highlight, GetSysColor(COLOR_HIGHLIGHTTEXT), palette.selected),
-                              highlight);
+        Recolour(hwnd, buffer);
         buffer.Commit();
     } else {
         CallPrevious(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
@@ -222,8 +243,8 @@ void PaintWithSelection(HWND hwnd)
 LRESULT OnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, const FieldState& field)
 {
     LRESULT result = 0;
-    if (wParam == 0 && ShowsSelection(hwnd) && EngineDrawsField(hwnd))
-        PaintWithSelection(hwnd);
+    if (wParam == 0 && (!IsWindowEnabled(hwnd) || ShowsSelection(hwnd)) && EngineDrawsField(hwnd))
+        PaintThroughBuffer(hwnd);
     else
         result = CallPrevious(hwnd, message, wParam, lParam);
     if (DrawsClientFrame(hwnd, field))
