@@ -47,6 +47,10 @@ add_library(Velum_VB6 SHARED
   engine/win/ScrollBarSkin.cpp
   engine/win/TabSkin.cpp
   engine/win/BarControlSkin.cpp
+  engine/win/FieldSkin.cpp
+  engine/win/EditSkin.cpp
+  engine/win/ListSkin.cpp
+  engine/win/ComboSkin.cpp
   engine/win/Painter.cpp)
 set_target_properties(Velum_VB6 PROPERTIES PREFIX "" OUTPUT_NAME Velum_VB6)
 target_compile_definitions(Velum_VB6 PRIVATE VELUM_BUILDING)

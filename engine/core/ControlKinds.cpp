@@ -13,6 +13,9 @@ constexpr std::uint32_t kButtonBitmap = 0x0080;
 constexpr std::uint32_t kButtonPushLike = 0x1000;
 constexpr std::uint32_t kButtonFlat = 0x8000;
 constexpr std::uint32_t kStaticTypeMask = 0x001F;
+constexpr std::uint32_t kComboTypeMask = 0x0003;
+constexpr std::uint32_t kOwnerDrawFixed = 0x0010;
+constexpr std::uint32_t kOwnerDrawVariable = 0x0020;
 
 constexpr std::array kClasses{
     SystemControlClass{L"Button", ControlFamily::Button},
@@ -113,6 +116,20 @@ StaticKind StaticKindOf(std::uint32_t style)
     default:                          // black, grey, white rectangles and frames, etched lines
         return StaticKind::Shape;
     }
+}
+
+ComboKind ComboKindOf(std::uint32_t style)
+{
+    switch (style & kComboTypeMask) {
+    case 0x2: return ComboKind::DropDown;
+    case 0x3: return ComboKind::DropDownList;
+    default: return ComboKind::Simple;
+    }
+}
+
+bool OwnerDrawsItems(std::uint32_t style)
+{
+    return (style & (kOwnerDrawFixed | kOwnerDrawVariable)) != 0;
 }
 
 }  // namespace velum

@@ -78,4 +78,18 @@ enum class StaticKind {
 
 StaticKind StaticKindOf(std::uint32_t style);
 
+enum class ComboKind {
+    Simple,        // the list always shown below the edit
+    DropDown,      // an edit and a button that drops the list
+    DropDownList,  // a field showing the selected item and a button that drops the list
+};
+
+// A combo box's kind from its style (a style of type 0, which the system treats as simple,
+// counts as simple).
+ComboKind ComboKindOf(std::uint32_t style);
+
+// Whether the program draws the items of a list box or combo box of this style itself
+// (LBS_OWNERDRAWFIXED and LBS_OWNERDRAWVARIABLE have the values of their CBS_ twins).
+bool OwnerDrawsItems(std::uint32_t style);
+
 }  // namespace velum

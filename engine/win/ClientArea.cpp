@@ -1,6 +1,7 @@
 #include "ClientArea.h"
 
 #include "Engine.h"
+#include "FieldSkin.h"
 #include "WindowRegistry.h"
 
 namespace velum {
@@ -48,6 +49,12 @@ LRESULT ColorControl(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         return result;
     ThemeResources* theme = CurrentTheme();
     auto dc = reinterpret_cast<HDC>(wParam);
+    // Edits, lists and combo boxes stand on the field colours; read-only and disabled edits ask
+    // with the message of a static.
+    if (HBRUSH field = AnswerFieldColours(reinterpret_cast<HWND>(lParam), message, dc))
+        return reinterpret_cast<LRESULT>(field);
+    if (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX)
+        return result;
     SetTextColor(dc, ToColorRef(theme->Get().window.text));
     SetBkColor(dc, ToColorRef(theme->Get().window.background.from));
     return reinterpret_cast<LRESULT>(theme->WindowBrush());

@@ -11,8 +11,9 @@ bool IsSystemBrush(HBRUSH brush);
 // WM_ERASEBKGND: the theme's window background, where the program left the background to the
 // system (a system-colour class brush); a background the program chose stays its own.
 LRESULT EraseClientBackground(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-// WM_CTLCOLORDLG, WM_CTLCOLORSTATIC, WM_CTLCOLORBTN: the program answers first, and only the
-// system's answer becomes the theme's window colours.
+// WM_CTLCOLORDLG, WM_CTLCOLORSTATIC, WM_CTLCOLORBTN, WM_CTLCOLOREDIT, WM_CTLCOLORLISTBOX: the
+// program answers first, and only the system's answer becomes the theme's colours: the field
+// colours for the edits, lists and combo boxes the engine skins, the window's for the rest.
 LRESULT ColorControl(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace velum

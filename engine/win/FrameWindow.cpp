@@ -85,7 +85,9 @@ LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND: return EraseClientBackground(hwnd_, message, wParam, lParam);
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN: return ColorControl(hwnd_, message, wParam, lParam);
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX: return ColorControl(hwnd_, message, wParam, lParam);
     case WM_MEASUREITEM: return OnMeasureItem(message, wParam, lParam);
     case WM_DRAWITEM: return OnDrawItem(message, wParam, lParam);
     case WM_NOTIFY: return OnNotify(message, wParam, lParam);

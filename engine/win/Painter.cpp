@@ -112,6 +112,34 @@ ThemeResources::ThemeResources(Theme theme)
 {
     const Fonts& fonts = FontsFor(ScreenDpi());
     fontsOk_ = *fonts.caption && *fonts.menu && *fonts.popup;
+    for (int i = 0; i < kFieldLooks; ++i)
+        fieldBrushes_[i].reset(CreateSolidBrush(ToColorRef(FieldStyle(controls_.field, static_cast<FieldLook>(i)).background.from)));
+}
+
+bool ThemeResources::IsFieldBrush(HBRUSH brush) const
+{
+    for (const auto& owned : fieldBrushes_)
+        if (brush != nullptr && brush == owned.get())
+            return true;
+    return false;
+}
+
+bool ThemeResources::Complete() const
+{
+    for (const auto& owned : fieldBrushes_)
+        if (!owned)
+            return false;
+    return popupBrush_ && windowBrush_ && fontsOk_;
+}
+
+const Style& FieldStyle(const FieldPalette& palette, FieldLook look)
+{
+    switch (look) {
+    case FieldLook::Disabled: return palette.disabled;
+    case FieldLook::ReadOnly: return palette.readOnly;
+    case FieldLook::Normal: break;
+    }
+    return palette.normal;
 }
 
 ThemeResources::Fonts& ThemeResources::FontsFor(int dpi)

@@ -25,6 +25,11 @@ inline RECT ToRECT(const Rect& r)
     return {r.left, r.top, r.right, r.bottom};
 }
 
+// The three backgrounds a field is drawn on, in the order of kFieldLooks' brushes.
+enum class FieldLook { Normal, Disabled, ReadOnly };
+inline constexpr int kFieldLooks = 3;
+const Style& FieldStyle(const FieldPalette& palette, FieldLook look);
+
 // The GDI objects made from one theme, shared by every skinned window. A theme switch makes a
 // new set and frees the old one whole.
 class ThemeResources {
@@ -40,8 +45,12 @@ public:
     HBRUSH PopupBrush() const { return popupBrush_.get(); }
     HBRUSH WindowBrush() const { return windowBrush_.get(); }
     const ControlPalette& Controls() const { return controls_; }
+    // The backgrounds of edit fields, lists and combo boxes, answered to their colour messages.
+    HBRUSH FieldBrush(FieldLook look) const { return fieldBrushes_[static_cast<int>(look)].get(); }
+    // True when the brush is one of this theme's field backgrounds.
+    bool IsFieldBrush(HBRUSH brush) const;
     // True when every object could be made.
-    bool Complete() const { return popupBrush_ && windowBrush_ && fontsOk_; }
+    bool Complete() const;
 
 private:
     struct Fonts {
@@ -54,6 +63,7 @@ private:
     UniqueBrush popupBrush_;
     UniqueBrush windowBrush_;
     ControlPalette controls_;
+    UniqueBrush fieldBrushes_[kFieldLooks];
     bool fontsOk_ = true;
 };
 

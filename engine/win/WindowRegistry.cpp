@@ -9,7 +9,9 @@
 
 #include "ButtonSkin.h"
 #include "CommonControlSkin.h"
+#include "ControlClasses.h"
 #include "Engine.h"
+#include "FieldSkin.h"
 #include "FrameWindow.h"
 #include "PopupMenu.h"
 #include "ScrollBarSkin.h"
@@ -76,6 +78,22 @@ void SkinFrameWindow(HWND hwnd)
         Frames().erase(hwnd);
 }
 
+// The controls the engine draws, told apart by the system class they are built on.
+// `creating`: from the CBT hook, before the control has made itself.
+void SkinControl(HWND hwnd, bool creating)
+{
+    switch (const ControlFamily family = ControlFamilyOf(hwnd)) {
+    case ControlFamily::Button: SkinButton(hwnd); break;
+    case ControlFamily::Edit:
+    case ControlFamily::ListBox:
+    case ControlFamily::ComboBox:
+    case ControlFamily::ComboList: SkinField(hwnd, family); break;
+    case ControlFamily::ScrollBar: SkinScrollBarControl(hwnd); break;
+    case ControlFamily::Unknown: break;
+    default: SkinCommonControl(hwnd, creating); break;
+    }
+}
+
 void SkinPopupMenu(HWND hwnd)
 {
     if (Popups().count(hwnd) != 0)
@@ -100,8 +118,8 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
             SkinPopupMenu(hwnd);
         else if (WantsFrameSkin(static_cast<DWORD>(create->style)))
             SkinFrameWindow(hwnd);
-        else if ((create->style & WS_CHILD) == 0 || (!SkinButton(hwnd) && !SkinScrollBarControl(hwnd)))
-            SkinCommonControl(hwnd, true);
+        else
+            SkinControl(hwnd, true);  // tooltips and the list a combo box drops are pop-ups
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -137,8 +155,7 @@ LRESULT CALLBACK MenuFilterHook(int code, WPARAM wParam, LPARAM lParam)
 
 BOOL CALLBACK SkinExistingControl(HWND hwnd, LPARAM)
 {
-    if (!SkinButton(hwnd) && !SkinScrollBarControl(hwnd))
-        SkinCommonControl(hwnd, false);
+    SkinControl(hwnd, false);
     return TRUE;
 }
 
@@ -147,7 +164,7 @@ BOOL CALLBACK SkinExisting(HWND hwnd, LPARAM)
     if (WantsFrameSkin(static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE))))
         SkinFrameWindow(hwnd);
     else
-        SkinCommonControl(hwnd, false);  // tooltips are windows of their own
+        SkinControl(hwnd, false);  // tooltips and dropped lists are windows of their own
     EnumChildWindows(hwnd, SkinExistingControl, 0);
     return TRUE;
 }
@@ -157,6 +174,7 @@ void RefreshSkinnedWindows()
     for (auto& [hwnd, window] : Frames())
         window->Refresh();
     RefreshButtons();
+    RefreshFields();
     RefreshCommonControls();
     RefreshScrollBarControls();
     RefreshPopupBackgrounds(CurrentTheme()->PopupBrush());
@@ -171,6 +189,7 @@ void UnskinAll()
     Popups().clear();
     RestoreMenus();
     UnskinButtons();
+    UnskinFields();
     UnskinCommonControls();
     UnskinScrollBarControls();
     // Out of the registry first: while a window is given back, its messages only pass on.

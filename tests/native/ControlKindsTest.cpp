@@ -130,5 +130,42 @@ TEST(ControlKinds, StaticStyles)
         EXPECT_EQ(StaticKindOf(c.style), c.expected) << std::hex << c.style;
 }
 
+TEST(ControlKinds, ComboStyles)
+{
+    const struct {
+        std::uint32_t style;
+        ComboKind kind;
+    } cases[] = {
+        {0x0000, ComboKind::Simple},
+        {0x0001, ComboKind::Simple},
+        {0x0002, ComboKind::DropDown},
+        {0x0003, ComboKind::DropDownList},
+        {0x0013, ComboKind::DropDownList},  // owner-drawn
+        // Sort, has strings, auto scroll, no integral height, visible child.
+        {0x50000000 | 0x0100 | 0x0200 | 0x0040 | 0x0400 | 0x0002, ComboKind::DropDown},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ComboKindOf(c.style), c.kind) << std::hex << c.style;
+}
+
+TEST(ControlKinds, OwnerDrawnListsAndCombos)
+{
+    const struct {
+        std::uint32_t style;
+        bool ownerDraws;
+    } cases[] = {
+        {0x0000, false},
+        {0x0010, true},   // fixed height
+        {0x0020, true},   // variable height
+        {0x0013, true},   // an owner-drawn drop-down list
+        {0x2000 | 0x0010, true},  // a list without data is owner-drawn
+        // Notify, sort, multiple and extended selection, tab stops, has strings.
+        {0x0001 | 0x0002 | 0x0008 | 0x0800 | 0x0080 | 0x0040, false},
+        {0x50000000 | 0x0100 | 0x0200 | 0x0003, false},  // a sorted drop-down list
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(OwnerDrawsItems(c.style), c.ownerDraws) << std::hex << c.style;
+}
+
 }  // namespace
 }  // namespace velum

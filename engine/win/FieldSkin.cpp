@@ -1,0 +1,245 @@
+#include "FieldSkin.h"
+
+#include <map>
+#include <vector>
+
+#include "ComboSkin.h"
+#include "ControlClasses.h"
+#include "EditSkin.h"
+#include "Engine.h"
+#include "ListSkin.h"
+#include "WindowRegistry.h"
+
+namespace velum {
+
+namespace {
+
+std::map<HWND, FieldState>& Fields()
+{
+    static std::map<HWND, FieldState> fields;
+    return fields;
+}
+
+DWORD StyleOf(HWND hwnd)
+{
+    return static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
+}
+
+bool IsCombo(HWND hwnd)
+{
+    const FieldState* field = FindField(hwnd);
+    return field != nullptr && field->family == ControlFamily::ComboBox;
+}
+
+// What the program draws itself stays its own: owner-drawn lists and combo boxes, and so the
+// edit and the list inside an owner-drawn combo box.
+bool ProgramDraws(HWND hwnd, ControlFamily family)
+{
+    switch (family) {
+    case ControlFamily::ListBox:
+    case ControlFamily::ComboList:
+    case ControlFamily::ComboBox: return OwnerDrawsItems(StyleOf(hwnd));
+    case ControlFamily::Edit: {
+        HWND parent = GetParent(hwnd);
+        return IsCombo(parent) && OwnerDrawsItems(StyleOf(parent));
+    }
+    default: return true;
+    }
+}
+
+// The colour message the control sends its parent in its state.
+UINT ColourMessageOf(HWND hwnd, ControlFamily family)
+{
+    switch (family) {
+    case ControlFamily::ListBox:
+    case ControlFamily::ComboList: return WM_CTLCOLORLISTBOX;
+    case ControlFamily::ComboBox: return IsWindowEnabled(hwnd) ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC;
+    default: return LookOf(hwnd, family) == FieldLook::Normal ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC;
+    }
+}
+
+// The edges the system draws around the client area of a control of these styles, outside in.
+int EdgeWidth(DWORD style, DWORD exStyle)
+{
+    int width = 0;
+    if ((style & WS_BORDER) != 0)
+        width += GetSystemMetrics(SM_CXBORDER);
+    if ((exStyle & WS_EX_CLIENTEDGE) != 0)
+        width += GetSystemMetrics(SM_CXEDGE);
+    return width;
+}
+
+// The border colour outside, the field's background on the rest of the edge: the field reads as
+// one flat box whose size and client area are the system's.
+void PaintEdges(HDC dc, RECT r, int width, const Style& look, Color border)
+{
+    Outline(dc, r, border);
+    for (int i = 1; i < width; ++i) {
+        InflateRect(&r, -1, -1);
+        Outline(dc, r, look.background.from);
+    }
+}
+
+WNDPROC ProcedureFor(ControlFamily family)
+{
+    switch (family) {
+    case ControlFamily::Edit: return EditProc;
+    case ControlFamily::ListBox:
+    case ControlFamily::ComboList: return ListProc;
+    case ControlFamily::ComboBox: return ComboProc;
+    default: return nullptr;
+    }
+}
+
+bool Subclass(HWND hwnd, ControlFamily family)
+{
+    if (Fields().count(hwnd) != 0)
+        return true;
+    const WNDPROC procedure = ProcedureFor(family);
+    if (procedure == nullptr || !InstallSubclass(hwnd, procedure))
+        return false;
+    FieldState& field = Fields()[hwnd];
+    field.family = family;
+    // Seen at creation, before the edit takes the bit away.
+    field.clientFrame = family == ControlFamily::Edit && (StyleOf(hwnd) & WS_BORDER) != 0 &&
+                        (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) == 0;
+    return true;
+}
+
+}  // namespace
+
+Color BorderColour(HWND hwnd, const Style& look, FieldLook state)
+{
+    const FieldPalette& palette = CurrentTheme()->Controls().field;
+    return state != FieldLook::Disabled && HasFocusWithin(hwnd) ? palette.focusBorder : look.border;
+}
+
+FieldState* FindField(HWND hwnd)
+{
+    const auto found = Fields().find(hwnd);
+    return found != Fields().end() ? &found->second : nullptr;
+}
+
+void ForgetField(HWND hwnd)
+{
+    Fields().erase(hwnd);
+}
+
+void SkinComboParts(HWND combo)
+{
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetComboBoxInfo(combo, &info))
+        return;
+    const struct {
+        HWND part;
+        ControlFamily family;
+    } parts[] = {{info.hwndItem, ControlFamily::Edit}, {info.hwndList, ControlFamily::ComboList}};
+    for (const auto& [part, family] : parts) {
+        if (part == nullptr || part == combo || !Subclass(part, family))
+            continue;
+        Fields()[part].combo = combo;
+    }
+}
+
+bool SkinField(HWND hwnd, ControlFamily family)
+{
+    if (!Subclass(hwnd, family))
+        return false;
+    // A combo box skinned after it was made has its edit and its list already: the list of a
+    // drop-down is not a child the caller finds. One being made gets them in WM_CREATE.
+    if (family == ControlFamily::ComboBox)
+        SkinComboParts(hwnd);
+    return true;
+}
+
+void RefreshFields()
+{
+    for (const auto& [hwnd, field] : Fields())
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+}
+
+void UnskinFields()
+{
+    // Out of the registry first: a field given back only passes its messages on.
+    std::vector<HWND> fields;
+    for (const auto& [hwnd, field] : Fields())
+        fields.push_back(hwnd);
+    Fields().clear();
+    for (HWND hwnd : fields) {
+        RemoveSubclass(hwnd);
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    }
+}
+
+FieldLook LookOf(HWND hwnd, ControlFamily family)
+{
+    if (!IsWindowEnabled(hwnd))
+        return FieldLook::Disabled;
+    if (family == ControlFamily::Edit && (StyleOf(hwnd) & ES_READONLY) != 0)
+        return FieldLook::ReadOnly;
+    return FieldLook::Normal;
+}
+
+HBRUSH AnswerFieldColours(HWND control, UINT message, HDC dc)
+{
+    ThemeResources* theme = CurrentTheme();
+    const FieldState* field = FindField(control);
+    if (theme == nullptr || field == nullptr || ProgramDraws(control, field->family) ||
+        message != ColourMessageOf(control, field->family))
+        return nullptr;
+    const FieldLook state = LookOf(control, field->family);
+    const Style& look = FieldStyle(theme->Controls().field, state);
+    SetTextColor(dc, ToColorRef(look.text));
+    SetBkColor(dc, ToColorRef(look.background.from));
+    return theme->FieldBrush(state);
+}
+
+bool EngineDrawsField(HWND hwnd)
+{
+    ThemeResources* theme = CurrentTheme();
+    const FieldState* field = FindField(hwnd);
+    if (theme == nullptr || field == nullptr || ProgramDraws(hwnd, field->family))
+        return false;
+    // The parent says which colours the control stands on. Only the engine's own answer, given
+    // where the program left the colours to the system, lets the engine draw the rest.
+    HWND parent = field->combo != nullptr ? field->combo : GetParent(hwnd);
+    HDC probe = GetDC(hwnd);
+    if (parent == nullptr || probe == nullptr) {
+        if (probe != nullptr)
+            ReleaseDC(hwnd, probe);
+        return false;
+    }
+    const auto brush = reinterpret_cast<HBRUSH>(SendMessageW(parent, ColourMessageOf(hwnd, field->family),
+                                                             reinterpret_cast<WPARAM>(probe),
+                                                             reinterpret_cast<LPARAM>(hwnd)));
+    ReleaseDC(hwnd, probe);
+    return theme->IsFieldBrush(brush);
+}
+
+bool HasFocusWithin(HWND hwnd)
+{
+    HWND focus = GetFocus();
+    return focus != nullptr && (focus == hwnd || (IsCombo(hwnd) && IsChild(hwnd, focus)));
+}
+
+void PaintFieldBorder(HWND hwnd)
+{
+    const FieldState* field = FindField(hwnd);
+    if (field == nullptr || !IsWindowVisible(hwnd))
+        return;
+    const int width = EdgeWidth(StyleOf(hwnd), static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+    if (width == 0 || !EngineDrawsField(hwnd))
+        return;
+    WindowDc dc(hwnd);
+    if (dc.get() == nullptr)
+        return;
+    RECT w;
+    GetWindowRect(hwnd, &w);
+    OffsetRect(&w, -w.left, -w.top);
+    const FieldLook state = LookOf(hwnd, field->family);
+    const Style& look = FieldStyle(CurrentTheme()->Controls().field, state);
+    PaintEdges(dc.get(), w, width, look, BorderColour(hwnd, look, state));
+}
+
+}  // namespace velum
