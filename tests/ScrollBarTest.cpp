@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "ControlTestKit.h"
@@ -215,6 +217,45 @@ TEST_F(ScrollBars, AScrollBarControlTakesTheThemesColoursUnlessItsParentChoseIts
     Pump(150);
     EXPECT_EQ(Hex(Pixel(bar, thumb.x, thumb.y)), Hex(before[0]));
     EXPECT_EQ(Hex(Pixel(bar, track.x, track.y)), Hex(before[1]));
+}
+
+TEST_F(ScrollBars, AnEditsOwnBarFollowsItsTextInTheThemesColours)
+{
+    std::wstring text;
+    for (int i = 1; i <= 60; ++i)
+        text += L"Line " + std::to_wstring(i) + L"\r\n";
+    HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", text.c_str(),
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL, 20, 100, 200, 120,
+                                hwnd_, nullptr, nullptr, nullptr);
+    const std::wstring file = SkinFolder() + L"\\jade.vlm";
+    ASSERT_EQ(Attach(file), VELUM_OK);
+    Pump(150);
+    const velum::ScrollPalette p = PaletteOf(file).scroll;
+    const auto barPixels = [edit] {
+        SCROLLBARINFO info{};
+        info.cbSize = sizeof info;
+        GetScrollBarInfo(edit, OBJID_VSCROLL, &info);
+        RECT window{};
+        GetWindowRect(edit, &window);
+        const int x = (info.rcScrollBar.left + info.rcScrollBar.right) / 2 - window.left;
+        const int top = info.rcScrollBar.top - window.top;
+        HDC dc = GetWindowDC(edit);
+        const COLORREF thumb = GetPixel(dc, x, top + (info.xyThumbTop + info.xyThumbBottom) / 2);
+        // Half-way between the thumb's end and the bar's end, or its start: track either way.
+        const int after = (info.xyThumbBottom + (info.rcScrollBar.bottom - info.rcScrollBar.top)) / 2;
+        const int trackY = info.xyThumbTop > 40 ? top + info.xyThumbTop / 2 + 8 : top + after - 8;
+        const COLORREF track = GetPixel(dc, x, trackY);
+        ReleaseDC(edit, dc);
+        return std::pair{thumb, track};
+    };
+    auto [thumb, track] = barPixels();
+    EXPECT_EQ(Hex(thumb), Hex(Ref(p.thumb.background.from)));
+    EXPECT_EQ(Hex(track), Hex(Ref(p.track.background.from)));
+    SendMessageW(edit, EM_LINESCROLL, 0, 30);  // the edit moves its bar as it scrolls
+    Pump(100);
+    std::tie(thumb, track) = barPixels();
+    EXPECT_EQ(Hex(thumb), Hex(Ref(p.thumb.background.from))) << "after scrolling";
+    EXPECT_EQ(Hex(track), Hex(Ref(p.track.background.from))) << "after scrolling";
 }
 
 }  // namespace

@@ -287,6 +287,8 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_STYLECHANGED: RepaintEdges(hwnd, field); break;
     default: break;
     }
+    if (message != WM_NCPAINT && FindField(hwnd) != nullptr)
+        RepaintFieldScrollBars(hwnd);
     return result;
 }
 

@@ -8,6 +8,7 @@
 #include "EditSkin.h"
 #include "Engine.h"
 #include "ListSkin.h"
+#include "ScrollBarSkin.h"
 #include "WindowRegistry.h"
 
 namespace velum {
@@ -123,6 +124,7 @@ FieldState* FindField(HWND hwnd)
 void ForgetField(HWND hwnd)
 {
     Fields().erase(hwnd);
+    ForgetScrollBars(hwnd);
 }
 
 void SkinComboParts(HWND combo)
@@ -167,6 +169,7 @@ void UnskinFields()
         fields.push_back(hwnd);
     Fields().clear();
     for (HWND hwnd : fields) {
+        ForgetScrollBars(hwnd);
         RemoveSubclass(hwnd);
         RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
     }
@@ -229,17 +232,29 @@ void PaintFieldBorder(HWND hwnd)
     if (field == nullptr || !IsWindowVisible(hwnd))
         return;
     const int width = EdgeWidth(StyleOf(hwnd), static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
-    if (width == 0 || !EngineDrawsField(hwnd))
+    const bool bars = HasScrollBars(hwnd);
+    if ((width == 0 && !bars) || !EngineDrawsField(hwnd))
         return;
     WindowDc dc(hwnd);
     if (dc.get() == nullptr)
         return;
-    RECT w;
-    GetWindowRect(hwnd, &w);
-    OffsetRect(&w, -w.left, -w.top);
-    const FieldLook state = LookOf(hwnd, field->family);
-    const Style& look = FieldStyle(CurrentTheme()->Controls().field, state);
-    PaintEdges(dc.get(), w, width, look, BorderColour(hwnd, look, state));
+    if (width != 0) {
+        RECT w;
+        GetWindowRect(hwnd, &w);
+        OffsetRect(&w, -w.left, -w.top);
+        const FieldLook state = LookOf(hwnd, field->family);
+        const Style& look = FieldStyle(CurrentTheme()->Controls().field, state);
+        PaintEdges(dc.get(), w, width, look, BorderColour(hwnd, look, state));
+    }
+    if (bars)
+        PaintScrollBars(hwnd, dc.get());
+}
+
+void RepaintFieldScrollBars(HWND hwnd)
+{
+    // Edits and lists move their bars as they scroll, and the system draws them at once.
+    if (HasScrollBars(hwnd) && ScrollBarsMoved(hwnd) && IsWindowVisible(hwnd) && EngineDrawsField(hwnd))
+        RepaintScrollBars(hwnd);
 }
 
 }  // namespace velum

@@ -182,6 +182,8 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
         if (!(SelectionOf(hwnd) == before))
             RepaintNow(hwnd);
+        if (FindField(hwnd) != nullptr)
+            RepaintFieldScrollBars(hwnd);  // a list scrolls while a button is held below it
         return result;
     }
     default: break;
@@ -193,6 +195,8 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         RepaintNow(hwnd);
     if (message == WM_SETFOCUS || message == WM_KILLFOCUS || message == WM_ENABLE)
         PaintFieldBorder(hwnd);
+    if (message != WM_NCPAINT && FindField(hwnd) != nullptr)
+        RepaintFieldScrollBars(hwnd);
     return result;
 }
 

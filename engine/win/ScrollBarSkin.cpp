@@ -331,12 +331,20 @@ void PaintScrollBars(HWND hwnd, HDC windowDc)
     }
 }
 
+bool HasScrollBars(HWND hwnd)
+{
+    return HasVertical(hwnd) || HasHorizontal(hwnd);
+}
+
+bool ScrollBarsMoved(HWND hwnd)
+{
+    const auto found = Drawn().find(hwnd);
+    return found == Drawn().end() || found->second != StateOf(hwnd);
+}
+
 void RepaintScrollBarsIfMoved(HWND hwnd)
 {
-    if (!HasVertical(hwnd) && !HasHorizontal(hwnd))
-        return;
-    const auto found = Drawn().find(hwnd);
-    if (found == Drawn().end() || found->second != StateOf(hwnd))
+    if (HasScrollBars(hwnd) && ScrollBarsMoved(hwnd))
         RepaintScrollBars(hwnd);
 }
 

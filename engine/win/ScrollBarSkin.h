@@ -17,7 +17,11 @@ LRESULT HitTestScrollBars(HWND hwnd, POINT screen);
 void PaintScrollBars(HWND hwnd, HDC windowDc);
 // Draws them again at once, after the system drew its own over them.
 void RepaintScrollBars(HWND hwnd);
-// Draws them again if their position, range or page changed since the engine last drew them.
+// Whether the window has a scroll bar of its own.
+bool HasScrollBars(HWND hwnd);
+// Whether their position, range or page changed since the engine last drew them.
+bool ScrollBarsMoved(HWND hwnd);
+// Draws them again if they moved.
 void RepaintScrollBarsIfMoved(HWND hwnd);
 // Forgets what was drawn for a window that is going.
 void ForgetScrollBars(HWND hwnd);
