@@ -101,7 +101,7 @@ INT_PTR CALLBACK GalleryDialog::DialogProc(HWND hwnd, UINT message, WPARAM wPara
 INT_PTR GalleryDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
-    case WM_INITDIALOG: OnInitDialog(); return TRUE;
+    case WM_INITDIALOG: OnInitDialog(); return FALSE;
     case WM_COMMAND: OnCommand(LOWORD(wParam)); return TRUE;
     case WM_CLOSE: OnClose(); return TRUE;
     case WM_DESTROY: OnDestroy(); return TRUE;
@@ -114,6 +114,9 @@ void GalleryDialog::OnInitDialog()
     FillControls();
     FillCommonControls();
     AddTooltip();
+    // The focus starts in a field: a push button with the focus would take the default
+    // button's look from the one that shows it.
+    SetFocus(Item(hwnd_, IDC_EDIT));
 }
 
 void GalleryDialog::OnCommand(UINT command)
