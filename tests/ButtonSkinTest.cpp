@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ControlColours.h"
 #include "ControlPalette.h"
 #include "ProgramHarness.h"
 #include "ThemeFile.h"
@@ -17,6 +18,10 @@
 
 namespace {
 
+using harness::Hex;
+using harness::PaletteOf;
+using harness::Ref;
+using harness::SkinFolder;
 using velum::Color;
 
 enum Id { kPush = 1, kDefault, kCheck, kRadio, kThree, kGroup, kDisabled, kOwnerDrawn, kOwnColours };
@@ -64,13 +69,6 @@ void Pump(int ms)
     } while (GetTickCount64() < end);
 }
 
-std::wstring SkinFolder()
-{
-    std::wstring path = L"Z:" VELUM_SOURCE_DIR L"\\Skin";
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path;
-}
-
 std::vector<std::wstring> ShippedThemes()
 {
     std::vector<std::wstring> names;
@@ -85,22 +83,9 @@ std::vector<std::wstring> ShippedThemes()
     return names;
 }
 
-velum::ControlPalette PaletteOf(const std::wstring& file)
-{
-    auto parsed = velum::LoadThemeFile(std::filesystem::path(file), "");
-    if (!parsed.theme)
-        throw std::runtime_error("theme does not parse");
-    return velum::DeriveControlPalette(*parsed.theme);
-}
-
 int Attach(const std::wstring& file)
 {
     return Velum_AttachEx(harness::Ansi(file).c_str(), "");
-}
-
-COLORREF Ref(Color c)
-{
-    return RGB(c.r, c.g, c.b);
 }
 
 COLORREF Pixel(HWND hwnd, int x, int y)
@@ -121,13 +106,6 @@ COLORREF PixelOnceSettled(HWND hwnd, int x, int y, COLORREF expected)
         c = Pixel(hwnd, x, y);
     }
     return c;
-}
-
-std::string Hex(COLORREF c)
-{
-    char text[16];
-    snprintf(text, sizeof text, "#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
-    return text;
 }
 
 void Key(WORD vk)

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "ControlColours.h"
 #include "ControlPalette.h"
 #include "GalleryDialog.h"
 #include "ProgramHarness.h"
@@ -22,34 +23,11 @@
 
 namespace {
 
+using harness::Hex;
+using harness::PaletteOf;
+using harness::Ref;
+using harness::SkinFolder;
 using velum::Color;
-
-std::wstring SkinFolder()
-{
-    std::wstring path = L"Z:" VELUM_SOURCE_DIR L"\\Skin";
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path;
-}
-
-velum::ControlPalette PaletteOf(const std::wstring& file)
-{
-    auto parsed = velum::LoadThemeFile(std::filesystem::path(file), "");
-    if (!parsed.theme)
-        throw std::runtime_error("theme does not parse");
-    return velum::DeriveControlPalette(*parsed.theme);
-}
-
-COLORREF Ref(Color c)
-{
-    return RGB(c.r, c.g, c.b);
-}
-
-std::string Hex(COLORREF c)
-{
-    char text[16];
-    snprintf(text, sizeof text, "#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
-    return text;
-}
 
 void Pump(int ms)
 {
