@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -205,6 +206,60 @@ protected:
 
     std::unique_ptr<GalleryDialog> gallery_;
 };
+
+// The Theme menu of a folder: files only, in name order whatever their case, "&" shown as
+// itself, and greyed where the engine could not be given the name intact.
+TEST(GalleryThemeMenu, ListsTheFolderAsTheEngineCanTakeIt)
+{
+    const std::filesystem::path folder = std::filesystem::path(harness::BuildFolder()) / L"gallery-menu";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder / L"a folder.vlm");
+    // U+0E01 (Thai) is not in the test's code page, 936.
+    for (const wchar_t* name : {L"b.vlm", L"A&B.vlm", L"c\u0E01.vlm", L"\u4E3B\u9898.vlm", L"readme"})
+        std::ofstream(folder / name) << "[Theme]\n";
+    const struct {
+        const wchar_t* name;
+        const wchar_t* text;
+        bool grayed;
+    } expected[] = {
+        {L"A&B.vlm", L"A&&B.vlm", false},
+        {L"b.vlm", L"b.vlm", false},
+        {L"c\u0E01.vlm", L"c\u0E01.vlm", true},
+        {L"readme", L"readme", false},
+        {L"\u4E3B\u9898.vlm", L"\u4E3B\u9898.vlm", false},
+    };
+
+    HMENU popup = CreatePopupMenu();
+    ThemeMenu menu(popup, 100);
+    menu.Fill(folder.wstring());
+    ASSERT_EQ(menu.Count(), std::size(expected));
+    ASSERT_EQ(GetMenuItemCount(popup), static_cast<int>(std::size(expected)));
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        wchar_t text[64] = L"sentinel";
+        GetMenuStringW(popup, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+        EXPECT_EQ(menu.Name(i), expected[i].name) << i;
+        EXPECT_EQ(std::wstring(text), expected[i].text) << i;
+        EXPECT_EQ((GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED) != 0, expected[i].grayed) << i;
+        EXPECT_EQ(menu.Usable(i), !expected[i].grayed) << i;
+        EXPECT_EQ(menu.IndexOfCommand(100 + static_cast<UINT>(i)), i);
+    }
+    EXPECT_EQ(menu.IndexOfCommand(99), std::nullopt);
+    EXPECT_EQ(menu.IndexOfCommand(100 + static_cast<UINT>(std::size(expected))), std::nullopt);
+    EXPECT_EQ(menu.IndexOfName(L"B.VLM"), 1u);
+
+    // An empty folder, or one that is not there: one greyed item, and no theme.
+    std::filesystem::remove_all(folder);
+    for (int pass = 0; pass < 2; ++pass) {
+        menu.Fill(folder.wstring());
+        EXPECT_EQ(menu.Count(), 0u);
+        EXPECT_EQ(GetMenuItemCount(popup), 1);
+        EXPECT_NE(GetMenuState(popup, 0, MF_BYPOSITION) & MF_GRAYED, 0u);
+        EXPECT_EQ(menu.IndexOfCommand(100), std::nullopt);
+        std::filesystem::create_directories(folder);
+    }
+    std::filesystem::remove_all(folder);
+    DestroyMenu(popup);
+}
 
 TEST_F(Gallery, ListsEveryShippedThemeAndStartsWithVelum)
 {
