@@ -261,6 +261,51 @@ TEST(GalleryThemeMenu, ListsTheFolderAsTheEngineCanTakeIt)
     DestroyMenu(popup);
 }
 
+// A theme the engine refuses: the look and the check mark stay, and the status bar says why.
+TEST(GalleryBrokenTheme, APickTheEngineRefusesKeepsTheThemeInUseAndSaysWhy)
+{
+    const std::filesystem::path folder = std::filesystem::path(harness::BuildFolder()) / L"gallery-broken";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(VELUM_SOURCE_DIR L"/Skin/velum.vlm", folder / L"velum.vlm");
+    std::filesystem::copy_file(VELUM_SOURCE_DIR L"/tests/native/broken/bad-colour.vlm", folder / L"bad-colour.vlm");
+    {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&controls);
+        GalleryDialog gallery(GetModuleHandleW(nullptr));
+        gallery.Create(folder.wstring());
+        gallery.ApplyStartTheme();
+        HMENU popup = GetSubMenu(GetMenu(gallery.Window()), 0);
+        const auto broken = gallery.Themes().IndexOfName(L"bad-colour.vlm");
+        const auto velum = gallery.Themes().IndexOfName(L"velum.vlm");
+        ASSERT_TRUE(broken && velum);
+        HWND push = GetDlgItem(gallery.Window(), IDC_PUSH);
+        const auto face = [push] {
+            HDC dc = GetDC(push);
+            const COLORREF c = GetPixel(dc, 4, 10);
+            ReleaseDC(push, dc);
+            return c;
+        };
+        ShowWindow(gallery.Window(), SW_SHOWNOACTIVATE);
+        Pump(200);
+        const COLORREF before = face();
+
+        SendMessageW(gallery.Window(), WM_COMMAND, IDM_FIRST_THEME + static_cast<UINT>(*broken), 0);
+        Pump(200);
+        EXPECT_NE(GetMenuState(popup, IDM_FIRST_THEME + static_cast<UINT>(*velum), MF_BYCOMMAND) & MF_CHECKED, 0u);
+        EXPECT_EQ(GetMenuState(popup, IDM_FIRST_THEME + static_cast<UINT>(*broken), MF_BYCOMMAND) & MF_CHECKED, 0u);
+        EXPECT_EQ(Hex(face()), Hex(before));
+        wchar_t status[512] = L"sentinel";
+        GetDlgItemTextW(gallery.Window(), IDC_STATUS, status, 512);
+        const std::wstring text = status;
+        EXPECT_EQ(text.rfind(L"\u65E0\u6CD5\u5E94\u7528 bad-colour.vlm: ", 0), 0u) << harness::Utf8(text);  // 无法应用
+        EXPECT_GT(text.size(), std::wstring(L"\u65E0\u6CD5\u5E94\u7528 bad-colour.vlm: ").size() + 5)
+            << "the engine's reason: " << harness::Utf8(text);
+    }
+    Pump(50);
+    std::filesystem::remove_all(folder);
+}
+
 TEST_F(Gallery, ListsEveryShippedThemeAndStartsWithVelum)
 {
     size_t files = 0;
