@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The shipped gallery program used with the mouse, as a person does: it starts from its own
-# folder with the engine and Skin beside it, a plain click on 主题(T) and then on a theme changes
+# The shipped gallery program used as a person does: without the engine beside it, it reports
+# that and exits; with the engine and Skin beside it, a plain click on 主题(T) and then on a theme changes
 # the whole dialog's look (compared on screenshots from X), twice in a row, and Alt+F4 closes it
 # with exit code 0.
 # Usage: gallery-mouse.sh WINE_RUN GALLERY_EXE ENGINE_DLL SKIN_FOLDER
@@ -19,9 +19,28 @@ export DISPLAY=$ZENTORA_TEST_DISPLAY
 source "$(dirname "$0")/zentora-session.sh"
 zentora_session_init "$exe" gallery VelumGallery.exe
 
-cp "$engine" "$app/Velum_VB6.dll"
 mkdir "$app/Skin"
 cp "$skins"/*.vlm "$app/Skin/"
+
+# Without the engine beside it, the gallery says so in a message box and on stderr, and exits
+# with the error's number (53, file not found) once the box is closed. It runs in its own
+# folder: Windows also looks for a DLL in the current folder, and the tests' folder has one.
+cd "$app"
+start
+# The box may show before it takes keys: Enter until it closes.
+for _ in 1 2 3 4 5 6 7 8 9 10; do
+  focus
+  xdotool key Return
+  wait_for 2 exited && break
+done
+exited || fail "the gallery without its engine did not exit after Enter on its message"
+status=0
+wait "$pid" || status=$?
+pid=
+[ "$status" = 53 ] || fail "the gallery without its engine exited with $status, not 53"
+grep -q 'Velum_VB6.dll' "$app/wine.out" || fail "the gallery without its engine did not name it on stderr"
+echo "ok: without Velum_VB6.dll the gallery reported it and exited with 53"
+cp "$engine" "$app/Velum_VB6.dll"
 # The gallery lists the folder in name order, ignoring case.
 mapfile -t themes < <(cd "$app/Skin" && ls | LC_ALL=C sort -f)
 index_of() { local i; for i in "${!themes[@]}"; do [ "${themes[$i]}" = "$1" ] && echo "$i"; done; return 0; }
