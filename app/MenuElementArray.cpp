@@ -1,21 +1,9 @@
 #include "MenuElementArray.h"
 
 #include "AppError.h"
+#include "MenuText.h"
 
 namespace {
-
-// A file name may hold "&", which a menu would take as an access-key mark.
-std::wstring MenuText(std::wstring_view caption)
-{
-    std::wstring text;
-    text.reserve(caption.size());
-    for (const wchar_t c : caption) {
-        if (c == L'&')
-            text += L'&';
-        text += c;
-    }
-    return text;
-}
 
 [[noreturn]] void ThrowNoElement(std::int16_t index)
 {

@@ -1,9 +1,11 @@
-// What every benchmark here needs: a millisecond clock, medians, and its own folder.
+// What every benchmark here needs: a millisecond clock, medians, its own folder, and rounds of
+// work timed between message pumps.
 #pragma once
 
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,4 +40,28 @@ inline std::wstring ProgramFolder()
     std::wstring path(MAX_PATH, L'\0');
     path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
     return path.substr(0, path.find_last_of(L'\\'));
+}
+
+// Handles whatever messages are waiting, paints included.
+inline void Pump()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// Runs work `rounds` times, each after a pump and timed up to the end of its drawing; the
+// times go to `times` when given.
+inline void Measure(int rounds, const std::function<void()>& work, std::vector<double>* times = nullptr)
+{
+    for (int i = 0; i < rounds; ++i) {
+        Pump();
+        const double start = NowMs();
+        work();
+        GdiFlush();
+        if (times != nullptr)
+            times->push_back(NowMs() - start);
+    }
 }

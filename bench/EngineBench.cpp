@@ -16,26 +16,6 @@
 
 namespace {
 
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-void Measure(int rounds, const std::function<void()>& work, std::vector<double>* times = nullptr)
-{
-    for (int i = 0; i < rounds; ++i) {
-        Pump();
-        const double start = NowMs();
-        work();
-        GdiFlush();
-        if (times != nullptr)
-            times->push_back(NowMs() - start);
-    }
-}
 
 // The themes' folder: the first argument, or Skin beside the program.
 std::string SkinFolder(int argc, char** argv)

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "AnsiText.h"
@@ -14,6 +15,7 @@ namespace {
 
 using AttachFn = int(WINAPI*)();
 using AttachExFn = int(WINAPI*)(const char* themePath, const char* scheme);
+using LastErrorTextFn = int(WINAPI*)(char* buffer, int size);
 
 HMODULE Engine()
 {
@@ -52,6 +54,7 @@ Fn EntryPoint(Fn& cached, const char* name)
 
 AttachFn attach = nullptr;
 AttachExFn attachEx = nullptr;
+LastErrorTextFn lastErrorText = nullptr;
 
 }  // namespace
 
@@ -66,6 +69,17 @@ int Velum_AttachEx(std::wstring_view themePath, std::wstring_view scheme)
     const std::string path = ToAnsi(themePath);
     const std::string second = ToAnsi(scheme);
     return call(path.c_str(), second.c_str());
+}
+
+std::wstring Velum_GetLastErrorText()
+{
+    const LastErrorTextFn call = EntryPoint(lastErrorText, "Velum_GetLastErrorText");
+    const int length = call(nullptr, 0);
+    if (length <= 0)
+        return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    text.resize(static_cast<size_t>(std::min(call(text.data(), static_cast<int>(text.size())), length)));
+    return FromAnsi(text);
 }
 
 }  // namespace ModuleSkin

@@ -2,6 +2,7 @@
 // entry point is looked up by name on its first call and kept.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace ModuleSkin {
@@ -13,5 +14,8 @@ int Velum_Attach();
 
 // Applies a theme file; the second string selects a scheme inside it (empty: its default).
 int Velum_AttachEx(std::wstring_view themePath, std::wstring_view scheme);
+
+// Why the engine's last call on this thread failed; empty after a success.
+std::wstring Velum_GetLastErrorText();
 
 }  // namespace ModuleSkin

@@ -43,6 +43,7 @@ function(velum_version_info target description product)
 endfunction()
 
 velum_version_info(Zentora "Zentora skin demo" Zentora)
+velum_version_info(VelumGallery "Velum control gallery" Velum)
 velum_version_info(Velum_VB6 "Velum skin engine" Velum)
 velum_version_info(velum-check-win "Velum theme file checker" Velum)
 
@@ -72,7 +73,7 @@ add_custom_command(OUTPUT ${VELUM_MSVC_IMPORT_LIB}
 add_custom_target(velum_msvc_import_lib ALL DEPENDS ${VELUM_MSVC_IMPORT_LIB})
 
 # The program folder.
-install(TARGETS Zentora RUNTIME DESTINATION . COMPONENT program)
+install(TARGETS Zentora VelumGallery RUNTIME DESTINATION . COMPONENT program)
 install(FILES $<TARGET_FILE:Velum_VB6> DESTINATION . COMPONENT program)
 install(DIRECTORY Skin/ DESTINATION Skin COMPONENT program)
 install(FILES packaging/ReadMe.txt DESTINATION . COMPONENT program)

@@ -14,7 +14,8 @@ add_link_options(-Wl,--file-alignment=0x1000)
 add_library(zentora_common STATIC
   common/AppError.cpp
   common/AnsiText.cpp
-  common/Automation.cpp)
+  common/Automation.cpp
+  common/MenuText.cpp)
 target_include_directories(zentora_common PUBLIC common)
 target_link_libraries(zentora_common PUBLIC ole32 oleaut32 uuid)
 
@@ -73,18 +74,37 @@ target_link_libraries(velum-check-win PRIVATE velum_theme_win)
 # velum-try: any program under a theme, without changing it.
 add_subdirectory(tools/velum-try)
 
+# How a program finds the engine: Velum_VB6.dll from its own folder, each call by name.
+add_library(velum_binding STATIC bindings/ModuleSkin.cpp)
+target_include_directories(velum_binding PUBLIC bindings)
+target_link_libraries(velum_binding PUBLIC zentora_common)
+
 # The program.
 add_executable(Zentora WIN32
   app/Zentora.cpp
   app/FormMain.cpp
   app/MenuElementArray.cpp
   settings/ModuleIni.cpp
-  bindings/ModuleSkin.cpp
   bindings/ModuleWeb.cpp
   app/Zentora.rc)
 target_include_directories(Zentora PRIVATE app settings bindings)
-target_link_libraries(Zentora PRIVATE zentora_common shell32 user32 gdi32)
+target_link_libraries(Zentora PRIVATE velum_binding zentora_common shell32 user32 gdi32)
 target_link_options(Zentora PRIVATE -municode)
+
+# The control gallery, the second program of the release. Its dialog is a library of its own,
+# which the tests and the benchmark link with the dialog's resources.
+add_library(velum_gallery STATIC gallery/GalleryDialog.cpp gallery/ThemeMenu.cpp)
+target_include_directories(velum_gallery PUBLIC gallery)
+target_link_libraries(velum_gallery PUBLIC velum_binding zentora_common comctl32 user32)
+set(VELUM_GALLERY_RESOURCES ${PROJECT_SOURCE_DIR}/gallery/GalleryDialog.rc)
+add_executable(VelumGallery WIN32
+  gallery/VelumGallery.cpp
+  settings/ModuleIni.cpp
+  gallery/VelumGallery.rc
+  ${VELUM_GALLERY_RESOURCES})
+target_include_directories(VelumGallery PRIVATE settings)
+target_link_libraries(VelumGallery PRIVATE velum_gallery)
+target_link_options(VelumGallery PRIVATE -municode)
 
 # Version resources, install rules of the program folder and the developer kit, release zips.
 include(cmake/Release.cmake)

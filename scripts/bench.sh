@@ -44,4 +44,5 @@ for preset in "${presets[@]}"; do
   tests/wine-run.sh "$bench/skinlist_bench.exe" "${ZENTORA_BENCH_RUNS_SMALL:-15}" "${ZENTORA_BENCH_RUNS_LARGE:-3}"
   tests/wine-run.sh "$bench/startup_bench.exe" "${ZENTORA_BENCH_STARTS:-21}"
   tests/wine-run.sh "build/$preset/engine_bench.exe" "$(printf 'Z:%s\\' "$ZENTORA_ROOT/Skin" | tr '/' '\\')"
+  tests/wine-run.sh "build/$preset/gallery_bench.exe" "$(printf 'Z:%s' "$ZENTORA_ROOT/Skin" | tr '/' '\\')"
 done

@@ -103,11 +103,11 @@ zentora_prepare_prefix() {
   touch "$WINEPREFIX/.zentora-ready"
 }
 
-# Waits for Zentora's visible window and prints its X id.
+# Waits for the visible window of Zentora (or of the program named) and prints its X id.
 zentora_wait_window() {
-  local window= _
+  local window= _ program=${1:-Zentora.exe}
   for _ in $(seq 1 150); do
-    window=$(xdotool search --onlyvisible --class Zentora.exe 2>/dev/null | head -n 1)
+    window=$(xdotool search --onlyvisible --class "$program" 2>/dev/null | head -n 1)
     [ -n "$window" ] && { echo "$window"; return 0; }
     sleep 0.1
   done

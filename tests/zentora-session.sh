@@ -1,13 +1,16 @@
-# Shared by the scripts that use Zentora through X as a person does: a program folder of its
-# own inside the build folder, starting and finding the window, and closing it.
-# Sourced after `wine_run` and `exe` are set; zentora_session_init EXE NAME makes the folder.
+# Shared by the scripts that use Zentora (or the gallery) through X as a person does: a program
+# folder of its own inside the build folder, starting and finding the window, and closing it.
+# Sourced after `wine_run` and `exe` are set; zentora_session_init EXE NAME [PROGRAM] makes the
+# folder, with the program in it as PROGRAM (Zentora.exe unless named).
 
+program=Zentora.exe
 zentora_session_init() {
+  program=${3:-Zentora.exe}
   # The program folder sits inside the build folder: wine-run.sh picks the prefix from there.
   runs="$(cd "$(dirname "$1")" && pwd)/tests/runs"
   mkdir -p "$runs"
   app=$(mktemp -d "$runs/$2.XXXXXX")
-  cp "$1" "$app/Zentora.exe"
+  cp "$1" "$app/$program"
   log="$app/velum-calls.log"
   ini="$app/SerCheckConfig.ini"
   trap cleanup EXIT
@@ -47,10 +50,11 @@ wait_for() {
 window=
 window_pid=
 main_window_shown() {
-  local w p
-  for w in $(xdotool search --onlyvisible --classname '^zentora\.exe$' 2>/dev/null); do
+  local w p class
+  class=$(tr 'A-Z' 'a-z' <<<"$program" | sed 's/\./\\./g')
+  for w in $(xdotool search --onlyvisible --classname "^$class\$" 2>/dev/null); do
     p=$(xdotool getwindowpid "$w" 2>/dev/null) || continue
-    if tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -qE "[\\/]$(basename "$app")[\\/]Zentora\.exe"; then
+    if tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -qE "[\\/]$(basename "$app")[\\/]${program//./\\.}"; then
       window=$w
       window_pid=$p
       return 0
@@ -59,9 +63,9 @@ main_window_shown() {
   return 1
 }
 start() {
-  "$wine_run" "$app/Zentora.exe" >>"$app/wine.out" 2>&1 &
+  "$wine_run" "$app/$program" >>"$app/wine.out" 2>&1 &
   pid=$!
-  wait_for 60 main_window_shown || fail "no window of Zentora (pid $pid) within 60 s"
+  wait_for 60 main_window_shown || fail "no window of $program (pid $pid) within 60 s"
 }
 focus() {
   xdotool windowfocus --sync "$window" || fail "cannot focus window $window"
@@ -69,8 +73,8 @@ focus() {
 close() {
   focus
   xdotool key alt+F4
-  wait_for 30 exited || fail "Zentora did not exit after Alt+F4"
-  wait "$pid" || fail "Zentora exited with $?"
+  wait_for 30 exited || fail "$program did not exit after Alt+F4"
+  wait "$pid" || fail "$program exited with $?"
   pid=
 }
 exited() { ! kill -0 "$pid" 2>/dev/null; }

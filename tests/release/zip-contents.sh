@@ -17,7 +17,7 @@ themes() {
 expected() {
   case $kind in
     program)
-      printf '%s\n' Zentora.exe Velum_VB6.dll ReadMe.txt
+      printf '%s\n' Zentora.exe VelumGallery.exe Velum_VB6.dll ReadMe.txt
       themes Skin ;;
     sdk)
       printf '%s\n' include/Velum.h vb/Velum.bas docs/engine.md docs/theme-format.md

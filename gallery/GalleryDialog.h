@@ -1,0 +1,54 @@
+// The gallery's only window: a dialog of every standard and common control in its states, a
+// Theme menu of the theme folder's files, and a command that disables every control.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ThemeMenu.h"
+
+class GalleryDialog {
+public:
+    explicit GalleryDialog(HINSTANCE instance);
+    GalleryDialog(const GalleryDialog&) = delete;
+    GalleryDialog& operator=(const GalleryDialog&) = delete;
+    ~GalleryDialog();
+
+    // Creates the dialog, hidden, and lists the themes of skinFolder (no trailing backslash).
+    // Throws AppError when Windows refuses the dialog.
+    void Create(const std::wstring& skinFolder);
+    // Applies velum.vlm when the folder has it, else its first theme, else the engine's
+    // built-in look. Throws AppError when the engine cannot be loaded.
+    void ApplyStartTheme();
+    // Shows the dialog and runs the message loop until it closes; returns the exit code.
+    int Run(int showCommand);
+
+    HWND Window() const { return hwnd_; }
+    const ThemeMenu& Themes() const { return *themes_; }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnInitDialog();
+    void OnCommand(UINT command);
+    void OnClose();
+    void OnDestroy();
+
+    void FillControls();
+    void FillCommonControls();
+    void AddTooltip();
+    void ApplyTheme(size_t index);
+    void ToggleDisabled();
+    void ShowStatus(const std::wstring& text);
+
+    HINSTANCE instance_;
+    HWND hwnd_ = nullptr;
+    std::unique_ptr<ThemeMenu> themes_;
+    // While every control is disabled: each control and whether it was enabled before.
+    std::vector<std::pair<HWND, bool>> disabled_;
+    bool running_ = false;
+};
