@@ -184,32 +184,46 @@ void FrameWindow::PaintFrame()
     const FrameLayout l = Layout();
     const Theme& t = T();
     const Style& frame = active_ ? t.frame : t.frameInactive;
-    // Only the frame goes to the screen: the client area is the window's own. Each band of the
-    // frame around it goes through a buffer of its own size, so no bitmap of the whole window is
-    // made; caption and menu bar lie above the client area.
+    // Only the frame goes to the screen: the client area is the window's own. No bitmap of the
+    // whole window is made: the band above the client area, with caption and menu bar, goes
+    // through the kept buffer; the other bands hold only the frame's fill and outline, drawn
+    // straight on the window, each pixel once.
     const Rect& w = l.window;
     const int top = std::clamp(l.client.top, w.top, w.bottom);
     const int bottom = std::clamp(l.client.bottom, top, w.bottom);
     const int left = std::clamp(l.client.left, w.left, w.right);
     const int right = std::clamp(l.client.right, left, w.right);
-    const Rect bands[] = {{w.left, w.top, w.right, top},
-                          {w.left, top, left, bottom},
-                          {right, top, w.right, bottom},
-                          {w.left, bottom, w.right, w.bottom}};
-    for (const Rect& band : bands) {
-        if (band.Empty())
-            continue;
-        BackBuffer buffer(target.get(), ToRECT(band));
+    if (const Rect band{w.left, w.top, w.right, top}; !band.Empty()) {
+        BackBuffer buffer(target.get(), ToRECT(band), BackBuffer::Kind::Kept);
         if (!buffer.Ok())
             return;
         HDC dc = buffer.Dc();
         FillWith(dc, ToRECT(w), frame.background);
         Outline(dc, ToRECT(w), frame.border);
-        if (band.top == w.top) {
-            PaintCaption(dc, l);
-            menuBar_.Paint(dc, l);
-        }
+        PaintCaption(dc, l);
+        menuBar_.Paint(dc, l);
         buffer.Commit();
+    }
+    const Rect plainBands[] = {{w.left, top, left, bottom}, {right, top, w.right, bottom}, {w.left, bottom, w.right, w.bottom}};
+    for (const Rect& band : plainBands) {
+        if (band.Empty())
+            continue;
+        const RECT r = ToRECT(band);
+        const int saved = SaveDC(target.get());
+        if (saved == 0)
+            return;
+        IntersectClipRect(target.get(), r.left, r.top, r.right, r.bottom);
+        // The outline runs along the window's edges: the fill leaves them to it.
+        const int edge = w.Width() >= 1 && w.Height() >= 1 ? 1 : 0;
+        IntersectClipRect(target.get(), w.left + edge, w.top + edge, w.right - edge, w.bottom - edge);
+        FillWith(target.get(), ToRECT(w), frame.background);
+        RestoreDC(target.get(), saved);
+        if (edge != 0) {
+            const int outlined = SaveDC(target.get());
+            IntersectClipRect(target.get(), r.left, r.top, r.right, r.bottom);
+            Outline(target.get(), ToRECT(w), frame.border);
+            RestoreDC(target.get(), outlined);
+        }
     }
 }
 
