@@ -186,8 +186,8 @@ void FrameWindow::PaintFrame()
     const Style& frame = active_ ? t.frame : t.frameInactive;
     // Only the frame goes to the screen: the client area is the window's own. No bitmap of the
     // whole window is made: the band above the client area, with caption and menu bar, goes
-    // through the kept buffer; the other bands hold only the frame's fill and outline, drawn
-    // straight on the window, each pixel once.
+    // through the kept buffer; the rest of the frame holds only its fill and outline, drawn
+    // straight on the window.
     const Rect& w = l.window;
     const int top = std::clamp(l.client.top, w.top, w.bottom);
     const int bottom = std::clamp(l.client.bottom, top, w.bottom);
@@ -204,27 +204,22 @@ void FrameWindow::PaintFrame()
         menuBar_.Paint(dc, l);
         buffer.Commit();
     }
-    const Rect plainBands[] = {{w.left, top, left, bottom}, {right, top, w.right, bottom}, {w.left, bottom, w.right, w.bottom}};
-    for (const Rect& band : plainBands) {
-        if (band.Empty())
-            continue;
-        const RECT r = ToRECT(band);
-        const int saved = SaveDC(target.get());
-        if (saved == 0)
-            return;
-        IntersectClipRect(target.get(), r.left, r.top, r.right, r.bottom);
-        // The outline runs along the window's edges: the fill leaves them to it.
-        const int edge = w.Width() >= 1 && w.Height() >= 1 ? 1 : 0;
-        IntersectClipRect(target.get(), w.left + edge, w.top + edge, w.right - edge, w.bottom - edge);
-        FillWith(target.get(), ToRECT(w), frame.background);
-        RestoreDC(target.get(), saved);
-        if (edge != 0) {
-            const int outlined = SaveDC(target.get());
-            IntersectClipRect(target.get(), r.left, r.top, r.right, r.bottom);
-            Outline(target.get(), ToRECT(w), frame.border);
-            RestoreDC(target.get(), outlined);
-        }
-    }
+    // Below it, the frame is drawn within a clip of its own: the client area left out, and
+    // the outline along the window's edges left to itself, so each pixel is drawn once.
+    if (top >= w.bottom)
+        return;
+    HDC dc = target.get();
+    const int saved = SaveDC(dc);
+    if (saved == 0)
+        return;
+    IntersectClipRect(dc, w.left, top, w.right, w.bottom);
+    ExcludeClipRect(dc, left, top, right, bottom);
+    const int inside = SaveDC(dc);
+    IntersectClipRect(dc, w.left + 1, w.top + 1, w.right - 1, w.bottom - 1);
+    FillWith(dc, ToRECT(w), frame.background);
+    RestoreDC(dc, inside);
+    Outline(dc, ToRECT(w), frame.border);
+    RestoreDC(dc, saved);
 }
 
 void FrameWindow::PaintCaption(HDC dc, const FrameLayout& l) const
