@@ -111,8 +111,9 @@ int AttachFile(const char* themePath, const char* schemeName)
         return Fail(VELUM_E_TOO_LARGE, TooLargeText(ansiPath));
 
     // Diagnostics are UTF-8; the path in them is too.
-    LoadedTheme loaded = ParseForAttach(bytes, ansiPath, ToUtf8(path), scheme,
-                                        [](std::string_view utf8) { return ToAnsi(FromUtf8(utf8)); });
+    thread_local ParsedThemes parsed;
+    LoadedTheme loaded = parsed.Parse(bytes, ansiPath, ToUtf8(path), scheme,
+                                      [](std::string_view utf8) { return ToAnsi(FromUtf8(utf8)); });
     if (!loaded.theme)
         return Fail(static_cast<int>(loaded.status), std::move(loaded.error));
     return Apply(std::move(*loaded.theme));
