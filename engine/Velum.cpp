@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -111,8 +112,15 @@ int AttachFile(const char* themePath, const char* schemeName)
         return Fail(VELUM_E_TOO_LARGE, TooLargeText(ansiPath));
 
     // Diagnostics are UTF-8; the path in them is too.
-    LoadedTheme loaded = ParseForAttach(bytes, ansiPath, ToUtf8(path), scheme,
-                                        [](std::string_view utf8) { return ToAnsi(FromUtf8(utf8)); });
+    // Kept for every thread alike: a caller on another thread is refused only after the parse.
+    static std::mutex parsing;
+    static ParsedThemes parsed;
+    LoadedTheme loaded;
+    {
+        const std::lock_guard<std::mutex> lock(parsing);
+        loaded = parsed.Parse(bytes, ansiPath, ToUtf8(path), scheme,
+                              [](std::string_view utf8) { return ToAnsi(FromUtf8(utf8)); });
+    }
     if (!loaded.theme)
         return Fail(static_cast<int>(loaded.status), std::move(loaded.error));
     return Apply(std::move(*loaded.theme));

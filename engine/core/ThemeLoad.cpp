@@ -45,6 +45,27 @@ std::string TooLargeText(std::string_view shownPath)
            " bytes";
 }
 
+LoadedTheme ParsedThemes::Parse(std::string_view bytes, std::string_view shownPath, std::string_view utf8Path,
+                                std::string_view scheme, TextConverter convert)
+{
+    const auto found = std::find_if(kept_.begin(), kept_.end(), [&](const Kept& k) {
+        return k.bytes == bytes && k.utf8Path == utf8Path && k.scheme == scheme;
+    });
+    if (found != kept_.end()) {
+        std::rotate(kept_.begin(), found, found + 1);
+        LoadedTheme out;
+        out.theme = kept_.front().theme;
+        return out;
+    }
+    LoadedTheme loaded = ParseForAttach(bytes, shownPath, utf8Path, scheme, convert);
+    if (loaded.theme && bytes.size() <= kKeptBytes) {
+        if (kept_.size() == kKept)
+            kept_.pop_back();
+        kept_.insert(kept_.begin(), Kept{std::string(bytes), std::string(utf8Path), std::string(scheme), *loaded.theme});
+    }
+    return loaded;
+}
+
 bool SameSchemeName(std::string_view a, std::string_view b)
 {
     return parse::EqualsIgnoreCase(a, b);

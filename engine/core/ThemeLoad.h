@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ThemeFile.h"
 
@@ -44,6 +45,25 @@ std::string TooLargeText(std::string_view shownPath);
 // the file in the parser's diagnostics, whose first error becomes the text through `convert`.
 LoadedTheme ParseForAttach(std::string_view bytes, std::string_view shownPath, std::string_view utf8Path,
                            std::string_view scheme, TextConverter convert);
+
+// The last few themes parsed for attaching. Users switch back and forth between the same few
+// files, and a parse is about a tenth of a switch's own work: bytes, path and scheme (as
+// spelled) the same as a kept parse's give its theme again. The file is read every time, so an
+// edited file is parsed afresh; failed parses, and files over kKeptBytes, are not kept.
+class ParsedThemes {
+public:
+    LoadedTheme Parse(std::string_view bytes, std::string_view shownPath, std::string_view utf8Path,
+                      std::string_view scheme, TextConverter convert);
+
+private:
+    struct Kept {
+        std::string bytes, utf8Path, scheme;
+        Theme theme;
+    };
+    static constexpr std::size_t kKept = 4;
+    static constexpr std::size_t kKeptBytes = 64 * 1024;
+    std::vector<Kept> kept_;  // the most recently used first
+};
 
 // Scheme names compare without regard to ASCII case, as the parser selects them.
 bool SameSchemeName(std::string_view a, std::string_view b);

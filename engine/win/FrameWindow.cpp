@@ -197,34 +197,45 @@ void FrameWindow::PaintFrame()
     const FrameLayout l = Layout();
     const Theme& t = T();
     const Style& frame = active_ ? t.frame : t.frameInactive;
-    // Only the frame goes to the screen: the client area is the window's own. Each band of the
-    // frame around it goes through a buffer of its own size, so no bitmap of the whole window is
-    // made; caption and menu bar lie above the client area.
+    // Only the frame goes to the screen: the client area is the window's own. No bitmap of the
+    // whole window is made: the band above the client area, with caption and menu bar, goes
+    // through the kept buffer; the rest of the frame holds only its fill and outline, drawn
+    // straight on the window.
     const Rect& w = l.window;
     const int top = std::clamp(l.client.top, w.top, w.bottom);
     const int bottom = std::clamp(l.client.bottom, top, w.bottom);
     const int left = std::clamp(l.client.left, w.left, w.right);
     const int right = std::clamp(l.client.right, left, w.right);
-    const Rect bands[] = {{w.left, w.top, w.right, top},
-                          {w.left, top, left, bottom},
-                          {right, top, w.right, bottom},
-                          {w.left, bottom, w.right, w.bottom}};
-    for (const Rect& band : bands) {
-        if (band.Empty())
-            continue;
-        BackBuffer buffer(target.get(), ToRECT(band));
+    if (const Rect band{w.left, w.top, w.right, top}; !band.Empty()) {
+        BackBuffer buffer(target.get(), ToRECT(band), BackBuffer::Kind::Kept);
         if (!buffer.Ok())
             return;
         HDC dc = buffer.Dc();
         FillWith(dc, ToRECT(w), frame.background);
         Outline(dc, ToRECT(w), frame.border);
-        if (band.top == w.top) {
-            PaintCaption(dc, l);
-            menuBar_.Paint(dc, l);
-        }
+        PaintCaption(dc, l);
+        menuBar_.Paint(dc, l);
         buffer.Commit();
     }
+    // The window's own scroll bars lie inside the frame's client area.
     PaintScrollBars(hwnd_, target.get());
+    // Below the caption band, the frame is drawn within a clip of its own: the client area
+    // left out, and the outline along the window's edges left to itself, so each pixel is
+    // drawn once.
+    if (top >= w.bottom)
+        return;
+    HDC dc = target.get();
+    const int saved = SaveDC(dc);
+    if (saved == 0)
+        return;
+    IntersectClipRect(dc, w.left, top, w.right, w.bottom);
+    ExcludeClipRect(dc, left, top, right, bottom);
+    const int inside = SaveDC(dc);
+    IntersectClipRect(dc, w.left + 1, w.top + 1, w.right - 1, w.bottom - 1);
+    FillWith(dc, ToRECT(w), frame.background);
+    RestoreDC(dc, inside);
+    Outline(dc, ToRECT(w), frame.border);
+    RestoreDC(dc, saved);
 }
 
 void FrameWindow::PaintCaption(HDC dc, const FrameLayout& l) const

@@ -81,7 +81,7 @@ void MenuBar::Repaint(const FrameLayout& l) const
     WindowDc target(hwnd_);
     if (target.get() == nullptr)
         return;
-    BackBuffer buffer(target.get(), ToRECT(l.menuBar));
+    BackBuffer buffer(target.get(), ToRECT(l.menuBar), BackBuffer::Kind::Kept);
     if (!buffer.Ok())
         return;
     Paint(buffer.Dc(), l);

@@ -246,6 +246,7 @@ void StopSkinning()
     state.menuHook.reset();
     state.thread = 0;
     state.theme.reset();
+    ReleaseKeptBuffer();
 }
 
 int WindowDpi(HWND hwnd)

@@ -104,6 +104,41 @@ TEST(ParseForAttach, StatusAndErrorText)
     }
 }
 
+// Every parse through the kept themes gives what a fresh parse of the same bytes, path and
+// scheme gives, whatever was parsed before: edits, other schemes and paths, failures, eviction.
+TEST(ParsedThemes, GiveWhatAFreshParseGives)
+{
+    const auto file = [](int captionHeight, const char* darkText = "#EEEEEE") {
+        return "[Metrics]\ncaption-height = " + std::to_string(captionHeight) + "\n[Window]\nbackground = #F0F0F0\n" +
+               "[Dark:Window]\nbackground = #202020\ntext = " + darkText + "\n";
+    };
+    const std::string big = file(40) + std::string(64 * 1024, '\n');
+    const struct {
+        std::string bytes;
+        const char* path;
+        const char* scheme;
+    } steps[] = {
+        {file(28), "a.vlm", ""},       {file(28), "a.vlm", "Dark"},  {file(28), "a.vlm", ""},
+        {file(30), "a.vlm", ""},       {file(28), "a.vlm", ""},       {file(28), "b.vlm", ""},
+        {file(28), "a.vlm", "dark"},   {file(28, "red"), "a.vlm", "Dark"}, {file(28, "red"), "a.vlm", "Dark"},
+        {file(28), "a.vlm", "Dusk"},   {file(31), "c.vlm", ""},       {file(32), "d.vlm", ""},
+        {file(33), "e.vlm", ""},       {file(28), "a.vlm", ""},       {file(28), "a.vlm", "Dark"},
+        {big, "f.vlm", ""},            {big + " ", "f.vlm", ""},      {big, "f.vlm", ""},
+    };
+    ParsedThemes kept;
+    int step = 0;
+    for (const auto& s : steps) {
+        SCOPED_TRACE(step++);
+        const LoadedTheme fresh = ParseForAttach(s.bytes, "C:\\t.vlm", s.path, s.scheme, Marked);
+        const LoadedTheme got = kept.Parse(s.bytes, "C:\\t.vlm", s.path, s.scheme, Marked);
+        EXPECT_EQ(got.status, fresh.status);
+        EXPECT_EQ(got.error, fresh.error);
+        ASSERT_EQ(got.theme.has_value(), fresh.theme.has_value());
+        if (fresh.theme)
+            EXPECT_TRUE(*got.theme == *fresh.theme);
+    }
+}
+
 TEST(CopyErrorText, CutsToTheBufferAndAlwaysEndsIt)
 {
     const std::string text = "t.vlm: no";  // 9 bytes
