@@ -2,6 +2,8 @@
 // colours in each shipped theme, and what Velum_Detach gives back.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -58,6 +60,8 @@ protected:
         wc.lpszClassName = L"ZtScrolling";
         RegisterClassW(&wc);
         ownBrush = CreateSolidBrush(kOwnGreen);
+        INITCOMMONCONTROLSEX init{sizeof init, ICC_LISTVIEW_CLASSES};
+        InitCommonControlsEx(&init);
     }
     static void TearDownTestSuite() { DeleteObject(ownBrush); }
     void SetUp() override
@@ -219,6 +223,26 @@ TEST_F(ScrollBars, AScrollBarControlTakesTheThemesColoursUnlessItsParentChoseIts
     EXPECT_EQ(Hex(Pixel(bar, track.x, track.y)), Hex(before[1]));
 }
 
+// A control's own vertical bar: the colour at its thumb's middle, and on its track.
+std::pair<COLORREF, COLORREF> VerticalBarPixels(HWND control)
+{
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    GetScrollBarInfo(control, OBJID_VSCROLL, &info);
+    RECT window{};
+    GetWindowRect(control, &window);
+    const int x = (info.rcScrollBar.left + info.rcScrollBar.right) / 2 - window.left;
+    const int top = info.rcScrollBar.top - window.top;
+    HDC dc = GetWindowDC(control);
+    const COLORREF thumb = GetPixel(dc, x, top + (info.xyThumbTop + info.xyThumbBottom) / 2);
+    // Between the thumb and the far arrow, or the near one when the thumb is far down.
+    const int after = (info.xyThumbBottom + (info.rcScrollBar.bottom - info.rcScrollBar.top)) / 2;
+    const int trackY = info.xyThumbTop > 40 ? top + info.xyThumbTop / 2 + 8 : top + after - 8;
+    const COLORREF track = GetPixel(dc, x, trackY);
+    ReleaseDC(control, dc);
+    return {thumb, track};
+}
+
 TEST_F(ScrollBars, AnEditsOwnBarFollowsItsTextInTheThemesColours)
 {
     std::wstring text;
@@ -231,29 +255,43 @@ TEST_F(ScrollBars, AnEditsOwnBarFollowsItsTextInTheThemesColours)
     ASSERT_EQ(Attach(file), VELUM_OK);
     Pump(150);
     const velum::ScrollPalette p = PaletteOf(file).scroll;
-    const auto barPixels = [edit] {
-        SCROLLBARINFO info{};
-        info.cbSize = sizeof info;
-        GetScrollBarInfo(edit, OBJID_VSCROLL, &info);
-        RECT window{};
-        GetWindowRect(edit, &window);
-        const int x = (info.rcScrollBar.left + info.rcScrollBar.right) / 2 - window.left;
-        const int top = info.rcScrollBar.top - window.top;
-        HDC dc = GetWindowDC(edit);
-        const COLORREF thumb = GetPixel(dc, x, top + (info.xyThumbTop + info.xyThumbBottom) / 2);
-        // Half-way between the thumb's end and the bar's end, or its start: track either way.
-        const int after = (info.xyThumbBottom + (info.rcScrollBar.bottom - info.rcScrollBar.top)) / 2;
-        const int trackY = info.xyThumbTop > 40 ? top + info.xyThumbTop / 2 + 8 : top + after - 8;
-        const COLORREF track = GetPixel(dc, x, trackY);
-        ReleaseDC(edit, dc);
-        return std::pair{thumb, track};
-    };
+    const auto barPixels = [edit] { return VerticalBarPixels(edit); };
     auto [thumb, track] = barPixels();
     EXPECT_EQ(Hex(thumb), Hex(Ref(p.thumb.background.from)));
     EXPECT_EQ(Hex(track), Hex(Ref(p.track.background.from)));
     SendMessageW(edit, EM_LINESCROLL, 0, 30);  // the edit moves its bar as it scrolls
     Pump(100);
     std::tie(thumb, track) = barPixels();
+    EXPECT_EQ(Hex(thumb), Hex(Ref(p.thumb.background.from))) << "after scrolling";
+    EXPECT_EQ(Hex(track), Hex(Ref(p.track.background.from))) << "after scrolling";
+}
+
+TEST_F(ScrollBars, AListViewsOwnBarFollowsItsItemsInTheThemesColours)
+{
+    HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, L"SysListView32", L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOCOLUMNHEADER,
+                                240, 100, 140, 120, hwnd_, nullptr, nullptr, nullptr);
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH;
+    column.cx = 100;
+    SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    for (int i = 0; i < 60; ++i) {
+        std::wstring text = L"Item " + std::to_wstring(i);
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = i;
+        item.pszText = text.data();
+        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    const std::wstring file = SkinFolder() + L"\\ocean.vlm";
+    ASSERT_EQ(Attach(file), VELUM_OK);
+    Pump(150);
+    const velum::ScrollPalette p = PaletteOf(file).scroll;
+    auto [thumb, track] = VerticalBarPixels(list);
+    EXPECT_EQ(Hex(thumb), Hex(Ref(p.thumb.background.from)));
+    EXPECT_EQ(Hex(track), Hex(Ref(p.track.background.from)));
+    SendMessageW(list, LVM_SCROLL, 0, 400);
+    Pump(100);
+    std::tie(thumb, track) = VerticalBarPixels(list);
     EXPECT_EQ(Hex(thumb), Hex(Ref(p.thumb.background.from))) << "after scrolling";
     EXPECT_EQ(Hex(track), Hex(Ref(p.track.background.from))) << "after scrolling";
 }

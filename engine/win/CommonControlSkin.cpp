@@ -11,6 +11,7 @@
 #include "ControlClasses.h"
 #include "Engine.h"
 #include "TabSkin.h"
+#include "ScrollBarSkin.h"
 #include "WindowRegistry.h"
 
 namespace velum {
@@ -495,6 +496,7 @@ LRESULT CALLBACK CommonControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     CommonControl& c = found->second;
     if (message == WM_NCDESTROY) {
         Controls().erase(found);
+        ForgetScrollBars(hwnd);
         return PassOn(hwnd, message, wParam, lParam);
     }
     if (SetsColour(c.family, message)) {
@@ -531,6 +533,17 @@ LRESULT CALLBACK CommonControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
         if (auto again = Controls().find(hwnd); again != Controls().end())
             FollowPointer(hwnd, again->second, message, lParam);
     }
+    // List and tree views have scroll bars of their own, which the system draws as it paints
+    // their frame, again when they set them while painting their items, and as they scroll.
+    if (c.family == ControlFamily::ListView || c.family == ControlFamily::TreeView) {
+        auto again = Controls().find(hwnd);
+        if (again != Controls().end() && !again->second.ownColours && IsWindowVisible(hwnd)) {
+            if (message == WM_NCPAINT || message == WM_PAINT)
+                RepaintScrollBars(hwnd);
+            else
+                RepaintScrollBarsIfMoved(hwnd);
+        }
+    }
     return result;
 }
 
@@ -566,6 +579,7 @@ void UnskinCommonControls()
     const auto controls = std::move(Controls());
     Controls().clear();
     for (const auto& [hwnd, c] : controls) {
+        ForgetScrollBars(hwnd);
         // Through the control's own procedure, which the subclass still leads to.
         if (c.taken && !c.ownColours)
             GiveBackColours(hwnd, c);
