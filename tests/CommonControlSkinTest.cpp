@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -521,6 +522,37 @@ TEST_F(CommonControls, TabsTheEngineDoesNotDrawKeepTheSystemsDrawing)
     Velum_Detach();
     DestroyWindow(host_);
     ImageList_Destroy(pictures);
+}
+
+TEST_F(CommonControls, SelectedItemsOfListAndTreeViewsTakeTheThemesSelection)
+{
+    const std::wstring file = SkinFolder() + L"\\midnight.vlm";
+    ASSERT_EQ(Attach(file), VELUM_OK);
+    Create();
+    const velum::FieldPalette f = PaletteOf(file).field;
+    HWND list = Control(kList), tree = Control(kTree);
+    LVITEMW state{};
+    state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+    SetFocus(list);
+    Pump(150);
+    RECT item{};
+    item.left = LVIR_LABEL;
+    SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+    // Just inside the label, before its text: the selection's background.
+    EXPECT_EQ(Hex(Pixel(list, item.left + 1, (item.top + item.bottom) / 2)), Hex(Ref(f.selected.background.from)))
+        << "list view";
+    EXPECT_TRUE(AnyPixel(list, item, Ref(f.selected.text))) << "list view text";
+
+    auto root = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(root));
+    SetFocus(tree);
+    Pump(150);
+    RECT label{};
+    std::memcpy(&label, &root, sizeof root);  // the item goes in, its rectangle comes out
+    SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&label));
+    EXPECT_EQ(Hex(Pixel(tree, label.left + 1, (label.top + label.bottom) / 2)), Hex(Ref(f.selected.background.from)))
+        << "tree view";
 }
 
 }  // namespace

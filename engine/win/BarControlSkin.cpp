@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "CommonControlSkin.h"
 #include "ControlClasses.h"
 #include "Engine.h"
 #include "WindowRegistry.h"
@@ -227,6 +228,8 @@ LRESULT AnswerCustomDraw(NMHDR* header, LRESULT programResult)
     if (header == nullptr || header->code != static_cast<UINT>(NM_CUSTOMDRAW) || CurrentTheme() == nullptr)
         return programResult;
     const ControlFamily family = ControlFamilyOf(header->hwndFrom);
+    if (family == ControlFamily::ListView || family == ControlFamily::TreeView)
+        return AnswerSelectionDraw(header, programResult);
     if (family != ControlFamily::Trackbar && family != ControlFamily::Toolbar)
         return programResult;
     auto& draw = *reinterpret_cast<NMCUSTOMDRAW*>(header);

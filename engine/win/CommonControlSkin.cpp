@@ -29,6 +29,7 @@ struct CommonControl {
     bool taken = false;       // the engine set its colours; `saved` holds the control's own
     bool ownColours = false;  // the program chose the colours: the engine leaves them
     SavedColours saved;
+    bool selectionCycle = false;  // list and tree views: this paint's items come to the engine
     int hotItem = -1;      // headers, tabs and up-down arrows: the item under the pointer
     int pressedItem = -1;  // headers and up-down arrows: the item held down
 };
@@ -548,6 +549,45 @@ LRESULT CALLBACK CommonControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 }
 
 }  // namespace
+
+LRESULT AnswerSelectionDraw(NMHDR* header, LRESULT programResult)
+{
+    auto found = Controls().find(header->hwndFrom);
+    if (found == Controls().end() || found->second.ownColours || !found->second.taken)
+        return programResult;
+    CommonControl& c = found->second;
+    auto& draw = *reinterpret_cast<NMCUSTOMDRAW*>(header);
+    if (draw.dwDrawStage == CDDS_PREPAINT) {
+        // The program's own custom draw wins: the engine takes the items only where the
+        // program left the whole paint to the control.
+        c.selectionCycle = programResult == CDRF_DODEFAULT;
+        return c.selectionCycle ? CDRF_NOTIFYITEMDRAW : programResult;
+    }
+    if (draw.dwDrawStage != CDDS_ITEMPREPAINT || !c.selectionCycle || programResult != CDRF_DODEFAULT ||
+        (draw.uItemState & CDIS_SELECTED) == 0)
+        return programResult;
+    const FieldPalette& f = CurrentTheme()->Controls().field;
+    const bool focused = GetFocus() == header->hwndFrom;
+    const Style& look = focused ? f.selected : f.selectedInactive;
+    if (c.family == ControlFamily::ListView) {
+        // Unfocused, a list view shows its selection only with LVS_SHOWSELALWAYS.
+        if (!focused && (GetWindowLongPtrW(header->hwndFrom, GWL_STYLE) & LVS_SHOWSELALWAYS) == 0)
+            return programResult;
+        auto& item = reinterpret_cast<NMLVCUSTOMDRAW&>(draw);
+        item.clrText = Ref(look.text);
+        item.clrTextBk = Ref(look.background.from);
+        // A list view draws a selected item in the system's highlight unless it is told the
+        // item is not selected; the colours above then stand for the selection.
+        draw.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
+    } else {
+        if (!focused && (GetWindowLongPtrW(header->hwndFrom, GWL_STYLE) & TVS_SHOWSELALWAYS) == 0)
+            return programResult;
+        auto& item = reinterpret_cast<NMTVCUSTOMDRAW&>(draw);
+        item.clrText = Ref(look.text);
+        item.clrTextBk = Ref(look.background.from);
+    }
+    return CDRF_NEWFONT;
+}
 
 bool SkinCommonControl(HWND hwnd, bool creating)
 {
