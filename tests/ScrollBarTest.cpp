@@ -264,6 +264,15 @@ TEST_F(ScrollBars, AnEditsOwnBarFollowsItsTextInTheThemesColours)
     std::tie(thumb, track) = barPixels();
     EXPECT_EQ(Hex(thumb), Hex(Ref(p.thumb.background.from))) << "after scrolling";
     EXPECT_EQ(Hex(track), Hex(Ref(p.track.background.from))) << "after scrolling";
+    // Under the pointer, its thumb is hot.
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    GetScrollBarInfo(edit, OBJID_VSCROLL, &info);
+    SetCursorPos((info.rcScrollBar.left + info.rcScrollBar.right) / 2,
+                 info.rcScrollBar.top + (info.xyThumbTop + info.xyThumbBottom) / 2);
+    Pump(250);
+    EXPECT_EQ(Hex(barPixels().first), Hex(Ref(p.thumbHot.background.from))) << "under the pointer";
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
 }
 
 TEST_F(ScrollBars, AListViewsOwnBarFollowsItsItemsInTheThemesColours)
@@ -294,6 +303,52 @@ TEST_F(ScrollBars, AListViewsOwnBarFollowsItsItemsInTheThemesColours)
     std::tie(thumb, track) = VerticalBarPixels(list);
     EXPECT_EQ(Hex(thumb), Hex(Ref(p.thumb.background.from))) << "after scrolling";
     EXPECT_EQ(Hex(track), Hex(Ref(p.track.background.from))) << "after scrolling";
+}
+
+TEST_F(ScrollBars, TheThumbAndArrowsUnderThePointerAreHot)
+{
+    const std::wstring file = SkinFolder() + L"\\amber.vlm";
+    ASSERT_EQ(Attach(file), VELUM_OK);
+    Pump(150);
+    const velum::ScrollPalette p = PaletteOf(file).scroll;
+    const Points points = VerticalPoints();
+    const auto pointAt = [this](POINT client) {
+        ClientToScreen(hwnd_, &client);
+        SetCursorPos(client.x, client.y);
+        Pump(200);
+    };
+    const auto settled = [this](POINT at, COLORREF want) {
+        COLORREF c = WindowPixel(at);
+        for (int i = 0; i < 30 && c != want; ++i) {
+            Pump(50);
+            c = WindowPixel(at);
+        }
+        return c;
+    };
+    const struct {
+        const char* what;
+        POINT pointer, probe;
+        COLORREF hot, rest;
+    } cases[] = {
+        {"thumb", points.thumb, points.thumb, Ref(p.thumbHot.background.from), Ref(p.thumb.background.from)},
+        {"down arrow", points.arrow, points.arrow, Ref(p.arrowHot.background.from), Ref(p.arrow.background.from)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        pointAt(c.pointer);
+        EXPECT_EQ(Hex(settled(c.probe, c.hot)), Hex(c.hot)) << "under the pointer";
+        pointAt({-40, -40});  // off the window
+        EXPECT_EQ(Hex(settled(c.probe, c.rest)), Hex(c.rest)) << "once the pointer left";
+    }
+
+    HWND bar = GetDlgItem(hwnd_, kBar);
+    const POINT thumb{GetSystemMetrics(SM_CXHSCROLL) + 4, 10};
+    POINT screen = thumb;
+    ClientToScreen(bar, &screen);
+    SetCursorPos(screen.x, screen.y);
+    Pump(200);
+    EXPECT_EQ(Hex(Pixel(bar, thumb.x, thumb.y)), Hex(Ref(p.thumbHot.background.from))) << "a scroll bar control's thumb";
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
 }
 
 }  // namespace

@@ -523,6 +523,9 @@ LRESULT CALLBACK CommonControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
             return 0;
         }
     }
+    if (LRESULT tracked = 0; (c.family == ControlFamily::ListView || c.family == ControlFamily::TreeView) &&
+                             !c.ownColours && FollowOwnScrollBars(hwnd, message, wParam, lParam, tracked))
+        return tracked;
     const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
     if (message == WM_CREATE && result != -1) {
         // The map may have changed while the control made its children.

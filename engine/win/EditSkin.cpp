@@ -4,6 +4,7 @@
 
 #include "Engine.h"
 #include "FieldSkin.h"
+#include "ScrollBarSkin.h"
 #include "WindowRegistry.h"
 
 namespace velum {
@@ -267,6 +268,8 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     const FieldState field = *found;
     if (message == WM_PAINT)
         return OnPaint(hwnd, message, wParam, lParam, field);
+    if (LRESULT tracked = 0; EngineFollowsBarPointer(hwnd, message) && FollowOwnScrollBars(hwnd, message, wParam, lParam, tracked))
+        return tracked;
     const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
     switch (message) {
     case WM_NCPAINT: PaintFieldBorder(hwnd); break;

@@ -250,6 +250,13 @@ void PaintFieldBorder(HWND hwnd)
         PaintScrollBars(hwnd, dc.get());
 }
 
+bool EngineFollowsBarPointer(HWND hwnd, UINT message)
+{
+    const bool mouse = message == WM_NCMOUSEMOVE || message == WM_NCMOUSELEAVE || message == WM_NCLBUTTONDOWN ||
+                       message == WM_NCLBUTTONDBLCLK || message == WM_MOUSEMOVE;
+    return mouse && HasScrollBars(hwnd) && EngineDrawsField(hwnd);
+}
+
 void RepaintFieldScrollBars(HWND hwnd)
 {
     // Edits and lists move their bars as they scroll, and the system draws them at once.

@@ -55,6 +55,8 @@ Color BorderColour(HWND hwnd, const Style& look, FieldLook state);
 // Paints the WS_BORDER and WS_EX_CLIENTEDGE edges in the field's border colour (the focus
 // border while the control has the focus), over what the system drew there.
 void PaintFieldBorder(HWND hwnd);
+// Whether the engine follows the pointer over the field's own scroll bars for this message.
+bool EngineFollowsBarPointer(HWND hwnd, UINT message);
 // Draws the field's own scroll bars again if they moved since the engine last drew them.
 void RepaintFieldScrollBars(HWND hwnd);
 

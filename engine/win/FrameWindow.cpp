@@ -311,8 +311,11 @@ LRESULT FrameWindow::OnNcLButtonDown(UINT message, WPARAM wParam, LPARAM lParam)
         return CallPrevious(hwnd_, message, wParam, MAKELPARAM(icon.x, icon.y));
     }
     if (wParam == HTVSCROLL || wParam == HTHSCROLL) {
+        PressScrollBar(hwnd_, wParam == HTVSCROLL ? OBJID_VSCROLL : OBJID_HSCROLL,
+                       {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         // Returns once the system's tracking of the click has ended.
         const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
+        ReleaseScrollBar(hwnd_);
         RepaintScrollBars(hwnd_);
         return result;
     }
@@ -331,7 +334,13 @@ LRESULT FrameWindow::OnNcMouseMove(UINT message, WPARAM wParam, LPARAM lParam)
         TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE | TME_NONCLIENT, hwnd_, 0};
         trackingLeave_ = TrackMouseEvent(&tme) != FALSE;
     }
-    return CallPrevious(hwnd_, message, wParam, lParam);
+    const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
+    // After the system's handling, which may draw a visual style's hover look on a scroll bar.
+    const LONG bar = wParam == HTVSCROLL ? OBJID_VSCROLL : wParam == HTHSCROLL ? OBJID_HSCROLL : 0;
+    FollowScrollBarPointer(hwnd_, bar, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    if (bar != 0)
+        RepaintScrollBars(hwnd_);
+    return result;
 }
 
 void FrameWindow::ClearHover()
@@ -346,6 +355,7 @@ LRESULT FrameWindow::OnNcMouseLeave(UINT message, WPARAM wParam, LPARAM lParam)
 {
     trackingLeave_ = false;
     ClearHover();
+    FollowScrollBarPointer(hwnd_, 0, {});
     return CallPrevious(hwnd_, message, wParam, lParam);
 }
 

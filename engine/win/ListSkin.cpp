@@ -4,6 +4,7 @@
 
 #include "Engine.h"
 #include "FieldSkin.h"
+#include "ScrollBarSkin.h"
 #include "WindowRegistry.h"
 
 namespace velum {
@@ -188,6 +189,8 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     }
     default: break;
     }
+    if (LRESULT tracked = 0; EngineFollowsBarPointer(hwnd, message) && FollowOwnScrollBars(hwnd, message, wParam, lParam, tracked))
+        return tracked;
     const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
     if (message == WM_NCPAINT)
         PaintFieldBorder(hwnd);

@@ -103,13 +103,60 @@ void DrawArrow(HDC dc, const RECT& r, Towards towards, Color c, int dpi)
     }
 }
 
-const Style& ArrowStyle(const ScrollPalette& p, DWORD state)
+enum class BarPart { None, LowArrow, HighArrow, Thumb, Track };
+
+// The part of a bar under the pointer, and whether a button holds it down, per window.
+struct Pointer {
+    LONG object = 0;  // OBJID_VSCROLL, OBJID_HSCROLL or OBJID_CLIENT; 0 for none
+    BarPart part = BarPart::None;
+    bool pressed = false;
+};
+
+std::map<HWND, Pointer>& Pointers()
+{
+    static std::map<HWND, Pointer> pointers;
+    return pointers;
+}
+
+BarPart PartAt(HWND hwnd, LONG object, POINT screen)
+{
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    if (object == 0 || !GetScrollBarInfo(hwnd, object, &info) || !PtInRect(&info.rcScrollBar, screen))
+        return BarPart::None;
+    const bool vertical = object == OBJID_VSCROLL ||
+                          (object == OBJID_CLIENT && (GetWindowLongPtrW(hwnd, GWL_STYLE) & SBS_VERT) != 0);
+    const RECT& r = info.rcScrollBar;
+    const int length = vertical ? r.bottom - r.top : r.right - r.left;
+    const int along = vertical ? screen.y - r.top : screen.x - r.left;
+    const int arrow = ArrowLength(length, GetSystemMetrics(vertical ? SM_CYVSCROLL : SM_CXHSCROLL));
+    if (along < arrow)
+        return BarPart::LowArrow;
+    if (along >= length - arrow)
+        return BarPart::HighArrow;
+    if (along >= info.xyThumbTop && along < info.xyThumbBottom)
+        return BarPart::Thumb;
+    return BarPart::Track;
+}
+
+// How a part looks: held down, under the pointer, or at rest.
+enum class Touch { Rest, Hot, Pressed };
+
+Touch TouchOf(HWND hwnd, LONG object, BarPart part)
+{
+    const auto found = Pointers().find(hwnd);
+    if (found == Pointers().end() || found->second.object != object || found->second.part != part)
+        return Touch::Rest;
+    return found->second.pressed ? Touch::Pressed : Touch::Hot;
+}
+
+const Style& ArrowStyle(const ScrollPalette& p, DWORD state, Touch touch)
 {
     if ((state & STATE_SYSTEM_UNAVAILABLE) != 0)
         return p.arrowDisabled;
-    if ((state & STATE_SYSTEM_PRESSED) != 0)
+    if ((state & STATE_SYSTEM_PRESSED) != 0 || touch == Touch::Pressed)
         return p.arrowPressed;
-    return p.arrow;
+    return touch == Touch::Hot ? p.arrowHot : p.arrow;
 }
 
 // One bar, in window coordinates: track, both arrows and the thumb where the system has it.
@@ -142,8 +189,8 @@ void PaintBar(HDC dc, HWND hwnd, LONG object, bool vertical, const RECT& windowR
     const DWORD lowState = disabled ? STATE_SYSTEM_UNAVAILABLE : info.rgstate[1];
     const DWORD highState = disabled ? STATE_SYSTEM_UNAVAILABLE : info.rgstate[5];
     if (arrow > 0) {
-        const Style& lowLook = ArrowStyle(p, lowState);
-        const Style& highLook = ArrowStyle(p, highState);
+        const Style& lowLook = ArrowStyle(p, lowState, TouchOf(hwnd, object, BarPart::LowArrow));
+        const Style& highLook = ArrowStyle(p, highState, TouchOf(hwnd, object, BarPart::HighArrow));
         PaintStyle(target, low, lowLook);
         PaintStyle(target, high, highLook);
         DrawArrow(target, low, vertical ? Towards::Up : Towards::Left, lowLook.text, dpi);
@@ -163,7 +210,9 @@ void PaintBar(HDC dc, HWND hwnd, LONG object, bool vertical, const RECT& windowR
             InflateRect(&thumb, -1, 0);
         else
             InflateRect(&thumb, 0, -1);
-        PaintStyle(target, thumb, (info.rgstate[3] & STATE_SYSTEM_PRESSED) != 0 ? p.thumbPressed : p.thumb);
+        const Touch touch = TouchOf(hwnd, object, BarPart::Thumb);
+        const bool pressed = (info.rgstate[3] & STATE_SYSTEM_PRESSED) != 0 || touch == Touch::Pressed;
+        PaintStyle(target, thumb, pressed ? p.thumbPressed : touch == Touch::Hot ? p.thumbHot : p.thumb);
     }
     if (buffer.Ok())
         buffer.Commit();
@@ -236,6 +285,7 @@ LRESULT CALLBACK ScrollBarControlProc(HWND hwnd, UINT message, WPARAM wParam, LP
     switch (message) {
     case WM_NCDESTROY:
         Controls().erase(hwnd);
+        Pointers().erase(hwnd);
         return PassOn(hwnd, message, wParam, lParam);
     case WM_PAINT: {
         HDC probe = GetDC(hwnd);
@@ -249,6 +299,29 @@ LRESULT CALLBACK ScrollBarControlProc(HWND hwnd, UINT message, WPARAM wParam, LP
         PaintControl(hwnd, dc);
         EndPaint(hwnd, &ps);
         return 0;
+    }
+    case WM_MOUSEMOVE:
+    case WM_MOUSELEAVE: {
+        POINT screen{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        ClientToScreen(hwnd, &screen);
+        if (message == WM_MOUSEMOVE && Pointers()[hwnd].object == 0) {
+            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd, 0};
+            TrackMouseEvent(&track);
+        }
+        // A visual style draws its own hover look as the pointer moves: the engine's goes over it.
+        const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+        FollowScrollBarPointer(hwnd, message == WM_MOUSEMOVE ? OBJID_CLIENT : 0, screen);
+        RepaintScrollBarControl(hwnd);
+        return result;
+    }
+    case WM_LBUTTONDOWN: {
+        POINT screen{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        ClientToScreen(hwnd, &screen);
+        PressScrollBar(hwnd, OBJID_CLIENT, screen);
+        const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);  // the system tracks the click
+        ReleaseScrollBar(hwnd);
+        RepaintScrollBarControl(hwnd);
+        return result;
     }
     default: break;
     }
@@ -351,6 +424,81 @@ void RepaintScrollBarsIfMoved(HWND hwnd)
 void ForgetScrollBars(HWND hwnd)
 {
     Drawn().erase(hwnd);
+    Pointers().erase(hwnd);
+}
+
+// Draws the window's bars, or the control, again.
+void Redraw(HWND hwnd, LONG object)
+{
+    if (object == OBJID_CLIENT)
+        RepaintScrollBarControl(hwnd);
+    else
+        RepaintScrollBars(hwnd);
+}
+
+void FollowScrollBarPointer(HWND hwnd, LONG object, POINT screen)
+{
+    Pointer& now = Pointers()[hwnd];
+    if (now.pressed)
+        return;  // the part held down stays so until the system's tracking ends
+    const Pointer was = now;
+    now.part = PartAt(hwnd, object, screen);
+    now.object = now.part == BarPart::None ? 0 : object;
+    if (now.part != was.part || now.object != was.object)
+        Redraw(hwnd, was.object != 0 ? was.object : now.object);
+}
+
+void PressScrollBar(HWND hwnd, LONG object, POINT screen)
+{
+    Pointer& now = Pointers()[hwnd];
+    now.part = PartAt(hwnd, object, screen);
+    now.object = now.part == BarPart::None ? 0 : object;
+    now.pressed = now.part != BarPart::None && now.part != BarPart::Track;
+    if (now.pressed)
+        Redraw(hwnd, object);
+}
+
+void ReleaseScrollBar(HWND hwnd)
+{
+    Pointers().erase(hwnd);
+}
+
+bool FollowOwnScrollBars(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    const LONG object = wParam == HTVSCROLL ? OBJID_VSCROLL : wParam == HTHSCROLL ? OBJID_HSCROLL : 0;
+    const POINT screen{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    switch (message) {
+    case WM_NCMOUSEMOVE:
+        if (object != 0) {
+            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE | TME_NONCLIENT, hwnd, 0};
+            TrackMouseEvent(&track);
+        }
+        // A visual style draws its own hover look as the pointer moves: the engine's goes over it.
+        result = CallPrevious(hwnd, message, wParam, lParam);
+        FollowScrollBarPointer(hwnd, object, screen);
+        if (object != 0)
+            RepaintScrollBars(hwnd);
+        return true;
+    case WM_NCMOUSELEAVE:
+    case WM_MOUSEMOVE:
+        if (const auto found = Pointers().find(hwnd); found != Pointers().end() && found->second.object != 0) {
+            result = CallPrevious(hwnd, message, wParam, lParam);
+            FollowScrollBarPointer(hwnd, 0, {});
+            RepaintScrollBars(hwnd);
+            return true;
+        }
+        return false;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+        if (object == 0)
+            return false;
+        PressScrollBar(hwnd, object, screen);
+        result = CallPrevious(hwnd, message, wParam, lParam);  // returns once the system's tracking ends
+        ReleaseScrollBar(hwnd);
+        RepaintScrollBars(hwnd);
+        return true;
+    default: return false;
+    }
 }
 
 void RepaintScrollBars(HWND hwnd)
@@ -395,6 +543,7 @@ void UnskinScrollBarControls()
     const auto controls = std::move(Controls());
     Controls().clear();
     for (HWND hwnd : controls) {
+        Pointers().erase(hwnd);
         RemoveSubclass(hwnd);
         InvalidateRect(hwnd, nullptr, TRUE);
     }

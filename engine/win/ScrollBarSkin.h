@@ -25,6 +25,16 @@ bool ScrollBarsMoved(HWND hwnd);
 void RepaintScrollBarsIfMoved(HWND hwnd);
 // Forgets what was drawn for a window that is going.
 void ForgetScrollBars(HWND hwnd);
+// The pointer at a screen point over the window's bar `object` (OBJID_VSCROLL, OBJID_HSCROLL,
+// OBJID_CLIENT for a control; 0 when it is over none): the part under it is drawn hot.
+void FollowScrollBarPointer(HWND hwnd, LONG object, POINT screen);
+// A button pressed on a bar: the arrow or thumb under it is drawn pressed until the release.
+void PressScrollBar(HWND hwnd, LONG object, POINT screen);
+void ReleaseScrollBar(HWND hwnd);
+// For the subclass of a control with bars of its own, before it passes a mouse message on:
+// follows the pointer over the bars, and a press on them. True when it has passed the message
+// on itself (a press, which the system tracks until the release), with the answer in `result`.
+bool FollowOwnScrollBars(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 // Subclasses a scroll bar control (not a size box); false for other windows. A control whose
 // parent answers WM_CTLCOLORSCROLLBAR with a brush of its own keeps the system's drawing.
