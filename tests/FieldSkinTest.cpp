@@ -11,12 +11,17 @@
 #include <string>
 #include <vector>
 
-#include "ControlPalette.h"
-#include "ProgramHarness.h"
-#include "ThemeFile.h"
-#include "Velum.h"
+#include "ControlTestKit.h"
 
 namespace {
+
+using kit::Attach;
+using kit::Hex;
+using kit::PaletteOf;
+using kit::Pump;
+using kit::Ref;
+using kit::ShippedThemes;
+using kit::SkinFolder;
 
 using velum::Color;
 
@@ -59,58 +64,6 @@ LRESULT CALLBACK OwnColoursProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-void Pump(int ms)
-{
-    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(ms);
-    MSG msg;
-    do {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(10);
-    } while (GetTickCount64() < end);
-}
-
-std::wstring SkinFolder()
-{
-    std::wstring path = L"Z:" VELUM_SOURCE_DIR L"\\Skin";
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path;
-}
-
-std::vector<std::wstring> ShippedThemes()
-{
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((SkinFolder() + L"\\*.vlm").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do
-            names.push_back(data.cFileName);
-        while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    return names;
-}
-
-velum::ControlPalette PaletteOf(const std::wstring& file)
-{
-    auto parsed = velum::LoadThemeFile(std::filesystem::path(file), "");
-    if (!parsed.theme)
-        throw std::runtime_error("theme does not parse");
-    return velum::DeriveControlPalette(*parsed.theme);
-}
-
-int Attach(const std::wstring& file)
-{
-    return Velum_AttachEx(harness::Ansi(file).c_str(), "");
-}
-
-COLORREF Ref(Color c)
-{
-    return RGB(c.r, c.g, c.b);
-}
-
 // A pixel of the client area, or of the whole window (frame included) where `frame` says so.
 COLORREF Pixel(HWND hwnd, int x, int y, bool frame = false)
 {
@@ -118,13 +71,6 @@ COLORREF Pixel(HWND hwnd, int x, int y, bool frame = false)
     const COLORREF c = GetPixel(dc, x, y);
     ReleaseDC(hwnd, dc);
     return c;
-}
-
-std::string Hex(COLORREF c)
-{
-    char text[16];
-    snprintf(text, sizeof text, "#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
-    return text;
 }
 
 // Input through X, as a person's: Wine runs a program of the host when asked to.
