@@ -99,7 +99,9 @@ cp "$try_exe" "$(dirname "$try_exe")/Velum_VB6.dll" "$work/no-hook/"
 expect_failure "$work/no-hook/$(basename "$try_exe")" 125 "VelumTryHook.dll" "$theme -- notepad.exe"
 notepad_gone() { ! xdotool search --onlyvisible --classname '^notepad\.exe$' >/dev/null 2>&1; }
 wait_for 5 notepad_gone || fail "a failed velum-try left a notepad window"
-if pgrep -f 'velum_try_probe\.exe sleep' >/dev/null; then
+# This architecture's probe only: the other architecture's tests run at the same time.
+probe_gone() { ! pgrep -f "$(basename "$(dirname "$(dirname "$probe_exe")")").tests.velum_try_probe\.exe sleep" >/dev/null; }
+if ! wait_for 5 probe_gone; then
   fail "velum-try left running the program that showed no window"
 fi
 
