@@ -199,6 +199,25 @@ void Line(HDC dc, int x1, int y1, int x2, int y2, Color c)
     LineTo(dc, x2, y2);
 }
 
+// WM_PAINT or WM_PRINTCLIENT of a control the engine draws whole: `draw` paints the client
+// area through a back buffer, in client coordinates.
+template <class Draw>
+void PaintThroughBuffer(HWND hwnd, UINT message, WPARAM wParam, Draw draw)
+{
+    PAINTSTRUCT ps;
+    HDC target = message == WM_PRINTCLIENT ? reinterpret_cast<HDC>(wParam) : BeginPaint(hwnd, &ps);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    {
+        BackBuffer buffer(target, client);
+        draw(buffer.Ok() ? buffer.Dc() : target, client);
+        if (buffer.Ok())
+            buffer.Commit();
+    }
+    if (message != WM_PRINTCLIENT)
+        EndPaint(hwnd, &ps);
+}
+
 // ---- Status bars ----
 
 struct StatusPart {
@@ -263,13 +282,7 @@ LRESULT PaintStatusBar(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         if ((part.type & SBT_OWNERDRAW) != 0)
             return CallPrevious(hwnd, message, wParam, lParam);  // the program draws some of it
     const Style& look = CurrentTheme()->Controls().common.statusBar;
-    PAINTSTRUCT ps;
-    HDC target = message == WM_PRINTCLIENT ? reinterpret_cast<HDC>(wParam) : BeginPaint(hwnd, &ps);
-    RECT client;
-    GetClientRect(hwnd, &client);
-    {
-        BackBuffer buffer(target, client);
-        HDC dc = buffer.Ok() ? buffer.Dc() : target;
+    PaintThroughBuffer(hwnd, message, wParam, [&](HDC dc, const RECT& client) {
         FillWith(dc, client, look.background);
         Line(dc, client.left, client.top, client.right, client.top, look.border);
         ScopedSelect font(dc, FontOf(hwnd));
@@ -286,11 +299,7 @@ LRESULT PaintStatusBar(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         HWND parent = GetParent(hwnd);
         if ((GetWindowLongPtrW(hwnd, GWL_STYLE) & SBARS_SIZEGRIP) != 0 && (parent == nullptr || !IsZoomed(parent)))
             DrawSizeGrip(dc, client, look.border, dpi);
-        if (buffer.Ok())
-            buffer.Commit();
-    }
-    if (message != WM_PRINTCLIENT)
-        EndPaint(hwnd, &ps);
+    });
     return 0;
 }
 
@@ -309,13 +318,7 @@ LRESULT PaintProgress(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     PBRANGE range{};
     Tell(hwnd, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
     const auto position = static_cast<int>(Tell(hwnd, PBM_GETPOS, 0));
-    PAINTSTRUCT ps;
-    HDC target = message == WM_PRINTCLIENT ? reinterpret_cast<HDC>(wParam) : BeginPaint(hwnd, &ps);
-    RECT client;
-    GetClientRect(hwnd, &client);
-    {
-        BackBuffer buffer(target, client);
-        HDC dc = buffer.Ok() ? buffer.Dc() : target;
+    PaintThroughBuffer(hwnd, message, wParam, [&](HDC dc, const RECT& client) {
         FillWith(dc, client, look.background);
         Outline(dc, client, look.border);
         RECT bar = client;
@@ -328,11 +331,7 @@ LRESULT PaintProgress(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             bar.right = bar.left + (span > 0 ? MulDiv(bar.right - bar.left, done, span) : 0);
         if (bar.right > bar.left && bar.bottom > bar.top)
             FillWith(dc, bar, filled.background);
-        if (buffer.Ok())
-            buffer.Commit();
-    }
-    if (message != WM_PRINTCLIENT)
-        EndPaint(hwnd, &ps);
+    });
     return 0;
 }
 
@@ -390,13 +389,7 @@ LRESULT PaintHeader(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, const
     if (ProgramDrawsSome(items))
         return CallPrevious(hwnd, message, wParam, lParam);
     const CommonPalette& p = CurrentTheme()->Controls().common;
-    PAINTSTRUCT ps;
-    HDC target = message == WM_PRINTCLIENT ? reinterpret_cast<HDC>(wParam) : BeginPaint(hwnd, &ps);
-    RECT client;
-    GetClientRect(hwnd, &client);
-    {
-        BackBuffer buffer(target, client);
-        HDC dc = buffer.Ok() ? buffer.Dc() : target;
+    PaintThroughBuffer(hwnd, message, wParam, [&](HDC dc, const RECT& client) {
         FillWith(dc, client, p.header.background);
         ScopedSelect font(dc, FontOf(hwnd));
         SetBkMode(dc, TRANSPARENT);
@@ -422,11 +415,7 @@ LRESULT PaintHeader(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, const
                 DrawSortArrow(dc, r, (item.format & HDF_SORTUP) != 0, look.text, dpi);
         }
         Line(dc, client.left, client.bottom - 1, client.right, client.bottom - 1, p.header.border);
-        if (buffer.Ok())
-            buffer.Commit();
-    }
-    if (message != WM_PRINTCLIENT)
-        EndPaint(hwnd, &ps);
+    });
     return 0;
 }
 
