@@ -46,6 +46,7 @@ add_library(Velum_VB6 SHARED
   engine/win/ButtonSkin.cpp
   engine/win/CommonControlSkin.cpp
   engine/win/ScrollBarSkin.cpp
+  engine/win/ScrolledWindow.cpp
   engine/win/TabSkin.cpp
   engine/win/BarControlSkin.cpp
   engine/win/FieldSkin.cpp

@@ -23,11 +23,18 @@ HBRUSH ownBrush = nullptr;
 
 // Moves the vertical bar to wParam, as a program does in answer to a key or a command.
 constexpr UINT kMoveBar = WM_APP + 1;
+// Gives the window a vertical bar it did not have: it has more to show than room.
+constexpr UINT kShowBar = WM_APP + 2;
 
 LRESULT CALLBACK ScrollingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == kMoveBar) {
         SetScrollPos(hwnd, SB_VERT, static_cast<int>(wParam), TRUE);
+        return 0;
+    }
+    if (message == kShowBar) {
+        SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 100, 20, 0, 0};
+        SetScrollInfo(hwnd, SB_VERT, &info, TRUE);
         return 0;
     }
     if (message == WM_CTLCOLORSCROLLBAR && GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == kOwnColoursBar)
@@ -349,6 +356,158 @@ TEST_F(ScrollBars, TheThumbAndArrowsUnderThePointerAreHot)
     Pump(200);
     EXPECT_EQ(Hex(Pixel(bar, thumb.x, thumb.y)), Hex(Ref(p.thumbHot.background.from))) << "a scroll bar control's thumb";
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+}
+
+// A program's own panel with both bars, and one that shows its bar only once it has more to
+// show. (Wine's MDI client never shows bars of its own, so it cannot be tried here.)
+TEST_F(ScrollBars, APanelsOwnBarsTakeTheThemesColours)
+{
+    const auto child = [this](DWORD exStyle, DWORD style, int x) {
+        return CreateWindowExW(exStyle, L"ZtScrolling", L"", WS_CHILD | WS_VISIBLE | style, x, 100, 150, 140, hwnd_,
+                               nullptr, nullptr, nullptr);
+    };
+    HWND panel = child(WS_EX_CLIENTEDGE, WS_VSCROLL | WS_HSCROLL, 20);
+    SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 100, 20, 0, 0};
+    SetScrollInfo(panel, SB_VERT, &info, TRUE);
+    SetScrollInfo(panel, SB_HORZ, &info, TRUE);
+    HWND later = child(0, WS_BORDER, 190);
+    Pump(150);
+    const auto before = VerticalBarPixels(panel);
+    const std::wstring file = SkinFolder() + L"\\midnight.vlm";
+    ASSERT_EQ(Attach(file), VELUM_OK);
+    Pump(100);
+    SendMessageW(later, kShowBar, 0, 0);
+    Pump(200);
+    ASSERT_TRUE(GetWindowLongPtrW(later, GWL_STYLE) & WS_VSCROLL);
+    const velum::ScrollPalette p = PaletteOf(file).scroll;
+    const struct {
+        const char* what;
+        HWND window;
+    } windows[] = {{"panel", panel}, {"a bar shown later", later}};
+    for (const auto& w : windows) {
+        SCOPED_TRACE(w.what);
+        const auto [thumb, track] = VerticalBarPixels(w.window);
+        EXPECT_EQ(Hex(thumb), Hex(Ref(p.thumb.background.from)));
+        EXPECT_EQ(Hex(track), Hex(Ref(p.track.background.from)));
+    }
+
+    // Moved by its program, and by a click on its down arrow, which its program answers.
+    SendMessageW(panel, kMoveBar, 40, 0);
+    Pump(100);
+    EXPECT_EQ(Hex(VerticalBarPixels(panel).first), Hex(Ref(p.thumb.background.from))) << "moved by its program";
+    SCROLLBARINFO bar{};
+    bar.cbSize = sizeof bar;
+    GetScrollBarInfo(panel, OBJID_VSCROLL, &bar);
+    SetCursorPos((bar.rcScrollBar.left + bar.rcScrollBar.right) / 2, bar.rcScrollBar.bottom - 4);
+    INPUT click[2]{};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, click, sizeof(INPUT));
+    Pump(300);
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+    Pump(150);
+    EXPECT_EQ(GetScrollPos(panel, SB_VERT), 41) << "a click on the down arrow scrolls a line";
+    const auto [thumb, track] = VerticalBarPixels(panel);
+    EXPECT_EQ(Hex(thumb), Hex(Ref(p.thumb.background.from))) << "after the click";
+    EXPECT_EQ(Hex(track), Hex(Ref(p.track.background.from))) << "after the click";
+
+    SendMessageW(panel, kMoveBar, 0, 0);
+    Velum_Detach();
+    Pump(150);
+    const auto after = VerticalBarPixels(panel);
+    EXPECT_EQ(Hex(after.first), Hex(before.first)) << "given back";
+    EXPECT_EQ(Hex(after.second), Hex(before.second)) << "given back";
+}
+
+// What the pointer holds down is read while the system's tracking of the press runs, from a
+// timer that tracking loop dispatches; the timer then lets the button go.
+struct Held {
+    HWND window;
+    POINT probe;  // in window coordinates
+    COLORREF seen;
+};
+Held held{};
+
+void CALLBACK ReadWhileHeld(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    HDC dc = GetWindowDC(held.window);
+    held.seen = GetPixel(dc, held.probe.x, held.probe.y);
+    ReleaseDC(held.window, dc);
+    INPUT up{};
+    up.type = INPUT_MOUSE;
+    up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &up, sizeof up);
+}
+
+TEST_F(ScrollBars, TheThumbAndArrowHeldDownArePressed)
+{
+    HWND panel = CreateWindowExW(0, L"ZtScrolling", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL, 20, 100, 150, 140, hwnd_,
+                                 nullptr, nullptr, nullptr);
+    SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 100, 20, 0, 0};
+    SetScrollInfo(panel, SB_VERT, &info, TRUE);
+    const std::wstring file = SkinFolder() + L"\\ocean.vlm";
+    ASSERT_EQ(Attach(file), VELUM_OK);
+    Pump(150);
+    const velum::ScrollPalette p = PaletteOf(file).scroll;
+    const int arrow = GetSystemMetrics(SM_CYVSCROLL);
+    // In screen coordinates: the point pressed; the probe is two pixels inside the part's corner.
+    const auto thumbOf = [](HWND w) {
+        SCROLLBARINFO b{};
+        b.cbSize = sizeof b;
+        GetScrollBarInfo(w, OBJID_VSCROLL, &b);
+        return std::pair{POINT{(b.rcScrollBar.left + b.rcScrollBar.right) / 2, b.rcScrollBar.top + (b.xyThumbTop + b.xyThumbBottom) / 2},
+                         POINT{b.rcScrollBar.left + 2, b.rcScrollBar.top + b.xyThumbTop + 2}};
+    };
+    const auto downArrowOf = [arrow](HWND w) {
+        SCROLLBARINFO b{};
+        b.cbSize = sizeof b;
+        GetScrollBarInfo(w, OBJID_VSCROLL, &b);
+        return std::pair{POINT{(b.rcScrollBar.left + b.rcScrollBar.right) / 2, b.rcScrollBar.bottom - arrow / 2},
+                         POINT{b.rcScrollBar.left + 2, b.rcScrollBar.bottom - arrow + 2}};
+    };
+    const struct {
+        const char* what;
+        HWND window;
+        bool thumb;
+        COLORREF pressed, rest;
+    } cases[] = {
+        {"a window's thumb", hwnd_, true, Ref(p.thumbPressed.background.from), Ref(p.thumb.background.from)},
+        {"a window's down arrow", hwnd_, false, Ref(p.arrowPressed.background.from), Ref(p.arrow.background.from)},
+        {"a panel's thumb", panel, true, Ref(p.thumbPressed.background.from), Ref(p.thumb.background.from)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetScrollPos(c.window, SB_VERT, 0, TRUE);
+        Pump(50);
+        const auto [press, probe] = c.thumb ? thumbOf(c.window) : downArrowOf(c.window);
+        RECT window{};
+        GetWindowRect(c.window, &window);
+        held = {c.window, {probe.x - window.left, probe.y - window.top}, CLR_INVALID};
+        SetCursorPos(press.x, press.y);
+        Pump(150);
+        SetTimer(nullptr, 0, 200, ReadWhileHeld);
+        INPUT down{};
+        down.type = INPUT_MOUSE;
+        down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        SendInput(1, &down, sizeof down);
+        Pump(600);
+        EXPECT_EQ(Hex(held.seen), Hex(c.pressed)) << "while held";
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+        const auto probeNow = [&c] {
+            HDC dc = GetWindowDC(c.window);
+            const COLORREF seen = GetPixel(dc, held.probe.x, held.probe.y);
+            ReleaseDC(c.window, dc);
+            return seen;
+        };
+        COLORREF after = probeNow();
+        for (int i = 0; i < 30 && after != c.rest; ++i) {
+            Pump(50);
+            after = probeNow();
+        }
+        EXPECT_EQ(Hex(after), Hex(c.rest)) << "once let go";
+    }
 }
 
 }  // namespace

@@ -20,6 +20,20 @@ UINT WINAPI ClassNameOf(HWND hwnd, LPWSTR name, UINT length)
     return copied > 0 ? static_cast<UINT>(copied) : 0;
 }
 
+bool IsUser32Family(ControlFamily family)
+{
+    switch (family) {
+    case ControlFamily::Button:
+    case ControlFamily::Static:
+    case ControlFamily::Edit:
+    case ControlFamily::ListBox:
+    case ControlFamily::ComboBox:
+    case ControlFamily::ComboList:
+    case ControlFamily::ScrollBar: return true;
+    default: return false;
+    }
+}
+
 // A superclass copies the system class's procedure with GetClassInfoEx and registers it under
 // its own name. Windows hands out different procedure values to ANSI and Unicode callers, so the
 // window's class is compared in the character set of each question.
@@ -29,9 +43,13 @@ ControlFamily FamilyOfClassProcedure(HWND hwnd)
     const auto procedureA = static_cast<ULONG_PTR>(GetClassLongPtrA(hwnd, GCLP_WNDPROC));
     if (procedureW == 0 && procedureA == 0)
         return ControlFamily::Unknown;
+    // Asked for a comctl32 class, Wine loads comctl32 into the process: nearly 2 MiB and several
+    // milliseconds of a program's start that uses no common control. A program that made one
+    // has loaded it already.
+    const bool commonControlsLoaded = GetModuleHandleW(L"comctl32.dll") != nullptr;
     for (const auto& known : SystemControlClasses()) {
-        // The comctl32 classes exist only once the program loaded comctl32; the question then
-        // fails and the class is skipped.
+        if (!commonControlsLoaded && !IsUser32Family(known.family))
+            continue;
         wchar_t nameW[32] = L"";
         char nameA[32] = "";
         for (std::size_t i = 0; i < known.name.size() && i < 31; ++i) {

@@ -354,9 +354,13 @@ void FrameWindow::ClearHover()
 LRESULT FrameWindow::OnNcMouseLeave(UINT message, WPARAM wParam, LPARAM lParam)
 {
     trackingLeave_ = false;
+    // A visual style draws its own look of the bars as the pointer leaves: the engine's goes over.
+    const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
     ClearHover();
     FollowScrollBarPointer(hwnd_, 0, {});
-    return CallPrevious(hwnd_, message, wParam, lParam);
+    if (HasScrollBars(hwnd_))
+        RepaintScrollBars(hwnd_);
+    return result;
 }
 
 LRESULT FrameWindow::OnMouseMove(UINT message, WPARAM wParam, LPARAM lParam)

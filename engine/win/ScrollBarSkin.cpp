@@ -411,6 +411,10 @@ bool HasScrollBars(HWND hwnd)
 
 bool ScrollBarsMoved(HWND hwnd)
 {
+    // While the system tracks a press on a bar it draws the bar at each step (the press itself,
+    // each repeat of an arrow, each move of the thumb): the engine draws after every one.
+    if (const auto pointer = Pointers().find(hwnd); pointer != Pointers().end() && pointer->second.pressed)
+        return true;
     const auto found = Drawn().find(hwnd);
     return found == Drawn().end() || found->second != StateOf(hwnd);
 }
@@ -480,6 +484,11 @@ bool FollowOwnScrollBars(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, 
             RepaintScrollBars(hwnd);
         return true;
     case WM_NCMOUSELEAVE:
+        // A visual style draws its own look of the bars as the pointer leaves them, hot or not.
+        result = CallPrevious(hwnd, message, wParam, lParam);
+        FollowScrollBarPointer(hwnd, 0, {});
+        RepaintScrollBars(hwnd);
+        return true;
     case WM_MOUSEMOVE:
         if (const auto found = Pointers().find(hwnd); found != Pointers().end() && found->second.object != 0) {
             result = CallPrevious(hwnd, message, wParam, lParam);

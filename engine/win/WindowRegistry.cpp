@@ -15,6 +15,7 @@
 #include "FrameWindow.h"
 #include "PopupMenu.h"
 #include "ScrollBarSkin.h"
+#include "ScrolledWindow.h"
 
 namespace velum {
 
@@ -89,7 +90,7 @@ void SkinControl(HWND hwnd, bool creating)
     case ControlFamily::ComboBox:
     case ControlFamily::ComboList: SkinField(hwnd, family); break;
     case ControlFamily::ScrollBar: SkinScrollBarControl(hwnd); break;
-    case ControlFamily::Unknown: break;
+    case ControlFamily::Unknown: SkinScrolledWindow(hwnd); break;  // a panel may have scroll bars
     default: SkinCommonControl(hwnd, creating); break;
     }
 }
@@ -177,6 +178,7 @@ void RefreshSkinnedWindows()
     RefreshFields();
     RefreshCommonControls();
     RefreshScrollBarControls();
+    RefreshScrolledWindows();
     RefreshPopupBackgrounds(CurrentTheme()->PopupBrush());
     for (HWND popup : Popups())
         RedrawWindow(popup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
@@ -192,6 +194,7 @@ void UnskinAll()
     UnskinFields();
     UnskinCommonControls();
     UnskinScrollBarControls();
+    UnskinScrolledWindows();
     // Out of the registry first: while a window is given back, its messages only pass on.
     const auto frames = std::move(Frames());
     Frames().clear();

@@ -497,6 +497,11 @@ HWND MakeScrollingWindow() {
     info.nPage = 20;
     SetScrollInfo(window, SB_VERT, &info, TRUE);
     SetScrollInfo(window, SB_HORZ, &info, TRUE);
+    // A panel of the program's own inside it, with scroll bars of its own.
+    HWND panel = CreateWindowExW(WS_EX_CLIENTEDGE, kPlainClass, L"Harness Panel",
+        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, 12, 12, 180, 130, window, nullptr, g_instance, nullptr);
+    SetScrollInfo(panel, SB_VERT, &info, TRUE);
+    SetScrollInfo(panel, SB_HORZ, &info, TRUE);
     return window;
 }
 

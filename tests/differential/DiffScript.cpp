@@ -769,26 +769,30 @@ void ScrollingWindow() {
     OnUiThread(nullptr, [&] { window = MakeScrollingWindow(); });
     Activate(window, "Harness Scrolling");
     LogState(window, "scrolling");
-    const auto position = [window](int which) { return GetScrollPos(window, which); };
-    for (const auto& [which, object, name] : {std::tuple{SB_VERT, OBJID_VSCROLL, "vertical"},
-                                              std::tuple{SB_HORZ, OBJID_HSCROLL, "horizontal"}}) {
-        auto parts = WindowScrollParts(window, object);
+    HWND panel = FindWindowExW(window, nullptr, nullptr, L"Harness Panel");
+    for (const auto& [target, owner, which, object, name] :
+         {std::tuple{window, "window", SB_VERT, OBJID_VSCROLL, "vertical"},
+          std::tuple{window, "window", SB_HORZ, OBJID_HSCROLL, "horizontal"},
+          std::tuple{panel, "panel", SB_VERT, OBJID_VSCROLL, "vertical"},
+          std::tuple{panel, "panel", SB_HORZ, OBJID_HSCROLL, "horizontal"}}) {
+        const auto position = [target](int bar) { return GetScrollPos(target, bar); };
+        auto parts = WindowScrollParts(target, object);
         if (!parts) {
-            Log(Format("timeout: the %s scroll bar's parts", name));
+            Log(Format("timeout: the %s's %s scroll bar's parts", owner, name));
             continue;
         }
         Click(parts->highArrow);
         WaitUntil([&] { return position(which) == 1; }, "a click on the far arrow scrolls a line");
-        parts = WindowScrollParts(window, object);
+        parts = WindowScrollParts(target, object);
         Click(parts->pageAfterThumb);
         WaitUntil([&] { return position(which) == 21; }, "a click past the thumb scrolls a page");
-        parts = WindowScrollParts(window, object);
+        parts = WindowScrollParts(target, object);
         const int before = position(which);
         DragBy(parts->thumb, which == SB_HORZ ? 40 : 0, which == SB_VERT ? 40 : 0);
         WaitUntil([&] { return position(which) > before; }, "dragging the thumb scrolls");
         Click(parts->lowArrow);
         Sleep(100);
-        Log(Format("%s scroll bar at %d", name, position(which)));
+        Log(Format("%s's %s scroll bar at %d", owner, name, position(which)));
     }
     Log(Format("notifications%s", ControlNotifications().c_str()));
     OnUiThread(window, [window] { CloseWindowNow(window); });

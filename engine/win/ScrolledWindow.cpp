@@ -1,0 +1,86 @@
+#include "ScrolledWindow.h"
+
+#include <set>
+
+#include "Engine.h"
+#include "ScrollBarSkin.h"
+#include "WindowRegistry.h"
+
+namespace velum {
+
+namespace {
+
+std::set<HWND>& Followed()
+{
+    static std::set<HWND> windows;
+    return windows;
+}
+
+bool Followed(HWND hwnd)
+{
+    return CurrentTheme() != nullptr && Followed().count(hwnd) != 0;
+}
+
+void RedrawFrameOf(HWND hwnd)
+{
+    if (HasScrollBars(hwnd))
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+}
+
+LRESULT CALLBACK ScrolledWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!Followed(hwnd))
+        return PassOn(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        Followed().erase(hwnd);
+        ForgetScrollBars(hwnd);
+        return PassOn(hwnd, message, wParam, lParam);
+    }
+    if (LRESULT tracked = 0; HasScrollBars(hwnd) && FollowOwnScrollBars(hwnd, message, wParam, lParam, tracked))
+        return tracked;
+    const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+    // The system draws the bars with the rest of the frame, and again at once whenever the
+    // program (or, for the MDI client, the system) sets them: the engine's look goes over both.
+    if (Followed(hwnd) && HasScrollBars(hwnd) && IsWindowVisible(hwnd)) {
+        if (message == WM_NCPAINT)
+            RepaintScrollBars(hwnd);
+        else
+            RepaintScrollBarsIfMoved(hwnd);
+    }
+    return result;
+}
+
+}  // namespace
+
+bool SkinScrolledWindow(HWND hwnd)
+{
+    if (Followed().count(hwnd) != 0)
+        return true;
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
+    if ((style & WS_CHILD) == 0 && (style & (WS_VSCROLL | WS_HSCROLL)) == 0)
+        return false;
+    if (!InstallSubclass(hwnd, ScrolledWindowProc))
+        return false;
+    Followed().insert(hwnd);
+    return true;
+}
+
+void RefreshScrolledWindows()
+{
+    for (HWND hwnd : Followed())
+        RedrawFrameOf(hwnd);
+}
+
+void UnskinScrolledWindows()
+{
+    // Out of the set first: a window given back only passes its messages on.
+    const auto windows = std::move(Followed());
+    Followed().clear();
+    for (HWND hwnd : windows) {
+        ForgetScrollBars(hwnd);
+        RemoveSubclass(hwnd);
+        RedrawFrameOf(hwnd);
+    }
+}
+
+}  // namespace velum
