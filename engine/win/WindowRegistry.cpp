@@ -64,6 +64,14 @@ std::set<HWND>& Popups()
     return popups;
 }
 
+// The windows asked once, while attached, which control they are: a switch does not ask again
+// (that takes several calls into the system for every window of the thread).
+std::set<HWND>& Examined()
+{
+    static std::set<HWND> examined;
+    return examined;
+}
+
 // True for the windows the engine skins: top-level windows with a caption.
 bool WantsFrameSkin(DWORD style)
 {
@@ -83,6 +91,9 @@ void SkinFrameWindow(HWND hwnd)
 // `creating`: from the CBT hook, before the control has made itself.
 void SkinControl(HWND hwnd, bool creating)
 {
+    // A new window is always asked: its handle may be one a window of the set had.
+    if (!Examined().insert(hwnd).second && !creating)
+        return;
     switch (const ControlFamily family = ControlFamilyOf(hwnd)) {
     case ControlFamily::Button: SkinButton(hwnd); break;
     case ControlFamily::Edit:
@@ -195,6 +206,7 @@ void UnskinAll()
     UnskinCommonControls();
     UnskinScrollBarControls();
     UnskinScrolledWindows();
+    Examined().clear();
     // Out of the registry first: while a window is given back, its messages only pass on.
     const auto frames = std::move(Frames());
     Frames().clear();
@@ -300,8 +312,10 @@ void RemoveSubclass(HWND hwnd)
 LRESULT PassOn(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
-    if (message == WM_NCDESTROY)
+    if (message == WM_NCDESTROY) {
         Subclasses().erase(hwnd);
+        Examined().erase(hwnd);
+    }
     return result;
 }
 
