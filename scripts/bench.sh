@@ -2,6 +2,10 @@
 # Builds the benchmarks and runs them on a private virtual display, printing their figures:
 # the Theme menu fill against a plain FindFirstFileW listing, and Zentora's start-up against a
 # bare window program. Usage: scripts/bench.sh [win64|win32]...  (both when none is named)
+#
+# The display, the Wine server and the programs all run on one CPU (ZENTORA_BENCH_CPU, 0 unless
+# set; "all" for none): on a virtual machine a wake-up across CPUs can cost more than the work
+# measured, and it would then be the figures (docs/performance.md, "Noise").
 set -euo pipefail
 source "$(dirname "$0")/setup.sh"
 zentora_install
@@ -17,6 +21,16 @@ done
 
 zentora_start_display
 export ZENTORA_TEST_DISPLAY=$DISPLAY
+cpu=${ZENTORA_BENCH_CPU:-0}
+on_cpu=()
+if [ "$cpu" != all ]; then
+  taskset -p -c "$cpu" "${ZENTORA_XVFB_PIDS[-1]}" >/dev/null
+  on_cpu=(taskset -c "$cpu")
+  # A Wine server already running for a prefix would keep its CPUs: each preset's is started here.
+  for p in "${presets[@]}"; do
+    WINEPREFIX="$ZENTORA_ROOT/build/$p/wineprefix" wineserver -w 2>/dev/null || true
+  done
+fi
 cleanup() {
   # Wait for the prefixes' Wine processes to end before the display goes (never kill them:
   # others may be using the prefix).
@@ -41,8 +55,8 @@ for preset in "${presets[@]}"; do
   cp -r Skin "$bench/zentora/Skin"
   printf '[SETUP]\r\nSKIN=velum.vlm\r\n' > "$bench/zentora/SerCheckConfig.ini"
 
-  tests/wine-run.sh "$bench/skinlist_bench.exe" "${ZENTORA_BENCH_RUNS_SMALL:-15}" "${ZENTORA_BENCH_RUNS_LARGE:-3}"
-  tests/wine-run.sh "$bench/startup_bench.exe" "${ZENTORA_BENCH_STARTS:-21}"
-  tests/wine-run.sh "build/$preset/engine_bench.exe" "$(printf 'Z:%s\\' "$ZENTORA_ROOT/Skin" | tr '/' '\\')"
-  tests/wine-run.sh "build/$preset/gallery_bench.exe" "$(printf 'Z:%s' "$ZENTORA_ROOT/Skin" | tr '/' '\\')"
+  "${on_cpu[@]}" tests/wine-run.sh "$bench/skinlist_bench.exe" "${ZENTORA_BENCH_RUNS_SMALL:-15}" "${ZENTORA_BENCH_RUNS_LARGE:-3}"
+  "${on_cpu[@]}" tests/wine-run.sh "$bench/startup_bench.exe" "${ZENTORA_BENCH_STARTS:-21}"
+  "${on_cpu[@]}" tests/wine-run.sh "build/$preset/engine_bench.exe" "$(printf 'Z:%s\\' "$ZENTORA_ROOT/Skin" | tr '/' '\\')"
+  "${on_cpu[@]}" tests/wine-run.sh "build/$preset/gallery_bench.exe" "$(printf 'Z:%s' "$ZENTORA_ROOT/Skin" | tr '/' '\\')"
 done
