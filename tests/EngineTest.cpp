@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "ControlPalette.h"
 #include "ProgramHarness.h"
 #include "ThemeFile.h"
 #include "Velum.h"
@@ -688,6 +689,65 @@ TEST(Engine, CaptionButtonsMinimiseAndClose)
     for (int i = 0; i < 50 && IsWindow(hwnd); ++i)
         Sleep(50);
     EXPECT_FALSE(IsWindow(hwnd));
+}
+
+// Greyed as the system greys them: maximise on a window without a maximise box, close when the
+// system menu's Close is disabled. A click on them does nothing, as without the engine.
+TEST(Engine, DisabledCaptionButtonsAreGreyedAndDoNothing)
+{
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    ui.Call([hwnd] {
+        SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) & ~WS_MAXIMIZEBOX);
+        EnableMenuItem(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+        return static_cast<int>(SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                                             SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER));
+    });
+    const velum::Theme t = LoadExpected(SkinFile(L"crimson.vlm"));
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"crimson.vlm")), VELUM_OK);
+    ui.Activate();
+    Sleep(200);
+    RECT w{};
+    GetWindowRect(hwnd, &w);
+    const auto& m = t.metrics;
+    const int f = std::max(1, m.frameWidth);
+    const int top = f + (m.captionHeight - m.buttonHeight) / 2;
+    const auto rightOf = [&](int button) { return (w.right - w.left) - f - 4 - button * (m.buttonWidth + 2); };
+    const COLORREF glyph = RGB(t.button.text.r, t.button.text.g, t.button.text.b);
+    const velum::Color grey = velum::Mix(t.button.background.from, t.button.text, 40);
+    const COLORREF greyed = RGB(grey.r, grey.g, grey.b);
+    // How many of a button's pixels have the glyph's colour, and the greyed glyph's.
+    const auto glyphPixels = [&](int button) {
+        std::pair<int, int> counts{0, 0};
+        HDC dc = GetWindowDC(hwnd);
+        for (int y = top; y < top + m.buttonHeight; ++y)
+            for (int x = rightOf(button) - m.buttonWidth; x < rightOf(button); ++x) {
+                const COLORREF c = GetPixel(dc, x, y);
+                counts.first += c == glyph;
+                counts.second += c == greyed;
+            }
+        ReleaseDC(hwnd, dc);
+        return counts;
+    };
+    const struct {
+        const char* what;
+        int button;
+        bool enabled;
+    } cases[] = {{"close", 0, false}, {"maximise", 1, false}, {"minimise", 2, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto [bright, grey2] = glyphPixels(c.button);
+        EXPECT_EQ(bright > 0, c.enabled) << bright << " pixels of the glyph's colour";
+        EXPECT_EQ(grey2 > 0, !c.enabled) << grey2 << " pixels of the greyed glyph's colour";
+    }
+
+    const int y = w.top + f + m.captionHeight / 2;
+    Click(w.left + rightOf(1) - m.buttonWidth / 2, y);
+    Sleep(400);
+    EXPECT_FALSE(IsZoomed(hwnd)) << "maximised by a greyed button";
+    Click(w.left + rightOf(0) - m.buttonWidth / 2, y);
+    Sleep(400);
+    EXPECT_TRUE(IsWindow(hwnd)) << "closed by a greyed button";
 }
 
 TEST(Engine, DetachGivesBackTheOriginalLook)

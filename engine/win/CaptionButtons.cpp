@@ -1,5 +1,6 @@
 #include "CaptionButtons.h"
 
+#include "ControlPalette.h"
 #include "Painter.h"
 
 namespace velum {
@@ -9,8 +10,9 @@ void CaptionButtons::Paint(HDC dc, const FrameLayout& l, const Theme& t) const
     for (CaptionButton b : {kClose, kMaxRestore, kMinimize}) {
         if (!l.hasButton[b])
             continue;
-        const bool pressed = pressed_ == b && pressedInside_;
-        const bool hot = hot_ == b || (pressed_ == b && !pressedInside_);
+        const bool enabled = Enabled(b);
+        const bool pressed = enabled && pressed_ == b && pressedInside_;
+        const bool hot = enabled && (hot_ == b || (pressed_ == b && !pressedInside_));
         const Style* style = &t.button;
         if (b == kClose && (hot || pressed))
             style = &t.closeHot;
@@ -24,7 +26,23 @@ void CaptionButtons::Paint(HDC dc, const FrameLayout& l, const Theme& t) const
                             : b == kMinimize   ? Glyph::Minimize
                             : IsZoomed(hwnd_) ? Glyph::Restore
                                                : Glyph::Maximize;
-        DrawGlyph(dc, r, glyph, style->text, l.dpi);
+        DrawGlyph(dc, r, glyph, enabled ? style->text : Mix(style->background.from, style->text, 40), l.dpi);
+    }
+}
+
+bool CaptionButtons::Enabled(CaptionButton button) const
+{
+    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    switch (button) {
+    case kMinimize: return (style & WS_MINIMIZEBOX) != 0;
+    case kMaxRestore: return (style & WS_MAXIMIZEBOX) != 0;
+    case kClose: {
+        if ((GetClassLongPtrW(hwnd_, GCL_STYLE) & CS_NOCLOSE) != 0)
+            return false;
+        const UINT state = GetMenuState(GetSystemMenu(hwnd_, FALSE), SC_CLOSE, MF_BYCOMMAND);
+        return state == static_cast<UINT>(-1) || (state & (MF_GRAYED | MF_DISABLED)) == 0;
+    }
+    default: return false;
     }
 }
 
@@ -43,6 +61,10 @@ bool CaptionButtons::Press(WPARAM hitTest)
     case HTMAXBUTTON: pressed_ = kMaxRestore; break;
     case HTMINBUTTON: pressed_ = kMinimize; break;
     default: return false;
+    }
+    if (!Enabled(pressed_)) {
+        pressed_ = kNoButton;  // taken, as the system takes it: nothing happens
+        return true;
     }
     pressedInside_ = true;
     SetCapture(hwnd_);

@@ -28,6 +28,10 @@ public:
     CaptionButton Release();
     // Carries out what a click on the button asks for; `screen` is where the mouse is.
     void Click(CaptionButton button, POINT screen) const;
+    // As the system has it: minimise and maximise follow the window's boxes, close the system
+    // menu's Close item and the class's CS_NOCLOSE. A disabled button is drawn greyed and
+    // neither lights up nor acts.
+    bool Enabled(CaptionButton button) const;
 
 private:
     HWND hwnd_;
