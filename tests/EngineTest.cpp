@@ -1060,6 +1060,48 @@ TEST(Engine, SubmenuArrowsAreDrawnOnce)
     DestroyMenu(popup);
 }
 
+// A menu's default item is drawn in bold, as the system draws it: its label covers more of its
+// row than the same label on a plain item.
+TEST(Engine, AMenusDefaultItemIsBold)
+{
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    const velum::Theme t = LoadExpected(SkinFile(L"velum.vlm"));
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"velum.vlm")), VELUM_OK);
+    HMENU popup = CreatePopupMenu();
+    AppendMenuW(popup, MF_STRING, 401, L"打开文件 Open");
+    AppendMenuW(popup, MF_STRING, 402, L"打开文件 Open");
+    SetMenuDefaultItem(popup, 402, FALSE);
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);  // no item selected
+    ui.Activate();
+    std::thread opener([&] {
+        ui.Call([&] {
+            RECT w{};
+            GetWindowRect(hwnd, &w);
+            TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN, w.left + 60, w.top + 90, 0, hwnd, nullptr);
+            return 0;
+        });
+    });
+    HWND menuWindow = WaitForPopup(true);
+    ASSERT_NE(menuWindow, nullptr);
+    Sleep(400);
+    RECT p{};
+    GetWindowRect(menuWindow, &p);
+    const COLORREF background = RGB(t.popup.background.from.r, t.popup.background.from.g, t.popup.background.from.b);
+    int ink[2] = {0, 0};
+    for (int i = 0; i < 2; ++i) {
+        RECT item{};
+        ASSERT_TRUE(GetMenuItemRect(nullptr, popup, static_cast<UINT>(i), &item));
+        for (int y = item.top; y < item.bottom; ++y)
+            for (int x = item.left; x < item.right; ++x)
+                ink[i] += WindowPixel(menuWindow, x - p.left, y - p.top) != background;
+    }
+    EXPECT_GT(ink[1], ink[0] + ink[0] / 10) << "plain " << ink[0] << " pixels of ink, default " << ink[1];
+    Press(VK_ESCAPE);
+    opener.join();
+    DestroyMenu(popup);
+}
+
 // A bar too wide for its window goes onto further rows, and the client area starts below the
 // last one; widening the window brings the items back onto one row.
 TEST(Engine, NarrowWindowWrapsItsMenuBar)

@@ -154,6 +154,18 @@ ThemeResources::Fonts& ThemeResources::FontsFor(int dpi)
     return fonts;
 }
 
+HFONT ThemeResources::PopupDefaultFont(int dpi)
+{
+    Fonts& fonts = FontsFor(dpi);
+    if (!fonts.popupDefault) {
+        Font bold = theme_.popupFont;
+        bold.weight = std::max(bold.weight, 700);
+        fonts.popupDefault = MakeFont(bold, dpi);
+    }
+    // A font that could not be made falls back to the items' own.
+    return *fonts.popupDefault ? fonts.popupDefault->get() : fonts.popup->get();
+}
+
 void FillSolid(HDC dc, const RECT& r, Color c)
 {
     SetBkColor(dc, ToColorRef(c));

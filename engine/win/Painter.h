@@ -42,6 +42,8 @@ public:
     HFONT CaptionFont(int dpi) { return FontsFor(dpi).caption->get(); }
     HFONT MenuFont(int dpi) { return FontsFor(dpi).menu->get(); }
     HFONT PopupFont(int dpi) { return FontsFor(dpi).popup->get(); }
+    // A menu's default item is drawn in bold, as the system draws it; made on first use.
+    HFONT PopupDefaultFont(int dpi);
     HBRUSH PopupBrush() const { return popupBrush_.get(); }
     HBRUSH WindowBrush() const { return windowBrush_.get(); }
     const ControlPalette& Controls() const { return controls_; }
@@ -54,7 +56,7 @@ public:
 
 private:
     struct Fonts {
-        std::shared_ptr<UniqueFont> caption, menu, popup;
+        std::shared_ptr<UniqueFont> caption, menu, popup, popupDefault;
     };
     Fonts& FontsFor(int dpi);
 

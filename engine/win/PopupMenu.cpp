@@ -191,6 +191,17 @@ const ItemTag* TagOf(ULONG_PTR data)
     return Menus().live.count(tag) != 0 ? tag : nullptr;
 }
 
+namespace {
+
+HFONT ItemFont(const ItemTag& tag, int dpi)
+{
+    const UINT state = GetMenuState(tag.menu, tag.position, MF_BYPOSITION);
+    const bool isDefault = state != static_cast<UINT>(-1) && (state & MF_DEFAULT) != 0;
+    return isDefault ? CurrentTheme()->PopupDefaultFont(dpi) : CurrentTheme()->PopupFont(dpi);
+}
+
+}  // namespace
+
 void MeasurePopupItem(MEASUREITEMSTRUCT& mis, const ItemTag& tag, int dpi)
 {
     const Metrics& m = CurrentTheme()->Get().metrics;
@@ -201,7 +212,7 @@ void MeasurePopupItem(MEASUREITEMSTRUCT& mis, const ItemTag& tag, int dpi)
     }
     const std::wstring text = MenuItemText(tag.menu, tag.position);
     const size_t tab = text.find(L'\t');
-    HFONT font = CurrentTheme()->PopupFont(dpi);
+    HFONT font = ItemFont(tag, dpi);
     int width = MeasureText(font, text.substr(0, tab)).cx;
     if (tab != std::wstring::npos)
         width += Scale(24, dpi) + MeasureText(font, text.substr(tab + 1)).cx;
@@ -272,7 +283,7 @@ void DrawPopupItem(const DRAWITEMSTRUCT& dis, const ItemTag& tag, int dpi)
     }
     const std::wstring label = MenuItemText(tag.menu, tag.position);
     const size_t tab = label.find(L'\t');
-    ScopedSelect font(dc, CurrentTheme()->PopupFont(dpi));
+    ScopedSelect font(dc, ItemFont(tag, dpi));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ToColorRef(text));
     RECT textRect{r.left + padding + checkWidth, r.top, r.right - padding - checkWidth, r.bottom};
