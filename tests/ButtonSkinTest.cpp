@@ -72,15 +72,6 @@ void Key(WORD vk)
     Pump(150);
 }
 
-void Mouse(DWORD flags)
-{
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = flags;
-    SendInput(1, &in, sizeof in);
-    Pump(150);
-}
-
 // A window like a dialog: every button kind, a disabled and an owner-drawn one, and beside it
 // a window of a program that colours its controls itself.
 class Buttons : public testing::Test {
@@ -222,9 +213,9 @@ TEST_F(Buttons, CreatedUnderTheEngineTheyStillWorkByMouseAndKeyboardAndShowTheir
     EXPECT_EQ(Hex(Pixel(push, 4, 14)), Hex(Ref(b.normal.background.from)));
     MoveOnto(push, 50, 14);
     EXPECT_EQ(Hex(PixelOnceSettled(push, 4, 14, Ref(b.hot.background.from))), Hex(Ref(b.hot.background.from))) << "hot";
-    Mouse(MOUSEEVENTF_LEFTDOWN);
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
     EXPECT_EQ(Hex(Pixel(push, 4, 14)), Hex(Ref(b.pressed.background.from))) << "pressed";
-    Mouse(MOUSEEVENTF_LEFTUP);
+    MouseButton(MOUSEEVENTF_LEFTUP);
     EXPECT_EQ(clicks[kPush], 1);
     EXPECT_EQ(Hex(Pixel(push, 4, 14)), Hex(Ref(b.hot.background.from))) << "hot after the click";
     MoveOnto(host_, 300, 200);
@@ -242,8 +233,8 @@ TEST_F(Buttons, CreatedUnderTheEngineTheyStillWorkByMouseAndKeyboardAndShowTheir
     };
     EXPECT_EQ(markPixels(), 0);
     MoveOnto(check, 6, 10);
-    Mouse(MOUSEEVENTF_LEFTDOWN);
-    Mouse(MOUSEEVENTF_LEFTUP);
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    MouseButton(MOUSEEVENTF_LEFTUP);
     EXPECT_EQ(clicks[kCheck], 1);
     EXPECT_EQ(SendMessageW(check, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_GT(markPixels(), 8) << "the check mark";
@@ -263,8 +254,8 @@ TEST_F(Buttons, CreatedUnderTheEngineTheyStillWorkByMouseAndKeyboardAndShowTheir
     EXPECT_EQ(Hex(Pixel(three, 6, kBoxTop + 6)), Hex(Ref(b.box.text))) << "the indeterminate square";
     HWND radio = Button(kRadio);
     MoveOnto(radio, 6, 10);
-    Mouse(MOUSEEVENTF_LEFTDOWN);
-    Mouse(MOUSEEVENTF_LEFTUP);
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    MouseButton(MOUSEEVENTF_LEFTUP);
     EXPECT_EQ(SendMessageW(radio, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(Hex(Pixel(radio, 6, kBoxTop + 6)), Hex(Ref(b.boxHot.text))) << "the radio's dot";
 

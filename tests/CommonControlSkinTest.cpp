@@ -238,15 +238,6 @@ COLORREF SettledPixel(HWND hwnd, int x, int y, COLORREF expected)
     return c;
 }
 
-void MouseButton(DWORD flags)
-{
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = flags;
-    SendInput(1, &in, sizeof in);
-    Pump(150);
-}
-
 void ClickHere()
 {
     MouseButton(MOUSEEVENTF_LEFTDOWN);

@@ -85,6 +85,27 @@ inline std::string Hex(COLORREF c)
     return text;
 }
 
+// A mouse button going down or up (MOUSEEVENTF_LEFTDOWN, ...), then its messages handled.
+inline void MouseButton(DWORD flags)
+{
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flags;
+    SendInput(1, &in, sizeof in);
+    Pump(150);
+}
+
+// A plain left click at a screen point, as a person makes it; the caller pumps its messages.
+inline void ClickAt(POINT screen)
+{
+    SetCursorPos(screen.x, screen.y);
+    INPUT click[2]{};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, click, sizeof(INPUT));
+}
+
 inline void MoveOnto(HWND hwnd, int x, int y)
 {
     POINT p{x, y};

@@ -1017,6 +1017,20 @@ TEST(Engine, AProgramsOwnColoursStay)
     });
 }
 
+// Opens the popup at a point of the window on its thread; the menu's tracking runs there until
+// the popup closes, when the returned thread ends.
+std::thread TrackPopupOnUiThread(const UiThread& ui, HMENU popup)
+{
+    return std::thread([&ui, popup] {
+        ui.Call([&ui, popup] {
+            RECT w{};
+            GetWindowRect(ui.Window(), &w);
+            TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN, w.left + 60, w.top + 90, 0, ui.Window(), nullptr);
+            return 0;
+        });
+    });
+}
+
 TEST(Engine, SubmenuArrowsAreDrawnOnce)
 {
     UiThread ui;
@@ -1029,14 +1043,7 @@ TEST(Engine, SubmenuArrowsAreDrawnOnce)
     AppendMenuW(popup, MF_STRING, 302, L"普通项");
     ui.Activate();
     PostMessageW(hwnd, WM_NULL, 0, 0);
-    std::thread opener([&] {
-        ui.Call([&] {
-            RECT w{};
-            GetWindowRect(hwnd, &w);
-            TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN, w.left + 60, w.top + 90, 0, hwnd, nullptr);
-            return 0;
-        });
-    });
+    std::thread opener = TrackPopupOnUiThread(ui, popup);
     HWND menuWindow = WaitForPopup(true);
     ASSERT_NE(menuWindow, nullptr);
     Sleep(400);
@@ -1074,7 +1081,6 @@ TEST(Engine, SubmenuArrowsAreDrawnOnce)
 TEST(Engine, AMenusDefaultItemIsBold)
 {
     UiThread ui;
-    HWND hwnd = ui.Window();
     const velum::Theme t = LoadExpected(SkinFile(L"velum.vlm"));
     ASSERT_EQ(ui.AttachEx(SkinFile(L"velum.vlm")), VELUM_OK);
     HMENU popup = CreatePopupMenu();
@@ -1083,14 +1089,7 @@ TEST(Engine, AMenusDefaultItemIsBold)
     SetMenuDefaultItem(popup, 402, FALSE);
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);  // no item selected
     ui.Activate();
-    std::thread opener([&] {
-        ui.Call([&] {
-            RECT w{};
-            GetWindowRect(hwnd, &w);
-            TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN, w.left + 60, w.top + 90, 0, hwnd, nullptr);
-            return 0;
-        });
-    });
+    std::thread opener = TrackPopupOnUiThread(ui, popup);
     HWND menuWindow = WaitForPopup(true);
     ASSERT_NE(menuWindow, nullptr);
     Sleep(400);
@@ -1564,7 +1563,6 @@ TEST(Engine, SystemMenuOpensWhereWindowsOpensItAndItsCommandsWork)
 TEST(Engine, ShortcutTextAndAccessKeysAreDrawnAndAcceleratorsStillFire)
 {
     UiThread ui;
-    HWND hwnd = ui.Window();
     ASSERT_EQ(ui.AttachEx(SkinFile(L"midnight.vlm")), VELUM_OK);
     const velum::Theme t = LoadExpected(SkinFile(L"midnight.vlm"));
     ui.Call([] {
@@ -1577,14 +1575,7 @@ TEST(Engine, ShortcutTextAndAccessKeysAreDrawnAndAcceleratorsStillFire)
     AppendMenuW(popup, MF_STRING, 502, L"打开(O)");
     AppendMenuW(popup, MF_STRING, 503, L"打开(&O)");
     ui.Activate();
-    std::thread opener([&] {
-        ui.Call([&] {
-            RECT w{};
-            GetWindowRect(hwnd, &w);
-            TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN, w.left + 60, w.top + 90, 0, hwnd, nullptr);
-            return 0;
-        });
-    });
+    std::thread opener = TrackPopupOnUiThread(ui, popup);
     HWND menuWindow = WaitForPopup(true);
     ASSERT_NE(menuWindow, nullptr);
     Sleep(400);

@@ -182,12 +182,7 @@ TEST_F(ScrollBars, MovedByTheProgramOrByAClickTheyKeepTheThemesLook)
     const Bar b = BarOf(OBJID_VSCROLL);
     POINT arrow{(b.rect.left + b.rect.right) / 2, b.rect.bottom - 4};
     ClientToScreen(hwnd_, &arrow);
-    SetCursorPos(arrow.x, arrow.y);
-    INPUT click[2]{};
-    click[0].type = click[1].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, click, sizeof(INPUT));
+    ClickAt(arrow);
     Pump(300);
     EXPECT_EQ(GetScrollPos(hwnd_, SB_VERT), 41) << "a click on the down arrow scrolls a line";
     EXPECT_EQ(Hex(WindowPixel(VerticalPoints().thumb)), Hex(Ref(p.thumb.background.from))) << "after the click";
@@ -212,12 +207,7 @@ TEST_F(ScrollBars, AScrollBarControlTakesTheThemesColoursUnlessItsParentChoseIts
 
     POINT at = rightArrow;
     ClientToScreen(bar, &at);
-    SetCursorPos(at.x, at.y);
-    INPUT click[2]{};
-    click[0].type = click[1].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, click, sizeof(INPUT));
+    ClickAt(at);
     Pump(300);
     EXPECT_EQ(GetScrollPos(bar, SB_CTL), 1) << "a click on the right arrow moves a line";
     EXPECT_EQ(Hex(Pixel(bar, track.x, track.y)), Hex(Ref(p.track.background.from))) << "after the click";
@@ -398,12 +388,7 @@ TEST_F(ScrollBars, APanelsOwnBarsTakeTheThemesColours)
     SCROLLBARINFO bar{};
     bar.cbSize = sizeof bar;
     GetScrollBarInfo(panel, OBJID_VSCROLL, &bar);
-    SetCursorPos((bar.rcScrollBar.left + bar.rcScrollBar.right) / 2, bar.rcScrollBar.bottom - 4);
-    INPUT click[2]{};
-    click[0].type = click[1].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, click, sizeof(INPUT));
+    ClickAt({(bar.rcScrollBar.left + bar.rcScrollBar.right) / 2, bar.rcScrollBar.bottom - 4});
     Pump(300);
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
     Pump(150);
@@ -452,21 +437,6 @@ TEST_F(ScrollBars, TheThumbAndArrowHeldDownArePressed)
     Pump(150);
     const velum::ScrollPalette p = PaletteOf(file).scroll;
     const int arrow = GetSystemMetrics(SM_CYVSCROLL);
-    // In screen coordinates: the point pressed; the probe is two pixels inside the part's corner.
-    const auto thumbOf = [](HWND w) {
-        SCROLLBARINFO b{};
-        b.cbSize = sizeof b;
-        GetScrollBarInfo(w, OBJID_VSCROLL, &b);
-        return std::pair{POINT{(b.rcScrollBar.left + b.rcScrollBar.right) / 2, b.rcScrollBar.top + (b.xyThumbTop + b.xyThumbBottom) / 2},
-                         POINT{b.rcScrollBar.left + 2, b.rcScrollBar.top + b.xyThumbTop + 2}};
-    };
-    const auto downArrowOf = [arrow](HWND w) {
-        SCROLLBARINFO b{};
-        b.cbSize = sizeof b;
-        GetScrollBarInfo(w, OBJID_VSCROLL, &b);
-        return std::pair{POINT{(b.rcScrollBar.left + b.rcScrollBar.right) / 2, b.rcScrollBar.bottom - arrow / 2},
-                         POINT{b.rcScrollBar.left + 2, b.rcScrollBar.bottom - arrow + 2}};
-    };
     const struct {
         const char* what;
         HWND window;
@@ -481,18 +451,23 @@ TEST_F(ScrollBars, TheThumbAndArrowHeldDownArePressed)
         SCOPED_TRACE(c.what);
         SetScrollPos(c.window, SB_VERT, 0, TRUE);
         Pump(50);
-        const auto [press, probe] = c.thumb ? thumbOf(c.window) : downArrowOf(c.window);
+        // In screen coordinates: the point pressed, and a probe two pixels inside the part's corner.
+        SCROLLBARINFO b{};
+        b.cbSize = sizeof b;
+        GetScrollBarInfo(c.window, OBJID_VSCROLL, &b);
+        const int x = (b.rcScrollBar.left + b.rcScrollBar.right) / 2;
+        const POINT press = c.thumb ? POINT{x, b.rcScrollBar.top + (b.xyThumbTop + b.xyThumbBottom) / 2}
+                                    : POINT{x, b.rcScrollBar.bottom - arrow / 2};
+        const POINT probe{b.rcScrollBar.left + 2,
+                          c.thumb ? b.rcScrollBar.top + b.xyThumbTop + 2 : b.rcScrollBar.bottom - arrow + 2};
         RECT window{};
         GetWindowRect(c.window, &window);
         held = {c.window, {probe.x - window.left, probe.y - window.top}, CLR_INVALID};
         SetCursorPos(press.x, press.y);
         Pump(150);
         SetTimer(nullptr, 0, 200, ReadWhileHeld);
-        INPUT down{};
-        down.type = INPUT_MOUSE;
-        down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        SendInput(1, &down, sizeof down);
-        Pump(600);
+        MouseButton(MOUSEEVENTF_LEFTDOWN);
+        Pump(450);
         EXPECT_EQ(Hex(held.seen), Hex(c.pressed)) << "while held";
         SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
         const auto probeNow = [&c] {

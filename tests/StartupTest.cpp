@@ -23,6 +23,16 @@ std::string AttachExCall(const std::wstring& path)
     return "Velum_AttachEx(\"" + Ansi(path) + "\", \"\")";
 }
 
+// The source tree's theme folder, as the Windows side sees it, with its trailing backslash.
+std::wstring ShippedSkinFolder()
+{
+    std::wstring skins = Widen(VELUM_SOURCE_DIR) + L"\\Skin\\";
+    for (auto& c : skins)
+        if (c == L'/')
+            c = L'\\';
+    return L"Z:" + skins;
+}
+
 // Starts the program, waits for its window, closes it, and expects a clean exit.
 void StartAndClose(const ProgramFolder& folder)
 {
@@ -261,11 +271,7 @@ TEST(Startup, EveryShippedThemeKeepsTheClientSizeOfTheUnskinnedWindow)
         EXPECT_EQ(app.Close(), 0u);
         return SIZE{client.right, client.bottom};
     };
-    std::wstring skins = Widen(VELUM_SOURCE_DIR) + L"\\Skin\\";
-    for (auto& c : skins)
-        if (c == L'/')
-            c = L'\\';
-    skins = L"Z:" + skins;
+    const std::wstring skins = ShippedSkinFolder();
     ProgramFolder plainFolder(Engine::Recording);
     const SIZE plain = clientSize(plainFolder);
     WIN32_FIND_DATAW data;
@@ -293,11 +299,7 @@ TEST(Startup, EveryShippedThemeKeepsTheClientSizeOfTheUnskinnedWindow)
 TEST(Startup, TheEngineBringsNoCommonControlsLibraryIntoTheProgram)
 {
     ProgramFolder folder(Engine::Real);
-    std::wstring skins = Widen(VELUM_SOURCE_DIR) + L"\\Skin\\";
-    for (auto& c : skins)
-        if (c == L'/')
-            c = L'\\';
-    folder.AddTheme(L"midnight.vlm", ReadBytes(L"Z:" + skins + L"midnight.vlm"));
+    folder.AddTheme(L"midnight.vlm", ReadBytes(ShippedSkinFolder() + L"midnight.vlm"));
     WriteBytes(folder.IniPath(), "[SETUP]\r\nSKIN=midnight.vlm\r\n");
     Running app(folder);
     HWND main = app.WaitForMainWindow();

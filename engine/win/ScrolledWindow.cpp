@@ -16,7 +16,7 @@ std::set<HWND>& Followed()
     return windows;
 }
 
-bool Followed(HWND hwnd)
+bool IsFollowed(HWND hwnd)
 {
     return CurrentTheme() != nullptr && Followed().count(hwnd) != 0;
 }
@@ -29,7 +29,7 @@ void RedrawFrameOf(HWND hwnd)
 
 LRESULT CALLBACK ScrolledWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (!Followed(hwnd))
+    if (!IsFollowed(hwnd))
         return PassOn(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         Followed().erase(hwnd);
@@ -41,7 +41,7 @@ LRESULT CALLBACK ScrolledWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
     // The system draws the bars with the rest of the frame, and again at once whenever the
     // program (or, for the MDI client, the system) sets them: the engine's look goes over both.
-    if (Followed(hwnd) && HasScrollBars(hwnd) && IsWindowVisible(hwnd)) {
+    if (IsFollowed(hwnd) && HasScrollBars(hwnd) && IsWindowVisible(hwnd)) {
         if (message == WM_NCPAINT)
             RepaintScrollBars(hwnd);
         else
