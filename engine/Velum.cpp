@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,12 @@ int Succeed()
 {
     lastError.clear();
     return VELUM_OK;
+}
+
+// A file time as one number of 100 ns units.
+std::int64_t Ticks(const FILETIME& t)
+{
+    return static_cast<std::int64_t>((std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime);
 }
 
 std::string SystemText(DWORD code)
@@ -84,11 +92,30 @@ int AttachFile(const char* themePath, const char* schemeName)
     const std::string scheme = schemeName != nullptr ? schemeName : "";
     const std::wstring path = FromAnsi(ansiPath);
 
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
+    WIN32_FILE_ATTRIBUTE_DATA found{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &found))
         return Fail(VELUM_E_FILE, ansiPath + ": cannot open the theme file (" + SystemText(GetLastError()) + ")");
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         return Fail(VELUM_E_FILE, ansiPath + ": is a folder, not a theme file");
+
+    // Kept for every thread alike: a caller on another thread is refused only after the parse.
+    static std::mutex parsing;
+    static ParsedThemes parsed;
+    const std::string utf8Path = ToUtf8(path);
+    const FileStamp stamp{(std::uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow, Ticks(found.ftCreationTime),
+                          Ticks(found.ftLastWriteTime)};
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const bool settled = Settled(stamp, Ticks(now));
+    if (settled) {
+        std::optional<Theme> known;
+        {
+            const std::lock_guard<std::mutex> lock(parsing);
+            known = parsed.Recall(utf8Path, scheme, stamp);
+        }
+        if (known)
+            return Apply(std::move(*known));
+    }
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
@@ -112,14 +139,11 @@ int AttachFile(const char* themePath, const char* schemeName)
         return Fail(VELUM_E_TOO_LARGE, TooLargeText(ansiPath));
 
     // Diagnostics are UTF-8; the path in them is too.
-    // Kept for every thread alike: a caller on another thread is refused only after the parse.
-    static std::mutex parsing;
-    static ParsedThemes parsed;
     LoadedTheme loaded;
     {
         const std::lock_guard<std::mutex> lock(parsing);
-        loaded = parsed.Parse(bytes, ansiPath, ToUtf8(path), scheme,
-                              [](std::string_view utf8) { return ToAnsi(FromUtf8(utf8)); });
+        loaded = parsed.Parse(bytes, ansiPath, utf8Path, scheme, [](std::string_view utf8) { return ToAnsi(FromUtf8(utf8)); },
+                              settled ? std::optional<FileStamp>(stamp) : std::nullopt);
     }
     if (!loaded.theme)
         return Fail(static_cast<int>(loaded.status), std::move(loaded.error));

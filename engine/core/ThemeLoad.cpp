@@ -45,13 +45,19 @@ std::string TooLargeText(std::string_view shownPath)
            " bytes";
 }
 
+bool Settled(const FileStamp& stamp, std::int64_t now)
+{
+    return stamp.written <= now - kSettledTime;
+}
+
 LoadedTheme ParsedThemes::Parse(std::string_view bytes, std::string_view shownPath, std::string_view utf8Path,
-                                std::string_view scheme, TextConverter convert)
+                                std::string_view scheme, TextConverter convert, std::optional<FileStamp> stamp)
 {
     const auto found = std::find_if(kept_.begin(), kept_.end(), [&](const Kept& k) {
         return k.bytes == bytes && k.utf8Path == utf8Path && k.scheme == scheme;
     });
     if (found != kept_.end()) {
+        found->stamp = stamp;
         std::rotate(kept_.begin(), found, found + 1);
         LoadedTheme out;
         out.theme = kept_.front().theme;
@@ -61,9 +67,21 @@ LoadedTheme ParsedThemes::Parse(std::string_view bytes, std::string_view shownPa
     if (loaded.theme && bytes.size() <= kKeptBytes) {
         if (kept_.size() == kKept)
             kept_.pop_back();
-        kept_.insert(kept_.begin(), Kept{std::string(bytes), std::string(utf8Path), std::string(scheme), *loaded.theme});
+        kept_.insert(kept_.begin(),
+                     Kept{std::string(bytes), std::string(utf8Path), std::string(scheme), stamp, *loaded.theme});
     }
     return loaded;
+}
+
+std::optional<Theme> ParsedThemes::Recall(std::string_view utf8Path, std::string_view scheme, const FileStamp& stamp)
+{
+    const auto found = std::find_if(kept_.begin(), kept_.end(), [&](const Kept& k) {
+        return k.stamp && *k.stamp == stamp && k.utf8Path == utf8Path && k.scheme == scheme;
+    });
+    if (found == kept_.end())
+        return std::nullopt;
+    std::rotate(kept_.begin(), found, found + 1);
+    return kept_.front().theme;
 }
 
 bool SameSchemeName(std::string_view a, std::string_view b)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -46,18 +47,40 @@ std::string TooLargeText(std::string_view shownPath);
 LoadedTheme ParseForAttach(std::string_view bytes, std::string_view shownPath, std::string_view utf8Path,
                            std::string_view scheme, TextConverter convert);
 
+// What the file system tells of a theme file without opening it: its size, and its creation and
+// last write times in 100 ns units since any fixed start (the same for `now` below).
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::int64_t created = 0;
+    std::int64_t written = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+// A file whose last write lies this long before the moment it is read has settled: a later write
+// gives it a later time than the one read, even on a file system that keeps times to 2 seconds.
+constexpr std::int64_t kSettledTime = 3 * 10'000'000;
+
+// True when the file with `stamp`, looked at `now`, may be known again by its stamp alone.
+bool Settled(const FileStamp& stamp, std::int64_t now);
+
 // The last few themes parsed for attaching. Users switch back and forth between the same few
 // files, and a parse is about a tenth of a switch's own work: bytes, path and scheme (as
-// spelled) the same as a kept parse's give its theme again. The file is read every time, so an
-// edited file is parsed afresh; failed parses, and files over kKeptBytes, are not kept.
+// spelled) the same as a kept parse's give its theme again; failed parses, and files over
+// kKeptBytes, are not kept. Reading the file costs about as much again, so a parse is also
+// recalled by path, scheme and stamp alone, when the file had settled when it was read: an
+// edited file always has a new stamp, and one written just before it is read is read every time.
 class ParsedThemes {
 public:
+    // `stamp`: the file's stamp taken before its bytes were read, when it had settled then.
     LoadedTheme Parse(std::string_view bytes, std::string_view shownPath, std::string_view utf8Path,
-                      std::string_view scheme, TextConverter convert);
+                      std::string_view scheme, TextConverter convert, std::optional<FileStamp> stamp = std::nullopt);
+    // The theme of a kept parse of the file at `utf8Path` read with `stamp`, or nothing.
+    std::optional<Theme> Recall(std::string_view utf8Path, std::string_view scheme, const FileStamp& stamp);
 
 private:
     struct Kept {
         std::string bytes, utf8Path, scheme;
+        std::optional<FileStamp> stamp;
         Theme theme;
     };
     static constexpr std::size_t kKept = 4;

@@ -139,6 +139,81 @@ TEST(ParsedThemes, GiveWhatAFreshParseGives)
     }
 }
 
+TEST(ParsedThemes, SettleOnlyWhenTheLastWriteIsOldEnough)
+{
+    constexpr std::int64_t now = 1'000'000'000'000;
+    const struct {
+        std::int64_t written;
+        bool settled;
+    } cases[] = {
+        {now - kSettledTime - 1, true}, {now - kSettledTime, true}, {now - kSettledTime + 1, false},
+        {now, false},                   {now + 10'000'000, false},  {0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.written);
+        EXPECT_EQ(Settled(FileStamp{100, 0, c.written}, now), c.settled);
+    }
+}
+
+// A parse is recalled without reading the file only by the stamp the file had, settled, when it
+// was read: any other stamp, path or scheme, a read of an unsettled file since, a failed parse
+// or eviction each leave it to a fresh read.
+TEST(ParsedThemes, RecallAFileOnlyByTheStampItSettledWith)
+{
+    const auto file = [](int captionHeight) {
+        return "[Metrics]\ncaption-height = " + std::to_string(captionHeight) + "\n[Dark:Window]\nbackground = #202020\n";
+    };
+    const FileStamp a{120, 5, 700};
+    const auto captionOf = [](const std::optional<Theme>& t) { return t ? t->metrics.captionHeight : -1; };
+
+    ParsedThemes kept;
+    ASSERT_TRUE(kept.Parse(file(28), "C:\\a.vlm", "a.vlm", "", Marked, a).theme);
+    ASSERT_TRUE(kept.Parse(file(28), "C:\\a.vlm", "a.vlm", "Dark", Marked, a).theme);
+    const struct {
+        const char* what;
+        const char* path;
+        const char* scheme;
+        FileStamp stamp;
+        int caption;  // -1: nothing recalled
+    } cases[] = {
+        {"same file, same stamp", "a.vlm", "", a, 28},
+        {"its other scheme", "a.vlm", "Dark", a, 28},
+        {"a scheme spelled otherwise", "a.vlm", "dark", a, -1},
+        {"one byte longer", "a.vlm", "", {121, 5, 700}, -1},
+        {"written later", "a.vlm", "", {120, 5, 701}, -1},
+        {"made again", "a.vlm", "", {120, 6, 700}, -1},
+        {"another file with that stamp", "b.vlm", "", a, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(captionOf(kept.Recall(c.path, c.scheme, c.stamp)), c.caption);
+    }
+
+    // The same bytes read again before the file settled: the stamp no longer vouches for them.
+    ASSERT_TRUE(kept.Parse(file(28), "C:\\a.vlm", "a.vlm", "", Marked, std::nullopt).theme);
+    EXPECT_EQ(captionOf(kept.Recall("a.vlm", "", a)), -1);
+    EXPECT_EQ(captionOf(kept.Recall("a.vlm", "Dark", a)), 28);
+
+    // Edited: the new bytes under their own stamp, the old stamp gives the old parse no more
+    // than the file could go back to it.
+    const FileStamp edited{121, 5, 900};
+    ASSERT_TRUE(kept.Parse(file(30), "C:\\a.vlm", "a.vlm", "", Marked, edited).theme);
+    EXPECT_EQ(captionOf(kept.Recall("a.vlm", "", edited)), 30);
+
+    // A broken file is never kept, so never recalled.
+    const FileStamp broken{3, 5, 950};
+    EXPECT_FALSE(kept.Parse("[Metrics", "C:\\a.vlm", "a.vlm", "", Marked, broken).theme);
+    EXPECT_EQ(captionOf(kept.Recall("a.vlm", "", broken)), -1);
+
+    // Four other files push the first ones out.
+    for (int i = 0; i < 4; ++i) {
+        const std::string path = "o" + std::to_string(i) + ".vlm";
+        ASSERT_TRUE(kept.Parse(file(40 + i), "C:\\o.vlm", path, "", Marked, FileStamp{9, 9, i}).theme);
+    }
+    EXPECT_EQ(captionOf(kept.Recall("a.vlm", "", edited)), -1);
+    EXPECT_EQ(captionOf(kept.Recall("o3.vlm", "", FileStamp{9, 9, 3})), 43);
+}
+
 TEST(CopyErrorText, CutsToTheBufferAndAlwaysEndsIt)
 {
     const std::string text = "t.vlm: no";  // 9 bytes
