@@ -611,6 +611,66 @@ TEST(Engine, BrokenThemesFailAndChangeNothing)
     RemoveDirectoryW(dir.c_str());
 }
 
+// A theme file is known again by its size and times only once they have settled: a file edited
+// on disk, whether just now or with times set back, is read again at the next switch.
+TEST(Engine, AThemeFileEditedOnDiskIsReadAgain)
+{
+    const std::wstring dir = harness::BuildFolder() + L"\\tests\\edited-theme-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(dir.c_str(), nullptr);
+    const std::wstring path = dir + L"\\edited.vlm";
+    const std::string jade = harness::ReadBytes(SkinFile(L"jade.vlm"));
+    std::string red = jade;  // the same size, another caption
+    const size_t caption = red.find("background = #2E8B6E #1F6E56");
+    ASSERT_NE(caption, std::string::npos);
+    red.replace(caption, 28, "background = #B22222 #8B1A1A");
+    ASSERT_EQ(red.size(), jade.size());
+    // Writes the file and, when `hoursBack` is not 0, sets its times that far back.
+    const auto write = [&](const std::string& bytes, int hoursBack) {
+        harness::WriteBytes(path, bytes);
+        if (hoursBack == 0)
+            return;
+        HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
+        t.QuadPart -= static_cast<ULONGLONG>(hoursBack) * 36'000'000'000ULL;
+        const FILETIME back{t.LowPart, t.HighPart};
+        EXPECT_TRUE(SetFileTime(file, &back, &back, &back));
+        CloseHandle(file);
+    };
+    write(red, 0);
+    const velum::Theme redTheme = LoadExpected(path);
+    const velum::Theme green = LoadExpected(SkinFile(L"jade.vlm"));
+    const struct {
+        const char* what;
+        const std::string* bytes;  // nullptr: the file stays as it is
+        int hoursBack;
+        const velum::Theme& expected;
+    } steps[] = {
+        {"an old file", &jade, 2, green},
+        {"the same file again", nullptr, 0, green},
+        {"edited just now", &red, 0, redTheme},
+        {"edited again at once", &jade, 0, green},
+        {"edited, with its times set back", &red, 3, redTheme},
+        {"edited, with its times set back elsewhere", &jade, 5, green},
+        {"and applied once more", nullptr, 0, green},
+    };
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    ui.Activate();
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        if (step.bytes != nullptr)
+            write(*step.bytes, step.hoursBack);
+        ASSERT_EQ(ui.AttachEx(path), VELUM_OK) << ui.LastError();
+        ExpectFrame(hwnd, step.expected, true, step.what);
+    }
+    DeleteFileW(path.c_str());
+    RemoveDirectoryW(dir.c_str());
+}
+
 // The leak tests trust the object count: objects kept show, objects freed in any order do not.
 TEST(Engine, TheObjectCountSeesKeptObjectsAndNotFreedOnes)
 {
