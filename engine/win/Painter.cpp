@@ -99,9 +99,13 @@ COLORREF ToColorRef(Color c)
 
 int ScreenDpi()
 {
-    const WindowDc screen(nullptr);
-    const int dpi = screen.get() != nullptr ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
-    return dpi > 0 ? dpi : 96;
+    // The system's DPI is fixed for the life of a process: asked once.
+    static const int dpi = [] {
+        const WindowDc screen(nullptr);
+        const int asked = screen.get() != nullptr ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
+        return asked > 0 ? asked : 96;
+    }();
+    return dpi;
 }
 
 ThemeResources::ThemeResources(Theme theme)

@@ -173,11 +173,15 @@ BOOL CALLBACK SkinExistingControl(HWND hwnd, LPARAM)
 
 BOOL CALLBACK SkinExisting(HWND hwnd, LPARAM)
 {
+    // The children of a window the engine already knew were made under its hook, which took
+    // each of them as it was made; only a window new to the engine has its children looked at.
+    const bool known = Frames().count(hwnd) != 0 || Examined().count(hwnd) != 0;
     if (WantsFrameSkin(static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE))))
         SkinFrameWindow(hwnd);
     else
         SkinControl(hwnd, false);  // tooltips and dropped lists are windows of their own
-    EnumChildWindows(hwnd, SkinExistingControl, 0);
+    if (!known)
+        EnumChildWindows(hwnd, SkinExistingControl, 0);
     return TRUE;
 }
 
