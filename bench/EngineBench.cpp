@@ -84,12 +84,17 @@ int main(int argc, char** argv)
             repaint();
         }, &schemes);
         // The same switches alone; the repaint they leave pending is done outside the clock.
+        // Each kind runs as a block of its own: interleaved, every scheme switch would follow
+        // a switch to midnight and change the theme too.
         for (int i = 0; i < kRounds / 2; ++i) {
             Measure(1, [&] {
                 flip = !flip;
                 Velum_AttachEx((flip ? second : first).c_str(), "");
             }, &switchedAlone);
             Measure(1, repaint);
+        }
+        Velum_AttachEx(first.c_str(), "Light");
+        for (int i = 0; i < kRounds / 2; ++i) {
             Measure(1, [&] {
                 flip = !flip;
                 Velum_AttachEx(first.c_str(), flip ? "Dark" : "Light");

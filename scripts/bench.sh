@@ -21,6 +21,12 @@ done
 
 zentora_start_display
 export ZENTORA_TEST_DISPLAY=$DISPLAY
+# A desktop session loads a resource database for its display (xrdb). With none, Xlib looks for
+# ~/.Xdefaults files again on every default Wine asks of it, dozens of times a repaint, which
+# slows Wine's own drawing, the figures' reference, by about an eighth (docs/performance.md,
+# "Noise"). The file below gives every program of the run a database, as a desktop would.
+printf '*customization:\t-color\n' > build/Xresources
+export XENVIRONMENT=$ZENTORA_ROOT/build/Xresources
 cpu=${ZENTORA_BENCH_CPU:-0}
 on_cpu=()
 if [ "$cpu" != all ]; then
