@@ -83,6 +83,16 @@ void Line(HDC dc, int x1, int y1, int x2, int y2)
     LineTo(dc, x2, y2);
 }
 
+// Every frame change measures the menu bar's items several times over (Wine's layout of the
+// bar, the engine's), each measure a font selected and the text shaped again: sizes are kept
+// by font and text. A font is only ever freed by TrimFontCache, which forgets them all, so a
+// handle the system gives out again is never taken for the old font.
+std::map<std::pair<HFONT, std::wstring>, SIZE>& TextSizes()
+{
+    static std::map<std::pair<HFONT, std::wstring>, SIZE> sizes;
+    return sizes;
+}
+
 }  // namespace
 
 void TrimFontCache()
@@ -90,6 +100,26 @@ void TrimFontCache()
     auto& cache = FontCache();
     for (auto it = cache.begin(); it != cache.end();)
         it = it->second.use_count() == 1 ? cache.erase(it) : std::next(it);
+    TextSizes().clear();
+}
+
+SIZE MeasureText(HFONT font, const std::wstring& text)
+{
+    auto& sizes = TextSizes();
+    auto key = std::make_pair(font, text);
+    if (const auto found = sizes.find(key); found != sizes.end())
+        return found->second;
+    static const UniqueDc measuring(CreateCompatibleDC(nullptr));
+    ScopedSelect select(measuring.get(), font);
+    RECT r{0, 0, 0, 0};
+    DrawTextW(measuring.get(), text.empty() ? L" " : text.c_str(), -1, &r, DT_SINGLELINE | DT_CALCRECT);
+    const SIZE size{r.right - r.left, r.bottom - r.top};
+    // Menus of many items measured in many fonts: the sizes kept stay few.
+    constexpr size_t kKeptSizes = 512;
+    if (sizes.size() >= kKeptSizes)
+        sizes.clear();
+    sizes.emplace(std::move(key), size);
+    return size;
 }
 
 COLORREF ToColorRef(Color c)

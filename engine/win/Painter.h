@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "ControlPalette.h"
 #include "FrameLayout.h"
@@ -71,6 +72,10 @@ private:
 
 // Frees the fonts kept for later themes that no theme uses now.
 void TrimFontCache();
+
+// The size of one line of `text` in `font` (one of the kept fonts, or a stock one), `&` taken
+// as an access key's mark.
+SIZE MeasureText(HFONT font, const std::wstring& text);
 
 // A solid pen selected into a DC while it lives.
 class Pen {

@@ -169,15 +169,6 @@ std::wstring DrawableText(const std::wstring& text)
     return text.substr(0, text.find(L'\t'));
 }
 
-SIZE MeasureText(HFONT font, const std::wstring& text)
-{
-    static const UniqueDc measuring(CreateCompatibleDC(nullptr));
-    ScopedSelect select(measuring.get(), font);
-    RECT r{0, 0, 0, 0};
-    DrawTextW(measuring.get(), text.empty() ? L" " : text.c_str(), -1, &r, DT_SINGLELINE | DT_CALCRECT);
-    return {r.right - r.left, r.bottom - r.top};
-}
-
 void RefreshPopupBackgrounds(HBRUSH brush)
 {
     for (auto& [menu, original] : Menus().popupBackgrounds)

@@ -24,7 +24,6 @@ struct ItemTag {
 std::wstring MenuItemText(HMENU menu, UINT position);
 // The text of a menu item up to its shortcut, for measuring.
 std::wstring DrawableText(const std::wstring& text);
-SIZE MeasureText(HFONT font, const std::wstring& text);
 
 // Makes the menu's items owner-drawn while keeping their text.
 void ConvertMenu(HMENU menu, bool bar);
