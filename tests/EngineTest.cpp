@@ -1372,9 +1372,18 @@ MdiOutcome UseMaximisedMdiChild(const wchar_t* theme)
     outcome.items = GetMenuItemCount(bar);
     const int last = outcome.items - 1;
     RECT w{};
-    GetWindowRect(frame, &w);
     RECT closeRect{};
-    EXPECT_TRUE(GetMenuItemRect(frame, bar, static_cast<UINT>(last), &closeRect));
+    // The maximise leaves the frame's new region pending, and taking it lays the bar out again:
+    // the bar is read on the frame's own thread once that is done, never halfway through it.
+    EXPECT_TRUE(ui.Call([&] {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        GetWindowRect(frame, &w);
+        return static_cast<int>(GetMenuItemRect(frame, bar, static_cast<UINT>(last), &closeRect));
+    }));
     // Wine appends minimise, restore and close, right-justified.
     EXPECT_GE(closeRect.right, w.right - 12) << "the buttons are not at the bar's right end";
     EXPECT_GE(closeRect.left, w.left + (w.right - w.left) / 2) << "the buttons are not at the bar's right end";
