@@ -1373,14 +1373,20 @@ MdiOutcome UseMaximisedMdiChild(const wchar_t* theme)
     const int last = outcome.items - 1;
     RECT w{};
     RECT closeRect{};
-    // The maximise leaves the frame's new region pending, and taking it lays the bar out again:
-    // the bar is read on the frame's own thread once that is done, never halfway through it.
+    // A maximise leaves the frame's new region pending, and taking it lays the bar out again:
+    // the bar is read once the frame's thread has done that, never halfway through it.
+    const auto settle = [&] {
+        ui.Call([] {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            return 0;
+        });
+    };
+    settle();
     EXPECT_TRUE(ui.Call([&] {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
         GetWindowRect(frame, &w);
         return static_cast<int>(GetMenuItemRect(frame, bar, static_cast<UINT>(last), &closeRect));
     }));
@@ -1442,6 +1448,7 @@ MdiOutcome UseMaximisedMdiChild(const wchar_t* theme)
             return static_cast<int>(SendMessageW(mdi.client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(mdi.child), 0));
         });
         ui.Activate();
+        settle();
     };
     clickItem(last - 1);
     outcome.restored = WaitUntil([&] { return !IsZoomed(mdi.child) && !IsIconic(mdi.child); });
