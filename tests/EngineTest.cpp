@@ -810,6 +810,141 @@ TEST(Engine, DisabledCaptionButtonsAreGreyedAndDoNothing)
     EXPECT_TRUE(IsWindow(hwnd)) << "closed by a greyed button";
 }
 
+// A square icon made from its pixels: 0xAARRGGBB colours (an alpha icon when any alpha is set)
+// and a mask bit per pixel (set where the background shows, or is inverted).
+HICON MakeIcon(int size, const std::function<std::uint32_t(int, int)>& colour, const std::function<bool(int, int)>& masked)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = size;
+    info.bmiHeader.biHeight = -size;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP color = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const int stride = (size + 15) / 16 * 2;  // a monochrome bitmap's rows are whole words
+    std::vector<BYTE> maskBits(static_cast<size_t>(stride) * size, 0);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            static_cast<std::uint32_t*>(bits)[y * size + x] = colour(x, y);
+            if (masked(x, y))
+                maskBits[static_cast<size_t>(y) * stride + x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
+        }
+    HBITMAP mask = CreateBitmap(size, size, 1, 1, maskBits.data());
+    ICONINFO ii{TRUE, 0, 0, mask, color};
+    HICON icon = CreateIconIndirect(&ii);
+    DeleteObject(mask);
+    DeleteObject(color);
+    return icon;
+}
+
+// The frame draws a program's icon as DrawIconEx draws it on the caption's background: every
+// pixel, for icons with partial transparency, icons scaled down, and icons whose mask inverts
+// what lies under them.
+TEST(Engine, TheCaptionIconIsDrawnAsTheSystemDrawsIcons)
+{
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"velum.vlm")), VELUM_OK);
+    ui.Activate();
+    const auto show = [&](HICON icon) {
+        ui.Call([&] {
+            SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+            return static_cast<int>(RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW));
+        });
+    };
+    const auto pixels = [&](const RECT& r) {
+        std::vector<COLORREF> out;
+        HDC dc = GetWindowDC(hwnd);
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                out.push_back(GetPixel(dc, x, y));
+        ReleaseDC(hwnd, dc);
+        return out;
+    };
+    constexpr COLORREF kLocator = RGB(255, 0, 255);
+    HICON locator = MakeIcon(16, [](int, int) { return 0x00FF00FFu; }, [](int, int) { return false; });
+    HICON blank = MakeIcon(16, [](int, int) { return 0u; }, [](int, int) { return true; });
+    show(locator);
+    RECT caption{};
+    GetWindowRect(hwnd, &caption);
+    OffsetRect(&caption, -caption.left, -caption.top);
+    caption.bottom = 60;
+    const std::vector<COLORREF> band = pixels(caption);
+    RECT at{caption.right, caption.bottom, 0, 0};
+    for (int y = 0; y < caption.bottom; ++y)
+        for (int x = 0; x < caption.right; ++x)
+            if (band[static_cast<size_t>(y) * caption.right + x] == kLocator)
+                at = {std::min<LONG>(at.left, x), std::min<LONG>(at.top, y), std::max<LONG>(at.right, x + 1),
+                      std::max<LONG>(at.bottom, y + 1)};
+    ASSERT_LT(at.left, at.right) << "no icon on the caption";
+    const int cx = at.right - at.left;
+    const int cy = at.bottom - at.top;
+    show(blank);
+    const std::vector<COLORREF> background = pixels(at);
+
+    const struct {
+        const char* what;
+        int size;
+        std::function<std::uint32_t(int, int)> colour;
+        std::function<bool(int, int)> masked;
+    } cases[] = {
+        {"alpha, every level of transparency", 16,
+         [](int x, int y) { return static_cast<std::uint32_t>(((x * 16 + y) & 0xFF) << 24 | (x * 16) << 16 | (y * 16) << 8 | 200); },
+         [](int, int) { return false; }},
+        {"alpha, scaled down from 32", 32,
+         [](int x, int y) { return static_cast<std::uint32_t>(((x * 8 + y * 3) & 0xFF) << 24 | (0x30A050 + x)); },
+         [](int, int) { return false; }},
+        {"mask and colour, some pixels inverting", 16,
+         [](int x, int y) { return x < 8 ? static_cast<std::uint32_t>((x + y) * 0x040404) : 0x2060C0u; },
+         [](int x, int) { return x < 8; }},
+        {"mask and colour, a round icon", 16,
+         [](int x, int y) { return (x - 8) * (x - 8) + (y - 8) * (y - 8) > 40 ? 0u : 0x00C03020u; },
+         [](int x, int y) { return (x - 8) * (x - 8) + (y - 8) * (y - 8) > 40; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        HICON icon = MakeIcon(c.size, c.colour, c.masked);
+        ASSERT_NE(icon, nullptr);
+        // Twice: the first paint may be the one that keeps the icon.
+        for (int round = 0; round < 2; ++round) {
+            show(icon);
+            const std::vector<COLORREF> drawn = pixels(at);
+            // What DrawIconEx makes of the icon on the same background.
+            BITMAPINFO info{};
+            info.bmiHeader.biSize = sizeof info.bmiHeader;
+            info.bmiHeader.biWidth = cx;
+            info.bmiHeader.biHeight = -cy;
+            info.bmiHeader.biPlanes = 1;
+            info.bmiHeader.biBitCount = 32;
+            void* bits = nullptr;
+            HBITMAP canvas = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+            auto* px = static_cast<std::uint32_t*>(bits);
+            for (size_t i = 0; i < background.size(); ++i)
+                px[i] = GetRValue(background[i]) << 16 | GetGValue(background[i]) << 8 | GetBValue(background[i]);
+            HDC dc = CreateCompatibleDC(nullptr);
+            HGDIOBJ old = SelectObject(dc, canvas);
+            DrawIconEx(dc, 0, 0, icon, cx, cy, 0, nullptr, DI_NORMAL);
+            GdiFlush();
+            int wrong = 0;
+            for (size_t i = 0; i < drawn.size(); ++i) {
+                const COLORREF want = RGB(px[i] >> 16 & 0xFF, px[i] >> 8 & 0xFF, px[i] & 0xFF);
+                if (drawn[i] != want && wrong++ < 3)
+                    ADD_FAILURE() << "round " << round << ", pixel (" << i % cx << "," << i / cx << "): " << Hex(drawn[i])
+                                  << ", DrawIconEx gives " << Hex(want);
+            }
+            EXPECT_EQ(wrong, 0);
+            SelectObject(dc, old);
+            DeleteDC(dc);
+            DeleteObject(canvas);
+        }
+        show(blank);
+        DestroyIcon(icon);
+    }
+    DestroyIcon(locator);
+    DestroyIcon(blank);
+}
+
 TEST(Engine, DetachGivesBackTheOriginalLook)
 {
     UiThread ui;

@@ -244,7 +244,7 @@ void FrameWindow::PaintCaption(HDC dc, const FrameLayout& l) const
     const Style& caption = active_ ? t.caption : t.captionInactive;
     FillWith(dc, ToRECT(l.caption), caption.background);
     if (HICON icon = l.icon.Empty() ? nullptr : Icon())
-        DrawIconEx(dc, l.icon.left, l.icon.top, icon, l.icon.Width(), l.icon.Height(), 0, nullptr, DI_NORMAL);
+        DrawIconSized(dc, l.icon.left, l.icon.top, icon, l.icon.Width(), l.icon.Height());
     std::wstring title(static_cast<size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
     title.resize(static_cast<size_t>(GetWindowTextW(hwnd_, title.data(), static_cast<int>(title.size()))));
     {

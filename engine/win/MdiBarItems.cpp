@@ -126,7 +126,7 @@ void PaintMdiItem(HDC dc, HWND frame, HMENU bar, UINT position, BarItemKind kind
         const int y = item.top + (item.bottom - item.top - size) / 2;
         HWND child = MaximisedMdiChild(frame);
         if (HICON icon = child != nullptr ? ChildIcon(child) : nullptr) {
-            DrawIconEx(dc, x, y, icon, size, size, 0, nullptr, DI_NORMAL);
+            DrawIconSized(dc, x, y, icon, size, size);
         } else if (facts.bitmap != nullptr && GetObjectType(facts.bitmap) == OBJ_BITMAP) {
             // The picture of the icon the MDI client made for the item.
             UniqueDc source(CreateCompatibleDC(dc));

@@ -1,7 +1,9 @@
 #include "Painter.h"
 
 #include <algorithm>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "AnsiText.h"
 
@@ -120,6 +122,135 @@ SIZE MeasureText(HFONT font, const std::wstring& text)
         sizes.clear();
     sizes.emplace(std::move(key), size);
     return size;
+}
+
+namespace {
+
+// An icon's drawing at one size, as premultiplied pixels (nullptr when they cannot stand for it).
+struct KeptIcon {
+    HICON icon;
+    int cx;
+    int cy;
+    UniqueBitmap pixels;
+};
+
+struct KeptIcons {
+    std::mutex lock;
+    std::vector<KeptIcon> icons;
+    UniqueDc dc;
+    HGDIOBJ dcDefaultBitmap = nullptr;
+};
+
+KeptIcons& IconsKept()
+{
+    static KeptIcons kept;
+    return kept;
+}
+
+UniqueBitmap TopDownDib(int cx, int cy, std::uint32_t*& bits)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = cx;
+    info.bmiHeader.biHeight = -cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* memory = nullptr;
+    UniqueBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0));
+    bits = static_cast<std::uint32_t*>(memory);
+    return dib;
+}
+
+// The icon drawn by DrawIconEx on black gives its premultiplied colour, on white how much of
+// the background shows through. A third drawing on grey must match the blend those predict,
+// or the icon (one that inverts what lies under it, say) is not kept.
+UniqueBitmap PremultipliedIcon(HDC dc, HICON icon, int cx, int cy)
+{
+    const size_t count = static_cast<size_t>(cx) * static_cast<size_t>(cy);
+    constexpr std::uint32_t kBackgrounds[] = {0x000000, 0xFFFFFF, 0x808080};
+    std::vector<std::uint32_t> drawn[3];
+    for (int i = 0; i < 3; ++i) {
+        std::uint32_t* bits = nullptr;
+        UniqueBitmap canvas = TopDownDib(cx, cy, bits);
+        if (!canvas || bits == nullptr)
+            return UniqueBitmap();
+        std::fill(bits, bits + count, kBackgrounds[i]);
+        {
+            ScopedSelect select(dc, canvas.get());
+            if (!DrawIconEx(dc, 0, 0, icon, cx, cy, 0, nullptr, DI_NORMAL))
+                return UniqueBitmap();
+            GdiFlush();
+        }
+        drawn[i].assign(bits, bits + count);
+    }
+    std::uint32_t* out = nullptr;
+    UniqueBitmap result = TopDownDib(cx, cy, out);
+    if (!result || out == nullptr)
+        return UniqueBitmap();
+    for (size_t p = 0; p < count; ++p) {
+        const auto channel = [&](int image, int shift) { return static_cast<int>((drawn[image][p] >> shift) & 0xFF); };
+        const int through = channel(1, 0) - channel(0, 0);
+        if (through < 0 || through > 255)
+            return UniqueBitmap();
+        const int alpha = 255 - through;
+        for (int shift : {0, 8, 16}) {
+            const int colour = channel(0, shift);
+            // The blend AlphaBlend makes of this pixel over grey.
+            if (channel(1, shift) - colour != through || colour > alpha ||
+                channel(2, shift) != colour + (0x80 * through + 127) / 255)
+                return UniqueBitmap();
+        }
+        out[p] = (drawn[0][p] & 0xFFFFFF) | (static_cast<std::uint32_t>(alpha) << 24);
+    }
+    return result;
+}
+
+}  // namespace
+
+void DrawIconSized(HDC dc, int x, int y, HICON icon, int cx, int cy)
+{
+    if (icon == nullptr || cx <= 0 || cy <= 0)
+        return;
+    auto& kept = IconsKept();
+    {
+        const std::lock_guard<std::mutex> hold(kept.lock);
+        if (!kept.dc) {
+            kept.dc.reset(CreateCompatibleDC(nullptr));
+            if (!kept.dc)
+                return void(DrawIconEx(dc, x, y, icon, cx, cy, 0, nullptr, DI_NORMAL));
+            kept.dcDefaultBitmap = GetCurrentObject(kept.dc.get(), OBJ_BITMAP);
+        }
+        auto found = std::find_if(kept.icons.begin(), kept.icons.end(),
+                                  [&](const KeptIcon& k) { return k.icon == icon && k.cx == cx && k.cy == cy; });
+        if (found == kept.icons.end()) {
+            // Programs show few icons; a handle freed and given out again is new to the system.
+            constexpr size_t kKeptIcons = 16;
+            if (kept.icons.size() >= kKeptIcons) {
+                SelectObject(kept.dc.get(), kept.dcDefaultBitmap);
+                kept.icons.clear();
+            }
+            kept.icons.push_back({icon, cx, cy, PremultipliedIcon(kept.dc.get(), icon, cx, cy)});
+            found = std::prev(kept.icons.end());
+        }
+        if (found->pixels) {
+            SelectObject(kept.dc.get(), found->pixels.get());
+            const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+            if (GdiAlphaBlend(dc, x, y, cx, cy, kept.dc.get(), 0, 0, cx, cy, blend))
+                return;
+        }
+    }
+    DrawIconEx(dc, x, y, icon, cx, cy, 0, nullptr, DI_NORMAL);
+}
+
+void ReleaseKeptIcons()
+{
+    auto& kept = IconsKept();
+    const std::lock_guard<std::mutex> hold(kept.lock);
+    if (kept.dc)
+        SelectObject(kept.dc.get(), kept.dcDefaultBitmap);
+    kept.icons.clear();
+    kept.dc.reset();
 }
 
 COLORREF ToColorRef(Color c)

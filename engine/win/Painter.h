@@ -129,6 +129,14 @@ private:
 // asked for so far (Kind::Kept). This frees it.
 void ReleaseKeptBuffer();
 
+// Draws an icon as DrawIconEx(DI_NORMAL) draws it at that size. The frame draws the same icon
+// at the same size on every paint, and DrawIconEx makes memory DCs and scales the icon each
+// time: an icon whose drawing a premultiplied bitmap reproduces exactly is kept as one and
+// blended from there. Others are drawn by DrawIconEx every time.
+void DrawIconSized(HDC dc, int x, int y, HICON icon, int cx, int cy);
+// Frees the kept icon bitmaps.
+void ReleaseKeptIcons();
+
 // The DC of a whole window, frame included, released when it goes; of the screen for nullptr.
 class WindowDc {
 public:

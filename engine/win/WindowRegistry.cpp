@@ -266,6 +266,7 @@ void StopSkinning()
     state.thread = 0;
     state.theme.reset();
     ReleaseKeptBuffer();
+    ReleaseKeptIcons();
 }
 
 int WindowDpi(HWND hwnd)
