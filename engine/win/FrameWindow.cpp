@@ -245,8 +245,17 @@ void FrameWindow::PaintCaption(HDC dc, const FrameLayout& l) const
     FillWith(dc, ToRECT(l.caption), caption.background);
     if (HICON icon = l.icon.Empty() ? nullptr : Icon())
         DrawIconSized(dc, l.icon.left, l.icon.top, icon, l.icon.Width(), l.icon.Height());
-    std::wstring title(static_cast<size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
-    title.resize(static_cast<size_t>(GetWindowTextW(hwnd_, title.data(), static_cast<int>(title.size()))));
+    // The text the window keeps, as the system's caption shows it: read without sending the
+    // program WM_GETTEXT twice on every paint.
+    std::wstring title(256, L'\0');
+    for (;;) {
+        const int got = InternalGetWindowText(hwnd_, title.data(), static_cast<int>(title.size()));
+        if (got < static_cast<int>(title.size()) - 1 || title.size() >= 32768) {
+            title.resize(static_cast<size_t>(std::max(got, 0)));
+            break;
+        }
+        title.resize(title.size() * 2);
+    }
     {
         ScopedSelect font(dc, CurrentTheme()->CaptionFont(l.dpi));
         SetBkMode(dc, TRANSPARENT);
