@@ -176,4 +176,42 @@ HitArea HitTest(const FrameLayout& l, const FrameStyle& style, Point p)
     return HitArea::Border;
 }
 
+Rect Intersect(const Rect& a, const Rect& b)
+{
+    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+}
+
+std::vector<Rect> Subtract(const Rect& r, const Rect& hole)
+{
+    std::vector<Rect> parts;
+    const Rect cut = Intersect(r, hole);
+    if (r.Empty())
+        return parts;
+    if (cut.Empty()) {
+        parts.push_back(r);
+        return parts;
+    }
+    // Full-width bands above and below the hole, then what is left and right of it between them.
+    for (const Rect& part : {Rect{r.left, r.top, r.right, cut.top}, Rect{r.left, cut.bottom, r.right, r.bottom},
+                             Rect{r.left, cut.top, cut.left, cut.bottom}, Rect{cut.right, cut.top, r.right, cut.bottom}})
+        if (!part.Empty())
+            parts.push_back(part);
+    return parts;
+}
+
+FrameEdges EdgesBelow(const Rect& window, int top, const Rect& client)
+{
+    FrameEdges edges;
+    const Rect below{window.left, std::max(top, window.top), window.right, window.bottom};
+    if (below.Empty())
+        return edges;
+    const Rect& w = window;
+    edges.fill = Subtract(Intersect(below, {w.left + 1, w.top + 1, w.right - 1, w.bottom - 1}), client);
+    for (const Rect& line : {Rect{w.left, w.top, w.right, w.top + 1}, Rect{w.left, w.bottom - 1, w.right, w.bottom},
+                             Rect{w.left, w.top, w.left + 1, w.bottom}, Rect{w.right - 1, w.top, w.right, w.bottom}})
+        for (const Rect& part : Subtract(Intersect(below, line), client))
+            edges.outline.push_back(part);
+    return edges;
+}
+
 }  // namespace velum

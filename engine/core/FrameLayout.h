@@ -82,6 +82,19 @@ HitArea HitTest(const FrameLayout& layout, const FrameStyle& style, Point p);
 void RightJustifyBarItems(FrameLayout& layout, size_t first);
 
 CaptionButton ButtonAt(const FrameLayout& layout, Point p);
+
+Rect Intersect(const Rect& a, const Rect& b);
+// What of r lies outside hole: at most four rectangles, none empty and none overlapping.
+std::vector<Rect> Subtract(const Rect& r, const Rect& hole);
+
+// The frame below the caption band (from `top` down), the client area left out: the fill inside
+// the window's one-pixel outline, and that outline, each as rectangles drawn straight, with no
+// clip region to set up on the window's DC.
+struct FrameEdges {
+    std::vector<Rect> fill;
+    std::vector<Rect> outline;
+};
+FrameEdges EdgesBelow(const Rect& window, int top, const Rect& client);
 // The menu-bar item under p, or -1.
 int BarItemAt(const FrameLayout& layout, Point p);
 

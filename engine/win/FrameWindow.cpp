@@ -219,12 +219,20 @@ void FrameWindow::PaintFrame()
     }
     // The window's own scroll bars lie inside the frame's client area.
     PaintScrollBars(hwnd_, target.get());
-    // Below the caption band, the frame is drawn within a clip of its own: the client area
-    // left out, and the outline along the window's edges left to itself, so each pixel is
-    // drawn once.
+    // Below the caption band, each pixel of the frame is drawn once: the client area left out,
+    // and the outline along the window's edges left to itself. A plain fill goes straight to
+    // its rectangles; a gradient, which spans the whole window, is drawn within a clip.
     if (top >= w.bottom)
         return;
     HDC dc = target.get();
+    if (frame.background.from == frame.background.to) {
+        const FrameEdges edges = EdgesBelow(w, top, {left, top, right, bottom});
+        for (const Rect& r : edges.fill)
+            FillSolid(dc, ToRECT(r), frame.background.from);
+        for (const Rect& r : edges.outline)
+            FillSolid(dc, ToRECT(r), frame.border);
+        return;
+    }
     const int saved = SaveDC(dc);
     if (saved == 0)
         return;

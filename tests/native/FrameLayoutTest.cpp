@@ -295,5 +295,48 @@ TEST(FrameLayout, EveryRoundedCornerCanBeGrabbed)
     }
 }
 
+
+// The frame below the caption band, drawn as rectangles, covers exactly the pixels the window
+// DC's clip let through before (the window from `top` down, the client area excluded; the fill
+// inset by the one-pixel outline), each fill pixel once: clients inside, touching the edges,
+// empty, outside, and bands taller than the window.
+TEST(FrameLayout, EdgesBelowTheBandCoverWhatTheClipLetThrough)
+{
+    const Rect window{0, 0, 40, 30};
+    const struct {
+        int top;
+        Rect client;
+    } cases[] = {
+        {10, {4, 10, 36, 26}},   // an ordinary frame
+        {10, {0, 10, 40, 30}},   // a client over the whole width and the bottom edge
+        {10, {1, 10, 39, 29}},   // a client up to the outline
+        {10, {4, 10, 4, 10}},    // an empty client
+        {0, {4, 4, 36, 26}},     // no band: the top outline shows
+        {10, {50, 50, 60, 60}},  // a client outside the window
+        {30, {4, 30, 36, 30}},   // a band down to the bottom
+        {35, {4, 30, 36, 30}},   // a band taller than the window
+        {12, {-5, 12, 20, 40}},  // a client past the left and bottom edges
+    };
+    for (const auto& c : cases) {
+        const FrameEdges edges = EdgesBelow(window, c.top, c.client);
+        for (int y = -2; y < window.bottom + 2; ++y)
+            for (int x = -2; x < window.right + 2; ++x) {
+                const Point p{x, y};
+                const bool clipped = window.Contains(p) && y >= c.top && !c.client.Contains(p);
+                const bool inner = Rect{window.left + 1, window.top + 1, window.right - 1, window.bottom - 1}.Contains(p);
+                int fills = 0;
+                bool outlined = false;
+                for (const Rect& r : edges.fill)
+                    fills += r.Contains(p);
+                for (const Rect& r : edges.outline)
+                    outlined = outlined || r.Contains(p);
+                EXPECT_EQ(fills, clipped && inner ? 1 : 0) << "fill at (" << x << "," << y << "), top " << c.top
+                                                            << ", client " << c.client;
+                EXPECT_EQ(outlined, clipped && !inner) << "outline at (" << x << "," << y << "), top " << c.top
+                                                       << ", client " << c.client;
+            }
+    }
+}
+
 }  // namespace
 }  // namespace velum
