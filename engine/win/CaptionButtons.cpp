@@ -20,13 +20,12 @@ void CaptionButtons::Paint(HDC dc, const FrameLayout& l, const Theme& t) const
             style = &t.buttonPressed;
         else if (hot)
             style = &t.buttonHot;
-        const RECT r = ToRECT(l.buttons[b]);
-        PaintStyle(dc, r, *style);
         const Glyph glyph = b == kClose        ? Glyph::Close
                             : b == kMinimize   ? Glyph::Minimize
                             : IsZoomed(hwnd_) ? Glyph::Restore
                                                : Glyph::Maximize;
-        DrawGlyph(dc, r, glyph, enabled ? style->text : Mix(style->background.from, style->text, 40), l.dpi);
+        PaintGlyphButton(dc, ToRECT(l.buttons[b]), *style, glyph,
+                         enabled ? style->text : Mix(style->background.from, style->text, 40), l.dpi);
     }
 }
 

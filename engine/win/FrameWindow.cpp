@@ -211,7 +211,22 @@ void FrameWindow::PaintFrame()
         if (!buffer.Ok())
             return;
         HDC dc = buffer.Dc();
-        FillWith(dc, ToRECT(w), frame.background);
+        if (frame.background.from == frame.background.to) {
+            // The caption and the menu bar are filled whole by their own painters: a plain
+            // frame fill goes only around them.
+            std::vector<Rect> around{band};
+            for (const Rect& covered : {l.caption, l.menuBar}) {
+                std::vector<Rect> rest;
+                for (const Rect& part : around)
+                    for (const Rect& piece : Subtract(part, covered))
+                        rest.push_back(piece);
+                around = std::move(rest);
+            }
+            for (const Rect& part : around)
+                FillSolid(dc, ToRECT(part), frame.background.from);
+        } else {
+            FillWith(dc, ToRECT(w), frame.background);
+        }
         Outline(dc, ToRECT(w), frame.border);
         PaintCaption(dc, l);
         menuBar_.Paint(dc, l);

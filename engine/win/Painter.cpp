@@ -208,6 +208,95 @@ UniqueBitmap PremultipliedIcon(HDC dc, HICON icon, int cx, int cy)
 
 }  // namespace
 
+namespace {
+
+struct KeptButton {
+    Style style;
+    Glyph glyph;
+    Color colour;
+    int width;
+    int height;
+    int dpi;
+    UniqueBitmap pixels;
+};
+
+struct KeptButtons {
+    std::mutex lock;
+    std::vector<KeptButton> buttons;
+    UniqueDc dc;
+    HGDIOBJ dcDefaultBitmap = nullptr;
+};
+
+KeptButtons& ButtonsKept()
+{
+    static KeptButtons kept;
+    return kept;
+}
+
+}  // namespace
+
+void PaintGlyphButton(HDC dc, const RECT& r, const Style& style, Glyph glyph, Color c, int dpi)
+{
+    const int width = r.right - r.left;
+    const int height = r.bottom - r.top;
+    if (width <= 0 || height <= 0)
+        return;
+    auto& kept = ButtonsKept();
+    {
+        const std::lock_guard<std::mutex> hold(kept.lock);
+        if (!kept.dc) {
+            kept.dc.reset(CreateCompatibleDC(nullptr));
+            if (kept.dc)
+                kept.dcDefaultBitmap = GetCurrentObject(kept.dc.get(), OBJ_BITMAP);
+        }
+        if (kept.dc) {
+            auto found = std::find_if(kept.buttons.begin(), kept.buttons.end(), [&](const KeptButton& k) {
+                return k.style == style && k.glyph == glyph && k.colour == c && k.width == width &&
+                       k.height == height && k.dpi == dpi;
+            });
+            if (found == kept.buttons.end()) {
+                // Three buttons in a few states and looks; more than this are seldom painted twice.
+                constexpr size_t kKeptButtons = 32;
+                if (kept.buttons.size() >= kKeptButtons) {
+                    SelectObject(kept.dc.get(), kept.dcDefaultBitmap);
+                    kept.buttons.clear();
+                }
+                std::uint32_t* bits = nullptr;
+                UniqueBitmap pixels = TopDownDib(width, height, bits);
+                if (pixels) {
+                    // Drawn as on the target, at the origin: fills, outlines and glyph lines are
+                    // the same wherever the rectangle lies.
+                    SelectObject(kept.dc.get(), pixels.get());
+                    const int saved = SaveDC(kept.dc.get());
+                    const RECT at{0, 0, width, height};
+                    PaintStyle(kept.dc.get(), at, style);
+                    DrawGlyph(kept.dc.get(), at, glyph, c, dpi);
+                    RestoreDC(kept.dc.get(), saved);
+                }
+                kept.buttons.push_back({style, glyph, c, width, height, dpi, std::move(pixels)});
+                found = std::prev(kept.buttons.end());
+            }
+            if (found->pixels) {
+                SelectObject(kept.dc.get(), found->pixels.get());
+                if (BitBlt(dc, r.left, r.top, width, height, kept.dc.get(), 0, 0, SRCCOPY))
+                    return;
+            }
+        }
+    }
+    PaintStyle(dc, r, style);
+    DrawGlyph(dc, r, glyph, c, dpi);
+}
+
+void ReleaseKeptButtons()
+{
+    auto& kept = ButtonsKept();
+    const std::lock_guard<std::mutex> hold(kept.lock);
+    if (kept.dc)
+        SelectObject(kept.dc.get(), kept.dcDefaultBitmap);
+    kept.buttons.clear();
+    kept.dc.reset();
+}
+
 void DrawIconSized(HDC dc, int x, int y, HICON icon, int cx, int cy)
 {
     if (icon == nullptr || cx <= 0 || cy <= 0)

@@ -97,6 +97,11 @@ void PaintStyle(HDC dc, const RECT& r, const Style& s);
 
 enum class Glyph { Minimize, Maximize, Restore, Close, SubmenuArrow, Check };
 void DrawGlyph(HDC dc, const RECT& r, Glyph glyph, Color c, int dpi);
+// PaintStyle and then DrawGlyph on r, copied from a kept bitmap of the same drawing: caption
+// buttons are painted with every frame paint, and only in a few looks.
+void PaintGlyphButton(HDC dc, const RECT& r, const Style& style, Glyph glyph, Color c, int dpi);
+// Frees the kept button bitmaps.
+void ReleaseKeptButtons();
 
 // An off-screen bitmap for one area of a target, drawn on in the target's coordinates; Commit
 // copies the area to the target DC. It lives only while one part is painted, unless it is the

@@ -267,6 +267,7 @@ void StopSkinning()
     state.theme.reset();
     ReleaseKeptBuffer();
     ReleaseKeptIcons();
+    ReleaseKeptButtons();
 }
 
 int WindowDpi(HWND hwnd)
