@@ -120,7 +120,7 @@ HICON FrameWindow::Icon() const
     return icon;
 }
 
-FrameStyle FrameWindow::CurrentStyle() const
+FrameStyle FrameWindow::CurrentStyle(HICON* icon) const
 {
     const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
     const LONG_PTR exStyle = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
@@ -132,7 +132,10 @@ FrameStyle FrameWindow::CurrentStyle() const
     s.toolWindow = (exStyle & WS_EX_TOOLWINDOW) != 0;
     s.dialogFrame = (exStyle & WS_EX_DLGMODALFRAME) != 0;
     // Asking for the icon sends a message: only when the caption can show one.
-    s.icon = s.caption && s.sysMenu && !s.toolWindow && !s.dialogFrame && Icon() != nullptr;
+    const HICON shown = s.caption && s.sysMenu && !s.toolWindow && !s.dialogFrame ? Icon() : nullptr;
+    s.icon = shown != nullptr;
+    if (icon != nullptr)
+        *icon = shown;
     s.sizable = (style & WS_THICKFRAME) != 0;
     s.iconic = IsIconic(hwnd_) != FALSE;
     s.zoomed = IsZoomed(hwnd_) != FALSE;
@@ -177,10 +180,12 @@ LRESULT FrameWindow::OnNcCalcSize(WPARAM wParam, LPARAM lParam)
         *proposed = {window.left, window.top, window.left, window.top};
         return 0;
     }
+    // Asked once: the style asks the program for its icon.
+    const FrameStyle style = CurrentStyle();
     if (menuBar_.Present())
-        LayOutSystemBar(window.right - window.left);
+        LayOutSystemBar(window.right - window.left, style);
     // The client area starts below the bar's last row, however many rows it wraps onto.
-    const Rect client = LayoutFor(CurrentStyle(), window.right - window.left, window.bottom - window.top).client;
+    const Rect client = LayoutFor(style, window.right - window.left, window.bottom - window.top).client;
     *proposed = {window.left + client.left, window.top + client.top, window.left + client.right,
                  window.top + client.bottom};
     ReserveScrollBars(hwnd_, *proposed);
@@ -194,7 +199,9 @@ void FrameWindow::PaintFrame()
     WindowDc target(hwnd_);
     if (target.get() == nullptr)
         return;
-    const FrameLayout l = Layout();
+    HICON icon = nullptr;
+    const SIZE size = WindowSize();
+    const FrameLayout l = LayoutFor(CurrentStyle(&icon), size.cx, size.cy);
     const Theme& t = T();
     const Style& frame = active_ ? t.frame : t.frameInactive;
     // Only the frame goes to the screen: the client area is the window's own. No bitmap of the
@@ -228,7 +235,7 @@ void FrameWindow::PaintFrame()
             FillWith(dc, ToRECT(w), frame.background);
         }
         Outline(dc, ToRECT(w), frame.border);
-        PaintCaption(dc, l);
+        PaintCaption(dc, l, icon);
         menuBar_.Paint(dc, l);
         buffer.Commit();
     }
@@ -261,12 +268,12 @@ void FrameWindow::PaintFrame()
     RestoreDC(dc, saved);
 }
 
-void FrameWindow::PaintCaption(HDC dc, const FrameLayout& l) const
+void FrameWindow::PaintCaption(HDC dc, const FrameLayout& l, HICON icon) const
 {
     const Theme& t = T();
     const Style& caption = active_ ? t.caption : t.captionInactive;
     FillWith(dc, ToRECT(l.caption), caption.background);
-    if (HICON icon = l.icon.Empty() ? nullptr : Icon())
+    if (icon != nullptr && !l.icon.Empty())
         DrawIconSized(dc, l.icon.left, l.icon.top, icon, l.icon.Width(), l.icon.Height());
     // The text the window keeps, as the system's caption shows it: read without sending the
     // program WM_GETTEXT twice on every paint.

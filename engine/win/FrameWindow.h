@@ -65,7 +65,8 @@ private:
 
     const Theme& T() const;
     HICON Icon() const;
-    FrameStyle CurrentStyle() const;
+    // The window's styles as the frame shows them; `icon` gets the icon it asked the program for.
+    FrameStyle CurrentStyle(HICON* icon = nullptr) const;
     FrameLayout Layout() const;
     FrameLayout LayoutFor(const FrameStyle& style, int width, int height) const;
     // A point in screen coordinates, relative to the window's top left corner.
@@ -74,11 +75,11 @@ private:
     // A point Wine's own hit test takes for the system-menu icon, in screen coordinates.
     POINT SystemIconPoint() const;
     bool ShownAndResizable() const;
-    void LayOutSystemBar(int windowWidth);
+    void LayOutSystemBar(int windowWidth, const FrameStyle& style);
     static UINT RegionMessage();
 
     void PaintFrame();
-    void PaintCaption(HDC dc, const FrameLayout& l) const;
+    void PaintCaption(HDC dc, const FrameLayout& l, HICON icon) const;
     void PaintMenuBar();
     // The mouse left the frame: no button or bar item is hot any more.
     void ClearHover();

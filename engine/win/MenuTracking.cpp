@@ -20,7 +20,7 @@ namespace velum {
 // system's frame and caption sizes, and its menu tracking hit-tests that layout. Laying it out
 // again where the engine draws the bar keeps GetMenuItemRect and Wine's tracking in step with
 // what the user sees.
-void FrameWindow::LayOutSystemBar(int windowWidth)
+void FrameWindow::LayOutSystemBar(int windowWidth, const FrameStyle& style)
 {
     using DrawMenuBarTempFn = DWORD(WINAPI*)(HWND, HDC, RECT*, HMENU, HFONT);
     static const auto drawMenuBarTemp = reinterpret_cast<DrawMenuBarTempFn>(
@@ -30,7 +30,7 @@ void FrameWindow::LayOutSystemBar(int windowWidth)
         return;
     static UniqueDc scratch(CreateCompatibleDC(nullptr));
     const int dpi = WindowDpi(hwnd_);
-    const FrameLayout l = LayoutFor(CurrentStyle(), windowWidth, 1 << 14);
+    const FrameLayout l = LayoutFor(style, windowWidth, 1 << 14);
     for (int pass = 0; pass < 2; ++pass) {
         // Any change of an item makes Wine forget the bar's size, so the call lays it out.
         MENUITEMINFOW info{};
