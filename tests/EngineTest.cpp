@@ -812,21 +812,30 @@ TEST(Engine, DisabledCaptionButtonsAreGreyedAndDoNothing)
 
 // A square icon made from its pixels: 0xAARRGGBB colours (an alpha icon when any alpha is set)
 // and a mask bit per pixel (set where the background shows, or is inverted).
-HICON MakeIcon(int size, const std::function<std::uint32_t(int, int)>& colour, const std::function<bool(int, int)>& masked)
+// A 32-bit top-down DIB section, its pixels at `pixels`.
+HBITMAP Canvas32(int width, int height, std::uint32_t*& pixels)
 {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = size;
-    info.bmiHeader.biHeight = -size;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HBITMAP color = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    pixels = static_cast<std::uint32_t*>(bits);
+    return bitmap;
+}
+
+HICON MakeIcon(int size, const std::function<std::uint32_t(int, int)>& colour, const std::function<bool(int, int)>& masked)
+{
+    std::uint32_t* bits = nullptr;
+    HBITMAP color = Canvas32(size, size, bits);
     const int stride = (size + 15) / 16 * 2;  // a monochrome bitmap's rows are whole words
     std::vector<BYTE> maskBits(static_cast<size_t>(stride) * size, 0);
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
-            static_cast<std::uint32_t*>(bits)[y * size + x] = colour(x, y);
+            bits[y * size + x] = colour(x, y);
             if (masked(x, y))
                 maskBits[static_cast<size_t>(y) * stride + x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
         }
@@ -911,15 +920,8 @@ TEST(Engine, TheCaptionIconIsDrawnAsTheSystemDrawsIcons)
             show(icon);
             const std::vector<COLORREF> drawn = pixels(at);
             // What DrawIconEx makes of the icon on the same background.
-            BITMAPINFO info{};
-            info.bmiHeader.biSize = sizeof info.bmiHeader;
-            info.bmiHeader.biWidth = cx;
-            info.bmiHeader.biHeight = -cy;
-            info.bmiHeader.biPlanes = 1;
-            info.bmiHeader.biBitCount = 32;
-            void* bits = nullptr;
-            HBITMAP canvas = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-            auto* px = static_cast<std::uint32_t*>(bits);
+            std::uint32_t* px = nullptr;
+            HBITMAP canvas = Canvas32(cx, cy, px);
             for (size_t i = 0; i < background.size(); ++i)
                 px[i] = GetRValue(background[i]) << 16 | GetGValue(background[i]) << 8 | GetBValue(background[i]);
             HDC dc = CreateCompatibleDC(nullptr);

@@ -67,15 +67,8 @@ public:
         : target_(target), area_(area), width_(std::max(1L, area.right - area.left)),
           height_(std::max(1L, area.bottom - area.top)), dc_(CreateCompatibleDC(target))
     {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width_;
-        info.bmiHeader.biHeight = -height_;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        bitmap_.reset(CreateDIBSection(target, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        bitmap_ = TopDownBitmap(target, width_, height_, bits);
         if (dc_ && bitmap_ && bits != nullptr) {
             bits_ = static_cast<RGBQUAD*>(bits);
             selected_.emplace(dc_.get(), bitmap_.get());

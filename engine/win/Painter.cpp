@@ -134,30 +134,51 @@ struct KeptIcon {
     UniqueBitmap pixels;
 };
 
-struct KeptIcons {
+// Small bitmaps kept between paints, under one lock, with a memory DC to copy them from.
+template <class Entry>
+struct KeptBitmaps {
     std::mutex lock;
-    std::vector<KeptIcon> icons;
+    std::vector<Entry> entries;
     UniqueDc dc;
     HGDIOBJ dcDefaultBitmap = nullptr;
+
+    // The DC to copy from, made on first use; nullptr when it cannot be made. Under the lock.
+    HDC Dc()
+    {
+        if (!dc) {
+            dc.reset(CreateCompatibleDC(nullptr));
+            if (dc)
+                dcDefaultBitmap = GetCurrentObject(dc.get(), OBJ_BITMAP);
+        }
+        return dc.get();
+    }
+    // Makes room for one more entry, forgetting them all when `most` are kept. Under the lock.
+    void MakeRoom(size_t most)
+    {
+        if (entries.size() < most)
+            return;
+        if (dc)
+            SelectObject(dc.get(), dcDefaultBitmap);
+        entries.clear();
+    }
+    void Release()
+    {
+        const std::lock_guard<std::mutex> hold(lock);
+        MakeRoom(0);
+        dc.reset();
+    }
 };
 
-KeptIcons& IconsKept()
+KeptBitmaps<KeptIcon>& IconsKept()
 {
-    static KeptIcons kept;
+    static KeptBitmaps<KeptIcon> kept;
     return kept;
 }
 
 UniqueBitmap TopDownDib(int cx, int cy, std::uint32_t*& bits)
 {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = cx;
-    info.bmiHeader.biHeight = -cy;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* memory = nullptr;
-    UniqueBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0));
+    UniqueBitmap dib = TopDownBitmap(nullptr, cx, cy, memory);
     bits = static_cast<std::uint32_t*>(memory);
     return dib;
 }
@@ -220,16 +241,9 @@ struct KeptButton {
     UniqueBitmap pixels;
 };
 
-struct KeptButtons {
-    std::mutex lock;
-    std::vector<KeptButton> buttons;
-    UniqueDc dc;
-    HGDIOBJ dcDefaultBitmap = nullptr;
-};
-
-KeptButtons& ButtonsKept()
+KeptBitmaps<KeptButton>& ButtonsKept()
 {
-    static KeptButtons kept;
+    static KeptBitmaps<KeptButton> kept;
     return kept;
 }
 
@@ -244,41 +258,32 @@ void PaintGlyphButton(HDC dc, const RECT& r, const Style& style, Glyph glyph, Co
     auto& kept = ButtonsKept();
     {
         const std::lock_guard<std::mutex> hold(kept.lock);
-        if (!kept.dc) {
-            kept.dc.reset(CreateCompatibleDC(nullptr));
-            if (kept.dc)
-                kept.dcDefaultBitmap = GetCurrentObject(kept.dc.get(), OBJ_BITMAP);
-        }
-        if (kept.dc) {
-            auto found = std::find_if(kept.buttons.begin(), kept.buttons.end(), [&](const KeptButton& k) {
+        if (HDC source = kept.Dc()) {
+            auto found = std::find_if(kept.entries.begin(), kept.entries.end(), [&](const KeptButton& k) {
                 return k.style == style && k.glyph == glyph && k.colour == c && k.width == width &&
                        k.height == height && k.dpi == dpi;
             });
-            if (found == kept.buttons.end()) {
+            if (found == kept.entries.end()) {
                 // Three buttons in a few states and looks; more than this are seldom painted twice.
-                constexpr size_t kKeptButtons = 32;
-                if (kept.buttons.size() >= kKeptButtons) {
-                    SelectObject(kept.dc.get(), kept.dcDefaultBitmap);
-                    kept.buttons.clear();
-                }
+                kept.MakeRoom(32);
                 std::uint32_t* bits = nullptr;
                 UniqueBitmap pixels = TopDownDib(width, height, bits);
                 if (pixels) {
                     // Drawn as on the target, at the origin: fills, outlines and glyph lines are
                     // the same wherever the rectangle lies.
-                    SelectObject(kept.dc.get(), pixels.get());
-                    const int saved = SaveDC(kept.dc.get());
+                    SelectObject(source, pixels.get());
+                    const int saved = SaveDC(source);
                     const RECT at{0, 0, width, height};
-                    PaintStyle(kept.dc.get(), at, style);
-                    DrawGlyph(kept.dc.get(), at, glyph, c, dpi);
-                    RestoreDC(kept.dc.get(), saved);
+                    PaintStyle(source, at, style);
+                    DrawGlyph(source, at, glyph, c, dpi);
+                    RestoreDC(source, saved);
                 }
-                kept.buttons.push_back({style, glyph, c, width, height, dpi, std::move(pixels)});
-                found = std::prev(kept.buttons.end());
+                kept.entries.push_back({style, glyph, c, width, height, dpi, std::move(pixels)});
+                found = std::prev(kept.entries.end());
             }
             if (found->pixels) {
-                SelectObject(kept.dc.get(), found->pixels.get());
-                if (BitBlt(dc, r.left, r.top, width, height, kept.dc.get(), 0, 0, SRCCOPY))
+                SelectObject(source, found->pixels.get());
+                if (BitBlt(dc, r.left, r.top, width, height, source, 0, 0, SRCCOPY))
                     return;
             }
         }
@@ -289,12 +294,7 @@ void PaintGlyphButton(HDC dc, const RECT& r, const Style& style, Glyph glyph, Co
 
 void ReleaseKeptButtons()
 {
-    auto& kept = ButtonsKept();
-    const std::lock_guard<std::mutex> hold(kept.lock);
-    if (kept.dc)
-        SelectObject(kept.dc.get(), kept.dcDefaultBitmap);
-    kept.buttons.clear();
-    kept.dc.reset();
+    ButtonsKept().Release();
 }
 
 void DrawIconSized(HDC dc, int x, int y, HICON icon, int cx, int cy)
@@ -304,29 +304,21 @@ void DrawIconSized(HDC dc, int x, int y, HICON icon, int cx, int cy)
     auto& kept = IconsKept();
     {
         const std::lock_guard<std::mutex> hold(kept.lock);
-        if (!kept.dc) {
-            kept.dc.reset(CreateCompatibleDC(nullptr));
-            if (!kept.dc)
-                return void(DrawIconEx(dc, x, y, icon, cx, cy, 0, nullptr, DI_NORMAL));
-            kept.dcDefaultBitmap = GetCurrentObject(kept.dc.get(), OBJ_BITMAP);
-        }
-        auto found = std::find_if(kept.icons.begin(), kept.icons.end(),
-                                  [&](const KeptIcon& k) { return k.icon == icon && k.cx == cx && k.cy == cy; });
-        if (found == kept.icons.end()) {
-            // Programs show few icons; a handle freed and given out again is new to the system.
-            constexpr size_t kKeptIcons = 16;
-            if (kept.icons.size() >= kKeptIcons) {
-                SelectObject(kept.dc.get(), kept.dcDefaultBitmap);
-                kept.icons.clear();
+        if (HDC source = kept.Dc()) {
+            auto found = std::find_if(kept.entries.begin(), kept.entries.end(),
+                                      [&](const KeptIcon& k) { return k.icon == icon && k.cx == cx && k.cy == cy; });
+            if (found == kept.entries.end()) {
+                // Programs show few icons; a handle freed and given out again is new to the system.
+                kept.MakeRoom(16);
+                kept.entries.push_back({icon, cx, cy, PremultipliedIcon(source, icon, cx, cy)});
+                found = std::prev(kept.entries.end());
             }
-            kept.icons.push_back({icon, cx, cy, PremultipliedIcon(kept.dc.get(), icon, cx, cy)});
-            found = std::prev(kept.icons.end());
-        }
-        if (found->pixels) {
-            SelectObject(kept.dc.get(), found->pixels.get());
-            const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-            if (GdiAlphaBlend(dc, x, y, cx, cy, kept.dc.get(), 0, 0, cx, cy, blend))
-                return;
+            if (found->pixels) {
+                SelectObject(source, found->pixels.get());
+                const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+                if (GdiAlphaBlend(dc, x, y, cx, cy, source, 0, 0, cx, cy, blend))
+                    return;
+            }
         }
     }
     DrawIconEx(dc, x, y, icon, cx, cy, 0, nullptr, DI_NORMAL);
@@ -334,12 +326,20 @@ void DrawIconSized(HDC dc, int x, int y, HICON icon, int cx, int cy)
 
 void ReleaseKeptIcons()
 {
-    auto& kept = IconsKept();
-    const std::lock_guard<std::mutex> hold(kept.lock);
-    if (kept.dc)
-        SelectObject(kept.dc.get(), kept.dcDefaultBitmap);
-    kept.icons.clear();
-    kept.dc.reset();
+    IconsKept().Release();
+}
+
+UniqueBitmap TopDownBitmap(HDC dc, int width, int height, void*& bits)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    bits = nullptr;
+    return UniqueBitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
 }
 
 COLORREF ToColorRef(Color c)

@@ -134,6 +134,9 @@ private:
 // asked for so far (Kind::Kept). This frees it.
 void ReleaseKeptBuffer();
 
+// A 32-bit top-down DIB section of that size, its pixels at `bits`.
+UniqueBitmap TopDownBitmap(HDC dc, int width, int height, void*& bits);
+
 // Draws an icon as DrawIconEx(DI_NORMAL) draws it at that size. The frame draws the same icon
 // at the same size on every paint, and DrawIconEx makes memory DCs and scales the icon each
 // time: an icon whose drawing a premultiplied bitmap reproduces exactly is kept as one and
