@@ -199,6 +199,19 @@ std::vector<Rect> Subtract(const Rect& r, const Rect& hole)
     return parts;
 }
 
+std::vector<Rect> Subtract(const Rect& r, std::initializer_list<Rect> holes)
+{
+    std::vector<Rect> parts{r};
+    for (const Rect& hole : holes) {
+        std::vector<Rect> rest;
+        for (const Rect& part : parts)
+            for (const Rect& piece : Subtract(part, hole))
+                rest.push_back(piece);
+        parts = std::move(rest);
+    }
+    return parts;
+}
+
 FrameEdges EdgesBelow(const Rect& window, int top, const Rect& client)
 {
     FrameEdges edges;

@@ -3,6 +3,7 @@
 // Windows headers, so it is tested natively at any DPI.
 #pragma once
 
+#include <initializer_list>
 #include <vector>
 
 #include "ThemeFile.h"
@@ -86,6 +87,8 @@ CaptionButton ButtonAt(const FrameLayout& layout, Point p);
 Rect Intersect(const Rect& a, const Rect& b);
 // What of r lies outside hole: at most four rectangles, none empty and none overlapping.
 std::vector<Rect> Subtract(const Rect& r, const Rect& hole);
+// What of r lies outside every one of the holes, as rectangles that do not overlap.
+std::vector<Rect> Subtract(const Rect& r, std::initializer_list<Rect> holes);
 
 // The frame below the caption band (from `top` down), the client area left out: the fill inside
 // the window's one-pixel outline, and that outline, each as rectangles drawn straight, with no

@@ -153,10 +153,10 @@ FrameLayout FrameWindow::LayoutFor(const FrameStyle& style, int width, int heigh
     return l;
 }
 
-FrameLayout FrameWindow::Layout() const
+FrameLayout FrameWindow::Layout(HICON* icon) const
 {
     const SIZE size = WindowSize();
-    return LayoutFor(CurrentStyle(), size.cx, size.cy);
+    return LayoutFor(CurrentStyle(icon), size.cx, size.cy);
 }
 
 Point FrameWindow::WindowPoint(LPARAM screen) const
@@ -200,8 +200,7 @@ void FrameWindow::PaintFrame()
     if (target.get() == nullptr)
         return;
     HICON icon = nullptr;
-    const SIZE size = WindowSize();
-    const FrameLayout l = LayoutFor(CurrentStyle(&icon), size.cx, size.cy);
+    const FrameLayout l = Layout(&icon);
     const Theme& t = T();
     const Style& frame = active_ ? t.frame : t.frameInactive;
     // Only the frame goes to the screen: the client area is the window's own. No bitmap of the
@@ -221,15 +220,7 @@ void FrameWindow::PaintFrame()
         if (frame.background.from == frame.background.to) {
             // The caption and the menu bar are filled whole by their own painters: a plain
             // frame fill goes only around them.
-            std::vector<Rect> around{band};
-            for (const Rect& covered : {l.caption, l.menuBar}) {
-                std::vector<Rect> rest;
-                for (const Rect& part : around)
-                    for (const Rect& piece : Subtract(part, covered))
-                        rest.push_back(piece);
-                around = std::move(rest);
-            }
-            for (const Rect& part : around)
+            for (const Rect& part : Subtract(band, {l.caption, l.menuBar}))
                 FillSolid(dc, ToRECT(part), frame.background.from);
         } else {
             FillWith(dc, ToRECT(w), frame.background);

@@ -67,7 +67,8 @@ private:
     HICON Icon() const;
     // The window's styles as the frame shows them; `icon` gets the icon it asked the program for.
     FrameStyle CurrentStyle(HICON* icon = nullptr) const;
-    FrameLayout Layout() const;
+    // The frame's layout now; `icon` as for CurrentStyle.
+    FrameLayout Layout(HICON* icon = nullptr) const;
     FrameLayout LayoutFor(const FrameStyle& style, int width, int height) const;
     // A point in screen coordinates, relative to the window's top left corner.
     Point WindowPoint(LPARAM screen) const;

@@ -175,14 +175,6 @@ KeptBitmaps<KeptIcon>& IconsKept()
     return kept;
 }
 
-UniqueBitmap TopDownDib(int cx, int cy, std::uint32_t*& bits)
-{
-    void* memory = nullptr;
-    UniqueBitmap dib = TopDownBitmap(nullptr, cx, cy, memory);
-    bits = static_cast<std::uint32_t*>(memory);
-    return dib;
-}
-
 // The icon drawn by DrawIconEx on black gives its premultiplied colour, on white how much of
 // the background shows through. A third drawing on grey must match the blend those predict,
 // or the icon (one that inverts what lies under it, say) is not kept.
@@ -192,8 +184,9 @@ UniqueBitmap PremultipliedIcon(HDC dc, HICON icon, int cx, int cy)
     constexpr std::uint32_t kBackgrounds[] = {0x000000, 0xFFFFFF, 0x808080};
     std::vector<std::uint32_t> drawn[3];
     for (int i = 0; i < 3; ++i) {
-        std::uint32_t* bits = nullptr;
-        UniqueBitmap canvas = TopDownDib(cx, cy, bits);
+        void* memory = nullptr;
+        UniqueBitmap canvas = TopDownBitmap(nullptr, cx, cy, memory);
+        auto* bits = static_cast<std::uint32_t*>(memory);
         if (!canvas || bits == nullptr)
             return UniqueBitmap();
         std::fill(bits, bits + count, kBackgrounds[i]);
@@ -205,8 +198,9 @@ UniqueBitmap PremultipliedIcon(HDC dc, HICON icon, int cx, int cy)
         }
         drawn[i].assign(bits, bits + count);
     }
-    std::uint32_t* out = nullptr;
-    UniqueBitmap result = TopDownDib(cx, cy, out);
+    void* memory = nullptr;
+    UniqueBitmap result = TopDownBitmap(nullptr, cx, cy, memory);
+    auto* out = static_cast<std::uint32_t*>(memory);
     if (!result || out == nullptr)
         return UniqueBitmap();
     for (size_t p = 0; p < count; ++p) {
@@ -226,10 +220,6 @@ UniqueBitmap PremultipliedIcon(HDC dc, HICON icon, int cx, int cy)
     }
     return result;
 }
-
-}  // namespace
-
-namespace {
 
 struct KeptButton {
     Style style;
@@ -266,8 +256,8 @@ void PaintGlyphButton(HDC dc, const RECT& r, const Style& style, Glyph glyph, Co
             if (found == kept.entries.end()) {
                 // Three buttons in a few states and looks; more than this are seldom painted twice.
                 kept.MakeRoom(32);
-                std::uint32_t* bits = nullptr;
-                UniqueBitmap pixels = TopDownDib(width, height, bits);
+                void* bits = nullptr;
+                UniqueBitmap pixels = TopDownBitmap(nullptr, width, height, bits);
                 if (pixels) {
                     // Drawn as on the target, at the origin: fills, outlines and glyph lines are
                     // the same wherever the rectangle lies.
