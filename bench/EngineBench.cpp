@@ -4,6 +4,8 @@
 // repaint. The switches alone, without the repaint, show what part of a switch is the engine's
 // own work and what part is painting; Wine's own change of the window's corners, with the same
 // repaint and no engine, shows the frame change that no switch between these themes can avoid.
+// A frame change alone (SWP_FRAMECHANGED), with and without the engine, shows what the engine
+// adds to each one.
 #include <windows.h>
 
 #include <algorithm>
@@ -62,6 +64,7 @@ int main(int argc, char** argv)
     // The three cases run in alternating blocks, so a machine that speeds up or slows down
     // during the run weighs on all of them alike.
     std::vector<double> plain, cornered, skinned, switched, schemes, switchedAlone, schemesAlone;
+    std::vector<double> framedPlain, framedSkinned;
     bool flip = false;
     // Wine's own region change between the two themes' corner radii (6 and 8), on the unskinned
     // window: the frame change a theme switch cannot do without, with the repaint after it.
@@ -73,6 +76,16 @@ int main(int argc, char** argv)
         SetWindowRgn(hwnd, CreateRoundRectRgn(0, 0, w.right - w.left + 1, w.bottom - w.top + 1, diameter, diameter), FALSE);
         repaint();
     };
+    // A frame change alone; the repaint it leaves pending is done outside the clock.
+    const auto frameChanges = [&](std::vector<double>* times) {
+        for (int i = 0; i < kRounds / 2; ++i) {
+            Measure(1, [&] {
+                SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                             SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+            }, times);
+            Measure(1, repaint);
+        }
+    };
     for (int block = 0; block < kBlocks; ++block) {
         Velum_Detach();
         Measure(5, repaint);
@@ -80,12 +93,14 @@ int main(int argc, char** argv)
         Measure(kRounds, cornerChange, &cornered);
         SetWindowRgn(hwnd, nullptr, FALSE);
         Measure(1, repaint);
+        frameChanges(&framedPlain);
         if (Velum_Attach() != VELUM_OK || Velum_AttachEx(first.c_str(), "") != VELUM_OK) {
             std::fprintf(stderr, "cannot attach %s\n", first.c_str());
             return 1;
         }
         Measure(5, repaint);
         Measure(kRounds, repaint, &skinned);
+        frameChanges(&framedSkinned);
         Measure(kRounds, [&] {
             flip = !flip;
             Velum_AttachEx((flip ? second : first).c_str(), "");
@@ -133,6 +148,10 @@ int main(int argc, char** argv)
                 Median(switchedAlone) / plainMs, kRounds / 2 * kBlocks);
     std::printf("  scheme switch alone         %8.3f ms  %5.2fx  (%d rounds)\n", Median(schemesAlone),
                 Median(schemesAlone) / plainMs, kRounds / 2 * kBlocks);
+    std::printf("  frame change alone          %8.3f ms  %5.2fx  (no engine: SWP_FRAMECHANGED, %d rounds)\n",
+                Median(framedPlain), Median(framedPlain) / plainMs, kRounds / 2 * kBlocks);
+    std::printf("  frame change alone, themed  %8.3f ms  %5.2fx  (the same with the theme attached, %d rounds)\n",
+                Median(framedSkinned), Median(framedSkinned) / plainMs, kRounds / 2 * kBlocks);
     Velum_Detach();
     DestroyWindow(hwnd);
     return 0;
