@@ -810,8 +810,6 @@ TEST(Engine, DisabledCaptionButtonsAreGreyedAndDoNothing)
     EXPECT_TRUE(IsWindow(hwnd)) << "closed by a greyed button";
 }
 
-// A square icon made from its pixels: 0xAARRGGBB colours (an alpha icon when any alpha is set)
-// and a mask bit per pixel (set where the background shows, or is inverted).
 // A 32-bit top-down DIB section, its pixels at `pixels`.
 HBITMAP Canvas32(int width, int height, std::uint32_t*& pixels)
 {
@@ -827,6 +825,8 @@ HBITMAP Canvas32(int width, int height, std::uint32_t*& pixels)
     return bitmap;
 }
 
+// A square icon made from its pixels: 0xAARRGGBB colours (an alpha icon when any alpha is set)
+// and a mask bit per pixel (set where the background shows, or is inverted).
 HICON MakeIcon(int size, const std::function<std::uint32_t(int, int)>& colour, const std::function<bool(int, int)>& masked)
 {
     std::uint32_t* bits = nullptr;

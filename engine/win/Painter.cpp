@@ -152,20 +152,31 @@ struct KeptBitmaps {
         }
         return dc.get();
     }
-    // Makes room for one more entry, forgetting them all when `most` are kept. Under the lock.
-    void MakeRoom(size_t most)
+    // The entry `matches` finds, or the one `make` draws, kept after forgetting them all when
+    // `most` are kept already. Under the lock.
+    template <class Matches, class Make>
+    Entry& FindOrMake(size_t most, Matches matches, Make make)
     {
-        if (entries.size() < most)
-            return;
-        if (dc)
-            SelectObject(dc.get(), dcDefaultBitmap);
-        entries.clear();
+        if (const auto found = std::find_if(entries.begin(), entries.end(), matches); found != entries.end())
+            return *found;
+        if (entries.size() >= most)
+            Forget();
+        entries.push_back(make());
+        return entries.back();
     }
     void Release()
     {
         const std::lock_guard<std::mutex> hold(lock);
-        MakeRoom(0);
+        Forget();
         dc.reset();
+    }
+
+private:
+    void Forget()
+    {
+        if (dc)
+            SelectObject(dc.get(), dcDefaultBitmap);
+        entries.clear();
     }
 };
 
@@ -249,30 +260,30 @@ void PaintGlyphButton(HDC dc, const RECT& r, const Style& style, Glyph glyph, Co
     {
         const std::lock_guard<std::mutex> hold(kept.lock);
         if (HDC source = kept.Dc()) {
-            auto found = std::find_if(kept.entries.begin(), kept.entries.end(), [&](const KeptButton& k) {
-                return k.style == style && k.glyph == glyph && k.colour == c && k.width == width &&
-                       k.height == height && k.dpi == dpi;
-            });
-            if (found == kept.entries.end()) {
-                // Three buttons in a few states and looks; more than this are seldom painted twice.
-                kept.MakeRoom(32);
-                void* bits = nullptr;
-                UniqueBitmap pixels = TopDownBitmap(nullptr, width, height, bits);
-                if (pixels) {
-                    // Drawn as on the target, at the origin: fills, outlines and glyph lines are
-                    // the same wherever the rectangle lies.
-                    SelectObject(source, pixels.get());
-                    const int saved = SaveDC(source);
-                    const RECT at{0, 0, width, height};
-                    PaintStyle(source, at, style);
-                    DrawGlyph(source, at, glyph, c, dpi);
-                    RestoreDC(source, saved);
-                }
-                kept.entries.push_back({style, glyph, c, width, height, dpi, std::move(pixels)});
-                found = std::prev(kept.entries.end());
-            }
-            if (found->pixels) {
-                SelectObject(source, found->pixels.get());
+            // Three buttons in a few states and looks; more than 32 are seldom painted twice.
+            const KeptButton& found = kept.FindOrMake(
+                32,
+                [&](const KeptButton& k) {
+                    return k.style == style && k.glyph == glyph && k.colour == c && k.width == width &&
+                           k.height == height && k.dpi == dpi;
+                },
+                [&] {
+                    void* bits = nullptr;
+                    UniqueBitmap pixels = TopDownBitmap(nullptr, width, height, bits);
+                    if (pixels) {
+                        // Drawn as on the target, at the origin: fills, outlines and glyph lines
+                        // are the same wherever the rectangle lies.
+                        SelectObject(source, pixels.get());
+                        const int saved = SaveDC(source);
+                        const RECT at{0, 0, width, height};
+                        PaintStyle(source, at, style);
+                        DrawGlyph(source, at, glyph, c, dpi);
+                        RestoreDC(source, saved);
+                    }
+                    return KeptButton{style, glyph, c, width, height, dpi, std::move(pixels)};
+                });
+            if (found.pixels) {
+                SelectObject(source, found.pixels.get());
                 if (BitBlt(dc, r.left, r.top, width, height, source, 0, 0, SRCCOPY))
                     return;
             }
@@ -295,16 +306,12 @@ void DrawIconSized(HDC dc, int x, int y, HICON icon, int cx, int cy)
     {
         const std::lock_guard<std::mutex> hold(kept.lock);
         if (HDC source = kept.Dc()) {
-            auto found = std::find_if(kept.entries.begin(), kept.entries.end(),
-                                      [&](const KeptIcon& k) { return k.icon == icon && k.cx == cx && k.cy == cy; });
-            if (found == kept.entries.end()) {
-                // Programs show few icons; a handle freed and given out again is new to the system.
-                kept.MakeRoom(16);
-                kept.entries.push_back({icon, cx, cy, PremultipliedIcon(source, icon, cx, cy)});
-                found = std::prev(kept.entries.end());
-            }
-            if (found->pixels) {
-                SelectObject(source, found->pixels.get());
+            // Programs show few icons; a handle freed and given out again is new to the system.
+            const KeptIcon& found = kept.FindOrMake(
+                16, [&](const KeptIcon& k) { return k.icon == icon && k.cx == cx && k.cy == cy; },
+                [&] { return KeptIcon{icon, cx, cy, PremultipliedIcon(source, icon, cx, cy)}; });
+            if (found.pixels) {
+                SelectObject(source, found.pixels.get());
                 const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
                 if (GdiAlphaBlend(dc, x, y, cx, cy, source, 0, 0, cx, cy, blend))
                     return;
