@@ -35,6 +35,7 @@ target_link_libraries(velum_controls_win PUBLIC velum_theme_win user32)
 add_library(Velum_VB6 SHARED
   engine/Velum.cpp
   engine/win/WindowRegistry.cpp
+  engine/win/WindowSubclass.cpp
   engine/win/FrameWindow.cpp
   engine/win/FrameSizing.cpp
   engine/win/MenuTracking.cpp

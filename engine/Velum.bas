@@ -11,6 +11,7 @@ Public Const VELUM_E_THEME As Long = 3       ' the theme file has errors
 Public Const VELUM_E_SCHEME As Long = 4      ' the file has no scheme of the requested name
 Public Const VELUM_E_ARGUMENT As Long = 5    ' a null or unusable argument
 Public Const VELUM_E_SYSTEM As Long = 6      ' Windows refused a call the engine needs
+Public Const VELUM_E_BUSY As Long = 7        ' called from a message the engine sent during another call
 
 ' Skins the program's windows, and those it opens later, with the built-in look.
 Public Declare Function Velum_Attach Lib "Velum_VB6.dll" () As Long

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -16,22 +17,50 @@
 #include "Engine.h"
 #include "ThemeLoad.h"
 #include "Velum.h"
+#include "WindowSubclass.h"
 
 namespace velum {
 
 namespace {
 
-thread_local std::string lastError;
+// Each thread's last error text; a thread whose last call succeeded has none. Not a
+// thread_local: a thread-local object with a destructor keeps its module loaded until the
+// process ends (the runtime pins it), and the engine must unload when FreeLibrary says so.
+class LastErrors {
+public:
+    void Set(std::string text)
+    {
+        AcquireSRWLockExclusive(&lock_);
+        if (text.empty())
+            texts_.erase(GetCurrentThreadId());
+        else
+            texts_[GetCurrentThreadId()] = std::move(text);
+        ReleaseSRWLockExclusive(&lock_);
+    }
+    std::string Get()
+    {
+        AcquireSRWLockShared(&lock_);
+        const auto found = texts_.find(GetCurrentThreadId());
+        std::string text = found != texts_.end() ? found->second : std::string();
+        ReleaseSRWLockShared(&lock_);
+        return text;
+    }
+
+private:
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    std::map<DWORD, std::string> texts_;
+};
+LastErrors lastErrors;
 
 int Fail(int code, std::string text)
 {
-    lastError = std::move(text);
+    lastErrors.Set(std::move(text));
     return code;
 }
 
 int Succeed()
 {
-    lastError.clear();
+    lastErrors.Set({});
     return VELUM_OK;
 }
 
@@ -50,6 +79,7 @@ std::string SystemText(DWORD code)
 // nothing changes.
 int Apply(Theme theme)
 {
+    ReleaseEndedThread();
     if (SkinnedThread() != 0 && SkinnedThread() != GetCurrentThreadId())
         return Fail(VELUM_E_ARGUMENT, "the engine is attached to another thread's windows");
     auto resources = std::make_unique<ThemeResources>(std::move(theme));
@@ -62,19 +92,31 @@ int Apply(Theme theme)
 
 int Detach()
 {
+    ReleaseEndedThread();
     if (SkinnedThread() == 0)
         return Succeed();
     if (SkinnedThread() != GetCurrentThreadId())
         return Fail(VELUM_E_ARGUMENT, "the engine is attached to another thread's windows");
+    if (DetachWhenMessageReturns())
+        return Succeed();
     StopSkinning();
     TrimFontCache();
     return Succeed();
 }
 
-// The exported calls run their work through this: nothing may leave the DLL as an exception.
+// The exported calls run their work through this: one at a time in the process, and nothing
+// may leave the DLL as an exception. A program may call the engine again from a message the
+// engine sends while it applies or removes a look (a frame change, a repaint, an activation):
+// that call is refused, since the engine is between two states of its windows.
 template <class Work>
 int Guarded(Work work)
 {
+    const EngineCallScope scope;
+    if (!scope.Taken())
+        return Fail(VELUM_E_BUSY, scope.HeldByThisThread()
+                                      ? "called from a message the engine sent while it applies or removes a look; "
+                                        "call again once that call has returned"
+                                      : "another thread is inside a call of the engine");
     try {
         return work();
     } catch (const std::bad_alloc&) {
@@ -172,7 +214,7 @@ VELUM_API int VELUM_CALL Velum_Detach(void)
 
 VELUM_API int VELUM_CALL Velum_GetLastErrorText(char* buffer, int size)
 {
-    return velum::CopyErrorText(velum::lastError, buffer, size);
+    return velum::CopyErrorText(velum::lastErrors.Get(), buffer, size);
 }
 
 }  // extern "C"

@@ -27,6 +27,7 @@ extern "C" {
 #define VELUM_E_SCHEME 4       /* the file has no scheme of the requested name */
 #define VELUM_E_ARGUMENT 5     /* a null or unusable argument */
 #define VELUM_E_SYSTEM 6       /* Windows refused a call the engine needs */
+#define VELUM_E_BUSY 7         /* called from a message the engine sent during another call */
 
 /* Skins every top-level window of the calling thread, and those it creates later, with the
  * engine's built-in look. Returns VELUM_OK or an error code. */
@@ -37,7 +38,8 @@ VELUM_API int VELUM_CALL Velum_Attach(void);
  * On any error the current look stays as it was. Returns VELUM_OK or an error code. */
 VELUM_API int VELUM_CALL Velum_AttachEx(const char* themePath, const char* scheme);
 
-/* Stops skinning the calling thread's windows and restores their original look. */
+/* Stops skinning the calling thread's windows and restores their original look. Called from
+ * inside a message of a skinned window, it takes effect as that message returns. */
 VELUM_API int VELUM_CALL Velum_Detach(void);
 
 /* Copies the text of the calling thread's last error (empty after a success) into buffer,

@@ -40,8 +40,9 @@ make_prefix() {
   wineboot -i >/dev/null 2>&1
   local recorder
   recorder=$(windows_path "$build/tests/url_recorder.exe")
-  # diff_app.exe (the differential tests' program) hides and closes many windows; as managed
-  # windows, each hide would wait two seconds for a window manager that is not there.
+  # diff_app.exe (the differential tests' program) and guest_tests.exe hide and close many
+  # windows; as managed windows, each hide would wait two seconds for a window manager that is
+  # not there.
   cat > "$build/$prefix.reg" <<REG
 REGEDIT4
 
@@ -49,6 +50,9 @@ REGEDIT4
 "Decorated"="N"
 
 [HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\diff_app.exe\\X11 Driver]
+"Managed"="N"
+
+[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\guest_tests.exe\\X11 Driver]
 "Managed"="N"
 
 [HKEY_CURRENT_USER\\Control Panel\\Desktop]
@@ -65,12 +69,12 @@ REG
   # Drive R: is a folder of the build, for tests of a program at a drive root.
   mkdir -p "$ZENTORA_TEST_DRIVE_ROOT"
   ln -sfn "$ZENTORA_TEST_DRIVE_ROOT" "$WINEPREFIX/dosdevices/r:"
-  touch "$WINEPREFIX/.zentora-ready-2"
+  touch "$WINEPREFIX/.zentora-ready-3"
 }
 
 (
   flock 9
-  [ -f "$WINEPREFIX/.zentora-ready-2" ] || make_prefix
+  [ -f "$WINEPREFIX/.zentora-ready-3" ] || make_prefix
 ) 9>"$build/$prefix.lock"
 
 # Wine's server and services outlive the program that started them and keep its output open,

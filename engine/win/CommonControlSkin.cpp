@@ -599,8 +599,16 @@ bool SkinCommonControl(HWND hwnd, bool creating)
 
 void RefreshCommonControls()
 {
-    for (auto& [hwnd, c] : Controls()) {
-        TakeColours(hwnd, c);
+    // Taking colours sends the control messages, which a program's own subclass sees: it may
+    // destroy windows meanwhile, so each is looked up again.
+    std::vector<HWND> controls;
+    for (const auto& [hwnd, c] : Controls())
+        controls.push_back(hwnd);
+    for (HWND hwnd : controls) {
+        const auto found = Controls().find(hwnd);
+        if (found == Controls().end())
+            continue;
+        TakeColours(hwnd, found->second);
         InvalidateRect(hwnd, nullptr, TRUE);
     }
 }

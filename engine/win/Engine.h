@@ -28,6 +28,14 @@ bool SkinThreadWindows(std::unique_ptr<ThemeResources> theme);
 // thread and frees the theme.
 void StopSkinning();
 
+// Called from inside a message one of the engine's procedures handles: the windows are given
+// back as that message returns, since the procedure still uses them. False elsewhere.
+bool DetachWhenMessageReturns();
+
+// The attached thread ended without detaching: its windows and hooks went with it, and the
+// engine lets go of what it kept for them, so another thread can attach.
+void ReleaseEndedThread();
+
 // The window's DPI (96 when Windows cannot tell).
 int WindowDpi(HWND hwnd);
 

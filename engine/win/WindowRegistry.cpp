@@ -16,6 +16,7 @@
 #include "PopupMenu.h"
 #include "ScrollBarSkin.h"
 #include "ScrolledWindow.h"
+#include "WindowSubclass.h"
 
 namespace velum {
 
@@ -25,6 +26,11 @@ HINSTANCE engineModule = nullptr;
 
 struct EngineState {
     DWORD thread = 0;
+    // Tells whether the attached thread still runs: a thread may end without detaching.
+    UniqueKernel threadHandle;
+    // Velum_Detach was called from inside a message the engine handles: the windows are given
+    // back as soon as that message returns.
+    bool detachPending = false;
     // Unhooked when skinning stops, or when the engine is unloaded while still attached (a hook
     // left behind would call into unmapped code).
     UniqueHook hook;
@@ -36,20 +42,6 @@ EngineState& State()
 {
     static EngineState state;
     return state;
-}
-
-// Subclassing without comctl32: under Wine, loading comctl32 costs more than everything else
-// the engine does at a program's start. Each window keeps the procedure it had, which gets
-// every message the engine does not answer itself.
-struct Subclass {
-    WNDPROC previous;
-    WNDPROC ours;
-};
-
-std::map<HWND, Subclass>& Subclasses()
-{
-    static std::map<HWND, Subclass> subclasses;
-    return subclasses;
 }
 
 std::map<HWND, std::unique_ptr<FrameWindow>>& Frames()
@@ -83,8 +75,15 @@ void SkinFrameWindow(HWND hwnd)
     if (Frames().count(hwnd) != 0)
         return;
     Frames()[hwnd] = std::make_unique<FrameWindow>(hwnd);
-    if (Subclasses().count(hwnd) == 0 && !InstallSubclass(hwnd, FrameWindow::Proc))
+    if (!InstallSubclass(hwnd, FrameWindow::Proc))
         Frames().erase(hwnd);
+}
+
+// A frame object may be in use by a procedure further up the stack (the program detached or
+// destroyed the window from inside one of its messages): it goes once none runs.
+void Retire(std::unique_ptr<FrameWindow> frame)
+{
+    WhenOutsideEngineProcedures([kept = std::shared_ptr<FrameWindow>(std::move(frame))] {});
 }
 
 // The controls the engine draws, told apart by the system class they are built on.
@@ -111,7 +110,7 @@ void SkinPopupMenu(HWND hwnd)
     if (Popups().count(hwnd) != 0)
         return;
     Popups().insert(hwnd);
-    if (Subclasses().count(hwnd) == 0 && !InstallSubclass(hwnd, PopupProc))
+    if (!InstallSubclass(hwnd, PopupProc))
         Popups().erase(hwnd);
 }
 
@@ -121,6 +120,8 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
         if (FrameWindow* frame = FindFrame(reinterpret_cast<HWND>(wParam)))
             frame->BeforeMinMax(static_cast<int>(LOWORD(lParam)));
     }
+    if (code == HCBT_DESTROYWND)
+        Examined().erase(reinterpret_cast<HWND>(wParam));
     if (code == HCBT_CREATEWND && CurrentTheme() != nullptr) {
         auto hwnd = reinterpret_cast<HWND>(wParam);
         const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lParam)->lpcs;
@@ -187,8 +188,13 @@ BOOL CALLBACK SkinExisting(HWND hwnd, LPARAM)
 
 void RefreshSkinnedWindows()
 {
-    for (auto& [hwnd, window] : Frames())
-        window->Refresh();
+    // A program may create or destroy windows while a frame changes: each is looked up again.
+    std::vector<HWND> frames;
+    for (const auto& [hwnd, window] : Frames())
+        frames.push_back(hwnd);
+    for (HWND hwnd : frames)
+        if (FrameWindow* window = FindFrame(hwnd))
+            window->Refresh();
     RefreshButtons();
     RefreshFields();
     RefreshCommonControls();
@@ -212,12 +218,18 @@ void UnskinAll()
     UnskinScrolledWindows();
     Examined().clear();
     // Out of the registry first: while a window is given back, its messages only pass on.
-    const auto frames = std::move(Frames());
+    auto frames = std::move(Frames());
     Frames().clear();
     for (auto& [hwnd, window] : frames) {
         ForgetScrollBars(hwnd);
         window->Unskin();
+        Retire(std::move(window));
     }
+}
+
+bool ThreadEnded(HANDLE thread)
+{
+    return thread != nullptr && WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
 }
 
 }  // namespace
@@ -245,13 +257,19 @@ bool SkinThreadWindows(std::unique_ptr<ThemeResources> theme)
         if (!state.hook)
             return false;
         state.thread = GetCurrentThreadId();
+        HANDLE thread = nullptr;
+        DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &thread, SYNCHRONIZE, FALSE, 0);
+        state.threadHandle.reset(thread);
         state.menuHook.reset(SetWindowsHookExW(WH_MSGFILTER, MenuFilterHook, engineModule, state.thread));
     }
-    // The old resources live until every window has been refreshed with the new ones.
-    std::unique_ptr<ThemeResources> previous = std::move(state.theme);
+    state.detachPending = false;
+    // The old resources live until every window has been refreshed with the new ones, and
+    // until no procedure that may hold them is on the stack.
+    std::shared_ptr<ThemeResources> previous = std::move(state.theme);
     state.theme = std::move(theme);
     EnumThreadWindows(state.thread, SkinExisting, 0);
     RefreshSkinnedWindows();
+    WhenOutsideEngineProcedures([previous] {});
     return true;
 }
 
@@ -260,14 +278,52 @@ void StopSkinning()
     EngineState& state = State();
     if (!state.hook)
         return;
+    state.detachPending = false;
     UnskinAll();
     state.hook.reset();
     state.menuHook.reset();
     state.thread = 0;
-    state.theme.reset();
-    ReleaseKeptBuffer();
-    ReleaseKeptIcons();
-    ReleaseKeptButtons();
+    state.threadHandle.reset();
+    WhenOutsideEngineProcedures([retired = std::shared_ptr<ThemeResources>(std::move(state.theme))] {
+        ReleaseKeptBuffer();
+        ReleaseKeptIcons();
+        ReleaseKeptButtons();
+    });
+    // A window the program subclassed over the engine keeps calling into this module, which
+    // must then outlive a FreeLibrary.
+    if (AnyWindowStillChained()) {
+        HMODULE pinned = nullptr;
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                           reinterpret_cast<LPCWSTR>(engineModule), &pinned);
+    }
+}
+
+bool DetachWhenMessageReturns()
+{
+    if (!InsideEngineProcedure())
+        return false;
+    EngineState& state = State();
+    if (!state.detachPending) {
+        state.detachPending = true;
+        WhenOutsideEngineProcedures([] {
+            const EngineCallScope scope;
+            if (State().detachPending) {
+                StopSkinning();
+                TrimFontCache();
+            }
+        });
+    }
+    return true;
+}
+
+void ReleaseEndedThread()
+{
+    EngineState& state = State();
+    if (state.thread == 0 || !ThreadEnded(state.threadHandle.get()))
+        return;
+    // Its windows are gone with it, and its hooks; what the engine kept for them is let go.
+    AbandonSubclasses();
+    StopSkinning();
 }
 
 int WindowDpi(HWND hwnd)
@@ -283,48 +339,6 @@ int WindowDpi(HWND hwnd)
     return ScreenDpi();
 }
 
-bool InstallSubclass(HWND hwnd, WNDPROC ours)
-{
-    SetLastError(0);
-    const auto previous =
-        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ours)));
-    if (previous == nullptr && GetLastError() != 0)
-        return false;
-    Subclasses()[hwnd] = {previous, ours};
-    return true;
-}
-
-LRESULT CallPrevious(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    const auto found = Subclasses().find(hwnd);
-    if (found == Subclasses().end() || found->second.previous == nullptr)
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    return CallWindowProcW(found->second.previous, hwnd, message, wParam, lParam);
-}
-
-// When a program subclassed the window after the engine, the engine's procedure stays in the
-// chain and passes everything on, so neither is lost.
-void RemoveSubclass(HWND hwnd)
-{
-    const auto found = Subclasses().find(hwnd);
-    if (found == Subclasses().end())
-        return;
-    if (GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(found->second.ours)) {
-        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(found->second.previous));
-        Subclasses().erase(found);
-    }
-}
-
-LRESULT PassOn(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        Subclasses().erase(hwnd);
-        Examined().erase(hwnd);
-    }
-    return result;
-}
-
 FrameWindow* FindFrame(HWND hwnd)
 {
     const auto found = Frames().find(hwnd);
@@ -333,7 +347,11 @@ FrameWindow* FindFrame(HWND hwnd)
 
 void ForgetFrame(HWND hwnd)
 {
-    Frames().erase(hwnd);
+    const auto found = Frames().find(hwnd);
+    if (found == Frames().end())
+        return;
+    Retire(std::move(found->second));
+    Frames().erase(found);
 }
 
 bool IsSkinnedPopup(HWND hwnd)

@@ -1,25 +1,17 @@
-// The windows the engine draws, and how it subclasses them.
+// The windows the engine draws: the frames and popup menus it keeps, found by their window.
 #pragma once
 
 #include <windows.h>
+
+#include "WindowSubclass.h"
 
 namespace velum {
 
 class FrameWindow;
 
-// Replaces the window's procedure with `ours`; the old one gets every message passed on.
-bool InstallSubclass(HWND hwnd, WNDPROC ours);
-// Calls the procedure the window had before the engine (DefWindowProc when there is none).
-LRESULT CallPrevious(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-// Puts the window's own procedure back.
-void RemoveSubclass(HWND hwnd);
-// Passes a message on once the engine no longer draws the window, and forgets the window when
-// it goes.
-LRESULT PassOn(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-
 // The skinned frame window of hwnd, or null.
 FrameWindow* FindFrame(HWND hwnd);
-// Destroys the window's frame object: the window is going.
+// The window is going: its frame object goes once no procedure of the engine's runs.
 void ForgetFrame(HWND hwnd);
 
 bool IsSkinnedPopup(HWND hwnd);
