@@ -71,7 +71,8 @@ endif()
 
 add_executable(velum-check-win engine/VelumCheck.cpp)
 set_target_properties(velum-check-win PROPERTIES OUTPUT_NAME velum-check)
-target_link_libraries(velum-check-win PRIVATE velum_theme_win)
+target_link_libraries(velum-check-win PRIVATE velum_theme_win zentora_common)
+target_link_options(velum-check-win PRIVATE -municode)
 
 # velum-try: any program under a theme, without changing it.
 add_subdirectory(tools/velum-try)

@@ -1,7 +1,14 @@
 // velum-check: reads theme files the way the engine will and checks the default scheme and every
-// named one, so a broken scheme can't hide behind a good default. Plain standard C++ only: the same
-// source is built for Windows.
+// named one, so a broken scheme can't hide behind a good default. Standard C++ but for the edges
+// of the Windows build: arguments come in as wide text, so any path the engine opens opens here,
+// and lines go out as the console shows them.
 #include "ThemeFile.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "AnsiText.h"
+#endif
 
 #include <iostream>
 #include <set>
@@ -17,12 +24,38 @@ constexpr std::string_view kUsage =
     "Problems go to stderr, one OK line per valid file to stdout.\n"
     "Exit status: 0 when no file has an error, 1 when any file has one, 2 on a usage error.\n";
 
-bool CheckFile(const std::string& name) {
+// A file to check: its path, and its name as the messages show it (UTF-8).
+struct FileArgument {
+    std::filesystem::path path;
+    std::string name;
+};
+
+// Writes a UTF-8 line: to a Windows console as Unicode, elsewhere on Windows in the ANSI code
+// page, as other console programs' output is read; unchanged elsewhere.
+void Emit(std::ostream& out, const std::string& line) {
+#ifdef _WIN32
+    HANDLE handle = GetStdHandle(&out == &std::cerr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (GetConsoleMode(handle, &mode)) {
+        out.flush();
+        const std::wstring wide = FromUtf8(line + "\n");
+        DWORD written = 0;
+        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    out << ToAnsi(FromUtf8(line)) << '\n';
+#else
+    out << line << '\n';
+#endif
+}
+
+bool CheckFile(const FileArgument& file) {
+    const std::string& name = file.name;
     std::string bytes;
     velum::Diagnostic readError;
-    if (!velum::ReadThemeFile(std::filesystem::path(name), bytes, readError)) {
+    if (!velum::ReadThemeFile(file.path, bytes, readError)) {
         readError.file = name;
-        std::cerr << velum::FormatDiagnostic(readError) << '\n';
+        Emit(std::cerr, velum::FormatDiagnostic(readError));
         return false;
     }
 
@@ -33,7 +66,7 @@ bool CheckFile(const std::string& name) {
         for (const velum::Diagnostic& d : result.diagnostics) {
             if (d.severity == velum::Severity::Error) ok = false;
             std::string line = velum::FormatDiagnostic(d);
-            if (printed.insert(line).second) std::cerr << line << '\n';
+            if (printed.insert(line).second) Emit(std::cerr, line);
         }
         return result;
     };
@@ -42,22 +75,33 @@ bool CheckFile(const std::string& name) {
     for (const std::string& scheme : schemes) check(scheme);
     if (!ok || !base.theme) return false;
 
-    std::cout << name << ": OK, \"" << base.theme->name << '"';
+    std::string line = name + ": OK, \"" + base.theme->name + '"';
     for (std::size_t i = 0; i < schemes.size(); ++i) {
-        std::cout << (i == 0 ? "; schemes: " : ", ") << schemes[i];
-        if (schemes[i] == base.theme->scheme) std::cout << " (default)";
+        line += (i == 0 ? "; schemes: " : ", ") + schemes[i];
+        if (schemes[i] == base.theme->scheme) line += " (default)";
     }
-    std::cout << '\n';
+    Emit(std::cout, line);
     return true;
 }
 
+#ifdef _WIN32
+FileArgument Argument(const wchar_t* arg) { return {std::filesystem::path(arg), ToUtf8(arg)}; }
+#else
+FileArgument Argument(const char* arg) { return {std::filesystem::path(arg), arg}; }
+#endif
+
 }  // namespace
 
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+#else
 int main(int argc, char** argv) {
-    std::vector<std::string> files;
+#endif
+    std::vector<FileArgument> files;
     bool optionsDone = false;
     for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
+        const FileArgument file = Argument(argv[i]);
+        const std::string& arg = file.name;
         if (!optionsDone && (arg == "-h" || arg == "--help")) {
             std::cout << kUsage;
             return 0;
@@ -65,10 +109,11 @@ int main(int argc, char** argv) {
         if (!optionsDone && arg == "--") {
             optionsDone = true;
         } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
-            std::cerr << "velum-check: unknown option '" << arg << "'\n" << kUsage;
+            Emit(std::cerr, "velum-check: unknown option '" + arg + "'");
+            std::cerr << kUsage;
             return 2;
         } else {
-            files.push_back(arg);
+            files.push_back(file);
         }
     }
     if (files.empty()) {
@@ -76,6 +121,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     bool allOk = true;
-    for (const std::string& file : files) allOk = CheckFile(file) && allOk;
+    for (const FileArgument& file : files) allOk = CheckFile(file) && allOk;
     return allOk ? 0 : 1;
 }

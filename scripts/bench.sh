@@ -64,5 +64,6 @@ for preset in "${presets[@]}"; do
   "${on_cpu[@]}" tests/wine-run.sh "$bench/skinlist_bench.exe" "${ZENTORA_BENCH_RUNS_SMALL:-15}" "${ZENTORA_BENCH_RUNS_LARGE:-3}"
   "${on_cpu[@]}" tests/wine-run.sh "$bench/startup_bench.exe" "${ZENTORA_BENCH_STARTS:-21}"
   "${on_cpu[@]}" tests/wine-run.sh "build/$preset/engine_bench.exe" "$(printf 'Z:%s\\' "$ZENTORA_ROOT/Skin" | tr '/' '\\')"
+  "${on_cpu[@]}" tests/wine-run.sh "build/$preset/attach_bench.exe"
   "${on_cpu[@]}" tests/wine-run.sh "build/$preset/gallery_bench.exe" "$(printf 'Z:%s' "$ZENTORA_ROOT/Skin" | tr '/' '\\')"
 done

@@ -26,7 +26,12 @@ struct EngineCalls {
 
     void Load()
     {
-        module = LoadLibraryW((harness::BuildFolder() + L"\\Velum_VB6.dll").c_str());
+        // The engine beside this program.
+        wchar_t path[MAX_PATH];
+        GetModuleFileNameW(nullptr, path, MAX_PATH);
+        std::wstring engine = path;
+        engine = engine.substr(0, engine.find_last_of(L'\\')) + L"\\Velum_VB6.dll";
+        module = LoadLibraryW(engine.c_str());
         ASSERT_NE(module, nullptr);
         attach = reinterpret_cast<decltype(attach)>(reinterpret_cast<void*>(GetProcAddress(module, "Velum_Attach")));
         attachEx = reinterpret_cast<decltype(attachEx)>(reinterpret_cast<void*>(GetProcAddress(module, "Velum_AttachEx")));

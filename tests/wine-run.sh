@@ -40,9 +40,9 @@ make_prefix() {
   wineboot -i >/dev/null 2>&1
   local recorder
   recorder=$(windows_path "$build/tests/url_recorder.exe")
-  # diff_app.exe (the differential tests' program) and guest_tests.exe hide and close many
-  # windows; as managed windows, each hide would wait two seconds for a window manager that is
-  # not there.
+  # diff_app.exe (the differential tests' program), guest_tests.exe and attach_bench.exe hide
+  # and close many windows; as managed windows, each hide would wait two seconds for a window
+  # manager that is not there.
   cat > "$build/$prefix.reg" <<REG
 REGEDIT4
 
@@ -53,6 +53,9 @@ REGEDIT4
 "Managed"="N"
 
 [HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\guest_tests.exe\\X11 Driver]
+"Managed"="N"
+
+[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\attach_bench.exe\\X11 Driver]
 "Managed"="N"
 
 [HKEY_CURRENT_USER\\Control Panel\\Desktop]
