@@ -751,6 +751,105 @@ TEST(Engine, CaptionButtonsMinimiseAndClose)
     EXPECT_FALSE(IsWindow(hwnd));
 }
 
+// How many pixels of a window rectangle have a fill's colour, read until `want` says the count
+// is right or two seconds pass.
+int FillPixels(HWND hwnd, RECT r, const velum::Fill& fill, const std::function<bool(int)>& want)
+{
+    int count = 0;
+    const ULONGLONG end = GetTickCount64() + 2000;
+    do {
+        count = 0;
+        HDC dc = GetWindowDC(hwnd);
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                count += InFill(GetPixel(dc, x, y), fill) ? 1 : 0;
+        ReleaseDC(hwnd, dc);
+    } while (!want(count) && GetTickCount64() < end && (Sleep(50), true));
+    return count;
+}
+
+void MouseButton(DWORD flags)
+{
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flags;
+    SendInput(1, &in, sizeof in);
+    Sleep(150);
+}
+
+// Under the pointer a caption button takes the theme's hot look and, held down, its pressed
+// look; released away from it, it does nothing and takes its normal look again.
+TEST(Engine, CaptionButtonsShowTheirHotAndPressedLooks)
+{
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    const velum::Theme t = LoadExpected(SkinFile(L"velum.vlm"));
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"velum.vlm")), VELUM_OK);
+    ui.Activate();
+    ExpectFrame(hwnd, t, true, "before the pointer comes");
+    RECT w{};
+    GetWindowRect(hwnd, &w);
+    const auto& m = t.metrics;
+    const int f = std::max(1, m.frameWidth);
+    const int top = f + (m.captionHeight - m.buttonHeight) / 2;
+    const struct {
+        const char* what;
+        int button;  // from the right
+        velum::Fill hot, pressed;
+    } cases[] = {{"close", 0, t.closeHot.background, t.closeHot.background},
+                 {"maximise", 1, t.buttonHot.background, t.buttonPressed.background},
+                 {"minimise", 2, t.buttonHot.background, t.buttonPressed.background}};
+    ASSERT_FALSE(t.buttonHot.background == t.button.background || t.buttonPressed.background == t.buttonHot.background ||
+                 t.closeHot.background == t.button.background)
+        << "the theme must tell the looks apart";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const int right = (w.right - w.left) - f - 4 - c.button * (m.buttonWidth + 2);
+        // The button's corners, away from its glyph.
+        const RECT corner{right - m.buttonWidth + 1, top + 1, right - m.buttonWidth + 4, top + 4};
+        const int area = (corner.right - corner.left) * (corner.bottom - corner.top);
+        const auto all = [area](int n) { return n == area; };
+        SetCursorPos(w.left + right - m.buttonWidth / 2, w.top + top + m.buttonHeight / 2);
+        EXPECT_EQ(FillPixels(hwnd, corner, c.hot, all), area) << "hot";
+        MouseButton(MOUSEEVENTF_LEFTDOWN);
+        EXPECT_EQ(FillPixels(hwnd, corner, c.pressed, all), area) << "pressed";
+        // Held away from the button, it is no longer pressed: it only shows where the press went.
+        SetCursorPos(w.left + (w.right - w.left) / 2, w.top + (w.bottom - w.top) / 2);
+        EXPECT_EQ(FillPixels(hwnd, corner, c.hot, all), area) << "held away from the button";
+        MouseButton(MOUSEEVENTF_LEFTUP);
+        EXPECT_EQ(FillPixels(hwnd, corner, t.button.background, all), area) << "released away from the button";
+        EXPECT_FALSE(IsIconic(hwnd) || IsZoomed(hwnd) || !IsWindow(hwnd)) << "released away from the button";
+    }
+}
+
+// A bar item under the pointer is hot; when another window takes the activation while the
+// pointer stays, the item loses its hot look.
+TEST(Engine, ABarItemsHotLookGoesWhenTheWindowIsDeactivated)
+{
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    const velum::Theme t = LoadExpected(SkinFile(L"midnight.vlm"));
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"midnight.vlm")), VELUM_OK);
+    ASSERT_FALSE(t.menuBarHot.background == t.menuBar.background);
+    ui.Activate();
+    ExpectFrame(hwnd, t, true, "before the pointer comes");
+    RECT w{};
+    GetWindowRect(hwnd, &w);
+    const auto& m = t.metrics;
+    const int f = std::max(1, m.frameWidth);
+    const RECT item{f, f + m.captionHeight, f + 30, f + m.captionHeight + m.menuBarHeight};
+    SetCursorPos(w.left + f + 14, w.top + f + m.captionHeight + m.menuBarHeight / 2);
+    EXPECT_GT(FillPixels(hwnd, item, t.menuBarHot.background, [](int n) { return n > 20; }), 20) << "hot";
+    HWND other = nullptr;
+    ui.Call([&other] {
+        other = CreateWindowExW(0, kClass, L"Other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 400, 200, 150, nullptr, nullptr,
+                                nullptr, nullptr);
+        return static_cast<int>(SetForegroundWindow(other));
+    });
+    EXPECT_EQ(FillPixels(hwnd, item, t.menuBarHot.background, [](int n) { return n == 0; }), 0) << "after deactivation";
+    ui.Call([other] { return static_cast<int>(DestroyWindow(other)); });
+}
+
 // Greyed as the system greys them: maximise on a window without a maximise box, close when the
 // system menu's Close is disabled. A click on them does nothing, as without the engine.
 TEST(Engine, DisabledCaptionButtonsAreGreyedAndDoNothing)
@@ -766,7 +865,7 @@ TEST(Engine, DisabledCaptionButtonsAreGreyedAndDoNothing)
     const velum::Theme t = LoadExpected(SkinFile(L"crimson.vlm"));
     ASSERT_EQ(ui.AttachEx(SkinFile(L"crimson.vlm")), VELUM_OK);
     ui.Activate();
-    Sleep(200);
+    ExpectFrame(hwnd, t, true, "before reading the buttons");
     RECT w{};
     GetWindowRect(hwnd, &w);
     const auto& m = t.metrics;
@@ -794,6 +893,14 @@ TEST(Engine, DisabledCaptionButtonsAreGreyedAndDoNothing)
         int button;
         bool enabled;
     } cases[] = {{"close", 0, false}, {"maximise", 1, false}, {"minimise", 2, true}};
+    // Each button is read until it shows its look: the frame may still be painting.
+    const auto looksRight = [&](const auto& c) {
+        const auto [bright, grey2] = glyphPixels(c.button);
+        return (bright > 0) == c.enabled && (grey2 > 0) == !c.enabled;
+    };
+    const ULONGLONG end = GetTickCount64() + 3000;
+    while (!std::all_of(std::begin(cases), std::end(cases), looksRight) && GetTickCount64() < end)
+        Sleep(50);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const auto [bright, grey2] = glyphPixels(c.button);

@@ -355,6 +355,10 @@ TEST_F(Gallery, AThemePickedFromTheMenuWithTheMouseTakesEffect)
         ASSERT_TRUE(problem.empty()) << harness::Utf8(name) << ": " << problem;
         ASSERT_TRUE(clicked);
         ASSERT_TRUE(Checked(*index)) << harness::Utf8(name) << " was not applied";
+        size_t checked = 0;
+        for (size_t i = 0; i < Themes().Count(); ++i)
+            checked += Checked(i) ? 1 : 0;
+        EXPECT_EQ(checked, 1u) << "items checked after picking " << harness::Utf8(name);
         ASSERT_TRUE(WaitFor([] { return OpenPopup() == nullptr; }, 3000)) << "the menu stayed open";
 
         // Away from the dialog again, so nothing shows its hot look.
