@@ -23,6 +23,7 @@ struct EngineCalls {
     int(VELUM_CALL* attach)() = nullptr;
     int(VELUM_CALL* attachEx)(const char*, const char*) = nullptr;
     int(VELUM_CALL* detach)() = nullptr;
+    int(VELUM_CALL* lastErrorText)(char*, int) = nullptr;
 
     void Load()
     {
@@ -36,7 +37,9 @@ struct EngineCalls {
         attach = reinterpret_cast<decltype(attach)>(reinterpret_cast<void*>(GetProcAddress(module, "Velum_Attach")));
         attachEx = reinterpret_cast<decltype(attachEx)>(reinterpret_cast<void*>(GetProcAddress(module, "Velum_AttachEx")));
         detach = reinterpret_cast<decltype(detach)>(reinterpret_cast<void*>(GetProcAddress(module, "Velum_Detach")));
-        ASSERT_TRUE(attach && attachEx && detach);
+        lastErrorText = reinterpret_cast<decltype(lastErrorText)>(
+            reinterpret_cast<void*>(GetProcAddress(module, "Velum_GetLastErrorText")));
+        ASSERT_TRUE(attach && attachEx && detach && lastErrorText);
     }
 };
 
@@ -341,7 +344,11 @@ TEST(Guest, EngineCallsFromInsideItsMessagesCompleteOrAreRefused)
     } calls[] = {{"Velum_Attach", [] { return Engine().attach(); }},
                  {"Velum_AttachEx", [] { return AttachTheme("midnight.vlm"); }},
                  {"Velum_Detach", [] { return Engine().detach(); }},
-                 {"Velum_AttachEx of a broken theme", [] { return Engine().attachEx("Z:\\no\\such.vlm", ""); }}};
+                 {"Velum_AttachEx of a missing theme", [] { return Engine().attachEx("Z:\\no\\such.vlm", ""); }},
+                 {"Velum_GetLastErrorText", [] {
+                      char text[256];
+                      return Engine().lastErrorText(text, sizeof text) >= 0 ? VELUM_OK : -1;
+                  }}};
     const struct {
         const char* name;
         bool attachedBefore;
