@@ -27,37 +27,39 @@ add_library(velum_theme_win STATIC ${VELUM_THEME_SOURCES} engine/core/FrameLayou
 target_include_directories(velum_theme_win PUBLIC engine engine/core)
 
 # Which system control a window is built on; tested apart from the engine's calls.
-add_library(velum_controls_win STATIC engine/win/ControlClasses.cpp)
-target_include_directories(velum_controls_win PUBLIC engine/win)
+add_library(velum_controls_win STATIC engine/attach/ControlClasses.cpp)
+target_include_directories(velum_controls_win PUBLIC engine/attach)
 target_link_libraries(velum_controls_win PUBLIC velum_theme_win user32)
 
-# The Windows parts: the exported calls, the window registry and one file per part of a window.
+# The Windows parts, in folders by concern: attaching (the registry of skinned windows, their
+# subclass), the frame, the menus, the controls, and painting.
 add_library(Velum_VB6 SHARED
   engine/Velum.cpp
-  engine/win/WindowRegistry.cpp
-  engine/win/WindowSubclass.cpp
-  engine/win/FrameWindow.cpp
-  engine/win/FrameSizing.cpp
-  engine/win/MenuTracking.cpp
-  engine/win/CaptionButtons.cpp
-  engine/win/MenuBar.cpp
-  engine/win/PopupMenu.cpp
-  engine/win/MdiBarItems.cpp
-  engine/win/ClientArea.cpp
-  engine/win/ButtonSkin.cpp
-  engine/win/CommonControlSkin.cpp
-  engine/win/ScrollBarSkin.cpp
-  engine/win/ScrolledWindow.cpp
-  engine/win/TabSkin.cpp
-  engine/win/BarControlSkin.cpp
-  engine/win/FieldSkin.cpp
-  engine/win/EditSkin.cpp
-  engine/win/ListSkin.cpp
-  engine/win/ComboSkin.cpp
-  engine/win/Painter.cpp)
+  engine/attach/WindowRegistry.cpp
+  engine/attach/WindowSubclass.cpp
+  engine/frame/FrameWindow.cpp
+  engine/frame/FrameSizing.cpp
+  engine/frame/CaptionButtons.cpp
+  engine/frame/ClientArea.cpp
+  engine/menus/MenuBar.cpp
+  engine/menus/MenuTracking.cpp
+  engine/menus/MdiBarItems.cpp
+  engine/menus/PopupMenu.cpp
+  engine/controls/ButtonSkin.cpp
+  engine/controls/FieldSkin.cpp
+  engine/controls/EditSkin.cpp
+  engine/controls/ListSkin.cpp
+  engine/controls/ComboSkin.cpp
+  engine/controls/CommonControlSkin.cpp
+  engine/controls/TabSkin.cpp
+  engine/controls/BarControlSkin.cpp
+  engine/controls/ScrollBarSkin.cpp
+  engine/controls/ScrolledWindow.cpp
+  engine/paint/Painter.cpp)
 set_target_properties(Velum_VB6 PROPERTIES PREFIX "" OUTPUT_NAME Velum_VB6)
 target_compile_definitions(Velum_VB6 PRIVATE VELUM_BUILDING)
-target_include_directories(Velum_VB6 PUBLIC engine engine/core PRIVATE engine/win)
+target_include_directories(Velum_VB6 PUBLIC engine engine/core
+  PRIVATE engine/attach engine/frame engine/menus engine/controls engine/paint)
 target_link_libraries(Velum_VB6 PRIVATE velum_controls_win velum_theme_win zentora_common gdi32 user32 msimg32)
 # Undecorated export names on x86 too, so any program finds them with GetProcAddress by name.
 target_link_options(Velum_VB6 PRIVATE -Wl,--kill-at)
