@@ -27,10 +27,12 @@ cp "$skins"/*.vlm "$app/Skin/"
 # folder: Windows also looks for a DLL in the current folder, and the tests' folder has one.
 cd "$app"
 start
-# The box may show before it takes keys: Enter until it closes.
+# The box may show before it takes keys, and Wine may replace the first X window it showed:
+# the box is looked up again each round, and Enter pressed until it closes.
 for _ in 1 2 3 4 5 6 7 8 9 10; do
-  focus
-  xdotool key Return
+  if main_window_shown && xdotool windowfocus --sync "$window" 2>/dev/null; then
+    xdotool key Return
+  fi
   wait_for 2 exited && break
 done
 exited || fail "the gallery without its engine did not exit after Enter on its message"
