@@ -11,6 +11,7 @@
 #include "ModuleIni.h"
 #include "ModuleSkin.h"
 #include "ModuleWeb.h"
+#include "ScreenDpi.h"
 #include "resource.h"
 
 namespace {
@@ -25,15 +26,6 @@ constexpr int kClientHeight = 339;
 constexpr UINT kFirstThemeCommand = 0x1000;
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kExStyle = 0;
-
-int ScreenDpi()
-{
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen != nullptr)
-        ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
 
 // True when a normal, read-only, hidden or system file matches the path; folders do not
 // count, and "*" or "?" in the last component match any file.
@@ -69,12 +61,11 @@ bool PassesIntact(const std::wstring& name)
     // Every ANSI code page holds ASCII, and most theme names are ASCII: no conversion for them.
     if (std::all_of(name.begin(), name.end(), [](wchar_t c) { return c < 0x80; }))
         return name.size() <= ModuleIni::kMaxValueBytes;
-    bool holds = false;
-    ContinueOnError([&] {
-        const std::string ansi = ToAnsi(name);
-        holds = ansi.size() <= ModuleIni::kMaxValueBytes && FromAnsi(ansi) == name;
-    });
-    return holds;
+    if (!SurvivesAnsi(name))
+        return false;
+    size_t bytes = ModuleIni::kMaxValueBytes + 1;
+    ContinueOnError([&] { bytes = ToAnsi(name).size(); });
+    return bytes <= ModuleIni::kMaxValueBytes;
 }
 
 // A theme name is a bare file name of the theme folder. A saved value that names a path (another

@@ -10,12 +10,13 @@ add_link_options($<$<CONFIG:Release>:-s>)
 # reading each into private memory of the process.
 add_link_options(-Wl,--file-alignment=0x1000)
 
-# Shared helpers: errors, text conversion, handle owners, automation calls.
+# Shared helpers: errors, text conversion, handle owners, automation calls, the screen's DPI.
 add_library(zentora_common STATIC
   common/AppError.cpp
   common/AnsiText.cpp
   common/Automation.cpp
-  common/MenuText.cpp)
+  common/MenuText.cpp
+  common/ScreenDpi.cpp)
 target_include_directories(zentora_common PUBLIC common)
 target_link_libraries(zentora_common PUBLIC ole32 oleaut32 uuid)
 

@@ -50,6 +50,13 @@ std::wstring FromAnsi(std::string_view text)
     return Widen(CP_ACP, text);
 }
 
+bool SurvivesAnsi(std::wstring_view text) noexcept
+{
+    bool survives = false;
+    ContinueOnError([&] { survives = FromAnsi(ToAnsi(text)) == text; });
+    return survives;
+}
+
 std::string ToUtf8(std::wstring_view text)
 {
     return Narrow(CP_UTF8, text);

@@ -7,5 +7,8 @@
 
 std::string ToAnsi(std::wstring_view text);
 std::wstring FromAnsi(std::string_view text);
+// True when the text comes back unchanged from the ANSI code page: a character the code page
+// lacks would arrive as "?" or a look-alike.
+bool SurvivesAnsi(std::wstring_view text) noexcept;
 std::string ToUtf8(std::wstring_view text);
 std::wstring FromUtf8(std::string_view text);

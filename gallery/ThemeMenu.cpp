@@ -14,13 +14,6 @@ constexpr wchar_t kNoThemes[] = L"(Skin 文件夹里没有主题文件)";
 // WM_COMMAND carries 16 bits of a command: items past this many would reach other commands.
 constexpr size_t kMaxThemes = 0xE000;
 
-bool ReachesEngineIntact(const std::wstring& path)
-{
-    bool intact = false;
-    ContinueOnError([&] { intact = FromAnsi(ToAnsi(path)) == path; });
-    return intact;
-}
-
 bool NameBefore(const std::wstring& a, const std::wstring& b)
 {
     return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
@@ -49,7 +42,7 @@ void ThemeMenu::Fill(const std::wstring& folder)
     while (GetMenuItemCount(popup_) > 0)
         DeleteMenu(popup_, 0, MF_BYPOSITION);
     for (std::wstring& name : names) {
-        const bool usable = ReachesEngineIntact(folder + L"\\" + name);
+        const bool usable = SurvivesAnsi(folder + L"\\" + name);
         const UINT command = firstCommand_ + static_cast<UINT>(themes_.size());
         AppendMenuW(popup_, MF_STRING | (usable ? MF_ENABLED : MF_GRAYED), command, MenuText(name).c_str());
         themes_.push_back(Theme{std::move(name), usable});

@@ -12,4 +12,10 @@ namespace velum {
 // class's window procedure, which a superclass registered under another name often keeps.
 ControlFamily ControlFamilyOf(HWND hwnd);
 
+// The window's style bits (GWL_STYLE).
+inline DWORD StyleOf(HWND hwnd)
+{
+    return static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
+}
+
 }  // namespace velum

@@ -16,31 +16,14 @@ namespace velum {
 
 namespace {
 
-void Line(HDC dc, int x1, int y1, int x2, int y2, Color c)
-{
-    Pen pen(dc, c, 1);
-    MoveToEx(dc, x1, y1, nullptr);
-    LineTo(dc, x2, y2);
-}
-
 // ---- Up-down controls ----
 
-enum class Pointing { Up, Down, Left, Right };
-
 // A filled triangle pointing one way, centred in r.
-void DrawArrow(HDC dc, const RECT& r, Pointing way, Color c, int dpi)
+void DrawArrow(HDC dc, const RECT& r, Towards way, Color c, int dpi)
 {
-    const int half = std::max(2, std::min({Scale(4, dpi), static_cast<int>(r.right - r.left) / 3,
+    const int rows = std::max(2, std::min({Scale(4, dpi), static_cast<int>(r.right - r.left) / 3,
                                            static_cast<int>(r.bottom - r.top) / 3}));
-    const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
-    for (int i = 0; i < half; ++i) {
-        switch (way) {
-        case Pointing::Up: Line(dc, cx - i, cy - half / 2 + i, cx + i + 1, cy - half / 2 + i, c); break;
-        case Pointing::Down: Line(dc, cx - i, cy + half / 2 - i, cx + i + 1, cy + half / 2 - i, c); break;
-        case Pointing::Left: Line(dc, cx - half / 2 + i, cy - i, cx - half / 2 + i, cy + i + 1, c); break;
-        case Pointing::Right: Line(dc, cx + half / 2 - i, cy - i, cx + half / 2 - i, cy + i + 1, c); break;
-        }
-    }
+    DrawArrow(dc, {(r.left + r.right) / 2, (r.top + r.bottom) / 2}, way, rows, c);
 }
 
 bool Horizontal(HWND hwnd)
@@ -209,8 +192,8 @@ void PaintUpDown(HWND hwnd, UINT message, WPARAM wParam, int hot, int pressed)
             const Style& face = !enabled ? b.disabled : arrow == pressed ? b.pressed : arrow == hot ? b.hot : b.normal;
             const RECT r = ArrowRect(hwnd, arrow);
             PaintStyle(dc, r, face);
-            const Pointing way = horizontal ? (arrow == 0 ? Pointing::Right : Pointing::Left)
-                                            : (arrow == 0 ? Pointing::Up : Pointing::Down);
+            const Towards way = horizontal ? (arrow == 0 ? Towards::Right : Towards::Left)
+                                            : (arrow == 0 ? Towards::Up : Towards::Down);
             RECT glyph = r;
             if (arrow == pressed && enabled)
                 OffsetRect(&glyph, 1, 1);

@@ -23,9 +23,9 @@ std::map<HWND, ButtonState>& Buttons()
     return buttons;
 }
 
-ButtonStyle StyleOf(HWND hwnd)
+ButtonStyle ButtonStyleOf(HWND hwnd)
 {
-    return ButtonStyleOf(static_cast<std::uint32_t>(GetWindowLongPtrW(hwnd, GWL_STYLE)));
+    return velum::ButtonStyleOf(StyleOf(hwnd));
 }
 
 bool LooksPushed(const ButtonStyle& style)
@@ -35,7 +35,7 @@ bool LooksPushed(const ButtonStyle& style)
 
 // The parent says which colours a button stands on. Only the engine's own answer, given where
 // the program left the colours to the system, lets the engine draw the button.
-bool ParentLeavesColours(HWND hwnd, HDC dc, const ButtonStyle& style)
+bool ParentAnswersWithThemeBrush(HWND hwnd, HDC dc, const ButtonStyle& style)
 {
     HWND parent = GetParent(hwnd);
     if (parent == nullptr)
@@ -50,8 +50,8 @@ bool EngineDraws(HWND hwnd, HDC dc)
 {
     if (CurrentTheme() == nullptr || Buttons().count(hwnd) == 0)
         return false;
-    const ButtonStyle style = StyleOf(hwnd);
-    return EngineDrawsButton(style) && ParentLeavesColours(hwnd, dc, style);
+    const ButtonStyle style = ButtonStyleOf(hwnd);
+    return EngineDrawsButton(style) && ParentAnswersWithThemeBrush(hwnd, dc, style);
 }
 
 std::wstring TextOf(HWND hwnd)
@@ -78,7 +78,7 @@ struct ButtonLook {
 ButtonLook ReadLook(HWND hwnd)
 {
     ButtonLook look;
-    look.style = StyleOf(hwnd);
+    look.style = ButtonStyleOf(hwnd);
     look.windowStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
     look.state = CallPrevious(hwnd, BM_GETSTATE, 0, 0);
     look.enabled = IsWindowEnabled(hwnd) != FALSE;
@@ -328,7 +328,7 @@ LRESULT OnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 
 // The system's button draws straight onto the window when its state changes (a press, a
 // check, the focus), outside WM_PAINT; the engine draws over it at once.
-void RepaintNow(HWND hwnd)
+void DrawOverSystemNow(HWND hwnd)
 {
     if (Buttons().count(hwnd) == 0 || !IsWindowVisible(hwnd))
         return;
@@ -340,7 +340,7 @@ void RepaintNow(HWND hwnd)
     ReleaseDC(hwnd, dc);
 }
 
-bool ChangesLook(UINT message)
+bool ChangesButtonLook(UINT message)
 {
     switch (message) {
     case BM_SETSTATE:
@@ -375,7 +375,7 @@ void SetHot(HWND hwnd, bool hot)
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd, 0};
         TrackMouseEvent(&track);
     }
-    RepaintNow(hwnd);
+    DrawOverSystemNow(hwnd);
 }
 
 LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -395,8 +395,8 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         SetHot(hwnd, true);
     else if (message == WM_MOUSELEAVE)
         SetHot(hwnd, false);
-    else if (ChangesLook(message))
-        RepaintNow(hwnd);
+    else if (ChangesButtonLook(message))
+        DrawOverSystemNow(hwnd);
     return result;
 }
 

@@ -174,7 +174,7 @@ LRESULT OnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 // The system draws a drop-down list's field straight onto the window when the selection
 // changes, and repaints only the field when the focus moves; the engine draws the whole combo
 // box at once.
-void RepaintNow(HWND hwnd)
+void DrawOverSystemNow(HWND hwnd)
 {
     if (FindField(hwnd) == nullptr || !IsWindowVisible(hwnd))
         return;
@@ -186,7 +186,7 @@ void RepaintNow(HWND hwnd)
     ReleaseDC(hwnd, dc);
 }
 
-bool ChangesLook(UINT message)
+bool ChangesComboLook(UINT message)
 {
     switch (message) {
     case WM_COMMAND:  // the list's selection, the edit's focus
@@ -218,7 +218,7 @@ void FollowPointer(HWND hwnd, UINT message)
         TrackMouseEvent(&track);
     }
     if (field->hot != PointerOver(hwnd))
-        RepaintNow(hwnd);
+        DrawOverSystemNow(hwnd);
 }
 
 }  // namespace
@@ -240,8 +240,8 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         SkinComboParts(hwnd);
     else if (message == WM_MOUSEMOVE || message == WM_MOUSELEAVE)
         FollowPointer(hwnd, message);
-    else if (ChangesLook(message))
-        RepaintNow(hwnd);
+    else if (ChangesComboLook(message))
+        DrawOverSystemNow(hwnd);
     return result;
 }
 

@@ -60,43 +60,38 @@ COLORREF Ref(Color c)
     return ToColorRef(c);
 }
 
-// The engine's own settings go straight to the control's procedure, past the engine's, so that
-// only the program's reach the check for colours of its own.
-LRESULT Tell(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam = 0)
-{
-    return CallPrevious(hwnd, message, wParam, lParam);
-}
-
 // Reads the control's colours the first time; a control whose colours are not the system's
-// defaults was given them by its program and keeps them.
+// defaults was given them by its program and keeps them. The engine's own colour messages go
+// straight to the control's procedure (CallPrevious), past the engine's, so that only the
+// program's reach the check for colours of its own.
 bool SaveOwnColours(HWND hwnd, CommonControl& c)
 {
     SavedColours& s = c.saved;
     switch (c.family) {
     case ControlFamily::ListView:
-        s = {static_cast<COLORREF>(Tell(hwnd, LVM_GETBKCOLOR, 0)), static_cast<COLORREF>(Tell(hwnd, LVM_GETTEXTCOLOR, 0)),
-             static_cast<COLORREF>(Tell(hwnd, LVM_GETTEXTBKCOLOR, 0))};
+        s = {static_cast<COLORREF>(CallPrevious(hwnd, LVM_GETBKCOLOR, 0, 0)), static_cast<COLORREF>(CallPrevious(hwnd, LVM_GETTEXTCOLOR, 0, 0)),
+             static_cast<COLORREF>(CallPrevious(hwnd, LVM_GETTEXTBKCOLOR, 0, 0))};
         return s.background == GetSysColor(COLOR_WINDOW) &&
                (s.text == CLR_DEFAULT || s.text == GetSysColor(COLOR_WINDOWTEXT));
     case ControlFamily::TreeView:
-        s = {static_cast<COLORREF>(Tell(hwnd, TVM_GETBKCOLOR, 0)), static_cast<COLORREF>(Tell(hwnd, TVM_GETTEXTCOLOR, 0)),
-             static_cast<COLORREF>(Tell(hwnd, TVM_GETLINECOLOR, 0))};
+        s = {static_cast<COLORREF>(CallPrevious(hwnd, TVM_GETBKCOLOR, 0, 0)), static_cast<COLORREF>(CallPrevious(hwnd, TVM_GETTEXTCOLOR, 0, 0)),
+             static_cast<COLORREF>(CallPrevious(hwnd, TVM_GETLINECOLOR, 0, 0))};
         // -1 is "the system's colour"
         return s.background == CLR_NONE && s.text == CLR_NONE;
     case ControlFamily::Tooltip:
-        s = {static_cast<COLORREF>(Tell(hwnd, TTM_GETTIPBKCOLOR, 0)),
-             static_cast<COLORREF>(Tell(hwnd, TTM_GETTIPTEXTCOLOR, 0)), CLR_INVALID};
+        s = {static_cast<COLORREF>(CallPrevious(hwnd, TTM_GETTIPBKCOLOR, 0, 0)),
+             static_cast<COLORREF>(CallPrevious(hwnd, TTM_GETTIPTEXTCOLOR, 0, 0)), CLR_INVALID};
         return s.background == GetSysColor(COLOR_INFOBK) && s.text == GetSysColor(COLOR_INFOTEXT);
     case ControlFamily::Progress:
         // Only the setters tell the colours: they answer with the one before.
-        s.background = static_cast<COLORREF>(Tell(hwnd, PBM_SETBKCOLOR, 0, static_cast<LPARAM>(CLR_DEFAULT)));
-        s.text = static_cast<COLORREF>(Tell(hwnd, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(CLR_DEFAULT)));
-        Tell(hwnd, PBM_SETBKCOLOR, 0, static_cast<LPARAM>(s.background));
-        Tell(hwnd, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(s.text));
+        s.background = static_cast<COLORREF>(CallPrevious(hwnd, PBM_SETBKCOLOR, 0, static_cast<LPARAM>(CLR_DEFAULT)));
+        s.text = static_cast<COLORREF>(CallPrevious(hwnd, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(CLR_DEFAULT)));
+        CallPrevious(hwnd, PBM_SETBKCOLOR, 0, static_cast<LPARAM>(s.background));
+        CallPrevious(hwnd, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(s.text));
         return s.background == CLR_DEFAULT && s.text == CLR_DEFAULT;
     case ControlFamily::StatusBar:
-        s.background = static_cast<COLORREF>(Tell(hwnd, SB_SETBKCOLOR, 0, static_cast<LPARAM>(CLR_DEFAULT)));
-        Tell(hwnd, SB_SETBKCOLOR, 0, static_cast<LPARAM>(s.background));
+        s.background = static_cast<COLORREF>(CallPrevious(hwnd, SB_SETBKCOLOR, 0, static_cast<LPARAM>(CLR_DEFAULT)));
+        CallPrevious(hwnd, SB_SETBKCOLOR, 0, static_cast<LPARAM>(s.background));
         return s.background == CLR_DEFAULT;
     default: return true;
     }
@@ -107,24 +102,24 @@ void GiveBackColours(HWND hwnd, const CommonControl& c)
     const SavedColours& s = c.saved;
     switch (c.family) {
     case ControlFamily::ListView:
-        Tell(hwnd, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(s.background));
-        Tell(hwnd, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(s.text));
-        Tell(hwnd, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(s.other));
+        CallPrevious(hwnd, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(s.background));
+        CallPrevious(hwnd, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(s.text));
+        CallPrevious(hwnd, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(s.other));
         break;
     case ControlFamily::TreeView:
-        Tell(hwnd, TVM_SETBKCOLOR, 0, static_cast<LPARAM>(s.background));
-        Tell(hwnd, TVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(s.text));
-        Tell(hwnd, TVM_SETLINECOLOR, 0, static_cast<LPARAM>(s.other));
+        CallPrevious(hwnd, TVM_SETBKCOLOR, 0, static_cast<LPARAM>(s.background));
+        CallPrevious(hwnd, TVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(s.text));
+        CallPrevious(hwnd, TVM_SETLINECOLOR, 0, static_cast<LPARAM>(s.other));
         break;
     case ControlFamily::Tooltip:
-        Tell(hwnd, TTM_SETTIPBKCOLOR, s.background);
-        Tell(hwnd, TTM_SETTIPTEXTCOLOR, s.text);
+        CallPrevious(hwnd, TTM_SETTIPBKCOLOR, s.background, 0);
+        CallPrevious(hwnd, TTM_SETTIPTEXTCOLOR, s.text, 0);
         break;
     case ControlFamily::Progress:
-        Tell(hwnd, PBM_SETBKCOLOR, 0, static_cast<LPARAM>(s.background));
-        Tell(hwnd, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(s.text));
+        CallPrevious(hwnd, PBM_SETBKCOLOR, 0, static_cast<LPARAM>(s.background));
+        CallPrevious(hwnd, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(s.text));
         break;
-    case ControlFamily::StatusBar: Tell(hwnd, SB_SETBKCOLOR, 0, static_cast<LPARAM>(s.background)); break;
+    case ControlFamily::StatusBar: CallPrevious(hwnd, SB_SETBKCOLOR, 0, static_cast<LPARAM>(s.background)); break;
     default: break;
     }
 }
@@ -143,21 +138,21 @@ void TakeColours(HWND hwnd, CommonControl& c)
     const ControlPalette& p = CurrentTheme()->Controls();
     switch (c.family) {
     case ControlFamily::ListView:
-        Tell(hwnd, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(Ref(p.field.normal.background.from)));
-        Tell(hwnd, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(Ref(p.field.normal.background.from)));
-        Tell(hwnd, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(Ref(p.field.normal.text)));
+        CallPrevious(hwnd, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(Ref(p.field.normal.background.from)));
+        CallPrevious(hwnd, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(Ref(p.field.normal.background.from)));
+        CallPrevious(hwnd, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(Ref(p.field.normal.text)));
         break;
     case ControlFamily::TreeView:
-        Tell(hwnd, TVM_SETBKCOLOR, 0, static_cast<LPARAM>(Ref(p.field.normal.background.from)));
-        Tell(hwnd, TVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(Ref(p.field.normal.text)));
-        Tell(hwnd, TVM_SETLINECOLOR, 0, static_cast<LPARAM>(Ref(p.field.normal.border)));
+        CallPrevious(hwnd, TVM_SETBKCOLOR, 0, static_cast<LPARAM>(Ref(p.field.normal.background.from)));
+        CallPrevious(hwnd, TVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(Ref(p.field.normal.text)));
+        CallPrevious(hwnd, TVM_SETLINECOLOR, 0, static_cast<LPARAM>(Ref(p.field.normal.border)));
         break;
     case ControlFamily::Tooltip:
-        Tell(hwnd, TTM_SETTIPBKCOLOR, Ref(p.common.tooltip.background.from));
-        Tell(hwnd, TTM_SETTIPTEXTCOLOR, Ref(p.common.tooltip.text));
+        CallPrevious(hwnd, TTM_SETTIPBKCOLOR, Ref(p.common.tooltip.background.from), 0);
+        CallPrevious(hwnd, TTM_SETTIPTEXTCOLOR, Ref(p.common.tooltip.text), 0);
         break;
     case ControlFamily::StatusBar:
-        Tell(hwnd, SB_SETBKCOLOR, 0, static_cast<LPARAM>(Ref(p.common.statusBar.background.from)));
+        CallPrevious(hwnd, SB_SETBKCOLOR, 0, static_cast<LPARAM>(Ref(p.common.statusBar.background.from)));
         break;
     default: break;
     }
@@ -180,7 +175,7 @@ bool SetsColour(ControlFamily family, UINT message)
     }
 }
 
-void RepaintNow(HWND hwnd)
+void RedrawNow(HWND hwnd)
 {
     InvalidateRect(hwnd, nullptr, FALSE);
     UpdateWindow(hwnd);
@@ -190,13 +185,6 @@ HFONT FontOf(HWND hwnd)
 {
     auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
     return font != nullptr ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-}
-
-void Line(HDC dc, int x1, int y1, int x2, int y2, Color c)
-{
-    Pen pen(dc, c, 1);
-    MoveToEx(dc, x1, y1, nullptr);
-    LineTo(dc, x2, y2);
 }
 
 // WM_PAINT or WM_PRINTCLIENT of a control the engine draws whole: `draw` paints the client
@@ -229,20 +217,20 @@ struct StatusPart {
 std::vector<StatusPart> StatusParts(HWND hwnd)
 {
     std::vector<StatusPart> parts;
-    const bool simple = Tell(hwnd, SB_ISSIMPLE, 0) != 0;
-    const int count = simple ? 1 : static_cast<int>(Tell(hwnd, SB_GETPARTS, 0, 0));
+    const bool simple = CallPrevious(hwnd, SB_ISSIMPLE, 0, 0) != 0;
+    const int count = simple ? 1 : static_cast<int>(CallPrevious(hwnd, SB_GETPARTS, 0, 0));
     for (int i = 0; i < count; ++i) {
         const WPARAM index = simple ? SB_SIMPLEID : static_cast<WPARAM>(i);
         StatusPart part;
         if (simple)
             GetClientRect(hwnd, &part.bounds);
         else
-            Tell(hwnd, SB_GETRECT, index, reinterpret_cast<LPARAM>(&part.bounds));
-        const auto length = static_cast<DWORD>(Tell(hwnd, SB_GETTEXTLENGTHW, index));
+            CallPrevious(hwnd, SB_GETRECT, index, reinterpret_cast<LPARAM>(&part.bounds));
+        const auto length = static_cast<DWORD>(CallPrevious(hwnd, SB_GETTEXTLENGTHW, index, 0));
         part.type = HIWORD(length);
         part.text.resize(LOWORD(length) + 1);
         if ((part.type & SBT_OWNERDRAW) == 0) {
-            Tell(hwnd, SB_GETTEXTW, index, reinterpret_cast<LPARAM>(part.text.data()));
+            CallPrevious(hwnd, SB_GETTEXTW, index, reinterpret_cast<LPARAM>(part.text.data()));
             part.text.resize(LOWORD(length));
         } else {
             part.text.clear();
@@ -316,8 +304,8 @@ LRESULT PaintProgress(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     const Style& look = CurrentTheme()->Controls().common.progress;
     const Style& filled = CurrentTheme()->Controls().common.progressBar;
     PBRANGE range{};
-    Tell(hwnd, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
-    const auto position = static_cast<int>(Tell(hwnd, PBM_GETPOS, 0));
+    CallPrevious(hwnd, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+    const auto position = static_cast<int>(CallPrevious(hwnd, PBM_GETPOS, 0, 0));
     PaintThroughBuffer(hwnd, message, wParam, [&](HDC dc, const RECT& client) {
         FillWith(dc, client, look.background);
         Outline(dc, client, look.border);
@@ -346,7 +334,7 @@ struct HeaderItem {
 std::vector<HeaderItem> HeaderItems(HWND hwnd)
 {
     std::vector<HeaderItem> items;
-    const int count = static_cast<int>(Tell(hwnd, HDM_GETITEMCOUNT, 0));
+    const int count = static_cast<int>(CallPrevious(hwnd, HDM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
         HeaderItem item;
         wchar_t text[260] = L"";
@@ -354,8 +342,8 @@ std::vector<HeaderItem> HeaderItems(HWND hwnd)
         info.mask = HDI_TEXT | HDI_FORMAT;
         info.pszText = text;
         info.cchTextMax = 260;
-        Tell(hwnd, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info));
-        Tell(hwnd, HDM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item.bounds));
+        CallPrevious(hwnd, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info));
+        CallPrevious(hwnd, HDM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item.bounds));
         item.format = info.fmt;
         item.text = text;
         items.push_back(std::move(item));
@@ -374,13 +362,8 @@ bool ProgramDrawsSome(const std::vector<HeaderItem>& items)
 
 void DrawSortArrow(HDC dc, const RECT& item, bool up, Color c, int dpi)
 {
-    const int half = Scale(4, dpi);
-    const int x = item.right - Scale(10, dpi);
-    const int y = (item.top + item.bottom) / 2;
-    for (int i = 0; i < half; ++i) {
-        const int row = up ? y - half / 2 + i : y + half / 2 - i;
-        Line(dc, x - i, row, x + i + 1, row, c);
-    }
+    const POINT centre{item.right - Scale(10, dpi), (item.top + item.bottom) / 2};
+    DrawArrow(dc, centre, up ? Towards::Up : Towards::Down, Scale(4, dpi), c);
 }
 
 LRESULT PaintHeader(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, const CommonControl& c)
@@ -423,7 +406,7 @@ int HeaderItemAt(HWND hwnd, LPARAM point, bool onItemOnly)
 {
     HDHITTESTINFO hit{};
     hit.pt = {static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
-    const int item = static_cast<int>(Tell(hwnd, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    const int item = static_cast<int>(CallPrevious(hwnd, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     if (onItemOnly && (hit.flags & HHT_ONHEADER) == 0)
         return -1;
     return (hit.flags & (HHT_ONHEADER | HHT_ONDIVIDER | HHT_ONDIVOPEN)) != 0 ? item : -1;
@@ -468,7 +451,7 @@ void FollowPointer(HWND hwnd, CommonControl& c, UINT message, LPARAM lParam)
     c.hotItem = hot;
     c.pressedItem = pressed;
     if (changed || message == WM_LBUTTONDOWN || message == WM_LBUTTONUP)
-        RepaintNow(hwnd);
+        RedrawNow(hwnd);
 }
 
 bool FollowsPointer(ControlFamily family)

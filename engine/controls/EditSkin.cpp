@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ControlClasses.h"
 #include "Engine.h"
 #include "FieldSkin.h"
 #include "ScrollBarSkin.h"
@@ -10,11 +11,6 @@
 namespace velum {
 
 namespace {
-
-DWORD StyleOf(HWND hwnd)
-{
-    return static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
-}
 
 // The edit's own one-pixel frame inside its client area.
 void PaintClientFrame(HWND hwnd)

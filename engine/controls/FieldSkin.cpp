@@ -21,11 +21,6 @@ std::map<HWND, FieldState>& Fields()
     return fields;
 }
 
-DWORD StyleOf(HWND hwnd)
-{
-    return static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
-}
-
 bool IsCombo(HWND hwnd)
 {
     const FieldState* field = FindField(hwnd);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "ControlClasses.h"
 #include "Engine.h"
 #include "FieldSkin.h"
 #include "ScrollBarSkin.h"
@@ -14,11 +15,6 @@ namespace {
 // A combo box shows and hides its list's caret with two messages the SDK does not declare.
 constexpr UINT kListCaretOn = 0x01A3;
 constexpr UINT kListCaretOff = 0x01A4;
-
-DWORD StyleOf(HWND hwnd)
-{
-    return static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
-}
 
 // The system draws a list's text itself and the engine keeps it, background and all; only the
 // items the system draws in its own selection colours are drawn again. A list that places its
@@ -117,7 +113,7 @@ LRESULT OnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, ControlFa
 
 // The list draws an item straight onto the window when its selection, caret or focus changes;
 // the engine repaints the list at once, through its buffer.
-void RepaintNow(HWND hwnd)
+void RedrawListNow(HWND hwnd)
 {
     if (FindField(hwnd) != nullptr && IsWindowVisible(hwnd))
         RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
@@ -182,7 +178,7 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         const Selection before = SelectionOf(hwnd);
         const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
         if (!(SelectionOf(hwnd) == before))
-            RepaintNow(hwnd);
+            RedrawListNow(hwnd);
         if (FindField(hwnd) != nullptr)
             RepaintFieldScrollBars(hwnd);  // a list scrolls while a button is held below it
         return result;
@@ -195,7 +191,7 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     if (message == WM_NCPAINT)
         PaintFieldBorder(hwnd);
     else if (DrawsItems(message))
-        RepaintNow(hwnd);
+        RedrawListNow(hwnd);
     if (message == WM_SETFOCUS || message == WM_KILLFOCUS || message == WM_ENABLE)
         PaintFieldBorder(hwnd);
     if (message != WM_NCPAINT && FindField(hwnd) != nullptr)

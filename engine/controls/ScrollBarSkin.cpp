@@ -5,7 +5,6 @@
 #include <map>
 #include <set>
 
-#include "ClientArea.h"
 #include "ControlClasses.h"
 #include "Engine.h"
 #include "FrameLayout.h"
@@ -71,36 +70,9 @@ int ArrowLength(int length, int metric)
     return metric;
 }
 
-enum class Towards { Up, Down, Left, Right };
-
 void DrawArrow(HDC dc, const RECT& r, Towards towards, Color c, int dpi)
 {
-    const int half = std::max(2, Scale(4, dpi));
-    const int x = (r.left + r.right) / 2;
-    const int y = (r.top + r.bottom) / 2;
-    Pen pen(dc, c, 1);
-    for (int i = 0; i < half; ++i) {
-        // Rows of the triangle from its tip.
-        const int along = i - half / 2;
-        switch (towards) {
-        case Towards::Up:
-            MoveToEx(dc, x - i, y + along, nullptr);
-            LineTo(dc, x + i + 1, y + along);
-            break;
-        case Towards::Down:
-            MoveToEx(dc, x - i, y - along, nullptr);
-            LineTo(dc, x + i + 1, y - along);
-            break;
-        case Towards::Left:
-            MoveToEx(dc, x + along, y - i, nullptr);
-            LineTo(dc, x + along, y + i + 1);
-            break;
-        case Towards::Right:
-            MoveToEx(dc, x - along, y - i, nullptr);
-            LineTo(dc, x - along, y + i + 1);
-            break;
-        }
-    }
+    DrawArrow(dc, {(r.left + r.right) / 2, (r.top + r.bottom) / 2}, towards, std::max(2, Scale(4, dpi)), c);
 }
 
 enum class BarPart { None, LowArrow, HighArrow, Thumb, Track };
@@ -234,7 +206,7 @@ bool IsBar(HWND hwnd)
 
 // The engine draws a control whose parent leaves its colours to the system: a parent that
 // answers WM_CTLCOLORSCROLLBAR with a brush of its own keeps the system's drawing.
-bool ParentLeavesColours(HWND hwnd, HDC dc)
+bool ParentLeavesSystemColours(HWND hwnd, HDC dc)
 {
     HWND parent = GetParent(hwnd);
     if (parent == nullptr)
@@ -256,11 +228,11 @@ void PaintControl(HWND hwnd, HDC dc)
 
 bool EngineDraws(HWND hwnd, HDC dc)
 {
-    return IsBar(hwnd) && ParentLeavesColours(hwnd, dc);
+    return IsBar(hwnd) && ParentLeavesSystemColours(hwnd, dc);
 }
 
 // What changes a bar's look: the system draws it at once, the engine after it.
-bool ChangesLook(UINT message)
+bool ChangesScrollBarLook(UINT message)
 {
     switch (message) {
     case WM_LBUTTONDOWN:  // returns once the system's tracking of the click has ended
@@ -326,7 +298,7 @@ LRESULT CALLBACK ScrollBarControlProc(HWND hwnd, UINT message, WPARAM wParam, LP
     default: break;
     }
     const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
-    if (ChangesLook(message) && Controls().count(hwnd) != 0)
+    if (ChangesScrollBarLook(message) && Controls().count(hwnd) != 0)
         RepaintScrollBarControl(hwnd);
     return result;
 }

@@ -19,16 +19,10 @@ struct TabItem {
     int image = -1;
 };
 
-// Asked of the control's own procedure, past the engine's.
-LRESULT Ask(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return CallPrevious(hwnd, message, wParam, lParam);
-}
-
 std::vector<TabItem> TabItems(HWND hwnd)
 {
     std::vector<TabItem> items;
-    const int count = static_cast<int>(Ask(hwnd, TCM_GETITEMCOUNT, 0, 0));
+    const int count = static_cast<int>(CallPrevious(hwnd, TCM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
         TabItem item;
         wchar_t text[260] = L"";
@@ -37,8 +31,8 @@ std::vector<TabItem> TabItems(HWND hwnd)
         info.pszText = text;
         info.cchTextMax = 260;
         info.iImage = -1;
-        Ask(hwnd, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info));
-        Ask(hwnd, TCM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item.bounds));
+        CallPrevious(hwnd, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info));
+        CallPrevious(hwnd, TCM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item.bounds));
         item.text = text;
         item.image = info.iImage;
         items.push_back(std::move(item));
@@ -46,18 +40,11 @@ std::vector<TabItem> TabItems(HWND hwnd)
     return items;
 }
 
-void Line(HDC dc, int x1, int y1, int x2, int y2, Color c)
-{
-    Pen pen(dc, c, 1);
-    MoveToEx(dc, x1, y1, nullptr);
-    LineTo(dc, x2, y2);
-}
-
 void DrawTabs(HDC dc, HWND hwnd, const RECT& client, const std::vector<TabItem>& items, int hot)
 {
     const ControlPalette& palette = CurrentTheme()->Controls();
     const CommonPalette& p = palette.common;
-    const int selected = static_cast<int>(Ask(hwnd, TCM_GETCURSEL, 0, 0));
+    const int selected = static_cast<int>(CallPrevious(hwnd, TCM_GETCURSEL, 0, 0));
     const bool enabled = IsWindowEnabled(hwnd) != FALSE;
 
     // The tabs stand on the parent's background; the page starts below the lowest row.
@@ -119,7 +106,7 @@ bool EngineDrawsTab(HWND hwnd)
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
     if ((style & (TCS_OWNERDRAWFIXED | TCS_BUTTONS | TCS_VERTICAL | TCS_BOTTOM)) != 0)
         return false;
-    if (Ask(hwnd, TCM_GETIMAGELIST, 0, 0) == 0)
+    if (CallPrevious(hwnd, TCM_GETIMAGELIST, 0, 0) == 0)
         return true;
     const std::vector<TabItem> items = TabItems(hwnd);
     return std::none_of(items.begin(), items.end(), [](const TabItem& item) { return item.image >= 0; });
@@ -146,7 +133,7 @@ int TabAt(HWND hwnd, LPARAM point)
 {
     TCHITTESTINFO hit{};
     hit.pt = {static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
-    return static_cast<int>(Ask(hwnd, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    return static_cast<int>(CallPrevious(hwnd, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
 }
 
 }  // namespace velum

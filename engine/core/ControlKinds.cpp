@@ -12,7 +12,6 @@ constexpr std::uint32_t kButtonIcon = 0x0040;
 constexpr std::uint32_t kButtonBitmap = 0x0080;
 constexpr std::uint32_t kButtonPushLike = 0x1000;
 constexpr std::uint32_t kButtonFlat = 0x8000;
-constexpr std::uint32_t kStaticTypeMask = 0x001F;
 constexpr std::uint32_t kComboTypeMask = 0x0003;
 constexpr std::uint32_t kOwnerDrawFixed = 0x0010;
 constexpr std::uint32_t kOwnerDrawVariable = 0x0020;
@@ -101,21 +100,6 @@ ButtonStyle ButtonStyleOf(std::uint32_t style)
 bool EngineDrawsButton(const ButtonStyle& button)
 {
     return button.kind != ButtonKind::OwnerDrawn && button.kind != ButtonKind::Other && !button.picture;
-}
-
-StaticKind StaticKindOf(std::uint32_t style)
-{
-    switch (style & kStaticTypeMask) {
-    case 0x00: case 0x01: case 0x02:  // left, centred, right
-    case 0x0B: case 0x0C:             // simple, left without word wrap
-        return StaticKind::Text;
-    case 0x03: case 0x0E: case 0x0F:  // icon, bitmap, enhanced metafile
-        return StaticKind::Picture;
-    case 0x0A: case 0x0D:             // user item, owner-drawn
-        return StaticKind::OwnerDrawn;
-    default:                          // black, grey, white rectangles and frames, etched lines
-        return StaticKind::Shape;
-    }
 }
 
 ComboKind ComboKindOf(std::uint32_t style)

@@ -69,14 +69,6 @@ ButtonStyle ButtonStyleOf(std::uint32_t style);
 // for.
 bool EngineDrawsButton(const ButtonStyle& button);
 
-enum class StaticKind {
-    Text,
-    Picture,     // icon, bitmap or metafile
-    Shape,       // rectangles, frames and etched lines
-    OwnerDrawn,
-};
-
-StaticKind StaticKindOf(std::uint32_t style);
 
 enum class ComboKind {
     Simple,        // the list always shown below the edit

@@ -17,17 +17,6 @@ bool IsDialog(HWND hwnd)
 
 }  // namespace
 
-bool IsSystemBrush(HBRUSH brush)
-{
-    const auto value = reinterpret_cast<ULONG_PTR>(brush);
-    if (value != 0 && value <= COLOR_MENUBAR + 1)
-        return true;
-    for (int i = 0; brush != nullptr && i <= COLOR_MENUBAR; ++i)
-        if (brush == GetSysColorBrush(i))
-            return true;
-    return false;
-}
-
 LRESULT EraseClientBackground(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     // Dialogs erase with their WM_CTLCOLORDLG brush, answered below.

@@ -5,9 +5,6 @@
 
 namespace velum {
 
-// The system's own colour brushes: COLOR_x + 1 as a class brush, or GetSysColorBrush's.
-bool IsSystemBrush(HBRUSH brush);
-
 // WM_ERASEBKGND: the theme's window background, where the program left the background to the
 // system (a system-colour class brush); a background the program chose stays its own.
 LRESULT EraseClientBackground(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

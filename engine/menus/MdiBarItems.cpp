@@ -58,11 +58,6 @@ HICON ChildIcon(HWND child)
 
 }  // namespace
 
-bool IsBarButton(BarItemKind kind)
-{
-    return kind == BarItemKind::Minimize || kind == BarItemKind::Restore || kind == BarItemKind::Close;
-}
-
 BarItemKind BarItemKindOf(HMENU bar, UINT position)
 {
     ItemFacts facts;

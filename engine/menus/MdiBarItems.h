@@ -16,7 +16,6 @@ enum class BarItemKind { Text, ChildIcon, Minimize, Restore, Close };
 // What the bar's item at `position` is. The icon is told by what the MDI client does: a
 // bitmap item with a submenu first, while the bar ends with the child's buttons.
 BarItemKind BarItemKindOf(HMENU bar, UINT position);
-bool IsBarButton(BarItemKind kind);
 
 // The item's width on a bar of the theme's height.
 int MdiItemWidth(BarItemKind kind, const Metrics& m, int dpi);

@@ -97,6 +97,28 @@ std::map<std::pair<HFONT, std::wstring>, SIZE>& TextSizes()
 
 }  // namespace
 
+void Line(HDC dc, int x1, int y1, int x2, int y2, Color c)
+{
+    Pen pen(dc, c, 1);
+    Line(dc, x1, y1, x2, y2);
+}
+
+void DrawArrow(HDC dc, POINT centre, Towards towards, int rows, Color c)
+{
+    Pen pen(dc, c, 1);
+    const int x = centre.x, y = centre.y;
+    for (int i = 0; i < rows; ++i) {
+        // Row i from the tip is 2i + 1 pixels wide.
+        const int along = i - rows / 2;
+        switch (towards) {
+        case Towards::Up: Line(dc, x - i, y + along, x + i + 1, y + along); break;
+        case Towards::Down: Line(dc, x - i, y - along, x + i + 1, y - along); break;
+        case Towards::Left: Line(dc, x + along, y - i, x + along, y + i + 1); break;
+        case Towards::Right: Line(dc, x - along, y - i, x - along, y + i + 1); break;
+        }
+    }
+}
+
 void TrimFontCache()
 {
     auto& cache = FontCache();
@@ -339,20 +361,20 @@ UniqueBitmap TopDownBitmap(HDC dc, int width, int height, void*& bits)
     return UniqueBitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
 }
 
+bool IsSystemBrush(HBRUSH brush)
+{
+    const auto value = reinterpret_cast<ULONG_PTR>(brush);
+    if (value != 0 && value <= COLOR_MENUBAR + 1)
+        return true;
+    for (int i = 0; brush != nullptr && i <= COLOR_MENUBAR; ++i)
+        if (brush == GetSysColorBrush(i))
+            return true;
+    return false;
+}
+
 COLORREF ToColorRef(Color c)
 {
     return RGB(c.r, c.g, c.b);
-}
-
-int ScreenDpi()
-{
-    // The system's DPI is fixed for the life of a process: asked once.
-    static const int dpi = [] {
-        const WindowDc screen(nullptr);
-        const int asked = screen.get() != nullptr ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
-        return asked > 0 ? asked : 96;
-    }();
-    return dpi;
 }
 
 ThemeResources::ThemeResources(Theme theme)

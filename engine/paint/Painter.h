@@ -12,14 +12,16 @@
 #include "ControlPalette.h"
 #include "FrameLayout.h"
 #include "Handles.h"
+#include "ScreenDpi.h"
 #include "ThemeFile.h"
 
 namespace velum {
 
 COLORREF ToColorRef(Color c);
 
-// The screen's DPI, for what is made before there is a window to ask (96 when Windows cannot tell).
-int ScreenDpi();
+// The system's own colour brushes: COLOR_x + 1 as a class brush, or GetSysColorBrush's.
+bool IsSystemBrush(HBRUSH brush);
+
 
 inline RECT ToRECT(const Rect& r)
 {
@@ -86,6 +88,15 @@ private:
     UniquePen pen_;
     ScopedSelect select_;
 };
+
+// A one-pixel line from (x1, y1) up to, not including, (x2, y2).
+void Line(HDC dc, int x1, int y1, int x2, int y2, Color c);
+
+enum class Towards { Up, Down, Left, Right };
+// A filled triangle of `rows` one-pixel rows, 1, 3, 5... pixels wide from its tip, pointing
+// `towards`, its rows centred on `centre`: the arrows of scroll bars, up-down controls and
+// sorted header items.
+void DrawArrow(HDC dc, POINT centre, Towards towards, int rows, Color c);
 
 // Fills a rectangle with a solid colour or a two-stop gradient.
 void FillWith(HDC dc, const RECT& r, const Fill& fill);

@@ -110,26 +110,6 @@ TEST(ControlKinds, ButtonStyles)
     EXPECT_FALSE(ButtonStyleOf(0x8007).flat);
 }
 
-TEST(ControlKinds, StaticStyles)
-{
-    const struct {
-        std::uint32_t style;
-        StaticKind expected;
-    } cases[] = {
-        {0x00, StaticKind::Text}, {0x01, StaticKind::Text}, {0x02, StaticKind::Text},
-        {0x0B, StaticKind::Text}, {0x0C, StaticKind::Text},
-        {0x03, StaticKind::Picture}, {0x0E, StaticKind::Picture}, {0x0F, StaticKind::Picture},
-        {0x04, StaticKind::Shape}, {0x07, StaticKind::Shape}, {0x09, StaticKind::Shape},
-        {0x10, StaticKind::Shape}, {0x11, StaticKind::Shape}, {0x12, StaticKind::Shape},
-        {0x0A, StaticKind::OwnerDrawn}, {0x0D, StaticKind::OwnerDrawn},
-        // Flags above the type: no prefix, notify, sunken, ellipses.
-        {0x50000000 | 0x0080 | 0x0100 | 0x1000 | 0x4000 | 0x01, StaticKind::Text},
-        {0x0200 | 0x03, StaticKind::Picture},  // centred image
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(StaticKindOf(c.style), c.expected) << std::hex << c.style;
-}
-
 TEST(ControlKinds, ComboStyles)
 {
     const struct {
