@@ -31,11 +31,12 @@ Figures Run(int windows, int controls, bool shown)
     std::vector<HWND> frames;
     f.create = Timed([&] {
         for (int i = 0; i < windows; ++i) {
-            HWND frame = CreateWindowExW(0, L"VelumAttachBench", L"Window", WS_OVERLAPPEDWINDOW | (shown ? WS_VISIBLE : 0), 10, 10, 400, 300,
-                                         nullptr, nullptr, nullptr, nullptr);
+            HWND frame =
+                CreateWindowExW(0, L"VelumAttachBench", L"Window", WS_OVERLAPPEDWINDOW | (shown ? WS_VISIBLE : 0), 10,
+                                10, 400, 300, nullptr, nullptr, nullptr, nullptr);
             for (int c = 0; c < controls; ++c)
-                CreateWindowExW(0, L"Button", L"Button", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 4, 4 + 26 * c, 120, 24, frame,
-                                nullptr, nullptr, nullptr);
+                CreateWindowExW(0, L"Button", L"Button", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 4, 4 + 26 * c, 120, 24,
+                                frame, nullptr, nullptr, nullptr);
             frames.push_back(frame);
         }
     });
@@ -64,13 +65,15 @@ int main()
     std::printf("  %7s %7s %12s %12s %12s %12s %14s %14s\n", "", "windows", "create", "attach", "detach", "destroy",
                 "attach/create", "detach/create");
     for (const bool shown : {false, true})
-    for (const int windows : {100, 500}) {
-        const Figures f = Run(windows, kControls, shown);
-        std::printf("  %7s %7d %9.1f ms %9.1f ms %9.1f ms %9.1f ms %13.2fx %13.2fx  (aim: attach and detach no slower than "
-                    "create)\n",
-                    shown ? "shown" : "hidden", windows, f.create, f.attach, f.detach, f.destroy, f.attach / f.create, f.detach / f.create);
-        std::printf("  %7s %7s %9.3f ms %9.3f ms %9.3f ms %9.3f ms  per window\n", "", "", f.create / windows, f.attach / windows,
-                    f.detach / windows, f.destroy / windows);
-    }
+        for (const int windows : {100, 500}) {
+            const Figures f = Run(windows, kControls, shown);
+            std::printf(
+                "  %7s %7d %9.1f ms %9.1f ms %9.1f ms %9.1f ms %13.2fx %13.2fx  (aim: attach and detach no slower than "
+                "create)\n",
+                shown ? "shown" : "hidden", windows, f.create, f.attach, f.detach, f.destroy, f.attach / f.create,
+                f.detach / f.create);
+            std::printf("  %7s %7s %9.3f ms %9.3f ms %9.3f ms %9.3f ms  per window\n", "", "", f.create / windows,
+                        f.attach / windows, f.detach / windows, f.destroy / windows);
+        }
     return 0;
 }

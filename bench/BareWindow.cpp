@@ -30,9 +30,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
     AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    HWND hwnd = CreateWindowExW(0, L"BareWindow", L"Bare window", WS_OVERLAPPEDWINDOW,
-                                (GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2,
-                                width, height, nullptr, nullptr, instance, nullptr);
+    HWND hwnd = CreateWindowExW(
+        0, L"BareWindow", L"Bare window", WS_OVERLAPPEDWINDOW, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+        (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr, instance, nullptr);
     if (hwnd == nullptr)
         return 1;
     ShowWindow(hwnd, showCommand);

@@ -19,7 +19,6 @@
 
 namespace {
 
-
 // The themes' folder: the first argument, or Skin beside the program.
 std::string SkinFolder(int argc, char** argv)
 {
@@ -73,16 +72,21 @@ int main(int argc, char** argv)
         RECT w{};
         GetWindowRect(hwnd, &w);
         const int diameter = flip ? 16 : 12;
-        SetWindowRgn(hwnd, CreateRoundRectRgn(0, 0, w.right - w.left + 1, w.bottom - w.top + 1, diameter, diameter), FALSE);
+        SetWindowRgn(hwnd, CreateRoundRectRgn(0, 0, w.right - w.left + 1, w.bottom - w.top + 1, diameter, diameter),
+                     FALSE);
         repaint();
     };
     // A frame change alone; the repaint it leaves pending is done outside the clock.
     const auto frameChanges = [&](std::vector<double>* times) {
         for (int i = 0; i < kRounds / 2; ++i) {
-            Measure(1, [&] {
-                SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                             SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-            }, times);
+            Measure(
+                1,
+                [&] {
+                    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
+                                     SWP_NOREDRAW);
+                },
+                times);
             Measure(1, repaint);
         }
     };
@@ -101,33 +105,45 @@ int main(int argc, char** argv)
         Measure(5, repaint);
         Measure(kRounds, repaint, &skinned);
         frameChanges(&framedSkinned);
-        Measure(kRounds, [&] {
-            flip = !flip;
-            Velum_AttachEx((flip ? second : first).c_str(), "");
-            repaint();
-        }, &switched);
+        Measure(
+            kRounds,
+            [&] {
+                flip = !flip;
+                Velum_AttachEx((flip ? second : first).c_str(), "");
+                repaint();
+            },
+            &switched);
         // Light and Dark of one file: same sizes and fonts, so no new frame layout.
-        Measure(kRounds, [&] {
-            flip = !flip;
-            Velum_AttachEx(first.c_str(), flip ? "Dark" : "Light");
-            repaint();
-        }, &schemes);
+        Measure(
+            kRounds,
+            [&] {
+                flip = !flip;
+                Velum_AttachEx(first.c_str(), flip ? "Dark" : "Light");
+                repaint();
+            },
+            &schemes);
         // The same switches alone; the repaint they leave pending is done outside the clock.
         // Each kind runs as a block of its own: interleaved, every scheme switch would follow
         // a switch to midnight and change the theme too.
         for (int i = 0; i < kRounds / 2; ++i) {
-            Measure(1, [&] {
-                flip = !flip;
-                Velum_AttachEx((flip ? second : first).c_str(), "");
-            }, &switchedAlone);
+            Measure(
+                1,
+                [&] {
+                    flip = !flip;
+                    Velum_AttachEx((flip ? second : first).c_str(), "");
+                },
+                &switchedAlone);
             Measure(1, repaint);
         }
         Velum_AttachEx(first.c_str(), "Light");
         for (int i = 0; i < kRounds / 2; ++i) {
-            Measure(1, [&] {
-                flip = !flip;
-                Velum_AttachEx(first.c_str(), flip ? "Dark" : "Light");
-            }, &schemesAlone);
+            Measure(
+                1,
+                [&] {
+                    flip = !flip;
+                    Velum_AttachEx(first.c_str(), flip ? "Dark" : "Light");
+                },
+                &schemesAlone);
             Measure(1, repaint);
         }
     }
@@ -136,12 +152,14 @@ int main(int argc, char** argv)
 
     std::printf("engine benchmark: one %dx%d window, median of %d rounds each\n", 565, 400, kRounds * kBlocks);
     std::printf("  repaint, no engine          %8.3f ms\n", plainMs);
-    std::printf("  corners changed + repaint   %8.3f ms  %5.2fx  (no engine: Wine's own SetWindowRgn between the two themes' "
-                "corners, the frame change every theme switch makes)\n",
-                Median(cornered), Median(cornered) / plainMs);
+    std::printf(
+        "  corners changed + repaint   %8.3f ms  %5.2fx  (no engine: Wine's own SetWindowRgn between the two themes' "
+        "corners, the frame change every theme switch makes)\n",
+        Median(cornered), Median(cornered) / plainMs);
     std::printf("  repaint, theme attached     %8.3f ms  %5.2fx  (aim: within 2x)\n", skinnedMs, skinnedMs / plainMs);
-    std::printf("  theme switch + repaint      %8.3f ms  %5.2fx  (aim: 1.5x at most; velum <-> midnight, new frame sizes)\n",
-                switchedMs, switchedMs / plainMs);
+    std::printf(
+        "  theme switch + repaint      %8.3f ms  %5.2fx  (aim: 1.5x at most; velum <-> midnight, new frame sizes)\n",
+        switchedMs, switchedMs / plainMs);
     std::printf("  scheme switch + repaint     %8.3f ms  %5.2fx  (velum Light <-> Dark, same sizes)\n", schemesMs,
                 schemesMs / plainMs);
     std::printf("  theme switch alone          %8.3f ms  %5.2fx  (%d rounds)\n", Median(switchedAlone),

@@ -28,7 +28,8 @@ int wmain(int argc, wchar_t** argv)
     const auto first = gallery.Themes().IndexOfName(L"velum.vlm");
     const auto second = gallery.Themes().IndexOfName(L"midnight.vlm");
     if (!first || !second) {
-        std::fprintf(stderr, "gallery benchmark: velum.vlm and midnight.vlm are not both in %s\n", ToAnsi(folder).c_str());
+        std::fprintf(stderr, "gallery benchmark: velum.vlm and midnight.vlm are not both in %s\n",
+                     ToAnsi(folder).c_str());
         return 1;
     }
     const std::string theme = ToAnsi(gallery.Themes().Path(*first));
@@ -38,7 +39,8 @@ int wmain(int argc, wchar_t** argv)
     Pump();
 
     const auto repaint = [dialog] {
-        RedrawWindow(dialog, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        RedrawWindow(dialog, nullptr, nullptr,
+                     RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     };
     constexpr int kRounds = 10;
     constexpr int kBlocks = 6;
@@ -57,11 +59,14 @@ int wmain(int argc, wchar_t** argv)
         Measure(2, repaint);
         Measure(kRounds, repaint, &skinned);
         // A pick from the Theme menu, and the paint it leaves pending.
-        Measure(kRounds, [&] {
-            flip = !flip;
-            SendMessageW(dialog, WM_COMMAND, IDM_FIRST_THEME + static_cast<UINT>(flip ? *second : *first), 0);
-            Pump();
-        }, &switched);
+        Measure(
+            kRounds,
+            [&] {
+                flip = !flip;
+                SendMessageW(dialog, WM_COMMAND, IDM_FIRST_THEME + static_cast<UINT>(flip ? *second : *first), 0);
+                Pump();
+            },
+            &switched);
     }
     const double plainMs = Median(plain), skinnedMs = Median(skinned), switchedMs = Median(switched);
     RECT frame;
@@ -72,7 +77,8 @@ int wmain(int argc, wchar_t** argv)
     std::printf("gallery benchmark: the %ldx%ld gallery dialog, %d controls, median of %d rounds each\n",
                 frame.right - frame.left, frame.bottom - frame.top, children, kRounds * kBlocks);
     std::printf("  full repaint, no engine      %8.3f ms\n", plainMs);
-    std::printf("  full repaint, theme attached %8.3f ms  %5.2fx  (aim: within 1.5x)\n", skinnedMs, skinnedMs / plainMs);
+    std::printf("  full repaint, theme attached %8.3f ms  %5.2fx  (aim: within 1.5x)\n", skinnedMs,
+                skinnedMs / plainMs);
     std::printf("  theme switch + its repaint   %8.3f ms  %5.2fx  (velum <-> midnight from the Theme menu)\n",
                 switchedMs, switchedMs / plainMs);
     Velum_Detach();

@@ -230,7 +230,8 @@ std::optional<std::pair<double, int>> MeasureInFreshProcess(Mode mode)
     si.hStdOutput = writeEnd;
     si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION pi{};
-    const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    const BOOL started =
+        CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
     CloseHandle(writeEnd);
     if (!started) {
         CloseHandle(readEnd);
@@ -277,7 +278,8 @@ int wmain(int argc, wchar_t** argv)
     const std::wstring folder = ProgramFolder();
     const std::wstring skin = folder + L"\\Skin";
     if (GetFileAttributesW(skin.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        std::fwprintf(stderr, L"skinlist_bench: %ls exists; remove it (a folder left by a stopped run)\n", skin.c_str());
+        std::fwprintf(stderr, L"skinlist_bench: %ls exists; remove it (a folder left by a stopped run)\n",
+                      skin.c_str());
         return 2;
     }
     DeleteFileW((folder + L"\\SerCheckConfig.ini").c_str());
@@ -288,8 +290,8 @@ int wmain(int argc, wchar_t** argv)
             continue;
         const std::wstring source = folder + L"\\themes-" + std::to_wstring(files);
         if (!MoveFileW(source.c_str(), skin.c_str())) {
-            std::fwprintf(stderr, L"skinlist_bench: cannot use %ls (error %lu); scripts/bench.sh makes it\n", source.c_str(),
-                          GetLastError());
+            std::fwprintf(stderr, L"skinlist_bench: cannot use %ls (error %lu); scripts/bench.sh makes it\n",
+                          source.c_str(), GetLastError());
             return 2;
         }
         Row row{files, runs, {}, {-1, -1, -1, -1, -1}};
@@ -301,7 +303,8 @@ int wmain(int argc, wchar_t** argv)
             for (const Mode mode : order[run % 2]) {
                 const auto measured = MeasureInFreshProcess(mode);
                 if (!measured) {
-                    std::fwprintf(stderr, L"skinlist_bench: the %ls measurement failed\n", kModeNames[static_cast<int>(mode)]);
+                    std::fwprintf(stderr, L"skinlist_bench: the %ls measurement failed\n",
+                                  kModeNames[static_cast<int>(mode)]);
                     MoveFileW(skin.c_str(), source.c_str());
                     return 1;
                 }
@@ -317,7 +320,8 @@ int wmain(int argc, wchar_t** argv)
 
     std::printf("Theme menu fill (%s), medians, each measurement in a fresh process as at a start:\n",
                 sizeof(void*) == 8 ? "x64" : "x86");
-    std::printf("  SkinList   = FormMain::SkinList as start-up runs it (scripting runtime walk + menu element array)\n");
+    std::printf(
+        "  SkinList   = FormMain::SkinList as start-up runs it (scripting runtime walk + menu element array)\n");
     std::printf("  baseline   = FindFirstFileW + AppendMenuW into the same kind of popup\n");
     std::printf("  floor      = the scripting runtime's walk (as SkinList makes it) + AppendMenuW: what the\n"
                 "               required late-bound walk costs at least; SkinList/floor aims at 1.1 at most\n");

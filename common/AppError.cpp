@@ -2,17 +2,14 @@
 
 #include <utility>
 
-AppError::AppError(long number, std::wstring description)
-    : number_(number), description_(std::move(description))
-{
-}
+AppError::AppError(long number, std::wstring description) : number_(number), description_(std::move(description)) {}
 
 std::wstring SystemErrorText(DWORD code)
 {
     wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::wstring result;
     if (length != 0 && text != nullptr) {
         result.assign(text, length);
@@ -52,5 +49,6 @@ void ThrowLastError(std::wstring_view call, std::wstring_view subject)
 
 void ThrowHresult(HRESULT hr, std::wstring_view call, std::wstring_view subject)
 {
-    throw AppError(static_cast<long>(hr), Describe(call, subject, static_cast<unsigned long>(hr), SystemErrorText(static_cast<DWORD>(hr))));
+    throw AppError(static_cast<long>(hr),
+                   Describe(call, subject, static_cast<unsigned long>(hr), SystemErrorText(static_cast<DWORD>(hr))));
 }

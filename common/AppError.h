@@ -9,13 +9,13 @@
 #include <string_view>
 
 // Error numbers, as the report shows them.
-inline constexpr long kErrorBadDllLoad = 48;       // the library exists but cannot be loaded
-inline constexpr long kErrorFileNotFound = 53;     // the library cannot be found
-inline constexpr long kErrorNoEntryPoint = 453;    // the library lacks an entry point
-inline constexpr long kErrorSubscript = 9;         // a menu element index out of range
-inline constexpr long kErrorOverflow = 6;          // a 16-bit index cannot grow
-inline constexpr long kErrorElementExists = 360;   // an element is already loaded
-inline constexpr long kErrorCannotUnload = 362;    // a design-time element cannot be removed
+inline constexpr long kErrorBadDllLoad = 48;      // the library exists but cannot be loaded
+inline constexpr long kErrorFileNotFound = 53;    // the library cannot be found
+inline constexpr long kErrorNoEntryPoint = 453;   // the library lacks an entry point
+inline constexpr long kErrorSubscript = 9;        // a menu element index out of range
+inline constexpr long kErrorOverflow = 6;         // a 16-bit index cannot grow
+inline constexpr long kErrorElementExists = 360;  // an element is already loaded
+inline constexpr long kErrorCannotUnload = 362;   // a design-time element cannot be removed
 
 class AppError : public std::exception {
 public:

@@ -48,8 +48,8 @@ void AutomationObject::Invoke(const wchar_t* member, WORD flags, DISPPARAMS& par
     if (!object_)
         ThrowHresult(E_POINTER, member);
     EXCEPINFO exception{};
-    const HRESULT hr = object_->Invoke(IdOf(member), IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &result,
-                                       &exception, nullptr);
+    const HRESULT hr =
+        object_->Invoke(IdOf(member), IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &result, &exception, nullptr);
     SysFreeString(exception.bstrSource);
     SysFreeString(exception.bstrDescription);
     SysFreeString(exception.bstrHelpFile);
@@ -93,9 +93,9 @@ AutomationObject::Walk AutomationObject::Items() const
     SysFreeString(exception.bstrHelpFile);
     if (FAILED(hr))
         ThrowHresult(hr, L"_NewEnum");
-    IUnknown* unknown = result.get().vt == VT_UNKNOWN ? result.get().punkVal
+    IUnknown* unknown = result.get().vt == VT_UNKNOWN    ? result.get().punkVal
                         : result.get().vt == VT_DISPATCH ? result.get().pdispVal
-                                                          : nullptr;
+                                                         : nullptr;
     if (unknown == nullptr)
         ThrowHresult(DISP_E_TYPEMISMATCH, L"_NewEnum");
     ComPtr<IEnumVARIANT> items;

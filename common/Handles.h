@@ -52,15 +52,42 @@ struct MinusOneIsInvalid {
     static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
     static void Close(Handle h) noexcept { CloseFn(h); }
 };
-inline void CloseFind(HANDLE h) { FindClose(h); }
-inline void CloseKernel(HANDLE h) { CloseHandle(h); }
-inline void UnloadModule(HMODULE h) { FreeLibrary(h); }
-inline void DeleteGdi(HGDIOBJ h) { DeleteObject(h); }
-inline void DeleteMenuHandle(HMENU h) { DestroyMenu(h); }
-inline void DeleteIconHandle(HICON h) { DestroyIcon(h); }
-inline void DeleteDcHandle(HDC h) { DeleteDC(h); }
-inline void UnmapView(void* view) { UnmapViewOfFile(view); }
-inline void Unhook(HHOOK h) { UnhookWindowsHookEx(h); }
+inline void CloseFind(HANDLE h)
+{
+    FindClose(h);
+}
+inline void CloseKernel(HANDLE h)
+{
+    CloseHandle(h);
+}
+inline void UnloadModule(HMODULE h)
+{
+    FreeLibrary(h);
+}
+inline void DeleteGdi(HGDIOBJ h)
+{
+    DeleteObject(h);
+}
+inline void DeleteMenuHandle(HMENU h)
+{
+    DestroyMenu(h);
+}
+inline void DeleteIconHandle(HICON h)
+{
+    DestroyIcon(h);
+}
+inline void DeleteDcHandle(HDC h)
+{
+    DeleteDC(h);
+}
+inline void UnmapView(void* view)
+{
+    UnmapViewOfFile(view);
+}
+inline void Unhook(HHOOK h)
+{
+    UnhookWindowsHookEx(h);
+}
 }  // namespace handle_traits
 
 using UniqueFind = UniqueHandle<handle_traits::MinusOneIsInvalid<handle_traits::CloseFind>>;

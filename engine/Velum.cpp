@@ -184,8 +184,9 @@ int AttachFile(const char* themePath, const char* schemeName)
     LoadedTheme loaded;
     {
         const std::lock_guard<std::mutex> lock(parsing);
-        loaded = parsed.Parse(bytes, ansiPath, utf8Path, scheme, [](std::string_view utf8) { return ToAnsi(FromUtf8(utf8)); },
-                              settled ? std::optional<FileStamp>(stamp) : std::nullopt);
+        loaded = parsed.Parse(
+            bytes, ansiPath, utf8Path, scheme, [](std::string_view utf8) { return ToAnsi(FromUtf8(utf8)); },
+            settled ? std::optional<FileStamp>(stamp) : std::nullopt);
     }
     if (!loaded.theme)
         return Fail(static_cast<int>(loaded.status), std::move(loaded.error));

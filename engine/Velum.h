@@ -21,13 +21,13 @@ extern "C" {
 
 /* Result codes. */
 #define VELUM_OK 0
-#define VELUM_E_FILE 1         /* the theme file is missing, a folder, or cannot be read */
-#define VELUM_E_TOO_LARGE 2    /* the theme file is larger than the engine accepts */
-#define VELUM_E_THEME 3        /* the theme file has errors */
-#define VELUM_E_SCHEME 4       /* the file has no scheme of the requested name */
-#define VELUM_E_ARGUMENT 5     /* a null or unusable argument */
-#define VELUM_E_SYSTEM 6       /* Windows refused a call the engine needs */
-#define VELUM_E_BUSY 7         /* called from a message the engine sent during another call */
+#define VELUM_E_FILE 1      /* the theme file is missing, a folder, or cannot be read */
+#define VELUM_E_TOO_LARGE 2 /* the theme file is larger than the engine accepts */
+#define VELUM_E_THEME 3     /* the theme file has errors */
+#define VELUM_E_SCHEME 4    /* the file has no scheme of the requested name */
+#define VELUM_E_ARGUMENT 5  /* a null or unusable argument */
+#define VELUM_E_SYSTEM 6    /* Windows refused a call the engine needs */
+#define VELUM_E_BUSY 7      /* called from a message the engine sent during another call */
 
 /* Skins every top-level window of the calling thread, and those it creates later, with the
  * engine's built-in look. Returns VELUM_OK or an error code. */

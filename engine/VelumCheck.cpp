@@ -32,7 +32,8 @@ struct FileArgument {
 
 // Writes a UTF-8 line: to a Windows console as Unicode, elsewhere on Windows in the ANSI code
 // page, as other console programs' output is read; unchanged elsewhere.
-void Emit(std::ostream& out, const std::string& line) {
+void Emit(std::ostream& out, const std::string& line)
+{
 #ifdef _WIN32
     HANDLE handle = GetStdHandle(&out == &std::cerr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
     DWORD mode = 0;
@@ -49,7 +50,8 @@ void Emit(std::ostream& out, const std::string& line) {
 #endif
 }
 
-bool CheckFile(const FileArgument& file) {
+bool CheckFile(const FileArgument& file)
+{
     const std::string& name = file.name;
     std::string bytes;
     velum::Diagnostic readError;
@@ -64,38 +66,51 @@ bool CheckFile(const FileArgument& file) {
     auto check = [&](std::string_view scheme) {
         velum::ParseResult result = velum::ParseTheme(bytes, name, scheme);
         for (const velum::Diagnostic& d : result.diagnostics) {
-            if (d.severity == velum::Severity::Error) ok = false;
+            if (d.severity == velum::Severity::Error)
+                ok = false;
             std::string line = velum::FormatDiagnostic(d);
-            if (printed.insert(line).second) Emit(std::cerr, line);
+            if (printed.insert(line).second)
+                Emit(std::cerr, line);
         }
         return result;
     };
     const velum::ParseResult base = check("");
     const std::vector<std::string> schemes = velum::ListThemeSchemes(bytes);
-    for (const std::string& scheme : schemes) check(scheme);
-    if (!ok || !base.theme) return false;
+    for (const std::string& scheme : schemes)
+        check(scheme);
+    if (!ok || !base.theme)
+        return false;
 
     std::string line = name + ": OK, \"" + base.theme->name + '"';
     for (std::size_t i = 0; i < schemes.size(); ++i) {
         line += (i == 0 ? "; schemes: " : ", ") + schemes[i];
-        if (schemes[i] == base.theme->scheme) line += " (default)";
+        if (schemes[i] == base.theme->scheme)
+            line += " (default)";
     }
     Emit(std::cout, line);
     return true;
 }
 
 #ifdef _WIN32
-FileArgument Argument(const wchar_t* arg) { return {std::filesystem::path(arg), ToUtf8(arg)}; }
+FileArgument Argument(const wchar_t* arg)
+{
+    return {std::filesystem::path(arg), ToUtf8(arg)};
+}
 #else
-FileArgument Argument(const char* arg) { return {std::filesystem::path(arg), arg}; }
+FileArgument Argument(const char* arg)
+{
+    return {std::filesystem::path(arg), arg};
+}
 #endif
 
 }  // namespace
 
 #ifdef _WIN32
-int wmain(int argc, wchar_t** argv) {
+int wmain(int argc, wchar_t** argv)
+{
 #else
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
 #endif
     std::vector<FileArgument> files;
     bool optionsDone = false;
@@ -121,6 +136,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     bool allOk = true;
-    for (const FileArgument& file : files) allOk = CheckFile(file) && allOk;
+    for (const FileArgument& file : files)
+        allOk = CheckFile(file) && allOk;
     return allOk ? 0 : 1;
 }

@@ -222,8 +222,10 @@ void GalleryDialog::FillCommonControls()
         SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
     }
     const wchar_t* rows[][3] = {
-        {L"velum.vlm", L"4 KB", L"主题"}, {L"midnight.vlm", L"4 KB", L"主题"},
-        {L"说明.txt", L"1 KB", L"文本"}, {L"图片.png", L"52 KB", L"图像"},
+        {L"velum.vlm", L"4 KB", L"主题"},
+        {L"midnight.vlm", L"4 KB", L"主题"},
+        {L"说明.txt", L"1 KB", L"文本"},
+        {L"图片.png", L"52 KB", L"图像"},
     };
     for (int r = 0; r < static_cast<int>(std::size(rows)); ++r) {
         LVITEMW item{};

@@ -12,7 +12,10 @@ struct Rgba {
     double r, g, b, a;
 };
 
-double Clamp01(double v) { return std::clamp(v, 0.0, 1.0); }
+double Clamp01(double v)
+{
+    return std::clamp(v, 0.0, 1.0);
+}
 
 // Signed distance to a rounded square centred in the unit square.
 double RoundedSquare(double x, double y, double half, double radius)

@@ -34,8 +34,7 @@ TEST(Automation, AWalkHandsOverEveryFileOnceInFolderOrder)
 {
     constexpr int kBatch = static_cast<int>(AutomationObject::Walk::kBatch);
     ComApartment com;
-    const std::wstring folder =
-        harness::BuildFolder() + L"\\walk-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring folder = harness::BuildFolder() + L"\\walk-" + std::to_wstring(GetCurrentProcessId());
     CreateDirectoryW(folder.c_str(), nullptr);
     int made = 0;
     for (const int files : {0, 1, kBatch - 1, kBatch, kBatch + 1, 2 * kBatch + 5}) {

@@ -107,8 +107,8 @@ protected:
 
     void Create()
     {
-        host_ = CreateWindowExW(0, L"ZtButtonHost", L"Buttons", WS_OVERLAPPEDWINDOW, 30, 30, 420, 260,
-                                nullptr, nullptr, nullptr, nullptr);
+        host_ = CreateWindowExW(0, L"ZtButtonHost", L"Buttons", WS_OVERLAPPEDWINDOW, 30, 30, 420, 260, nullptr, nullptr,
+                                nullptr, nullptr);
         const struct {
             Id id;
             const wchar_t* text;
@@ -128,8 +128,8 @@ protected:
             CreateWindowExW(0, L"Button", c.text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | c.style, c.r.left, c.r.top,
                             c.r.right - c.r.left, c.r.bottom - c.r.top, host_,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), nullptr, nullptr);
-        own_ = CreateWindowExW(0, L"ZtOwnColours", L"Own", WS_OVERLAPPEDWINDOW, 460, 30, 200, 120, nullptr,
-                               nullptr, nullptr, nullptr);
+        own_ = CreateWindowExW(0, L"ZtOwnColours", L"Own", WS_OVERLAPPEDWINDOW, 460, 30, 200, 120, nullptr, nullptr,
+                               nullptr, nullptr);
         CreateWindowExW(0, L"Button", L"Mine", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 10, 140, 20, own_,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOwnColours)), nullptr, nullptr);
         ShowWindow(own_, SW_SHOW);
@@ -184,9 +184,10 @@ TEST_F(Buttons, EveryShippedThemeDrawsEachKindInItsColoursAndDetachGivesTheSyste
         const auto palette = PaletteOf(file);
         const auto& b = palette.button;
         const COLORREF expected[] = {
-            Ref(b.normal.background.from), Ref(b.defaultBorder), Ref(b.defaultBorder), Ref(palette.background),
-            Ref(b.box.border), Ref(b.box.background.from), Ref(palette.background), Ref(b.groupFrame),
-            Ref(b.groupFrame), Ref(b.disabled.background.from), kOwnerGreen, kProgramRed,
+            Ref(b.normal.background.from),   Ref(b.defaultBorder), Ref(b.defaultBorder),
+            Ref(palette.background),         Ref(b.box.border),    Ref(b.box.background.from),
+            Ref(palette.background),         Ref(b.groupFrame),    Ref(b.groupFrame),
+            Ref(b.disabled.background.from), kOwnerGreen,          kProgramRed,
         };
         for (size_t i = 0; i < std::size(probes); ++i)
             EXPECT_EQ(Hex(Pixel(Button(probes[i].id), probes[i].x, probes[i].y)), Hex(expected[i]))
@@ -341,8 +342,8 @@ TEST_F(Buttons, TextSitsWhereTheStyleSaysAsTheSystemPutsIt)
     };
     Create();
     const auto place = [&](DWORD style) {
-        HWND b = CreateWindowExW(0, L"Button", L"Mm", WS_CHILD | WS_VISIBLE | style, 230, 160, 150, 56, host_,
-                                 nullptr, nullptr, nullptr);
+        HWND b = CreateWindowExW(0, L"Button", L"Mm", WS_CHILD | WS_VISIBLE | style, 230, 160, 150, 56, host_, nullptr,
+                                 nullptr, nullptr);
         Pump(100);
         const RECT box = InkBox(b);
         DestroyWindow(b);

@@ -17,7 +17,20 @@ namespace {
 
 using namespace kit;
 
-enum Id { kList = 1, kTree, kProgress, kStatus, kOwnList, kOwnProgress, kTab, kBuddy, kUpDown, kTrack, kOwnTrack, kToolbar };
+enum Id {
+    kList = 1,
+    kTree,
+    kProgress,
+    kStatus,
+    kOwnList,
+    kOwnProgress,
+    kTab,
+    kBuddy,
+    kUpDown,
+    kTrack,
+    kOwnTrack,
+    kToolbar
+};
 
 constexpr COLORREF kProgramBlue = RGB(20, 40, 200);
 
@@ -50,7 +63,8 @@ class CommonControls : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        INITCOMMONCONTROLSEX init{sizeof init, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
+        INITCOMMONCONTROLSEX init{sizeof init,
+                                  ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
         InitCommonControlsEx(&init);
         WNDCLASSW host{};
         host.lpfnWndProc = HostProc;
@@ -77,8 +91,8 @@ protected:
 
     void Create()
     {
-        host_ = CreateWindowExW(0, L"ZtCommonHost", L"Common", WS_OVERLAPPEDWINDOW, 30, 30, 560, 460, nullptr,
-                                nullptr, nullptr, nullptr);
+        host_ = CreateWindowExW(0, L"ZtCommonHost", L"Common", WS_OVERLAPPEDWINDOW, 30, 30, 560, 460, nullptr, nullptr,
+                                nullptr, nullptr);
         HWND list = Child(WC_LISTVIEWW, kList, LVS_REPORT, 10, 10, 250, 140);
         for (int column = 0; column < 2; ++column) {
             LVCOLUMNW c{};
@@ -121,8 +135,9 @@ protected:
             SendMessageW(track, TBM_SETRANGE, TRUE, MAKELPARAM(0, 10));
             SendMessageW(track, TBM_SETPOS, TRUE, 5);
         }
-        HWND toolbar = Child(TOOLBARCLASSNAMEW, kToolbar, TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER,
-                             280, 305, 250, 30);
+        HWND toolbar =
+            Child(TOOLBARCLASSNAMEW, kToolbar,
+                  TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER, 280, 305, 250, 30);
         SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
         SendMessageW(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
         TBBUTTON buttons[2]{};
@@ -151,7 +166,8 @@ protected:
             TCITEMW page{};
             page.mask = TCIF_TEXT;
             page.pszText = const_cast<wchar_t*>(name);
-            SendMessageW(tab, TCM_INSERTITEMW, SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), reinterpret_cast<LPARAM>(&page));
+            SendMessageW(tab, TCM_INSERTITEMW, SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0),
+                         reinterpret_cast<LPARAM>(&page));
         }
         return tab;
     }
@@ -381,7 +397,8 @@ TEST_F(CommonControls, TabsArrowsAndToolbarButtonsFollowThePointerAndClicksStill
     SendMessageW(tab, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
     MoveOnto(tab, (second.left + second.right) / 2, (second.top + second.bottom) / 2);
     EXPECT_EQ(Hex(SettledPixel(tab, second.left + 4, second.top + 3, Ref(p.common.tabHot.background.from))),
-              Hex(Ref(p.common.tabHot.background.from))) << "hot tab";
+              Hex(Ref(p.common.tabHot.background.from)))
+        << "hot tab";
     ClickHere();
     EXPECT_EQ(SendMessageW(tab, TCM_GETCURSEL, 0, 0), 1);
     // Above its focus rectangle: the selected tab stands two pixels higher than the others.
@@ -404,7 +421,8 @@ TEST_F(CommonControls, TabsArrowsAndToolbarButtonsFollowThePointerAndClicksStill
         SCOPED_TRACE(click.position);
         MoveOnto(upDown, arrows.right / 2, click.y);
         EXPECT_EQ(Hex(SettledPixel(upDown, 3, click.probeY, Ref(p.button.hot.background.from))),
-                  Hex(Ref(p.button.hot.background.from))) << "hot arrow";
+                  Hex(Ref(p.button.hot.background.from)))
+            << "hot arrow";
         MouseButton(MOUSEEVENTF_LEFTDOWN);
         EXPECT_EQ(Hex(Pixel(upDown, 3, click.probeY)), Hex(Ref(p.button.pressed.background.from))) << "pressed arrow";
         MouseButton(MOUSEEVENTF_LEFTUP);
@@ -418,7 +436,8 @@ TEST_F(CommonControls, TabsArrowsAndToolbarButtonsFollowThePointerAndClicksStill
     MoveOnto(host_, 520, 20);
     const int upY = 3, downY = arrows.bottom - 4;
     EXPECT_EQ(Hex(SettledPixel(upDown, 3, downY, Ref(p.button.normal.background.from))),
-              Hex(Ref(p.button.normal.background.from))) << "the pointer left";
+              Hex(Ref(p.button.normal.background.from)))
+        << "the pointer left";
     const struct {
         int position;
         bool enabled;
@@ -444,20 +463,23 @@ TEST_F(CommonControls, TabsArrowsAndToolbarButtonsFollowThePointerAndClicksStill
     const int thumbX = (thumb.left + thumb.right) / 2, thumbY = (thumb.top + thumb.bottom) / 2;
     MoveOnto(track, thumbX, thumbY);
     EXPECT_EQ(Hex(SettledPixel(track, thumbX, thumbY, Ref(p.scroll.thumbHot.background.from))),
-              Hex(Ref(p.scroll.thumbHot.background.from))) << "hot thumb";
+              Hex(Ref(p.scroll.thumbHot.background.from)))
+        << "hot thumb";
     MouseButton(MOUSEEVENTF_LEFTDOWN);
     EXPECT_EQ(Hex(Pixel(track, thumbX, thumbY)), Hex(Ref(p.scroll.thumbPressed.background.from))) << "pressed thumb";
     MouseButton(MOUSEEVENTF_LEFTUP);
     MoveOnto(host_, 520, 20);
     EXPECT_EQ(Hex(SettledPixel(track, thumbX, thumbY, Ref(p.scroll.thumb.background.from))),
-              Hex(Ref(p.scroll.thumb.background.from))) << "the pointer left the thumb";
+              Hex(Ref(p.scroll.thumb.background.from)))
+        << "the pointer left the thumb";
 
     HWND toolbar = Control(kToolbar);
     RECT button{};
     SendMessageW(toolbar, TB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&button));
     MoveOnto(toolbar, (button.left + button.right) / 2, (button.top + button.bottom) / 2);
     EXPECT_EQ(Hex(SettledPixel(toolbar, button.left + 2, button.top + 2, Ref(p.button.hot.background.from))),
-              Hex(Ref(p.button.hot.background.from))) << "hot toolbar button";
+              Hex(Ref(p.button.hot.background.from)))
+        << "hot toolbar button";
     EXPECT_TRUE(AnyPixel(toolbar, button, Ref(p.button.hot.text))) << "its text";
 }
 

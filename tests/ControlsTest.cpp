@@ -85,8 +85,8 @@ protected:
     static void SetUpTestSuite()
     {
         INITCOMMONCONTROLSEX init{sizeof init, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES |
-                                                   ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES |
-                                                   ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS};
+                                                   ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_PROGRESS_CLASS |
+                                                   ICC_UPDOWN_CLASS};
         ASSERT_TRUE(InitCommonControlsEx(&init));
         RegisterCopyW(L"Button", L"ZtButton");
         RegisterCopyW(L"ZtButton", L"ZtButtonOfButton");
@@ -104,23 +104,23 @@ protected:
 
     void SetUp() override
     {
-        parent_ = CreateWindowExW(0, L"ZtPlain", L"parent", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
-                                  nullptr, nullptr, Instance(), nullptr);
+        parent_ = CreateWindowExW(0, L"ZtPlain", L"parent", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
+                                  Instance(), nullptr);
         ASSERT_NE(parent_, nullptr);
     }
     void TearDown() override { DestroyWindow(parent_); }
 
     HWND Child(const wchar_t* className, DWORD style = 0)
     {
-        HWND child = CreateWindowExW(0, className, L"&Text", WS_CHILD | WS_VISIBLE | style, 10, 10, 120,
-                                     30, parent_, nullptr, Instance(), nullptr);
+        HWND child = CreateWindowExW(0, className, L"&Text", WS_CHILD | WS_VISIBLE | style, 10, 10, 120, 30, parent_,
+                                     nullptr, Instance(), nullptr);
         EXPECT_NE(child, nullptr) << GetLastError();
         return child;
     }
     HWND ChildA(const char* className)
     {
-        HWND child = CreateWindowExA(0, className, "&Text", WS_CHILD | WS_VISIBLE, 10, 10, 120, 30,
-                                     parent_, nullptr, Instance(), nullptr);
+        HWND child = CreateWindowExA(0, className, "&Text", WS_CHILD | WS_VISIBLE, 10, 10, 120, 30, parent_, nullptr,
+                                     Instance(), nullptr);
         EXPECT_NE(child, nullptr) << GetLastError();
         return child;
     }
@@ -172,12 +172,9 @@ TEST_F(ControlClasses, SuperclassesUnderOtherNamesAreTheControlsTheyAreBuiltOn)
         const wchar_t* className;
         ControlFamily expected;
     } cases[] = {
-        {L"ZtButton", ControlFamily::Button},
-        {L"ZtButtonOfButton", ControlFamily::Button},
-        {L"ZtList", ControlFamily::ListBox},
-        {L"ZtCombo", ControlFamily::ComboBox},
-        {L"ZtScroll", ControlFamily::ScrollBar},
-        {L"ZtProgress", ControlFamily::Progress},
+        {L"ZtButton", ControlFamily::Button},     {L"ZtButtonOfButton", ControlFamily::Button},
+        {L"ZtList", ControlFamily::ListBox},      {L"ZtCombo", ControlFamily::ComboBox},
+        {L"ZtScroll", ControlFamily::ScrollBar},  {L"ZtProgress", ControlFamily::Progress},
         {L"ZtListView", ControlFamily::ListView},
     };
     for (const auto& c : cases)

@@ -77,8 +77,12 @@ TEST(EngineAbi, StdcallCallsLeaveTheStackAsItWas)
         SCOPED_TRACE(e.name);
         void* fn = reinterpret_cast<void*>(GetProcAddress(engine, e.name));
         ASSERT_NE(fn, nullptr);
-        const void* a = e.argumentCount == 0 ? nullptr : std::string(e.name) == "Velum_AttachEx" ? static_cast<const void*>(missing.c_str()) : buffer;
-        const void* b = std::string(e.name) == "Velum_AttachEx" ? static_cast<const void*>("") : reinterpret_cast<const void*>(static_cast<std::intptr_t>(sizeof buffer));
+        const void* a = e.argumentCount == 0                      ? nullptr
+                        : std::string(e.name) == "Velum_AttachEx" ? static_cast<const void*>(missing.c_str())
+                                                                  : buffer;
+        const void* b = std::string(e.name) == "Velum_AttachEx"
+                            ? static_cast<const void*>("")
+                            : reinterpret_cast<const void*>(static_cast<std::intptr_t>(sizeof buffer));
         EXPECT_EQ(CallMeasuringStack(fn, a, b, e.argumentCount), 0);
     }
     // The measurement itself: a cdecl function leaves its two arguments behind.

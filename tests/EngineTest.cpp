@@ -156,7 +156,8 @@ private:
         calls.hInstance = GetModuleHandleW(nullptr);
         calls.lpszClassName = L"VelumTestCalls";
         RegisterClassW(&calls);
-        messageWindow_ = CreateWindowExW(0, L"VelumTestCalls", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        messageWindow_ =
+            CreateWindowExW(0, L"VelumTestCalls", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
 
         HMENU bar = CreateMenu();
         HMENU theme = CreatePopupMenu();
@@ -168,7 +169,8 @@ private:
         HMENU help = CreatePopupMenu();
         AppendMenuW(help, MF_STRING, 201, L"关于(&A)");
         AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"帮助(&H)");
-        hwnd_ = CreateWindowExW(0, kClass, L"T", WS_OVERLAPPEDWINDOW, 40, 40, kWidth, kHeight, nullptr, bar, nullptr, nullptr);
+        hwnd_ = CreateWindowExW(0, kClass, L"T", WS_OVERLAPPEDWINDOW, 40, 40, kWidth, kHeight, nullptr, bar, nullptr,
+                                nullptr);
         ShowWindow(hwnd_, SW_SHOW);
         UpdateWindow(hwnd_);
         SetForegroundWindow(hwnd_);
@@ -314,8 +316,8 @@ void ExpectFrame(HWND hwnd, const velum::Theme& t, bool active, const std::strin
         Sleep(50);
     for (const auto& s : samples) {
         const COLORREF c = WindowPixel(hwnd, s.at.x, s.at.y);
-        EXPECT_TRUE(InFill(c, s.expected)) << s.part << " at (" << s.at.x << "," << s.at.y << ") is " << Hex(c)
-                                           << ", theme says " << Hex(s.expected);
+        EXPECT_TRUE(InFill(c, s.expected))
+            << s.part << " at (" << s.at.x << "," << s.at.y << ") is " << Hex(c) << ", theme says " << Hex(s.expected);
     }
     // Wine hands a window's pixels to the X server a little later; wait for them there too.
     RECT w{};
@@ -412,7 +414,8 @@ TEST(Engine, EveryShippedThemeColoursEveryPartAndKeepsItsLook)
         // Another window takes the activation, then gives it back.
         HWND other = nullptr;
         ui.Call([&] {
-            other = CreateWindowExW(0, kClass, L"other", WS_OVERLAPPEDWINDOW, 600, 420, 200, 150, nullptr, nullptr, nullptr, nullptr);
+            other = CreateWindowExW(0, kClass, L"other", WS_OVERLAPPEDWINDOW, 600, 420, 200, 150, nullptr, nullptr,
+                                    nullptr, nullptr);
             ShowWindow(other, SW_SHOW);
             SetForegroundWindow(other);
             return 0;
@@ -450,7 +453,8 @@ TEST(Engine, EveryShippedThemeColoursEveryPartAndKeepsItsLook)
         ExpectFrame(hwnd, t, true, "after a menu opened and closed");
 
         ui.Call([hwnd] {
-            return static_cast<int>(SetWindowPos(hwnd, nullptr, 0, 0, kWidth + 60, kHeight + 40, SWP_NOMOVE | SWP_NOZORDER));
+            return static_cast<int>(
+                SetWindowPos(hwnd, nullptr, 0, 0, kWidth + 60, kHeight + 40, SWP_NOMOVE | SWP_NOZORDER));
         });
         ExpectFrame(hwnd, t, true, "after a resize");
         ui.Call([hwnd] {
@@ -518,7 +522,8 @@ TEST(Engine, EverySwitchLaysOutTheNewFrameWhateverTheCorners)
     }
     // The last switch is painted with nothing but the window's own messages.
     ui.Activate();
-    ExpectFrame(hwnd, LoadExpected(dir + L"\\step" + std::to_wstring(index - 1) + L".vlm"), true, "after the last switch");
+    ExpectFrame(hwnd, LoadExpected(dir + L"\\step" + std::to_wstring(index - 1) + L".vlm"), true,
+                "after the last switch");
     for (int i = 0; i < index; ++i)
         DeleteFileW((dir + L"\\step" + std::to_wstring(i) + L".vlm").c_str());
     RemoveDirectoryW(dir.c_str());
@@ -550,7 +555,8 @@ TEST(Engine, DefaultLookAndWindowsCreatedLater)
     ui.Call([&] {
         HMENU bar = CreateMenu();
         AppendMenuW(bar, MF_STRING, 1, L"文件(&F)");
-        later = CreateWindowExW(0, kClass, L"later", WS_OVERLAPPEDWINDOW, 300, 200, 420, 300, nullptr, bar, nullptr, nullptr);
+        later = CreateWindowExW(0, kClass, L"later", WS_OVERLAPPEDWINDOW, 300, 200, 420, 300, nullptr, bar, nullptr,
+                                nullptr);
         ShowWindow(later, SW_SHOW);
         SetForegroundWindow(later);
         return 0;
@@ -561,7 +567,8 @@ TEST(Engine, DefaultLookAndWindowsCreatedLater)
 
 TEST(Engine, BrokenThemesFailAndChangeNothing)
 {
-    const std::wstring dir = harness::BuildFolder() + L"\\tests\\broken-themes-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring dir =
+        harness::BuildFolder() + L"\\tests\\broken-themes-" + std::to_wstring(GetCurrentProcessId());
     CreateDirectoryW(dir.c_str(), nullptr);
     const std::string good = harness::ReadBytes(SkinFile(L"jade.vlm"));
     std::string binary;
@@ -615,7 +622,8 @@ TEST(Engine, BrokenThemesFailAndChangeNothing)
 // on disk, whether just now or with times set back, is read again at the next switch.
 TEST(Engine, AThemeFileEditedOnDiskIsReadAgain)
 {
-    const std::wstring dir = harness::BuildFolder() + L"\\tests\\edited-theme-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring dir =
+        harness::BuildFolder() + L"\\tests\\edited-theme-" + std::to_wstring(GetCurrentProcessId());
     CreateDirectoryW(dir.c_str(), nullptr);
     const std::wstring path = dir + L"\\edited.vlm";
     const std::string jade = harness::ReadBytes(SkinFile(L"jade.vlm"));
@@ -799,8 +807,8 @@ TEST(Engine, CaptionButtonsShowTheirHotAndPressedLooks)
     } cases[] = {{"close", 0, t.closeHot.background, t.closeHot.background},
                  {"maximise", 1, t.buttonHot.background, t.buttonPressed.background},
                  {"minimise", 2, t.buttonHot.background, t.buttonPressed.background}};
-    ASSERT_FALSE(t.buttonHot.background == t.button.background || t.buttonPressed.background == t.buttonHot.background ||
-                 t.closeHot.background == t.button.background)
+    ASSERT_FALSE(t.buttonHot.background == t.button.background ||
+                 t.buttonPressed.background == t.buttonHot.background || t.closeHot.background == t.button.background)
         << "the theme must tell the looks apart";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -842,8 +850,8 @@ TEST(Engine, ABarItemsHotLookGoesWhenTheWindowIsDeactivated)
     EXPECT_GT(FillPixels(hwnd, item, t.menuBarHot.background, [](int n) { return n > 20; }), 20) << "hot";
     HWND other = nullptr;
     ui.Call([&other] {
-        other = CreateWindowExW(0, kClass, L"Other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 400, 200, 150, nullptr, nullptr,
-                                nullptr, nullptr);
+        other = CreateWindowExW(0, kClass, L"Other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 400, 200, 150, nullptr,
+                                nullptr, nullptr, nullptr);
         return static_cast<int>(SetForegroundWindow(other));
     });
     EXPECT_EQ(FillPixels(hwnd, item, t.menuBarHot.background, [](int n) { return n == 0; }), 0) << "after deactivation";
@@ -859,8 +867,8 @@ TEST(Engine, DisabledCaptionButtonsAreGreyedAndDoNothing)
     ui.Call([hwnd] {
         SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) & ~WS_MAXIMIZEBOX);
         EnableMenuItem(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
-        return static_cast<int>(SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                                             SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER));
+        return static_cast<int>(
+            SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER));
     });
     const velum::Theme t = LoadExpected(SkinFile(L"crimson.vlm"));
     ASSERT_EQ(ui.AttachEx(SkinFile(L"crimson.vlm")), VELUM_OK);
@@ -934,7 +942,8 @@ HBITMAP Canvas32(int width, int height, std::uint32_t*& pixels)
 
 // A square icon made from its pixels: 0xAARRGGBB colours (an alpha icon when any alpha is set)
 // and a mask bit per pixel (set where the background shows, or is inverted).
-HICON MakeIcon(int size, const std::function<std::uint32_t(int, int)>& colour, const std::function<bool(int, int)>& masked)
+HICON MakeIcon(int size, const std::function<std::uint32_t(int, int)>& colour,
+               const std::function<bool(int, int)>& masked)
 {
     std::uint32_t* bits = nullptr;
     HBITMAP color = Canvas32(size, size, bits);
@@ -979,8 +988,10 @@ TEST(Engine, TheCaptionIconIsDrawnAsTheSystemDrawsIcons)
         return out;
     };
     constexpr COLORREF kLocator = RGB(255, 0, 255);
-    HICON locator = MakeIcon(16, [](int, int) { return 0x00FF00FFu; }, [](int, int) { return false; });
-    HICON blank = MakeIcon(16, [](int, int) { return 0u; }, [](int, int) { return true; });
+    HICON locator = MakeIcon(
+        16, [](int, int) { return 0x00FF00FFu; }, [](int, int) { return false; });
+    HICON blank = MakeIcon(
+        16, [](int, int) { return 0u; }, [](int, int) { return true; });
     show(locator);
     RECT caption{};
     GetWindowRect(hwnd, &caption);
@@ -1006,7 +1017,9 @@ TEST(Engine, TheCaptionIconIsDrawnAsTheSystemDrawsIcons)
         std::function<bool(int, int)> masked;
     } cases[] = {
         {"alpha, every level of transparency", 16,
-         [](int x, int y) { return static_cast<std::uint32_t>(((x * 16 + y) & 0xFF) << 24 | (x * 16) << 16 | (y * 16) << 8 | 200); },
+         [](int x, int y) {
+             return static_cast<std::uint32_t>(((x * 16 + y) & 0xFF) << 24 | (x * 16) << 16 | (y * 16) << 8 | 200);
+         },
          [](int, int) { return false; }},
         {"alpha, scaled down from 32", 32,
          [](int x, int y) { return static_cast<std::uint32_t>(((x * 8 + y * 3) & 0xFF) << 24 | (0x30A050 + x)); },
@@ -1039,8 +1052,8 @@ TEST(Engine, TheCaptionIconIsDrawnAsTheSystemDrawsIcons)
             for (size_t i = 0; i < drawn.size(); ++i) {
                 const COLORREF want = RGB(px[i] >> 16 & 0xFF, px[i] >> 8 & 0xFF, px[i] & 0xFF);
                 if (drawn[i] != want && wrong++ < 3)
-                    ADD_FAILURE() << "round " << round << ", pixel (" << i % cx << "," << i / cx << "): " << Hex(drawn[i])
-                                  << ", DrawIconEx gives " << Hex(want);
+                    ADD_FAILURE() << "round " << round << ", pixel (" << i % cx << "," << i / cx
+                                  << "): " << Hex(drawn[i]) << ", DrawIconEx gives " << Hex(want);
             }
             EXPECT_EQ(wrong, 0);
             SelectObject(dc, old);
@@ -1137,13 +1150,19 @@ TEST(Engine, MaximiseAndRestoreUnderRoundedCorners)
             Sleep(200);
             RECT before{};
             GetWindowRect(hwnd, &before);
-            ui.Call([&] { way.maximise(hwnd); return 0; });
+            ui.Call([&] {
+                way.maximise(hwnd);
+                return 0;
+            });
             Sleep(500);
             EXPECT_TRUE(IsZoomed(hwnd));
             RECT zoomed{};
             GetWindowRect(hwnd, &zoomed);
             EXPECT_GT(zoomed.right - zoomed.left, before.right - before.left);
-            ui.Call([&] { way.restore(hwnd); return 0; });
+            ui.Call([&] {
+                way.restore(hwnd);
+                return 0;
+            });
             Sleep(500);
             EXPECT_FALSE(IsZoomed(hwnd));
             RECT after{};
@@ -1452,8 +1471,8 @@ TEST(Engine, NarrowWindowWrapsItsMenuBar)
     EXPECT_EQ(client.bottom, outer.bottom - outer.top - top - f);
     // The last row is the bar's, in the bar's colour, up to the frame.
     const int lastRowMiddle = top - m.menuBarHeight / 2;
-    for (int attempt = 0; attempt < 40 && !InFill(WindowPixel(narrow, 180 - f - 2, lastRowMiddle), t.menuBar.background);
-         ++attempt)
+    for (int attempt = 0;
+         attempt < 40 && !InFill(WindowPixel(narrow, 180 - f - 2, lastRowMiddle), t.menuBar.background); ++attempt)
         Sleep(50);
     EXPECT_TRUE(InFill(WindowPixel(narrow, 180 - f - 2, lastRowMiddle), t.menuBar.background))
         << Hex(WindowPixel(narrow, 180 - f - 2, lastRowMiddle));
@@ -1596,7 +1615,8 @@ struct MdiOutcome {
 std::ostream& operator<<(std::ostream& out, const MdiOutcome& o)
 {
     return out << "{items " << o.items << ", restored " << o.restored << ", minimised " << o.minimised << ", closed "
-               << o.closed << ", icon opens menu " << o.iconOpensMenu << ", child's menu its own " << o.childMenuOwn << ", syscommands " << o.sysCommands << "}";
+               << o.closed << ", icon opens menu " << o.iconOpensMenu << ", child's menu its own " << o.childMenuOwn
+               << ", syscommands " << o.sysCommands << "}";
 }
 
 MdiOutcome UseMaximisedMdiChild(const wchar_t* theme)
@@ -1747,10 +1767,10 @@ enum class SysMenuPath { AltSpace, IconClick, CaptionRightClick };
 
 // Where each part of the caption is, with the engine (its theme's metrics) or without (Wine's).
 struct CaptionGeometry {
-    POINT icon;            // on the icon, below its middle
-    POINT lowCaption;      // on the caption, near its bottom edge
-    int captionBottom;     // screen y
-    int clientTop;         // screen y
+    POINT icon;         // on the icon, below its middle
+    POINT lowCaption;   // on the caption, near its bottom edge
+    int captionBottom;  // screen y
+    int clientTop;      // screen y
 };
 
 CaptionGeometry CaptionOf(HWND hwnd, const wchar_t* theme)
@@ -1823,16 +1843,17 @@ SysMenuOutcome UseSystemMenu(SysMenuPath path, UINT command, const wchar_t* them
     else
         outcome.placed = std::abs(p.top - g.captionBottom) <= 1 && p.left >= w.left && p.left <= g.icon.x;
     if (!outcome.placed)
-        std::printf("the system menu is at (%ld,%ld); caption bottom %d, icon (%ld,%ld), right click (%ld,%ld)\n", p.left,
-                    p.top, g.captionBottom, g.icon.x, g.icon.y, g.lowCaption.x, g.lowCaption.y);
+        std::printf("the system menu is at (%ld,%ld); caption bottom %d, icon (%ld,%ld), right click (%ld,%ld)\n",
+                    p.left, p.top, g.captionBottom, g.icon.x, g.icon.y, g.lowCaption.x, g.lowCaption.y);
     if (theme != nullptr) {
         const velum::Theme t = LoadExpected(SkinFile(theme));
         const int f = std::max(1, t.metrics.frameWidth);
-        outcome.barQuiet = InFill(WindowPixel(hwnd, f + 4, g.clientTop - w.top - t.metrics.menuBarHeight / 2),
-                                  t.menuBar.background);
+        outcome.barQuiet =
+            InFill(WindowPixel(hwnd, f + 4, g.clientTop - w.top - t.metrics.menuBarHeight / 2), t.menuBar.background);
         const int lastMiddle = p.bottom - p.top - 3 - t.metrics.menuItemHeight / 2;
-        outcome.skinned = InFill(WindowPixel(popup, 0, (p.bottom - p.top) / 2), {t.popup.border, t.popup.border, true}) &&
-                          InFill(WindowPixel(popup, 6, lastMiddle), t.popup.background);
+        outcome.skinned =
+            InFill(WindowPixel(popup, 0, (p.bottom - p.top) / 2), {t.popup.border, t.popup.border, true}) &&
+            InFill(WindowPixel(popup, 6, lastMiddle), t.popup.background);
     }
     const int closesBefore = closeCount;
     // Wine's items are 最大化(&X) and 关闭(&C). (Wine's GetMenuItemRect answers the next item's
@@ -1904,7 +1925,8 @@ TEST(Engine, ShortcutTextAndAccessKeysAreDrawnAndAcceleratorsStillFire)
     const COLORREF background = RGB(t.popup.background.from.r, t.popup.background.from.g, t.popup.background.from.b);
     const auto inked = [](COLORREF c, COLORREF bg) {
         return std::abs(GetRValue(c) - GetRValue(bg)) + std::abs(GetGValue(c) - GetGValue(bg)) +
-                   std::abs(GetBValue(c) - GetBValue(bg)) > 90;
+                   std::abs(GetBValue(c) - GetBValue(bg)) >
+               90;
     };
     // Pixels of the item's text in its right third, and the item's left half as a picture.
     const auto look = [&](int position, int& rightInk, std::vector<COLORREF>& left) {

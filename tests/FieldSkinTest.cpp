@@ -26,8 +26,18 @@ using kit::SkinFolder;
 using velum::Color;
 
 enum Id {
-    kEdit = 1, kReadOnly, kDisabled, kBordered, kList, kDropList, kDropDown, kSimple, kOwnerList,
-    kOwnEdit, kOwnList, kUnskinnedEdit
+    kEdit = 1,
+    kReadOnly,
+    kDisabled,
+    kBordered,
+    kList,
+    kDropList,
+    kDropDown,
+    kSimple,
+    kOwnerList,
+    kOwnEdit,
+    kOwnList,
+    kUnskinnedEdit
 };
 
 constexpr COLORREF kOwnerGreen = RGB(0, 200, 0);
@@ -145,8 +155,8 @@ protected:
 
     void Create()
     {
-        host_ = CreateWindowExW(0, L"ZtFieldHost", L"Fields", WS_OVERLAPPEDWINDOW, 20, 20, 560, 330, nullptr,
-                                nullptr, nullptr, nullptr);
+        host_ = CreateWindowExW(0, L"ZtFieldHost", L"Fields", WS_OVERLAPPEDWINDOW, 20, 20, 560, 330, nullptr, nullptr,
+                                nullptr, nullptr);
         const DWORD edge = WS_EX_CLIENTEDGE;
         Make(host_, kEdit, L"Edit", L"abc", ES_AUTOHSCROLL, edge, {10, 10, 170, 34});
         Make(host_, kReadOnly, L"Edit", L"read", ES_READONLY, edge, {10, 44, 170, 68});
@@ -176,8 +186,8 @@ protected:
         SendMessageW(ownList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"mine"));
         SendMessageW(ownList, LB_SETCURSEL, 0, 0);
         // A window without a caption, which the engine does not skin: its edit stays the system's.
-        unskinned_ = CreateWindowExW(0, L"ZtFieldHost", L"", WS_POPUP | WS_BORDER, 600, 260, 200, 50, nullptr,
-                                     nullptr, nullptr, nullptr);
+        unskinned_ = CreateWindowExW(0, L"ZtFieldHost", L"", WS_POPUP | WS_BORDER, 600, 260, 200, 50, nullptr, nullptr,
+                                     nullptr, nullptr);
         Make(unskinned_, kUnskinnedEdit, L"Edit", L"", 0, edge, {10, 10, 170, 34});
         ShowWindow(unskinned_, SW_SHOWNOACTIVATE);
         ShowWindow(own_, SW_SHOW);
@@ -264,15 +274,28 @@ TEST_F(Fields, EveryShippedThemeDrawsEachKindInItsColoursAndDetachGivesTheSystem
         const auto& f = palette.field;
         const auto& b = palette.button;
         const COLORREF expected[] = {
-            Ref(f.normal.background.from), Ref(f.focusBorder), Ref(f.normal.background.from),
-            Ref(f.readOnly.background.from), Ref(f.readOnly.border),
-            Ref(f.disabled.background.from), Ref(f.disabled.border),
             Ref(f.normal.background.from),
-            Ref(f.normal.background.from), Ref(f.selectedInactive.background.from), Ref(f.normal.border),
-            Ref(f.normal.border), Ref(f.normal.background.from), Ref(b.normal.background.from),
-            Ref(b.normal.background.from), Ref(f.normal.border),
-            kOwnerGreen, kProgramRed, kProgramRed, unskinned[std::size(probes) - 3],
-            unskinned[std::size(probes) - 2], unskinned[std::size(probes) - 1],
+            Ref(f.focusBorder),
+            Ref(f.normal.background.from),
+            Ref(f.readOnly.background.from),
+            Ref(f.readOnly.border),
+            Ref(f.disabled.background.from),
+            Ref(f.disabled.border),
+            Ref(f.normal.background.from),
+            Ref(f.normal.background.from),
+            Ref(f.selectedInactive.background.from),
+            Ref(f.normal.border),
+            Ref(f.normal.border),
+            Ref(f.normal.background.from),
+            Ref(b.normal.background.from),
+            Ref(b.normal.background.from),
+            Ref(f.normal.border),
+            kOwnerGreen,
+            kProgramRed,
+            kProgramRed,
+            unskinned[std::size(probes) - 3],
+            unskinned[std::size(probes) - 2],
+            unskinned[std::size(probes) - 1],
         };
         for (size_t i = 0; i < std::size(probes); ++i)
             EXPECT_EQ(Hex(Pixel(Field(probes[i].id), probes[i].x, probes[i].y, probes[i].frame)), Hex(expected[i]))

@@ -91,15 +91,19 @@ const Probe kProbes[] = {
     {IDC_PUSH, 4, kMiddle, [](const auto& p) { return Ref(p.button.normal.background.from); }, "push face"},
     {IDC_PUSH_DEFAULT, 0, kMiddle, [](const auto& p) { return Ref(p.button.defaultBorder); }, "default outline"},
     {IDC_PUSH_DEFAULT, 1, kMiddle, [](const auto& p) { return Ref(p.button.defaultBorder); }, "default inner outline"},
-    {IDC_PUSH_DISABLED, 4, kMiddle, [](const auto& p) { return Ref(p.button.disabled.background.from); }, "disabled face"},
+    {IDC_PUSH_DISABLED, 4, kMiddle, [](const auto& p) { return Ref(p.button.disabled.background.from); },
+     "disabled face"},
     {IDC_CHECK_OFF, -2, 1, [](const auto& p) { return Ref(p.background); }, "check box background"},
     {IDC_CHECK_OFF, 0, kBoxMiddle, [](const auto& p) { return Ref(p.button.box.border); }, "check box border"},
-    {IDC_CHECK_OFF, 6, kBoxTop + 2, [](const auto& p) { return Ref(p.button.box.background.from); }, "check box inside"},
+    {IDC_CHECK_OFF, 6, kBoxTop + 2, [](const auto& p) { return Ref(p.button.box.background.from); },
+     "check box inside"},
     {IDC_CHECK_MIXED, 6, kBoxMiddle, [](const auto& p) { return Ref(p.button.box.text); }, "indeterminate square"},
-    {IDC_CHECK_DISABLED, 0, kBoxMiddle, [](const auto& p) { return Ref(p.button.boxDisabled.border); }, "disabled check box border"},
+    {IDC_CHECK_DISABLED, 0, kBoxMiddle, [](const auto& p) { return Ref(p.button.boxDisabled.border); },
+     "disabled check box border"},
     {IDC_RADIO_ON, 6, kBoxMiddle, [](const auto& p) { return Ref(p.button.box.text); }, "radio dot"},
     {IDC_RADIO_OFF, 6, kBoxMiddle, [](const auto& p) { return Ref(p.button.box.background.from); }, "radio inside"},
-    {IDC_RADIO_DISABLED, 6, kBoxMiddle, [](const auto& p) { return Ref(p.button.boxDisabled.background.from); }, "disabled radio inside"},
+    {IDC_RADIO_DISABLED, 6, kBoxMiddle, [](const auto& p) { return Ref(p.button.boxDisabled.background.from); },
+     "disabled radio inside"},
     {IDC_BUTTONS_GROUP, 0, -1, [](const auto& p) { return Ref(p.button.groupFrame); }, "group frame"},
 };
 
@@ -137,10 +141,7 @@ protected:
         return (GetMenuState(ThemePopup(), IDM_FIRST_THEME + static_cast<UINT>(index), MF_BYCOMMAND) & MF_CHECKED) != 0;
     }
 
-    void Pick(size_t index)
-    {
-        SendMessageW(Window(), WM_COMMAND, IDM_FIRST_THEME + index, 0);
-    }
+    void Pick(size_t index) { SendMessageW(Window(), WM_COMMAND, IDM_FIRST_THEME + index, 0); }
 
     COLORREF PixelAt(const Probe& probe) const
     {
@@ -149,11 +150,11 @@ protected:
         GetClientRect(control, &rc);
         const int boxTop = (rc.bottom - kBox) / 2;
         const int x = probe.x < 0 ? rc.right + probe.x : probe.x;
-        const int y = probe.y == kMiddle ? rc.bottom / 2
+        const int y = probe.y == kMiddle      ? rc.bottom / 2
                       : probe.y == kBoxMiddle ? boxTop + kBox / 2
-                      : probe.y >= kBoxTop ? boxTop + probe.y - kBoxTop
-                      : probe.y < 0 ? rc.bottom + probe.y
-                                    : probe.y;
+                      : probe.y >= kBoxTop    ? boxTop + probe.y - kBoxTop
+                      : probe.y < 0           ? rc.bottom + probe.y
+                                              : probe.y;
         HDC dc = GetDC(control);
         const COLORREF c = GetPixel(dc, x, y);
         ReleaseDC(control, dc);
@@ -301,8 +302,7 @@ TEST_F(Gallery, ListsEveryShippedThemeAndStartsWithVelum)
     const auto velum = Themes().IndexOfName(L"velum.vlm");
     ASSERT_TRUE(velum.has_value());
     for (size_t i = 0; i < Themes().Count(); ++i)
-        EXPECT_EQ(Checked(i), i == *velum)
-            << harness::Utf8(Themes().Name(i));
+        EXPECT_EQ(Checked(i), i == *velum) << harness::Utf8(Themes().Name(i));
     EXPECT_NE(GetWindowLongW(GetDlgItem(Window(), IDC_PUSH_DEFAULT), GWL_STYLE) & BS_DEFPUSHBUTTON, 0)
         << "the default button keeps its look";
 }
@@ -378,8 +378,14 @@ TEST_F(Gallery, DisableAllDisablesEveryControlAndGivesBackEachOnesState)
         int id;
         bool enabledBefore;
     } controls[] = {
-        {IDC_PUSH, true}, {IDC_PUSH_DISABLED, false}, {IDC_CHECK_OFF, true}, {IDC_CHECK_DISABLED, false},
-        {IDC_RADIO_DISABLED, false}, {IDC_EDIT, true}, {IDC_LIST_LONG, true}, {IDC_TREEVIEW, true},
+        {IDC_PUSH, true},
+        {IDC_PUSH_DISABLED, false},
+        {IDC_CHECK_OFF, true},
+        {IDC_CHECK_DISABLED, false},
+        {IDC_RADIO_DISABLED, false},
+        {IDC_EDIT, true},
+        {IDC_LIST_LONG, true},
+        {IDC_TREEVIEW, true},
     };
 
     SendMessageW(Window(), WM_COMMAND, IDM_DISABLE_ALL, 0);

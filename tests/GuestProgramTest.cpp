@@ -35,7 +35,8 @@ struct EngineCalls {
         module = LoadLibraryW(engine.c_str());
         ASSERT_NE(module, nullptr);
         attach = reinterpret_cast<decltype(attach)>(reinterpret_cast<void*>(GetProcAddress(module, "Velum_Attach")));
-        attachEx = reinterpret_cast<decltype(attachEx)>(reinterpret_cast<void*>(GetProcAddress(module, "Velum_AttachEx")));
+        attachEx =
+            reinterpret_cast<decltype(attachEx)>(reinterpret_cast<void*>(GetProcAddress(module, "Velum_AttachEx")));
         detach = reinterpret_cast<decltype(detach)>(reinterpret_cast<void*>(GetProcAddress(module, "Velum_Detach")));
         lastErrorText = reinterpret_cast<decltype(lastErrorText)>(
             reinterpret_cast<void*>(GetProcAddress(module, "Velum_GetLastErrorText")));
@@ -149,15 +150,17 @@ struct ProgramWindows {
         AppendMenuW(bar, MF_STRING, 1, L"&File");
         frame = CreateWindowExW(0, L"GuestFrame", L"Guest", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 420, 320, nullptr,
                                 bar, nullptr, nullptr);
-        const wchar_t* classes[] = {L"Button", L"Edit", L"ListBox", L"ComboBox", L"ScrollBar", WC_LISTVIEWW, WC_TABCONTROLW};
+        const wchar_t* classes[] = {L"Button",    L"Edit",      L"ListBox",    L"ComboBox",
+                                    L"ScrollBar", WC_LISTVIEWW, WC_TABCONTROLW};
         int y = 4;
         for (const wchar_t* cls : classes) {
-            controls[cls] = CreateWindowExW(0, cls, L"x", WS_CHILD | WS_VISIBLE | WS_BORDER, 4, y, 200, 24, frame, nullptr,
-                                            nullptr, nullptr);
+            controls[cls] = CreateWindowExW(0, cls, L"x", WS_CHILD | WS_VISIBLE | WS_BORDER, 4, y, 200, 24, frame,
+                                            nullptr, nullptr, nullptr);
             y += 28;
         }
-        dialog = CreateWindowExW(WS_EX_DLGMODALFRAME, L"#32770", L"Dialog", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE,
-                                 480, 40, 240, 160, frame, nullptr, nullptr, nullptr);
+        dialog =
+            CreateWindowExW(WS_EX_DLGMODALFRAME, L"#32770", L"Dialog", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE,
+                            480, 40, 240, 160, frame, nullptr, nullptr, nullptr);
         Pump();
     }
     ~ProgramWindows()
@@ -335,9 +338,10 @@ TEST(Guest, EngineCallsFromInsideItsMessagesCompleteOrAreRefused)
     const struct {
         const char* name;
         UINT message;
-    } messages[] = {{"WM_NCCALCSIZE", WM_NCCALCSIZE}, {"WM_SIZE", WM_SIZE},       {"WM_WINDOWPOSCHANGED", WM_WINDOWPOSCHANGED},
-                    {"WM_PAINT", WM_PAINT},           {"WM_NCPAINT", WM_NCPAINT}, {"WM_ACTIVATE", WM_ACTIVATE},
-                    {"WM_DESTROY", WM_DESTROY}};
+    } messages[] = {
+        {"WM_NCCALCSIZE", WM_NCCALCSIZE}, {"WM_SIZE", WM_SIZE},       {"WM_WINDOWPOSCHANGED", WM_WINDOWPOSCHANGED},
+        {"WM_PAINT", WM_PAINT},           {"WM_NCPAINT", WM_NCPAINT}, {"WM_ACTIVATE", WM_ACTIVATE},
+        {"WM_DESTROY", WM_DESTROY}};
     const struct {
         const char* name;
         std::function<int()> call;
@@ -360,8 +364,8 @@ TEST(Guest, EngineCallsFromInsideItsMessagesCompleteOrAreRefused)
         for (const auto& message : messages)
             for (const auto& call : calls) {
                 SCOPED_TRACE(std::string(call.name) + " inside " + message.name + " during " + operation.name);
-                HWND hwnd = CreateWindowExW(0, L"GuestReentering", L"Reentering", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60,
-                                            300, 200, nullptr, nullptr, nullptr, nullptr);
+                HWND hwnd = CreateWindowExW(0, L"GuestReentering", L"Reentering", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60,
+                                            60, 300, 200, nullptr, nullptr, nullptr, nullptr);
                 HWND button = CreateWindowExW(0, L"Button", L"b", WS_CHILD | WS_VISIBLE, 4, 4, 60, 24, hwnd, nullptr,
                                               nullptr, nullptr);
                 Pump();
@@ -394,8 +398,8 @@ TEST(Guest, AThreadThatEndsAttachedReleasesTheEngine)
 {
     int firstResult = -1;
     std::thread([&] {
-        HWND hwnd = CreateWindowExW(0, L"Button", L"ending", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 200, 120, nullptr,
-                                    nullptr, nullptr, nullptr);
+        HWND hwnd = CreateWindowExW(0, L"Button", L"ending", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 200, 120,
+                                    nullptr, nullptr, nullptr, nullptr);
         firstResult = AttachTheme("velum.vlm");
         Pump();
         (void)hwnd;
@@ -433,7 +437,8 @@ TEST(Guest, AfterDetachAndFreeLibraryNothingCallsTheEngine)
             EXPECT_EQ(GetModuleHandleW(L"Velum_VB6.dll"), nullptr);
         }
         for (HWND hwnd : windows.All()) {
-            RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            RedrawWindow(hwnd, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
             SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(60, 60));
             // Posted, as input comes: a scroll bar tracks a click until the button goes up.
             for (const UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_KEYDOWN, WM_CHAR, WM_KEYUP})

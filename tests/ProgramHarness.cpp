@@ -112,8 +112,8 @@ std::wstring DriveRootFolder()
 
 std::string ReadBytes(const std::wstring& path)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return {};
     std::string bytes;
@@ -146,15 +146,22 @@ std::wstring Widen(const std::string& utf8)
 namespace {
 std::string Narrow(UINT codePage, const std::wstring& text)
 {
-    const int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const int n =
+        WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
     return out;
 }
 }  // namespace
 
-std::string Utf8(const std::wstring& text) { return Narrow(CP_UTF8, text); }
-std::string Ansi(const std::wstring& text) { return Narrow(CP_ACP, text); }
+std::string Utf8(const std::wstring& text)
+{
+    return Narrow(CP_UTF8, text);
+}
+std::string Ansi(const std::wstring& text)
+{
+    return Narrow(CP_ACP, text);
+}
 
 ProgramFolder::ProgramFolder(Engine engine, const std::wstring& root)
 {
@@ -251,8 +258,8 @@ Running::Running(const ProgramFolder& folder)
     std::wstring commandLine = L"\"" + folder.File(L"Zentora.exe") + L"\"";
     // Started from another folder, so nothing depends on the current directory.
     const std::wstring elsewhere = ModuleFolder() + L"\\runs";
-    const BOOL ok = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, elsewhere.c_str(),
-                                   &si, &pi);
+    const BOOL ok =
+        CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, elsewhere.c_str(), &si, &pi);
     CloseHandle(err);
     Check(ok, "CreateProcessW");
     CloseHandle(pi.hThread);

@@ -26,8 +26,8 @@ public:
     ProgramFolder(const ProgramFolder&) = delete;
     ProgramFolder& operator=(const ProgramFolder&) = delete;
 
-    const std::wstring& Path() const { return path_; }        // no trailing backslash
-    std::wstring File(const std::wstring& name) const;        // Path() + "\" + name
+    const std::wstring& Path() const { return path_; }  // no trailing backslash
+    std::wstring File(const std::wstring& name) const;  // Path() + "\" + name
     std::wstring IniPath() const { return File(L"SerCheckConfig.ini"); }
     std::wstring SkinPath() const { return File(L"Skin"); }
     void MakeSkin() const;
@@ -89,7 +89,7 @@ std::wstring MessageBoxText(HWND box);
 // Waits until the file has at least `lines` lines, or the time runs out.
 std::vector<std::string> WaitForLines(const std::wstring& path, size_t lines, DWORD timeoutMs);
 
-std::wstring BuildFolder();  // the folder of the test program
+std::wstring BuildFolder();      // the folder of the test program
 std::wstring DriveRootFolder();  // what R:\ maps to
 
 }  // namespace harness

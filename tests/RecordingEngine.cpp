@@ -32,7 +32,8 @@ void Append(const std::string& line)
 
 std::string Utf8(const std::wstring& text)
 {
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(bytes), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), bytes, nullptr, nullptr);
     return out;
@@ -77,8 +78,8 @@ __declspec(dllexport) int __stdcall Velum_Attach(void)
 #ifndef RECORDING_WITHOUT_ATTACHEX
 __declspec(dllexport) int __stdcall Velum_AttachEx(const char* themePath, const char* scheme)
 {
-    Append(std::string("Velum_AttachEx(\"") + (themePath ? themePath : "(null)") + "\", \"" + (scheme ? scheme : "(null)") +
-           "\")");
+    Append(std::string("Velum_AttachEx(\"") + (themePath ? themePath : "(null)") + "\", \"" +
+           (scheme ? scheme : "(null)") + "\")");
     return 0;
 }
 #endif

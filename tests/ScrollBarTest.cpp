@@ -80,8 +80,9 @@ protected:
         SetScrollInfo(hwnd_, SB_VERT, &info, FALSE);
         SetScrollInfo(hwnd_, SB_HORZ, &info, FALSE);
         for (const int id : {kBar, kOwnColoursBar}) {
-            HWND bar = CreateWindowExW(0, L"ScrollBar", L"", WS_CHILD | WS_VISIBLE | SBS_HORZ, 20, id == kBar ? 20 : 60,
-                                       240, 20, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+            HWND bar =
+                CreateWindowExW(0, L"ScrollBar", L"", WS_CHILD | WS_VISIBLE | SBS_HORZ, 20, id == kBar ? 20 : 60, 240,
+                                20, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
             SetScrollInfo(bar, SB_CTL, &info, FALSE);
         }
         ShowWindow(hwnd_, SW_SHOW);
@@ -195,7 +196,8 @@ TEST_F(ScrollBars, AScrollBarControlTakesTheThemesColoursUnlessItsParentChoseIts
     const int arrow = GetSystemMetrics(SM_CXHSCROLL);
     // The thumb starts after the left arrow (position 0); the track is towards the right end.
     const POINT thumb{arrow + 4, 10}, track{240 - arrow - 8, 10}, rightArrow{240 - arrow + 2, 3};
-    const COLORREF before[] = {Pixel(bar, thumb.x, thumb.y), Pixel(bar, track.x, track.y), Pixel(own, track.x, track.y)};
+    const COLORREF before[] = {Pixel(bar, thumb.x, thumb.y), Pixel(bar, track.x, track.y),
+                               Pixel(own, track.x, track.y)};
     const std::wstring file = SkinFolder() + L"\\ocean.vlm";
     ASSERT_EQ(Attach(file), VELUM_OK);
     Pump(150);
@@ -274,8 +276,9 @@ TEST_F(ScrollBars, AnEditsOwnBarFollowsItsTextInTheThemesColours)
 
 TEST_F(ScrollBars, AListViewsOwnBarFollowsItsItemsInTheThemesColours)
 {
-    HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, L"SysListView32", L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOCOLUMNHEADER,
-                                240, 100, 140, 120, hwnd_, nullptr, nullptr, nullptr);
+    HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, L"SysListView32", L"",
+                                WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOCOLUMNHEADER, 240, 100, 140, 120, hwnd_,
+                                nullptr, nullptr, nullptr);
     LVCOLUMNW column{};
     column.mask = LVCF_WIDTH;
     column.cx = 100;
@@ -344,7 +347,8 @@ TEST_F(ScrollBars, TheThumbAndArrowsUnderThePointerAreHot)
     ClientToScreen(bar, &screen);
     SetCursorPos(screen.x, screen.y);
     Pump(200);
-    EXPECT_EQ(Hex(Pixel(bar, thumb.x, thumb.y)), Hex(Ref(p.thumbHot.background.from))) << "a scroll bar control's thumb";
+    EXPECT_EQ(Hex(Pixel(bar, thumb.x, thumb.y)), Hex(Ref(p.thumbHot.background.from)))
+        << "a scroll bar control's thumb";
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
 }
 

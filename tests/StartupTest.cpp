@@ -152,7 +152,8 @@ TEST(Startup, ProgramAtADriveRoot)
     ProgramFolder folder(Engine::Recording, DriveRootFolder());
     folder.AddTheme(L"velum.vlm");
     StartAndClose(folder);
-    EXPECT_EQ(folder.EngineCalls(), (std::vector<std::string>{"Velum_Attach()", "Velum_AttachEx(\"R:\\Skin\\velum.vlm\", \"\")"}));
+    EXPECT_EQ(folder.EngineCalls(),
+              (std::vector<std::string>{"Velum_Attach()", "Velum_AttachEx(\"R:\\Skin\\velum.vlm\", \"\")"}));
     EXPECT_EQ(ReadBytes(L"R:\\SerCheckConfig.ini"), kFirstStartIni);
 }
 
@@ -164,9 +165,9 @@ TEST(Startup, SavedValuesReadBack)
     const struct {
         const char* name;
         std::string ini;
-        std::wstring themeFile;     // created in Skin
-        std::string expectedCall;   // the theme name the engine is handed, as bytes
-        std::string expectedIni;    // the settings file afterwards ("" = unchanged)
+        std::wstring themeFile;    // created in Skin
+        std::string expectedCall;  // the theme name the engine is handed, as bytes
+        std::string expectedIni;   // the settings file afterwards ("" = unchanged)
     } cases[] = {
         {"empty value is replaced by the default", "[SETUP]\r\nSKIN=\r\n", L"velum.vlm", "velum.vlm", kFirstStartIni},
         {"143 bytes come back whole", "[SETUP]\r\nSKIN=" + long143 + ".vlm\r\n", Widen(long143 + ".vlm"),
@@ -185,7 +186,7 @@ TEST(Startup, SavedValuesReadBack)
         StartAndClose(folder);
         EXPECT_EQ(folder.EngineCalls(),
                   (std::vector<std::string>{"Velum_Attach()", "Velum_AttachEx(\"" + Ansi(folder.SkinPath()) + "\\" +
-                                                                   c.expectedCall + "\", \"\")"}));
+                                                                  c.expectedCall + "\", \"\")"}));
         EXPECT_EQ(ReadBytes(folder.IniPath()), c.expectedIni.empty() ? c.ini : c.expectedIni);
     }
 }

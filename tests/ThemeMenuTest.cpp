@@ -349,7 +349,10 @@ TEST(ThemeMenu, AFolderOfMoreFilesThanIndexesHoldsThe32767First)
     struct Borrowed {
         std::wstring from, to;
         bool moved;
-        Borrowed(std::wstring f, std::wstring t) : from(std::move(f)), to(std::move(t)), moved(MoveFileW(from.c_str(), to.c_str()) != 0) {}
+        Borrowed(std::wstring f, std::wstring t)
+            : from(std::move(f)), to(std::move(t)), moved(MoveFileW(from.c_str(), to.c_str()) != 0)
+        {
+        }
         ~Borrowed()
         {
             if (moved)

@@ -16,7 +16,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         log.resize(length);
     }
     const std::wstring line = std::wstring(GetCommandLineW()) + L"\n";
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(bytes), '\0');
     WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), utf8.data(), bytes, nullptr, nullptr);
     HANDLE file = CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,

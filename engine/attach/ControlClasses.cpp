@@ -7,7 +7,7 @@ namespace {
 // Longer than any class name Windows registers (256 characters with the terminator).
 constexpr int kClassNameLength = 257;
 
-ControlFamily FamilyOfName(HWND hwnd, UINT (WINAPI* nameOf)(HWND, LPWSTR, UINT))
+ControlFamily FamilyOfName(HWND hwnd, UINT(WINAPI* nameOf)(HWND, LPWSTR, UINT))
 {
     wchar_t name[kClassNameLength] = L"";
     const UINT length = nameOf(hwnd, name, kClassNameLength);
@@ -58,13 +58,11 @@ ControlFamily FamilyOfClassProcedure(HWND hwnd)
         }
         WNDCLASSEXW classW{};
         classW.cbSize = sizeof classW;
-        if (GetClassInfoExW(nullptr, nameW, &classW) &&
-            reinterpret_cast<ULONG_PTR>(classW.lpfnWndProc) == procedureW)
+        if (GetClassInfoExW(nullptr, nameW, &classW) && reinterpret_cast<ULONG_PTR>(classW.lpfnWndProc) == procedureW)
             return known.family;
         WNDCLASSEXA classA{};
         classA.cbSize = sizeof classA;
-        if (GetClassInfoExA(nullptr, nameA, &classA) &&
-            reinterpret_cast<ULONG_PTR>(classA.lpfnWndProc) == procedureA)
+        if (GetClassInfoExA(nullptr, nameA, &classA) && reinterpret_cast<ULONG_PTR>(classA.lpfnWndProc) == procedureA)
             return known.family;
     }
     return ControlFamily::Unknown;

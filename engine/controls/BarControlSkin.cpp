@@ -21,8 +21,8 @@ namespace {
 // A filled triangle pointing one way, centred in r.
 void DrawArrow(HDC dc, const RECT& r, Towards way, Color c, int dpi)
 {
-    const int rows = std::max(2, std::min({Scale(4, dpi), static_cast<int>(r.right - r.left) / 3,
-                                           static_cast<int>(r.bottom - r.top) / 3}));
+    const int rows = std::max(
+        2, std::min({Scale(4, dpi), static_cast<int>(r.right - r.left) / 3, static_cast<int>(r.bottom - r.top) / 3}));
     DrawArrow(dc, {(r.left + r.right) / 2, (r.top + r.bottom) / 2}, way, rows, c);
 }
 
@@ -131,7 +131,8 @@ LRESULT TrackbarItem(const NMCUSTOMDRAW& draw)
         const bool pressed = (draw.uItemState & CDIS_SELECTED) != 0 || GetCapture() == track;
         POINT pointer{};
         GetCursorPos(&pointer);
-        const bool over = WindowFromPoint(pointer) == track && ScreenToClient(track, &pointer) && PtInRect(&draw.rc, pointer);
+        const bool over =
+            WindowFromPoint(pointer) == track && ScreenToClient(track, &pointer) && PtInRect(&draw.rc, pointer);
         const bool hot = !pressed && ((draw.uItemState & CDIS_HOT) != 0 || over);
         PaintStyle(draw.hdc, draw.rc, pressed ? s.thumbPressed : hot ? s.thumbHot : s.thumb);
         return CDRF_SKIPDEFAULT;
@@ -192,8 +193,8 @@ void PaintUpDown(HWND hwnd, UINT message, WPARAM wParam, int hot, int pressed)
             const Style& face = !enabled ? b.disabled : arrow == pressed ? b.pressed : arrow == hot ? b.hot : b.normal;
             const RECT r = ArrowRect(hwnd, arrow);
             PaintStyle(dc, r, face);
-            const Towards way = horizontal ? (arrow == 0 ? Towards::Right : Towards::Left)
-                                            : (arrow == 0 ? Towards::Up : Towards::Down);
+            const Towards way =
+                horizontal ? (arrow == 0 ? Towards::Right : Towards::Left) : (arrow == 0 ? Towards::Up : Towards::Down);
             RECT glyph = r;
             if (arrow == pressed && enabled)
                 OffsetRect(&glyph, 1, 1);

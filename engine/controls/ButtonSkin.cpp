@@ -175,9 +175,10 @@ void PaintCheckOrRadio(HDC dc, const RECT& rc, const ButtonLook& look, const Con
 {
     const ButtonPalette& p = palette.button;
     FillSolid(dc, rc, palette.background);
-    const Style& box = !look.enabled ? p.boxDisabled
+    const Style& box = !look.enabled                    ? p.boxDisabled
                        : (look.state & BST_PUSHED) != 0 ? p.boxPressed
-                       : look.hot ? p.boxHot : p.box;
+                       : look.hot                       ? p.boxHot
+                                                        : p.box;
     const int size = Px(13, look);
     const bool boxOnRight = (look.windowStyle & BS_LEFTTEXT) != 0;
     RECT mark;
@@ -358,10 +359,8 @@ bool ChangesButtonLook(UINT message)
     case WM_LBUTTONUP:
     case WM_KEYDOWN:
     case WM_KEYUP:
-    case WM_CAPTURECHANGED:
-        return true;
-    default:
-        return false;
+    case WM_CAPTURECHANGED: return true;
+    default: return false;
     }
 }
 
@@ -385,9 +384,7 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
     case WM_PAINT:
     case WM_PRINTCLIENT: return OnPaint(hwnd, message, wParam, lParam);
-    case WM_NCDESTROY:
-        Buttons().erase(hwnd);
-        return PassOn(hwnd, message, wParam, lParam);
+    case WM_NCDESTROY: Buttons().erase(hwnd); return PassOn(hwnd, message, wParam, lParam);
     default: break;
     }
     const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);

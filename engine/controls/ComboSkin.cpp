@@ -200,10 +200,8 @@ bool ChangesComboLook(UINT message)
     case WM_CAPTURECHANGED:
     case CB_SETCURSEL:
     case CB_SELECTSTRING:
-    case CB_SHOWDROPDOWN:
-        return true;
-    default:
-        return false;
+    case CB_SHOWDROPDOWN: return true;
+    default: return false;
     }
 }
 
@@ -230,9 +228,7 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     switch (message) {
     case WM_PAINT:
     case WM_PRINTCLIENT: return OnPaint(hwnd, message, wParam, lParam);
-    case WM_NCDESTROY:
-        ForgetField(hwnd);
-        return PassOn(hwnd, message, wParam, lParam);
+    case WM_NCDESTROY: ForgetField(hwnd); return PassOn(hwnd, message, wParam, lParam);
     default: break;
     }
     const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);

@@ -30,8 +30,8 @@ struct CommonControl {
     bool ownColours = false;  // the program chose the colours: the engine leaves them
     SavedColours saved;
     bool selectionCycle = false;  // list and tree views: this paint's items come to the engine
-    int hotItem = -1;      // headers, tabs and up-down arrows: the item under the pointer
-    int pressedItem = -1;  // headers and up-down arrows: the item held down
+    int hotItem = -1;             // headers, tabs and up-down arrows: the item under the pointer
+    int pressedItem = -1;         // headers and up-down arrows: the item held down
 };
 
 std::map<HWND, CommonControl>& Controls()
@@ -69,12 +69,14 @@ bool SaveOwnColours(HWND hwnd, CommonControl& c)
     SavedColours& s = c.saved;
     switch (c.family) {
     case ControlFamily::ListView:
-        s = {static_cast<COLORREF>(CallPrevious(hwnd, LVM_GETBKCOLOR, 0, 0)), static_cast<COLORREF>(CallPrevious(hwnd, LVM_GETTEXTCOLOR, 0, 0)),
+        s = {static_cast<COLORREF>(CallPrevious(hwnd, LVM_GETBKCOLOR, 0, 0)),
+             static_cast<COLORREF>(CallPrevious(hwnd, LVM_GETTEXTCOLOR, 0, 0)),
              static_cast<COLORREF>(CallPrevious(hwnd, LVM_GETTEXTBKCOLOR, 0, 0))};
         return s.background == GetSysColor(COLOR_WINDOW) &&
                (s.text == CLR_DEFAULT || s.text == GetSysColor(COLOR_WINDOWTEXT));
     case ControlFamily::TreeView:
-        s = {static_cast<COLORREF>(CallPrevious(hwnd, TVM_GETBKCOLOR, 0, 0)), static_cast<COLORREF>(CallPrevious(hwnd, TVM_GETTEXTCOLOR, 0, 0)),
+        s = {static_cast<COLORREF>(CallPrevious(hwnd, TVM_GETBKCOLOR, 0, 0)),
+             static_cast<COLORREF>(CallPrevious(hwnd, TVM_GETTEXTCOLOR, 0, 0)),
              static_cast<COLORREF>(CallPrevious(hwnd, TVM_GETLINECOLOR, 0, 0))};
         // -1 is "the system's colour"
         return s.background == CLR_NONE && s.text == CLR_NONE;

@@ -1,7 +1,7 @@
 // The common controls in the theme's colours: list views, tree views and tooltips through the
 // colour messages they offer; status bars and list-view headers, which have none for their
-// text, and progress bars, which a visual style draws in its own colours, drawn by the engine. A control whose colours the program chose itself keeps
-// them.
+// text, and progress bars, which a visual style draws in its own colours, drawn by the engine. A control whose colours
+// the program chose itself keeps them.
 #pragma once
 
 #include <windows.h>

@@ -51,8 +51,7 @@ bool HasSelection(HWND hwnd)
 // ES_NOHIDESEL.
 bool ShowsSelection(HWND hwnd)
 {
-    return IsWindowEnabled(hwnd) && (GetFocus() == hwnd || (StyleOf(hwnd) & ES_NOHIDESEL) != 0) &&
-           HasSelection(hwnd);
+    return IsWindowEnabled(hwnd) && (GetFocus() == hwnd || (StyleOf(hwnd) & ES_NOHIDESEL) != 0) && HasSelection(hwnd);
 }
 
 // A 32-bit top-down bitmap of one area, drawn on in the target's coordinates, whose pixels the
@@ -102,8 +101,9 @@ private:
 class TextColours {
 public:
     TextColours(COLORREF background, COLORREF text, const Style& theme)
-        : from_{GetRValue(background), GetGValue(background), GetBValue(background)},
-          to_{GetRValue(text), GetGValue(text), GetBValue(text)},
+        : from_{GetRValue(background), GetGValue(background), GetBValue(background)}, to_{GetRValue(text),
+                                                                                          GetGValue(text),
+                                                                                          GetBValue(text)},
           background_(theme.background.from), text_(theme.text)
     {
         for (int i = 0; i < 3; ++i)
@@ -201,7 +201,8 @@ void Recolour(HWND hwnd, const PixelBuffer& buffer)
     // A field in the highlight's own colour leaves no way to tell the selection apart.
     const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
     if (background != highlight)
-        RecolourSelection(buffer, TextColours(highlight, GetSysColor(COLOR_HIGHLIGHTTEXT), palette.selected), highlight);
+        RecolourSelection(buffer, TextColours(highlight, GetSysColor(COLOR_HIGHLIGHTTEXT), palette.selected),
+                          highlight);
 }
 
 // The edit paints into a buffer, where the text it draws in the system's colours takes the
@@ -257,7 +258,8 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     const FieldState field = *found;
     if (message == WM_PAINT)
         return OnPaint(hwnd, message, wParam, lParam, field);
-    if (LRESULT tracked = 0; EngineFollowsBarPointer(hwnd, message) && FollowOwnScrollBars(hwnd, message, wParam, lParam, tracked))
+    if (LRESULT tracked = 0;
+        EngineFollowsBarPointer(hwnd, message) && FollowOwnScrollBars(hwnd, message, wParam, lParam, tracked))
         return tracked;
     const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
     switch (message) {

@@ -208,9 +208,8 @@ bool EngineDrawsField(HWND hwnd)
             ReleaseDC(hwnd, probe);
         return false;
     }
-    const auto brush = reinterpret_cast<HBRUSH>(SendMessageW(parent, ColourMessageOf(hwnd, field->family),
-                                                             reinterpret_cast<WPARAM>(probe),
-                                                             reinterpret_cast<LPARAM>(hwnd)));
+    const auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
+        parent, ColourMessageOf(hwnd, field->family), reinterpret_cast<WPARAM>(probe), reinterpret_cast<LPARAM>(hwnd)));
     ReleaseDC(hwnd, probe);
     return theme->IsFieldBrush(brush);
 }

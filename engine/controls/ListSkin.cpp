@@ -30,7 +30,8 @@ std::wstring ItemText(HWND hwnd, int index)
     if (length == LB_ERR || length < 0)
         return {};
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const LRESULT copied = SendMessageW(hwnd, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    const LRESULT copied =
+        SendMessageW(hwnd, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
     text.resize(copied == LB_ERR || copied < 0 ? 0 : static_cast<size_t>(copied));
     return text;
 }
@@ -66,7 +67,8 @@ void PaintItems(HWND hwnd, HDC dc, ControlFamily family)
         if (enabled && !selected)
             continue;
         const Style& chosen = !enabled ? palette.disabled : active ? palette.selected : palette.selectedInactive;
-        const Color background = enabled || !selected ? chosen.background.from : palette.selectedInactive.background.from;
+        const Color background =
+            enabled || !selected ? chosen.background.from : palette.selectedInactive.background.from;
         SetTextColor(dc, ToColorRef(chosen.text));
         SetBkColor(dc, ToColorRef(background));
         const std::wstring text = ItemText(hwnd, i);
@@ -140,10 +142,8 @@ bool DrawsItems(UINT message)
     case LB_SELECTSTRING:
     case LB_SETTOPINDEX:
     case kListCaretOn:
-    case kListCaretOff:
-        return true;
-    default:
-        return false;
+    case kListCaretOff: return true;
+    default: return false;
     }
 }
 
@@ -171,9 +171,7 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_PAINT:
     case WM_PRINTCLIENT: return OnPaint(hwnd, message, wParam, lParam, family);
-    case WM_NCDESTROY:
-        ForgetField(hwnd);
-        return PassOn(hwnd, message, wParam, lParam);
+    case WM_NCDESTROY: ForgetField(hwnd); return PassOn(hwnd, message, wParam, lParam);
     case WM_MOUSEMOVE: {
         const Selection before = SelectionOf(hwnd);
         const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
@@ -185,7 +183,8 @@ LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     }
     default: break;
     }
-    if (LRESULT tracked = 0; EngineFollowsBarPointer(hwnd, message) && FollowOwnScrollBars(hwnd, message, wParam, lParam, tracked))
+    if (LRESULT tracked = 0;
+        EngineFollowsBarPointer(hwnd, message) && FollowOwnScrollBars(hwnd, message, wParam, lParam, tracked))
         return tracked;
     const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
     if (message == WM_NCPAINT)

@@ -57,7 +57,8 @@ Bars BarsOf(HWND hwnd)
     if (horizontal)
         b.horizontal = {c.left, c.bottom, c.right, c.bottom + cy};
     if (vertical && horizontal)
-        b.corner = left ? RECT{c.left - cx, c.bottom, c.left, c.bottom + cy} : RECT{c.right, c.bottom, c.right + cx, c.bottom + cy};
+        b.corner = left ? RECT{c.left - cx, c.bottom, c.left, c.bottom + cy}
+                        : RECT{c.right, c.bottom, c.right + cx, c.bottom + cy};
     return b;
 }
 
@@ -96,8 +97,8 @@ BarPart PartAt(HWND hwnd, LONG object, POINT screen)
     info.cbSize = sizeof info;
     if (object == 0 || !GetScrollBarInfo(hwnd, object, &info) || !PtInRect(&info.rcScrollBar, screen))
         return BarPart::None;
-    const bool vertical = object == OBJID_VSCROLL ||
-                          (object == OBJID_CLIENT && (GetWindowLongPtrW(hwnd, GWL_STYLE) & SBS_VERT) != 0);
+    const bool vertical =
+        object == OBJID_VSCROLL || (object == OBJID_CLIENT && (GetWindowLongPtrW(hwnd, GWL_STYLE) & SBS_VERT) != 0);
     const RECT& r = info.rcScrollBar;
     const int length = vertical ? r.bottom - r.top : r.right - r.left;
     const int along = vertical ? screen.y - r.top : screen.x - r.left;

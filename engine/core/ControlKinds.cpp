@@ -77,12 +77,21 @@ ButtonStyle ButtonStyleOf(std::uint32_t style)
     case 0x0: button.kind = ButtonKind::Push; break;
     case 0x1: button.kind = ButtonKind::DefaultPush; break;
     case 0x2: button.kind = ButtonKind::CheckBox; break;
-    case 0x3: button.kind = ButtonKind::CheckBox; button.automatic = true; break;
+    case 0x3:
+        button.kind = ButtonKind::CheckBox;
+        button.automatic = true;
+        break;
     case 0x4: button.kind = ButtonKind::Radio; break;
     case 0x5: button.kind = ButtonKind::ThreeState; break;
-    case 0x6: button.kind = ButtonKind::ThreeState; button.automatic = true; break;
+    case 0x6:
+        button.kind = ButtonKind::ThreeState;
+        button.automatic = true;
+        break;
     case 0x7: button.kind = ButtonKind::GroupBox; break;
-    case 0x9: button.kind = ButtonKind::Radio; button.automatic = true; break;
+    case 0x9:
+        button.kind = ButtonKind::Radio;
+        button.automatic = true;
+        break;
     case 0xB: button.kind = ButtonKind::OwnerDrawn; break;
     default: button.kind = ButtonKind::Other; break;
     }
@@ -90,8 +99,8 @@ ButtonStyle ButtonStyleOf(std::uint32_t style)
     if (button.kind != ButtonKind::GroupBox && button.kind != ButtonKind::OwnerDrawn) {
         button.picture = (style & (kButtonIcon | kButtonBitmap)) != 0;
         button.flat = (style & kButtonFlat) != 0;
-        const bool checkable = button.kind == ButtonKind::CheckBox ||
-                               button.kind == ButtonKind::ThreeState || button.kind == ButtonKind::Radio;
+        const bool checkable = button.kind == ButtonKind::CheckBox || button.kind == ButtonKind::ThreeState ||
+                               button.kind == ButtonKind::Radio;
         button.pushLike = checkable && (style & kButtonPushLike) != 0;
     }
     return button;

@@ -46,12 +46,12 @@ ControlFamily FamilyOfClassName(std::wstring_view name);
 enum class ButtonKind {
     Push,
     DefaultPush,
-    CheckBox,     // two states
-    ThreeState,   // three states
+    CheckBox,    // two states
+    ThreeState,  // three states
     Radio,
     GroupBox,
     OwnerDrawn,
-    Other,        // user buttons, push boxes, split buttons and command links
+    Other,  // user buttons, push boxes, split buttons and command links
 };
 
 struct ButtonStyle {
@@ -68,7 +68,6 @@ ButtonStyle ButtonStyleOf(std::uint32_t style);
 // buttons) and pictures stay as the program made them, and so do kinds the engine has no look
 // for.
 bool EngineDrawsButton(const ButtonStyle& button);
-
 
 enum class ComboKind {
     Simple,        // the list always shown below the edit

@@ -99,8 +99,7 @@ void DeriveFields(ControlPalette& palette, const Theme& theme, Color accent)
     f.list = With(e, k.list);
     f.focusBorder = k.editFocused.border.value_or(accent);
     const Style& selected = theme.popupSelected;
-    f.selected =
-        With(Solid(selected.background.from, selected.text, selected.background.from), k.listSelected);
+    f.selected = With(Solid(selected.background.from, selected.text, selected.background.from), k.listSelected);
     f.selectedInactive = Solid(Mix(back, text, 25), text, Mix(back, text, 25));
 }
 

@@ -24,9 +24,9 @@ struct ButtonPalette {
 struct FieldPalette {
     Style normal, disabled, readOnly;  // edit fields and combo boxes' fields
     Style list;                        // list boxes and dropped lists; the edit field's when unset
-    Color focusBorder;  // the border of the field that has the focus
-    Style selected;     // selected text in an edit, the selected item in a list
-    Style selectedInactive;  // the same while the control does not have the focus
+    Color focusBorder;                 // the border of the field that has the focus
+    Style selected;                    // selected text in an edit, the selected item in a list
+    Style selectedInactive;            // the same while the control does not have the focus
 };
 
 // Scroll bars: the track, the arrow buttons (text is the arrow) and the thumb, in their states.

@@ -8,7 +8,8 @@
 namespace velum {
 namespace {
 
-Style MakeStyle(std::uint32_t top, std::uint32_t bottom, std::uint32_t text, std::uint32_t border) {
+Style MakeStyle(std::uint32_t top, std::uint32_t bottom, std::uint32_t text, std::uint32_t border)
+{
     auto rgb = [](std::uint32_t v) {
         return Color{static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 8),
                      static_cast<std::uint8_t>(v)};
@@ -16,11 +17,13 @@ Style MakeStyle(std::uint32_t top, std::uint32_t bottom, std::uint32_t text, std
     return Style{Fill{rgb(top), rgb(bottom), true}, rgb(text), rgb(border)};
 }
 
-Theme BuildDefaultTheme() {
+Theme BuildDefaultTheme()
+{
     Theme t;
     t.name = "Velum Default";
-    const std::vector<std::string> faces = {"Segoe UI", "Microsoft YaHei", "\xE5\xBE\xAE\xE8\xBD\xAF\xE9\x9B\x85\xE9\xBB\x91",
-                                            "WenQuanYi Zen Hei", "Tahoma"};
+    const std::vector<std::string> faces = {"Segoe UI", "Microsoft YaHei",
+                                            "\xE5\xBE\xAE\xE8\xBD\xAF\xE9\x9B\x85\xE9\xBB\x91", "WenQuanYi Zen Hei",
+                                            "Tahoma"};
     t.captionFont = Font{faces, 9, 600};
     t.menuFont = Font{faces, 9, 400};
     t.popupFont = t.menuFont;
@@ -44,7 +47,8 @@ Theme BuildDefaultTheme() {
 
 }  // namespace
 
-Theme DefaultTheme() {
+Theme DefaultTheme()
+{
     static const Theme theme = BuildDefaultTheme();
     return theme;
 }

@@ -192,8 +192,9 @@ std::vector<Rect> Subtract(const Rect& r, const Rect& hole)
         return parts;
     }
     // Full-width bands above and below the hole, then what is left and right of it between them.
-    for (const Rect& part : {Rect{r.left, r.top, r.right, cut.top}, Rect{r.left, cut.bottom, r.right, r.bottom},
-                             Rect{r.left, cut.top, cut.left, cut.bottom}, Rect{cut.right, cut.top, r.right, cut.bottom}})
+    for (const Rect& part :
+         {Rect{r.left, r.top, r.right, cut.top}, Rect{r.left, cut.bottom, r.right, r.bottom},
+          Rect{r.left, cut.top, cut.left, cut.bottom}, Rect{cut.right, cut.top, r.right, cut.bottom}})
         if (!part.Empty())
             parts.push_back(part);
     return parts;

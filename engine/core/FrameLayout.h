@@ -32,14 +32,14 @@ inline constexpr int kCaptionButtons = 3;
 
 // What a window's styles say about its frame.
 struct FrameStyle {
-    bool caption = true;           // WS_CAPTION
-    bool sysMenu = true;           // WS_SYSMENU: a close button and room for the icon
-    bool minimizeBox = true;       // WS_MINIMIZEBOX
-    bool maximizeBox = true;       // WS_MAXIMIZEBOX
-    bool toolWindow = false;       // WS_EX_TOOLWINDOW: close button only, no icon
-    bool dialogFrame = false;      // WS_EX_DLGMODALFRAME: no icon
-    bool icon = false;             // the window has an icon to show
-    bool sizable = true;           // WS_THICKFRAME
+    bool caption = true;       // WS_CAPTION
+    bool sysMenu = true;       // WS_SYSMENU: a close button and room for the icon
+    bool minimizeBox = true;   // WS_MINIMIZEBOX
+    bool maximizeBox = true;   // WS_MAXIMIZEBOX
+    bool toolWindow = false;   // WS_EX_TOOLWINDOW: close button only, no icon
+    bool dialogFrame = false;  // WS_EX_DLGMODALFRAME: no icon
+    bool icon = false;         // the window has an icon to show
+    bool sizable = true;       // WS_THICKFRAME
     bool iconic = false;
     bool zoomed = false;
     bool menuBar = false;
@@ -50,15 +50,15 @@ struct FrameLayout {
     int dpi = 96;
     Rect window;
     int frame = 0;
-    int corner = 0;             // radius of the rounded corners; 0 when square
+    int corner = 0;  // radius of the rounded corners; 0 when square
     Rect caption;
     Rect icon;  // empty when there is none
     Rect title;
     Rect buttons[kCaptionButtons]{};
     bool hasButton[kCaptionButtons]{};
-    Rect menuBar;               // all rows; empty without a menu bar
-    std::vector<Rect> barRows;  // one a row, top to bottom
-    std::vector<Rect> barItems; // one an item, in menu order
+    Rect menuBar;                // all rows; empty without a menu bar
+    std::vector<Rect> barRows;   // one a row, top to bottom
+    std::vector<Rect> barItems;  // one an item, in menu order
     Rect client;
 };
 
@@ -69,8 +69,23 @@ FrameLayout LayOutFrame(const Metrics& metrics, int dpi, int width, int height, 
 
 // What a point is over, in the order Windows' own WM_NCHITTEST answers mirror.
 enum class HitArea {
-    Nowhere, Client, Caption, SysMenu, Menu, MinButton, MaxButton, Close,
-    Left, Right, Top, TopLeft, TopRight, Bottom, BottomLeft, BottomRight, Border
+    Nowhere,
+    Client,
+    Caption,
+    SysMenu,
+    Menu,
+    MinButton,
+    MaxButton,
+    Close,
+    Left,
+    Right,
+    Top,
+    TopLeft,
+    TopRight,
+    Bottom,
+    BottomLeft,
+    BottomRight,
+    Border
 };
 
 // Sizing edges only for a sizable window that is neither zoomed nor iconic; a corner takes

@@ -13,13 +13,15 @@ constexpr std::size_t kMaxDiagnostics = 100;
 
 }  // namespace
 
-void Reporter::Reset() {
+void Reporter::Reset()
+{
     kept_.clear();
     dropped_ = 0;
     droppedError_ = hasError_ = false;
 }
 
-std::vector<Diagnostic> Reporter::Finish() {
+std::vector<Diagnostic> Reporter::Finish()
+{
     std::stable_sort(kept_.begin(), kept_.end(), [](const Diagnostic& a, const Diagnostic& b) {
         return a.line != b.line ? a.line < b.line : a.column < b.column;
     });
@@ -30,8 +32,10 @@ std::vector<Diagnostic> Reporter::Finish() {
     return std::move(kept_);
 }
 
-void Reporter::Add(Severity severity, int line, int column, std::string message) {
-    if (severity == Severity::Error) hasError_ = true;
+void Reporter::Add(Severity severity, int line, int column, std::string message)
+{
+    if (severity == Severity::Error)
+        hasError_ = true;
     if (kept_.size() < kMaxDiagnostics) {
         kept_.push_back({file_, line, column, severity, std::move(message)});
     } else {
@@ -42,11 +46,13 @@ void Reporter::Add(Severity severity, int line, int column, std::string message)
 
 }  // namespace parse
 
-std::string FormatDiagnostic(const Diagnostic& d) {
+std::string FormatDiagnostic(const Diagnostic& d)
+{
     std::string out = d.file.empty() ? std::string("<theme>") : d.file;
     if (d.line > 0) {
         out += ':' + std::to_string(d.line);
-        if (d.column > 0) out += ':' + std::to_string(d.column);
+        if (d.column > 0)
+            out += ':' + std::to_string(d.column);
     }
     out += d.severity == Severity::Error ? ": error: " : ": warning: ";
     out += d.message;

@@ -15,10 +15,9 @@ class Reporter {
 public:
     explicit Reporter(std::string_view file) : file_(file) {}
 
-    void Error(int line, int column, std::string message) {
-        Add(Severity::Error, line, column, std::move(message));
-    }
-    void Warning(int line, int column, std::string message) {
+    void Error(int line, int column, std::string message) { Add(Severity::Error, line, column, std::move(message)); }
+    void Warning(int line, int column, std::string message)
+    {
         Add(Severity::Warning, line, column, std::move(message));
     }
     bool HasError() const { return hasError_; }
@@ -44,20 +43,22 @@ private:
 // be a part of `text`.
 class SourceLine {
 public:
-    SourceLine(Reporter& report, int number, std::string_view text)
-        : report_(&report), number_(number), text_(text) {}
+    SourceLine(Reporter& report, int number, std::string_view text) : report_(&report), number_(number), text_(text) {}
 
     int Number() const { return number_; }
     int Column(std::string_view at) const { return static_cast<int>(at.data() - text_.data()) + 1; }
     int ColumnAfter(std::string_view at) const { return Column(at) + static_cast<int>(at.size()); }
 
-    void Error(std::string_view at, std::string message) const {
+    void Error(std::string_view at, std::string message) const
+    {
         report_->Error(number_, Column(at), std::move(message));
     }
-    void ErrorAfter(std::string_view at, std::string message) const {
+    void ErrorAfter(std::string_view at, std::string message) const
+    {
         report_->Error(number_, ColumnAfter(at), std::move(message));
     }
-    void Warning(std::string_view at, std::string message) const {
+    void Warning(std::string_view at, std::string message) const
+    {
         report_->Warning(number_, Column(at), std::move(message));
     }
 

@@ -193,13 +193,13 @@ struct SectionData {
 };
 
 struct Scheme {
-    std::string spelling;  // as first written in the file
+    std::string spelling;                    // as first written in the file
     std::array<int, kSectionCount> section;  // index into Document::sections, -1 when absent
 };
 
 struct Document {
     std::vector<SectionData> sections;
-    std::vector<Scheme> schemes;  // [0] is the unnamed base
+    std::vector<Scheme> schemes;                               // [0] is the unnamed base
     std::unordered_map<std::string, std::size_t> schemeByKey;  // lower-case name -> schemes index
     bool anyKnownSection = false;
     bool anyHeader = false;  // some line at least tried to open a section

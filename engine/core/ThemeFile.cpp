@@ -20,11 +20,14 @@ using namespace parse;
 
 namespace {
 
-std::string SchemeList(const Document& doc) {
-    if (doc.schemes.size() == 1) return "the file defines no schemes";
+std::string SchemeList(const Document& doc)
+{
+    if (doc.schemes.size() == 1)
+        return "the file defines no schemes";
     std::string list = "the file defines ";
     for (std::size_t i = 1; i < doc.schemes.size(); ++i) {
-        if (i > 1) list += ", ";
+        if (i > 1)
+            list += ", ";
         list += doc.schemes[i].spelling;
     }
     return list;
@@ -36,56 +39,74 @@ struct Layers {
     std::array<const SectionData*, kSectionCount> base{};
 
     template <class T>
-    const Setting<T>* Pick(SectionId id, Setting<T> SectionData::*member) const {
+    const Setting<T>* Pick(SectionId id, Setting<T> SectionData::*member) const
+    {
         const auto i = static_cast<std::size_t>(id);
         for (const SectionData* section : {scheme[i], base[i]}) {
-            if (section != nullptr && (section->*member).set) return &(section->*member);
+            if (section != nullptr && (section->*member).set)
+                return &(section->*member);
         }
         return nullptr;
     }
 
     template <class T>
-    const Setting<T>* Find(SectionId id, Setting<T> SectionData::*member) const {
+    const Setting<T>* Find(SectionId id, Setting<T> SectionData::*member) const
+    {
         for (SectionId s = id; s != kNoSection; s = kSections[static_cast<std::size_t>(s)].parent) {
-            if (const Setting<T>* found = Pick(s, member)) return found;
+            if (const Setting<T>* found = Pick(s, member))
+                return found;
         }
         return nullptr;
     }
 
     template <class T>
-    const Setting<T>* FindIn(std::initializer_list<SectionId> chain, Setting<T> SectionData::*member) const {
+    const Setting<T>* FindIn(std::initializer_list<SectionId> chain, Setting<T> SectionData::*member) const
+    {
         for (SectionId s : chain) {
-            if (const Setting<T>* found = Pick(s, member)) return found;
+            if (const Setting<T>* found = Pick(s, member))
+                return found;
         }
         return nullptr;
     }
 
-    Font ResolveFont(std::initializer_list<SectionId> chain, Font font) const {
-        if (auto* faces = FindIn(chain, &SectionData::faces)) font.faces = faces->value;
-        if (auto* size = FindIn(chain, &SectionData::fontSize)) font.sizePt = size->value;
-        if (auto* weight = FindIn(chain, &SectionData::fontWeight)) font.weight = weight->value;
+    Font ResolveFont(std::initializer_list<SectionId> chain, Font font) const
+    {
+        if (auto* faces = FindIn(chain, &SectionData::faces))
+            font.faces = faces->value;
+        if (auto* size = FindIn(chain, &SectionData::fontSize))
+            font.sizePt = size->value;
+        if (auto* weight = FindIn(chain, &SectionData::fontWeight))
+            font.weight = weight->value;
         return font;
     }
 };
 
 // A control section keeps only the keys the file set, each from the scheme's section or else the
 // base one; the control palette fills in the rest.
-void ResolveControlKeys(const Layers& layers, SectionId id, StyleKeys& keys) {
-    if (auto* background = layers.Pick(id, &SectionData::background)) keys.background = background->value;
-    if (auto* vertical = layers.Pick(id, &SectionData::vertical)) keys.vertical = vertical->value;
-    if (auto* text = layers.Pick(id, &SectionData::text)) keys.text = text->value;
-    if (auto* border = layers.Pick(id, &SectionData::border)) keys.border = border->value;
-    if (auto* mark = layers.Pick(id, &SectionData::mark)) keys.mark = mark->value;
+void ResolveControlKeys(const Layers& layers, SectionId id, StyleKeys& keys)
+{
+    if (auto* background = layers.Pick(id, &SectionData::background))
+        keys.background = background->value;
+    if (auto* vertical = layers.Pick(id, &SectionData::vertical))
+        keys.vertical = vertical->value;
+    if (auto* text = layers.Pick(id, &SectionData::text))
+        keys.text = text->value;
+    if (auto* border = layers.Pick(id, &SectionData::border))
+        keys.border = border->value;
+    if (auto* mark = layers.Pick(id, &SectionData::mark))
+        keys.mark = mark->value;
 }
 
-std::string PathText(const std::filesystem::path& path) {
+std::string PathText(const std::filesystem::path& path)
+{
     const auto utf8 = path.u8string();
     return std::string(utf8.begin(), utf8.end());
 }
 
 }  // namespace
 
-ParseResult ParseTheme(std::string_view bytes, std::string_view fileName, std::string_view scheme) {
+ParseResult ParseTheme(std::string_view bytes, std::string_view fileName, std::string_view scheme)
+{
     ParseResult result;
     Reporter report(fileName);
     Document doc;
@@ -97,19 +118,22 @@ ParseResult ParseTheme(std::string_view bytes, std::string_view fileName, std::s
         // For plain text, whatever the lines said, the real news is that this isn't a theme file.
         // A file that tried to open sections keeps its line errors: a typo there is the likely cause.
         std::string_view text = bytes;
-        if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+        if (text.substr(0, 3) == "\xEF\xBB\xBF")
+            text.remove_prefix(3);
         const bool blank = text.find_first_not_of(" \t\r\n") == std::string_view::npos;
-        if (!doc.anyHeader) report.Reset();
-        report.Error(0, 0, blank ? "not a theme file: the file is empty"
-                                 : "not a theme file: it has no theme sections such as [Theme] or [Caption]");
+        if (!doc.anyHeader)
+            report.Reset();
+        report.Error(0, 0,
+                     blank ? "not a theme file: the file is empty"
+                           : "not a theme file: it has no theme sections such as [Theme] or [Caption]");
         result.diagnostics = report.Finish();
         return result;
     }
 
     const Scheme& base = doc.schemes[0];
-    const SectionData* themeSection =
-        base.section[kThemeSection] >= 0 ? &doc.sections[static_cast<std::size_t>(base.section[kThemeSection])]
-                                         : nullptr;
+    const SectionData* themeSection = base.section[kThemeSection] >= 0
+                                          ? &doc.sections[static_cast<std::size_t>(base.section[kThemeSection])]
+                                          : nullptr;
     std::size_t defaultScheme = 0;
     if (themeSection != nullptr && themeSection->defaultScheme.set) {
         const Setting<std::string>& named = themeSection->defaultScheme;
@@ -164,7 +188,8 @@ ParseResult ParseTheme(std::string_view bytes, std::string_view fileName, std::s
         const Setting<int>* at = blameCaption ? metricFrom[kCaptionHeightKey] : metricFrom[kButtonHeightKey];
         std::string message = "button-height " + std::to_string(theme.metrics.buttonHeight) +
                               " is taller than caption-height " + std::to_string(theme.metrics.captionHeight);
-        if (selected != 0) message += " in scheme " + Quoted(doc.schemes[selected].spelling);
+        if (selected != 0)
+            message += " in scheme " + Quoted(doc.schemes[selected].spelling);
         report.Error(at != nullptr ? at->line : 0, at != nullptr ? at->column : 0, std::move(message));
     }
 
@@ -174,37 +199,46 @@ ParseResult ParseTheme(std::string_view bytes, std::string_view fileName, std::s
             ResolveControlKeys(layers, static_cast<SectionId>(s), theme.controls.*info.control);
             continue;
         }
-        if (info.style == nullptr) continue;
+        if (info.style == nullptr)
+            continue;
         const auto id = static_cast<SectionId>(s);
         Style style = builtIn.*info.style;
         if (auto* background = layers.Find(id, &SectionData::background)) {
             style.background.from = background->value.first;
             style.background.to = background->value.second;
         }
-        if (auto* vertical = layers.Find(id, &SectionData::vertical)) style.background.vertical = vertical->value;
-        if (auto* text = layers.Find(id, &SectionData::text)) style.text = text->value;
-        if (auto* border = layers.Find(id, &SectionData::border)) style.border = border->value;
+        if (auto* vertical = layers.Find(id, &SectionData::vertical))
+            style.background.vertical = vertical->value;
+        if (auto* text = layers.Find(id, &SectionData::text))
+            style.text = text->value;
+        if (auto* border = layers.Find(id, &SectionData::border))
+            style.border = border->value;
         theme.*info.style = style;
     }
     theme.captionFont = layers.ResolveFont({kCaption, kDefaults}, builtIn.captionFont);
     theme.menuFont = layers.ResolveFont({kMenuBar, kDefaults}, builtIn.menuFont);
     theme.popupFont = layers.ResolveFont({kPopup, kMenuBar, kDefaults}, builtIn.popupFont);
 
-    if (!report.HasError()) result.theme = std::move(theme);
+    if (!report.HasError())
+        result.theme = std::move(theme);
     result.diagnostics = report.Finish();
     return result;
 }
 
-std::vector<std::string> ListThemeSchemes(std::string_view bytes) {
+std::vector<std::string> ListThemeSchemes(std::string_view bytes)
+{
     Reporter ignored("");
     Document doc;
     std::vector<std::string> names;
-    if (!ScanDocument(bytes, doc, ignored)) return names;
-    for (std::size_t i = 1; i < doc.schemes.size(); ++i) names.push_back(doc.schemes[i].spelling);
+    if (!ScanDocument(bytes, doc, ignored))
+        return names;
+    for (std::size_t i = 1; i < doc.schemes.size(); ++i)
+        names.push_back(doc.schemes[i].spelling);
     return names;
 }
 
-bool ReadThemeFile(const std::filesystem::path& path, std::string& bytes, Diagnostic& error) {
+bool ReadThemeFile(const std::filesystem::path& path, std::string& bytes, Diagnostic& error)
+{
     error = Diagnostic{PathText(path), 0, 0, Severity::Error, {}};
     bytes.clear();
     std::error_code ec;
@@ -228,18 +262,20 @@ bool ReadThemeFile(const std::filesystem::path& path, std::string& bytes, Diagno
     }
     if (got > kMaxThemeFileBytes) {
         bytes.clear();
-        error.message = "file is larger than " + std::to_string(kMaxThemeFileBytes) +
-                        " bytes, the limit for theme files";
+        error.message =
+            "file is larger than " + std::to_string(kMaxThemeFileBytes) + " bytes, the limit for theme files";
         return false;
     }
     bytes.resize(got);
     return true;
 }
 
-ParseResult LoadThemeFile(const std::filesystem::path& path, std::string_view scheme) {
+ParseResult LoadThemeFile(const std::filesystem::path& path, std::string_view scheme)
+{
     std::string bytes;
     Diagnostic error;
-    if (!ReadThemeFile(path, bytes, error)) return ParseResult{std::nullopt, {error}};
+    if (!ReadThemeFile(path, bytes, error))
+        return ParseResult{std::nullopt, {error}};
     return ParseTheme(bytes, PathText(path), scheme);
 }
 

@@ -88,7 +88,7 @@ struct Theme {
     Font captionFont;
     Font menuFont;
     Font popupFont;  // [Popup]'s font keys, else the menu font's
-    Style window;  // client area: background, text
+    Style window;    // client area: background, text
     Style frame, frameInactive;
     Style caption, captionInactive;
     Style button, buttonHot, buttonPressed;  // caption buttons; text is the glyph colour

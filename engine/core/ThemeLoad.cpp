@@ -41,8 +41,7 @@ ReadStatus ReadCapped(const ChunkReader& read, std::string& bytes)
 
 std::string TooLargeText(std::string_view shownPath)
 {
-    return std::string(shownPath) + ": the theme file is larger than " + std::to_string(kMaxThemeFileBytes) +
-           " bytes";
+    return std::string(shownPath) + ": the theme file is larger than " + std::to_string(kMaxThemeFileBytes) + " bytes";
 }
 
 bool Settled(const FileStamp& stamp, std::int64_t now)
@@ -106,7 +105,8 @@ LoadedTheme ParseForAttach(std::string_view bytes, std::string_view shownPath, s
     // A scheme the file never defines gets its own code, so a caller can fall back to the default.
     if (!scheme.empty()) {
         const std::vector<std::string> schemes = ListThemeSchemes(bytes);
-        if (std::none_of(schemes.begin(), schemes.end(), [&](const std::string& s) { return SameSchemeName(s, scheme); })) {
+        if (std::none_of(schemes.begin(), schemes.end(),
+                         [&](const std::string& s) { return SameSchemeName(s, scheme); })) {
             out.status = LoadStatus::NoSuchScheme;
             out.error = std::string(shownPath) + ": the theme has no scheme named \"" + std::string(scheme) + "\"";
             return out;

@@ -13,7 +13,8 @@ namespace velum::parse {
 namespace {
 
 // Stops at the first byte that has no place in a theme file: past one, the rest is rarely text.
-bool CheckEncoding(std::string_view text, Reporter& report) {
+bool CheckEncoding(std::string_view text, Reporter& report)
+{
     int line = 1;
     std::size_t lineStart = 0;
     std::size_t i = 0;
@@ -43,8 +44,7 @@ bool CheckEncoding(std::string_view text, Reporter& report) {
         }
         const std::size_t n = Utf8SequenceLength(text.substr(i));
         if (n == 0) {
-            report.Error(line, column,
-                         "invalid UTF-8 (byte " + HexByte(c) + "); theme files must be saved as UTF-8");
+            report.Error(line, column, "invalid UTF-8 (byte " + HexByte(c) + "); theme files must be saved as UTF-8");
             return false;
         }
         i += n;
@@ -54,18 +54,19 @@ bool CheckEncoding(std::string_view text, Reporter& report) {
 
 class Scanner {
 public:
-    Scanner(Document& doc, Reporter& report) : doc_(doc), report_(report) {
-        doc_.schemes.push_back(NewScheme(""));
-    }
+    Scanner(Document& doc, Reporter& report) : doc_(doc), report_(report) { doc_.schemes.push_back(NewScheme("")); }
 
-    void Scan(std::string_view text) {
+    void Scan(std::string_view text)
+    {
         std::size_t pos = 0;
         int number = 0;
         while (pos < text.size()) {
             std::size_t end = text.find('\n', pos);
-            if (end == std::string_view::npos) end = text.size();
+            if (end == std::string_view::npos)
+                end = text.size();
             std::string_view line = text.substr(pos, end - pos);
-            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            if (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
             line_.emplace(report_, ++number, line);
             ScanLine(line);
             pos = end + 1;
@@ -76,7 +77,8 @@ private:
     static constexpr int kNone = -1;  // no section header seen yet
     static constexpr int kSkip = -2;  // inside a section whose keys are ignored
 
-    static Scheme NewScheme(std::string_view spelling) {
+    static Scheme NewScheme(std::string_view spelling)
+    {
         Scheme s;
         s.spelling = std::string(spelling);
         s.section.fill(-1);
@@ -85,9 +87,11 @@ private:
 
     const SourceLine& Line() const { return *line_; }
 
-    void ScanLine(std::string_view text) {
+    void ScanLine(std::string_view text)
+    {
         const std::string_view content = TrimLeft(text);
-        if (content.empty() || content[0] == ';' || content[0] == '#') return;
+        if (content.empty() || content[0] == ';' || content[0] == '#')
+            return;
         if (content[0] == '[') {
             doc_.anyHeader = true;
             ScanHeader(content);
@@ -96,7 +100,8 @@ private:
         }
     }
 
-    void ScanHeader(std::string_view content) {
+    void ScanHeader(std::string_view content)
+    {
         current_ = kSkip;
         const std::size_t close = content.find(']');
         if (close == std::string_view::npos) {
@@ -126,7 +131,8 @@ private:
                 Line().ErrorAfter(inner, "missing section name after ':'");
                 return;
             }
-            if (!CheckSchemeName(Line(), scheme)) return;
+            if (!CheckSchemeName(Line(), scheme))
+                return;
         }
         for (std::size_t i = 0; i < name.size(); ++i) {
             if (!IsNameChar(name[i])) {
@@ -146,7 +152,8 @@ private:
 
         SectionId id = kNoSection;
         for (int s = 0; s < kSectionCount; ++s) {
-            if (EqualsIgnoreCase(name, kSections[static_cast<std::size_t>(s)].name)) id = static_cast<SectionId>(s);
+            if (EqualsIgnoreCase(name, kSections[static_cast<std::size_t>(s)].name))
+                id = static_cast<SectionId>(s);
         }
         if (id == kThemeSection && !scheme.empty()) {
             Line().Error(inner, "[Theme] describes the whole file and can't belong to a scheme");
@@ -163,14 +170,18 @@ private:
         doc_.anyKnownSection = true;
     }
 
-    std::size_t SchemeIndex(std::string_view scheme) {
-        if (scheme.empty()) return 0;
+    std::size_t SchemeIndex(std::string_view scheme)
+    {
+        if (scheme.empty())
+            return 0;
         auto [it, inserted] = doc_.schemeByKey.emplace(Lower(scheme), doc_.schemes.size());
-        if (inserted) doc_.schemes.push_back(NewScheme(scheme));
+        if (inserted)
+            doc_.schemes.push_back(NewScheme(scheme));
         return it->second;
     }
 
-    void ScanEntry(std::string_view content) {
+    void ScanEntry(std::string_view content)
+    {
         const std::size_t eq = content.find('=');
         if (eq == std::string_view::npos) {
             Line().Error(content, current_ == kNone ? "expected a [Section] header" : "expected 'key = value'");
@@ -195,60 +206,62 @@ private:
             return;
         }
         if (current_ == kNone) {
-            Line().Error(key, Quoted(key) +
-                                  " is outside any section; a theme file starts with a section such as [Theme]");
+            Line().Error(key,
+                         Quoted(key) + " is outside any section; a theme file starts with a section such as [Theme]");
             return;
         }
-        if (current_ == kSkip) return;
+        if (current_ == kSkip)
+            return;
 
         SectionData& section = doc_.sections[static_cast<std::size_t>(current_)];
         std::string lowerKey = Lower(key);
         if (auto [it, inserted] = section.keyLines.emplace(lowerKey, Line().Number()); !inserted) {
-            Line().Error(key, "duplicate key " + Quoted(key) + " (first set on line " + std::to_string(it->second) +
-                                  ")");
+            Line().Error(key,
+                         "duplicate key " + Quoted(key) + " (first set on line " + std::to_string(it->second) + ")");
             return;
         }
         switch (section.id) {
-        case kThemeSection:
-            ThemeKey(section, key, lowerKey, value);
-            break;
-        case kMetricsSection:
-            MetricKey(section, key, lowerKey, value);
-            break;
-        default:
-            StyleKey(section, key, lowerKey, value);
-            break;
+        case kThemeSection: ThemeKey(section, key, lowerKey, value); break;
+        case kMetricsSection: MetricKey(section, key, lowerKey, value); break;
+        default: StyleKey(section, key, lowerKey, value); break;
         }
     }
 
     template <class T>
-    void Store(Setting<T>& setting, std::string_view at, T value) {
+    void Store(Setting<T>& setting, std::string_view at, T value)
+    {
         setting.value = std::move(value);
         setting.line = Line().Number();
         setting.column = Line().Column(at);
         setting.set = true;
     }
 
-    void UnknownKey(const SectionData& section, std::string_view key) {
+    void UnknownKey(const SectionData& section, std::string_view key)
+    {
         Line().Warning(key, "unknown key " + Quoted(key) + " in [" +
                                 std::string(kSections[static_cast<std::size_t>(section.id)].name) + "] ignored");
     }
 
-    void ThemeKey(SectionData& section, std::string_view key, std::string_view lowerKey, std::string_view value) {
+    void ThemeKey(SectionData& section, std::string_view key, std::string_view lowerKey, std::string_view value)
+    {
         if (lowerKey == "name") {
             std::string name;
-            if (ReadThemeName(Line(), value, name)) Store(section.name, value, std::move(name));
+            if (ReadThemeName(Line(), value, name))
+                Store(section.name, value, std::move(name));
         } else if (lowerKey == "default-scheme") {
-            if (CheckSchemeName(Line(), value)) Store(section.defaultScheme, value, std::string(value));
+            if (CheckSchemeName(Line(), value))
+                Store(section.defaultScheme, value, std::string(value));
         } else {
             UnknownKey(section, key);
         }
     }
 
-    void MetricKey(SectionData& section, std::string_view key, std::string_view lowerKey, std::string_view value) {
+    void MetricKey(SectionData& section, std::string_view key, std::string_view lowerKey, std::string_view value)
+    {
         for (std::size_t i = 0; i < kMetricKeys.size(); ++i) {
             const MetricInfo& info = kMetricKeys[i];
-            if (lowerKey != info.key) continue;
+            if (lowerKey != info.key)
+                continue;
             int number = 0;
             if (ReadNumber(Line(), info.key, value, info.min, info.max, number)) {
                 Store(section.metrics[i], value, number);
@@ -258,7 +271,8 @@ private:
         UnknownKey(section, key);
     }
 
-    void StyleKey(SectionData& section, std::string_view key, std::string_view lowerKey, std::string_view value) {
+    void StyleKey(SectionData& section, std::string_view key, std::string_view lowerKey, std::string_view value)
+    {
         const SectionInfo& info = kSections[static_cast<std::size_t>(section.id)];
         const bool fontKey = lowerKey == "font" || lowerKey == "font-size" || lowerKey == "font-weight";
         if (fontKey && !info.takesFont) {
@@ -267,10 +281,10 @@ private:
             return;
         }
         const unsigned bit = lowerKey == "background" || lowerKey == "gradient" ? kFillKeys
-                             : lowerKey == "text"                                 ? kTextKey
-                             : lowerKey == "border"                               ? kBorderKey
-                             : lowerKey == "mark"                                 ? kMarkKey
-                                                                                  : 0u;
+                             : lowerKey == "text"                               ? kTextKey
+                             : lowerKey == "border"                             ? kBorderKey
+                             : lowerKey == "mark"                               ? kMarkKey
+                                                                                : 0u;
         if (bit != 0 && (info.keys & bit) == 0) {
             Line().Warning(key, Quoted(key) + " has no effect in [" + std::string(info.name) + "]" +
                                     (bit == kMarkKey ? "; it colours the mark in [CheckBox] sections" : ""));
@@ -286,9 +300,11 @@ private:
                 return;
             }
             Color from, to;
-            if (!ReadColor(Line(), first, from)) return;
+            if (!ReadColor(Line(), first, from))
+                return;
             to = from;
-            if (!second.empty() && !ReadColor(Line(), second, to)) return;
+            if (!second.empty() && !ReadColor(Line(), second, to))
+                return;
             Store(section.background, value, std::pair{from, to});
         } else if (lowerKey == "gradient") {
             if (EqualsIgnoreCase(value, "vertical") || EqualsIgnoreCase(value, "horizontal")) {
@@ -303,12 +319,15 @@ private:
             if (!extra.empty()) {
                 Line().Error(extra, Quoted(key) + " takes a single colour");
             } else if (ReadColor(Line(), word, color)) {
-                Store(lowerKey == "text" ? section.text : lowerKey == "border" ? section.border : section.mark, value,
-                      color);
+                Store(lowerKey == "text"     ? section.text
+                      : lowerKey == "border" ? section.border
+                                             : section.mark,
+                      value, color);
             }
         } else if (lowerKey == "font") {
             std::vector<std::string> faces;
-            if (ReadFaces(Line(), value, faces)) Store(section.faces, value, std::move(faces));
+            if (ReadFaces(Line(), value, faces))
+                Store(section.faces, value, std::move(faces));
         } else if (lowerKey == "font-size") {
             int size = 0;
             if (ReadNumber(Line(), "font-size", value, kMinFontSize, kMaxFontSize, size)) {
@@ -337,10 +356,12 @@ private:
 
 }  // namespace
 
-bool ScanDocument(std::string_view bytes, Document& doc, Reporter& report) {
+bool ScanDocument(std::string_view bytes, Document& doc, Reporter& report)
+{
     if (bytes.size() > kMaxThemeFileBytes) {
-        report.Error(0, 0, "file is " + std::to_string(bytes.size()) + " bytes; theme files are limited to " +
-                               std::to_string(kMaxThemeFileBytes) + " bytes");
+        report.Error(0, 0,
+                     "file is " + std::to_string(bytes.size()) + " bytes; theme files are limited to " +
+                         std::to_string(kMaxThemeFileBytes) + " bytes");
         return false;
     }
     if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") {
@@ -348,8 +369,10 @@ bool ScanDocument(std::string_view bytes, Document& doc, Reporter& report) {
         return false;
     }
     // Columns are counted after the BOM, the way editors show them.
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    if (!CheckEncoding(bytes, report)) return false;
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        bytes.remove_prefix(3);
+    if (!CheckEncoding(bytes, report))
+        return false;
     Scanner(doc, report).Scan(bytes);
     return true;
 }

@@ -8,12 +8,30 @@
 
 namespace velum::parse {
 
-inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-inline bool IsAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-inline bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-inline bool IsSchemeChar(char c) { return IsAlpha(c) || IsDigit(c) || c == '-' || c == '_'; }
-inline bool IsNameChar(char c) { return IsSchemeChar(c) || c == '.'; }
+inline bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+inline bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+inline bool IsAlpha(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+inline bool IsHexDigit(char c)
+{
+    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+inline bool IsSchemeChar(char c)
+{
+    return IsAlpha(c) || IsDigit(c) || c == '-' || c == '_';
+}
+inline bool IsNameChar(char c)
+{
+    return IsSchemeChar(c) || c == '.';
+}
 
 // Names in theme files are ASCII, so case folding is ASCII only and never depends on a locale.
 char ToLower(char c);

@@ -11,18 +11,22 @@ namespace {
 enum class NumberKind { Ok, NotNumber };
 
 // Saturates instead of overflowing, so "99999999999999" still reads as out of range.
-NumberKind ParseInteger(std::string_view word, long long& out) {
+NumberKind ParseInteger(std::string_view word, long long& out)
+{
     std::size_t i = 0;
     bool negative = false;
     if (!word.empty() && (word[0] == '-' || word[0] == '+')) {
         negative = word[0] == '-';
         i = 1;
     }
-    if (i == word.size()) return NumberKind::NotNumber;
+    if (i == word.size())
+        return NumberKind::NotNumber;
     long long value = 0;
     for (; i < word.size(); ++i) {
-        if (!IsDigit(word[i])) return NumberKind::NotNumber;
-        if (value < 1'000'000'000'000LL) value = value * 10 + (word[i] - '0');
+        if (!IsDigit(word[i]))
+            return NumberKind::NotNumber;
+        if (value < 1'000'000'000'000LL)
+            value = value * 10 + (word[i] - '0');
     }
     out = negative ? -value : value;
     return NumberKind::Ok;
@@ -30,7 +34,8 @@ NumberKind ParseInteger(std::string_view word, long long& out) {
 
 }  // namespace
 
-bool ReadNumber(const SourceLine& line, std::string_view key, std::string_view value, int min, int max, int& out) {
+bool ReadNumber(const SourceLine& line, std::string_view key, std::string_view value, int min, int max, int& out)
+{
     long long number = 0;
     if (ParseInteger(value, number) != NumberKind::Ok) {
         line.Error(value, "expected a whole number for " + std::string(key) + ", found " + Quoted(value));
@@ -45,7 +50,8 @@ bool ReadNumber(const SourceLine& line, std::string_view key, std::string_view v
     return true;
 }
 
-bool ReadColor(const SourceLine& line, std::string_view word, Color& out) {
+bool ReadColor(const SourceLine& line, std::string_view word, Color& out)
+{
     if (word.front() != '#') {
         line.Error(word, "expected a colour like #RRGGBB, found " + Quoted(word));
         return false;
@@ -60,9 +66,7 @@ bool ReadColor(const SourceLine& line, std::string_view word, Color& out) {
             return false;
         }
     }
-    auto digit = [](char c) {
-        return IsDigit(c) ? c - '0' : ToLower(c) - 'a' + 10;
-    };
+    auto digit = [](char c) { return IsDigit(c) ? c - '0' : ToLower(c) - 'a' + 10; };
     auto channel = [&](std::size_t at) {
         return static_cast<std::uint8_t>(digit(word[at]) * 16 + digit(word[at + 1]));
     };
@@ -70,7 +74,8 @@ bool ReadColor(const SourceLine& line, std::string_view word, Color& out) {
     return true;
 }
 
-bool ReadFaces(const SourceLine& line, std::string_view value, std::vector<std::string>& faces) {
+bool ReadFaces(const SourceLine& line, std::string_view value, std::vector<std::string>& faces)
+{
     std::vector<std::string> read;
     std::string_view rest = value;
     while (true) {
@@ -119,7 +124,8 @@ bool ReadFaces(const SourceLine& line, std::string_view value, std::vector<std::
             return false;
         }
         read.emplace_back(face);
-        if (rest.empty()) break;
+        if (rest.empty())
+            break;
         const std::string_view comma = rest.substr(0, 1);
         rest.remove_prefix(1);
         if (TrimLeft(rest).empty()) {
@@ -131,7 +137,8 @@ bool ReadFaces(const SourceLine& line, std::string_view value, std::vector<std::
     return true;
 }
 
-bool ReadThemeName(const SourceLine& line, std::string_view value, std::string& out) {
+bool ReadThemeName(const SourceLine& line, std::string_view value, std::string& out)
+{
     std::string_view name = value;
     if (name.front() == '"') {
         if (name.size() < 2 || name.back() != '"') {
@@ -153,7 +160,8 @@ bool ReadThemeName(const SourceLine& line, std::string_view value, std::string& 
     return false;
 }
 
-bool CheckSchemeName(const SourceLine& line, std::string_view scheme) {
+bool CheckSchemeName(const SourceLine& line, std::string_view scheme)
+{
     for (std::size_t i = 0; i < scheme.size(); ++i) {
         if (!IsSchemeChar(scheme[i])) {
             line.Error(scheme.substr(i), "invalid character in scheme name; use letters, digits, '-' and '_'");

@@ -20,10 +20,10 @@ void CaptionButtons::Paint(HDC dc, const FrameLayout& l, const Theme& t) const
             style = &t.buttonPressed;
         else if (hot)
             style = &t.buttonHot;
-        const Glyph glyph = b == kClose        ? Glyph::Close
-                            : b == kMinimize   ? Glyph::Minimize
+        const Glyph glyph = b == kClose       ? Glyph::Close
+                            : b == kMinimize  ? Glyph::Minimize
                             : IsZoomed(hwnd_) ? Glyph::Restore
-                                               : Glyph::Maximize;
+                                              : Glyph::Maximize;
         PaintGlyphButton(dc, ToRECT(l.buttons[b]), *style, glyph,
                          enabled ? style->text : Mix(style->background.from, style->text, 40), l.dpi);
     }
@@ -100,10 +100,10 @@ void CaptionButtons::Click(CaptionButton button, POINT screen) const
 {
     if (button == kNoButton)
         return;
-    const WPARAM command = button == kClose        ? SC_CLOSE
-                           : button == kMinimize   ? SC_MINIMIZE
-                           : IsZoomed(hwnd_) ? SC_RESTORE
-                                             : SC_MAXIMIZE;
+    const WPARAM command = button == kClose      ? SC_CLOSE
+                           : button == kMinimize ? SC_MINIMIZE
+                           : IsZoomed(hwnd_)     ? SC_RESTORE
+                                                 : SC_MAXIMIZE;
     SendMessageW(hwnd_, WM_SYSCOMMAND, command, MAKELPARAM(screen.x, screen.y));
 }
 

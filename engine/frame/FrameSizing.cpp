@@ -71,7 +71,8 @@ void FrameWindow::Unskin()
     const bool keepClientSize = untouched || !ShownAndResizable();
     RemoveSubclass(hwnd_);
     SetWindowRgn(hwnd_, nullptr, TRUE);
-    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (keepClientSize)
         KeepClientSize(client);
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);

@@ -43,10 +43,7 @@ LRESULT HitTestCode(HitArea area)
 
 }  // namespace
 
-FrameWindow::FrameWindow(HWND hwnd)
-    : hwnd_(hwnd), active_(GetActiveWindow() == hwnd), buttons_(hwnd), menuBar_(hwnd)
-{
-}
+FrameWindow::FrameWindow(HWND hwnd) : hwnd_(hwnd), active_(GetActiveWindow() == hwnd), buttons_(hwnd), menuBar_(hwnd) {}
 
 LRESULT CALLBACK FrameWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -503,7 +500,8 @@ LRESULT FrameWindow::OnMenuState(UINT message, WPARAM wParam, LPARAM lParam)
     if (message == WM_ENTERMENULOOP)
         menuLoopSeen_ = true;
     if (borrowedMenu_ != nullptr &&
-        (message == WM_EXITMENULOOP || (message == WM_UNINITMENUPOPUP && reinterpret_cast<HMENU>(wParam) == borrowedMenu_))) {
+        (message == WM_EXITMENULOOP ||
+         (message == WM_UNINITMENUPOPUP && reinterpret_cast<HMENU>(wParam) == borrowedMenu_))) {
         RestoreMenu(borrowedMenu_);
         borrowedMenu_ = nullptr;
     }

@@ -67,8 +67,8 @@ BarItemKind BarItemKindOf(HMENU bar, UINT position)
         return button;
     const int count = GetMenuItemCount(bar);
     ItemFacts last;
-    if (position == 0 && facts.submenu != nullptr && count > 1 &&
-        ReadItem(bar, static_cast<UINT>(count - 1), last) && ButtonKind(last.bitmap) != BarItemKind::Text)
+    if (position == 0 && facts.submenu != nullptr && count > 1 && ReadItem(bar, static_cast<UINT>(count - 1), last) &&
+        ButtonKind(last.bitmap) != BarItemKind::Text)
         return BarItemKind::ChildIcon;
     if (facts.bitmap == HBMMENU_SYSTEM)
         return BarItemKind::ChildIcon;

@@ -63,7 +63,8 @@ void MenuBar::Paint(HDC dc, const FrameLayout& l) const
         const bool hot = static_cast<int>(i) == highlighted;
         RECT r = ToRECT(l.barItems[i]);
         if (const BarItemKind kind = BarItemKindOf(bar, static_cast<UINT>(i)); kind != BarItemKind::Text) {
-            PaintMdiItem(dc, hwnd_, bar, static_cast<UINT>(i), kind, r, t, hot && !inMenuLoop_, hot && inMenuLoop_, l.dpi);
+            PaintMdiItem(dc, hwnd_, bar, static_cast<UINT>(i), kind, r, t, hot && !inMenuLoop_, hot && inMenuLoop_,
+                         l.dpi);
             continue;
         }
         const Style& style = hot ? t.menuBarHot : t.menuBar;

@@ -331,7 +331,9 @@ void DrawIconSized(HDC dc, int x, int y, HICON icon, int cx, int cy)
             // Programs show few icons; a handle freed and given out again is new to the system.
             const KeptIcon& found = kept.FindOrMake(
                 16, [&](const KeptIcon& k) { return k.icon == icon && k.cx == cx && k.cy == cy; },
-                [&] { return KeptIcon{icon, cx, cy, PremultipliedIcon(source, icon, cx, cy)}; });
+                [&] {
+                    return KeptIcon{icon, cx, cy, PremultipliedIcon(source, icon, cx, cy)};
+                });
             if (found.pixels) {
                 SelectObject(source, found.pixels.get());
                 const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
@@ -378,15 +380,14 @@ COLORREF ToColorRef(Color c)
 }
 
 ThemeResources::ThemeResources(Theme theme)
-    : theme_(std::move(theme)),
-      popupBrush_(CreateSolidBrush(ToColorRef(theme_.popup.background.from))),
-      windowBrush_(CreateSolidBrush(ToColorRef(theme_.window.background.from))),
-      controls_(DeriveControlPalette(theme_))
+    : theme_(std::move(theme)), popupBrush_(CreateSolidBrush(ToColorRef(theme_.popup.background.from))),
+      windowBrush_(CreateSolidBrush(ToColorRef(theme_.window.background.from))), controls_(DeriveControlPalette(theme_))
 {
     const Fonts& fonts = FontsFor(ScreenDpi());
     fontsOk_ = *fonts.caption && *fonts.menu && *fonts.popup;
     for (int i = 0; i < kFieldLooks; ++i)
-        fieldBrushes_[i].reset(CreateSolidBrush(ToColorRef(FieldStyle(controls_.field, static_cast<FieldLook>(i)).background.from)));
+        fieldBrushes_[i].reset(
+            CreateSolidBrush(ToColorRef(FieldStyle(controls_.field, static_cast<FieldLook>(i)).background.from)));
 }
 
 bool ThemeResources::IsFieldBrush(HBRUSH brush) const
@@ -482,16 +483,15 @@ void PaintStyle(HDC dc, const RECT& r, const Style& s)
 
 void DrawGlyph(HDC dc, const RECT& r, Glyph glyph, Color c, int dpi)
 {
-    const int size = std::min({Scale(10, dpi), static_cast<int>(r.right - r.left) - 4, static_cast<int>(r.bottom - r.top) - 4});
+    const int size =
+        std::min({Scale(10, dpi), static_cast<int>(r.right - r.left) - 4, static_cast<int>(r.bottom - r.top) - 4});
     if (size < 3)
         return;
     const int stroke = std::max(1, Scale(1, dpi));
     const int x = r.left + (r.right - r.left - size) / 2;
     const int y = r.top + (r.bottom - r.top - size) / 2;
     switch (glyph) {
-    case Glyph::Minimize:
-        FillSolid(dc, {x, y + size - stroke - size / 4, x + size, y + size - size / 4}, c);
-        break;
+    case Glyph::Minimize: FillSolid(dc, {x, y + size - stroke - size / 4, x + size, y + size - size / 4}, c); break;
     case Glyph::Maximize:
         Outline(dc, {x, y, x + size, y + size}, c);
         FillSolid(dc, {x, y, x + size, y + stroke + 1}, c);

@@ -22,7 +22,6 @@ COLORREF ToColorRef(Color c);
 // The system's own colour brushes: COLOR_x + 1 as a class brush, or GetSysColorBrush's.
 bool IsSystemBrush(HBRUSH brush);
 
-
 inline RECT ToRECT(const Rect& r)
 {
     return {r.left, r.top, r.right, r.bottom};

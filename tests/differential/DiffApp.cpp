@@ -45,7 +45,8 @@ HWND g_mdiClient;
 
 // ---- The main window's menu ----
 
-HMENU Popup(std::initializer_list<std::pair<UINT, const wchar_t*>> items) {
+HMENU Popup(std::initializer_list<std::pair<UINT, const wchar_t*>> items)
+{
     HMENU menu = CreatePopupMenu();
     for (const auto& [id, text] : items) {
         if (id == 0)
@@ -56,17 +57,24 @@ HMENU Popup(std::initializer_list<std::pair<UINT, const wchar_t*>> items) {
     return menu;
 }
 
-HMENU MakeMainMenu() {
+HMENU MakeMainMenu()
+{
     HMENU bar = CreateMenu();
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({{kOpen, L"&Open...\tCtrl+O"},
-        {kSave, L"&Save\tCtrl+S"}, {0, nullptr}, {kExit, L"E&xit"}})), L"&File");
-    HMENU edit = Popup({{kUndo, L"&Undo"}, {kWordWrap, L"&Word wrap"}, {0, nullptr},
-        {kAlignLeft, L"&Left"}, {kAlignCenter, L"&Center"}, {kAlignRight, L"&Right"}});
+    AppendMenuW(bar, MF_POPUP,
+                reinterpret_cast<UINT_PTR>(
+                    Popup({{kOpen, L"&Open...\tCtrl+O"}, {kSave, L"&Save\tCtrl+S"}, {0, nullptr}, {kExit, L"E&xit"}})),
+                L"&File");
+    HMENU edit = Popup({{kUndo, L"&Undo"},
+                        {kWordWrap, L"&Word wrap"},
+                        {0, nullptr},
+                        {kAlignLeft, L"&Left"},
+                        {kAlignCenter, L"&Center"},
+                        {kAlignRight, L"&Right"}});
     CheckMenuRadioItem(edit, kAlignLeft, kAlignRight, kAlignLeft, MF_BYCOMMAND);
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), L"&Edit");
     HMENU view = CreatePopupMenu();
-    AppendMenuW(view, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({{kZoomIn, L"Zoom &in"},
-        {kZoomOut, L"Zoom &out"}})), L"&Zoom");
+    AppendMenuW(view, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({{kZoomIn, L"Zoom &in"}, {kZoomOut, L"Zoom &out"}})),
+                L"&Zoom");
     AppendMenuW(view, MF_STRING, kRefresh, L"&Refresh\tF5");
     AppendMenuW(view, MF_STRING, kPicture, L"&Picture");
     MENUITEMINFOW info{};
@@ -75,8 +83,10 @@ HMENU MakeMainMenu() {
     info.hbmpItem = g_pictureBitmap;
     SetMenuItemInfoW(view, kPicture, FALSE, &info);
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(view), L"&View");
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({{kOptions, L"&Options..."},
-        {kModeless, L"&Modeless..."}, {kMessageBox, L"Message &box..."}})), L"&Tools");
+    AppendMenuW(bar, MF_POPUP,
+                reinterpret_cast<UINT_PTR>(Popup(
+                    {{kOptions, L"&Options..."}, {kModeless, L"&Modeless..."}, {kMessageBox, L"Message &box..."}})),
+                L"&Tools");
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({{kInsertRow, L"&Row"}})), L"&Insert");
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({{kFormatCells, L"&Cells"}})), L"F&ormat");
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({{kTableSort, L"&Sort"}})), L"T&able");
@@ -85,7 +95,8 @@ HMENU MakeMainMenu() {
     return bar;
 }
 
-HBITMAP MakePictureBitmap() {
+HBITMAP MakePictureBitmap()
+{
     HDC screen = GetDC(nullptr);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, 12, 12);
     HDC dc = CreateCompatibleDC(screen);
@@ -102,8 +113,8 @@ HBITMAP MakePictureBitmap() {
 
 // ---- The options dialog (modal and modeless from one template) ----
 
-
-INT_PTR CALLBACK OptionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK OptionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
     const bool modeless = GetWindowLongPtrW(dialog, DWLP_USER) != 0;
     switch (message) {
     case WM_INITDIALOG:
@@ -115,10 +126,9 @@ INT_PTR CALLBACK OptionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
             Log(Format("dialog %s closed with %u: name \"%s\" first %u second %u list %d",
-                modeless ? "modeless" : "modal", LOWORD(wParam),
-                WindowTextOf(GetDlgItem(dialog, kName)).c_str(),
-                IsDlgButtonChecked(dialog, kFirstCheck), IsDlgButtonChecked(dialog, kSecondCheck),
-                static_cast<int>(SendDlgItemMessageW(dialog, kList, LB_GETCURSEL, 0, 0))));
+                       modeless ? "modeless" : "modal", LOWORD(wParam), WindowTextOf(GetDlgItem(dialog, kName)).c_str(),
+                       IsDlgButtonChecked(dialog, kFirstCheck), IsDlgButtonChecked(dialog, kSecondCheck),
+                       static_cast<int>(SendDlgItemMessageW(dialog, kList, LB_GETCURSEL, 0, 0))));
             if (modeless) {
                 DestroyWindow(dialog);
                 g_modeless = nullptr;
@@ -128,8 +138,7 @@ INT_PTR CALLBACK OptionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
             return TRUE;
         }
         return FALSE;
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }
 
@@ -139,14 +148,16 @@ std::mutex g_notificationLock;
 std::map<std::pair<int, int>, int> g_notifications;
 std::atomic<int> g_thumbTracks;
 
-void Count(int id, int code) {
+void Count(int id, int code)
+{
     std::lock_guard lock(g_notificationLock);
     ++g_notifications[{id, code}];
 }
 
 // Scroll bars move only when their owner moves them: `which` is SB_CTL for a scroll bar
 // control, SB_VERT or SB_HORZ for a window's own.
-void OnScroll(HWND window, int which, int request, int countAs) {
+void OnScroll(HWND window, int which, int request, int countAs)
+{
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_ALL;
@@ -170,7 +181,8 @@ void OnScroll(HWND window, int which, int request, int countAs) {
     SetScrollPos(window, which, position, TRUE);
 }
 
-INT_PTR CALLBACK ControlsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK ControlsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
     switch (message) {
     case WM_INITDIALOG: {
         for (const int combo : {kDropList, kDropDown, kSimpleCombo}) {
@@ -198,9 +210,7 @@ INT_PTR CALLBACK ControlsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         }
         return TRUE;
     }
-    case WM_DESTROY:
-        g_controls = nullptr;
-        return FALSE;
+    case WM_DESTROY: g_controls = nullptr; return FALSE;
     case WM_HSCROLL:
         if (reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, kHScroll))
             OnScroll(reinterpret_cast<HWND>(lParam), SB_CTL, LOWORD(wParam), kHScroll);
@@ -218,14 +228,14 @@ INT_PTR CALLBACK ControlsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
             Count(id, code);
         return TRUE;
     }
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }
 
 // ---- The main window ----
 
-void OnCommand(HWND window, UINT id, UINT code) {
+void OnCommand(HWND window, UINT id, UINT code)
+{
     Log(Format("command %u code %u", id, code));
     ++g_commands;
     HMENU bar = GetMenu(window);
@@ -238,12 +248,11 @@ void OnCommand(HWND window, UINT id, UINT code) {
     }
     case kAlignLeft:
     case kAlignCenter:
-    case kAlignRight:
-        CheckMenuRadioItem(bar, kAlignLeft, kAlignRight, id, MF_BYCOMMAND);
-        break;
+    case kAlignRight: CheckMenuRadioItem(bar, kAlignLeft, kAlignRight, id, MF_BYCOMMAND); break;
     case kOptions:
         g_modalOpen = true;
-        Log(Format("modal dialog returned %d",
+        Log(Format(
+            "modal dialog returned %d",
             static_cast<int>(DialogBoxParamW(g_instance, MAKEINTRESOURCEW(kOptionsDialog), window, OptionsProc, 0))));
         g_modalOpen = false;
         break;
@@ -255,37 +264,34 @@ void OnCommand(HWND window, UINT id, UINT code) {
     case kMessageBox:
         g_modalOpen = true;
         Log(Format("message box returned %d",
-            MessageBoxW(window, L"Save the changes?", L"Harness Message", MB_OKCANCEL | MB_ICONQUESTION)));
+                   MessageBoxW(window, L"Save the changes?", L"Harness Message", MB_OKCANCEL | MB_ICONQUESTION)));
         g_modalOpen = false;
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
-void OnCreate(HWND window) {
+void OnCreate(HWND window)
+{
     CreateWindowExW(0, L"STATIC", L"Own colours", WS_CHILD | WS_VISIBLE, 10, 10, 150, 40, window,
-        reinterpret_cast<HMENU>(kOwnColourStatic), g_instance, nullptr);
+                    reinterpret_cast<HMENU>(kOwnColourStatic), g_instance, nullptr);
     CreateWindowExW(0, kOwnBrushClass, L"", WS_CHILD | WS_VISIBLE, 170, 10, 60, 40, window,
-        reinterpret_cast<HMENU>(kOwnBrushChild), g_instance, nullptr);
-    CreateWindowExW(0, L"BUTTON", L"&Push", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-        10, 60, 90, 26, window, reinterpret_cast<HMENU>(kPushButton), g_instance, nullptr);
-    CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
-        110, 60, 160, 24, window, reinterpret_cast<HMENU>(kMainEdit), g_instance, nullptr);
+                    reinterpret_cast<HMENU>(kOwnBrushChild), g_instance, nullptr);
+    CreateWindowExW(0, L"BUTTON", L"&Push", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 10, 60, 90, 26, window,
+                    reinterpret_cast<HMENU>(kPushButton), g_instance, nullptr);
+    CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 110, 60, 160,
+                    24, window, reinterpret_cast<HMENU>(kMainEdit), g_instance, nullptr);
 }
 
-LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
     if (message == g_callMessage && g_callMessage) {
         (*reinterpret_cast<const std::function<void()>*>(lParam))();
         return 0;
     }
     switch (message) {
-    case WM_CREATE:
-        OnCreate(window);
-        return 0;
-    case WM_COMMAND:
-        OnCommand(window, LOWORD(wParam), HIWORD(wParam));
-        return 0;
+    case WM_CREATE: OnCreate(window); return 0;
+    case WM_COMMAND: OnCommand(window, LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_CTLCOLORSTATIC:
         if (reinterpret_cast<HWND>(lParam) == GetDlgItem(window, kOwnColourStatic)) {
             HDC dc = reinterpret_cast<HDC>(wParam);
@@ -294,16 +300,14 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             return reinterpret_cast<LRESULT>(g_ownStaticBrush);
         }
         break;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        break;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
     if (message == WM_CLOSE)
         Log(Format("close asked of \"%s\"", WindowTextOf(window).c_str()));
     if (message == WM_VSCROLL || message == WM_HSCROLL) {
@@ -316,37 +320,35 @@ LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 // ---- MDI ----
 
-LRESULT CALLBACK MdiFrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK MdiFrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
     switch (message) {
     case WM_CREATE: {
         CLIENTCREATESTRUCT create{GetSubMenu(GetMenu(window), 1), 5000};
         g_mdiClient = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
-            WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 0, 0, 0, 0, window,
-            nullptr, g_instance, &create);
+                                      WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 0, 0, 0, 0,
+                                      window, nullptr, g_instance, &create);
         return 0;
     }
-    case WM_COMMAND:
-        Log(Format("mdi command %u", LOWORD(wParam)));
-        break;
-    case WM_SYSCOMMAND:
-        Log(Format("mdi frame syscommand %04x", static_cast<unsigned>(wParam & 0xFFF0)));
-        break;
-    default:
-        break;
+    case WM_COMMAND: Log(Format("mdi command %u", LOWORD(wParam))); break;
+    case WM_SYSCOMMAND: Log(Format("mdi frame syscommand %04x", static_cast<unsigned>(wParam & 0xFFF0))); break;
+    default: break;
     }
     return DefFrameProcW(window, g_mdiClient, message, wParam, lParam);
 }
 
-LRESULT CALLBACK MdiChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK MdiChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
     if (message == WM_SYSCOMMAND)
         Log(Format("mdi child \"%s\" syscommand %04x", WindowTextOf(window).c_str(),
-            static_cast<unsigned>(wParam & 0xFFF0)));
+                   static_cast<unsigned>(wParam & 0xFFF0)));
     if (message == WM_CLOSE)
         Log(Format("mdi child \"%s\" closes", WindowTextOf(window).c_str()));
     return DefMDIChildProcW(window, message, wParam, lParam);
 }
 
-void RegisterClasses() {
+void RegisterClasses()
+{
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.hInstance = g_instance;
@@ -379,11 +381,12 @@ void RegisterClasses() {
     RegisterClassExW(&wc);
 }
 
-HWND MakeWindow(DWORD exStyle, DWORD style, const wchar_t* title, int x, int y, int clientWidth, int clientHeight) {
+HWND MakeWindow(DWORD exStyle, DWORD style, const wchar_t* title, int x, int y, int clientWidth, int clientHeight)
+{
     RECT r{0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
-    HWND window = CreateWindowExW(exStyle, kPlainClass, title, style, x, y, r.right - r.left,
-        r.bottom - r.top, nullptr, nullptr, g_instance, nullptr);
+    HWND window = CreateWindowExW(exStyle, kPlainClass, title, style, x, y, r.right - r.left, r.bottom - r.top, nullptr,
+                                  nullptr, g_instance, nullptr);
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
     return window;
@@ -391,7 +394,8 @@ HWND MakeWindow(DWORD exStyle, DWORD style, const wchar_t* title, int x, int y, 
 
 using AttachEx = int(WINAPI*)(const char*, const char*);
 
-int AttachEngine(const std::wstring& theme, const std::wstring& scheme) {
+int AttachEngine(const std::wstring& theme, const std::wstring& scheme)
+{
     HMODULE engine = LoadLibraryW(L"Velum_VB6.dll");
     if (!engine) {
         std::fprintf(stderr, "diff_app: LoadLibrary(Velum_VB6.dll) failed: %lu\n", GetLastError());
@@ -404,7 +408,8 @@ int AttachEngine(const std::wstring& theme, const std::wstring& scheme) {
     }
     auto ansi = [](const std::wstring& text) {
         std::string out(text.size() * 2 + 1, '\0');
-        const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
+        const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()),
+                                          nullptr, nullptr);
         out.resize(n > 0 ? static_cast<size_t>(n - 1) : 0);
         return out;
     };
@@ -417,7 +422,8 @@ int AttachEngine(const std::wstring& theme, const std::wstring& scheme) {
     return 0;
 }
 
-DWORD WINAPI ScriptThread(void* folder) {
+DWORD WINAPI ScriptThread(void* folder)
+{
     RunScript(*static_cast<const std::wstring*>(folder));
     return 0;
 }
@@ -426,7 +432,8 @@ DWORD WINAPI ScriptThread(void* folder) {
 
 // ---- Shared with the script ----
 
-std::string WindowTextOf(HWND window) {
+std::string WindowTextOf(HWND window)
+{
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     std::string out;
@@ -435,7 +442,8 @@ std::string WindowTextOf(HWND window) {
     return out;
 }
 
-std::string Format(const char* format, ...) {
+std::string Format(const char* format, ...)
+{
     char text[1024];
     va_list args;
     va_start(args, format);
@@ -444,51 +452,65 @@ std::string Format(const char* format, ...) {
     return text;
 }
 
-void Log(const std::string& line) {
+void Log(const std::string& line)
+{
     std::lock_guard lock(g_logLock);
     std::fprintf(g_log, "%s\n", line.c_str());
     std::fflush(g_log);
 }
 
-void OnUiThread(HWND window, const std::function<void()>& call) {
+void OnUiThread(HWND window, const std::function<void()>& call)
+{
     (void)window;
     SendMessageW(g_main, g_callMessage, 0, reinterpret_cast<LPARAM>(&call));
 }
 
-HWND MainWindow() { return g_main; }
+HWND MainWindow()
+{
+    return g_main;
+}
 
-HWND MakeFixedWindow() {
+HWND MakeFixedWindow()
+{
     return MakeWindow(WS_EX_DLGMODALFRAME, WS_POPUP | WS_CAPTION | WS_SYSMENU, L"Harness Fixed", 120, 100, 320, 180);
 }
 
-HWND MakeToolWindow() {
+HWND MakeToolWindow()
+{
     return MakeWindow(WS_EX_TOOLWINDOW, WS_OVERLAPPEDWINDOW, L"Harness Tool", 140, 120, 260, 160);
 }
 
-HWND MakeWindowWithoutButtons() {
+HWND MakeWindowWithoutButtons()
+{
     return MakeWindow(0, WS_CAPTION | WS_THICKFRAME, L"Harness Plain", 160, 140, 300, 170);
 }
 
-HWND MakeMdiFrame(HWND* maximisedChild) {
+HWND MakeMdiFrame(HWND* maximisedChild)
+{
     HMENU bar = CreateMenu();
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({{401, L"&New"}})), L"&File");
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({{402, L"&Cascade"}})), L"&Window");
-    HWND frame = CreateWindowExW(0, kMdiFrameClass, L"Harness MDI", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-        60, 50, 600, 420, nullptr, bar, g_instance, nullptr);
+    HWND frame = CreateWindowExW(0, kMdiFrameClass, L"Harness MDI", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 60, 50, 600,
+                                 420, nullptr, bar, g_instance, nullptr);
     ShowWindow(frame, SW_SHOW);
     for (const wchar_t* title : {L"Doc 1", L"Doc 2"}) {
-        MDICREATESTRUCTW create{kMdiChildClass, title, g_instance, CW_USEDEFAULT, CW_USEDEFAULT,
-            260, 180, WS_OVERLAPPEDWINDOW, 0};
-        *maximisedChild = reinterpret_cast<HWND>(SendMessageW(g_mdiClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
+        MDICREATESTRUCTW create{kMdiChildClass,      title, g_instance, CW_USEDEFAULT, CW_USEDEFAULT, 260, 180,
+                                WS_OVERLAPPEDWINDOW, 0};
+        *maximisedChild =
+            reinterpret_cast<HWND>(SendMessageW(g_mdiClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
     }
     SendMessageW(g_mdiClient, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(*maximisedChild), 0);
     UpdateWindow(frame);
     return frame;
 }
 
-HWND MdiClient() { return g_mdiClient; }
+HWND MdiClient()
+{
+    return g_mdiClient;
+}
 
-HWND MakeScrollingWindow() {
+HWND MakeScrollingWindow()
+{
     HWND window = MakeWindow(0, WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, L"Harness Scrolling", 80, 60, 360, 240);
     SCROLLINFO info{};
     info.cbSize = sizeof info;
@@ -499,13 +521,15 @@ HWND MakeScrollingWindow() {
     SetScrollInfo(window, SB_HORZ, &info, TRUE);
     // A panel of the program's own inside it, with scroll bars of its own.
     HWND panel = CreateWindowExW(WS_EX_CLIENTEDGE, kPlainClass, L"Harness Panel",
-        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, 12, 12, 180, 130, window, nullptr, g_instance, nullptr);
+                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, 12, 12, 180, 130, window, nullptr,
+                                 g_instance, nullptr);
     SetScrollInfo(panel, SB_VERT, &info, TRUE);
     SetScrollInfo(panel, SB_HORZ, &info, TRUE);
     return window;
 }
 
-HWND MakeControlsDialog() {
+HWND MakeControlsDialog()
+{
     g_thumbTracks = 0;
     g_controls = CreateDialogParamW(g_instance, MAKEINTRESOURCEW(kControlsDialog), g_main, ControlsProc, 0);
     SetWindowPos(g_controls, nullptr, 60, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -514,7 +538,8 @@ HWND MakeControlsDialog() {
     return g_controls;
 }
 
-std::string ControlNotifications() {
+std::string ControlNotifications()
+{
     std::lock_guard lock(g_notificationLock);
     std::string out;
     for (const auto& [key, count] : g_notifications)
@@ -522,15 +547,28 @@ std::string ControlNotifications() {
     return out;
 }
 
-int ScrollBarThumbTracks() { return g_thumbTracks; }
+int ScrollBarThumbTracks()
+{
+    return g_thumbTracks;
+}
 
-int CommandCount() { return g_commands; }
+int CommandCount()
+{
+    return g_commands;
+}
 
-bool ModalOpen() { return g_modalOpen; }
+bool ModalOpen()
+{
+    return g_modalOpen;
+}
 
-void CloseWindowNow(HWND window) { DestroyWindow(window); }
+void CloseWindowNow(HWND window)
+{
+    DestroyWindow(window);
+}
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+{
     g_instance = instance;
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
@@ -563,8 +601,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const DWORD style = WS_OVERLAPPEDWINDOW;
     RECT r{0, 0, 700, 360};
     AdjustWindowRectEx(&r, style, TRUE, 0);
-    g_main = CreateWindowExW(0, kMainClass, L"Harness Main", style, 20, 20, r.right - r.left,
-        r.bottom - r.top, nullptr, MakeMainMenu(), instance, nullptr);
+    g_main = CreateWindowExW(0, kMainClass, L"Harness Main", style, 20, 20, r.right - r.left, r.bottom - r.top, nullptr,
+                             MakeMainMenu(), instance, nullptr);
     ShowWindow(g_main, SW_SHOW);
     UpdateWindow(g_main);
 

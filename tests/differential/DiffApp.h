@@ -38,12 +38,28 @@
 // Commands of the main window's menus and controls.
 enum : UINT {
     kExit = 103,
-    kUndo = 111, kWordWrap = 112, kAlignLeft = 113, kAlignCenter = 114, kAlignRight = 115,
-    kZoomIn = 121, kZoomOut = 122, kPicture = 124,
-    kOptions = 131, kModeless = 132, kMessageBox = 133,
-    kInsertRow = 141, kFormatCells = 142, kTableSort = 143, kTile = 144, kAbout = 145,
-    kWindowVScroll = 901, kWindowHScroll = 902,  // a window's own scroll bars, in the notification counts
-    kOwnColourStatic = 201, kOwnBrushChild = 202, kPushButton = 203, kMainEdit = 204,
+    kUndo = 111,
+    kWordWrap = 112,
+    kAlignLeft = 113,
+    kAlignCenter = 114,
+    kAlignRight = 115,
+    kZoomIn = 121,
+    kZoomOut = 122,
+    kPicture = 124,
+    kOptions = 131,
+    kModeless = 132,
+    kMessageBox = 133,
+    kInsertRow = 141,
+    kFormatCells = 142,
+    kTableSort = 143,
+    kTile = 144,
+    kAbout = 145,
+    kWindowVScroll = 901,
+    kWindowHScroll = 902,  // a window's own scroll bars, in the notification counts
+    kOwnColourStatic = 201,
+    kOwnBrushChild = 202,
+    kPushButton = 203,
+    kMainEdit = 204,
 };
 
 // Colours the program chose itself: the engine must leave them as they are.

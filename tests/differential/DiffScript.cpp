@@ -23,7 +23,8 @@ int g_request;
 
 // ---- Input through X ----
 
-void Input(const std::string& line) {
+void Input(const std::string& line)
+{
     const std::wstring name = g_inputFolder + L"\\req." + std::to_wstring(g_request);
     const std::wstring temporary = name + L".tmp";
     if (FILE* file = _wfopen(temporary.c_str(), L"wb")) {
@@ -43,7 +44,8 @@ void Input(const std::string& line) {
 POINT g_lastPress{-100, -100};
 DWORD g_lastPressTime;
 
-void BeforePress(POINT p) {
+void BeforePress(POINT p)
+{
     const DWORD since = GetTickCount() - g_lastPressTime;
     const DWORD limit = GetDoubleClickTime() + 50;
     if (std::abs(p.x - g_lastPress.x) <= 4 && std::abs(p.y - g_lastPress.y) <= 4 && since < limit)
@@ -52,21 +54,33 @@ void BeforePress(POINT p) {
     g_lastPressTime = GetTickCount();
 }
 
-void Click(POINT p, int button = 1) {
+void Click(POINT p, int button = 1)
+{
     BeforePress(p);
     Input(Format("mousemove %ld %ld click %d", p.x, p.y, button));
 }
 
-void Press(POINT p) {
+void Press(POINT p)
+{
     BeforePress(p);
     Input(Format("mousemove %ld %ld mousedown 1", p.x, p.y));
 }
-void Key(const char* keys) { Input(Format("key %s", keys)); }
-void Type(const char* text) { Input(Format("type %s", text)); }
-void Focus(const char* title) { Input(Format("focus %s", title)); }
+void Key(const char* keys)
+{
+    Input(Format("key %s", keys));
+}
+void Type(const char* text)
+{
+    Input(Format("type %s", text));
+}
+void Focus(const char* title)
+{
+    Input(Format("focus %s", title));
+}
 
 template <class Predicate>
-bool WaitUntil(Predicate ready, const char* what) {
+bool WaitUntil(Predicate ready, const char* what)
+{
     for (int i = 0; i < 200; ++i) {
         if (ready()) {
             if (i > 25)
@@ -79,9 +93,11 @@ bool WaitUntil(Predicate ready, const char* what) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
     GetGUIThreadInfo(GetWindowThreadProcessId(MainWindow(), nullptr), &info);
-    std::fprintf(stderr, "at the timeout on \"%s\": active %p focus %p capture %p menuowner %p flags %lx fg %p main %p\n", what,
-        static_cast<void*>(info.hwndActive), static_cast<void*>(info.hwndFocus), static_cast<void*>(info.hwndCapture),
-        static_cast<void*>(info.hwndMenuOwner), info.flags, static_cast<void*>(GetForegroundWindow()), static_cast<void*>(MainWindow()));
+    std::fprintf(stderr,
+                 "at the timeout on \"%s\": active %p focus %p capture %p menuowner %p flags %lx fg %p main %p\n", what,
+                 static_cast<void*>(info.hwndActive), static_cast<void*>(info.hwndFocus),
+                 static_cast<void*>(info.hwndCapture), static_cast<void*>(info.hwndMenuOwner), info.flags,
+                 static_cast<void*>(GetForegroundWindow()), static_cast<void*>(MainWindow()));
     return false;
 }
 
@@ -91,7 +107,8 @@ bool WaitUntil(Predicate ready, const char* what) {
 // one a person would go back to; a person clicks it first, the script makes sure.
 void Activate(HWND window, const char* title);
 
-std::string ClassOf(HWND window) {
+std::string ClassOf(HWND window)
+{
     wchar_t name[64] = {};
     RealGetWindowClassW(window, name, 64);
     std::string out;
@@ -101,7 +118,8 @@ std::string ClassOf(HWND window) {
 }
 
 // A named CALLBACK: x86 needs the system's calling convention, which a lambda lacks.
-BOOL CALLBACK CollectPopup(HWND window, LPARAM list) {
+BOOL CALLBACK CollectPopup(HWND window, LPARAM list)
+{
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     if (process == GetCurrentProcessId() && IsWindowVisible(window) && ClassOf(window) == "#32768")
@@ -109,39 +127,51 @@ BOOL CALLBACK CollectPopup(HWND window, LPARAM list) {
     return TRUE;
 }
 
-std::vector<HWND> OpenPopups() {
+std::vector<HWND> OpenPopups()
+{
     std::vector<HWND> popups;
     EnumWindows(CollectPopup, reinterpret_cast<LPARAM>(&popups));
     return popups;
 }
 
-size_t PopupCount() { return OpenPopups().size(); }
+size_t PopupCount()
+{
+    return OpenPopups().size();
+}
 
-HWND FindShown(const wchar_t* title) {
+HWND FindShown(const wchar_t* title)
+{
     HWND window = FindWindowW(nullptr, title);
     return window && IsWindowVisible(window) ? window : nullptr;
 }
 
-POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+POINT Centre(const RECT& r)
+{
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
 
-SIZE ClientSize(HWND window) {
+SIZE ClientSize(HWND window)
+{
     RECT r{};
     GetClientRect(window, &r);
     return {r.right, r.bottom};
 }
 
-void LogClient(HWND window, const char* name) {
+void LogClient(HWND window, const char* name)
+{
     const SIZE size = ClientSize(window);
     Log(Format("%s client %ldx%ld", name, size.cx, size.cy));
 }
 
-void LogOuter(HWND window, const char* name) {
+void LogOuter(HWND window, const char* name)
+{
     RECT r{};
     GetWindowRect(window, &r);
     Log(Format("%s outer %ld,%ld %ldx%ld", name, r.left, r.top, r.right - r.left, r.bottom - r.top));
 }
 
-bool CoversWorkArea(HWND window) {
+bool CoversWorkArea(HWND window)
+{
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
@@ -151,13 +181,14 @@ bool CoversWorkArea(HWND window) {
     return r.left <= work.left && r.top <= work.top && r.right >= work.right && r.bottom >= work.bottom;
 }
 
-void LogState(HWND window, const char* name) {
+void LogState(HWND window, const char* name)
+{
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     GetWindowPlacement(window, &placement);
-    Log(Format("%s visible %d iconic %d zoomed %d show %u normal at %ld,%ld", name,
-        IsWindowVisible(window) ? 1 : 0, IsIconic(window) ? 1 : 0, IsZoomed(window) ? 1 : 0,
-        placement.showCmd, placement.rcNormalPosition.left, placement.rcNormalPosition.top));
+    Log(Format("%s visible %d iconic %d zoomed %d show %u normal at %ld,%ld", name, IsWindowVisible(window) ? 1 : 0,
+               IsIconic(window) ? 1 : 0, IsZoomed(window) ? 1 : 0, placement.showCmd, placement.rcNormalPosition.left,
+               placement.rcNormalPosition.top));
     if (IsZoomed(window))
         Log(Format("%s covers the work area %d", name, CoversWorkArea(window) ? 1 : 0));
     else if (!IsIconic(window) && IsWindowVisible(window))
@@ -165,17 +196,19 @@ void LogState(HWND window, const char* name) {
 }
 
 // Every child control: id, class, rectangle in the parent's client area, text.
-void LogControls(HWND parent, const char* name) {
+void LogControls(HWND parent, const char* name)
+{
     for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         RECT r{};
         GetWindowRect(child, &r);
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-        Log(Format("%s control %d %s at %ld,%ld %ldx%ld \"%s\"", name, GetDlgCtrlID(child),
-            ClassOf(child).c_str(), r.left, r.top, r.right - r.left, r.bottom - r.top, WindowTextOf(child).substr(0, 40).c_str()));
+        Log(Format("%s control %d %s at %ld,%ld %ldx%ld \"%s\"", name, GetDlgCtrlID(child), ClassOf(child).c_str(),
+                   r.left, r.top, r.right - r.left, r.bottom - r.top, WindowTextOf(child).substr(0, 40).c_str()));
     }
 }
 
-void LogColour(HWND window, int x, int y, const char* name) {
+void LogColour(HWND window, int x, int y, const char* name)
+{
     HDC dc = GetDC(window);
     const COLORREF colour = GetPixel(dc, x, y);
     ReleaseDC(window, dc);
@@ -186,10 +219,14 @@ void LogColour(HWND window, int x, int y, const char* name) {
 
 // Called on the window's own thread (scans ask hundreds of points: across threads each would
 // be a round trip through the server).
-LRESULT HitTest(HWND window, int x, int y) { return SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)); }
+LRESULT HitTest(HWND window, int x, int y)
+{
+    return SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y));
+}
 
 // The middle of the caption row, found down the window's middle.
-std::optional<int> CaptionRowHere(HWND window) {
+std::optional<int> CaptionRowHere(HWND window)
+{
     RECT r{};
     GetWindowRect(window, &r);
     const int x = (r.left + r.right) / 2;
@@ -209,7 +246,8 @@ std::optional<int> CaptionRowHere(HWND window) {
 }
 
 // The middle of the run of points along the caption row that hit-test as `code`.
-std::optional<POINT> CaptionPartHere(HWND window, LRESULT code) {
+std::optional<POINT> CaptionPartHere(HWND window, LRESULT code)
+{
     const auto row = CaptionRowHere(window);
     if (!row)
         return std::nullopt;
@@ -232,7 +270,8 @@ std::optional<POINT> CaptionPartHere(HWND window, LRESULT code) {
 
 // Whether a screen point is on the window as drawn: inside its window region, if it has one
 // (a click outside the region goes to whatever lies below).
-bool OnTheWindow(HWND window, POINT p) {
+bool OnTheWindow(HWND window, POINT p)
+{
     RECT r{};
     GetWindowRect(window, &r);
     HRGN region = CreateRectRgn(0, 0, 0, 0);
@@ -243,7 +282,8 @@ bool OnTheWindow(HWND window, POINT p) {
 
 // A point on the right edge, half-way down, or on the bottom-right corner, where a person
 // would grab it.
-std::optional<POINT> SizingPointHere(HWND window, LRESULT code) {
+std::optional<POINT> SizingPointHere(HWND window, LRESULT code)
+{
     RECT r{};
     GetWindowRect(window, &r);
     if (code == HTRIGHT) {
@@ -267,31 +307,36 @@ std::optional<POINT> SizingPointHere(HWND window, LRESULT code) {
     return std::nullopt;
 }
 
-std::optional<int> CaptionRow(HWND window) {
+std::optional<int> CaptionRow(HWND window)
+{
     std::optional<int> row;
     OnUiThread(window, [&] { row = CaptionRowHere(window); });
     return row;
 }
 
-std::optional<POINT> CaptionPart(HWND window, LRESULT code) {
+std::optional<POINT> CaptionPart(HWND window, LRESULT code)
+{
     std::optional<POINT> point;
     OnUiThread(window, [&] { point = CaptionPartHere(window, code); });
     return point;
 }
 
-std::optional<POINT> SizingPoint(HWND window, LRESULT code) {
+std::optional<POINT> SizingPoint(HWND window, LRESULT code)
+{
     std::optional<POINT> point;
     OnUiThread(window, [&] { point = SizingPointHere(window, code); });
     return point;
 }
 
-POINT BarItem(HWND window, int position) {
+POINT BarItem(HWND window, int position)
+{
     RECT r{};
     GetMenuItemRect(window, GetMenu(window), static_cast<UINT>(position), &r);
     return Centre(r);
 }
 
-std::optional<POINT> PopupItem(HMENU menu, int position) {
+std::optional<POINT> PopupItem(HMENU menu, int position)
+{
     RECT r{};
     if (!GetMenuItemRect(nullptr, menu, static_cast<UINT>(position), &r))
         return std::nullopt;
@@ -299,7 +344,8 @@ std::optional<POINT> PopupItem(HMENU menu, int position) {
 }
 
 // Each step's start goes to the log; its time to stderr, for whoever tunes the script's speed.
-void Activate(HWND window, const char* title) {
+void Activate(HWND window, const char* title)
+{
     Focus(title);
     OnUiThread(window, [window] { SetForegroundWindow(window); });
     WaitUntil([window] { return GetForegroundWindow() == window; }, "the window is active");
@@ -308,7 +354,8 @@ void Activate(HWND window, const char* title) {
     Sleep(300);
 }
 
-void Step(const char* name) {
+void Step(const char* name)
+{
     static const DWORD start = GetTickCount();
     std::fprintf(stderr, "%6lu ms  %s\n", GetTickCount() - start, name);
     Log(Format("-- %s", name));
@@ -317,7 +364,8 @@ void Step(const char* name) {
 // ---- The main window ----
 
 // A command from clicking bar item BAR, then item ITEM of its menu.
-void PickWithClicks(int bar, int item, const char* what) {
+void PickWithClicks(int bar, int item, const char* what)
+{
     HWND main = MainWindow();
     const int before = CommandCount();
     Click(BarItem(main, bar));
@@ -337,7 +385,8 @@ void PickWithClicks(int bar, int item, const char* what) {
     WaitUntil([] { return PopupCount() == 0; }, "the menu closes");
 }
 
-void MenusByMouse() {
+void MenusByMouse()
+{
     HWND main = MainWindow();
     Step("a click on File, then on Open");
     PickWithClicks(0, 0, "Open");
@@ -358,7 +407,7 @@ void MenusByMouse() {
     Step("a radio item");
     PickWithClicks(1, 5, "Right");
     Log(Format("right aligned checked %d",
-        (GetMenuState(GetMenu(main), kAlignRight, MF_BYCOMMAND) & MF_CHECKED) ? 1 : 0));
+               (GetMenuState(GetMenu(main), kAlignRight, MF_BYCOMMAND) & MF_CHECKED) ? 1 : 0));
 
     Step("a submenu item");
     before = CommandCount();
@@ -384,7 +433,8 @@ void MenusByMouse() {
     PickWithClicks(2, 2, "Picture");
 }
 
-void MenusByKeyboard() {
+void MenusByKeyboard()
+{
     Activate(MainWindow(), "Harness Main");
     Step("Alt+F, Down, Enter");
     int before = CommandCount();
@@ -418,7 +468,8 @@ void MenusByKeyboard() {
     }
 }
 
-void Controls() {
+void Controls()
+{
     HWND main = MainWindow();
     Step("the main window's controls");
     LogControls(main, "main");
@@ -438,12 +489,14 @@ void Controls() {
     Log(Format("edit holds \"%s\"", WindowTextOf(GetDlgItem(main, kMainEdit)).c_str()));
 }
 
-void LogDialog(HWND dialog, const char* name) {
+void LogDialog(HWND dialog, const char* name)
+{
     LogClient(dialog, name);
     LogControls(dialog, name);
 }
 
-void Dialogs() {
+void Dialogs()
+{
     HWND main = MainWindow();
     Step("the modal dialog, used with the mouse and keyboard");
     Click(BarItem(main, 3));
@@ -507,27 +560,36 @@ void Dialogs() {
 
 // ---- The dialog of controls ----
 
-RECT ScreenRect(HWND window) {
+RECT ScreenRect(HWND window)
+{
     RECT r{};
     GetWindowRect(window, &r);
     return r;
 }
 
 // Where a person clicks a check box or radio button: on its box, at the left.
-POINT BoxOf(HWND button) {
+POINT BoxOf(HWND button)
+{
     const RECT r = ScreenRect(button);
     return {r.left + 6, (r.top + r.bottom) / 2};
 }
 
-POINT ListItem(HWND list, int index) {
+POINT ListItem(HWND list, int index)
+{
     RECT r{};
     SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
     MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
     return Centre(r);
 }
 
-int Selection(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)); }
-int TopIndex(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETTOPINDEX, 0, 0)); }
+int Selection(HWND list)
+{
+    return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
+}
+int TopIndex(HWND list)
+{
+    return static_cast<int>(SendMessageW(list, LB_GETTOPINDEX, 0, 0));
+}
 
 // A scroll bar's parts on the screen. Arrows are as long as the bar is thick (or half of a
 // shorter bar); the thumb is where its SCROLLINFO puts it in the track between them.
@@ -535,19 +597,22 @@ struct ScrollParts {
     POINT lowArrow, highArrow, thumb, pageAfterThumb;
 };
 
-ScrollParts PartsAlong(const RECT& r, bool vertical, int thumbStart, int thumbEnd) {
+ScrollParts PartsAlong(const RECT& r, bool vertical, int thumbStart, int thumbEnd)
+{
     const int start = vertical ? r.top : r.left;
     const int end = vertical ? r.bottom : r.right;
     const int across = vertical ? (r.left + r.right) / 2 : (r.top + r.bottom) / 2;
-    const int arrow = static_cast<int>(std::min<long>(vertical ? r.right - r.left : r.bottom - r.top, (end - start) / 2));
+    const int arrow =
+        static_cast<int>(std::min<long>(vertical ? r.right - r.left : r.bottom - r.top, (end - start) / 2));
     const auto at = [&](int along) { return vertical ? POINT{across, along} : POINT{along, across}; };
     return {at(start + arrow / 2), at(end - arrow / 2 - 1), at(start + (thumbStart + thumbEnd) / 2),
-        at(start + (thumbEnd + (end - start - arrow)) / 2)};
+            at(start + (thumbEnd + (end - start - arrow)) / 2)};
 }
 
 // A window's own bar (OBJID_VSCROLL, OBJID_HSCROLL), as the window reports it: the thumb's
 // ends are offsets from the bar's start.
-std::optional<ScrollParts> WindowScrollParts(HWND window, LONG which) {
+std::optional<ScrollParts> WindowScrollParts(HWND window, LONG which)
+{
     SCROLLBARINFO info{};
     info.cbSize = sizeof info;
     if (!GetScrollBarInfo(window, which, &info) || IsRectEmpty(&info.rcScrollBar))
@@ -557,7 +622,8 @@ std::optional<ScrollParts> WindowScrollParts(HWND window, LONG which) {
 
 // A horizontal scroll bar control. Wine's 32-bit build answers GetScrollBarInfo for a control
 // with an empty rectangle, so the thumb is placed from its range as the system places it.
-ScrollParts ControlScrollParts(HWND bar) {
+ScrollParts ControlScrollParts(HWND bar)
+{
     RECT r{};
     GetWindowRect(bar, &r);
     SCROLLINFO info{};
@@ -573,25 +639,28 @@ ScrollParts ControlScrollParts(HWND bar) {
     return PartsAlong(r, false, arrow + offset, arrow + offset + thumb);
 }
 
-void DragBy(POINT from, int dx, int dy) {
+void DragBy(POINT from, int dx, int dy)
+{
     Press(from);
     Input(Format("mousemove %ld %ld", from.x + dx / 2, from.y + dy / 2));
     Input(Format("mousemove %ld %ld", from.x + dx, from.y + dy));
     Input("mouseup 1");
 }
 
-void Wheel(POINT over, int notches, bool down) {
+void Wheel(POINT over, int notches, bool down)
+{
     Input(Format("mousemove %ld %ld", over.x, over.y));
     for (int i = 0; i < notches; ++i)
         Input(down ? "click 5" : "click 4");
 }
 
-void ChecksAndRadios(HWND dialog) {
+void ChecksAndRadios(HWND dialog)
+{
     Step("check boxes and radio buttons by mouse and keyboard");
     const auto state = [dialog](int id) { return IsDlgButtonChecked(dialog, id); };
     const auto log = [&] {
         Log(Format("radios %u %u %u, three states %u, plain %u", state(kRadio1), state(kRadio2), state(kRadio3),
-            state(kTriState), state(kPlainCheck)));
+                   state(kTriState), state(kPlainCheck)));
     };
     Click(BoxOf(GetDlgItem(dialog, kRadio2)));
     WaitUntil([&] { return state(kRadio2) == BST_CHECKED; }, "a click checks the second radio button");
@@ -612,7 +681,8 @@ void ChecksAndRadios(HWND dialog) {
     log();
 }
 
-void ListByMouseAndKeys(HWND dialog) {
+void ListByMouseAndKeys(HWND dialog)
+{
     Step("a list by mouse and keyboard");
     HWND list = GetDlgItem(dialog, kLongList);
     Click(ListItem(list, 2));
@@ -657,7 +727,8 @@ void ListByMouseAndKeys(HWND dialog) {
     Log(Format("after the wheel: top %d, selection %d", TopIndex(list), Selection(list)));
 }
 
-void CombosOpenAndPick(HWND dialog) {
+void CombosOpenAndPick(HWND dialog)
+{
     Step("combo boxes open and pick");
     const auto info = [](HWND combo) {
         COMBOBOXINFO i{};
@@ -707,7 +778,8 @@ void CombosOpenAndPick(HWND dialog) {
     Log(Format("simple combo holds \"%s\"", WindowTextOf(simple).c_str()));
 }
 
-void ScrollBarControl(HWND dialog) {
+void ScrollBarControl(HWND dialog)
+{
     Step("a scroll bar control: arrow, page, thumb and keys");
     HWND bar = GetDlgItem(dialog, kHScroll);
     const auto position = [bar] { return GetScrollPos(bar, SB_CTL); };
@@ -733,7 +805,8 @@ void ScrollBarControl(HWND dialog) {
     Log(Format("scroll bar at %d", position()));
 }
 
-void EditTypingAndScrolling(HWND dialog) {
+void EditTypingAndScrolling(HWND dialog)
+{
     Step("a multi-line edit: typing, selecting, scrolling");
     HWND edit = GetDlgItem(dialog, kLongEdit);
     const auto first = [edit] { return static_cast<int>(SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0)); };
@@ -763,7 +836,8 @@ void EditTypingAndScrolling(HWND dialog) {
     }
 }
 
-void ScrollingWindow() {
+void ScrollingWindow()
+{
     Step("a window with scroll bars of its own");
     HWND window = nullptr;
     OnUiThread(nullptr, [&] { window = MakeScrollingWindow(); });
@@ -799,7 +873,8 @@ void ScrollingWindow() {
     Activate(MainWindow(), "Harness Main");
 }
 
-void ControlsDialog() {
+void ControlsDialog()
+{
     Step("a dialog of every standard control");
     HWND dialog = nullptr;
     OnUiThread(nullptr, [&] { dialog = MakeControlsDialog(); });
@@ -814,13 +889,14 @@ void ControlsDialog() {
     Step("a click on a push button");
     Click(Centre(ScreenRect(GetDlgItem(dialog, kApply))));
     WaitUntil([] { return ControlNotifications().find(Format(" %d:%d=", kApply, BN_CLICKED)) != std::string::npos; },
-        "the push button's click");
+              "the push button's click");
     Log(Format("notifications%s", ControlNotifications().c_str()));
     OnUiThread(dialog, [dialog] { CloseWindowNow(dialog); });
     Activate(MainWindow(), "Harness Main");
 }
 
-void CaptionButtons(HWND window, const char* name) {
+void CaptionButtons(HWND window, const char* name)
+{
     Step("caption buttons by mouse");
     if (const auto max = CaptionPart(window, HTMAXBUTTON)) {
         Click(*max);
@@ -846,13 +922,14 @@ void CaptionButtons(HWND window, const char* name) {
     }
 }
 
-void ShowAndPlace(HWND window, const char* name) {
+void ShowAndPlace(HWND window, const char* name)
+{
     Step("ShowWindow and SetWindowPos");
     // Without a window manager, X's answer to an earlier move can arrive after a maximise and
     // undo it; let the earlier ones settle first.
     Sleep(300);
-    for (const int show : {SW_MAXIMIZE, SW_RESTORE, SW_MINIMIZE, SW_SHOWNORMAL, SW_HIDE, SW_SHOW,
-                           SW_MAXIMIZE, SW_MINIMIZE, SW_RESTORE, SW_RESTORE}) {
+    for (const int show : {SW_MAXIMIZE, SW_RESTORE, SW_MINIMIZE, SW_SHOWNORMAL, SW_HIDE, SW_SHOW, SW_MAXIMIZE,
+                           SW_MINIMIZE, SW_RESTORE, SW_RESTORE}) {
         OnUiThread(window, [window, show] { ShowWindow(window, show); });
         Sleep(50);
         Log(Format("ShowWindow %d", show));
@@ -864,7 +941,8 @@ void ShowAndPlace(HWND window, const char* name) {
     LogOuter(window, name);
 }
 
-void Resize(HWND window, const char* name, LRESULT code, int dx, int dy) {
+void Resize(HWND window, const char* name, LRESULT code, int dx, int dy)
+{
     const auto from = SizingPoint(window, code);
     if (!from) {
         Log(Format("%s: no sizing point %ld", name, static_cast<long>(code)));
@@ -875,13 +953,19 @@ void Resize(HWND window, const char* name, LRESULT code, int dx, int dy) {
     Input(Format("mousemove %ld %ld", from->x + dx / 2, from->y + dy / 2));
     Input(Format("mousemove %ld %ld", from->x + dx, from->y + dy));
     Input("mouseup 1");
-    WaitUntil([&] { const SIZE s = ClientSize(window); return s.cx != before.cx || s.cy != before.cy; },
+    WaitUntil(
+        [&] {
+            const SIZE s = ClientSize(window);
+            return s.cx != before.cx || s.cy != before.cy;
+        },
         "the window resizes");
     const SIZE after = ClientSize(window);
-    Log(Format("%s dragged by %d,%d: client grew by %ld,%ld", name, dx, dy, after.cx - before.cx, after.cy - before.cy));
+    Log(Format("%s dragged by %d,%d: client grew by %ld,%ld", name, dx, dy, after.cx - before.cx,
+               after.cy - before.cy));
 }
 
-void SystemMenu(HWND window, const char* name) {
+void SystemMenu(HWND window, const char* name)
+{
     Step("the system menu");
     HMENU menu = GetSystemMenu(window, FALSE);
     std::string ids;
@@ -916,7 +1000,8 @@ void SystemMenu(HWND window, const char* name) {
         if (WaitUntil([] { return PopupCount() == 1; }, "a right click on the caption opens the system menu")) {
             RECT r{};
             GetWindowRect(OpenPopups()[0], &r);
-            Log(Format("system menu at the cursor %d", std::abs(r.left - at.x) <= 2 && std::abs(r.top - at.y) <= 2 ? 1 : 0));
+            Log(Format("system menu at the cursor %d",
+                       std::abs(r.left - at.x) <= 2 && std::abs(r.top - at.y) <= 2 ? 1 : 0));
             Key("Escape");
             WaitUntil([] { return PopupCount() == 0; }, "Escape closes it");
         }
@@ -934,7 +1019,8 @@ void SystemMenu(HWND window, const char* name) {
     Key("Escape");
 }
 
-void MainFrame() {
+void MainFrame()
+{
     HWND main = MainWindow();
     const char* name = "main";
     CaptionButtons(main, name);
@@ -956,9 +1042,11 @@ void MainFrame() {
     POINT clientTop{0, 0};
     ClientToScreen(main, &clientTop);
     Log(Format("narrow: bar wraps %d, client below the last row %d", last.top > first.top ? 1 : 0,
-        clientTop.y >= last.bottom ? 1 : 0));
-    OnUiThread(main, [&] { SetWindowPos(main, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-                                        SWP_NOMOVE | SWP_NOZORDER); });
+               clientTop.y >= last.bottom ? 1 : 0));
+    OnUiThread(main, [&] {
+        SetWindowPos(main, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                     SWP_NOMOVE | SWP_NOZORDER);
+    });
     const SIZE back = ClientSize(main);
     Log(Format("wide again: client as before %d", back.cx == client.cx && back.cy == client.cy ? 1 : 0));
 
@@ -967,7 +1055,8 @@ void MainFrame() {
 
 // ---- The other windows ----
 
-void OtherWindows() {
+void OtherWindows()
+{
     Step("a fixed window with a dialog frame");
     HWND fixed = nullptr;
     OnUiThread(nullptr, [&] { fixed = MakeFixedWindow(); });
@@ -1016,7 +1105,8 @@ void OtherWindows() {
     // The MDI client takes the child's items off the bar after the restore itself.
     auto barHas = [bar](int count) { return [bar, count] { return GetMenuItemCount(bar) == count; }; };
     WaitUntil(barHas(items - 4), "the child's items leave the bar");
-    Log(Format("after the restore button: bar items %d, child zoomed %d", GetMenuItemCount(bar), IsZoomed(child) ? 1 : 0));
+    Log(Format("after the restore button: bar items %d, child zoomed %d", GetMenuItemCount(bar),
+               IsZoomed(child) ? 1 : 0));
     OnUiThread(frame, [child] { SendMessageW(child, WM_SYSCOMMAND, SC_MAXIMIZE, 0); });
     WaitUntil(barHas(items), "the child's items come back to the bar");
     Sleep(100);
@@ -1042,7 +1132,8 @@ void OtherWindows() {
 
 }  // namespace
 
-void RunScript(const std::wstring& inputFolder) {
+void RunScript(const std::wstring& inputFolder)
+{
     g_inputFolder = inputFolder;
     Sleep(200);
     HWND main = MainWindow();

@@ -12,38 +12,51 @@
 
 namespace {
 
-void Require(bool ok) {
-    if (!ok) std::abort();
+void Require(bool ok)
+{
+    if (!ok)
+        std::abort();
 }
 
 // Written apart from the parser's own decoder on purpose: a shared bug would hide itself.
-bool IsPrintableUtf8(std::string_view s) {
+bool IsPrintableUtf8(std::string_view s)
+{
     std::size_t i = 0;
     while (i < s.size()) {
         const auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x20 || c == 0x7F) return false;
+        if (c < 0x20 || c == 0x7F)
+            return false;
         std::size_t n = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
-        if (n == 0 || c > 0xF4 || i + n > s.size()) return false;
+        if (n == 0 || c > 0xF4 || i + n > s.size())
+            return false;
         for (std::size_t k = 1; k < n; ++k) {
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+                return false;
         }
         i += n;
     }
     return true;
 }
 
-bool InRange(int v, int lo, int hi) { return v >= lo && v <= hi; }
+bool InRange(int v, int lo, int hi)
+{
+    return v >= lo && v <= hi;
+}
 
-void CheckFont(const velum::Font& font) {
+void CheckFont(const velum::Font& font)
+{
     Require(!font.faces.empty());
-    for (const auto& face : font.faces) Require(!face.empty() && IsPrintableUtf8(face));
+    for (const auto& face : font.faces)
+        Require(!face.empty() && IsPrintableUtf8(face));
     Require(InRange(font.sizePt, 6, 36));
     Require(InRange(font.weight, 100, 900));
 }
 
-void Check(const velum::ParseResult& result, std::string_view bytes) {
+void Check(const velum::ParseResult& result, std::string_view bytes)
+{
     std::size_t lines = 1;
-    for (char c : bytes) lines += c == '\n' ? 1 : 0;
+    for (char c : bytes)
+        lines += c == '\n' ? 1 : 0;
     bool error = false;
     Require(result.diagnostics.size() <= 101);
     for (const velum::Diagnostic& d : result.diagnostics) {
@@ -55,12 +68,12 @@ void Check(const velum::ParseResult& result, std::string_view bytes) {
         Require(!velum::FormatDiagnostic(d).empty());
     }
     Require(result.theme.has_value() != error);
-    if (!result.theme) return;
+    if (!result.theme)
+        return;
     const velum::Metrics& m = result.theme->metrics;
     Require(InRange(m.captionHeight, 16, 64) && InRange(m.frameWidth, 0, 16) && InRange(m.buttonWidth, 16, 64) &&
-            InRange(m.buttonHeight, 12, 48) && InRange(m.menuBarHeight, 16, 48) &&
-            InRange(m.menuItemHeight, 16, 48) && InRange(m.menuItemPadding, 0, 32) &&
-            InRange(m.cornerRadius, 0, 16) && m.buttonHeight <= m.captionHeight);
+            InRange(m.buttonHeight, 12, 48) && InRange(m.menuBarHeight, 16, 48) && InRange(m.menuItemHeight, 16, 48) &&
+            InRange(m.menuItemPadding, 0, 32) && InRange(m.cornerRadius, 0, 16) && m.buttonHeight <= m.captionHeight);
     CheckFont(result.theme->captionFont);
     CheckFont(result.theme->menuFont);
     CheckFont(result.theme->popupFont);
@@ -68,31 +81,38 @@ void Check(const velum::ParseResult& result, std::string_view bytes) {
 }
 
 // The same name with its ASCII letters' case flipped: the parser selects schemes in any case.
-std::string FlippedCase(std::string_view name) {
+std::string FlippedCase(std::string_view name)
+{
     std::string out(name);
     for (char& c : out) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        else if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        else if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     }
     return out;
 }
 
-void CheckScheme(std::string_view bytes, const std::string& scheme, bool flip) {
+void CheckScheme(std::string_view bytes, const std::string& scheme, bool flip)
+{
     const velum::ParseResult result = velum::ParseTheme(bytes, "fuzz.vlm", flip ? FlippedCase(scheme) : scheme);
     Check(result, bytes);
-    if (result.theme) Require(result.theme->scheme == scheme);  // spelled as in the file
+    if (result.theme)
+        Require(result.theme->scheme == scheme);  // spelled as in the file
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     Check(velum::ParseTheme(bytes, "fuzz.vlm", ""), bytes);
     // Every scheme up to a bound, then the last one and one the input's size picks, so a scheme
     // far down a long file is selected too; one of them in flipped case.
     const auto schemes = velum::ListThemeSchemes(bytes);
     constexpr std::size_t kEvery = 8;
-    for (std::size_t i = 0; i < schemes.size() && i < kEvery; ++i) CheckScheme(bytes, schemes[i], false);
+    for (std::size_t i = 0; i < schemes.size() && i < kEvery; ++i)
+        CheckScheme(bytes, schemes[i], false);
     if (!schemes.empty()) {
         if (schemes.size() > kEvery) {
             CheckScheme(bytes, schemes.back(), false);

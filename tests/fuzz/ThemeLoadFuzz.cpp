@@ -17,24 +17,33 @@
 
 namespace {
 
-void Require(bool ok) {
-    if (!ok) std::abort();
+void Require(bool ok)
+{
+    if (!ok)
+        std::abort();
 }
 
 // Stands in for the engine's UTF-8 to ANSI conversion, which may shorten text but never empties it.
-std::string Converted(std::string_view utf8) { return std::string(utf8.substr(0, 200)); }
+std::string Converted(std::string_view utf8)
+{
+    return std::string(utf8.substr(0, 200));
+}
 
-std::string FlippedCase(std::string name) {
+std::string FlippedCase(std::string name)
+{
     for (char& c : name) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        else if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        else if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     }
     return name;
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     FuzzedDataProvider in(data, size);
     const auto chunk = in.ConsumeIntegralInRange<std::size_t>(1, velum::kMaxThemeFileBytes + 2);
     const auto padKind = in.ConsumeIntegralInRange<int>(0, 255);
@@ -42,12 +51,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int bufferSize = in.ConsumeIntegralInRange<int>(-1, 300);
     std::string file = in.ConsumeRemainingBytesAsString();
 
-    // Now and then (a megabyte takes milliseconds to check) the file is padded with one long comment line to just under, at, or just
-    // over the cap, or to half of it.
+    // Now and then (a megabyte takes milliseconds to check) the file is padded with one long comment line to just
+    // under, at, or just over the cap, or to half of it.
     const std::size_t cap = velum::kMaxThemeFileBytes;
     std::size_t target = 0;
-    if (padKind >= 253) target = cap - 1 + static_cast<std::size_t>(padKind - 253);
-    if (padKind == 252) target = cap / 2;
+    if (padKind >= 253)
+        target = cap - 1 + static_cast<std::size_t>(padKind - 253);
+    if (padKind == 252)
+        target = cap / 2;
     if (file.size() + 2 <= target) {
         file += "\n;";
         file.resize(target, 'x');
@@ -57,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const velum::ChunkReader reader = [&](char* buffer, std::size_t room) -> std::optional<std::size_t> {
         reach = std::max(reach, given + room);
         const std::size_t n = std::min({room, chunk, file.size() - given});
-        if (n > 0) std::memcpy(buffer, file.data() + given, n);
+        if (n > 0)
+            std::memcpy(buffer, file.data() + given, n);
         given += n;
         return n;
     };
@@ -67,7 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (file.size() > cap) {
         Require(read == velum::ReadStatus::TooLarge && bytes.empty());
         const velum::LoadedTheme big = velum::ParseForAttach(file, "C:\\fuzz.vlm", "fuzz.vlm", "", Converted);
-        Require(big.status == velum::LoadStatus::TooLarge && !big.theme && big.error == velum::TooLargeText("C:\\fuzz.vlm"));
+        Require(big.status == velum::LoadStatus::TooLarge && !big.theme &&
+                big.error == velum::TooLargeText("C:\\fuzz.vlm"));
         return 0;
     }
     Require(read == velum::ReadStatus::Ok && bytes == file);
@@ -77,11 +90,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool listed = false;
     if (!schemes.empty() && schemePick % 4 != 0) {
         scheme = schemes[schemePick / 4 % schemes.size()];
-        if (schemePick % 4 == 2) scheme = FlippedCase(scheme);
+        if (schemePick % 4 == 2)
+            scheme = FlippedCase(scheme);
         listed = true;
     } else if (schemePick % 8 == 4) {
         scheme = "Night";  // in the dictionary, so the fuzzer can make a file define it or not
-        listed = std::any_of(schemes.begin(), schemes.end(), [&](const std::string& s) { return velum::SameSchemeName(s, scheme); });
+        listed = std::any_of(schemes.begin(), schemes.end(),
+                             [&](const std::string& s) { return velum::SameSchemeName(s, scheme); });
     }
 
     const velum::LoadedTheme loaded = velum::ParseForAttach(bytes, "C:\\fuzz.vlm", "fuzz.vlm", scheme, Converted);
@@ -89,9 +104,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(loaded.error.empty() == (loaded.status == velum::LoadStatus::Ok));
     Require(loaded.status != velum::LoadStatus::TooLarge);
     // A scheme the file names is never reported missing; one it lacks is, unless the base breaks first.
-    if (listed) Require(loaded.status != velum::LoadStatus::NoSuchScheme);
-    if (!scheme.empty() && !listed) Require(loaded.status == velum::LoadStatus::NoSuchScheme);
-    if (loaded.theme && !scheme.empty()) Require(velum::SameSchemeName(loaded.theme->scheme, scheme));
+    if (listed)
+        Require(loaded.status != velum::LoadStatus::NoSuchScheme);
+    if (!scheme.empty() && !listed)
+        Require(loaded.status == velum::LoadStatus::NoSuchScheme);
+    if (loaded.theme && !scheme.empty())
+        Require(velum::SameSchemeName(loaded.theme->scheme, scheme));
 
     // The caller's buffer is exactly as large as it says, so AddressSanitizer sees any overrun.
     const std::size_t room = static_cast<std::size_t>(std::max(bufferSize, 0));

@@ -50,7 +50,8 @@ TEST(ControlKinds, ClassNamesNameTheirFamilies)
         {L"L\u0130stBox", ControlFamily::Unknown},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(FamilyOfClassName(c.name), c.expected) << std::string(c.name, c.name + std::wstring_view(c.name).size());
+        EXPECT_EQ(FamilyOfClassName(c.name), c.expected)
+            << std::string(c.name, c.name + std::wstring_view(c.name).size());
 }
 
 TEST(ControlKinds, EverySystemClassIsFoundByItsOwnName)
@@ -76,12 +77,12 @@ TEST(ControlKinds, ButtonStyles)
         {0x5, ButtonKind::ThreeState, false, false, false, true},
         {0x6, ButtonKind::ThreeState, true, false, false, true},
         {0x7, ButtonKind::GroupBox, false, false, false, true},
-        {0x8, ButtonKind::Other, false, false, false, false},       // user button
+        {0x8, ButtonKind::Other, false, false, false, false},  // user button
         {0x9, ButtonKind::Radio, true, false, false, true},
-        {0xA, ButtonKind::Other, false, false, false, false},       // push box
+        {0xA, ButtonKind::Other, false, false, false, false},  // push box
         {0xB, ButtonKind::OwnerDrawn, false, false, false, false},
-        {0xC, ButtonKind::Other, false, false, false, false},       // split button
-        {0xF, ButtonKind::Other, false, false, false, false},       // default command link
+        {0xC, ButtonKind::Other, false, false, false, false},  // split button
+        {0xF, ButtonKind::Other, false, false, false, false},  // default command link
         // Window styles and text alignment change nothing.
         {0x50010003, ButtonKind::CheckBox, true, false, false, true},
         {0x0301, ButtonKind::DefaultPush, false, false, false, true},
@@ -135,9 +136,9 @@ TEST(ControlKinds, OwnerDrawnListsAndCombos)
         bool ownerDraws;
     } cases[] = {
         {0x0000, false},
-        {0x0010, true},   // fixed height
-        {0x0020, true},   // variable height
-        {0x0013, true},   // an owner-drawn drop-down list
+        {0x0010, true},           // fixed height
+        {0x0020, true},           // variable height
+        {0x0013, true},           // an owner-drawn drop-down list
         {0x2000 | 0x0010, true},  // a list without data is owner-drawn
         // Notify, sort, multiple and extended selection, tab stops, has strings.
         {0x0001 | 0x0002 | 0x0008 | 0x0800 | 0x0080 | 0x0040, false},

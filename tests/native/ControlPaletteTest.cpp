@@ -34,12 +34,9 @@ TEST(ControlPalette, MixRoundsEachChannel)
         int percent;
         Color expected;
     } cases[] = {
-        {{0, 0, 0}, {255, 255, 255}, 0, {0, 0, 0}},
-        {{0, 0, 0}, {255, 255, 255}, 100, {255, 255, 255}},
-        {{0, 0, 0}, {255, 255, 255}, 50, {128, 128, 128}},
-        {{255, 255, 255}, {0, 0, 0}, 50, {128, 128, 128}},
-        {{10, 200, 30}, {30, 100, 30}, 25, {15, 175, 30}},
-        {{255, 0, 0}, {0, 0, 255}, 12, {224, 0, 31}},
+        {{0, 0, 0}, {255, 255, 255}, 0, {0, 0, 0}},        {{0, 0, 0}, {255, 255, 255}, 100, {255, 255, 255}},
+        {{0, 0, 0}, {255, 255, 255}, 50, {128, 128, 128}}, {{255, 255, 255}, {0, 0, 0}, 50, {128, 128, 128}},
+        {{10, 200, 30}, {30, 100, 30}, 25, {15, 175, 30}}, {{255, 0, 0}, {0, 0, 255}, 12, {224, 0, 31}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Mix(c.a, c.b, c.percent), c.expected) << c.percent;
@@ -72,8 +69,7 @@ void ExpectReadable(const Theme& theme, const std::string& where)
     EXPECT_GE(Contrast(b.groupText, p.background), 3.0);
     // Disabled text is set apart from its face, but less than enabled text.
     EXPECT_GT(Contrast(b.disabled.text, b.disabled.background.from), 1.3);
-    EXPECT_LT(Contrast(b.disabled.text, b.disabled.background.from),
-              Contrast(b.normal.text, b.normal.background.from));
+    EXPECT_LT(Contrast(b.disabled.text, b.disabled.background.from), Contrast(b.normal.text, b.normal.background.from));
     EXPECT_LT(Contrast(b.labelDisabled, p.background), Contrast(b.label, p.background));
     EXPECT_GT(Contrast(b.labelDisabled, p.background), 1.3);
     // Every state is seen: the face changes from normal to hot to pressed, and the outlines
@@ -92,8 +88,7 @@ void ExpectReadable(const Theme& theme, const std::string& where)
     ExpectReadableText(f.selected, "selected item");
     ExpectReadableText(f.selectedInactive, "selected item, unfocused");
     EXPECT_GT(Contrast(f.disabled.text, f.disabled.background.from), 1.3);
-    EXPECT_LT(Contrast(f.disabled.text, f.disabled.background.from),
-              Contrast(f.normal.text, f.normal.background.from));
+    EXPECT_LT(Contrast(f.disabled.text, f.disabled.background.from), Contrast(f.normal.text, f.normal.background.from));
     ExpectApart(f.normal.border, p.background, "edit border", 1.2);
     ExpectApart(f.selected.background.from, f.list.background.from, "selection on the list", 1.3);
     EXPECT_NE(f.focusBorder, f.normal.border);
@@ -231,12 +226,12 @@ TEST(ControlPalette, SectionsSetTheirColoursAndStatesFollowTheirElement)
         {"[ScrollBar]\ntext = #FF0000\n", [](const ControlPalette& p) { return p.scroll.arrow.text; }, Rgb(0xFF0000)},
         {"[ScrollBar]\ntext = #FF0000\n", [](const ControlPalette& p) { return p.scroll.arrowHot.text; },
          Rgb(0xFFFFFF)},
-        {"[ScrollBar]\nbackground = #303030\n", [](const ControlPalette& p) { return p.scroll.arrowPressed.background.from; },
-         Rgb(0x666666)},
+        {"[ScrollBar]\nbackground = #303030\n",
+         [](const ControlPalette& p) { return p.scroll.arrowPressed.background.from; }, Rgb(0x666666)},
         {"[ScrollBar.Pressed]\ntext = #FF0000\n", [](const ControlPalette& p) { return p.scroll.arrowPressed.text; },
          Rgb(0xFF0000)},
-        {"[ScrollBar.Hot]\nbackground = #404040\n", [](const ControlPalette& p) { return p.scroll.arrowHot.background.from; },
-         Rgb(0x404040)},
+        {"[ScrollBar.Hot]\nbackground = #404040\n",
+         [](const ControlPalette& p) { return p.scroll.arrowHot.background.from; }, Rgb(0x404040)},
         {"[ScrollBar]\nbackground = #303030\n", [](const ControlPalette& p) { return p.scroll.arrow.background.from; },
          Rgb(0x303030)},
         {"[ScrollBar.Thumb]\nbackground = #808080\n",
@@ -246,8 +241,8 @@ TEST(ControlPalette, SectionsSetTheirColoursAndStatesFollowTheirElement)
          [](const ControlPalette& p) { return p.scroll.thumbPressed.background.from; }, Rgb(0x00FF00)},
         // Common controls.
         {"", [](const ControlPalette& p) { return p.common.progress.text; }, Rgb(0x0000FF)},
-        {"[Progress.Bar]\nbackground = #00FF00 #008000\n", [](const ControlPalette& p) { return p.common.progress.text; },
-         Rgb(0x00FF00)},
+        {"[Progress.Bar]\nbackground = #00FF00 #008000\n",
+         [](const ControlPalette& p) { return p.common.progress.text; }, Rgb(0x00FF00)},
         {"[Progress.Bar]\nbackground = #00FF00 #008000\n",
          [](const ControlPalette& p) { return p.common.progressBar.background.to; }, Rgb(0x008000)},
         {"[Tab]\nbackground = #303030\n", [](const ControlPalette& p) { return p.common.tabHot.background.from; },
@@ -262,10 +257,10 @@ TEST(ControlPalette, SectionsSetTheirColoursAndStatesFollowTheirElement)
         {"[Tooltip]\nborder = #EDEDED\n", [](const ControlPalette& p) { return p.common.tooltip.border; },
          Rgb(0xEDEDED)},
         // Schemes lay their control sections over the base ones, as for every other section.
-        {"[Dark:Button]\nbackground = #646464\n", [](const ControlPalette& p) { return p.button.normal.background.from; },
-         Rgb(0x646464), "Dark"},
-        {"[Dark:Button]\nbackground = #646464\n", [](const ControlPalette& p) { return p.button.normal.background.from; },
-         Rgb(0x1F1F1F)},
+        {"[Dark:Button]\nbackground = #646464\n",
+         [](const ControlPalette& p) { return p.button.normal.background.from; }, Rgb(0x646464), "Dark"},
+        {"[Dark:Button]\nbackground = #646464\n",
+         [](const ControlPalette& p) { return p.button.normal.background.from; }, Rgb(0x1F1F1F)},
         {"[Button]\nbackground = #646464\n[Dark:Button.Hot]\nborder = #00FF00\n",
          [](const ControlPalette& p) { return p.button.hot.background.from; }, Rgb(0x727272), "Dark"},
     };

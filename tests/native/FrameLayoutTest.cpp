@@ -28,8 +28,8 @@ TEST(FrameLayout, ScaleRoundsLikeMulDiv)
     const struct {
         int pixels, dpi, expected;
     } cases[] = {
-        {4, 96, 4}, {4, 120, 5}, {26, 120, 33}, {7, 120, 9}, {1, 144, 2}, {2, 144, 3},
-        {0, 192, 0}, {-3, 144, -5}, {-1, 120, -1}, {30, 192, 60},
+        {4, 96, 4},  {4, 120, 5}, {26, 120, 33}, {7, 120, 9},   {1, 144, 2},
+        {2, 144, 3}, {0, 192, 0}, {-3, 144, -5}, {-1, 120, -1}, {30, 192, 60},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Scale(c.pixels, c.dpi), c.expected) << c.pixels << " px at " << c.dpi;
@@ -41,14 +41,50 @@ TEST(FrameLayout, EveryPartScalesWithTheDpi)
         int dpi, frame;
         Rect caption, close, maxRestore, minimize, icon, title, firstItem, secondItem, client;
     } cases[] = {
-        {96, 4, {4, 4, 396, 30}, {362, 7, 392, 27}, {330, 7, 360, 27}, {298, 7, 328, 27}, {10, 9, 26, 25},
-         {32, 4, 292, 30}, {6, 30, 46, 52}, {46, 30, 96, 52}, {4, 52, 396, 296}},
-        {120, 5, {5, 5, 395, 38}, {352, 9, 390, 34}, {311, 9, 349, 34}, {270, 9, 308, 34}, {13, 11, 33, 31},
-         {41, 5, 262, 38}, {8, 38, 48, 66}, {48, 38, 98, 66}, {5, 66, 395, 295}},
-        {144, 6, {6, 6, 394, 45}, {343, 10, 388, 40}, {295, 10, 340, 40}, {247, 10, 292, 40}, {15, 13, 39, 37},
-         {48, 6, 238, 45}, {9, 45, 49, 78}, {49, 45, 99, 78}, {6, 78, 394, 294}},
-        {192, 8, {8, 8, 392, 60}, {324, 14, 384, 54}, {260, 14, 320, 54}, {196, 14, 256, 54}, {20, 18, 52, 50},
-         {64, 8, 184, 60}, {12, 60, 52, 104}, {52, 60, 102, 104}, {8, 104, 392, 292}},
+        {96,
+         4,
+         {4, 4, 396, 30},
+         {362, 7, 392, 27},
+         {330, 7, 360, 27},
+         {298, 7, 328, 27},
+         {10, 9, 26, 25},
+         {32, 4, 292, 30},
+         {6, 30, 46, 52},
+         {46, 30, 96, 52},
+         {4, 52, 396, 296}},
+        {120,
+         5,
+         {5, 5, 395, 38},
+         {352, 9, 390, 34},
+         {311, 9, 349, 34},
+         {270, 9, 308, 34},
+         {13, 11, 33, 31},
+         {41, 5, 262, 38},
+         {8, 38, 48, 66},
+         {48, 38, 98, 66},
+         {5, 66, 395, 295}},
+        {144,
+         6,
+         {6, 6, 394, 45},
+         {343, 10, 388, 40},
+         {295, 10, 340, 40},
+         {247, 10, 292, 40},
+         {15, 13, 39, 37},
+         {48, 6, 238, 45},
+         {9, 45, 49, 78},
+         {49, 45, 99, 78},
+         {6, 78, 394, 294}},
+        {192,
+         8,
+         {8, 8, 392, 60},
+         {324, 14, 384, 54},
+         {260, 14, 320, 54},
+         {196, 14, 256, 54},
+         {20, 18, 52, 50},
+         {64, 8, 184, 60},
+         {12, 60, 52, 104},
+         {52, 60, 102, 104},
+         {8, 104, 392, 292}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.dpi);
@@ -87,20 +123,62 @@ TEST(FrameLayout, StylesDecideButtonsIconAndCaption)
         Rect icon, title, client;
     } cases[] = {
         {"normal", with([](FrameStyle&) {}), true, true, true, {10, 9, 26, 25}, {32, 4, 292, 30}, {4, 30, 396, 296}},
-        {"tool window", with([](FrameStyle& s) { s.toolWindow = true; }), true, false, false, none, {10, 4, 356, 30},
+        {"tool window",
+         with([](FrameStyle& s) { s.toolWindow = true; }),
+         true,
+         false,
+         false,
+         none,
+         {10, 4, 356, 30},
          {4, 30, 396, 296}},
         // Windows shows both boxes when either style is set, the missing one disabled.
-        {"no maximise box", with([](FrameStyle& s) { s.maximizeBox = false; }), true, true, true, {10, 9, 26, 25},
-         {32, 4, 292, 30}, {4, 30, 396, 296}},
-        {"no min or max box", with([](FrameStyle& s) { s.maximizeBox = s.minimizeBox = false; }), true, false, false,
-         {10, 9, 26, 25}, {32, 4, 356, 30}, {4, 30, 396, 296}},
-        {"no system menu", with([](FrameStyle& s) { s.sysMenu = false; }), false, false, false, none,
-         {10, 4, 388, 30}, {4, 30, 396, 296}},
-        {"dialog frame", with([](FrameStyle& s) { s.dialogFrame = true; }), true, true, true, none, {10, 4, 292, 30},
+        {"no maximise box",
+         with([](FrameStyle& s) { s.maximizeBox = false; }),
+         true,
+         true,
+         true,
+         {10, 9, 26, 25},
+         {32, 4, 292, 30},
          {4, 30, 396, 296}},
-        {"no icon", with([](FrameStyle& s) { s.icon = false; }), true, true, true, none, {10, 4, 292, 30},
+        {"no min or max box",
+         with([](FrameStyle& s) { s.maximizeBox = s.minimizeBox = false; }),
+         true,
+         false,
+         false,
+         {10, 9, 26, 25},
+         {32, 4, 356, 30},
          {4, 30, 396, 296}},
-        {"no caption", with([](FrameStyle& s) { s.caption = false; }), false, false, false, none, {10, 4, 388, 4},
+        {"no system menu",
+         with([](FrameStyle& s) { s.sysMenu = false; }),
+         false,
+         false,
+         false,
+         none,
+         {10, 4, 388, 30},
+         {4, 30, 396, 296}},
+        {"dialog frame",
+         with([](FrameStyle& s) { s.dialogFrame = true; }),
+         true,
+         true,
+         true,
+         none,
+         {10, 4, 292, 30},
+         {4, 30, 396, 296}},
+        {"no icon",
+         with([](FrameStyle& s) { s.icon = false; }),
+         true,
+         true,
+         true,
+         none,
+         {10, 4, 292, 30},
+         {4, 30, 396, 296}},
+        {"no caption",
+         with([](FrameStyle& s) { s.caption = false; }),
+         false,
+         false,
+         false,
+         none,
+         {10, 4, 388, 4},
          {4, 4, 396, 296}},
     };
     for (const auto& c : cases) {
@@ -165,7 +243,10 @@ TEST(FrameLayout, MenuBarWrapsOntoFurtherRows)
     } cases[] = {
         {"all on one row", {60, 60, 70}, {{6, 30, 66, 52}, {66, 30, 126, 52}, {126, 30, 196, 52}}, 1},
         {"two rows", {80, 80, 80}, {{6, 30, 86, 52}, {86, 30, 166, 52}, {6, 52, 86, 74}}, 2},
-        {"three rows", {100, 100, 150, 40}, {{6, 30, 106, 52}, {6, 52, 106, 74}, {6, 74, 156, 96}, {156, 74, 196, 96}}, 3},
+        {"three rows",
+         {100, 100, 150, 40},
+         {{6, 30, 106, 52}, {6, 52, 106, 74}, {6, 74, 156, 96}, {156, 74, 196, 96}},
+         3},
         {"a wide item has a row of its own", {30, 250, 30}, {{6, 30, 36, 52}, {6, 52, 196, 74}, {6, 74, 36, 96}}, 3},
         {"a wide first item", {250, 30}, {{6, 30, 196, 52}, {6, 52, 36, 74}}, 2},
         {"no items", {}, {}, 1},
@@ -191,11 +272,16 @@ TEST(FrameLayout, RightJustifiedItemsGoToTheEndOfTheLastRow)
         size_t first;
         std::vector<Rect> items;
     } cases[] = {
-        {"three buttons after two items", {24, 50, 20, 20, 20}, 2,
+        {"three buttons after two items",
+         {24, 50, 20, 20, 20},
+         2,
          {{6, 30, 30, 52}, {30, 30, 80, 52}, {136, 30, 156, 52}, {156, 30, 176, 52}, {176, 30, 196, 52}}},
         {"none right-justified", {24, 50}, 2, {{6, 30, 30, 52}, {30, 30, 80, 52}}},
         {"every item", {20, 20}, 0, {{156, 30, 176, 52}, {176, 30, 196, 52}}},
-        {"only the last row moves", {100, 60, 50, 20}, 1, {{6, 30, 106, 52}, {106, 30, 166, 52}, {126, 52, 176, 74}, {176, 52, 196, 74}}},
+        {"only the last row moves",
+         {100, 60, 50, 20},
+         1,
+         {{6, 30, 106, 52}, {106, 30, 166, 52}, {126, 52, 176, 74}, {176, 52, 196, 74}}},
         {"a full row stays", {100, 90}, 1, {{6, 30, 106, 52}, {106, 30, 196, 52}}},
     };
     for (const auto& c : cases) {
@@ -219,36 +305,22 @@ TEST(FrameLayout, HitTest)
         HitArea expected;
         int barItem;
     } cases[] = {
-        {96, Full(), {-1, 5}, HitArea::Nowhere, -1},
-        {96, Full(), {400, 5}, HitArea::Nowhere, -1},
-        {96, Full(), {200, 200}, HitArea::Client, -1},
-        {96, Full(), {370, 15}, HitArea::Close, -1},
-        {96, Full(), {340, 15}, HitArea::MaxButton, -1},
-        {96, Full(), {310, 15}, HitArea::MinButton, -1},
+        {96, Full(), {-1, 5}, HitArea::Nowhere, -1},     {96, Full(), {400, 5}, HitArea::Nowhere, -1},
+        {96, Full(), {200, 200}, HitArea::Client, -1},   {96, Full(), {370, 15}, HitArea::Close, -1},
+        {96, Full(), {340, 15}, HitArea::MaxButton, -1}, {96, Full(), {310, 15}, HitArea::MinButton, -1},
         {96, Full(), {329, 15}, HitArea::Caption, -1},  // the gap between two buttons
-        {96, Full(), {12, 12}, HitArea::SysMenu, -1},
-        {96, Full(), {150, 15}, HitArea::Caption, -1},
-        {96, Full(), {20, 40}, HitArea::Menu, 0},
-        {96, Full(), {50, 40}, HitArea::Menu, 1},
-        {96, Full(), {200, 40}, HitArea::Menu, -1},
-        {96, Full(), {0, 0}, HitArea::TopLeft, -1},
-        {96, Full(), {5, 0}, HitArea::TopLeft, -1},
-        {96, Full(), {6, 0}, HitArea::Top, -1},
-        {96, Full(), {0, 5}, HitArea::TopLeft, -1},
-        {96, Full(), {399, 0}, HitArea::TopRight, -1},
-        {96, Full(), {0, 299}, HitArea::BottomLeft, -1},
-        {96, Full(), {399, 299}, HitArea::BottomRight, -1},
-        {96, Full(), {3, 100}, HitArea::Left, -1},
-        {96, Full(), {396, 100}, HitArea::Right, -1},
-        {96, Full(), {200, 3}, HitArea::Top, -1},
-        {96, Full(), {200, 296}, HitArea::Bottom, -1},
-        {96, fixed, {3, 100}, HitArea::Border, -1},
-        {96, fixed, {0, 0}, HitArea::Border, -1},
-        {96, fixed, {200, 3}, HitArea::Border, -1},
-        {96, zoomed, {399, 299}, HitArea::Border, -1},
+        {96, Full(), {12, 12}, HitArea::SysMenu, -1},    {96, Full(), {150, 15}, HitArea::Caption, -1},
+        {96, Full(), {20, 40}, HitArea::Menu, 0},        {96, Full(), {50, 40}, HitArea::Menu, 1},
+        {96, Full(), {200, 40}, HitArea::Menu, -1},      {96, Full(), {0, 0}, HitArea::TopLeft, -1},
+        {96, Full(), {5, 0}, HitArea::TopLeft, -1},      {96, Full(), {6, 0}, HitArea::Top, -1},
+        {96, Full(), {0, 5}, HitArea::TopLeft, -1},      {96, Full(), {399, 0}, HitArea::TopRight, -1},
+        {96, Full(), {0, 299}, HitArea::BottomLeft, -1}, {96, Full(), {399, 299}, HitArea::BottomRight, -1},
+        {96, Full(), {3, 100}, HitArea::Left, -1},       {96, Full(), {396, 100}, HitArea::Right, -1},
+        {96, Full(), {200, 3}, HitArea::Top, -1},        {96, Full(), {200, 296}, HitArea::Bottom, -1},
+        {96, fixed, {3, 100}, HitArea::Border, -1},      {96, fixed, {0, 0}, HitArea::Border, -1},
+        {96, fixed, {200, 3}, HitArea::Border, -1},      {96, zoomed, {399, 299}, HitArea::Border, -1},
         {144, Full(), {8, 0}, HitArea::TopLeft, -1},  // the corner grip is 6 px scaled: 9
-        {144, Full(), {9, 0}, HitArea::Top, -1},
-        {144, Full(), {5, 100}, HitArea::Left, -1},
+        {144, Full(), {9, 0}, HitArea::Top, -1},         {144, Full(), {5, 100}, HitArea::Left, -1},
         {144, Full(), {20, 60}, HitArea::Menu, 0},
     };
     for (const auto& c : cases) {
@@ -279,7 +351,8 @@ TEST(FrameLayout, EveryRoundedCornerCanBeGrabbed)
                     const int cy = p.y < r ? r : p.y >= height - r ? height - 1 - r : p.y;
                     return (p.x - cx) * (p.x - cx) + (p.y - cy) * (p.y - cy) <= r * r;
                 };
-                for (HitArea corner : {HitArea::TopLeft, HitArea::TopRight, HitArea::BottomLeft, HitArea::BottomRight}) {
+                for (HitArea corner :
+                     {HitArea::TopLeft, HitArea::TopRight, HitArea::BottomLeft, HitArea::BottomRight}) {
                     bool found = false;
                     // Corner grips lie within 48 pixels of the corners.
                     auto nearEdge = [](int v, int size) { return v < 48 || v >= size - 48; };
@@ -287,14 +360,13 @@ TEST(FrameLayout, EveryRoundedCornerCanBeGrabbed)
                         for (int x = 0; x < width && !found; ++x)
                             found = nearEdge(x, width) && nearEdge(y, height) && visible({x, y}) &&
                                     HitTest(l, Full(), {x, y}) == corner;
-                    EXPECT_TRUE(found) << "corner " << static_cast<int>(corner) << " at " << dpi
-                                       << " DPI, radius " << radius << ", frame " << frameWidth;
+                    EXPECT_TRUE(found) << "corner " << static_cast<int>(corner) << " at " << dpi << " DPI, radius "
+                                       << radius << ", frame " << frameWidth;
                 }
             }
         }
     }
 }
-
 
 // The frame below the caption band, drawn as rectangles, covers exactly the pixels the window
 // DC's clip let through before (the window from `top` down, the client area excluded; the fill
@@ -323,17 +395,18 @@ TEST(FrameLayout, EdgesBelowTheBandCoverWhatTheClipLetThrough)
             for (int x = -2; x < window.right + 2; ++x) {
                 const Point p{x, y};
                 const bool clipped = window.Contains(p) && y >= c.top && !c.client.Contains(p);
-                const bool inner = Rect{window.left + 1, window.top + 1, window.right - 1, window.bottom - 1}.Contains(p);
+                const bool inner =
+                    Rect{window.left + 1, window.top + 1, window.right - 1, window.bottom - 1}.Contains(p);
                 int fills = 0;
                 bool outlined = false;
                 for (const Rect& r : edges.fill)
                     fills += r.Contains(p);
                 for (const Rect& r : edges.outline)
                     outlined = outlined || r.Contains(p);
-                EXPECT_EQ(fills, clipped && inner ? 1 : 0) << "fill at (" << x << "," << y << "), top " << c.top
-                                                            << ", client " << c.client;
-                EXPECT_EQ(outlined, clipped && !inner) << "outline at (" << x << "," << y << "), top " << c.top
-                                                       << ", client " << c.client;
+                EXPECT_EQ(fills, clipped && inner ? 1 : 0)
+                    << "fill at (" << x << "," << y << "), top " << c.top << ", client " << c.client;
+                EXPECT_EQ(outlined, clipped && !inner)
+                    << "outline at (" << x << "," << y << "), top " << c.top << ", client " << c.client;
             }
     }
 }

@@ -11,20 +11,24 @@
 
 namespace {
 
-std::string Fill(const std::string& head, const std::function<std::string(std::size_t)>& line) {
+std::string Fill(const std::string& head, const std::function<std::string(std::size_t)>& line)
+{
     std::string text = head;
     for (std::size_t i = 0;; ++i) {
         std::string next = line(i);
-        if (text.size() + next.size() > velum::kMaxThemeFileBytes) return text;
+        if (text.size() + next.size() > velum::kMaxThemeFileBytes)
+            return text;
         text += next;
     }
 }
 
-void Measure(const char* label, const std::string& text) {
+void Measure(const char* label, const std::string& text)
+{
     constexpr int kRounds = 5;
     std::size_t diagnostics = 0;
     const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < kRounds; ++i) diagnostics = velum::ParseTheme(text, "bench.vlm", "").diagnostics.size();
+    for (int i = 0; i < kRounds; ++i)
+        diagnostics = velum::ParseTheme(text, "bench.vlm", "").diagnostics.size();
     const std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
     std::printf("%-34s %8zu bytes %8.2f ms/parse  %zu diagnostics\n", label, text.size(), spent.count() / kRounds,
                 diagnostics);
@@ -32,11 +36,11 @@ void Measure(const char* label, const std::string& text) {
 
 }  // namespace
 
-int main() {
+int main()
+{
     Measure("comments", Fill("[Theme]\n", [](std::size_t) { return std::string("; a comment line\n"); }));
-    Measure("unknown keys, one section", Fill("[Caption]\n", [](std::size_t i) {
-                return "key" + std::to_string(i) + " = #102030\n";
-            }));
+    Measure("unknown keys, one section",
+            Fill("[Caption]\n", [](std::size_t i) { return "key" + std::to_string(i) + " = #102030\n"; }));
     Measure("schemes", Fill("[Theme]\n", [](std::size_t i) {
                 return "[S" + std::to_string(i) + ":Caption]\nbackground = #102030 #405060\n";
             }));

@@ -12,57 +12,72 @@
 namespace velum {
 
 // gtest prints values through ADL, which does not look into unnamed namespaces.
-std::ostream& operator<<(std::ostream& out, const Color& c) {
+std::ostream& operator<<(std::ostream& out, const Color& c)
+{
     char text[8];
     std::snprintf(text, sizeof text, "#%02X%02X%02X", c.r, c.g, c.b);
     return out << text;
 }
 
-std::ostream& operator<<(std::ostream& out, const Fill& f) {
+std::ostream& operator<<(std::ostream& out, const Fill& f)
+{
     return out << f.from << ' ' << f.to << (f.vertical ? " vertical" : " horizontal");
 }
 
-std::ostream& operator<<(std::ostream& out, const Font& f) {
-    for (const std::string& face : f.faces) out << '"' << face << "\" ";
+std::ostream& operator<<(std::ostream& out, const Font& f)
+{
+    for (const std::string& face : f.faces)
+        out << '"' << face << "\" ";
     return out << f.sizePt << "pt " << f.weight;
 }
 
 namespace {
 
-constexpr Color Rgb(std::uint32_t v) {
+constexpr Color Rgb(std::uint32_t v)
+{
     return Color{static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
 }
 
-std::string Dump(const ParseResult& r) {
+std::string Dump(const ParseResult& r)
+{
     std::string text;
-    for (const Diagnostic& d : r.diagnostics) text += FormatDiagnostic(d) + "\n";
+    for (const Diagnostic& d : r.diagnostics)
+        text += FormatDiagnostic(d) + "\n";
     return text;
 }
 
-ParseResult Parse(std::string_view text, std::string_view scheme = "") { return ParseTheme(text, "t.vlm", scheme); }
+ParseResult Parse(std::string_view text, std::string_view scheme = "")
+{
+    return ParseTheme(text, "t.vlm", scheme);
+}
 
-Theme MustParse(std::string_view text, std::string_view scheme = "") {
+Theme MustParse(std::string_view text, std::string_view scheme = "")
+{
     ParseResult r = Parse(text, scheme);
     EXPECT_TRUE(r.theme.has_value()) << text << "\n" << Dump(r);
     return r.theme.value_or(Theme{});
 }
 
-std::vector<Diagnostic> OfSeverity(const ParseResult& r, Severity severity) {
+std::vector<Diagnostic> OfSeverity(const ParseResult& r, Severity severity)
+{
     std::vector<Diagnostic> out;
     for (const Diagnostic& d : r.diagnostics) {
-        if (d.severity == severity) out.push_back(d);
+        if (d.severity == severity)
+            out.push_back(d);
     }
     return out;
 }
 
-TEST(DefaultTheme, IsWhatAFileWithoutStyleKeysResolvesTo) {
+TEST(DefaultTheme, IsWhatAFileWithoutStyleKeysResolvesTo)
+{
     Theme expected = DefaultTheme();
     EXPECT_EQ(expected.name, "Velum Default");
     expected.name = "Bare";
     EXPECT_EQ(MustParse("[Theme]\nname = Bare\n"), expected);
 }
 
-TEST(Fallback, ColoursComeFromTheNearestSectionThatSetsTheKey) {
+TEST(Fallback, ColoursComeFromTheNearestSectionThatSetsTheKey)
+{
     const Theme builtIn = DefaultTheme();
     struct Case {
         const char* what;
@@ -89,8 +104,8 @@ TEST(Fallback, ColoursComeFromTheNearestSectionThatSetsTheKey) {
          [](const Theme& t) { return t.closeHot.background.from; }, builtIn.closeHot.background.from},
         {"CloseButton.Hot falls back to CaptionButton.Hot", "[CaptionButton.Hot]\nbackground = #666666\n",
          [](const Theme& t) { return t.closeHot.background.from; }, Rgb(0x666666)},
-        {"then to CaptionButton", "[CaptionButton]\ntext = #777777\n",
-         [](const Theme& t) { return t.closeHot.text; }, Rgb(0x777777)},
+        {"then to CaptionButton", "[CaptionButton]\ntext = #777777\n", [](const Theme& t) { return t.closeHot.text; },
+         Rgb(0x777777)},
         {"Pressed does not take Hot's value",
          "[CaptionButton]\nbackground = #111111\n[CaptionButton.Hot]\nbackground = #222222\n",
          [](const Theme& t) { return t.buttonPressed.background.from; }, Rgb(0x111111)},
@@ -110,7 +125,8 @@ TEST(Fallback, ColoursComeFromTheNearestSectionThatSetsTheKey) {
     }
 }
 
-TEST(Fallback, GradientsAndTheirDirection) {
+TEST(Fallback, GradientsAndTheirDirection)
+{
     struct Case {
         const char* text;
         Fill (*get)(const Theme&);
@@ -120,22 +136,27 @@ TEST(Fallback, GradientsAndTheirDirection) {
     const Case cases[] = {
         {"[Caption]\nbackground = #102030\n", caption, {Rgb(0x102030), Rgb(0x102030), true}},
         {"[Caption]\nbackground = #102030 #405060\n", caption, {Rgb(0x102030), Rgb(0x405060), true}},
-        {"[Caption]\nbackground = #102030 \t #405060\ngradient = horizontal\n", caption,
+        {"[Caption]\nbackground = #102030 \t #405060\ngradient = horizontal\n",
+         caption,
          {Rgb(0x102030), Rgb(0x405060), false}},
-        {"[Caption]\nbackground = #abcdef #ABCDEF\ngradient = VERTICAL\n", caption,
+        {"[Caption]\nbackground = #abcdef #ABCDEF\ngradient = VERTICAL\n",
+         caption,
          {Rgb(0xABCDEF), Rgb(0xABCDEF), true}},
-        {"[Defaults]\nbackground = #010101 #020202\n[Caption]\ngradient = horizontal\n", caption,
+        {"[Defaults]\nbackground = #010101 #020202\n[Caption]\ngradient = horizontal\n",
+         caption,
          {Rgb(0x010101), Rgb(0x020202), false}},
         {"[Caption]\nbackground = #010101 #020202\ngradient = horizontal\n"
          "[Caption.Inactive]\nbackground = #030303 #040404\n",
-         [](const Theme& t) { return t.captionInactive.background; }, {Rgb(0x030303), Rgb(0x040404), false}},
+         [](const Theme& t) { return t.captionInactive.background; },
+         {Rgb(0x030303), Rgb(0x040404), false}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.get(MustParse(c.text)), c.expected) << c.text;
     }
 }
 
-TEST(Fallback, Fonts) {
+TEST(Fallback, Fonts)
+{
     const Theme builtIn = DefaultTheme();
     const Font caption = builtIn.captionFont;
     const Font menu = builtIn.menuFont;
@@ -148,10 +169,13 @@ TEST(Fallback, Fonts) {
     auto menuFont = [](const Theme& t) { return t.menuFont; };
     auto popupFont = [](const Theme& t) { return t.popupFont; };
     const Case cases[] = {
-        {"[Caption]\nfont = \"Segoe UI\", \"Microsoft YaHei\", Tahoma\n", captionFont,
+        {"[Caption]\nfont = \"Segoe UI\", \"Microsoft YaHei\", Tahoma\n",
+         captionFont,
          {{"Segoe UI", "Microsoft YaHei", "Tahoma"}, caption.sizePt, caption.weight}},
         {"[Caption]\nfont = Segoe UI ,Tahoma\n", captionFont, {{"Segoe UI", "Tahoma"}, caption.sizePt, caption.weight}},
-        {"[Caption]\nfont = \"微软雅黑\", SimSun\n", captionFont, {{"微软雅黑", "SimSun"}, caption.sizePt, caption.weight}},
+        {"[Caption]\nfont = \"微软雅黑\", SimSun\n",
+         captionFont,
+         {{"微软雅黑", "SimSun"}, caption.sizePt, caption.weight}},
         {"[Caption]\nfont = \"Odd, Name\", X\n", captionFont, {{"Odd, Name", "X"}, caption.sizePt, caption.weight}},
         {"[Caption]\nfont-size = 12\nfont-weight = bold\n", captionFont, {caption.faces, 12, 700}},
         {"[MenuBar]\nfont-weight = Normal\n", menuFont, {menu.faces, menu.sizePt, 400}},
@@ -169,23 +193,23 @@ TEST(Fallback, Fonts) {
     }
 }
 
-constexpr std::string_view kSchemeFile =
-    "[Theme]\n"
-    "name = Schemes\n"
-    "default-scheme = Dark\n"
-    "[Caption]\n"
-    "background = #111111\n"
-    "text = #121212\n"
-    "[Caption.Inactive]\n"
-    "background = #131313\n"
-    "[Dark:Caption]\n"
-    "background = #222222\n"
-    "[dark:Caption.Inactive]\n"
-    "text = #232323\n"
-    "[Blue:Metrics]\n"
-    "caption-height = 40\n";
+constexpr std::string_view kSchemeFile = "[Theme]\n"
+                                         "name = Schemes\n"
+                                         "default-scheme = Dark\n"
+                                         "[Caption]\n"
+                                         "background = #111111\n"
+                                         "text = #121212\n"
+                                         "[Caption.Inactive]\n"
+                                         "background = #131313\n"
+                                         "[Dark:Caption]\n"
+                                         "background = #222222\n"
+                                         "[dark:Caption.Inactive]\n"
+                                         "text = #232323\n"
+                                         "[Blue:Metrics]\n"
+                                         "caption-height = 40\n";
 
-TEST(Schemes, OverlayTheirBaseSectionKeyByKey) {
+TEST(Schemes, OverlayTheirBaseSectionKeyByKey)
+{
     struct Case {
         std::string_view file;
         const char* scheme;
@@ -218,15 +242,15 @@ TEST(Schemes, OverlayTheirBaseSectionKeyByKey) {
 
 // Control sections keep exactly what the file set: the control palette derives the rest, so
 // [Defaults] and the built-in look must not leak in here.
-TEST(ControlSections, KeepOnlyTheKeysTheFileSetUnderTheSelectedScheme) {
-    constexpr std::string_view file =
-        "[Defaults]\nbackground = #010101\ntext = #020202\nborder = #030303\n"
-        "[Button]\nbackground = #111111 #121212\ngradient = horizontal\ntext = #131313\n"
-        "[Button.Hot]\nborder = #141414\n"
-        "[CheckBox]\nmark = #151515\n"
-        "[Dark:Button]\ntext = #212121\n"
-        "[Dark:Button.Pressed]\nbackground = #222222\n"
-        "[dark:ScrollBar.Thumb]\nborder = #232323\n";
+TEST(ControlSections, KeepOnlyTheKeysTheFileSetUnderTheSelectedScheme)
+{
+    constexpr std::string_view file = "[Defaults]\nbackground = #010101\ntext = #020202\nborder = #030303\n"
+                                      "[Button]\nbackground = #111111 #121212\ngradient = horizontal\ntext = #131313\n"
+                                      "[Button.Hot]\nborder = #141414\n"
+                                      "[CheckBox]\nmark = #151515\n"
+                                      "[Dark:Button]\ntext = #212121\n"
+                                      "[Dark:Button.Pressed]\nbackground = #222222\n"
+                                      "[dark:ScrollBar.Thumb]\nborder = #232323\n";
     const auto rgb2 = [](std::uint32_t v) { return std::pair{Rgb(v), Rgb(v)}; };
     struct Case {
         const char* scheme;
@@ -253,7 +277,8 @@ TEST(ControlSections, KeepOnlyTheKeysTheFileSetUnderTheSelectedScheme) {
     EXPECT_EQ(DefaultTheme().controls, ControlStyles{});
 }
 
-TEST(Schemes, AnEmptySectionNamesASchemeThatLooksLikeTheBase) {
+TEST(Schemes, AnEmptySectionNamesASchemeThatLooksLikeTheBase)
+{
     Theme base = MustParse("[Caption]\ntext = #010203\n[Light:Defaults]\n");
     Theme light = MustParse("[Caption]\ntext = #010203\n[Light:Defaults]\n", "light");
     EXPECT_EQ(base.scheme, "");
@@ -262,7 +287,8 @@ TEST(Schemes, AnEmptySectionNamesASchemeThatLooksLikeTheBase) {
     EXPECT_EQ(light, base);
 }
 
-TEST(Schemes, AreListedOnceInOrderOfFirstAppearance) {
+TEST(Schemes, AreListedOnceInOrderOfFirstAppearance)
+{
     EXPECT_EQ(ListThemeSchemes(kSchemeFile), (std::vector<std::string>{"Dark", "Blue"}));
     EXPECT_EQ(ListThemeSchemes("[Night:Caption]\n[Caption]\n[NIGHT:Popup]\n[Day:Sidebar]\n"),
               (std::vector<std::string>{"Night", "Day"}));
@@ -270,7 +296,8 @@ TEST(Schemes, AreListedOnceInOrderOfFirstAppearance) {
     EXPECT_EQ(ListThemeSchemes("\xFF\xFE"), std::vector<std::string>{});
 }
 
-TEST(Schemes, SelectingOneTheFileLacksIsAnError) {
+TEST(Schemes, SelectingOneTheFileLacksIsAnError)
+{
     struct Case {
         std::string_view file;
         const char* scheme;
@@ -290,12 +317,15 @@ TEST(Schemes, SelectingOneTheFileLacksIsAnError) {
     }
 }
 
-TEST(Encoding, BomAndLineEndingsDoNotChangeTheResult) {
+TEST(Encoding, BomAndLineEndingsDoNotChangeTheResult)
+{
     const std::string lf = "[Theme]\nname = Same\n[Caption]\nbackground = #102030 #405060\nfont = A, B\n";
     std::string crlf;
-    for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    for (char c : lf)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     const Theme expected = MustParse(lf);
-    for (const std::string& text : {"\xEF\xBB\xBF" + lf, crlf, "\xEF\xBB\xBF" + crlf, crlf.substr(0, crlf.size() - 2)}) {
+    for (const std::string& text :
+         {"\xEF\xBB\xBF" + lf, crlf, "\xEF\xBB\xBF" + crlf, crlf.substr(0, crlf.size() - 2)}) {
         const ParseResult r = Parse(text);
         ASSERT_TRUE(r.theme) << Dump(r);
         EXPECT_EQ(*r.theme, expected);
@@ -346,9 +376,11 @@ const Broken kBroken[] = {
     {"missing scheme name", "[Caption]\n[ :Popup]\n", 2, 3, "missing scheme name"},
     {"space in scheme name", "[Caption]\n[Da rk:Popup]\n", 2, 4, "invalid character in scheme name"},
     {"bad character in section name", "[Caption]\n[Pop*up]\n", 2, 5, "invalid character in section name"},
-    {"duplicate section", "[Caption]\ntext = #000000\n[caption]\n", 3, 2, "duplicate section [caption] (first on line 1)"},
+    {"duplicate section", "[Caption]\ntext = #000000\n[caption]\n", 3, 2,
+     "duplicate section [caption] (first on line 1)"},
     {"duplicate scheme section", "[Dark:Caption]\n[DARK : caption]\n", 2, 2, "duplicate section"},
-    {"duplicate key", "[Caption]\ntext = #000000\nText = #FFFFFF\n", 3, 1, "duplicate key 'Text' (first set on line 2)"},
+    {"duplicate key", "[Caption]\ntext = #000000\nText = #FFFFFF\n", 3, 1,
+     "duplicate key 'Text' (first set on line 2)"},
     {"[Theme] in a scheme", "[Dark:Theme]\n[Caption]\n", 1, 2, "can't belong to a scheme"},
     {"negative metric", "[Metrics]\nframe-width = -1\n", 2, 15, "frame-width -1 is out of range (0 to 16)"},
     {"huge metric", "[Metrics]\ncaption-height = 99999999999999999999\n", 2, 18, "out of range (16 to 64)"},
@@ -356,8 +388,9 @@ const Broken kBroken[] = {
     {"button taller than caption", "[Metrics]\ncaption-height = 20\nbutton-height = 24\n", 3, 17,
      "button-height 24 is taller than caption-height 20"},
     {"caption lower than built-in button", "[Metrics]\ncaption-height = 16\n", 2, 18, "taller than caption-height 16"},
-    {"button taller only in the scheme", "[Metrics]\ncaption-height = 30\nbutton-height = 24\n[Low:Metrics]\ncaption-height = 20\n",
-     5, 18, "taller than caption-height 20 in scheme 'Low'", "low"},
+    {"button taller only in the scheme",
+     "[Metrics]\ncaption-height = 30\nbutton-height = 24\n[Low:Metrics]\ncaption-height = 20\n", 5, 18,
+     "taller than caption-height 20 in scheme 'Low'", "low"},
     {"font size too large", "[Caption]\nfont-size = 40\n", 2, 13, "font-size 40 is out of range (6 to 36)"},
     {"font weight too heavy", "[Caption]\nfont-weight = 950\n", 2, 15, "out of range (100 to 900)"},
     {"unterminated font quote", "[Caption]\nfont = \"Segoe UI, Tahoma\n", 2, 8, "no closing quote"},
@@ -377,7 +410,8 @@ const Broken kBroken[] = {
     {"bad default scheme name", "[Theme]\ndefault-scheme = Du sk\n[Caption]\n", 2, 20, "invalid character in scheme"},
     {"bad colour in a control state", "[Button.Hot]\nborder = #12345\n", 2, 10, "'#12345' is not a colour"},
     {"bad mark colour", "[CheckBox]\nmark = #00FF0G\n", 2, 14, "only 0-9 and A-F"},
-    {"three stops on a thumb", "[ScrollBar.Thumb]\nbackground = #000000 #111111 #222222\n", 2, 30, "one colour, or two"},
+    {"three stops on a thumb", "[ScrollBar.Thumb]\nbackground = #000000 #111111 #222222\n", 2, 30,
+     "one colour, or two"},
     {"bad gradient on a tab", "[Tab.Selected]\ngradient = radial\n", 2, 12, "'vertical' or 'horizontal'"},
     {"two colours for a list's text", "[List]\ntext = #000000 #FFFFFF\n", 2, 16, "single colour"},
     {"duplicate control section", "[Edit]\n[Dark:Edit]\n[EDIT]\n", 3, 2, "duplicate section [EDIT] (first on line 1)"},
@@ -385,7 +419,8 @@ const Broken kBroken[] = {
     {"unknown scheme selected", "[Night:Caption]\n", 0, 0, "'Dusk' is not defined", "Dusk"},
 };
 
-TEST(Errors, BrokenInputsGiveOneErrorAtTheRightPlace) {
+TEST(Errors, BrokenInputsGiveOneErrorAtTheRightPlace)
+{
     for (const Broken& b : kBroken) {
         SCOPED_TRACE(b.what);
         const ParseResult r = Parse(b.text, b.scheme);
@@ -400,13 +435,15 @@ TEST(Errors, BrokenInputsGiveOneErrorAtTheRightPlace) {
 }
 
 // Tabs around a name are layout, like spaces; only one inside a name is refused (above).
-TEST(Names, TabsAroundANameAreDropped) {
+TEST(Names, TabsAroundANameAreDropped)
+{
     const Theme t = MustParse("[Theme]\nname =\t\"\tVelum Blue\t\"\t\n[Caption]\nfont =\tA B\t,\t\"C\"\t, D\t\n");
     EXPECT_EQ(t.name, "Velum Blue");
     EXPECT_EQ(t.captionFont.faces, (std::vector<std::string>{"A B", "C", "D"}));
 }
 
-TEST(Errors, UnknownThingsAreWarningsAndTheThemeStillLoads) {
+TEST(Errors, UnknownThingsAreWarningsAndTheThemeStillLoads)
+{
     struct Case {
         const char* text;
         int line;
@@ -444,7 +481,8 @@ TEST(Errors, UnknownThingsAreWarningsAndTheThemeStillLoads) {
     }
 }
 
-TEST(Errors, ProblemsAreReportedAllAtOnceInLineOrder) {
+TEST(Errors, ProblemsAreReportedAllAtOnceInLineOrder)
+{
     const ParseResult r = Parse("[Metrics]\ncaption-height = 20\nbutton-height = 24\n[Caption]\ntext = x\nfoo = 1\n");
     ASSERT_EQ(r.diagnostics.size(), 3u) << Dump(r);
     EXPECT_EQ(r.diagnostics[0].line, 3);
@@ -453,7 +491,8 @@ TEST(Errors, ProblemsAreReportedAllAtOnceInLineOrder) {
     EXPECT_EQ(r.diagnostics[2].severity, Severity::Warning);
 }
 
-TEST(Errors, AFileWhoseOnlyHeaderIsBrokenStillPointsAtIt) {
+TEST(Errors, AFileWhoseOnlyHeaderIsBrokenStillPointsAtIt)
+{
     const ParseResult r = Parse("[Caption\ntext = #FFFFFF\n");
     ASSERT_EQ(r.diagnostics.size(), 2u) << Dump(r);
     EXPECT_EQ(r.diagnostics[0].line, 0);
@@ -462,9 +501,11 @@ TEST(Errors, AFileWhoseOnlyHeaderIsBrokenStillPointsAtIt) {
     EXPECT_EQ(r.diagnostics[1].column, 9);
 }
 
-TEST(Errors, AFloodOfBadLinesIsCutShort) {
+TEST(Errors, AFloodOfBadLinesIsCutShort)
+{
     std::string text = "[Caption]\n";
-    for (int i = 0; i < 5000; ++i) text += "junk\n";
+    for (int i = 0; i < 5000; ++i)
+        text += "junk\n";
     const ParseResult r = Parse(text);
     EXPECT_FALSE(r.theme);
     ASSERT_EQ(r.diagnostics.size(), 101u);
@@ -472,15 +513,18 @@ TEST(Errors, AFloodOfBadLinesIsCutShort) {
     EXPECT_EQ(r.diagnostics.back().severity, Severity::Error);
 }
 
-TEST(Errors, LongValuesAreShortenedInMessages) {
+TEST(Errors, LongValuesAreShortenedInMessages)
+{
     const ParseResult r = Parse("[Caption]\ntext = " + std::string(10000, 'z') + "\n");
     ASSERT_EQ(r.diagnostics.size(), 1u);
     EXPECT_LT(r.diagnostics[0].message.size(), 120u) << r.diagnostics[0].message;
 }
 
-TEST(Errors, SizeCapIsInclusive) {
+TEST(Errors, SizeCapIsInclusive)
+{
     std::string text = "[Caption]\n";
-    while (text.size() < kMaxThemeFileBytes) text += "; padding padding padding padding\n";
+    while (text.size() < kMaxThemeFileBytes)
+        text += "; padding padding padding padding\n";
     text.resize(kMaxThemeFileBytes - 1);
     text += '\n';
     EXPECT_TRUE(Parse(text).theme) << Dump(Parse(text));
@@ -492,31 +536,42 @@ TEST(Errors, SizeCapIsInclusive) {
     EXPECT_NE(over.diagnostics[0].message.find("limited to 1048576 bytes"), std::string::npos);
 }
 
-TEST(Metrics, EachKeySetsItsFieldWithinItsRange) {
+TEST(Metrics, EachKeySetsItsFieldWithinItsRange)
+{
     struct Case {
         const char* key;
         int value;
         int Metrics::*field;  // nullptr: the value is out of range
     };
     const Case cases[] = {
-        {"caption-height", 16, &Metrics::captionHeight}, {"caption-height", 64, &Metrics::captionHeight},
-        {"caption-height", 15, nullptr}, {"caption-height", 65, nullptr},
-        {"frame-width", 0, &Metrics::frameWidth}, {"frame-width", 16, &Metrics::frameWidth},
-        {"frame-width", 17, nullptr}, {"button-width", 16, &Metrics::buttonWidth},
-        {"button-width", 64, &Metrics::buttonWidth}, {"button-width", 65, nullptr},
-        {"button-height", 12, &Metrics::buttonHeight}, {"button-height", 48, &Metrics::buttonHeight},
-        {"button-height", 11, nullptr}, {"button-height", 49, nullptr},
-        {"menubar-height", 48, &Metrics::menuBarHeight}, {"menubar-height", 49, nullptr},
-        {"menu-item-height", 16, &Metrics::menuItemHeight}, {"menu-item-height", 15, nullptr},
-        {"menu-item-padding", 32, &Metrics::menuItemPadding}, {"menu-item-padding", 33, nullptr},
-        {"corner-radius", 16, &Metrics::cornerRadius}, {"corner-radius", 17, nullptr},
+        {"caption-height", 16, &Metrics::captionHeight},
+        {"caption-height", 64, &Metrics::captionHeight},
+        {"caption-height", 15, nullptr},
+        {"caption-height", 65, nullptr},
+        {"frame-width", 0, &Metrics::frameWidth},
+        {"frame-width", 16, &Metrics::frameWidth},
+        {"frame-width", 17, nullptr},
+        {"button-width", 16, &Metrics::buttonWidth},
+        {"button-width", 64, &Metrics::buttonWidth},
+        {"button-width", 65, nullptr},
+        {"button-height", 12, &Metrics::buttonHeight},
+        {"button-height", 48, &Metrics::buttonHeight},
+        {"button-height", 11, nullptr},
+        {"button-height", 49, nullptr},
+        {"menubar-height", 48, &Metrics::menuBarHeight},
+        {"menubar-height", 49, nullptr},
+        {"menu-item-height", 16, &Metrics::menuItemHeight},
+        {"menu-item-height", 15, nullptr},
+        {"menu-item-padding", 32, &Metrics::menuItemPadding},
+        {"menu-item-padding", 33, nullptr},
+        {"corner-radius", 16, &Metrics::cornerRadius},
+        {"corner-radius", 17, nullptr},
     };
     for (const Case& c : cases) {
         // Keeps the button no taller than the caption whatever the row sets.
         const std::string other =
             std::string_view(c.key) == "caption-height" ? "button-height = 12\n" : "caption-height = 64\n";
-        const ParseResult r =
-            Parse("[Metrics]\n" + other + c.key + " = " + std::to_string(c.value) + "\n");
+        const ParseResult r = Parse("[Metrics]\n" + other + c.key + " = " + std::to_string(c.value) + "\n");
         EXPECT_EQ(r.theme.has_value(), c.field != nullptr) << c.key << " " << c.value << "\n" << Dump(r);
         if (r.theme && c.field) {
             EXPECT_EQ(r.theme->metrics.*c.field, c.value) << c.key;
@@ -524,7 +579,8 @@ TEST(Metrics, EachKeySetsItsFieldWithinItsRange) {
     }
 }
 
-TEST(FormatDiagnostic, PrintsOnlyThePositionItHas) {
+TEST(FormatDiagnostic, PrintsOnlyThePositionItHas)
+{
     struct Case {
         Diagnostic d;
         const char* expected;
@@ -535,21 +591,28 @@ TEST(FormatDiagnostic, PrintsOnlyThePositionItHas) {
         {{"a.vlm", 0, 0, Severity::Error, "too big"}, "a.vlm: error: too big"},
         {{"", 1, 1, Severity::Error, "x"}, "<theme>:1:1: error: x"},
     };
-    for (const Case& c : cases) EXPECT_EQ(FormatDiagnostic(c.d), c.expected);
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatDiagnostic(c.d), c.expected);
 }
 
-std::filesystem::path SkinDir() { return std::filesystem::path(VELUM_SOURCE_DIR) / "Skin"; }
+std::filesystem::path SkinDir()
+{
+    return std::filesystem::path(VELUM_SOURCE_DIR) / "Skin";
+}
 
-std::vector<std::filesystem::path> SkinFiles() {
+std::vector<std::filesystem::path> SkinFiles()
+{
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(SkinDir())) {
-        if (entry.path().extension() == ".vlm") files.push_back(entry.path());
+        if (entry.path().extension() == ".vlm")
+            files.push_back(entry.path());
     }
     std::sort(files.begin(), files.end());
     return files;
 }
 
-TEST(ShippedThemes, EverySchemeParsesCleanlyAndKeepsPartsApart) {
+TEST(ShippedThemes, EverySchemeParsesCleanlyAndKeepsPartsApart)
+{
     const auto files = SkinFiles();
     ASSERT_GE(files.size(), 7u);
     std::set<std::string> names;
@@ -588,7 +651,8 @@ TEST(ShippedThemes, EverySchemeParsesCleanlyAndKeepsPartsApart) {
     }
 }
 
-TEST(ShippedThemes, DefaultThemeHasLightAndDarkSchemes) {
+TEST(ShippedThemes, DefaultThemeHasLightAndDarkSchemes)
+{
     const ParseResult light = LoadThemeFile(SkinDir() / "velum.vlm", "");
     ASSERT_TRUE(light.theme) << Dump(light);
     EXPECT_EQ(light.theme->scheme, "Light");
@@ -600,14 +664,16 @@ TEST(ShippedThemes, DefaultThemeHasLightAndDarkSchemes) {
 
 class ReadThemeFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         dir_ = std::filesystem::temp_directory_path() /
                ("velum-theme-test-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::create_directories(dir_);
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
 
-    std::filesystem::path Write(const char* name, const std::string& bytes) {
+    std::filesystem::path Write(const char* name, const std::string& bytes)
+    {
         const auto path = dir_ / name;
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
@@ -616,7 +682,8 @@ protected:
     std::filesystem::path dir_;
 };
 
-TEST_F(ReadThemeFileTest, RefusesWhatItCannotUseAndNamesThePath) {
+TEST_F(ReadThemeFileTest, RefusesWhatItCannotUseAndNamesThePath)
+{
     struct Case {
         std::filesystem::path path;
         bool ok;
@@ -642,7 +709,8 @@ TEST_F(ReadThemeFileTest, RefusesWhatItCannotUseAndNamesThePath) {
     }
 }
 
-TEST_F(ReadThemeFileTest, LoadThemeFileReportsAgainstThePath) {
+TEST_F(ReadThemeFileTest, LoadThemeFileReportsAgainstThePath)
+{
     const auto path = Write("bad.vlm", "[Caption]\ntext = #XYZ\n");
     const ParseResult r = LoadThemeFile(path, "");
     EXPECT_FALSE(r.theme);

@@ -42,8 +42,8 @@ TEST(ReadCapped, ReadsWholeFilesUpToTheCapInAnyPieces)
     } cases[] = {
         {0, 4096, ReadStatus::Ok},
         {1, 1, ReadStatus::Ok},
-        {65536, 65536, ReadStatus::Ok},       // exactly the first buffer
-        {65537, 4096, ReadStatus::Ok},        // one byte into the second
+        {65536, 65536, ReadStatus::Ok},  // exactly the first buffer
+        {65537, 4096, ReadStatus::Ok},   // one byte into the second
         {cap, 7, ReadStatus::Ok},
         {cap, SIZE_MAX, ReadStatus::Ok},
         {cap + 1, SIZE_MAX, ReadStatus::TooLarge},
@@ -72,7 +72,10 @@ TEST(ReadCapped, AFailedOrOverclaimingReadIsAFailure)
     EXPECT_EQ(ReadCapped(liar, bytes), ReadStatus::Failed);
 }
 
-std::string Marked(std::string_view utf8) { return "<" + std::string(utf8) + ">"; }
+std::string Marked(std::string_view utf8)
+{
+    return "<" + std::string(utf8) + ">";
+}
 
 TEST(ParseForAttach, StatusAndErrorText)
 {
@@ -87,7 +90,8 @@ TEST(ParseForAttach, StatusAndErrorText)
         {"default scheme", schemes, "", LoadStatus::Ok, ""},
         {"fifth scheme", schemes, "Fifth", LoadStatus::Ok, ""},
         {"fifth scheme, other case", schemes, "fIFTH", LoadStatus::Ok, ""},
-        {"no such scheme", schemes, "Sixth", LoadStatus::NoSuchScheme, "C:\\t.vlm: the theme has no scheme named \"Sixth\""},
+        {"no such scheme", schemes, "Sixth", LoadStatus::NoSuchScheme,
+         "C:\\t.vlm: the theme has no scheme named \"Sixth\""},
         {"broken base", "[Caption]\ntext = red\n[Dark:Caption]\n", "", LoadStatus::Broken,
          "<t.vlm:2:8: error: expected a colour like #RRGGBB, found 'red'>"},
         {"broken scheme that exists", "[Caption]\n[Dark:Caption]\ntext = red\n", "DARK", LoadStatus::Broken,
@@ -118,12 +122,24 @@ TEST(ParsedThemes, GiveWhatAFreshParseGives)
         const char* path;
         const char* scheme;
     } steps[] = {
-        {file(28), "a.vlm", ""},       {file(28), "a.vlm", "Dark"},  {file(28), "a.vlm", ""},
-        {file(30), "a.vlm", ""},       {file(28), "a.vlm", ""},       {file(28), "b.vlm", ""},
-        {file(28), "a.vlm", "dark"},   {file(28, "red"), "a.vlm", "Dark"}, {file(28, "red"), "a.vlm", "Dark"},
-        {file(28), "a.vlm", "Dusk"},   {file(31), "c.vlm", ""},       {file(32), "d.vlm", ""},
-        {file(33), "e.vlm", ""},       {file(28), "a.vlm", ""},       {file(28), "a.vlm", "Dark"},
-        {big, "f.vlm", ""},            {big + " ", "f.vlm", ""},      {big, "f.vlm", ""},
+        {file(28), "a.vlm", ""},
+        {file(28), "a.vlm", "Dark"},
+        {file(28), "a.vlm", ""},
+        {file(30), "a.vlm", ""},
+        {file(28), "a.vlm", ""},
+        {file(28), "b.vlm", ""},
+        {file(28), "a.vlm", "dark"},
+        {file(28, "red"), "a.vlm", "Dark"},
+        {file(28, "red"), "a.vlm", "Dark"},
+        {file(28), "a.vlm", "Dusk"},
+        {file(31), "c.vlm", ""},
+        {file(32), "d.vlm", ""},
+        {file(33), "e.vlm", ""},
+        {file(28), "a.vlm", ""},
+        {file(28), "a.vlm", "Dark"},
+        {big, "f.vlm", ""},
+        {big + " ", "f.vlm", ""},
+        {big, "f.vlm", ""},
     };
     ParsedThemes kept;
     int step = 0;
@@ -146,8 +162,9 @@ TEST(ParsedThemes, SettleOnlyWhenTheLastWriteIsOldEnough)
         std::int64_t written;
         bool settled;
     } cases[] = {
-        {now - kSettledTime - 1, true}, {now - kSettledTime, true}, {now - kSettledTime + 1, false},
-        {now, false},                   {now + 10'000'000, false},  {0, true},
+        {now - kSettledTime - 1, true},  {now - kSettledTime, true},
+        {now - kSettledTime + 1, false}, {now, false},
+        {now + 10'000'000, false},       {0, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.written);
@@ -161,7 +178,8 @@ TEST(ParsedThemes, SettleOnlyWhenTheLastWriteIsOldEnough)
 TEST(ParsedThemes, RecallAFileOnlyByTheStampItSettledWith)
 {
     const auto file = [](int captionHeight) {
-        return "[Metrics]\ncaption-height = " + std::to_string(captionHeight) + "\n[Dark:Window]\nbackground = #202020\n";
+        return "[Metrics]\ncaption-height = " + std::to_string(captionHeight) +
+               "\n[Dark:Window]\nbackground = #202020\n";
     };
     const FileStamp a{120, 5, 700};
     const auto captionOf = [](const std::optional<Theme>& t) { return t ? t->metrics.captionHeight : -1; };
@@ -176,12 +194,9 @@ TEST(ParsedThemes, RecallAFileOnlyByTheStampItSettledWith)
         FileStamp stamp;
         int caption;  // -1: nothing recalled
     } cases[] = {
-        {"same file, same stamp", "a.vlm", "", a, 28},
-        {"its other scheme", "a.vlm", "Dark", a, 28},
-        {"a scheme spelled otherwise", "a.vlm", "dark", a, -1},
-        {"one byte longer", "a.vlm", "", {121, 5, 700}, -1},
-        {"written later", "a.vlm", "", {120, 5, 701}, -1},
-        {"made again", "a.vlm", "", {120, 6, 700}, -1},
+        {"same file, same stamp", "a.vlm", "", a, 28},          {"its other scheme", "a.vlm", "Dark", a, 28},
+        {"a scheme spelled otherwise", "a.vlm", "dark", a, -1}, {"one byte longer", "a.vlm", "", {121, 5, 700}, -1},
+        {"written later", "a.vlm", "", {120, 5, 701}, -1},      {"made again", "a.vlm", "", {120, 6, 700}, -1},
         {"another file with that stamp", "b.vlm", "", a, -1},
     };
     for (const auto& c : cases) {
@@ -221,9 +236,13 @@ TEST(CopyErrorText, CutsToTheBufferAndAlwaysEndsIt)
         int size;
         std::string expected;  // the whole buffer of 12 bytes afterwards; '#' is untouched
     } cases[] = {
-        {-1, "############"}, {0, "############"}, {1, std::string(1, '\0') + "###########"},
-        {4, std::string("t.v\0", 4) + "########"}, {9, std::string("t.vlm: n\0", 9) + "###"},
-        {10, std::string("t.vlm: no\0", 10) + "##"}, {12, std::string("t.vlm: no\0", 10) + "##"},
+        {-1, "############"},
+        {0, "############"},
+        {1, std::string(1, '\0') + "###########"},
+        {4, std::string("t.v\0", 4) + "########"},
+        {9, std::string("t.vlm: n\0", 9) + "###"},
+        {10, std::string("t.vlm: no\0", 10) + "##"},
+        {12, std::string("t.vlm: no\0", 10) + "##"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.size);

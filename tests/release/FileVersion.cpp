@@ -72,8 +72,8 @@ std::wstring Check(const wchar_t* file, const wchar_t* expectedText, const Versi
         WORD language;
         WORD codePage;
     }* translation = nullptr;
-    if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length)
-        || length < sizeof *translation)
+    if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) ||
+        length < sizeof *translation)
         return problems + L" no translation;";
     wchar_t prefix[64];
     std::swprintf(prefix, 64, L"\\StringFileInfo\\%04x%04x\\", translation->language, translation->codePage);
@@ -88,7 +88,7 @@ std::wstring Check(const wchar_t* file, const wchar_t* expectedText, const Versi
     return problems;
 }
 
-} // namespace
+}  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {

@@ -112,7 +112,8 @@ int wmain(int argc, wchar_t** argv)
         if (edit == nullptr)
             return Fail("no Edit control");
         std::wstring text(static_cast<size_t>(SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
-        text.resize(static_cast<size_t>(SendMessageW(edit, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+        text.resize(
+            static_cast<size_t>(SendMessageW(edit, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
         std::printf("%s\n", ToUtf8(text).c_str());
         return 0;
     }

@@ -182,7 +182,8 @@ void CheckTheme(const std::wstring& enginePath, const std::wstring& theme, const
 std::wstring ResolveProgram(const std::wstring& program)
 {
     std::wstring found(32768, L'\0');
-    const DWORD length = SearchPathW(nullptr, program.c_str(), L".exe", static_cast<DWORD>(found.size()), found.data(), nullptr);
+    const DWORD length =
+        SearchPathW(nullptr, program.c_str(), L".exe", static_cast<DWORD>(found.size()), found.data(), nullptr);
     if (length == 0 || length >= found.size())
         Fail(kCannotStart, program + L": cannot find the program (" + LastErrorText(L"SearchPathW") + L")");
     found.resize(length);
@@ -234,7 +235,8 @@ void CheckArchitecture(const std::wstring& path)
     if (machine != kOwnMachine)
         Fail(kWrongArchitecture, path + L" is an " + MachineName(machine) + L" program and this velum-try is " +
                                      MachineName(kOwnMachine) + L": use the velum-try.exe of bin\\" +
-                                     MachineName(machine) + L" (the engine can only be attached to a program of "
+                                     MachineName(machine) +
+                                     L" (the engine can only be attached to a program of "
                                      L"its own architecture)");
 }
 
@@ -290,8 +292,8 @@ class ExchangeBlock {
 public:
     explicit ExchangeBlock(DWORD pid)
     {
-        mapping_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                          sizeof(velum_try::Exchange), velum_try::ExchangeName(pid).c_str()));
+        mapping_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(velum_try::Exchange),
+                                          velum_try::ExchangeName(pid).c_str()));
         if (!mapping_)
             Fail(kNotAttached, LastErrorText(L"CreateFileMappingW"));
         view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(velum_try::Exchange)));
@@ -366,8 +368,8 @@ HWND WaitForFirstWindow(const Program& program, DWORD timeoutMs)
             Fail(kNoWindow, L"the program ended (exit code " + std::to_wstring(code) + L") before it showed a window");
         }
         if (GetTickCount64() >= deadline)
-            Fail(kNoWindow, L"the program showed no window within " + Seconds(timeoutMs) +
-                                L" (a longer wait: --timeout=SECONDS)");
+            Fail(kNoWindow,
+                 L"the program showed no window within " + Seconds(timeoutMs) + L" (a longer wait: --timeout=SECONDS)");
     }
 }
 
@@ -395,13 +397,12 @@ void AttachInside(const Program& program, HWND window, ExchangeBlock& exchange, 
     if (waited == WAIT_OBJECT_0 + 1)
         Fail(kNotAttached, L"the program ended before the engine was attached");
     if (waited != WAIT_OBJECT_0)
-        Fail(kNotAttached, L"the program's window thread did not take velum-try's message within " + Seconds(timeoutMs) +
-                               L" (busy, or not reading its message queue)");
+        Fail(kNotAttached, L"the program's window thread did not take velum-try's message within " +
+                               Seconds(timeoutMs) + L" (busy, or not reading its message queue)");
 
     const velum_try::Exchange& answer = exchange.Get();
     switch (answer.stage) {
-    case velum_try::Stage::Attached:
-        return;
+    case velum_try::Stage::Attached: return;
     case velum_try::Stage::EngineNotLoaded:
         Fail(kNotAttached, L"the program cannot load the engine " + std::wstring(answer.enginePath) + L": error " +
                                std::to_wstring(answer.systemError) + L": " + SystemErrorText(answer.systemError));
@@ -413,11 +414,10 @@ void AttachInside(const Program& program, HWND window, ExchangeBlock& exchange, 
                                  L": " + FromAnsi(text));
     }
     case velum_try::Stage::BadRequest:
-    case velum_try::Stage::Waiting:
-        break;
+    case velum_try::Stage::Waiting: break;
     }
-    Fail(kNotAttached, L"the hook inside the program gave no usable answer (is " + hookPath +
-                           L" from this velum-try's build?)");
+    Fail(kNotAttached,
+         L"the hook inside the program gave no usable answer (is " + hookPath + L" from this velum-try's build?)");
 }
 
 int Run(int argc, wchar_t** argv)
