@@ -6,7 +6,7 @@ set -euo pipefail
 ZENTORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 zentora_packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev googletest llvm lld
+  cmake ninja-build g++ clang clang-format libclang-rt-14-dev googletest llvm lld
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
   wine wine64 wine32:i386
   xvfb xdotool x11-utils imagemagick
@@ -49,6 +49,21 @@ zentora_install() {
     grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
     locale-gen
   fi
+}
+
+# Lists the C++ files that do not follow .clang-format, with the command that fixes them;
+# returns 1 when there are any.
+zentora_check_format() {
+  local file unformatted=()
+  while IFS= read -r file; do
+    clang-format --style=file "$ZENTORA_ROOT/$file" | cmp -s - "$ZENTORA_ROOT/$file" || unformatted+=("$file")
+  done < <(cd "$ZENTORA_ROOT" && { git ls-files '*.cpp' '*.h' 2>/dev/null ||
+    find . -path ./build -prune -o \( -name '*.cpp' -o -name '*.h' \) -print | sed 's#^\./##'; })
+  [ ${#unformatted[@]} -eq 0 ] && return 0
+  echo "format: ${#unformatted[@]} file(s) do not follow .clang-format:" >&2
+  printf '  %s\n' "${unformatted[@]}" >&2
+  echo "format: fix them with: (cd $ZENTORA_ROOT && clang-format -i ${unformatted[*]})" >&2
+  return 1
 }
 
 # zentora_build PRESET...: configure (once), build and install each preset.

@@ -15,8 +15,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-echo "== tests: native"
 status=0
+echo "== format"
+zentora_check_format || status=1
+
+echo "== tests: native"
 ctest --preset native || status=1
 
 # The two architectures run side by side, each with its own display and Wine prefix: most of
