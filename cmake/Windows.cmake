@@ -36,10 +36,13 @@ target_link_libraries(velum_controls_win PUBLIC velum_theme_win user32)
 # subclass), the frame, the menus, the controls, and painting.
 add_library(Velum_VB6 SHARED
   engine/Velum.cpp
+  engine/attach/Engine.cpp
   engine/attach/WindowRegistry.cpp
   engine/attach/WindowSubclass.cpp
   engine/frame/FrameWindow.cpp
+  engine/frame/FramePaint.cpp
   engine/frame/FrameSizing.cpp
+  engine/frame/FrameThemeSwitch.cpp
   engine/frame/CaptionButtons.cpp
   engine/frame/ClientArea.cpp
   engine/menus/MenuBar.cpp
@@ -47,16 +50,24 @@ add_library(Velum_VB6 SHARED
   engine/menus/MdiBarItems.cpp
   engine/menus/PopupMenu.cpp
   engine/controls/ButtonSkin.cpp
+  engine/controls/ButtonPaint.cpp
   engine/controls/FieldSkin.cpp
   engine/controls/EditSkin.cpp
   engine/controls/ListSkin.cpp
   engine/controls/ComboSkin.cpp
   engine/controls/CommonControlSkin.cpp
+  engine/controls/StatusBarSkin.cpp
+  engine/controls/HeaderSkin.cpp
+  engine/controls/ProgressSkin.cpp
   engine/controls/TabSkin.cpp
   engine/controls/BarControlSkin.cpp
   engine/controls/ScrollBarSkin.cpp
+  engine/controls/ScrollBarControl.cpp
   engine/controls/ScrolledWindow.cpp
-  engine/paint/Painter.cpp)
+  engine/paint/Painter.cpp
+  engine/paint/ThemeResources.cpp
+  engine/paint/BackBuffer.cpp
+  engine/paint/KeptBitmaps.cpp)
 set_target_properties(Velum_VB6 PROPERTIES PREFIX "" OUTPUT_NAME Velum_VB6)
 target_compile_definitions(Velum_VB6 PRIVATE VELUM_BUILDING)
 target_include_directories(Velum_VB6 PUBLIC engine engine/core

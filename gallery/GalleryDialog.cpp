@@ -28,6 +28,94 @@ void AddStrings(HWND dialog, int id, UINT message, std::initializer_list<const w
         Send(dialog, id, message, 0, reinterpret_cast<LPARAM>(item));
 }
 
+void FillToolbar(HWND toolbar)
+{
+    SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    TBADDBITMAP standard{HINST_COMMCTRL, IDB_STD_SMALL_COLOR};
+    SendMessageW(toolbar, TB_ADDBITMAP, 0, reinterpret_cast<LPARAM>(&standard));
+    TBBUTTON buttons[] = {
+        {STD_FILENEW, 1, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
+        {STD_FILEOPEN, 2, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
+        {STD_FILESAVE, 3, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
+        {0, 0, TBSTATE_ENABLED, BTNS_SEP, {}, 0, 0},
+        {STD_CUT, 4, TBSTATE_ENABLED | TBSTATE_CHECKED, BTNS_CHECK, {}, 0, 0},
+        {STD_COPY, 5, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
+        {STD_PASTE, 6, 0, BTNS_BUTTON, {}, 0, 0},
+    };
+    SendMessageW(toolbar, TB_ADDBUTTONSW, std::size(buttons), reinterpret_cast<LPARAM>(buttons));
+    SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
+}
+
+void FillTabs(HWND tab)
+{
+    const wchar_t* tabs[] = {L"常规", L"高级", L"关于"};
+    for (int i = 0; i < static_cast<int>(std::size(tabs)); ++i) {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(tabs[i]);
+        SendMessageW(tab, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+void FillListView(HWND list)
+{
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+    const struct {
+        const wchar_t* title;
+        int width;
+    } columns[] = {{L"名称", 90}, {L"大小", 50}, {L"类型", 50}};
+    for (int i = 0; i < static_cast<int>(std::size(columns)); ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = const_cast<wchar_t*>(columns[i].title);
+        column.cx = columns[i].width;
+        SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+    }
+    const wchar_t* rows[][3] = {
+        {L"velum.vlm", L"4 KB", L"主题"},
+        {L"midnight.vlm", L"4 KB", L"主题"},
+        {L"说明.txt", L"1 KB", L"文本"},
+        {L"图片.png", L"52 KB", L"图像"},
+    };
+    for (int r = 0; r < static_cast<int>(std::size(rows)); ++r) {
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = r;
+        item.pszText = const_cast<wchar_t*>(rows[r][0]);
+        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        for (int c = 1; c < 3; ++c) {
+            item.iSubItem = c;
+            item.pszText = const_cast<wchar_t*>(rows[r][c]);
+            SendMessageW(list, LVM_SETITEMTEXTW, r, reinterpret_cast<LPARAM>(&item));
+        }
+    }
+    LVITEMW selected{};
+    selected.stateMask = selected.state = LVIS_SELECTED;
+    SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&selected));
+}
+
+void FillTreeView(HWND tree)
+{
+    const auto insert = [tree](HTREEITEM parent, const wchar_t* text) {
+        TVINSERTSTRUCTW item{};
+        item.hParent = parent;
+        item.hInsertAfter = TVI_LAST;
+        item.item.mask = TVIF_TEXT;
+        item.item.pszText = const_cast<wchar_t*>(text);
+        return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    };
+    HTREEITEM root = insert(TVI_ROOT, L"程序文件夹");
+    insert(root, L"VelumGallery.exe");
+    insert(root, L"Velum_VB6.dll");
+    HTREEITEM skins = insert(root, L"Skin");
+    HTREEITEM first = insert(skins, L"velum.vlm");
+    insert(skins, L"midnight.vlm");
+    insert(TVI_ROOT, L"文档");
+    SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
+    SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(skins));
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(first));
+}
+
 }  // namespace
 
 GalleryDialog::GalleryDialog(HINSTANCE instance) : instance_(instance) {}
@@ -177,91 +265,15 @@ void GalleryDialog::FillControls()
 
 void GalleryDialog::FillCommonControls()
 {
-    HWND toolbar = Item(hwnd_, IDC_TOOLBAR);
-    SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    TBADDBITMAP standard{HINST_COMMCTRL, IDB_STD_SMALL_COLOR};
-    SendMessageW(toolbar, TB_ADDBITMAP, 0, reinterpret_cast<LPARAM>(&standard));
-    TBBUTTON buttons[] = {
-        {STD_FILENEW, 1, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
-        {STD_FILEOPEN, 2, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
-        {STD_FILESAVE, 3, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
-        {0, 0, TBSTATE_ENABLED, BTNS_SEP, {}, 0, 0},
-        {STD_CUT, 4, TBSTATE_ENABLED | TBSTATE_CHECKED, BTNS_CHECK, {}, 0, 0},
-        {STD_COPY, 5, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
-        {STD_PASTE, 6, 0, BTNS_BUTTON, {}, 0, 0},
-    };
-    SendMessageW(toolbar, TB_ADDBUTTONSW, std::size(buttons), reinterpret_cast<LPARAM>(buttons));
-    SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
-
+    FillToolbar(Item(hwnd_, IDC_TOOLBAR));
     Send(hwnd_, IDC_PROGRESS, PBM_SETPOS, 60);
     Send(hwnd_, IDC_TRACKBAR, TBM_SETRANGE, TRUE, MAKELPARAM(0, 10));
     Send(hwnd_, IDC_TRACKBAR, TBM_SETPOS, TRUE, 4);
     Send(hwnd_, IDC_UPDOWN, UDM_SETRANGE32, 0, 99);
     Send(hwnd_, IDC_UPDOWN, UDM_SETPOS32, 0, 42);
-
-    HWND tab = Item(hwnd_, IDC_TAB);
-    const wchar_t* tabs[] = {L"常规", L"高级", L"关于"};
-    for (int i = 0; i < static_cast<int>(std::size(tabs)); ++i) {
-        TCITEMW item{};
-        item.mask = TCIF_TEXT;
-        item.pszText = const_cast<wchar_t*>(tabs[i]);
-        SendMessageW(tab, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
-    }
-
-    HWND list = Item(hwnd_, IDC_LISTVIEW);
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-    const struct {
-        const wchar_t* title;
-        int width;
-    } columns[] = {{L"名称", 90}, {L"大小", 50}, {L"类型", 50}};
-    for (int i = 0; i < static_cast<int>(std::size(columns)); ++i) {
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = const_cast<wchar_t*>(columns[i].title);
-        column.cx = columns[i].width;
-        SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
-    }
-    const wchar_t* rows[][3] = {
-        {L"velum.vlm", L"4 KB", L"主题"},
-        {L"midnight.vlm", L"4 KB", L"主题"},
-        {L"说明.txt", L"1 KB", L"文本"},
-        {L"图片.png", L"52 KB", L"图像"},
-    };
-    for (int r = 0; r < static_cast<int>(std::size(rows)); ++r) {
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = r;
-        item.pszText = const_cast<wchar_t*>(rows[r][0]);
-        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        for (int c = 1; c < 3; ++c) {
-            item.iSubItem = c;
-            item.pszText = const_cast<wchar_t*>(rows[r][c]);
-            SendMessageW(list, LVM_SETITEMTEXTW, r, reinterpret_cast<LPARAM>(&item));
-        }
-    }
-    LVITEMW selected{};
-    selected.stateMask = selected.state = LVIS_SELECTED;
-    SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&selected));
-
-    HWND tree = Item(hwnd_, IDC_TREEVIEW);
-    const auto insert = [tree](HTREEITEM parent, const wchar_t* text) {
-        TVINSERTSTRUCTW item{};
-        item.hParent = parent;
-        item.hInsertAfter = TVI_LAST;
-        item.item.mask = TVIF_TEXT;
-        item.item.pszText = const_cast<wchar_t*>(text);
-        return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    };
-    HTREEITEM root = insert(TVI_ROOT, L"程序文件夹");
-    insert(root, L"VelumGallery.exe");
-    insert(root, L"Velum_VB6.dll");
-    HTREEITEM skins = insert(root, L"Skin");
-    HTREEITEM first = insert(skins, L"velum.vlm");
-    insert(skins, L"midnight.vlm");
-    insert(TVI_ROOT, L"文档");
-    SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
-    SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(skins));
-    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(first));
+    FillTabs(Item(hwnd_, IDC_TAB));
+    FillListView(Item(hwnd_, IDC_LISTVIEW));
+    FillTreeView(Item(hwnd_, IDC_TREEVIEW));
 }
 
 void GalleryDialog::AddTooltip()

@@ -1,4 +1,5 @@
-// The windows the engine draws: the frames and popup menus it keeps, found by their window.
+// The windows the engine draws: the frames and popup menus it keeps, found by their window,
+// and skinning, refreshing or giving back every window of the thread.
 #pragma once
 
 #include <windows.h>
@@ -19,5 +20,18 @@ void ForgetPopup(HWND hwnd);
 
 // Where a popup opened from a skinned menu bar should go, if one is about to open.
 bool TakeMenuBarPopupPosition(POINT& at);
+
+// The thread's WH_CBT hook: each new window is skinned by the part that draws it as it is made,
+// and a frame hears of a coming minimise or maximise. Always passes the notification on.
+LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam);
+// The thread's WH_MSGFILTER hook: Wine's menu tracking sees mouse points on the drawn bar where
+// its own layout of the bar has them. Always passes the notification on.
+LRESULT CALLBACK MenuFilterHook(int code, WPARAM wParam, LPARAM lParam);
+// For EnumThreadWindows: skins a window of the thread, and the children of one new to the engine.
+BOOL CALLBACK SkinExistingWindow(HWND hwnd, LPARAM);
+// Every skinned window takes the current theme.
+void RefreshSkinnedWindows();
+// Every skinned window gets back its own procedure, frame, menus and colours.
+void UnskinAll();
 
 }  // namespace velum

@@ -9,7 +9,11 @@
 
 #include "BarControlSkin.h"
 #include "ControlClasses.h"
+#include "ControlPaint.h"
 #include "Engine.h"
+#include "HeaderSkin.h"
+#include "ProgressSkin.h"
+#include "StatusBarSkin.h"
 #include "TabSkin.h"
 #include "ScrollBarSkin.h"
 #include "WindowRegistry.h"
@@ -183,237 +187,6 @@ void RedrawNow(HWND hwnd)
     UpdateWindow(hwnd);
 }
 
-HFONT FontOf(HWND hwnd)
-{
-    auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
-    return font != nullptr ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-}
-
-// WM_PAINT or WM_PRINTCLIENT of a control the engine draws whole: `draw` paints the client
-// area through a back buffer, in client coordinates.
-template <class Draw>
-void PaintThroughBuffer(HWND hwnd, UINT message, WPARAM wParam, Draw draw)
-{
-    PAINTSTRUCT ps;
-    HDC target = message == WM_PRINTCLIENT ? reinterpret_cast<HDC>(wParam) : BeginPaint(hwnd, &ps);
-    RECT client;
-    GetClientRect(hwnd, &client);
-    {
-        BackBuffer buffer(target, client);
-        draw(buffer.Ok() ? buffer.Dc() : target, client);
-        if (buffer.Ok())
-            buffer.Commit();
-    }
-    if (message != WM_PRINTCLIENT)
-        EndPaint(hwnd, &ps);
-}
-
-// ---- Status bars ----
-
-struct StatusPart {
-    RECT bounds{};
-    UINT type = 0;  // SBT_* flags
-    std::wstring text;
-};
-
-std::vector<StatusPart> StatusParts(HWND hwnd)
-{
-    std::vector<StatusPart> parts;
-    const bool simple = CallPrevious(hwnd, SB_ISSIMPLE, 0, 0) != 0;
-    const int count = simple ? 1 : static_cast<int>(CallPrevious(hwnd, SB_GETPARTS, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        const WPARAM index = simple ? SB_SIMPLEID : static_cast<WPARAM>(i);
-        StatusPart part;
-        if (simple)
-            GetClientRect(hwnd, &part.bounds);
-        else
-            CallPrevious(hwnd, SB_GETRECT, index, reinterpret_cast<LPARAM>(&part.bounds));
-        const auto length = static_cast<DWORD>(CallPrevious(hwnd, SB_GETTEXTLENGTHW, index, 0));
-        part.type = HIWORD(length);
-        part.text.resize(LOWORD(length) + 1);
-        if ((part.type & SBT_OWNERDRAW) == 0) {
-            CallPrevious(hwnd, SB_GETTEXTW, index, reinterpret_cast<LPARAM>(part.text.data()));
-            part.text.resize(LOWORD(length));
-        } else {
-            part.text.clear();
-        }
-        parts.push_back(std::move(part));
-    }
-    return parts;
-}
-
-// A part's text: left, then after a tab centred, after a second tab right-aligned.
-void DrawStatusText(HDC dc, RECT r, const std::wstring& text)
-{
-    const UINT aligns[] = {DT_LEFT, DT_CENTER, DT_RIGHT};
-    size_t start = 0;
-    for (const UINT align : aligns) {
-        const size_t tab = text.find(L'\t', start);
-        const std::wstring piece = text.substr(start, tab == std::wstring::npos ? std::wstring::npos : tab - start);
-        DrawTextW(dc, piece.c_str(), -1, &r, align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-        if (tab == std::wstring::npos)
-            break;
-        start = tab + 1;
-    }
-}
-
-void DrawSizeGrip(HDC dc, const RECT& client, Color c, int dpi)
-{
-    const int size = Scale(12, dpi);
-    const int step = Scale(4, dpi);
-    for (int i = step; i <= size; i += step)
-        Line(dc, client.right - i, client.bottom - 1, client.right - 1, client.bottom - i, c);
-}
-
-LRESULT PaintStatusBar(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    const std::vector<StatusPart> parts = StatusParts(hwnd);
-    for (const StatusPart& part : parts)
-        if ((part.type & SBT_OWNERDRAW) != 0)
-            return CallPrevious(hwnd, message, wParam, lParam);  // the program draws some of it
-    const Style& look = CurrentTheme()->Controls().common.statusBar;
-    PaintThroughBuffer(hwnd, message, wParam, [&](HDC dc, const RECT& client) {
-        FillWith(dc, client, look.background);
-        Line(dc, client.left, client.top, client.right, client.top, look.border);
-        ScopedSelect font(dc, FontOf(hwnd));
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, Ref(look.text));
-        const int dpi = WindowDpi(hwnd);
-        for (const StatusPart& part : parts) {
-            RECT r = part.bounds;
-            if ((part.type & SBT_NOBORDERS) == 0 && r.right < client.right - 1)
-                Line(dc, r.right - 1, r.top + 2, r.right - 1, r.bottom - 2, look.border);
-            InflateRect(&r, -Scale(3, dpi), 0);
-            DrawStatusText(dc, r, part.text);
-        }
-        HWND parent = GetParent(hwnd);
-        if ((GetWindowLongPtrW(hwnd, GWL_STYLE) & SBARS_SIZEGRIP) != 0 && (parent == nullptr || !IsZoomed(parent)))
-            DrawSizeGrip(dc, client, look.border, dpi);
-    });
-    return 0;
-}
-
-// ---- Progress bars ----
-
-// Under a visual style the system draws progress bars in the style's colours whatever it is
-// told, so the engine draws them: track, border and the filled part. A marquee animates by
-// itself and keeps the system's drawing.
-LRESULT PaintProgress(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
-    if ((style & PBS_MARQUEE) != 0)
-        return CallPrevious(hwnd, message, wParam, lParam);
-    const Style& look = CurrentTheme()->Controls().common.progress;
-    const Style& filled = CurrentTheme()->Controls().common.progressBar;
-    PBRANGE range{};
-    CallPrevious(hwnd, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
-    const auto position = static_cast<int>(CallPrevious(hwnd, PBM_GETPOS, 0, 0));
-    PaintThroughBuffer(hwnd, message, wParam, [&](HDC dc, const RECT& client) {
-        FillWith(dc, client, look.background);
-        Outline(dc, client, look.border);
-        RECT bar = client;
-        InflateRect(&bar, -1, -1);
-        const int span = range.iHigh - range.iLow;
-        const int done = span > 0 ? std::clamp(position - range.iLow, 0, span) : 0;
-        if ((style & PBS_VERTICAL) != 0)
-            bar.top = bar.bottom - (span > 0 ? MulDiv(bar.bottom - bar.top, done, span) : 0);
-        else
-            bar.right = bar.left + (span > 0 ? MulDiv(bar.right - bar.left, done, span) : 0);
-        if (bar.right > bar.left && bar.bottom > bar.top)
-            FillWith(dc, bar, filled.background);
-    });
-    return 0;
-}
-
-// ---- Headers ----
-
-struct HeaderItem {
-    RECT bounds{};
-    int format = 0;
-    std::wstring text;
-};
-
-std::vector<HeaderItem> HeaderItems(HWND hwnd)
-{
-    std::vector<HeaderItem> items;
-    const int count = static_cast<int>(CallPrevious(hwnd, HDM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        HeaderItem item;
-        wchar_t text[260] = L"";
-        HDITEMW info{};
-        info.mask = HDI_TEXT | HDI_FORMAT;
-        info.pszText = text;
-        info.cchTextMax = 260;
-        CallPrevious(hwnd, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info));
-        CallPrevious(hwnd, HDM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item.bounds));
-        item.format = info.fmt;
-        item.text = text;
-        items.push_back(std::move(item));
-    }
-    return items;
-}
-
-// Pictures and owner-drawn items are the program's: such a header keeps the system's drawing.
-bool ProgramDrawsSome(const std::vector<HeaderItem>& items)
-{
-    for (const HeaderItem& item : items)
-        if ((item.format & (HDF_OWNERDRAW | HDF_BITMAP | HDF_IMAGE)) != 0)
-            return true;
-    return false;
-}
-
-void DrawSortArrow(HDC dc, const RECT& item, bool up, Color c, int dpi)
-{
-    const POINT centre{item.right - Scale(10, dpi), (item.top + item.bottom) / 2};
-    DrawArrow(dc, centre, up ? Towards::Up : Towards::Down, Scale(4, dpi), c);
-}
-
-LRESULT PaintHeader(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, const CommonControl& c)
-{
-    const std::vector<HeaderItem> items = HeaderItems(hwnd);
-    if (ProgramDrawsSome(items))
-        return CallPrevious(hwnd, message, wParam, lParam);
-    const CommonPalette& p = CurrentTheme()->Controls().common;
-    PaintThroughBuffer(hwnd, message, wParam, [&](HDC dc, const RECT& client) {
-        FillWith(dc, client, p.header.background);
-        ScopedSelect font(dc, FontOf(hwnd));
-        SetBkMode(dc, TRANSPARENT);
-        const int dpi = WindowDpi(hwnd);
-        for (int i = 0; i < static_cast<int>(items.size()); ++i) {
-            const HeaderItem& item = items[static_cast<size_t>(i)];
-            const Style& look = i == c.pressedItem ? p.headerPressed : i == c.hotItem ? p.headerHot : p.header;
-            RECT r = item.bounds;
-            FillWith(dc, r, look.background);
-            Line(dc, r.right - 1, r.top + Scale(3, dpi), r.right - 1, r.bottom - Scale(3, dpi), look.border);
-            RECT text = r;
-            InflateRect(&text, -Scale(6, dpi), 0);
-            if (i == c.pressedItem)
-                OffsetRect(&text, 1, 1);
-            const bool sorted = (item.format & (HDF_SORTUP | HDF_SORTDOWN)) != 0;
-            if (sorted)
-                text.right -= Scale(12, dpi);
-            const int justify = item.format & HDF_JUSTIFYMASK;
-            const UINT align = justify == HDF_RIGHT ? DT_RIGHT : justify == HDF_CENTER ? DT_CENTER : DT_LEFT;
-            SetTextColor(dc, Ref(look.text));
-            DrawTextW(dc, item.text.c_str(), -1, &text, align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
-            if (sorted)
-                DrawSortArrow(dc, r, (item.format & HDF_SORTUP) != 0, look.text, dpi);
-        }
-        Line(dc, client.left, client.bottom - 1, client.right, client.bottom - 1, p.header.border);
-    });
-    return 0;
-}
-
-int HeaderItemAt(HWND hwnd, LPARAM point, bool onItemOnly)
-{
-    HDHITTESTINFO hit{};
-    hit.pt = {static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
-    const int item = static_cast<int>(CallPrevious(hwnd, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    if (onItemOnly && (hit.flags & HHT_ONHEADER) == 0)
-        return -1;
-    return (hit.flags & (HHT_ONHEADER | HHT_ONDIVIDER | HHT_ONDIVOPEN)) != 0 ? item : -1;
-}
-
 // The item under a point given as a mouse message's lParam: the header item, the tab or the
 // up-down arrow; `pressing`: the one a press holds down, if the control shows one.
 int ItemAt(HWND hwnd, ControlFamily family, LPARAM point, bool pressing)
@@ -485,7 +258,7 @@ LRESULT CALLBACK CommonControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
         if (c.family == ControlFamily::StatusBar)
             return PaintStatusBar(hwnd, message, wParam, lParam);
         if (c.family == ControlFamily::Header)
-            return PaintHeader(hwnd, message, wParam, lParam, c);
+            return PaintHeader(hwnd, message, wParam, lParam, c.hotItem, c.pressedItem);
         if (c.family == ControlFamily::Progress)
             return PaintProgress(hwnd, message, wParam, lParam);
         if (c.family == ControlFamily::UpDown) {

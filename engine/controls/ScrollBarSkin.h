@@ -1,7 +1,7 @@
 // Scroll bars in the theme's colours: a window's own (WS_VSCROLL, WS_HSCROLL) on a frame the
-// engine lays out, with the room they take from the client area and their hit test, and scroll
-// bar controls. Where they are and how they work stays the system's: they take the room the
-// system gives them, and are drawn where the system's own tracking of a click expects them.
+// engine lays out, with the room they take from the client area and their hit test, and the
+// drawing scroll bar controls share (ScrollBarControl). Where they are and how they work stays the system's: they take
+// the room the system gives them, and are drawn where the system's own tracking of a click expects them.
 #pragma once
 
 #include <windows.h>
@@ -23,26 +23,23 @@ bool HasScrollBars(HWND hwnd);
 bool ScrollBarsMoved(HWND hwnd);
 // Draws them again if they moved.
 void RepaintScrollBarsIfMoved(HWND hwnd);
+// Draws the bar `object` (OBJID_VSCROLL, OBJID_HSCROLL, or OBJID_CLIENT for a scroll bar
+// control) of a window, whose window rectangle is `windowRect`, onto dc.
+void PaintScrollBar(HDC dc, HWND hwnd, LONG object, bool vertical, const RECT& windowRect, int dpi);
 // Forgets what was drawn for a window that is going.
 void ForgetScrollBars(HWND hwnd);
 // The pointer at a screen point over the window's bar `object` (OBJID_VSCROLL, OBJID_HSCROLL,
 // OBJID_CLIENT for a control; 0 when it is over none): the part under it is drawn hot.
 void FollowScrollBarPointer(HWND hwnd, LONG object, POINT screen);
-// A button pressed on a bar: the arrow or thumb under it is drawn pressed until the release.
-void PressScrollBar(HWND hwnd, LONG object, POINT screen);
-void ReleaseScrollBar(HWND hwnd);
+// Whether the pointer was last seen over one of the window's bars.
+bool PointerOnScrollBar(HWND hwnd);
+// A press on the window's bar `object`, passed on to the window's procedure before the engine's,
+// where the system tracks it until the release: the arrow or thumb under it is drawn pressed
+// meanwhile, and the bar drawn again after. Returns the procedure's answer.
+LRESULT PassOnScrollBarPress(HWND hwnd, LONG object, POINT screen, UINT message, WPARAM wParam, LPARAM lParam);
 // For the subclass of a control with bars of its own, before it passes a mouse message on:
 // follows the pointer over the bars, and a press on them. True when it has passed the message
 // on itself (a press, which the system tracks until the release), with the answer in `result`.
 bool FollowOwnScrollBars(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-
-// Subclasses a scroll bar control (not a size box); false for other windows. A control whose
-// parent answers WM_CTLCOLORSCROLLBAR with a brush of its own keeps the system's drawing.
-bool SkinScrollBarControl(HWND hwnd);
-// Draws a skinned scroll bar control again at once (its owner moved it while handling a scroll).
-void RepaintScrollBarControl(HWND hwnd);
-void RefreshScrollBarControls();
-// Gives every scroll bar control back its own procedure and look.
-void UnskinScrollBarControls();
 
 }  // namespace velum

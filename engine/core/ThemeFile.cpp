@@ -103,37 +103,26 @@ std::string PathText(const std::filesystem::path& path)
     return std::string(utf8.begin(), utf8.end());
 }
 
-}  // namespace
-
-ParseResult ParseTheme(std::string_view bytes, std::string_view fileName, std::string_view scheme)
+// The report for a file with no theme section: for plain text, whatever the lines said, the
+// real news is that this is not a theme file. A file that tried to open sections keeps its line
+// errors: a typo there is the likely cause.
+void ReportNotATheme(std::string_view bytes, const Document& doc, Reporter& report)
 {
-    ParseResult result;
-    Reporter report(fileName);
-    Document doc;
-    if (!ScanDocument(bytes, doc, report)) {
-        result.diagnostics = report.Finish();
-        return result;
-    }
-    if (!doc.anyKnownSection) {
-        // For plain text, whatever the lines said, the real news is that this isn't a theme file.
-        // A file that tried to open sections keeps its line errors: a typo there is the likely cause.
-        std::string_view text = bytes;
-        if (text.substr(0, 3) == "\xEF\xBB\xBF")
-            text.remove_prefix(3);
-        const bool blank = text.find_first_not_of(" \t\r\n") == std::string_view::npos;
-        if (!doc.anyHeader)
-            report.Reset();
-        report.Error(0, 0,
-                     blank ? "not a theme file: the file is empty"
-                           : "not a theme file: it has no theme sections such as [Theme] or [Caption]");
-        result.diagnostics = report.Finish();
-        return result;
-    }
+    std::string_view text = bytes;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
+    const bool blank = text.find_first_not_of(" \t\r\n") == std::string_view::npos;
+    if (!doc.anyHeader)
+        report.Reset();
+    report.Error(0, 0,
+                 blank ? "not a theme file: the file is empty"
+                       : "not a theme file: it has no theme sections such as [Theme] or [Caption]");
+}
 
-    const Scheme& base = doc.schemes[0];
-    const SectionData* themeSection = base.section[kThemeSection] >= 0
-                                          ? &doc.sections[static_cast<std::size_t>(base.section[kThemeSection])]
-                                          : nullptr;
+// The scheme to read: the one asked for, else the file's default-scheme, else the base (0).
+std::size_t ChooseScheme(const Document& doc, const SectionData* themeSection, std::string_view scheme,
+                         Reporter& report)
+{
     std::size_t defaultScheme = 0;
     if (themeSection != nullptr && themeSection->defaultScheme.set) {
         const Setting<std::string>& named = themeSection->defaultScheme;
@@ -152,7 +141,12 @@ ParseResult ParseTheme(std::string_view bytes, std::string_view fileName, std::s
             report.Error(0, 0, "scheme " + Quoted(scheme) + " is not defined; " + SchemeList(doc));
         }
     }
+    return selected;
+}
 
+Layers LayersOf(const Document& doc, std::size_t selected)
+{
+    const Scheme& base = doc.schemes[0];
     Layers layers;
     for (std::size_t s = 0; s < kSectionCount; ++s) {
         const int b = base.section[s];
@@ -160,12 +154,14 @@ ParseResult ParseTheme(std::string_view bytes, std::string_view fileName, std::s
         layers.base[s] = b >= 0 ? &doc.sections[static_cast<std::size_t>(b)] : nullptr;
         layers.scheme[s] = own >= 0 ? &doc.sections[static_cast<std::size_t>(own)] : nullptr;
     }
+    return layers;
+}
 
+// The metrics: the scheme's, else the base's, else the built-in ones; a button taller than the
+// caption is an error at the value that made it so.
+void ResolveMetrics(const Layers& layers, const Document& doc, std::size_t selected, Theme& theme, Reporter& report)
+{
     const Theme& builtIn = DefaultTheme();
-    Theme theme;
-    theme.name = themeSection != nullptr && themeSection->name.set ? themeSection->name.value : builtIn.name;
-    theme.scheme = selected == 0 ? std::string() : doc.schemes[selected].spelling;
-
     std::array<const Setting<int>*, kMetricKeys.size()> metricFrom{};
     std::array<bool, kMetricKeys.size()> metricFromScheme{};
     for (std::size_t i = 0; i < kMetricKeys.size(); ++i) {
@@ -192,7 +188,12 @@ ParseResult ParseTheme(std::string_view bytes, std::string_view fileName, std::s
             message += " in scheme " + Quoted(doc.schemes[selected].spelling);
         report.Error(at != nullptr ? at->line : 0, at != nullptr ? at->column : 0, std::move(message));
     }
+}
 
+// Every style section's colours and every control section's keys, through the fallback chain.
+void ResolveStyles(const Layers& layers, Theme& theme)
+{
+    const Theme& builtIn = DefaultTheme();
     for (std::size_t s = 0; s < kSectionCount; ++s) {
         const SectionInfo& info = kSections[s];
         if (info.control != nullptr) {
@@ -215,6 +216,38 @@ ParseResult ParseTheme(std::string_view bytes, std::string_view fileName, std::s
             style.border = border->value;
         theme.*info.style = style;
     }
+}
+
+}  // namespace
+
+ParseResult ParseTheme(std::string_view bytes, std::string_view fileName, std::string_view scheme)
+{
+    ParseResult result;
+    Reporter report(fileName);
+    Document doc;
+    if (!ScanDocument(bytes, doc, report)) {
+        result.diagnostics = report.Finish();
+        return result;
+    }
+    if (!doc.anyKnownSection) {
+        ReportNotATheme(bytes, doc, report);
+        result.diagnostics = report.Finish();
+        return result;
+    }
+
+    const Scheme& base = doc.schemes[0];
+    const SectionData* themeSection = base.section[kThemeSection] >= 0
+                                          ? &doc.sections[static_cast<std::size_t>(base.section[kThemeSection])]
+                                          : nullptr;
+    const std::size_t selected = ChooseScheme(doc, themeSection, scheme, report);
+    const Layers layers = LayersOf(doc, selected);
+
+    const Theme& builtIn = DefaultTheme();
+    Theme theme;
+    theme.name = themeSection != nullptr && themeSection->name.set ? themeSection->name.value : builtIn.name;
+    theme.scheme = selected == 0 ? std::string() : doc.schemes[selected].spelling;
+    ResolveMetrics(layers, doc, selected, theme, report);
+    ResolveStyles(layers, theme);
     theme.captionFont = layers.ResolveFont({kCaption, kDefaults}, builtIn.captionFont);
     theme.menuFont = layers.ResolveFont({kMenuBar, kDefaults}, builtIn.menuFont);
     theme.popupFont = layers.ResolveFont({kPopup, kMenuBar, kDefaults}, builtIn.popupFont);

@@ -1,6 +1,7 @@
 #include "CaptionButtons.h"
 
 #include "ControlPalette.h"
+#include "KeptBitmaps.h"
 #include "Painter.h"
 
 namespace velum {

@@ -1,7 +1,8 @@
-// A top-level window with a caption, drawn by the engine. Its one window procedure, the frame
-// and the caption are in FrameWindow.cpp; the sizing rules across theme switches and the window
-// region in FrameSizing.cpp; keeping Wine's menu tracking in step with the drawn frame in
-// MenuTracking.cpp.
+// A top-level window with a caption, drawn by the engine. Its one window procedure and its
+// handlers are in FrameWindow.cpp; painting the frame, caption and bar in FramePaint.cpp; a
+// theme switch and detach in FrameThemeSwitch.cpp; the client size and the window region in
+// FrameSizing.cpp; keeping Wine's menu tracking in step with the drawn frame in
+// menus/MenuTracking.cpp.
 #pragma once
 
 #include <windows.h>
@@ -63,7 +64,7 @@ private:
     LRESULT OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnNcDestroy(UINT message, WPARAM wParam, LPARAM lParam);
 
-    const Theme& T() const;
+    const Theme& ThemeInUse() const;
     HICON Icon() const;
     // The window's styles as the frame shows them; `icon` gets the icon it asked the program for.
     FrameStyle CurrentStyle(HICON* icon = nullptr) const;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Handles.h"
+#include "KeptBitmaps.h"
 #include "Painter.h"
 
 namespace velum {

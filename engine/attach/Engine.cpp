@@ -1,0 +1,148 @@
+// The engine's state and its life on a thread: attaching (the hooks), a theme switch, detaching
+// at once or once a message returns, and letting go of a thread that ended attached.
+#include "Engine.h"
+
+#include <memory>
+
+#include "KeptBitmaps.h"
+#include "WindowRegistry.h"
+
+namespace velum {
+
+namespace {
+
+HINSTANCE engineModule = nullptr;
+
+struct EngineState {
+    DWORD thread = 0;
+    // Tells whether the attached thread still runs: a thread may end without detaching.
+    UniqueKernel threadHandle;
+    // Velum_Detach was called from inside a message the engine handles: the windows are given
+    // back as soon as that message returns.
+    bool detachPending = false;
+    // Unhooked when skinning stops, or when the engine is unloaded while still attached (a hook
+    // left behind would call into unmapped code).
+    UniqueHook hook;
+    UniqueHook menuHook;
+    std::unique_ptr<ThemeResources> theme;
+};
+
+EngineState& State()
+{
+    static EngineState state;
+    return state;
+}
+
+bool ThreadEnded(HANDLE thread)
+{
+    return thread != nullptr && WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+}
+
+}  // namespace
+
+ThemeResources* CurrentTheme()
+{
+    return State().theme.get();
+}
+
+DWORD SkinnedThread()
+{
+    return State().thread;
+}
+
+void SetEngineModule(HINSTANCE module)
+{
+    engineModule = module;
+}
+
+bool SkinThreadWindows(std::unique_ptr<ThemeResources> theme)
+{
+    EngineState& state = State();
+    if (!state.hook) {
+        state.hook.reset(SetWindowsHookExW(WH_CBT, CbtHook, engineModule, GetCurrentThreadId()));
+        if (!state.hook)
+            return false;
+        state.thread = GetCurrentThreadId();
+        HANDLE thread = nullptr;
+        DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &thread, SYNCHRONIZE, FALSE, 0);
+        state.threadHandle.reset(thread);
+        state.menuHook.reset(SetWindowsHookExW(WH_MSGFILTER, MenuFilterHook, engineModule, state.thread));
+    }
+    state.detachPending = false;
+    // The old resources live until every window has been refreshed with the new ones, and
+    // until no procedure that may hold them is on the stack.
+    std::shared_ptr<ThemeResources> previous = std::move(state.theme);
+    state.theme = std::move(theme);
+    EnumThreadWindows(state.thread, SkinExistingWindow, 0);
+    RefreshSkinnedWindows();
+    WhenOutsideEngineProcedures([previous] {});
+    return true;
+}
+
+void StopSkinning()
+{
+    EngineState& state = State();
+    if (!state.hook)
+        return;
+    state.detachPending = false;
+    UnskinAll();
+    state.hook.reset();
+    state.menuHook.reset();
+    state.thread = 0;
+    state.threadHandle.reset();
+    WhenOutsideEngineProcedures([retired = std::shared_ptr<ThemeResources>(std::move(state.theme))] {
+        ReleaseKeptBuffer();
+        ReleaseKeptIcons();
+        ReleaseKeptButtons();
+    });
+    // A window the program subclassed over the engine keeps calling into this module, which
+    // must then outlive a FreeLibrary.
+    if (AnyWindowStillChained()) {
+        HMODULE pinned = nullptr;
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                           reinterpret_cast<LPCWSTR>(engineModule), &pinned);
+    }
+}
+
+bool DetachWhenMessageReturns()
+{
+    if (!InsideEngineProcedure())
+        return false;
+    EngineState& state = State();
+    if (!state.detachPending) {
+        state.detachPending = true;
+        WhenOutsideEngineProcedures([] {
+            const EngineCallScope scope;
+            if (State().detachPending) {
+                StopSkinning();
+                TrimFontCache();
+            }
+        });
+    }
+    return true;
+}
+
+void ReleaseEndedThread()
+{
+    EngineState& state = State();
+    if (state.thread == 0 || !ThreadEnded(state.threadHandle.get()))
+        return;
+    // Its windows are gone with it, and its hooks; what the engine kept for them is let go.
+    AbandonSubclasses();
+    StopSkinning();
+}
+
+int WindowDpi(HWND hwnd)
+{
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow != nullptr) {
+        const UINT dpi = getDpiForWindow(hwnd);
+        if (dpi != 0)
+            return static_cast<int>(dpi);
+    }
+    return ScreenDpi();
+}
+
+}  // namespace velum

@@ -1,0 +1,43 @@
+// Under a visual style the system draws progress bars in the style's colours whatever it is
+// told, so the engine draws them: track, border and the filled part. A marquee animates by
+// itself and keeps the system's drawing.
+#include "ProgressSkin.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "ControlPaint.h"
+#include "Engine.h"
+#include "WindowRegistry.h"
+
+namespace velum {
+
+LRESULT PaintProgress(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
+    if ((style & PBS_MARQUEE) != 0)
+        return CallPrevious(hwnd, message, wParam, lParam);
+    const Style& look = CurrentTheme()->Controls().common.progress;
+    const Style& filled = CurrentTheme()->Controls().common.progressBar;
+    PBRANGE range{};
+    CallPrevious(hwnd, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+    const auto position = static_cast<int>(CallPrevious(hwnd, PBM_GETPOS, 0, 0));
+    PaintThroughBuffer(hwnd, message, wParam, [&](HDC dc, const RECT& client) {
+        FillWith(dc, client, look.background);
+        Outline(dc, client, look.border);
+        RECT bar = client;
+        InflateRect(&bar, -1, -1);
+        const int span = range.iHigh - range.iLow;
+        const int done = span > 0 ? std::clamp(position - range.iLow, 0, span) : 0;
+        if ((style & PBS_VERTICAL) != 0)
+            bar.top = bar.bottom - (span > 0 ? MulDiv(bar.bottom - bar.top, done, span) : 0);
+        else
+            bar.right = bar.left + (span > 0 ? MulDiv(bar.right - bar.left, done, span) : 0);
+        if (bar.right > bar.left && bar.bottom > bar.top)
+            FillWith(dc, bar, filled.background);
+    });
+    return 0;
+}
+
+}  // namespace velum

@@ -1,0 +1,134 @@
+// A skinned frame's painting: the frame and caption band through a back buffer, the caption's
+// icon and title, the caption buttons and the menu bar.
+#include "FrameWindow.h"
+
+#include <algorithm>
+#include <string>
+
+#include "Engine.h"
+#include "KeptBitmaps.h"
+#include "MdiBarItems.h"
+#include "PopupMenu.h"
+#include "ScrollBarSkin.h"
+#include "WindowRegistry.h"
+
+namespace velum {
+
+void FrameWindow::PaintFrame()
+{
+    if (!IsWindowVisible(hwnd_))
+        return;
+    WindowDc target(hwnd_);
+    if (target.get() == nullptr)
+        return;
+    HICON icon = nullptr;
+    const FrameLayout l = Layout(&icon);
+    const Theme& t = ThemeInUse();
+    const Style& frame = active_ ? t.frame : t.frameInactive;
+    // Only the frame goes to the screen: the client area is the window's own. No bitmap of the
+    // whole window is made: the band above the client area, with caption and menu bar, goes
+    // through the kept buffer; the rest of the frame holds only its fill and outline, drawn
+    // straight on the window.
+    const Rect& w = l.window;
+    const int top = std::clamp(l.client.top, w.top, w.bottom);
+    const int bottom = std::clamp(l.client.bottom, top, w.bottom);
+    const int left = std::clamp(l.client.left, w.left, w.right);
+    const int right = std::clamp(l.client.right, left, w.right);
+    if (const Rect band{w.left, w.top, w.right, top}; !band.Empty()) {
+        BackBuffer buffer(target.get(), ToRECT(band), BackBuffer::Kind::Kept);
+        if (!buffer.Ok())
+            return;
+        HDC dc = buffer.Dc();
+        if (frame.background.from == frame.background.to) {
+            // The caption and the menu bar are filled whole by their own painters: a plain
+            // frame fill goes only around them.
+            for (const Rect& part : Subtract(band, {l.caption, l.menuBar}))
+                FillSolid(dc, ToRECT(part), frame.background.from);
+        } else {
+            FillWith(dc, ToRECT(w), frame.background);
+        }
+        Outline(dc, ToRECT(w), frame.border);
+        PaintCaption(dc, l, icon);
+        menuBar_.Paint(dc, l);
+        buffer.Commit();
+    }
+    // The window's own scroll bars lie inside the frame's client area.
+    PaintScrollBars(hwnd_, target.get());
+    // Below the caption band, each pixel of the frame is drawn once: the client area left out,
+    // and the outline along the window's edges left to itself. A plain fill goes straight to
+    // its rectangles; a gradient, which spans the whole window, is drawn within a clip.
+    if (top >= w.bottom)
+        return;
+    HDC dc = target.get();
+    if (frame.background.from == frame.background.to) {
+        const FrameEdges edges = EdgesBelow(w, top, {left, top, right, bottom});
+        for (const Rect& r : edges.fill)
+            FillSolid(dc, ToRECT(r), frame.background.from);
+        for (const Rect& r : edges.outline)
+            FillSolid(dc, ToRECT(r), frame.border);
+        return;
+    }
+    const int saved = SaveDC(dc);
+    if (saved == 0)
+        return;
+    IntersectClipRect(dc, w.left, top, w.right, w.bottom);
+    ExcludeClipRect(dc, left, top, right, bottom);
+    const int inside = SaveDC(dc);
+    IntersectClipRect(dc, w.left + 1, w.top + 1, w.right - 1, w.bottom - 1);
+    FillWith(dc, ToRECT(w), frame.background);
+    RestoreDC(dc, inside);
+    Outline(dc, ToRECT(w), frame.border);
+    RestoreDC(dc, saved);
+}
+
+void FrameWindow::PaintCaption(HDC dc, const FrameLayout& l, HICON icon) const
+{
+    const Theme& t = ThemeInUse();
+    const Style& caption = active_ ? t.caption : t.captionInactive;
+    FillWith(dc, ToRECT(l.caption), caption.background);
+    if (icon != nullptr && !l.icon.Empty())
+        DrawIconSized(dc, l.icon.left, l.icon.top, icon, l.icon.Width(), l.icon.Height());
+    // The text the window keeps, as the system's caption shows it: read without sending the
+    // program WM_GETTEXT twice on every paint.
+    std::wstring title(256, L'\0');
+    for (;;) {
+        const int got = InternalGetWindowText(hwnd_, title.data(), static_cast<int>(title.size()));
+        if (got < static_cast<int>(title.size()) - 1 || title.size() >= 32768) {
+            title.resize(static_cast<size_t>(std::max(got, 0)));
+            break;
+        }
+        title.resize(title.size() * 2);
+    }
+    {
+        ScopedSelect font(dc, CurrentTheme()->CaptionFont(l.dpi));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, ToColorRef(caption.text));
+        RECT r = ToRECT(l.title);
+        DrawTextW(dc, title.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS | DT_NOPREFIX);
+    }
+    buttons_.Paint(dc, l, t);
+}
+
+void FrameWindow::PaintMenuBar()
+{
+    if (IsWindowVisible(hwnd_) && menuBar_.Present())
+        menuBar_.Repaint(Layout());
+}
+
+// Caption text and buttons move with the window's size: the whole frame needs painting,
+// while the client area keeps whatever Windows decided about it.
+void FrameWindow::InvalidateFrame()
+{
+    RECT w{};
+    GetWindowRect(hwnd_, &w);
+    POINT origin{w.left, w.top};
+    ScreenToClient(hwnd_, &origin);
+    UniqueRegion frame(CreateRectRgn(origin.x, origin.y, origin.x + w.right - w.left, origin.y + w.bottom - w.top));
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    UniqueRegion inside(CreateRectRgnIndirect(&client));
+    if (frame && inside && CombineRgn(frame.get(), frame.get(), inside.get(), RGN_DIFF) != ERROR)
+        RedrawWindow(hwnd_, nullptr, frame.get(), RDW_FRAME | RDW_INVALIDATE);
+}
+
+}  // namespace velum
