@@ -1,0 +1,499 @@
+// A skinned frame used as a person uses it: the caption buttons in their states and clicks, the
+// caption icon, maximise and restore under rounded corners, the client size a program made its
+// window for, and the colours a program chose itself.
+#include "EngineTestKit.h"
+
+using namespace enginetest;
+
+TEST(Engine, CaptionButtonsMinimiseAndClose)
+{
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    const velum::Theme t = LoadExpected(SkinFile(L"crimson.vlm"));
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"crimson.vlm")), VELUM_OK);
+    ui.Activate();
+    ExpectFrame(hwnd, t, true, "before the clicks");
+    RECT w{};
+    GetWindowRect(hwnd, &w);
+    const auto& m = t.metrics;
+    const int f = std::max(1, m.frameWidth);
+    const int y = w.top + f + m.captionHeight / 2;
+    const int closeX = w.right - f - 4 - m.buttonWidth / 2;
+    const int minimiseX = closeX - 2 * (m.buttonWidth + 2);
+
+    Click(minimiseX, y);
+    for (int i = 0; i < 50 && !IsIconic(hwnd); ++i)
+        Sleep(50);
+    EXPECT_TRUE(IsIconic(hwnd));
+    ui.Call([hwnd] { return static_cast<int>(ShowWindow(hwnd, SW_RESTORE)); });
+    ui.Activate();
+    ExpectFrame(hwnd, t, true, "restored");
+
+    Click(closeX, y);
+    for (int i = 0; i < 50 && IsWindow(hwnd); ++i)
+        Sleep(50);
+    EXPECT_FALSE(IsWindow(hwnd));
+}
+
+// Under the pointer a caption button takes the theme's hot look and, held down, its pressed
+// look; released away from it, it does nothing and takes its normal look again.
+TEST(Engine, CaptionButtonsShowTheirHotAndPressedLooks)
+{
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    const velum::Theme t = LoadExpected(SkinFile(L"velum.vlm"));
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"velum.vlm")), VELUM_OK);
+    ui.Activate();
+    ExpectFrame(hwnd, t, true, "before the pointer comes");
+    RECT w{};
+    GetWindowRect(hwnd, &w);
+    const auto& m = t.metrics;
+    const int f = std::max(1, m.frameWidth);
+    const int top = f + (m.captionHeight - m.buttonHeight) / 2;
+    const struct {
+        const char* what;
+        int button;  // from the right
+        velum::Fill hot, pressed;
+    } cases[] = {{"close", 0, t.closeHot.background, t.closeHot.background},
+                 {"maximise", 1, t.buttonHot.background, t.buttonPressed.background},
+                 {"minimise", 2, t.buttonHot.background, t.buttonPressed.background}};
+    ASSERT_FALSE(t.buttonHot.background == t.button.background ||
+                 t.buttonPressed.background == t.buttonHot.background || t.closeHot.background == t.button.background)
+        << "the theme must tell the looks apart";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const int right = (w.right - w.left) - f - 4 - c.button * (m.buttonWidth + 2);
+        // The button's corners, away from its glyph.
+        const RECT corner{right - m.buttonWidth + 1, top + 1, right - m.buttonWidth + 4, top + 4};
+        const int area = (corner.right - corner.left) * (corner.bottom - corner.top);
+        const auto all = [area](int n) { return n == area; };
+        SetCursorPos(w.left + right - m.buttonWidth / 2, w.top + top + m.buttonHeight / 2);
+        EXPECT_EQ(FillPixels(hwnd, corner, c.hot, all), area) << "hot";
+        MouseButton(MOUSEEVENTF_LEFTDOWN);
+        EXPECT_EQ(FillPixels(hwnd, corner, c.pressed, all), area) << "pressed";
+        // Held away from the button, it is no longer pressed: it only shows where the press went.
+        SetCursorPos(w.left + (w.right - w.left) / 2, w.top + (w.bottom - w.top) / 2);
+        EXPECT_EQ(FillPixels(hwnd, corner, c.hot, all), area) << "held away from the button";
+        MouseButton(MOUSEEVENTF_LEFTUP);
+        EXPECT_EQ(FillPixels(hwnd, corner, t.button.background, all), area) << "released away from the button";
+        EXPECT_FALSE(IsIconic(hwnd) || IsZoomed(hwnd) || !IsWindow(hwnd)) << "released away from the button";
+    }
+}
+
+// Greyed as the system greys them: maximise on a window without a maximise box, close when the
+// system menu's Close is disabled. A click on them does nothing, as without the engine.
+TEST(Engine, DisabledCaptionButtonsAreGreyedAndDoNothing)
+{
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    ui.Call([hwnd] {
+        SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) & ~WS_MAXIMIZEBOX);
+        EnableMenuItem(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+        return static_cast<int>(
+            SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER));
+    });
+    const velum::Theme t = LoadExpected(SkinFile(L"crimson.vlm"));
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"crimson.vlm")), VELUM_OK);
+    ui.Activate();
+    ExpectFrame(hwnd, t, true, "before reading the buttons");
+    RECT w{};
+    GetWindowRect(hwnd, &w);
+    const auto& m = t.metrics;
+    const int f = std::max(1, m.frameWidth);
+    const int top = f + (m.captionHeight - m.buttonHeight) / 2;
+    const auto rightOf = [&](int button) { return (w.right - w.left) - f - 4 - button * (m.buttonWidth + 2); };
+    const COLORREF glyph = RGB(t.button.text.r, t.button.text.g, t.button.text.b);
+    const velum::Color grey = velum::Mix(t.button.background.from, t.button.text, 40);
+    const COLORREF greyed = RGB(grey.r, grey.g, grey.b);
+    // How many of a button's pixels have the glyph's colour, and the greyed glyph's.
+    const auto glyphPixels = [&](int button) {
+        std::pair<int, int> counts{0, 0};
+        HDC dc = GetWindowDC(hwnd);
+        for (int y = top; y < top + m.buttonHeight; ++y)
+            for (int x = rightOf(button) - m.buttonWidth; x < rightOf(button); ++x) {
+                const COLORREF c = GetPixel(dc, x, y);
+                counts.first += c == glyph;
+                counts.second += c == greyed;
+            }
+        ReleaseDC(hwnd, dc);
+        return counts;
+    };
+    const struct {
+        const char* what;
+        int button;
+        bool enabled;
+    } cases[] = {{"close", 0, false}, {"maximise", 1, false}, {"minimise", 2, true}};
+    // Each button is read until it shows its look: the frame may still be painting.
+    const auto looksRight = [&](const auto& c) {
+        const auto [bright, grey2] = glyphPixels(c.button);
+        return (bright > 0) == c.enabled && (grey2 > 0) == !c.enabled;
+    };
+    const ULONGLONG end = GetTickCount64() + 3000;
+    while (!std::all_of(std::begin(cases), std::end(cases), looksRight) && GetTickCount64() < end)
+        Sleep(50);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto [bright, grey2] = glyphPixels(c.button);
+        EXPECT_EQ(bright > 0, c.enabled) << bright << " pixels of the glyph's colour";
+        EXPECT_EQ(grey2 > 0, !c.enabled) << grey2 << " pixels of the greyed glyph's colour";
+    }
+
+    const int y = w.top + f + m.captionHeight / 2;
+    Click(w.left + rightOf(1) - m.buttonWidth / 2, y);
+    Sleep(400);
+    EXPECT_FALSE(IsZoomed(hwnd)) << "maximised by a greyed button";
+    Click(w.left + rightOf(0) - m.buttonWidth / 2, y);
+    Sleep(400);
+    EXPECT_TRUE(IsWindow(hwnd)) << "closed by a greyed button";
+}
+
+// A 32-bit top-down DIB section, its pixels at `pixels`.
+HBITMAP Canvas32(int width, int height, std::uint32_t*& pixels)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    pixels = static_cast<std::uint32_t*>(bits);
+    return bitmap;
+}
+
+// A square icon made from its pixels: 0xAARRGGBB colours (an alpha icon when any alpha is set)
+// and a mask bit per pixel (set where the background shows, or is inverted).
+HICON MakeIcon(int size, const std::function<std::uint32_t(int, int)>& colour,
+               const std::function<bool(int, int)>& masked)
+{
+    std::uint32_t* bits = nullptr;
+    HBITMAP color = Canvas32(size, size, bits);
+    const int stride = (size + 15) / 16 * 2;  // a monochrome bitmap's rows are whole words
+    std::vector<BYTE> maskBits(static_cast<size_t>(stride) * size, 0);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            bits[y * size + x] = colour(x, y);
+            if (masked(x, y))
+                maskBits[static_cast<size_t>(y) * stride + x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
+        }
+    HBITMAP mask = CreateBitmap(size, size, 1, 1, maskBits.data());
+    ICONINFO ii{TRUE, 0, 0, mask, color};
+    HICON icon = CreateIconIndirect(&ii);
+    DeleteObject(mask);
+    DeleteObject(color);
+    return icon;
+}
+
+// The frame draws a program's icon as DrawIconEx draws it on the caption's background: every
+// pixel, for icons with partial transparency, icons scaled down, and icons whose mask inverts
+// what lies under them.
+TEST(Engine, TheCaptionIconIsDrawnAsTheSystemDrawsIcons)
+{
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"velum.vlm")), VELUM_OK);
+    ui.Activate();
+    const auto show = [&](HICON icon) {
+        ui.Call([&] {
+            SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+            return static_cast<int>(RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW));
+        });
+    };
+    const auto pixels = [&](const RECT& r) {
+        std::vector<COLORREF> out;
+        HDC dc = GetWindowDC(hwnd);
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                out.push_back(GetPixel(dc, x, y));
+        ReleaseDC(hwnd, dc);
+        return out;
+    };
+    constexpr COLORREF kLocator = RGB(255, 0, 255);
+    HICON locator = MakeIcon(
+        16, [](int, int) { return 0x00FF00FFu; }, [](int, int) { return false; });
+    HICON blank = MakeIcon(
+        16, [](int, int) { return 0u; }, [](int, int) { return true; });
+    show(locator);
+    RECT caption{};
+    GetWindowRect(hwnd, &caption);
+    OffsetRect(&caption, -caption.left, -caption.top);
+    caption.bottom = 60;
+    const std::vector<COLORREF> band = pixels(caption);
+    RECT at{caption.right, caption.bottom, 0, 0};
+    for (int y = 0; y < caption.bottom; ++y)
+        for (int x = 0; x < caption.right; ++x)
+            if (band[static_cast<size_t>(y) * caption.right + x] == kLocator)
+                at = {std::min<LONG>(at.left, x), std::min<LONG>(at.top, y), std::max<LONG>(at.right, x + 1),
+                      std::max<LONG>(at.bottom, y + 1)};
+    ASSERT_LT(at.left, at.right) << "no icon on the caption";
+    const int cx = at.right - at.left;
+    const int cy = at.bottom - at.top;
+    show(blank);
+    const std::vector<COLORREF> background = pixels(at);
+
+    const struct {
+        const char* what;
+        int size;
+        std::function<std::uint32_t(int, int)> colour;
+        std::function<bool(int, int)> masked;
+    } cases[] = {
+        {"alpha, every level of transparency", 16,
+         [](int x, int y) {
+             return static_cast<std::uint32_t>(((x * 16 + y) & 0xFF) << 24 | (x * 16) << 16 | (y * 16) << 8 | 200);
+         },
+         [](int, int) { return false; }},
+        {"alpha, scaled down from 32", 32,
+         [](int x, int y) { return static_cast<std::uint32_t>(((x * 8 + y * 3) & 0xFF) << 24 | (0x30A050 + x)); },
+         [](int, int) { return false; }},
+        {"mask and colour, some pixels inverting", 16,
+         [](int x, int y) { return x < 8 ? static_cast<std::uint32_t>((x + y) * 0x040404) : 0x2060C0u; },
+         [](int x, int) { return x < 8; }},
+        {"mask and colour, a round icon", 16,
+         [](int x, int y) { return (x - 8) * (x - 8) + (y - 8) * (y - 8) > 40 ? 0u : 0x00C03020u; },
+         [](int x, int y) { return (x - 8) * (x - 8) + (y - 8) * (y - 8) > 40; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        HICON icon = MakeIcon(c.size, c.colour, c.masked);
+        ASSERT_NE(icon, nullptr);
+        // Twice: the first paint may be the one that keeps the icon.
+        for (int round = 0; round < 2; ++round) {
+            show(icon);
+            const std::vector<COLORREF> drawn = pixels(at);
+            // What DrawIconEx makes of the icon on the same background.
+            std::uint32_t* px = nullptr;
+            HBITMAP canvas = Canvas32(cx, cy, px);
+            for (size_t i = 0; i < background.size(); ++i)
+                px[i] = GetRValue(background[i]) << 16 | GetGValue(background[i]) << 8 | GetBValue(background[i]);
+            HDC dc = CreateCompatibleDC(nullptr);
+            HGDIOBJ old = SelectObject(dc, canvas);
+            DrawIconEx(dc, 0, 0, icon, cx, cy, 0, nullptr, DI_NORMAL);
+            GdiFlush();
+            int wrong = 0;
+            for (size_t i = 0; i < drawn.size(); ++i) {
+                const COLORREF want = RGB(px[i] >> 16 & 0xFF, px[i] >> 8 & 0xFF, px[i] & 0xFF);
+                if (drawn[i] != want && wrong++ < 3)
+                    ADD_FAILURE() << "round " << round << ", pixel (" << i % cx << "," << i / cx
+                                  << "): " << Hex(drawn[i]) << ", DrawIconEx gives " << Hex(want);
+            }
+            EXPECT_EQ(wrong, 0);
+            SelectObject(dc, old);
+            DeleteDC(dc);
+            DeleteObject(canvas);
+        }
+        show(blank);
+        DestroyIcon(icon);
+    }
+    DestroyIcon(locator);
+    DestroyIcon(blank);
+}
+
+TEST(Engine, MaximiseAndRestoreUnderRoundedCorners)
+{
+    const struct {
+        const char* how;
+        std::function<void(HWND)> maximise, restore;
+    } ways[] = {
+        {"ShowWindow", [](HWND h) { ShowWindow(h, SW_MAXIMIZE); }, [](HWND h) { ShowWindow(h, SW_RESTORE); }},
+        {"WM_SYSCOMMAND", [](HWND h) { SendMessageW(h, WM_SYSCOMMAND, SC_MAXIMIZE, 0); },
+         [](HWND h) { SendMessageW(h, WM_SYSCOMMAND, SC_RESTORE, 0); }},
+    };
+    for (const wchar_t* name : {L"lavender.vlm", L"contrast.vlm"}) {
+        for (const auto& way : ways) {
+            SCOPED_TRACE(harness::Utf8(name) + " through " + way.how);
+            UiThread ui;
+            HWND hwnd = ui.Window();
+            ASSERT_EQ(ui.AttachEx(SkinFile(name)), VELUM_OK);
+            Sleep(200);
+            RECT before{};
+            GetWindowRect(hwnd, &before);
+            ui.Call([&] {
+                way.maximise(hwnd);
+                return 0;
+            });
+            Sleep(500);
+            EXPECT_TRUE(IsZoomed(hwnd));
+            RECT zoomed{};
+            GetWindowRect(hwnd, &zoomed);
+            EXPECT_GT(zoomed.right - zoomed.left, before.right - before.left);
+            ui.Call([&] {
+                way.restore(hwnd);
+                return 0;
+            });
+            Sleep(500);
+            EXPECT_FALSE(IsZoomed(hwnd));
+            RECT after{};
+            GetWindowRect(hwnd, &after);
+            EXPECT_TRUE(EqualRect(&before, &after)) << "restored to (" << after.left << "," << after.top << ")-("
+                                                    << after.right << "," << after.bottom << ")";
+        }
+    }
+}
+
+// A dialog template in memory: a caption, a font, and an OK button against the bottom edge.
+std::vector<WORD> DialogTemplate(DWORD style, short cx, short cy)
+{
+    std::vector<WORD> t(sizeof(DLGTEMPLATE) / sizeof(WORD), 0);
+    auto* d = reinterpret_cast<DLGTEMPLATE*>(t.data());
+    d->style = style | DS_SETFONT | WS_CAPTION | WS_SYSMENU | WS_POPUP;
+    d->cdit = 0;
+    d->cx = cx;
+    d->cy = cy;
+    t.push_back(0);  // menu
+    t.push_back(0);  // class
+    for (const wchar_t* c = L"Dialog"; *c; ++c)
+        t.push_back(*c);
+    t.push_back(0);
+    t.push_back(9);  // point size
+    for (const wchar_t* c = L"Tahoma"; *c; ++c)
+        t.push_back(*c);
+    t.push_back(0);
+    return t;
+}
+
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+// What a program sees of its windows: the sizes it laid out its content for.
+struct Sizes {
+    SIZE client;
+    bool operator==(const Sizes& o) const { return client.cx == o.client.cx && client.cy == o.client.cy; }
+};
+
+TEST(Engine, WindowsKeepTheClientSizeTheirProgramMadeThemFor)
+{
+    // Each kind of window, made and measured once without the engine and once under each theme.
+    const struct {
+        const char* kind;
+        std::function<HWND()> make;
+    } kinds[] = {
+        {"dialog from a template",
+         [] {
+             const auto t = DialogTemplate(DS_MODALFRAME, 274, 207);
+             return CreateDialogIndirectParamW(nullptr, reinterpret_cast<const DLGTEMPLATE*>(t.data()), nullptr,
+                                               PlainDialogProc, 0);
+         }},
+        {"dialog with a thick frame",
+         [] {
+             const auto t = DialogTemplate(WS_THICKFRAME, 300, 210);
+             return CreateDialogIndirectParamW(nullptr, reinterpret_cast<const DLGTEMPLATE*>(t.data()), nullptr,
+                                               PlainDialogProc, 0);
+         }},
+        {"fixed window with a menu",
+         [] {
+             HMENU bar = CreateMenu();
+             AppendMenuW(bar, MF_STRING, 1, L"文件(&F)");
+             return CreateWindowExW(0, kClass, L"fixed", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 80, 80, 400, 300,
+                                    nullptr, bar, nullptr, nullptr);
+         }},
+    };
+    auto measure = [](HWND h) {
+        RECT c{};
+        GetClientRect(h, &c);
+        return Sizes{{c.right, c.bottom}};
+    };
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.kind);
+        Sizes plain{};
+        {
+            UiThread ui;
+            ui.Call([&] {
+                HWND h = kind.make();
+                plain = measure(h);
+                DestroyWindow(h);
+                return 0;
+            });
+        }
+        for (const wchar_t* name : {L"midnight.vlm", L"contrast.vlm"}) {
+            SCOPED_TRACE(harness::Utf8(name));
+            UiThread ui;
+            ASSERT_EQ(ui.AttachEx(SkinFile(L"amber.vlm")), VELUM_OK);
+            ui.Call([&] {
+                HWND h = kind.make();
+                ShowWindow(h, SW_SHOW);
+                const Sizes made = measure(h);
+                EXPECT_EQ(made.client.cx, plain.client.cx);
+                EXPECT_EQ(made.client.cy, plain.client.cy);
+                // A window the user cannot resize keeps its client size through a switch.
+                const std::string path = harness::Ansi(SkinFile(name));
+                EXPECT_EQ(Velum_AttachEx(path.c_str(), ""), VELUM_OK);
+                const bool resizable = (GetWindowLongPtrW(h, GWL_STYLE) & WS_THICKFRAME) != 0;
+                if (!resizable) {
+                    const Sizes switched = measure(h);
+                    EXPECT_EQ(switched.client.cx, plain.client.cx);
+                    EXPECT_EQ(switched.client.cy, plain.client.cy);
+                }
+                DestroyWindow(h);
+                return 0;
+            });
+        }
+    }
+}
+
+HBRUSH ownBrush = CreateSolidBrush(RGB(0, 0, 0));
+HBRUSH staticBrush = CreateSolidBrush(RGB(200, 30, 40));
+
+// A parent that colours its static controls itself.
+LRESULT CALLBACK OwnCtlColorProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    if (m == WM_CTLCOLORSTATIC) {
+        SetBkColor(reinterpret_cast<HDC>(w), RGB(200, 30, 40));
+        return reinterpret_cast<LRESULT>(staticBrush);
+    }
+    return DefWindowProcW(h, m, w, l);
+}
+
+TEST(Engine, AProgramsOwnColoursStay)
+{
+    // A class with its own black brush, and a static whose parent answers WM_CTLCOLORSTATIC.
+    UiThread ui;
+    HWND own = nullptr, parent = nullptr;
+    ui.Call([&] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hbrBackground = ownBrush;
+        wc.lpszClassName = L"VelumOwnBrush";
+        RegisterClassW(&wc);
+        WNDCLASSW pc{};
+        pc.lpfnWndProc = OwnCtlColorProc;
+        pc.hInstance = GetModuleHandleW(nullptr);
+        pc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        pc.lpszClassName = L"VelumOwnCtlColor";
+        RegisterClassW(&pc);
+        own = CreateWindowExW(0, L"VelumOwnBrush", L"own", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 300, 200, nullptr,
+                              nullptr, nullptr, nullptr);
+        parent = CreateWindowExW(0, L"VelumOwnCtlColor", L"ctl", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 60, 300, 200,
+                                 nullptr, nullptr, nullptr, nullptr);
+        CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 10, 120, 40, parent, nullptr, nullptr, nullptr);
+        return 0;
+    });
+    for (const wchar_t* name : {L"velum.vlm", L"midnight.vlm"}) {
+        SCOPED_TRACE(harness::Utf8(name));
+        ASSERT_EQ(ui.AttachEx(SkinFile(name)), VELUM_OK);
+        ui.Call([&] {
+            RedrawWindow(own, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            RedrawWindow(parent, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            return 0;
+        });
+        Sleep(200);
+        auto clientPixel = [](HWND h, int x, int y) {
+            HDC dc = GetDC(h);
+            const COLORREF c = GetPixel(dc, x, y);
+            ReleaseDC(h, dc);
+            return c;
+        };
+        EXPECT_EQ(Hex(clientPixel(own, 100, 80)), Hex(RGB(0, 0, 0))) << "the class brush was replaced";
+        EXPECT_EQ(Hex(clientPixel(parent, 30, 20)), Hex(RGB(200, 30, 40))) << "the program's WM_CTLCOLORSTATIC lost";
+        const velum::Theme t = LoadExpected(SkinFile(name));
+        EXPECT_TRUE(InFill(clientPixel(parent, 200, 150), t.window.background)) << "a system brush stays the system's";
+    }
+    ui.Call([&] {
+        DestroyWindow(own);
+        DestroyWindow(parent);
+        return 0;
+    });
+}
