@@ -79,22 +79,14 @@ protected:
     static void SetUpTestSuite()
     {
         programBrush = CreateSolidBrush(kProgramRed);
-        WNDCLASSW host{};
-        host.lpfnWndProc = HostProc;
-        host.hInstance = GetModuleHandleW(nullptr);
-        host.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        host.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        host.lpszClassName = L"ZtButtonHost";
-        RegisterClassW(&host);
-        host.lpfnWndProc = OwnColoursProc;
-        host.lpszClassName = L"ZtOwnColours";
-        RegisterClassW(&host);
+        kit::RegisterWindowClass(L"ZtButtonHost", HostProc);
+        kit::RegisterWindowClass(L"ZtOwnColours", OwnColoursProc);
     }
     static void TearDownTestSuite() { DeleteObject(programBrush); }
 
     void SetUp() override
     {
-        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+        kit::PointerAway();
         clicks.clear();
     }
     void TearDown() override

@@ -66,16 +66,10 @@ protected:
         INITCOMMONCONTROLSEX init{sizeof init,
                                   ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
         InitCommonControlsEx(&init);
-        WNDCLASSW host{};
-        host.lpfnWndProc = HostProc;
-        host.hInstance = GetModuleHandleW(nullptr);
-        host.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        host.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        host.lpszClassName = L"ZtCommonHost";
-        RegisterClassW(&host);
+        kit::RegisterWindowClass(L"ZtCommonHost", HostProc);
     }
 
-    void SetUp() override { SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2); }
+    void SetUp() override { kit::PointerAway(); }
     void TearDown() override
     {
         Velum_Detach();
@@ -357,7 +351,7 @@ TEST_F(CommonControls, AHeaderItemUnderThePointerIsHotAndTheSwitchesLeakNothing)
     const int x = column.right - 6, y = (column.top + column.bottom) / 2;
     MoveOnto(header, column.left + 20, y);
     EXPECT_EQ(Hex(Pixel(header, x, y)), Hex(Ref(p.common.headerHot.background.from)));
-    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+    kit::PointerAway();
     COLORREF c = Pixel(header, x, y);
     for (int i = 0; i < 40 && c != Ref(p.common.header.background.from); ++i) {
         Pump(50);

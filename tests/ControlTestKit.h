@@ -106,6 +106,24 @@ inline void ClickAt(POINT screen)
     SendInput(2, click, sizeof(INPUT));
 }
 
+// A window class for a test's windows: arrow cursor, the given system colour as background.
+inline void RegisterWindowClass(const wchar_t* name, WNDPROC procedure, int background = COLOR_BTNFACE)
+{
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(background + 1));
+    wc.lpszClassName = name;
+    RegisterClassW(&wc);
+}
+
+// The pointer away from every test window, so nothing shows its hot look.
+inline void PointerAway()
+{
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+}
+
 inline void MoveOnto(HWND hwnd, int x, int y)
 {
     POINT p{x, y};

@@ -119,22 +119,14 @@ protected:
     static void SetUpTestSuite()
     {
         programBrush = CreateSolidBrush(kProgramRed);
-        WNDCLASSW host{};
-        host.lpfnWndProc = HostProc;
-        host.hInstance = GetModuleHandleW(nullptr);
-        host.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        host.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        host.lpszClassName = L"ZtFieldHost";
-        RegisterClassW(&host);
-        host.lpfnWndProc = OwnColoursProc;
-        host.lpszClassName = L"ZtFieldOwnColours";
-        RegisterClassW(&host);
+        kit::RegisterWindowClass(L"ZtFieldHost", HostProc);
+        kit::RegisterWindowClass(L"ZtFieldOwnColours", OwnColoursProc);
     }
     static void TearDownTestSuite() { DeleteObject(programBrush); }
 
     void SetUp() override
     {
-        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+        kit::PointerAway();
         selectionChanges.clear();
     }
     void TearDown() override

@@ -118,7 +118,7 @@ protected:
     void SetUp() override
     {
         // The pointer away from the dialog, so no control shows its hot look.
-        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+        kit::PointerAway();
         gallery_ = std::make_unique<GalleryDialog>(GetModuleHandleW(nullptr));
         gallery_->Create(SkinFolder());
         gallery_->ApplyStartTheme();

@@ -59,13 +59,7 @@ class ScrollBars : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = ScrollingProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        wc.lpszClassName = L"ZtScrolling";
-        RegisterClassW(&wc);
+        kit::RegisterWindowClass(L"ZtScrolling", ScrollingProc, COLOR_WINDOW);
         ownBrush = CreateSolidBrush(kOwnGreen);
         INITCOMMONCONTROLSEX init{sizeof init, ICC_LISTVIEW_CLASSES};
         InitCommonControlsEx(&init);
@@ -73,7 +67,7 @@ protected:
     static void TearDownTestSuite() { DeleteObject(ownBrush); }
     void SetUp() override
     {
-        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+        kit::PointerAway();
         hwnd_ = CreateWindowExW(0, L"ZtScrolling", L"Scrolling", WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, 40, 40,
                                 400, 300, nullptr, nullptr, nullptr, nullptr);
         SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 100, 20, 0, 0};
@@ -213,7 +207,7 @@ TEST_F(ScrollBars, AScrollBarControlTakesTheThemesColoursUnlessItsParentChoseIts
     Pump(300);
     EXPECT_EQ(GetScrollPos(bar, SB_CTL), 1) << "a click on the right arrow moves a line";
     EXPECT_EQ(Hex(Pixel(bar, track.x, track.y)), Hex(Ref(p.track.background.from))) << "after the click";
-    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+    kit::PointerAway();
     SetScrollPos(bar, SB_CTL, 0, TRUE);
 
     Velum_Detach();
@@ -271,7 +265,7 @@ TEST_F(ScrollBars, AnEditsOwnBarFollowsItsTextInTheThemesColours)
                  info.rcScrollBar.top + (info.xyThumbTop + info.xyThumbBottom) / 2);
     Pump(250);
     EXPECT_EQ(Hex(barPixels().first), Hex(Ref(p.thumbHot.background.from))) << "under the pointer";
-    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+    kit::PointerAway();
 }
 
 TEST_F(ScrollBars, AListViewsOwnBarFollowsItsItemsInTheThemesColours)
@@ -349,7 +343,7 @@ TEST_F(ScrollBars, TheThumbAndArrowsUnderThePointerAreHot)
     Pump(200);
     EXPECT_EQ(Hex(Pixel(bar, thumb.x, thumb.y)), Hex(Ref(p.thumbHot.background.from)))
         << "a scroll bar control's thumb";
-    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+    kit::PointerAway();
 }
 
 // A program's own panel with both bars, and one that shows its bar only once it has more to
@@ -394,7 +388,7 @@ TEST_F(ScrollBars, APanelsOwnBarsTakeTheThemesColours)
     GetScrollBarInfo(panel, OBJID_VSCROLL, &bar);
     ClickAt({(bar.rcScrollBar.left + bar.rcScrollBar.right) / 2, bar.rcScrollBar.bottom - 4});
     Pump(300);
-    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+    kit::PointerAway();
     Pump(150);
     EXPECT_EQ(GetScrollPos(panel, SB_VERT), 41) << "a click on the down arrow scrolls a line";
     const auto [thumb, track] = VerticalBarPixels(panel);
@@ -473,7 +467,7 @@ TEST_F(ScrollBars, TheThumbAndArrowHeldDownArePressed)
         MouseButton(MOUSEEVENTF_LEFTDOWN);
         Pump(450);
         EXPECT_EQ(Hex(held.seen), Hex(c.pressed)) << "while held";
-        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+        kit::PointerAway();
         const auto probeNow = [&c] {
             HDC dc = GetWindowDC(c.window);
             const COLORREF seen = GetPixel(dc, held.probe.x, held.probe.y);
