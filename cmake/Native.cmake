@@ -69,6 +69,7 @@ if(VELUM_HAVE_GTEST)
   add_executable(theme_tests tests/native/ThemeFileTest.cpp tests/native/ThemeLoadTest.cpp tests/native/ThemeDocsTest.cpp)
   target_link_libraries(theme_tests PRIVATE velum_theme velum_native_options ${VELUM_GTEST_MAIN})
   target_compile_definitions(theme_tests PRIVATE VELUM_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  target_include_directories(theme_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   gtest_discover_tests(theme_tests DISCOVERY_MODE PRE_TEST)
 
   add_executable(layout_tests tests/native/FrameLayoutTest.cpp)

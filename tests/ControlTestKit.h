@@ -14,6 +14,7 @@
 #include "ControlPalette.h"
 #include "ProgramHarness.h"
 #include "ThemeFile.h"
+#include "ThemeFixture.h"
 #include "Velum.h"
 
 namespace kit {

@@ -19,6 +19,7 @@
 
 #include "ProgramHarness.h"
 #include "ThemeFile.h"
+#include "ThemeFixture.h"
 #include "Velum.h"
 
 namespace {

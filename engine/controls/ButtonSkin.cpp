@@ -8,6 +8,7 @@
 #include "ButtonPaint.h"
 #include "ControlClasses.h"
 #include "Engine.h"
+#include "PartWindows.h"
 #include "WindowRegistry.h"
 
 namespace velum {
@@ -18,9 +19,9 @@ struct ButtonState {
     bool hot = false;
 };
 
-std::map<HWND, ButtonState>& Buttons()
+PartWindows<ButtonState>& Buttons()
 {
-    static std::map<HWND, ButtonState> buttons;
+    static PartWindows<ButtonState> buttons;
     return buttons;
 }
 
@@ -221,15 +222,7 @@ void RefreshButtons()
 
 void UnskinButtons()
 {
-    // Out of the registry first: a button given back only passes its messages on.
-    std::vector<HWND> buttons;
-    for (const auto& [hwnd, state] : Buttons())
-        buttons.push_back(hwnd);
-    Buttons().clear();
-    for (HWND hwnd : buttons) {
-        RemoveSubclass(hwnd);
-        InvalidateRect(hwnd, nullptr, TRUE);
-    }
+    Buttons().GiveBackAll([](HWND hwnd, const ButtonState&) { InvalidateRect(hwnd, nullptr, TRUE); });
 }
 
 }  // namespace velum

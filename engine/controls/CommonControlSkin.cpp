@@ -16,6 +16,7 @@
 #include "StatusBarSkin.h"
 #include "TabSkin.h"
 #include "ScrollBarSkin.h"
+#include "PartWindows.h"
 #include "WindowRegistry.h"
 
 namespace velum {
@@ -38,9 +39,9 @@ struct CommonControl {
     int pressedItem = -1;         // headers and up-down arrows: the item held down
 };
 
-std::map<HWND, CommonControl>& Controls()
+PartWindows<CommonControl>& Controls()
 {
-    static std::map<HWND, CommonControl> controls;
+    static PartWindows<CommonControl> controls;
     return controls;
 }
 
@@ -359,31 +360,23 @@ void RefreshCommonControls()
 {
     // Taking colours sends the control messages, which a program's own subclass sees: it may
     // destroy windows meanwhile, so each is looked up again.
-    std::vector<HWND> controls;
-    for (const auto& [hwnd, c] : Controls())
-        controls.push_back(hwnd);
-    for (HWND hwnd : controls) {
-        const auto found = Controls().find(hwnd);
-        if (found == Controls().end())
-            continue;
-        TakeColours(hwnd, found->second);
-        InvalidateRect(hwnd, nullptr, TRUE);
+    for (HWND hwnd : Controls().Windows()) {
+        if (CommonControl* c = Controls().Find(hwnd)) {
+            TakeColours(hwnd, *c);
+            InvalidateRect(hwnd, nullptr, TRUE);
+        }
     }
 }
 
 void UnskinCommonControls()
 {
-    // Out of the registry first: a control given back only passes its messages on.
-    const auto controls = std::move(Controls());
-    Controls().clear();
-    for (const auto& [hwnd, c] : controls) {
+    Controls().GiveBackAll([](HWND hwnd, const CommonControl& c) {
         ForgetScrollBars(hwnd);
         // Through the control's own procedure, which the subclass still leads to.
         if (c.taken && !c.ownColours)
             GiveBackColours(hwnd, c);
-        RemoveSubclass(hwnd);
         InvalidateRect(hwnd, nullptr, TRUE);
-    }
+    });
 }
 
 }  // namespace velum

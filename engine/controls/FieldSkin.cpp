@@ -9,15 +9,16 @@
 #include "Engine.h"
 #include "ListSkin.h"
 #include "ScrollBarSkin.h"
+#include "PartWindows.h"
 #include "WindowRegistry.h"
 
 namespace velum {
 
 namespace {
 
-std::map<HWND, FieldState>& Fields()
+PartWindows<FieldState>& Fields()
 {
-    static std::map<HWND, FieldState> fields;
+    static PartWindows<FieldState> fields;
     return fields;
 }
 
@@ -112,8 +113,7 @@ Color BorderColour(HWND hwnd, const Style& look, FieldLook state)
 
 FieldState* FindField(HWND hwnd)
 {
-    const auto found = Fields().find(hwnd);
-    return found != Fields().end() ? &found->second : nullptr;
+    return Fields().Find(hwnd);
 }
 
 void ForgetField(HWND hwnd)
@@ -158,16 +158,10 @@ void RefreshFields()
 
 void UnskinFields()
 {
-    // Out of the registry first: a field given back only passes its messages on.
-    std::vector<HWND> fields;
-    for (const auto& [hwnd, field] : Fields())
-        fields.push_back(hwnd);
-    Fields().clear();
-    for (HWND hwnd : fields) {
+    Fields().GiveBackAll([](HWND hwnd, const FieldState&) {
         ForgetScrollBars(hwnd);
-        RemoveSubclass(hwnd);
         RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-    }
+    });
 }
 
 FieldLook LookOf(HWND hwnd, ControlFamily family)

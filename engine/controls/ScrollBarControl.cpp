@@ -2,20 +2,19 @@
 // WM_CTLCOLORSCROLLBAR with a brush of its own; the system keeps tracking them.
 #include "ScrollBarControl.h"
 
-#include <set>
-
 #include "ControlClasses.h"
 #include "Engine.h"
 #include "ScrollBarSkin.h"
+#include "PartWindows.h"
 #include "WindowRegistry.h"
 
 namespace velum {
 
 namespace {
 
-std::set<HWND>& Controls()
+PartWindows<NoState>& Controls()
 {
-    static std::set<HWND> controls;
+    static PartWindows<NoState> controls;
     return controls;
 }
 
@@ -128,7 +127,7 @@ bool SkinScrollBarControl(HWND hwnd)
         return true;
     if (ControlFamilyOf(hwnd) != ControlFamily::ScrollBar || !InstallSubclass(hwnd, ScrollBarControlProc))
         return false;
-    Controls().insert(hwnd);
+    Controls()[hwnd];
     return true;
 }
 
@@ -146,19 +145,16 @@ void RepaintScrollBarControl(HWND hwnd)
 
 void RefreshScrollBarControls()
 {
-    for (HWND hwnd : Controls())
+    for (HWND hwnd : Controls().Windows())
         InvalidateRect(hwnd, nullptr, TRUE);
 }
 
 void UnskinScrollBarControls()
 {
-    const auto controls = std::move(Controls());
-    Controls().clear();
-    for (HWND hwnd : controls) {
+    Controls().GiveBackAll([](HWND hwnd, NoState) {
         ForgetScrollBars(hwnd);
-        RemoveSubclass(hwnd);
         InvalidateRect(hwnd, nullptr, TRUE);
-    }
+    });
 }
 
 }  // namespace velum

@@ -1,18 +1,17 @@
 #include "ScrolledWindow.h"
 
-#include <set>
-
 #include "Engine.h"
 #include "ScrollBarSkin.h"
+#include "PartWindows.h"
 #include "WindowRegistry.h"
 
 namespace velum {
 
 namespace {
 
-std::set<HWND>& Followed()
+PartWindows<NoState>& Followed()
 {
-    static std::set<HWND> windows;
+    static PartWindows<NoState> windows;
     return windows;
 }
 
@@ -61,26 +60,22 @@ bool SkinScrolledWindow(HWND hwnd)
         return false;
     if (!InstallSubclass(hwnd, ScrolledWindowProc))
         return false;
-    Followed().insert(hwnd);
+    Followed()[hwnd];
     return true;
 }
 
 void RefreshScrolledWindows()
 {
-    for (HWND hwnd : Followed())
+    for (HWND hwnd : Followed().Windows())
         RedrawFrameOf(hwnd);
 }
 
 void UnskinScrolledWindows()
 {
-    // Out of the set first: a window given back only passes its messages on.
-    const auto windows = std::move(Followed());
-    Followed().clear();
-    for (HWND hwnd : windows) {
+    Followed().GiveBackAll([](HWND hwnd, NoState) {
         ForgetScrollBars(hwnd);
-        RemoveSubclass(hwnd);
         RedrawFrameOf(hwnd);
-    }
+    });
 }
 
 }  // namespace velum

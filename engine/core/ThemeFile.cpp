@@ -303,13 +303,4 @@ bool ReadThemeFile(const std::filesystem::path& path, std::string& bytes, Diagno
     return true;
 }
 
-ParseResult LoadThemeFile(const std::filesystem::path& path, std::string_view scheme)
-{
-    std::string bytes;
-    Diagnostic error;
-    if (!ReadThemeFile(path, bytes, error))
-        return ParseResult{std::nullopt, {error}};
-    return ParseTheme(bytes, PathText(path), scheme);
-}
-
 }  // namespace velum

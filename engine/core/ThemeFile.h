@@ -134,7 +134,4 @@ std::vector<std::string> ListThemeSchemes(std::string_view bytes);
 // On failure returns false and sets `error`, which names the path.
 bool ReadThemeFile(const std::filesystem::path& path, std::string& bytes, Diagnostic& error);
 
-// ReadThemeFile and ParseTheme together; the diagnostics carry the path as the file name.
-ParseResult LoadThemeFile(const std::filesystem::path& path, std::string_view scheme);
-
 }  // namespace velum

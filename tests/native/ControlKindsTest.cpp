@@ -111,24 +111,6 @@ TEST(ControlKinds, ButtonStyles)
     EXPECT_FALSE(ButtonStyleOf(0x8007).flat);
 }
 
-TEST(ControlKinds, ComboStyles)
-{
-    const struct {
-        std::uint32_t style;
-        ComboKind kind;
-    } cases[] = {
-        {0x0000, ComboKind::Simple},
-        {0x0001, ComboKind::Simple},
-        {0x0002, ComboKind::DropDown},
-        {0x0003, ComboKind::DropDownList},
-        {0x0013, ComboKind::DropDownList},  // owner-drawn
-        // Sort, has strings, auto scroll, no integral height, visible child.
-        {0x50000000 | 0x0100 | 0x0200 | 0x0040 | 0x0400 | 0x0002, ComboKind::DropDown},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(ComboKindOf(c.style), c.kind) << std::hex << c.style;
-}
-
 TEST(ControlKinds, OwnerDrawnListsAndCombos)
 {
     const struct {

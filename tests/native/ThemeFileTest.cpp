@@ -1,4 +1,5 @@
 #include "ThemeFile.h"
+#include "ThemeFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -707,16 +708,6 @@ TEST_F(ReadThemeFileTest, RefusesWhatItCannotUseAndNamesThePath)
             EXPECT_NE(error.message.find(c.message), std::string::npos) << error.message;
         }
     }
-}
-
-TEST_F(ReadThemeFileTest, LoadThemeFileReportsAgainstThePath)
-{
-    const auto path = Write("bad.vlm", "[Caption]\ntext = #XYZ\n");
-    const ParseResult r = LoadThemeFile(path, "");
-    EXPECT_FALSE(r.theme);
-    ASSERT_EQ(r.diagnostics.size(), 1u);
-    EXPECT_EQ(FormatDiagnostic(r.diagnostics[0]).rfind(path.string() + ":2:8: error: ", 0), 0u)
-        << FormatDiagnostic(r.diagnostics[0]);
 }
 
 }  // namespace
