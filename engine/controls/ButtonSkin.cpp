@@ -7,6 +7,7 @@
 
 #include "ButtonPaint.h"
 #include "ControlClasses.h"
+#include "ControlPaint.h"
 #include "Engine.h"
 #include "PartWindows.h"
 #include "WindowRegistry.h"
@@ -102,16 +103,6 @@ void Paint(HWND hwnd, HDC target)
         buffer.Commit();
 }
 
-bool EngineDrawsNow(HWND hwnd)
-{
-    HDC probe = GetDC(hwnd);
-    if (probe == nullptr)
-        return false;
-    const bool draws = EngineDraws(hwnd, probe);
-    ReleaseDC(hwnd, probe);
-    return draws;
-}
-
 LRESULT OnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (wParam != 0) {
@@ -121,7 +112,7 @@ LRESULT OnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         Paint(hwnd, dc);
         return 0;
     }
-    if (!EngineDrawsNow(hwnd))
+    if (!DrawsOnWindow(hwnd, [hwnd](HDC dc) { return EngineDraws(hwnd, dc); }))
         return CallPrevious(hwnd, message, wParam, lParam);
     PAINTSTRUCT ps;
     if (HDC dc = BeginPaint(hwnd, &ps))
@@ -134,14 +125,9 @@ LRESULT OnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 // check, the focus), outside WM_PAINT; the engine draws over it at once.
 void DrawOverSystemNow(HWND hwnd)
 {
-    if (Buttons().count(hwnd) == 0 || !IsWindowVisible(hwnd))
-        return;
-    HDC dc = GetDC(hwnd);
-    if (dc == nullptr)
-        return;
-    if (EngineDraws(hwnd, dc))
-        Paint(hwnd, dc);
-    ReleaseDC(hwnd, dc);
+    if (Buttons().count(hwnd) != 0)
+        velum::DrawOverSystemNow(
+            hwnd, [hwnd](HDC dc) { return EngineDraws(hwnd, dc); }, [hwnd](HDC dc) { Paint(hwnd, dc); });
 }
 
 bool ChangesButtonLook(UINT message)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "ControlPaint.h"
 #include "Engine.h"
 #include "FieldSkin.h"
 #include "WindowRegistry.h"
@@ -176,14 +177,9 @@ LRESULT OnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 // box at once.
 void DrawOverSystemNow(HWND hwnd)
 {
-    if (FindField(hwnd) == nullptr || !IsWindowVisible(hwnd))
-        return;
-    HDC dc = GetDC(hwnd);
-    if (dc == nullptr)
-        return;
-    if (EngineDrawsField(hwnd))
-        Paint(hwnd, dc);
-    ReleaseDC(hwnd, dc);
+    if (FindField(hwnd) != nullptr)
+        velum::DrawOverSystemNow(
+            hwnd, [hwnd](HDC) { return EngineDrawsField(hwnd); }, [hwnd](HDC dc) { Paint(hwnd, dc); });
 }
 
 bool ChangesComboLook(UINT message)

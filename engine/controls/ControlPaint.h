@@ -33,4 +33,33 @@ void PaintThroughBuffer(HWND hwnd, UINT message, WPARAM wParam, Draw draw)
         EndPaint(hwnd, &ps);
 }
 
+// Whether the engine draws the control on a DC of its window: `draws(dc)` asks, on the window's
+// own DC, which its parent's colour answer may depend on.
+template <class Draws>
+bool DrawsOnWindow(HWND hwnd, Draws draws)
+{
+    HDC probe = GetDC(hwnd);
+    if (probe == nullptr)
+        return false;
+    const bool drawn = draws(probe);
+    ReleaseDC(hwnd, probe);
+    return drawn;
+}
+
+// The system draws some controls straight onto the window as they change, outside WM_PAINT:
+// the engine draws over that at once, on the window's DC, where `draws(dc)` says it draws the
+// control.
+template <class Draws, class Draw>
+void DrawOverSystemNow(HWND hwnd, Draws draws, Draw draw)
+{
+    if (!IsWindowVisible(hwnd))
+        return;
+    HDC dc = GetDC(hwnd);
+    if (dc == nullptr)
+        return;
+    if (draws(dc))
+        draw(dc);
+    ReleaseDC(hwnd, dc);
+}
+
 }  // namespace velum

@@ -3,6 +3,7 @@
 #include "ScrollBarControl.h"
 
 #include "ControlClasses.h"
+#include "ControlPaint.h"
 #include "Engine.h"
 #include "ScrollBarSkin.h"
 #include "PartWindows.h"
@@ -80,11 +81,7 @@ LRESULT CALLBACK ScrollBarControlProc(HWND hwnd, UINT message, WPARAM wParam, LP
         ForgetScrollBars(hwnd);
         return PassOn(hwnd, message, wParam, lParam);
     case WM_PAINT: {
-        HDC probe = GetDC(hwnd);
-        const bool ours = probe != nullptr && EngineDraws(hwnd, probe);
-        if (probe != nullptr)
-            ReleaseDC(hwnd, probe);
-        if (!ours)
+        if (!DrawsOnWindow(hwnd, [hwnd](HDC dc) { return EngineDraws(hwnd, dc); }))
             break;
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
@@ -133,14 +130,9 @@ bool SkinScrollBarControl(HWND hwnd)
 
 void RepaintScrollBarControl(HWND hwnd)
 {
-    if (Controls().count(hwnd) == 0 || !IsWindowVisible(hwnd))
-        return;
-    HDC dc = GetDC(hwnd);
-    if (dc == nullptr)
-        return;
-    if (EngineDraws(hwnd, dc))
-        PaintControl(hwnd, dc);
-    ReleaseDC(hwnd, dc);
+    if (Controls().count(hwnd) != 0)
+        DrawOverSystemNow(
+            hwnd, [hwnd](HDC dc) { return EngineDraws(hwnd, dc); }, [hwnd](HDC dc) { PaintControl(hwnd, dc); });
 }
 
 void RefreshScrollBarControls()
