@@ -6,6 +6,7 @@
 //   end CLASS CODE             ends that window's program with exit code CODE
 //   close CLASS                asks that window to close (WM_CLOSE)
 //   sleep SECONDS              a program that runs without a window
+//   launch PROGRAM [ARGS]      a launcher: starts PROGRAM and ends at once with exit code 3
 // Exit code 0 when it did what was asked, 1 otherwise (with a line on stderr).
 #include <windows.h>
 
@@ -57,15 +58,21 @@ void PrintClientSize(HWND hwnd)
     std::printf("%ld %ld\n", client.right, client.bottom);
 }
 
-int PlainSize(int argc, wchar_t** argv)
+// Starts the program of argv[2] with the arguments after it (none holds a space).
+bool StartProgram(int argc, wchar_t** argv, PROCESS_INFORMATION& info)
 {
     std::wstring line;
     for (int i = 2; i < argc; ++i)
         line += (i > 2 ? L" " : L"") + std::wstring(argv[i]);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
+}
+
+int PlainSize(int argc, wchar_t** argv)
+{
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    if (!StartProgram(argc, argv, info))
         return Fail("CreateProcessW");
     UniqueKernel process(info.hProcess);
     UniqueKernel thread(info.hThread);
@@ -92,10 +99,18 @@ int PlainSize(int argc, wchar_t** argv)
 int wmain(int argc, wchar_t** argv)
 {
     if (argc < 3)
-        return Fail("usage: try-probe plain-size|size|text|end|close ...");
+        return Fail("usage: try-probe plain-size|size|text|end|close|sleep|launch ...");
     const std::wstring command = argv[1];
     if (command == L"plain-size")
         return PlainSize(argc, argv);
+    if (command == L"launch") {
+        PROCESS_INFORMATION info{};
+        if (!StartProgram(argc, argv, info))
+            return Fail("CreateProcessW");
+        UniqueKernel process(info.hProcess);
+        UniqueKernel thread(info.hThread);
+        return 3;
+    }
     if (command == L"sleep") {
         Sleep(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)) * 1000);
         return 0;

@@ -4,7 +4,9 @@
 # - notepad under the test theme: the caption in the theme's colour, the client size of an
 #   unskinned notepad, a file name with spaces handed over, typing, a keyboard menu and a mouse
 #   click on the menu bar working, and notepad's exit code passed through; then under the
-#   theme's other scheme.
+#   theme's other scheme;
+# - notepad started by a launcher that ends at once (the probe's "launch"): notepad skinned and
+#   its exit code passed through, or, when it is of the other architecture, refused and ended.
 # Usage: velum-try-notepad.sh WINE_RUN VELUM_TRY_EXE PROBE_EXE x64|x86 TRY_THEME BROKEN_THEME
 set -euo pipefail
 
@@ -26,10 +28,11 @@ mkdir -p "$build/tests/runs"
 work=$(mktemp -d "$build/tests/runs/velum-try.XXXXXX")
 try_pid=
 cleanup() {
-  if [ -n "$try_pid" ] && kill -0 "$try_pid" 2>/dev/null; then
+  # A notepad left by a failed check, whether velum-try still waits for it or not.
+  if xdotool search --onlyvisible --classname '^notepad\.exe$' >/dev/null 2>&1; then
     "$wine_run" "$probe_exe" end Notepad 1 >/dev/null 2>&1 || true
-    wait "$try_pid" 2>/dev/null || true
   fi
+  [ -z "$try_pid" ] || wait "$try_pid" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -60,6 +63,7 @@ text_file=$(windows_path "$work/name with spaces.txt")
 # Notepad of the other architecture, by a path that no file-system redirection changes.
 if [ "$arch" = x64 ]; then other=syswow64; else other=system32; fi
 other_notepad=$(windows_path "$build/wineprefix/drive_c/windows/$other/notepad.exe")
+launcher=$(windows_path "$probe_exe")
 [ -f "$build/wineprefix/drive_c/windows/$other/notepad.exe" ] || fail "no $other/notepad.exe in the test prefix"
 
 # velum-try's own failures: expected exit code, a piece of its message, then the arguments.
@@ -77,6 +81,7 @@ failures=(
   "122|cannot find the program|$theme -- no-such-program.exe"
   "122|not a Windows program|$theme -- $theme"
   "123|use the velum-try.exe of|$theme -- $other_notepad"
+  "123|notepad.exe (process|$theme -- $launcher launch $other_notepad"
   "124|exit code 7) before it showed a window|$theme -- cmd.exe /c exit 7"
   "124|showed no window within 1 s|--timeout=1 $theme -- $(windows_path "$probe_exe") sleep 30"
 )
@@ -184,4 +189,12 @@ wait_try
 [ "$status" = 0 ] || fail "velum-try exited with $status after notepad ended with 0"
 grep -qF "is skinned with $theme, scheme Dark" "$work/try.out" || fail "velum-try did not report the scheme"
 echo "ok: the Dark scheme is drawn, and notepad's exit code 0 came back"
+
+start_try "$theme" -- "$launcher" launch notepad.exe
+wait_for 10 caption_is '#B03A7C' || fail "the caption of notepad started by a launcher is not #B03A7C"
+probe end Notepad 9 || fail "cannot end notepad"
+wait_try
+[ "$status" = 9 ] || fail "velum-try exited with $status after the launcher ended with 3 and notepad with 9"
+grep -qF "started from $launcher) is skinned" "$work/try.out" || fail "velum-try did not report notepad's launcher"
+echo "ok: notepad started by a launcher is skinned, and its exit code 9 came back"
 echo "PASS"

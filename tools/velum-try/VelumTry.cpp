@@ -1,11 +1,15 @@
 // velum-try: starts any program and attaches the Velum engine inside it, so a developer sees
 // their program under a theme without changing it. The engine must be attached on the thread
 // that owns the windows, so velum-try waits for the program's first window and has a message
-// hook on that window's thread (VelumTryHook.dll) load the engine and attach it there.
+// hook on that window's thread (VelumTryHook.dll) load the engine and attach it there. A
+// program that starts a successor and ends (or waits for it) is followed: the first window of
+// the program or of any process it started is the one skinned.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstring>
 #include <cwchar>
+#include <deque>
 #include <exception>
 #include <string>
 #include <string_view>
@@ -30,12 +34,15 @@ enum ExitCode : int {
 
 constexpr wchar_t kUsage[] =
     L"usage: velum-try [--timeout=SECONDS] THEME [SCHEME] -- PROGRAM [ARGS...]\n"
-    L"Starts PROGRAM with ARGS, waits for its first window and skins its UI thread with the\n"
-    L"Velum engine beside velum-try, under THEME (a theme file) and SCHEME (default: the\n"
-    L"file's own). Then waits for PROGRAM and exits with its exit code.\n"
+    L"Starts PROGRAM with ARGS, waits for the first window of PROGRAM or of a process it\n"
+    L"started (a program that starts its successor and ends) and skins that window's UI thread\n"
+    L"with the Velum engine beside velum-try, under THEME (a theme file) and SCHEME (default:\n"
+    L"the file's own). Then waits for the process that owns the window and exits with its exit\n"
+    L"code.\n"
     L"velum-try's own failures exit with: 120 bad arguments, 121 the theme or scheme cannot be\n"
-    L"used, 122 PROGRAM cannot be started, 123 PROGRAM is of the other architecture, 124 no\n"
-    L"window within the time (default 30 s), 125 the engine could not be attached.\n";
+    L"used, 122 PROGRAM cannot be started, 123 PROGRAM, or the process of its window, is of the\n"
+    L"other architecture, 124 no window within the time (default 30 s), 125 the engine could\n"
+    L"not be attached.\n";
 
 constexpr DWORD kDefaultTimeoutMs = 30000;
 
@@ -331,9 +338,114 @@ private:
     UniqueKernel answered_;
 };
 
+// CreateToolhelp32Snapshot fails with INVALID_HANDLE_VALUE.
+using UniqueSnapshot = UniqueHandle<handle_traits::MinusOneIsInvalid<handle_traits::CloseKernel>>;
+
+ULONGLONG CreationTime(HANDLE process)
+{
+    FILETIME created{};
+    FILETIME exited{};
+    FILETIME kernel{};
+    FILETIME user{};
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return 0;
+    return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+// The started program and every process started from it, found by parent process id. Each
+// member's handle stays open, so its id is not given to another process while velum-try looks
+// for its children: a process started by a member that has since ended is still found. Members
+// stay where they are as more are added, so a pointer to one stays good.
+class ProgramFamily {
+public:
+    struct Member {
+        UniqueKernel process;
+        DWORD pid = 0;
+        ULONGLONG created = 0;
+    };
+
+    explicit ProgramFamily(Program started)
+    {
+        const ULONGLONG created = CreationTime(started.process.get());
+        members_.push_back({std::move(started.process), started.pid, created});
+    }
+
+    const Member& Started() const { return members_.front(); }
+
+    const Member* Find(DWORD pid) const
+    {
+        for (const Member& member : members_) {
+            if (member.pid == pid)
+                return &member;
+        }
+        return nullptr;
+    }
+
+    bool AllEnded() const
+    {
+        for (const Member& member : members_) {
+            if (WaitForSingleObject(member.process.get(), 0) != WAIT_OBJECT_0)
+                return false;
+        }
+        return true;
+    }
+
+    // Takes in the processes started by a member since the last look; true when there were any.
+    bool FindNewMembers()
+    {
+        UniqueSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        if (!snapshot)
+            return false;
+        std::vector<PROCESSENTRY32W> processes;
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
+            processes.push_back(entry);
+        bool added = false;
+        // Again until none is added, so grandchildren in the same snapshot are found too.
+        for (bool again = true; again;) {
+            again = false;
+            for (const PROCESSENTRY32W& process : processes) {
+                if (Find(process.th32ProcessID) == nullptr && Adopt(process.th32ProcessID, process.th32ParentProcessID))
+                    again = added = true;
+            }
+        }
+        return added;
+    }
+
+    // Ends every member still running: they were started only to be skinned.
+    void EndAll()
+    {
+        for (const Member& member : members_)
+            TerminateProcess(member.process.get(), 1);
+    }
+
+private:
+    bool Adopt(DWORD pid, DWORD parentPid)
+    {
+        const Member* parent = Find(parentPid);
+        if (parent == nullptr)
+            return false;
+        UniqueKernel process(
+            OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, pid));
+        if (!process)
+            return false;
+        // A process older than the member is not its child but was started by an earlier
+        // holder of that id.
+        const ULONGLONG created = CreationTime(process.get());
+        if (created < parent->created)
+            return false;
+        members_.push_back({std::move(process), pid, created});
+        return true;
+    }
+
+    std::deque<Member> members_;
+};
+
 struct WindowSearch {
-    DWORD pid;
+    const ProgramFamily* family;
     HWND found;
+    const ProgramFamily::Member* owner;
 };
 
 BOOL CALLBACK FindVisibleWindow(HWND hwnd, LPARAM lParam)
@@ -341,9 +453,11 @@ BOOL CALLBACK FindVisibleWindow(HWND hwnd, LPARAM lParam)
     auto* search = reinterpret_cast<WindowSearch*>(lParam);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != search->pid || !IsWindowVisible(hwnd))
+    const ProgramFamily::Member* owner = search->family->Find(pid);
+    if (owner == nullptr || !IsWindowVisible(hwnd))
         return TRUE;
     search->found = hwnd;
+    search->owner = owner;
     return FALSE;
 }
 
@@ -352,29 +466,62 @@ std::wstring Seconds(DWORD ms)
     return std::to_wstring((ms + 999) / 1000) + L" s";
 }
 
-HWND WaitForFirstWindow(const Program& program, DWORD timeoutMs)
+// The first visible top-level window of the program or of a process started from it.
+WindowSearch WaitForFirstWindow(ProgramFamily& family, DWORD timeoutMs)
 {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     // Returns at once for a program without a message queue; the polling below still waits.
-    WaitForInputIdle(program.process.get(), timeoutMs);
+    WaitForInputIdle(family.Started().process.get(), timeoutMs);
     for (;;) {
-        WindowSearch search{program.pid, nullptr};
+        // Read before the look for new processes: a member that starts its successor and ends
+        // has started it before it ended, so the look finds it.
+        const bool ended = family.AllEnded();
+        const bool added = family.FindNewMembers();
+        WindowSearch search{&family, nullptr, nullptr};
         EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
         if (search.found != nullptr)
-            return search.found;
-        if (WaitForSingleObject(program.process.get(), 50) == WAIT_OBJECT_0) {
+            return search;
+        if (ended && !added) {
             DWORD code = 0;
-            GetExitCodeProcess(program.process.get(), &code);
+            GetExitCodeProcess(family.Started().process.get(), &code);
             Fail(kNoWindow, L"the program ended (exit code " + std::to_wstring(code) + L") before it showed a window");
         }
         if (GetTickCount64() >= deadline)
             Fail(kNoWindow,
                  L"the program showed no window within " + Seconds(timeoutMs) + L" (a longer wait: --timeout=SECONDS)");
+        Sleep(50);
     }
 }
 
-void AttachInside(const Program& program, HWND window, ExchangeBlock& exchange, const std::wstring& folder,
-                  DWORD timeoutMs)
+std::wstring ProcessPath(const ProgramFamily::Member& member)
+{
+    std::wstring path(32768, L'\0');
+    DWORD length = static_cast<DWORD>(path.size());
+    if (!QueryFullProcessImageNameW(member.process.get(), 0, path.data(), &length))
+        return L"process " + std::to_wstring(member.pid);
+    path.resize(length);
+    return path;
+}
+
+// The program's file was checked before it started; a process it started may be of the other
+// architecture (a 32-bit program that starts its 64-bit self), and the engine and the hook
+// can only be loaded into one of velum-try's own.
+void CheckOwnerArchitecture(const ProgramFamily::Member& owner, const std::wstring& programPath)
+{
+    BOOL ownWow64 = FALSE;
+    BOOL ownerWow64 = FALSE;
+    if (!IsWow64Process(GetCurrentProcess(), &ownWow64) || !IsWow64Process(owner.process.get(), &ownerWow64) ||
+        ownWow64 == ownerWow64)
+        return;
+    const WORD other = kOwnMachine == IMAGE_FILE_MACHINE_I386 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386;
+    Fail(kWrongArchitecture,
+         L"the program's window is shown by " + ProcessPath(owner) + L" (process " + std::to_wstring(owner.pid) +
+             L"), an " + MachineName(other) + L" program started from the " + MachineName(kOwnMachine) + L" " +
+             programPath + L": use the velum-try.exe of bin\\" + MachineName(other) + L" on " + ProcessPath(owner) +
+             L" (the engine can only be attached to a program of its own architecture)");
+}
+
+void AttachInside(HANDLE process, HWND window, ExchangeBlock& exchange, const std::wstring& folder, DWORD timeoutMs)
 {
     const std::wstring hookPath = folder + L"\\VelumTryHook.dll";
     UniqueModule hookModule(LoadLibraryW(hookPath.c_str()));
@@ -391,7 +538,7 @@ void AttachInside(const Program& program, HWND window, ExchangeBlock& exchange, 
     if (attachMessage == 0 || !PostMessageW(window, attachMessage, 0, 0))
         Fail(kNotAttached, LastErrorText(L"PostMessageW"));
 
-    const HANDLE waits[] = {exchange.Answered(), program.process.get()};
+    const HANDLE waits[] = {exchange.Answered(), process};
     const DWORD waited = WaitForMultipleObjects(2, waits, FALSE, timeoutMs);
     hook.reset();
     if (waited == WAIT_OBJECT_0 + 1)
@@ -436,23 +583,29 @@ int Run(int argc, wchar_t** argv)
     const std::wstring programPath = ResolveProgram(options.program);
     CheckArchitecture(programPath);
 
-    Program program = Start(programPath, options);
+    ProgramFamily family(Start(programPath, options));
+    const ProgramFamily::Member* owner = nullptr;
     try {
-        ExchangeBlock exchange(program.pid);
+        const WindowSearch first = WaitForFirstWindow(family, options.timeoutMs);
+        owner = first.owner;
+        CheckOwnerArchitecture(*owner, programPath);
+        ExchangeBlock exchange(owner->pid);
         exchange.Request(enginePath, theme, options.scheme);
-        const HWND window = WaitForFirstWindow(program, options.timeoutMs);
-        AttachInside(program, window, exchange, folder, options.timeoutMs);
+        AttachInside(owner->process.get(), first.found, exchange, folder, options.timeoutMs);
     } catch (...) {
         // The program was started only to be skinned, and nobody has used it yet.
-        TerminateProcess(program.process.get(), 1);
+        family.EndAll();
         throw;
     }
-    Print(STD_OUTPUT_HANDLE, L"velum-try: " + programPath + L" (process " + std::to_wstring(program.pid) +
-                                 L") is skinned with " + theme +
+    const std::wstring skinned = owner == &family.Started()
+                                     ? programPath + L" (process " + std::to_wstring(owner->pid) + L")"
+                                     : ProcessPath(*owner) + L" (process " + std::to_wstring(owner->pid) +
+                                           L", started from " + programPath + L")";
+    Print(STD_OUTPUT_HANDLE, L"velum-try: " + skinned + L" is skinned with " + theme +
                                  (options.scheme.empty() ? L"" : L", scheme " + options.scheme) + L"\n");
-    WaitForSingleObject(program.process.get(), INFINITE);
+    WaitForSingleObject(owner->process.get(), INFINITE);
     DWORD code = 0;
-    if (!GetExitCodeProcess(program.process.get(), &code))
+    if (!GetExitCodeProcess(owner->process.get(), &code))
         Fail(kNotAttached, LastErrorText(L"GetExitCodeProcess"));
     return static_cast<int>(code);
 }
