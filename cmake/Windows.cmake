@@ -39,9 +39,11 @@ add_library(Velum_VB6 SHARED
   engine/attach/Engine.cpp
   engine/attach/WindowRegistry.cpp
   engine/attach/WindowSubclass.cpp
+  engine/attach/ImportPatches.cpp
   engine/frame/FrameWindow.cpp
   engine/frame/FramePaint.cpp
   engine/frame/FrameSizing.cpp
+  engine/frame/FrameArithmetic.cpp
   engine/frame/FrameThemeSwitch.cpp
   engine/frame/CaptionButtons.cpp
   engine/frame/ClientArea.cpp

@@ -382,12 +382,27 @@ TEST(Engine, WindowsKeepTheClientSizeTheirProgramMadeThemFor)
              return CreateDialogIndirectParamW(nullptr, reinterpret_cast<const DLGTEMPLATE*>(t.data()), nullptr,
                                                PlainDialogProc, 0);
          }},
-        {"fixed window with a menu",
+        // A program working out its outer size for a client size through the system's frame
+        // arithmetic, either call by call.
+        {"fixed window with a menu, sized by AdjustWindowRectEx",
          [] {
              HMENU bar = CreateMenu();
              AppendMenuW(bar, MF_STRING, 1, L"文件(&F)");
-             return CreateWindowExW(0, kClass, L"fixed", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 80, 80, 400, 300,
-                                    nullptr, bar, nullptr, nullptr);
+             const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+             RECT r{0, 0, 384, 238};
+             AdjustWindowRectEx(&r, style, TRUE, 0);
+             return CreateWindowExW(0, kClass, L"fixed", style, 80, 80, r.right - r.left, r.bottom - r.top, nullptr,
+                                    bar, nullptr, nullptr);
+         }},
+        {"resizable window with a menu, sized by the frame metrics",
+         [] {
+             HMENU bar = CreateMenu();
+             AppendMenuW(bar, MF_STRING, 1, L"文件(&F)");
+             const int frame = GetSystemMetrics(SM_CXSIZEFRAME) + GetSystemMetrics(SM_CXPADDEDBORDER);
+             const int width = 384 + 2 * frame;
+             const int height = 238 + 2 * frame + GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU);
+             return CreateWindowExW(0, kClass, L"sizable", WS_OVERLAPPEDWINDOW, 80, 80, width, height, nullptr, bar,
+                                    nullptr, nullptr);
          }},
     };
     auto measure = [](HWND h) {

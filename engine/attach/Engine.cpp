@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "FrameArithmetic.h"
 #include "KeptBitmaps.h"
 #include "WindowRegistry.h"
 
@@ -67,6 +68,7 @@ bool SkinThreadWindows(std::unique_ptr<ThemeResources> theme)
         DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &thread, SYNCHRONIZE, FALSE, 0);
         state.threadHandle.reset(thread);
         state.menuHook.reset(SetWindowsHookExW(WH_MSGFILTER, MenuFilterHook, engineModule, state.thread));
+        AnswerFrameArithmetic(state.thread, engineModule);
     }
     state.detachPending = false;
     // The old resources live until every window has been refreshed with the new ones, and
@@ -88,6 +90,8 @@ void StopSkinning()
     UnskinAll();
     state.hook.reset();
     state.menuHook.reset();
+    // An import the program patched again over the engine's may still call into this module.
+    const bool importsBack = StopAnsweringFrameArithmetic();
     state.thread = 0;
     state.threadHandle.reset();
     WhenOutsideEngineProcedures([retired = std::shared_ptr<ThemeResources>(std::move(state.theme))] {
@@ -97,7 +101,7 @@ void StopSkinning()
     });
     // A window the program subclassed over the engine keeps calling into this module, which
     // must then outlive a FreeLibrary.
-    if (AnyWindowStillChained()) {
+    if (AnyWindowStillChained() || !importsBack) {
         HMODULE pinned = nullptr;
         GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
                            reinterpret_cast<LPCWSTR>(engineModule), &pinned);

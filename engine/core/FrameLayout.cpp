@@ -97,6 +97,16 @@ FrameLayout LayOutFrame(const Metrics& m, int dpi, int width, int height, const 
     return l;
 }
 
+FrameInsets InsetsOf(const Metrics& m, int dpi, const FrameStyle& style)
+{
+    // Laid out on a window large enough for nothing to be cut off; no items keep one bar row.
+    constexpr int kRoomy = 1 << 20;
+    FrameStyle roomy = style;
+    roomy.iconic = roomy.zoomed = false;
+    const Rect client = LayOutFrame(m, dpi, kRoomy, kRoomy, roomy, {}).client;
+    return {client.left, client.top, kRoomy - client.right, kRoomy - client.bottom};
+}
+
 void RightJustifyBarItems(FrameLayout& l, size_t first)
 {
     if (l.barRows.empty() || first >= l.barItems.size())

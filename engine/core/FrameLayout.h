@@ -67,6 +67,15 @@ struct FrameLayout {
 FrameLayout LayOutFrame(const Metrics& metrics, int dpi, int width, int height, const FrameStyle& style,
                         const std::vector<int>& barItemWidths);
 
+// How far the frame reaches in from each edge of the window to the client area: a caption, and
+// one row of menu bar when the style has one. A window's frame arithmetic (AdjustWindowRectEx)
+// asked for a skinned style is answered with these.
+struct FrameInsets {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    friend bool operator==(const FrameInsets&, const FrameInsets&) = default;
+};
+FrameInsets InsetsOf(const Metrics& metrics, int dpi, const FrameStyle& style);
+
 // What a point is over, in the order Windows' own WM_NCHITTEST answers mirror.
 enum class HitArea {
     Nowhere,

@@ -21,15 +21,18 @@ bool FrameWindow::ShownAndResizable() const
     return (style & WS_VISIBLE) && (style & WS_THICKFRAME);
 }
 
-// A window made while the engine is attached was sized by its program (or its dialog
-// template) for the system's frame: it gets the client size that frame would have left.
+// A dialog made while the engine is attached was sized by the system from its template's
+// client size, for the system's frame: it gets that client size back. Any other window keeps
+// the outer size its program gave it, which the program either worked out through the frame
+// arithmetic the engine answers (FrameArithmetic.h) or saved from an earlier session.
 LRESULT FrameWindow::OnCreate(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
     RECT frame{0, 0, 0, 0};
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
-    if (create != nullptr && firstRefresh_ && AdjustWindowRectEx(&frame, style, menuBar_.Present(), exStyle)) {
+    if (create != nullptr && firstRefresh_ && IsDialog() &&
+        AdjustWindowRectEx(&frame, style, menuBar_.Present(), exStyle)) {
         // The system's frame also takes the scroll bars' room from the client area.
         RECT client{0, 0, create->cx - (frame.right - frame.left), create->cy - (frame.bottom - frame.top)};
         ReserveScrollBars(hwnd_, client);
@@ -41,6 +44,11 @@ LRESULT FrameWindow::OnCreate(UINT message, WPARAM wParam, LPARAM lParam)
     }
     firstRefresh_ = false;
     return CallPrevious(hwnd_, message, wParam, lParam);
+}
+
+bool FrameWindow::IsDialog() const
+{
+    return GetClassLongPtrW(hwnd_, GCW_ATOM) == reinterpret_cast<ULONG_PTR>(WC_DIALOG);
 }
 
 void FrameWindow::BeforeMinMax(int command)

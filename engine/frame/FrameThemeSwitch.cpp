@@ -12,8 +12,8 @@ void FrameWindow::Refresh()
 {
     // A window the user cannot resize, or has not seen yet, keeps its client size on every
     // switch, so nothing in it is clipped; a shown, resizable window keeps its outer size, so it
-    // does not jump under the user, except on its first skinning.
-    const bool keepClientSize = firstRefresh_ || !ShownAndResizable();
+    // does not jump under the user, and a size its program saved comes back the same next time.
+    const bool keepClientSize = !ShownAndResizable();
     const bool first = firstRefresh_;
     firstRefresh_ = false;
     RECT client{};
@@ -22,7 +22,7 @@ void FrameWindow::Refresh()
         ConvertMenu(bar, true);
     // New sizes or fonts need a new layout, Wine's menu bar included; colours alone do not.
     const Theme& t = ThemeInUse();
-    if (keepClientSize || !(t.metrics == laidOut_.metrics) || !(t.captionFont == laidOut_.captionFont) ||
+    if (first || keepClientSize || !(t.metrics == laidOut_.metrics) || !(t.captionFont == laidOut_.captionFont) ||
         !(t.menuFont == laidOut_.menuFont)) {
         laidOut_ = {t.metrics, t.captionFont, t.menuFont};
         // Wine's SetWindowRgn changes the frame as SWP_FRAMECHANGED does, so when the corners

@@ -39,6 +39,7 @@ std::atomic<bool> g_modalOpen;
 constexpr wchar_t kMainClass[] = L"DiffAppMain";
 constexpr wchar_t kOwnBrushClass[] = L"DiffAppOwnBrush";
 constexpr wchar_t kPlainClass[] = L"DiffAppPlain";
+constexpr wchar_t kFitClass[] = L"DiffAppFit";
 constexpr wchar_t kMdiFrameClass[] = L"DiffAppMdiFrame";
 constexpr wchar_t kMdiChildClass[] = L"DiffAppMdiChild";
 HWND g_mdiClient;
@@ -318,6 +319,37 @@ LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// ---- A window that fits itself to its content ----
+
+// As a game fits its window to its board: the client size comes from the content through the
+// system's frame arithmetic, and the window is placed so its client area stays where it was.
+constexpr DWORD kFitStyle = WS_OVERLAPPEDWINDOW & ~WS_THICKFRAME & ~WS_MAXIMIZEBOX;
+POINT g_fitOrigin{200, 150};
+
+void FitToContent(HWND window, int width, int height)
+{
+    RECT r{g_fitOrigin.x, g_fitOrigin.y, g_fitOrigin.x + width, g_fitOrigin.y + height};
+    AdjustWindowRect(&r, kFitStyle, TRUE);
+    MoveWindow(window, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
+LRESULT CALLBACK FitProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE: FitToContent(window, 160, 100); return 0;
+    case WM_MOVE: g_fitOrigin = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}; return 0;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kFitLarge || LOWORD(wParam) == kFitSmall) {
+            const bool large = LOWORD(wParam) == kFitLarge;
+            FitToContent(window, large ? 420 : 160, large ? 260 : 100);
+            return 0;
+        }
+        break;
+    default: break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
 // ---- MDI ----
 
 LRESULT CALLBACK MdiFrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -368,6 +400,10 @@ void RegisterClasses()
     wc.lpfnWndProc = PlainProc;
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = kPlainClass;
+    RegisterClassExW(&wc);
+
+    wc.lpfnWndProc = FitProc;
+    wc.lpszClassName = kFitClass;
     RegisterClassExW(&wc);
 
     wc.lpfnWndProc = MdiFrameProc;
@@ -473,6 +509,41 @@ HWND MainWindow()
 HWND MakeFixedWindow()
 {
     return MakeWindow(WS_EX_DLGMODALFRAME, WS_POPUP | WS_CAPTION | WS_SYSMENU, L"Harness Fixed", 120, 100, 320, 180);
+}
+
+HWND MakeFittingWindow()
+{
+    HMENU size = CreatePopupMenu();
+    AppendMenuW(size, MF_STRING, kFitLarge, L"&Large");
+    AppendMenuW(size, MF_STRING, kFitSmall, L"&Small");
+    HMENU bar = CreateMenu();
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(size), L"&Size");
+    HWND window = CreateWindowExW(0, kFitClass, L"Harness Fit", kFitStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, nullptr, bar, g_instance, nullptr);
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
+    return window;
+}
+
+HWND MakeSavedWindow(const RECT& saved, bool byPlacement)
+{
+    const RECT& r = saved;
+    HWND window =
+        byPlacement
+            ? CreateWindowExW(0, kPlainClass, L"Harness Saved", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, g_instance, nullptr)
+            : CreateWindowExW(0, kPlainClass, L"Harness Saved", WS_OVERLAPPEDWINDOW, r.left, r.top, r.right - r.left,
+                              r.bottom - r.top, nullptr, nullptr, g_instance, nullptr);
+    if (byPlacement) {
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        placement.showCmd = SW_SHOWNORMAL;
+        placement.rcNormalPosition = saved;
+        SetWindowPlacement(window, &placement);
+    }
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
+    return window;
 }
 
 HWND MakeToolWindow()

@@ -60,6 +60,8 @@ enum : UINT {
     kOwnBrushChild = 202,
     kPushButton = 203,
     kMainEdit = 204,
+    kFitLarge = 601,
+    kFitSmall = 602,
 };
 
 // Colours the program chose itself: the engine must leave them as they are.
@@ -79,6 +81,12 @@ void OnUiThread(HWND anyWindowOfTheUiThread, const std::function<void()>& call);
 HWND MainWindow();
 HWND MakeFixedWindow();
 HWND MakeToolWindow();
+// A window with a menu bar that fits itself to its content from the content's size, keeping its
+// client area where it is (Size -> Large, Size -> Small).
+HWND MakeFittingWindow();
+// A window a program restores where it saved it: made at the rectangle, or given it by
+// SetWindowPlacement once made.
+HWND MakeSavedWindow(const RECT& saved, bool byPlacement);
 HWND MakeWindowWithoutButtons();
 HWND MakeMdiFrame(HWND* maximisedChild);
 HWND MdiClient();

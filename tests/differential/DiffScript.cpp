@@ -1098,8 +1098,14 @@ void OtherWindows()
     HMENU bar = GetMenu(frame);
     const int items = GetMenuItemCount(bar);
     Log(Format("mdi bar items %d, child zoomed %d", items, IsZoomed(child) ? 1 : 0));
-    LogClient(frame, "mdi frame");
-    LogControls(frame, "mdi frame");
+    LogOuter(frame, "mdi frame");
+    OnUiThread(frame, [frame] {
+        RECT client{}, area{};
+        GetClientRect(frame, &client);
+        GetWindowRect(MdiClient(), &area);
+        MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&area), 2);
+        Log(Format("mdi client fills the frame's client area %d", EqualRect(&client, &area) ? 1 : 0));
+    });
     Click(BarItem(frame, items - 2));
     WaitUntil([child] { return !IsZoomed(child); }, "the bar's restore button restores the child");
     // The MDI client takes the child's items off the bar after the restore itself.
@@ -1130,6 +1136,61 @@ void OtherWindows()
     OnUiThread(frame, [frame] { CloseWindowNow(frame); });
 }
 
+// Programs that keep their own sizes: one fits its window to its content, one saves its window's
+// rectangle as it closes and restores it as it opens, session after session.
+void SizesProgramsKeep()
+{
+    Step("a window that fits itself to its content");
+    HWND fit = nullptr;
+    OnUiThread(nullptr, [&] { fit = MakeFittingWindow(); });
+    Activate(fit, "Harness Fit");
+    POINT start{0, 0};
+    ClientToScreen(fit, &start);
+    LogClient(fit, "fit");
+    for (const int item : {0, 1, 0}) {
+        const SIZE before = ClientSize(fit);
+        Click(BarItem(fit, 0));
+        if (!WaitUntil([] { return PopupCount() == 1; }, "the Size menu opens"))
+            break;
+        Sleep(150);
+        if (const auto point = PopupItem(GetSubMenu(GetMenu(fit), 0), item))
+            Click(*point);
+        WaitUntil(
+            [&] {
+                const SIZE s = ClientSize(fit);
+                return s.cx != before.cx || s.cy != before.cy;
+            },
+            "the window fits its new content");
+        WaitUntil([] { return PopupCount() == 0; }, "the menu closes");
+        POINT origin{0, 0};
+        ClientToScreen(fit, &origin);
+        LogClient(fit, "fit");
+        Log(Format("fit client moved by %ld,%ld", origin.x - start.x, origin.y - start.y));
+    }
+    OnUiThread(fit, [fit] { CloseWindowNow(fit); });
+
+    for (const bool byPlacement : {false, true}) {
+        Step(byPlacement ? "a window restored by SetWindowPlacement, session after session"
+                         : "a window made at its saved rectangle, session after session");
+        RECT saved{150, 110, 150 + 420, 110 + 330};
+        for (int session = 1; session <= 3; ++session) {
+            HWND window = nullptr;
+            OnUiThread(nullptr, [&] { window = MakeSavedWindow(saved, byPlacement); });
+            Sleep(100);
+            OnUiThread(window, [&] {
+                WINDOWPLACEMENT placement{};
+                placement.length = sizeof placement;
+                GetWindowPlacement(window, &placement);
+                saved = placement.rcNormalPosition;
+                CloseWindowNow(window);
+            });
+            Log(Format("session %d saved %ld,%ld %ldx%ld", session, saved.left, saved.top, saved.right - saved.left,
+                       saved.bottom - saved.top));
+        }
+    }
+    Activate(MainWindow(), "Harness Main");
+}
+
 }  // namespace
 
 void RunScript(const std::wstring& inputFolder)
@@ -1147,6 +1208,7 @@ void RunScript(const std::wstring& inputFolder)
     ScrollingWindow();
     MainFrame();
     OtherWindows();
+    SizesProgramsKeep();
     Step("done");
     Key("Escape");
     Input("done");

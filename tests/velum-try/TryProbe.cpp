@@ -1,7 +1,7 @@
 // The Windows side of the velum-try test: what a shell script cannot see from X. It reads the
 // window of another program (found by its window class) and ends that program.
-//   plain-size PROGRAM [ARGS]  starts PROGRAM unskinned, prints its window's client size, ends it
-//   size CLASS                 prints the client size of the visible window of CLASS: "W H"
+//   plain-size PROGRAM [ARGS]  starts PROGRAM unskinned, prints its window's outer size, ends it
+//   size CLASS                 prints the outer size of the visible window of CLASS: "W H"
 //   text CLASS                 prints the text of that window's Edit control, in UTF-8
 //   end CLASS CODE             ends that window's program with exit code CODE
 //   close CLASS                asks that window to close (WM_CLOSE)
@@ -51,11 +51,11 @@ int Fail(const char* what)
     return 1;
 }
 
-void PrintClientSize(HWND hwnd)
+void PrintOuterSize(HWND hwnd)
 {
-    RECT client{};
-    GetClientRect(hwnd, &client);
-    std::printf("%ld %ld\n", client.right, client.bottom);
+    RECT outer{};
+    GetWindowRect(hwnd, &outer);
+    std::printf("%ld %ld\n", outer.right - outer.left, outer.bottom - outer.top);
 }
 
 // Starts the program of argv[2] with the arguments after it (none holds a space).
@@ -83,7 +83,7 @@ int PlainSize(int argc, wchar_t** argv)
             // Let the program finish laying itself out after it showed the window.
             WaitForInputIdle(process.get(), 5000);
             Sleep(200);
-            PrintClientSize(search.found);
+            PrintOuterSize(search.found);
             TerminateProcess(process.get(), 0);
             return 0;
         }
@@ -119,7 +119,7 @@ int wmain(int argc, wchar_t** argv)
     if (hwnd == nullptr)
         return Fail("no visible window of that class");
     if (command == L"size") {
-        PrintClientSize(hwnd);
+        PrintOuterSize(hwnd);
         return 0;
     }
     if (command == L"text") {

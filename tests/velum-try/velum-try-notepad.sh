@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # velum-try as an engine user runs it, on a program nobody here wrote: Wine's notepad.
 # - the failures velum-try reports, as a table of arguments, exit code and message;
-# - notepad under the test theme: the caption in the theme's colour, the client size of an
+# - notepad under the test theme: the caption in the theme's colour, the outer size of an
 #   unskinned notepad, a file name with spaces handed over, typing, a keyboard menu and a mouse
 #   click on the menu bar working, and notepad's exit code passed through; then under the
 #   theme's other scheme;
@@ -146,8 +146,8 @@ start_try "$theme" -- notepad.exe "$text_file"
 wait_for 10 caption_is '#B03A7C' || fail "notepad's caption is not in the theme's colour #B03A7C"
 echo "ok: notepad's caption is in the theme's colour"
 size=$(probe size Notepad)
-[ "$size" = "$unskinned_size" ] || fail "notepad's client area is $size skinned, $unskinned_size unskinned"
-echo "ok: notepad's client area is $size, as unskinned"
+[ "$size" = "$unskinned_size" ] || fail "notepad's window is $size skinned, $unskinned_size unskinned"
+echo "ok: notepad's window keeps its outer size $size, as unskinned"
 text_is hello || fail "notepad did not open \"name with spaces.txt\": its text is '$(probe text Notepad)'"
 xdotool windowfocus --sync "$notepad_window" || fail "cannot focus notepad"
 xdotool key ctrl+End

@@ -1,0 +1,43 @@
+// Points the program's calls to a system function at one of the engine's, through the import
+// tables of the program's own modules, and gives them back. The engine's replacements answer
+// only on the skinned thread and call the system's function everywhere else.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+#include <vector>
+
+namespace velum {
+
+struct ImportReplacement {
+    const void* original;  // the system's function, as GetProcAddress finds it
+    const void* replacement;
+};
+
+class ImportPatches {
+public:
+    ImportPatches() = default;
+    ImportPatches(const ImportPatches&) = delete;
+    ImportPatches& operator=(const ImportPatches&) = delete;
+
+    // Every import of an original in the program's own modules (its executable, and the DLLs
+    // outside the Windows folder) calls the replacement from now on. The modules listed in
+    // `except` (the engine's own) are left alone. Idempotent.
+    void Apply(std::span<const ImportReplacement> replacements, std::span<const HMODULE> except);
+    // Every patched import calls the original again. An import someone patched again after
+    // the engine stays as it is: false then, as it may still call into the engine.
+    bool Restore();
+    bool Applied() const { return !slots_.empty(); }
+
+private:
+    struct Slot {
+        const void** slot;
+        const void* original;
+        const void* replacement;
+    };
+    void ApplyTo(HMODULE module, std::span<const ImportReplacement> replacements);
+    std::vector<Slot> slots_;
+};
+
+}  // namespace velum

@@ -1,0 +1,162 @@
+#include "FrameArithmetic.h"
+
+#include <array>
+#include <algorithm>
+#include <atomic>
+#include <optional>
+
+#include "Engine.h"
+#include "FrameLayout.h"
+#include "ImportPatches.h"
+#include "ScreenDpi.h"
+
+namespace velum {
+
+namespace {
+
+using AdjustWindowRectFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL);
+using AdjustWindowRectExFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD);
+using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+using GetSystemMetricsFn = int(WINAPI*)(int);
+using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+
+template <class Fn>
+Fn User32(const char* name)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+struct SystemCalls {
+    AdjustWindowRectFn adjust = User32<AdjustWindowRectFn>("AdjustWindowRect");
+    AdjustWindowRectExFn adjustEx = User32<AdjustWindowRectExFn>("AdjustWindowRectEx");
+    AdjustWindowRectExForDpiFn adjustForDpi = User32<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+    GetSystemMetricsFn metrics = User32<GetSystemMetricsFn>("GetSystemMetrics");
+    GetSystemMetricsForDpiFn metricsForDpi = User32<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+};
+
+const SystemCalls& System()
+{
+    static const SystemCalls calls;
+    return calls;
+}
+
+// Read on every thread that asks; written on the skinned thread.
+std::atomic<DWORD> answeringThread{0};
+
+ImportPatches& Patches()
+{
+    static ImportPatches patches;
+    return patches;
+}
+
+// The theme's metrics when the calling thread is the skinned one.
+const Metrics* MetricsHere()
+{
+    if (answeringThread.load(std::memory_order_relaxed) != GetCurrentThreadId())
+        return nullptr;
+    const ThemeResources* theme = CurrentTheme();
+    return theme != nullptr ? &theme->Get().metrics : nullptr;
+}
+
+// True when the style is one the engine draws a frame for, and the rectangle now has its extents.
+bool Adjust(RECT* rect, DWORD style, BOOL menu, DWORD exStyle, int dpi)
+{
+    const bool framed = (style & WS_CHILD) == 0 && (style & WS_CAPTION) == WS_CAPTION;
+    const Metrics* metrics = framed && rect != nullptr ? MetricsHere() : nullptr;
+    if (metrics == nullptr)
+        return false;
+    FrameStyle s;
+    s.sizable = (style & WS_THICKFRAME) != 0;
+    s.toolWindow = (exStyle & WS_EX_TOOLWINDOW) != 0;
+    s.menuBar = menu != FALSE;
+    const FrameInsets insets = InsetsOf(*metrics, dpi, s);
+    rect->left -= insets.left;
+    rect->top -= insets.top;
+    rect->right += insets.right;
+    rect->bottom += insets.bottom;
+    return true;
+}
+
+// The frame metrics a program adds up to the same extents: the sizing or fixed frame on each
+// side, the caption above and a menu-bar row below it, and no padding.
+std::optional<int> FrameMetric(int index, int dpi)
+{
+    const Metrics* m = MetricsHere();
+    if (m == nullptr)
+        return std::nullopt;
+    switch (index) {
+    case SM_CYCAPTION:
+    case SM_CYSMCAPTION: return Scale(m->captionHeight, dpi);
+    case SM_CXSIZEFRAME:
+    case SM_CYSIZEFRAME:
+    case SM_CXFIXEDFRAME:
+    case SM_CYFIXEDFRAME: return std::max(1, Scale(m->frameWidth, dpi));
+    case SM_CXPADDEDBORDER: return 0;
+    case SM_CYMENU: return Scale(m->menuBarHeight, dpi);
+    default: return std::nullopt;
+    }
+}
+
+BOOL WINAPI AdjustWindowRectHere(LPRECT rect, DWORD style, BOOL menu)
+{
+    return Adjust(rect, style, menu, 0, ScreenDpi()) ? TRUE : System().adjust(rect, style, menu);
+}
+
+BOOL WINAPI AdjustWindowRectExHere(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle)
+{
+    return Adjust(rect, style, menu, exStyle, ScreenDpi()) ? TRUE : System().adjustEx(rect, style, menu, exStyle);
+}
+
+BOOL WINAPI AdjustWindowRectExForDpiHere(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle, UINT dpi)
+{
+    return Adjust(rect, style, menu, exStyle, static_cast<int>(dpi))
+               ? TRUE
+               : System().adjustForDpi(rect, style, menu, exStyle, dpi);
+}
+
+int WINAPI GetSystemMetricsHere(int index)
+{
+    if (const auto value = FrameMetric(index, ScreenDpi()))
+        return *value;
+    return System().metrics(index);
+}
+
+int WINAPI GetSystemMetricsForDpiHere(int index, UINT dpi)
+{
+    if (const auto value = FrameMetric(index, static_cast<int>(dpi)))
+        return *value;
+    return System().metricsForDpi(index, dpi);
+}
+
+template <class Fn>
+const void* Address(Fn fn)
+{
+    return reinterpret_cast<const void*>(fn);
+}
+
+}  // namespace
+
+void AnswerFrameArithmetic(DWORD thread, HMODULE engine)
+{
+    answeringThread.store(thread);
+    if (Patches().Applied())
+        return;
+    const SystemCalls& system = System();
+    const std::array replacements{
+        ImportReplacement{Address(system.adjust), Address(&AdjustWindowRectHere)},
+        ImportReplacement{Address(system.adjustEx), Address(&AdjustWindowRectExHere)},
+        ImportReplacement{Address(system.adjustForDpi), Address(&AdjustWindowRectExForDpiHere)},
+        ImportReplacement{Address(system.metrics), Address(&GetSystemMetricsHere)},
+        ImportReplacement{Address(system.metricsForDpi), Address(&GetSystemMetricsForDpiHere)},
+    };
+    const std::array except{engine};
+    Patches().Apply(replacements, except);
+}
+
+bool StopAnsweringFrameArithmetic()
+{
+    answeringThread.store(0);
+    return Patches().Restore();
+}
+
+}  // namespace velum
