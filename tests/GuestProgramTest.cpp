@@ -415,6 +415,52 @@ TEST(Guest, AThreadThatEndsAttachedReleasesTheEngine)
     EXPECT_EQ(Engine().detach(), VELUM_OK);
 }
 
+// A program's own frame arithmetic: the outer size it works out for a client size, and what
+// GetClientRect then reports of a window made at that size.
+struct FrameArithmetic {
+    RECT outer{};
+    int captionMetric = 0;
+    SIZE client{};
+};
+
+FrameArithmetic WorkOutFrame()
+{
+    constexpr DWORD style = WS_OVERLAPPEDWINDOW;
+    FrameArithmetic f;
+    f.outer = {0, 0, 300, 200};
+    AdjustWindowRectEx(&f.outer, style, FALSE, 0);
+    f.captionMetric = GetSystemMetrics(SM_CYCAPTION);
+    HWND hwnd = CreateWindowExW(0, L"Static", L"fitted", style, 30, 30, f.outer.right - f.outer.left,
+                                f.outer.bottom - f.outer.top, nullptr, nullptr, nullptr, nullptr);
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    f.client = {client.right, client.bottom};
+    DestroyWindow(hwnd);
+    return f;
+}
+
+// The engine answers the frame arithmetic of the skinned thread only, and only while attached:
+// another thread, and the program after detach, get the system's answers.
+TEST(Guest, FrameArithmeticIsAnsweredOnTheSkinnedThreadWhileAttached)
+{
+    const FrameArithmetic system = WorkOutFrame();
+    ASSERT_EQ(AttachTheme("midnight.vlm"), VELUM_OK);
+    const FrameArithmetic skinned = WorkOutFrame();
+    FrameArithmetic otherThread;
+    std::thread([&] { otherThread = WorkOutFrame(); }).join();
+    ASSERT_EQ(Engine().detach(), VELUM_OK);
+    const FrameArithmetic detached = WorkOutFrame();
+
+    EXPECT_EQ(skinned.client.cx, 300);
+    EXPECT_EQ(skinned.client.cy, 200);
+    EXPECT_NE(skinned.outer.top, system.outer.top);
+    EXPECT_NE(skinned.captionMetric, system.captionMetric);
+    for (const FrameArithmetic& asked : {otherThread, detached}) {
+        EXPECT_TRUE(EqualRect(&asked.outer, &system.outer));
+        EXPECT_EQ(asked.captionMetric, system.captionMetric);
+    }
+}
+
 // After detach and FreeLibrary, every kind of window paints, takes clicks and keys without
 // calling into the unloaded engine. Where the program subclassed over the engine, the engine
 // cannot leave the chain and stays loaded; otherwise nothing of it stays.
@@ -436,6 +482,7 @@ TEST(Guest, AfterDetachAndFreeLibraryNothingCallsTheEngine)
         if (!subclassOver && !engineKeptLoaded) {
             EXPECT_EQ(GetModuleHandleW(L"Velum_VB6.dll"), nullptr);
         }
+        WorkOutFrame();  // the program's imports call the system again
         for (HWND hwnd : windows.All()) {
             RedrawWindow(hwnd, nullptr, nullptr,
                          RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
