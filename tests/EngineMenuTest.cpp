@@ -668,6 +668,15 @@ TEST(Engine, ShortcutTextAndAccessKeysAreDrawnAndAcceleratorsStillFire)
     Key(VK_CONTROL, true);
     EXPECT_TRUE(WaitUntil([&] { return commandCount == before + 1; })) << "Ctrl+O ran no command";
     EXPECT_EQ(lastCommand, 101);
+    // The command is in the bar's first menu, which the program was asked to update: the bar
+    // item shows no open menu, and Escape changes nothing.
+    Press(VK_ESCAPE);
+    Sleep(200);
+    const auto& m = t.metrics;
+    const int f = std::max(1, m.frameWidth);
+    const RECT item{f + 4, f + m.captionHeight + 2, f + 30, f + m.captionHeight + m.menuBarHeight - 2};
+    EXPECT_EQ(FillPixels(ui.Window(), item, t.menuBarHot.background, [](int n) { return n == 0; }), 0)
+        << "the bar item looks open after its accelerator";
     ui.Call([] {
         DestroyAcceleratorTable(accelerators);
         accelerators = nullptr;

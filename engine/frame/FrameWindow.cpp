@@ -378,10 +378,14 @@ LRESULT FrameWindow::OnInitMenuPopup(UINT message, WPARAM wParam, LPARAM lParam)
     auto popup = reinterpret_cast<HMENU>(wParam);
     ConvertMenu(popup, false);
     SetPopupBackground(popup, CurrentTheme()->PopupBrush());
-    if (HIWORD(lParam) != 0)
-        menuBar_.SystemMenuOpening(Layout());
-    else if (const int item = menuBar_.ItemOf(popup); item >= 0)
-        menuBar_.Opening(item, Layout());
+    // An accelerator lets the program update the menu its command is in, with no menu open and
+    // no menu loop: nothing opens on the bar then.
+    if (menuBar_.InMenuLoop()) {
+        if (HIWORD(lParam) != 0)
+            menuBar_.SystemMenuOpening(Layout());
+        else if (const int item = menuBar_.ItemOf(popup); item >= 0)
+            menuBar_.Opening(item, Layout());
+    }
     // A maximised MDI child's system menu, opened from the frame's bar, is the child's own too:
     // the child is not skinned, so the menu is given back once it closes.
     if (menuBar_.ItemOf(popup) == 0 && BarItemKindOf(GetMenu(hwnd_), 0) == BarItemKind::ChildIcon)

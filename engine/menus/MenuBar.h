@@ -42,6 +42,8 @@ public:
     // The window's system menu is opening from its icon or the keyboard: it goes under the
     // icon the engine draws, not under Wine's smaller caption.
     void SystemMenuOpening(const FrameLayout& l);
+    // Between WM_ENTERMENULOOP and WM_EXITMENULOOP: a menu is being tracked.
+    bool InMenuLoop() const { return inMenuLoop_; }
     // After the default handling of a menu-loop message.
     void Track(UINT message, WPARAM wParam, LPARAM lParam);
     // Pending position of a popup opened from the bar, in screen coordinates.
