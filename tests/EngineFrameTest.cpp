@@ -35,6 +35,33 @@ TEST(Engine, CaptionButtonsMinimiseAndClose)
     EXPECT_FALSE(IsWindow(hwnd));
 }
 
+// A minimised window's caption keeps its buttons; the one where minimise was restores the
+// window, as the system's does. (Off the screen without a window manager, its pixels cannot be
+// read here; the differential tests click it where Wine shows minimised windows.)
+TEST(Engine, AMinimisedWindowsButtonRestoresIt)
+{
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    const velum::Theme t = LoadExpected(SkinFile(L"crimson.vlm"));
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"crimson.vlm")), VELUM_OK);
+    ui.Call([hwnd] { return static_cast<int>(ShowWindow(hwnd, SW_MINIMIZE)); });
+    ASSERT_TRUE(IsIconic(hwnd));
+    Sleep(200);
+    RECT w{};
+    GetWindowRect(hwnd, &w);
+    const auto& m = t.metrics;
+    const int height = w.bottom - w.top;
+    const int buttonHeight = std::min(m.buttonHeight, height);
+    const int right = (w.right - w.left) - 4 - 2 * (m.buttonWidth + 2);
+    const RECT button{right - m.buttonWidth, (height - buttonHeight) / 2, right, (height + buttonHeight) / 2};
+    const LPARAM at = MAKELPARAM(w.left + (button.left + button.right) / 2, w.top + height / 2);
+    ui.Call([hwnd, at] {
+        SendMessageW(hwnd, WM_NCLBUTTONDOWN, HTMINBUTTON, at);
+        return static_cast<int>(SendMessageW(hwnd, WM_LBUTTONUP, 0, 0));
+    });
+    EXPECT_FALSE(IsIconic(hwnd)) << "the button did not restore the window";
+}
+
 // Under the pointer a caption button takes the theme's hot look and, held down, its pressed
 // look; released away from it, it does nothing and takes its normal look again.
 TEST(Engine, CaptionButtonsShowTheirHotAndPressedLooks)

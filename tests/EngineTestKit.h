@@ -289,7 +289,7 @@ inline std::vector<Sample> FrameSamples(HWND hwnd, const velum::Theme& t, bool a
     const int buttonTop = f + (m.captionHeight - m.buttonHeight) / 2;
     std::vector<Sample> samples = {
         {"caption", {width / 2 + 60, captionMid}, (active ? t.caption : t.captionInactive).background},
-        {"close button", {closeLeft + 3, buttonTop + 3}, t.button.background},
+        {"close button", {closeLeft + 3, buttonTop + 3}, (active ? t.button : t.buttonInactive).background},
         {"menu bar", {width - f - 12, f + m.captionHeight + m.menuBarHeight / 2}, t.menuBar.background},
         {"client area", {width / 2, height - f - 30}, t.window.background},
     };

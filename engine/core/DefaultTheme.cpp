@@ -35,6 +35,7 @@ Theme BuildDefaultTheme()
     t.button = MakeStyle(0x4B7DBA, 0x3A66A0, 0xFFFFFF, 0x3A66A0);
     t.buttonHot = MakeStyle(0x6C98CF, 0x5787C2, 0xFFFFFF, 0x8FB2DC);
     t.buttonPressed = MakeStyle(0x2C5283, 0x2C5283, 0xFFFFFF, 0x24466F);
+    t.buttonInactive = t.captionInactive;
     t.closeHot = MakeStyle(0xE0474F, 0xC9323A, 0xFFFFFF, 0xA9272E);
     t.menuBar = MakeStyle(0xECEFF3, 0xECEFF3, 0x1F2328, 0xD0D7DE);
     t.menuBarHot = MakeStyle(0xD3E2F4, 0xD3E2F4, 0x12365F, 0x9DB9DD);

@@ -26,6 +26,7 @@ enum SectionId : int {
     kCaptionButton,
     kCaptionButtonHot,
     kCaptionButtonPressed,
+    kCaptionButtonInactive,
     kCloseHot,
     kMenuBar,
     kMenuBarHot,
@@ -101,6 +102,8 @@ inline constexpr std::array<SectionInfo, kSectionCount> kSections = {{
     {"CaptionButton", kDefaults, &Theme::button, false},
     {"CaptionButton.Hot", kCaptionButton, &Theme::buttonHot, false},
     {"CaptionButton.Pressed", kCaptionButton, &Theme::buttonPressed, false},
+    // An inactive window's buttons sit on its inactive caption unless the theme says otherwise.
+    {"CaptionButton.Inactive", kCaptionInactive, &Theme::buttonInactive, false},
     {"CloseButton.Hot", kCaptionButtonHot, &Theme::closeHot, false},
     {"MenuBar", kDefaults, &Theme::menuBar, true},
     {"MenuBar.Hot", kMenuBar, &Theme::menuBarHot, false},

@@ -92,6 +92,7 @@ struct Theme {
     Style frame, frameInactive;
     Style caption, captionInactive;
     Style button, buttonHot, buttonPressed;  // caption buttons; text is the glyph colour
+    Style buttonInactive;                    // a caption button of an inactive window, not hot
     Style closeHot;                          // close button while hot or pressed
     Style menuBar, menuBarHot;               // hot is also the open item's look
     Style popup, popupSelected, popupDisabled, popupSeparator;

@@ -6,25 +6,27 @@
 
 namespace velum {
 
-void CaptionButtons::Paint(HDC dc, const FrameLayout& l, const Theme& t) const
+void CaptionButtons::Paint(HDC dc, const FrameLayout& l, const Theme& t, bool active) const
 {
+    const bool iconic = IsIconic(hwnd_) != FALSE;
     for (CaptionButton b : {kClose, kMaxRestore, kMinimize}) {
         if (!l.hasButton[b])
             continue;
         const bool enabled = Enabled(b);
         const bool pressed = enabled && pressed_ == b && pressedInside_;
         const bool hot = enabled && (hot_ == b || (pressed_ == b && !pressedInside_));
-        const Style* style = &t.button;
+        const Style* style = active ? &t.button : &t.buttonInactive;
         if (b == kClose && (hot || pressed))
             style = &t.closeHot;
         else if (pressed)
             style = &t.buttonPressed;
         else if (hot)
             style = &t.buttonHot;
-        const Glyph glyph = b == kClose       ? Glyph::Close
-                            : b == kMinimize  ? Glyph::Minimize
-                            : IsZoomed(hwnd_) ? Glyph::Restore
-                                              : Glyph::Maximize;
+        // A minimised window's minimise button restores it, as the system's does.
+        const Glyph glyph = b == kClose                  ? Glyph::Close
+                            : b == kMinimize             ? (iconic ? Glyph::Restore : Glyph::Minimize)
+                            : IsZoomed(hwnd_) && !iconic ? Glyph::Restore
+                                                         : Glyph::Maximize;
         PaintGlyphButton(dc, ToRECT(l.buttons[b]), *style, glyph,
                          enabled ? style->text : Mix(style->background.from, style->text, 40), l.dpi);
     }
@@ -101,10 +103,11 @@ void CaptionButtons::Click(CaptionButton button, POINT screen) const
 {
     if (button == kNoButton)
         return;
-    const WPARAM command = button == kClose      ? SC_CLOSE
-                           : button == kMinimize ? SC_MINIMIZE
-                           : IsZoomed(hwnd_)     ? SC_RESTORE
-                                                 : SC_MAXIMIZE;
+    const bool iconic = IsIconic(hwnd_) != FALSE;
+    const WPARAM command = button == kClose             ? SC_CLOSE
+                           : button == kMinimize        ? (iconic ? SC_RESTORE : SC_MINIMIZE)
+                           : IsZoomed(hwnd_) && !iconic ? SC_RESTORE
+                                                        : SC_MAXIMIZE;
     SendMessageW(hwnd_, WM_SYSCOMMAND, command, MAKELPARAM(screen.x, screen.y));
 }
 

@@ -13,7 +13,7 @@ class CaptionButtons {
 public:
     explicit CaptionButtons(HWND hwnd) : hwnd_(hwnd) {}
 
-    void Paint(HDC dc, const FrameLayout& l, const Theme& t) const;
+    void Paint(HDC dc, const FrameLayout& l, const Theme& t, bool active) const;
 
     // Each of these returns true when the buttons look different afterwards.
     bool Hover(CaptionButton under);

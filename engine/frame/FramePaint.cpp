@@ -106,7 +106,7 @@ void FrameWindow::PaintCaption(HDC dc, const FrameLayout& l, HICON icon) const
         RECT r = ToRECT(l.title);
         DrawTextW(dc, title.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS | DT_NOPREFIX);
     }
-    buttons_.Paint(dc, l, t);
+    buttons_.Paint(dc, l, t, active_);
 }
 
 void FrameWindow::PaintMenuBar()

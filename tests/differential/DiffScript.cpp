@@ -915,6 +915,11 @@ void CaptionButtons(HWND window, const char* name)
         Click(*min);
         WaitUntil([window] { return IsIconic(window) != FALSE; }, "minimised by its button");
         LogState(window, name);
+        // A minimised window's caption keeps a button that restores it, where minimise was.
+        if (const auto restore = CaptionPart(window, HTMINBUTTON)) {
+            Click(*restore);
+            WaitUntil([window] { return IsIconic(window) == FALSE; }, "restored by the minimised window's button");
+        }
         OnUiThread(window, [window] { ShowWindow(window, SW_RESTORE); });
         LogState(window, name);
     } else {
