@@ -144,15 +144,31 @@ HitArea HitTest(const FrameLayout& l, const FrameStyle& style, Point p)
 {
     if (!l.window.Contains(p))
         return HitArea::Nowhere;
-    if (l.client.Contains(p))
-        return HitArea::Client;
     switch (ButtonAt(l, p)) {
     case kClose: return HitArea::Close;
     case kMaxRestore: return HitArea::MaxButton;
     case kMinimize: return HitArea::MinButton;
     case kNoButton: break;
     }
-    if (style.sizable && !style.zoomed && !style.iconic) {
+    const bool resizable = style.sizable && !style.zoomed && !style.iconic;
+    // A rounded corner's curve cuts into a thin frame and on into the client area: what is left
+    // of the window's corner, within the radius of it both ways, grabs the corner.
+    if (resizable && l.corner > 0) {
+        const int r = l.corner;
+        const bool left = p.x < r, right = p.x >= l.window.right - r;
+        const bool top = p.y < r, bottom = p.y >= l.window.bottom - r;
+        if (top && left)
+            return HitArea::TopLeft;
+        if (top && right)
+            return HitArea::TopRight;
+        if (bottom && left)
+            return HitArea::BottomLeft;
+        if (bottom && right)
+            return HitArea::BottomRight;
+    }
+    if (l.client.Contains(p))
+        return HitArea::Client;
+    if (resizable) {
         // A rounded corner cuts away the corner itself: the diagonal grips reach along the
         // edges past the curve, where the frame can still be seen and grabbed.
         const int grip = std::max({l.frame, Scale(6, l.dpi), l.corner + Scale(4, l.dpi)});

@@ -98,7 +98,8 @@ enum class HitArea {
 };
 
 // Sizing edges only for a sizable window that is neither zoomed nor iconic; a corner takes
-// max(frame, 6 px at the DPI) along each edge.
+// max(frame, 6 px at the DPI) along each edge, and a rounded corner also the square of its
+// radius (caption buttons keep their points).
 HitArea HitTest(const FrameLayout& layout, const FrameStyle& style, Point p);
 
 // Moves the bar's items from `first` on to the right end of the last row, keeping their order,

@@ -368,6 +368,43 @@ TEST(FrameLayout, EveryRoundedCornerCanBeGrabbed)
     }
 }
 
+// Along each rounded corner's diagonal, every point the window region keeps grabs that corner,
+// however thin the frame (the curve cuts into the client area when the frame is thinner than it).
+TEST(FrameLayout, ARoundedCornersDiagonalGrabsIt)
+{
+    const int width = 400, height = 300;
+    const struct {
+        int frame, radius;
+    } themes[] = {{2, 8}, {1, 12}, {4, 6}, {3, 16}};
+    for (const auto& theme : themes) {
+        Metrics m;
+        m.frameWidth = theme.frame;
+        m.cornerRadius = theme.radius;
+        const FrameLayout l = LayOutFrame(m, 96, width, height, Full(), {40});
+        const int r = l.corner;
+        const struct {
+            HitArea area;
+            Point corner;
+            int dx, dy;
+        } corners[] = {{HitArea::TopLeft, {0, 0}, 1, 1},
+                       {HitArea::TopRight, {width - 1, 0}, -1, 1},
+                       {HitArea::BottomLeft, {0, height - 1}, 1, -1},
+                       {HitArea::BottomRight, {width - 1, height - 1}, -1, -1}};
+        for (const auto& c : corners) {
+            for (int k = 0; k < r; ++k) {
+                const Point p{c.corner.x + c.dx * k, c.corner.y + c.dy * k};
+                // Kept by the region: within the radius of the curve's centre.
+                const int ox = r - k, oy = r - k;
+                // A caption button reaching into a top corner keeps its points.
+                if (ox * ox + oy * oy > r * r || ButtonAt(l, p) != kNoButton)
+                    continue;
+                EXPECT_EQ(HitTest(l, Full(), p), c.area)
+                    << "frame " << theme.frame << ", radius " << r << ", " << k << " px along the diagonal";
+            }
+        }
+    }
+}
+
 // The frame below the caption band, drawn as rectangles, covers exactly the pixels the window
 // DC's clip let through before (the window from `top` down, the client area excluded; the fill
 // inset by the one-pixel outline), each fill pixel once: clients inside, touching the edges,
