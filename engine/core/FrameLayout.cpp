@@ -45,19 +45,12 @@ FrameLayout LayOutFrame(const Metrics& m, int dpi, int width, int height, const 
     const Rect& c = l.caption;
 
     int right = c.right - Scale(4, dpi);
-    const int bw = Scale(m.buttonWidth, dpi);
     const int bh = std::min(Scale(m.buttonHeight, dpi), c.Height());
     const int top = c.top + (c.Height() - bh) / 2;
     const bool minMax = (style.minimizeBox || style.maximizeBox) && !style.toolWindow;
     l.hasButton[kClose] = style.caption && style.sysMenu;
     l.hasButton[kMaxRestore] = l.hasButton[kClose] && minMax;
     l.hasButton[kMinimize] = l.hasButton[kClose] && minMax;
-    for (int b : {kClose, kMaxRestore, kMinimize}) {
-        if (!l.hasButton[b])
-            continue;
-        l.buttons[b] = Within({right - bw, top, right, top + bh}, c);
-        right -= bw + Scale(2, dpi);
-    }
 
     int left = c.left + Scale(6, dpi);
     if (style.caption && style.sysMenu && style.icon && !style.dialogFrame && !style.toolWindow) {
@@ -65,6 +58,25 @@ FrameLayout LayOutFrame(const Metrics& m, int dpi, int width, int height, const 
         const int iconTop = c.top + (c.Height() - size) / 2;
         l.icon = Within({left, iconTop, left + size, iconTop + size}, c);
         left += size + Scale(6, dpi);
+    }
+
+    // A theme's buttons wider than the system's would cut a narrow window's title short where
+    // the system's caption still shows it whole: they narrow as far as the title needs, down to
+    // square.
+    const int buttons = l.hasButton[kClose] + l.hasButton[kMaxRestore] + l.hasButton[kMinimize];
+    const int gap = Scale(2, dpi);
+    int bw = Scale(m.buttonWidth, dpi);
+    if (buttons > 0 && style.titleWidth > 0) {
+        const int room = right - buttons * (bw + gap) - Scale(4, dpi) - left;
+        const int shortfall = style.titleWidth - room;
+        if (shortfall > 0)
+            bw = std::max(std::min(bw, bh), bw - (shortfall + buttons - 1) / buttons);
+    }
+    for (int b : {kClose, kMaxRestore, kMinimize}) {
+        if (!l.hasButton[b])
+            continue;
+        l.buttons[b] = Within({right - bw, top, right, top + bh}, c);
+        right -= bw + gap;
     }
     l.title = Within({left, c.top, std::max(left, right - Scale(4, dpi)), c.bottom}, c);
 

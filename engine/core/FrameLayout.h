@@ -43,6 +43,7 @@ struct FrameStyle {
     bool iconic = false;
     bool zoomed = false;
     bool menuBar = false;
+    int titleWidth = 0;  // what the title's text needs, in pixels; 0 asks for no room
 };
 
 // Window-relative rectangles: the window's own left and top are 0.

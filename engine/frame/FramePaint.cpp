@@ -81,6 +81,37 @@ void FrameWindow::PaintFrame()
     RestoreDC(dc, saved);
 }
 
+std::wstring FrameWindow::Title() const
+{
+    // The text the window keeps, as the system's caption shows it: read without sending the
+    // program WM_GETTEXT on every paint and layout.
+    std::wstring title(256, L'\0');
+    for (;;) {
+        const int got = InternalGetWindowText(hwnd_, title.data(), static_cast<int>(title.size()));
+        if (got < static_cast<int>(title.size()) - 1 || title.size() >= 32768) {
+            title.resize(static_cast<size_t>(std::max(got, 0)));
+            return title;
+        }
+        title.resize(title.size() * 2);
+    }
+}
+
+int FrameWindow::TitleWidth(int dpi) const
+{
+    HFONT font = CurrentTheme()->CaptionFont(dpi);
+    if (titleWidth_.font != font || titleWidth_.dpi != dpi) {
+        const std::wstring title = Title();
+        SIZE size{};
+        if (HDC dc = GetDC(hwnd_)) {
+            ScopedSelect selected(dc, font);
+            GetTextExtentPoint32W(dc, title.c_str(), static_cast<int>(title.size()), &size);
+            ReleaseDC(hwnd_, dc);
+        }
+        titleWidth_ = {font, dpi, static_cast<int>(size.cx)};
+    }
+    return titleWidth_.width;
+}
+
 void FrameWindow::PaintCaption(HDC dc, const FrameLayout& l, HICON icon) const
 {
     const Theme& t = ThemeInUse();
@@ -88,17 +119,7 @@ void FrameWindow::PaintCaption(HDC dc, const FrameLayout& l, HICON icon) const
     FillWith(dc, ToRECT(l.caption), caption.background);
     if (icon != nullptr && !l.icon.Empty())
         DrawIconSized(dc, l.icon.left, l.icon.top, icon, l.icon.Width(), l.icon.Height());
-    // The text the window keeps, as the system's caption shows it: read without sending the
-    // program WM_GETTEXT twice on every paint.
-    std::wstring title(256, L'\0');
-    for (;;) {
-        const int got = InternalGetWindowText(hwnd_, title.data(), static_cast<int>(title.size()));
-        if (got < static_cast<int>(title.size()) - 1 || title.size() >= 32768) {
-            title.resize(static_cast<size_t>(std::max(got, 0)));
-            break;
-        }
-        title.resize(title.size() * 2);
-    }
+    const std::wstring title = Title();
     {
         ScopedSelect font(dc, CurrentTheme()->CaptionFont(l.dpi));
         SetBkMode(dc, TRANSPARENT);

@@ -79,7 +79,7 @@ LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CAPTURECHANGED: return OnCaptureChanged(message, wParam, lParam);
     case WM_VSCROLL:
     case WM_HSCROLL: return OnScroll(message, wParam, lParam);
-    case WM_SETTEXT:
+    case WM_SETTEXT: return OnSetText(message, wParam, lParam);
     case WM_SETICON: return WithoutDefaultFramePainting(message, wParam, lParam);
     case WM_ERASEBKGND: return EraseClientBackground(hwnd_, message, wParam, lParam);
     case WM_CTLCOLORDLG:
@@ -139,6 +139,8 @@ FrameStyle FrameWindow::CurrentStyle(HICON* icon) const
     s.iconic = IsIconic(hwnd_) != FALSE;
     s.zoomed = IsZoomed(hwnd_) != FALSE;
     s.menuBar = menuBar_.Present();
+    if (s.caption && !s.iconic)
+        s.titleWidth = TitleWidth(WindowDpi(hwnd_));
     return s;
 }
 
@@ -316,6 +318,15 @@ LRESULT FrameWindow::OnCaptureChanged(UINT message, WPARAM wParam, LPARAM lParam
     if (buttons_.CaptureLost(reinterpret_cast<HWND>(lParam)))
         PaintFrame();
     return CallPrevious(hwnd_, message, wParam, lParam);
+}
+
+LRESULT FrameWindow::OnSetText(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // The title is measured again, once the window holds the new text.
+    titleWidth_.font = nullptr;
+    const LRESULT result = WithoutDefaultFramePainting(message, wParam, lParam);
+    titleWidth_.font = nullptr;
+    return result;
 }
 
 LRESULT FrameWindow::WithoutDefaultFramePainting(UINT message, WPARAM wParam, LPARAM lParam)

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "CaptionButtons.h"
 #include "FrameLayout.h"
 #include "MenuBar.h"
@@ -55,6 +57,7 @@ private:
     LRESULT OnLButtonUp(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCaptureChanged(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnScroll(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetText(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT WithoutDefaultFramePainting(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMeasureItem(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnDrawItem(UINT message, WPARAM wParam, LPARAM lParam);
@@ -66,6 +69,9 @@ private:
 
     const Theme& ThemeInUse() const;
     HICON Icon() const;
+    std::wstring Title() const;
+    // What the title needs in the caption font, measured once for each text, font and DPI.
+    int TitleWidth(int dpi) const;
     // The window's styles as the frame shows them; `icon` gets the icon it asked the program for.
     FrameStyle CurrentStyle(HICON* icon = nullptr) const;
     // The frame's layout now; `icon` as for CurrentStyle.
@@ -118,6 +124,11 @@ private:
         Metrics metrics;
         Font captionFont, menuFont;
     } laidOut_;
+    mutable struct {
+        HFONT font = nullptr;  // measured in; none: not measured since the text changed
+        int dpi = 0;
+        int width = 0;
+    } titleWidth_;
     SIZE regionSize_{};
     int regionRadius_ = 0;
 };

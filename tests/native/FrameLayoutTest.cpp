@@ -231,6 +231,30 @@ TEST(FrameLayout, TooSmallWindowsKeepEveryPartInside)
     }
 }
 
+// A theme's wide buttons narrow, down to square, as far as the title needs to show whole; a
+// title that fits, or a window with no room even so, changes nothing more.
+TEST(FrameLayout, WideButtonsNarrowForATitleThatWouldNotFit)
+{
+    Metrics m;
+    m.buttonWidth = 34;
+    m.buttonHeight = 24;
+    m.captionHeight = 30;
+    const struct {
+        int width, titleWidth;
+        int buttonWidth;
+    } cases[] = {{600, 200, 34}, {300, 0, 34}, {300, 120, 34}, {300, 150, 33}, {300, 170, 26}, {200, 400, 24}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << " wide, title " << c.titleWidth);
+        FrameStyle style = Full();
+        style.titleWidth = c.titleWidth;
+        const FrameLayout l = LayOutFrame(m, 96, c.width, 200, style, {});
+        for (int b : {kClose, kMaxRestore, kMinimize})
+            EXPECT_EQ(l.buttons[b].Width(), c.buttonWidth);
+        if (c.buttonWidth > 24)
+            EXPECT_GE(l.title.Width(), c.titleWidth);
+    }
+}
+
 TEST(FrameLayout, MenuBarWrapsOntoFurtherRows)
 {
     // At 96 DPI in a 200 px window a row runs from x = 6 to x = 196 and is 22 px high,
