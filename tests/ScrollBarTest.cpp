@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -61,7 +62,7 @@ protected:
     {
         kit::RegisterWindowClass(L"ZtScrolling", ScrollingProc, COLOR_WINDOW);
         ownBrush = CreateSolidBrush(kOwnGreen);
-        INITCOMMONCONTROLSEX init{sizeof init, ICC_LISTVIEW_CLASSES};
+        INITCOMMONCONTROLSEX init{sizeof init, ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
         InitCommonControlsEx(&init);
     }
     static void TearDownTestSuite() { DeleteObject(ownBrush); }
@@ -266,6 +267,97 @@ TEST_F(ScrollBars, AnEditsOwnBarFollowsItsTextInTheThemesColours)
     Pump(250);
     EXPECT_EQ(Hex(barPixels().first), Hex(Ref(p.thumbHot.background.from))) << "under the pointer";
     kit::PointerAway();
+}
+
+// The colour a control's own vertical bar shows at a point along it, in the control's window.
+COLORREF BarPixelAt(HWND control, int along)
+{
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    GetScrollBarInfo(control, OBJID_VSCROLL, &info);
+    RECT window{};
+    GetWindowRect(control, &window);
+    HDC dc = GetWindowDC(control);
+    const COLORREF c = GetPixel(dc, (info.rcScrollBar.left + info.rcScrollBar.right) / 2 - window.left,
+                                info.rcScrollBar.top - window.top + along);
+    ReleaseDC(control, dc);
+    return c;
+}
+
+// A press held on a control's own bar, as a person holds it: on the thumb, dragged down, or on
+// the track below the thumb, held still. While it is held, the bar keeps the theme's look and
+// the thumb is drawn where the pointer has it, though an edit sets its bar's position only once
+// the thumb is let go.
+TEST_F(ScrollBars, ABarHeldByThePointerKeepsTheThemesLookAndItsThumbFollows)
+{
+    std::wstring text;
+    for (int i = 1; i <= 200; ++i)
+        text += L"Line " + std::to_wstring(i) + L"\r\n";
+    HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", text.c_str(),
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL, 20, 100, 160, 150,
+                                hwnd_, nullptr, nullptr, nullptr);
+    HWND tree = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE, 200, 100, 160, 150, hwnd_,
+                                nullptr, nullptr, nullptr);
+    for (int i = 0; i < 100; ++i) {
+        std::wstring name = L"Node " + std::to_wstring(i);
+        TVINSERTSTRUCTW item{};
+        item.hInsertAfter = TVI_LAST;
+        item.item.mask = TVIF_TEXT;
+        item.item.pszText = name.data();
+        SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    const std::wstring file = SkinFolder() + L"\\jade.vlm";
+    ASSERT_EQ(Attach(file), VELUM_OK);
+    Pump(200);
+    const velum::ScrollPalette p = PaletteOf(file).scroll;
+    const struct {
+        const char* what;
+        HWND control;
+        bool onThumb;  // else on the track below it
+        int drag;      // pixels down while held
+    } holds[] = {{"an edit's thumb dragged", edit, true, 40}, {"a tree view's track held", tree, false, 0}};
+    for (const auto& h : holds) {
+        SCOPED_TRACE(h.what);
+        SCROLLBARINFO info{};
+        info.cbSize = sizeof info;
+        GetScrollBarInfo(h.control, OBJID_VSCROLL, &info);
+        const int x = (info.rcScrollBar.left + info.rcScrollBar.right) / 2;
+        const int thumbMiddle = (info.xyThumbTop + info.xyThumbBottom) / 2;
+        const int trackBelow = info.rcScrollBar.bottom - info.rcScrollBar.top - GetSystemMetrics(SM_CYVSCROLL) - 3;
+        const int pressAt = h.onThumb ? thumbMiddle : trackBelow;
+        // Sampled while the button is held: on the thumb where the pointer has it, and on the
+        // track above it, where the thumb was.
+        COLORREF thumb = CLR_INVALID, track = CLR_INVALID;
+        bool done = false;
+        std::thread person([&] {
+            SetCursorPos(x, info.rcScrollBar.top + pressAt);
+            INPUT in{};
+            in.type = INPUT_MOUSE;
+            in.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+            SendInput(1, &in, sizeof in);
+            Sleep(200);
+            for (int step = 1; step <= 4 && h.drag != 0; ++step) {
+                SetCursorPos(x, info.rcScrollBar.top + pressAt + h.drag * step / 4);
+                Sleep(60);
+            }
+            Sleep(h.onThumb ? 300 : 1200);  // a held track pages on until the thumb reaches it
+            SCROLLBARINFO now{};
+            now.cbSize = sizeof now;
+            GetScrollBarInfo(h.control, OBJID_VSCROLL, &now);
+            const int shownThumb = h.onThumb ? pressAt + h.drag : (now.xyThumbTop + now.xyThumbBottom) / 2;
+            thumb = BarPixelAt(h.control, shownThumb);
+            track = BarPixelAt(h.control, h.onThumb ? info.xyThumbTop + 2 : GetSystemMetrics(SM_CYVSCROLL) + 3);
+            in.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+            SendInput(1, &in, sizeof in);
+            done = true;
+        });
+        while (!done)
+            Pump(20);
+        person.join();
+        Pump(100);
+        EXPECT_EQ(Hex(thumb), Hex(Ref((h.onThumb ? p.thumbPressed : p.thumb).background.from))) << "thumb";
+        EXPECT_EQ(Hex(track), Hex(Ref(p.track.background.from))) << "track";
+    }
 }
 
 TEST_F(ScrollBars, AListViewsOwnBarFollowsItsItemsInTheThemesColours)

@@ -133,6 +133,26 @@ const Style& ArrowStyle(const ScrollPalette& p, DWORD state, Touch touch)
     return touch == Touch::Hot ? p.arrowHot : p.arrow;
 }
 
+// Where a dragged thumb is: a program that scrolls as the thumb moves but sets the bar's
+// position only once it is let go (an edit does) leaves the position behind, and the system
+// draws the thumb where the pointer has it, at the tracking position.
+int TrackedThumbTop(HWND hwnd, LONG object, const SCROLLBARINFO& bar, int length, int arrow)
+{
+    const int which = object == OBJID_VSCROLL ? SB_VERT : object == OBJID_HSCROLL ? SB_HORZ : SB_CTL;
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    if (!GetScrollInfo(hwnd, which, &info))
+        return bar.xyThumbTop;
+    const int thumb = bar.xyThumbBottom - bar.xyThumbTop;
+    const int travel = length - 2 * arrow - thumb;
+    const int steps = info.nMax - info.nMin + 1 - std::max(static_cast<int>(info.nPage), 1);
+    if (travel <= 0 || steps <= 0)
+        return bar.xyThumbTop;
+    const int shift = MulDiv(info.nTrackPos - info.nPos, travel, steps);
+    return std::clamp(bar.xyThumbTop + shift, arrow, arrow + travel);
+}
+
 // One bar, in window coordinates: track, both arrows and the thumb where the system has it.
 void PaintBar(HDC dc, HWND hwnd, LONG object, bool vertical, const RECT& windowRect, int dpi)
 {
@@ -171,20 +191,23 @@ void PaintBar(HDC dc, HWND hwnd, LONG object, bool vertical, const RECT& windowR
         DrawArrow(target, high, vertical ? Towards::Down : Towards::Right, highLook.text, dpi);
     }
     if (!disabled && info.xyThumbBottom > info.xyThumbTop) {
+        const Touch touch = TouchOf(hwnd, object, BarPart::Thumb);
+        const int thumbTop =
+            touch == Touch::Pressed ? TrackedThumbTop(hwnd, object, info, length, arrow) : info.xyThumbTop;
+        const int thumbBottom = thumbTop + (info.xyThumbBottom - info.xyThumbTop);
         RECT thumb = bar;
         if (vertical) {
-            thumb.top = bar.top + info.xyThumbTop;
-            thumb.bottom = bar.top + info.xyThumbBottom;
+            thumb.top = bar.top + thumbTop;
+            thumb.bottom = bar.top + thumbBottom;
         } else {
-            thumb.left = bar.left + info.xyThumbTop;
-            thumb.right = bar.left + info.xyThumbBottom;
+            thumb.left = bar.left + thumbTop;
+            thumb.right = bar.left + thumbBottom;
         }
         // The thumb stands a pixel off the track's sides.
         if (vertical)
             InflateRect(&thumb, -1, 0);
         else
             InflateRect(&thumb, 0, -1);
-        const Touch touch = TouchOf(hwnd, object, BarPart::Thumb);
         const bool pressed = (info.rgstate[3] & STATE_SYSTEM_PRESSED) != 0 || touch == Touch::Pressed;
         PaintStyle(target, thumb, pressed ? p.thumbPressed : touch == Touch::Hot ? p.thumbHot : p.thumb);
     }
@@ -324,7 +347,9 @@ LRESULT PassOnScrollBarPress(HWND hwnd, LONG object, POINT screen, UINT message,
     Pointer& now = Pointers()[hwnd];
     now.part = PartAt(hwnd, object, screen);
     now.object = now.part == BarPart::None ? 0 : object;
-    now.pressed = now.part != BarPart::None && now.part != BarPart::Track;
+    // A held track pages on, and the system draws the bar at each step, whether or not the
+    // program's position moves: the engine draws after each one too.
+    now.pressed = now.part != BarPart::None;
     if (now.pressed)
         Redraw(hwnd, object);
     // Returns once the system's tracking of the press has ended.
