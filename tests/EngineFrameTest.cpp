@@ -62,6 +62,55 @@ TEST(Engine, AMinimisedWindowsButtonRestoresIt)
     EXPECT_FALSE(IsIconic(hwnd)) << "the button did not restore the window";
 }
 
+// A window whose class has no background erases nothing: where it paints nothing itself (a gap
+// between its children), what the screen showed before the engine moved its client area must
+// not stay. It takes the theme's background; its children keep their own painting.
+TEST(Engine, AWindowWithoutABackgroundKeepsNoStalePixels)
+{
+    UiThread ui;
+    const velum::Theme t = LoadExpected(SkinFile(L"midnight.vlm"));
+    HWND hwnd = nullptr;
+    ui.Call([&] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"VelumTestNoBackground";
+        RegisterClassW(&wc);
+        hwnd = CreateWindowExW(0, wc.lpszClassName, L"gaps", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 400, 300,
+                               nullptr, nullptr, nullptr, nullptr);
+        WNDCLASSW child = wc;
+        child.hbrBackground = CreateSolidBrush(RGB(0, 128, 0));
+        child.lpszClassName = L"VelumTestGreenChild";
+        RegisterClassW(&child);
+        CreateWindowExW(0, child.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 400, 40, hwnd, nullptr, nullptr,
+                        nullptr);
+        UpdateWindow(hwnd);
+        // What the screen showed there before: the window never paints over it.
+        HDC dc = GetDC(hwnd);
+        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+        RECT client{};
+        GetClientRect(hwnd, &client);
+        client.top = 40;
+        FillRect(dc, &client, red);
+        DeleteObject(red);
+        ReleaseDC(hwnd, dc);
+        return 0;
+    });
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"midnight.vlm")), VELUM_OK);
+    Sleep(300);
+    const auto clientPixel = [hwnd](int x, int y) {
+        HDC dc = GetDC(hwnd);
+        const COLORREF c = GetPixel(dc, x, y);
+        ReleaseDC(hwnd, dc);
+        return c;
+    };
+    for (const POINT p : {POINT{200, 60}, POINT{20, 200}, POINT{300, 150}})
+        EXPECT_TRUE(InFill(clientPixel(p.x, p.y), t.window.background))
+            << "gap at " << p.x << "," << p.y << " is " << Hex(clientPixel(p.x, p.y));
+    EXPECT_EQ(clientPixel(200, 20), RGB(0, 128, 0)) << "the child's own painting";
+    ui.Call([hwnd] { return static_cast<int>(DestroyWindow(hwnd)); });
+}
+
 // Under the pointer a caption button takes the theme's hot look and, held down, its pressed
 // look; released away from it, it does nothing and takes its normal look again.
 TEST(Engine, CaptionButtonsShowTheirHotAndPressedLooks)

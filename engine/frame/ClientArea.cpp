@@ -31,6 +31,31 @@ LRESULT EraseClientBackground(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     return result;
 }
 
+bool HasNoClassBackground(HWND hwnd)
+{
+    return GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND) == 0;
+}
+
+bool EraseUncoveredClient(HWND hwnd, HDC dc)
+{
+    if (!HasNoClassBackground(hwnd) || dc == nullptr)
+        return false;
+    const int saved = SaveDC(dc);
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child))
+            continue;
+        RECT r{};
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+        ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+    }
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    FillRect(dc, &client, CurrentTheme()->WindowBrush());
+    RestoreDC(dc, saved);
+    return true;
+}
+
 LRESULT ColorControl(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);

@@ -8,6 +8,13 @@ namespace velum {
 // WM_ERASEBKGND: the theme's window background, where the program left the background to the
 // system (a system-colour class brush); a background the program chose stays its own.
 LRESULT EraseClientBackground(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// A window without a class background erases nothing: after the engine moved its client area,
+// what it does not paint itself (a gap between its children) would keep what was on the screen
+// there before. The theme's background goes there, in the erase of the paint that follows, so
+// the program's own painting comes in the same paint. True when the window had no background.
+bool EraseUncoveredClient(HWND hwnd, HDC dc);
+// True when the window's class has no background brush.
+bool HasNoClassBackground(HWND hwnd);
 // WM_CTLCOLORDLG, WM_CTLCOLORSTATIC, WM_CTLCOLORBTN, WM_CTLCOLOREDIT, WM_CTLCOLORLISTBOX: the
 // program answers first, and only the system's answer becomes the theme's colours: the field
 // colours for the edits, lists and combo boxes the engine skins, the window's for the rest.

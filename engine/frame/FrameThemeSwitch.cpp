@@ -2,6 +2,7 @@
 // switch, and the system's frame given back, at the client size the rule keeps, on detach.
 #include "FrameWindow.h"
 
+#include "ClientArea.h"
 #include "Engine.h"
 #include "PopupMenu.h"
 #include "WindowRegistry.h"
@@ -36,6 +37,7 @@ void FrameWindow::Refresh()
         if (frameCalculations_ == calculated)
             SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                          SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        eraseUncovered_ = HasNoClassBackground(hwnd_);
     }
     if (keepClientSize) {
         KeepClientSize(client);

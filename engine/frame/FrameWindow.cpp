@@ -81,7 +81,7 @@ LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_HSCROLL: return OnScroll(message, wParam, lParam);
     case WM_SETTEXT: return OnSetText(message, wParam, lParam);
     case WM_SETICON: return WithoutDefaultFramePainting(message, wParam, lParam);
-    case WM_ERASEBKGND: return EraseClientBackground(hwnd_, message, wParam, lParam);
+    case WM_ERASEBKGND: return OnEraseBackground(message, wParam, lParam);
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
@@ -318,6 +318,16 @@ LRESULT FrameWindow::OnCaptureChanged(UINT message, WPARAM wParam, LPARAM lParam
     if (buttons_.CaptureLost(reinterpret_cast<HWND>(lParam)))
         PaintFrame();
     return CallPrevious(hwnd_, message, wParam, lParam);
+}
+
+LRESULT FrameWindow::OnEraseBackground(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (eraseUncovered_) {
+        eraseUncovered_ = false;
+        if (EraseUncoveredClient(hwnd_, reinterpret_cast<HDC>(wParam)))
+            return TRUE;
+    }
+    return EraseClientBackground(hwnd_, message, wParam, lParam);
 }
 
 LRESULT FrameWindow::OnSetText(UINT message, WPARAM wParam, LPARAM lParam)

@@ -57,6 +57,7 @@ private:
     LRESULT OnLButtonUp(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCaptureChanged(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnScroll(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnEraseBackground(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnSetText(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT WithoutDefaultFramePainting(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMeasureItem(UINT message, WPARAM wParam, LPARAM lParam);
@@ -109,6 +110,9 @@ private:
     bool firstRefresh_ = true;
     bool layingOutSystemBar_ = false;
     bool regionPending_ = false;
+    // The frame changed under a window without a class background: its next erase fills what
+    // its children leave uncovered.
+    bool eraseUncovered_ = false;
     bool menuLoopSeen_ = false;
     bool rightReleased_ = false;
     bool contextMenuSent_ = false;
