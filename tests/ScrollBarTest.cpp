@@ -217,34 +217,48 @@ TEST_F(ScrollBars, AScrollBarControlTakesTheThemesColoursUnlessItsParentChoseIts
     EXPECT_EQ(Hex(Pixel(bar, track.x, track.y)), Hex(before[1]));
 }
 
-// A control's own vertical bar: the colour at its thumb's middle, and on its track.
-std::pair<COLORREF, COLORREF> VerticalBarPixels(HWND control)
+// A multi-line edit with a bar of its own, holding `lines` lines; `place` is left, top, width
+// and height in the parent.
+HWND MultiLineEdit(HWND parent, int lines, RECT place)
+{
+    std::wstring text;
+    for (int i = 1; i <= lines; ++i)
+        text += L"Line " + std::to_wstring(i) + L"\r\n";
+    return CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", text.c_str(),
+                           WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL, place.left, place.top,
+                           place.right, place.bottom, parent, nullptr, nullptr, nullptr);
+}
+
+// The colour a control's own vertical bar shows at a point along it, in the control's window.
+COLORREF BarPixelAt(HWND control, int along)
 {
     SCROLLBARINFO info{};
     info.cbSize = sizeof info;
     GetScrollBarInfo(control, OBJID_VSCROLL, &info);
     RECT window{};
     GetWindowRect(control, &window);
-    const int x = (info.rcScrollBar.left + info.rcScrollBar.right) / 2 - window.left;
-    const int top = info.rcScrollBar.top - window.top;
     HDC dc = GetWindowDC(control);
-    const COLORREF thumb = GetPixel(dc, x, top + (info.xyThumbTop + info.xyThumbBottom) / 2);
+    const COLORREF c = GetPixel(dc, (info.rcScrollBar.left + info.rcScrollBar.right) / 2 - window.left,
+                                info.rcScrollBar.top - window.top + along);
+    ReleaseDC(control, dc);
+    return c;
+}
+
+// A control's own vertical bar: the colour at its thumb's middle, and on its track.
+std::pair<COLORREF, COLORREF> VerticalBarPixels(HWND control)
+{
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    GetScrollBarInfo(control, OBJID_VSCROLL, &info);
     // Between the thumb and the far arrow, or the near one when the thumb is far down.
     const int after = (info.xyThumbBottom + (info.rcScrollBar.bottom - info.rcScrollBar.top)) / 2;
-    const int trackY = info.xyThumbTop > 40 ? top + info.xyThumbTop / 2 + 8 : top + after - 8;
-    const COLORREF track = GetPixel(dc, x, trackY);
-    ReleaseDC(control, dc);
-    return {thumb, track};
+    const int track = info.xyThumbTop > 40 ? info.xyThumbTop / 2 + 8 : after - 8;
+    return {BarPixelAt(control, (info.xyThumbTop + info.xyThumbBottom) / 2), BarPixelAt(control, track)};
 }
 
 TEST_F(ScrollBars, AnEditsOwnBarFollowsItsTextInTheThemesColours)
 {
-    std::wstring text;
-    for (int i = 1; i <= 60; ++i)
-        text += L"Line " + std::to_wstring(i) + L"\r\n";
-    HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", text.c_str(),
-                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL, 20, 100, 200, 120,
-                                hwnd_, nullptr, nullptr, nullptr);
+    HWND edit = MultiLineEdit(hwnd_, 60, {20, 100, 200, 120});
     const std::wstring file = SkinFolder() + L"\\jade.vlm";
     ASSERT_EQ(Attach(file), VELUM_OK);
     Pump(150);
@@ -269,33 +283,13 @@ TEST_F(ScrollBars, AnEditsOwnBarFollowsItsTextInTheThemesColours)
     kit::PointerAway();
 }
 
-// The colour a control's own vertical bar shows at a point along it, in the control's window.
-COLORREF BarPixelAt(HWND control, int along)
-{
-    SCROLLBARINFO info{};
-    info.cbSize = sizeof info;
-    GetScrollBarInfo(control, OBJID_VSCROLL, &info);
-    RECT window{};
-    GetWindowRect(control, &window);
-    HDC dc = GetWindowDC(control);
-    const COLORREF c = GetPixel(dc, (info.rcScrollBar.left + info.rcScrollBar.right) / 2 - window.left,
-                                info.rcScrollBar.top - window.top + along);
-    ReleaseDC(control, dc);
-    return c;
-}
-
 // A press held on a control's own bar, as a person holds it: on the thumb, dragged down, or on
 // the track below the thumb, held still. While it is held, the bar keeps the theme's look and
 // the thumb is drawn where the pointer has it, though an edit sets its bar's position only once
 // the thumb is let go.
 TEST_F(ScrollBars, ABarHeldByThePointerKeepsTheThemesLookAndItsThumbFollows)
 {
-    std::wstring text;
-    for (int i = 1; i <= 200; ++i)
-        text += L"Line " + std::to_wstring(i) + L"\r\n";
-    HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", text.c_str(),
-                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL, 20, 100, 160, 150,
-                                hwnd_, nullptr, nullptr, nullptr);
+    HWND edit = MultiLineEdit(hwnd_, 200, {20, 100, 160, 150});
     HWND tree = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE, 200, 100, 160, 150, hwnd_,
                                 nullptr, nullptr, nullptr);
     for (int i = 0; i < 100; ++i) {
