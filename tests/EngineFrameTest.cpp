@@ -1,6 +1,8 @@
 // A skinned frame used as a person uses it: the caption buttons in their states and clicks, the
 // caption icon, maximise and restore under rounded corners, the client size a program made its
-// window for, and the colours a program chose itself.
+// window for, the colours a program chose itself, dialogs made as child windows, and what the
+// system draws in system colours.
+#include "ControlPalette.h"
 #include "EngineTestKit.h"
 
 using namespace enginetest;
@@ -587,4 +589,105 @@ TEST(Engine, AProgramsOwnColoursStay)
         DestroyWindow(parent);
         return 0;
     });
+}
+
+INT_PTR CALLBACK OwnPageColourProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    if (message == WM_CTLCOLORDLG)
+        return reinterpret_cast<INT_PTR>(staticBrush);
+    return message == WM_INITDIALOG;
+}
+
+// Dialogs made as child windows (property pages) take the theme's background, and so do the
+// labels on them; a page whose procedure chose its own background keeps it.
+TEST(Engine, ADialogMadeAsAChildTakesTheThemesColours)
+{
+    UiThread ui;
+    HWND frame = ui.Window();
+    const velum::Theme t = LoadExpected(SkinFile(L"midnight.vlm"));
+    const struct {
+        const char* what;
+        DLGPROC procedure;
+        bool themed;
+    } pages[] = {{"a page left to the system", PlainDialogProc, true},
+                 {"a page with its own colour", OwnPageColourProc, false}};
+    for (const auto& page : pages) {
+        SCOPED_TRACE(page.what);
+        HWND dialog = nullptr;
+        ui.Call([&] {
+            const auto tpl = DialogTemplate(WS_CHILD | WS_VISIBLE | DS_CONTROL, 200, 100);
+            dialog = CreateDialogIndirectParamW(nullptr, reinterpret_cast<const DLGTEMPLATE*>(tpl.data()), frame,
+                                                page.procedure, 0);
+            SetWindowPos(dialog, nullptr, 10, 10, 300, 160, SWP_NOZORDER);
+            CreateWindowExW(0, L"STATIC", L"Label", WS_CHILD | WS_VISIBLE, 10, 10, 200, 24, dialog, nullptr, nullptr,
+                            nullptr);
+            return 0;
+        });
+        ASSERT_EQ(ui.AttachEx(SkinFile(L"midnight.vlm")), VELUM_OK);
+        ui.Call([dialog] {
+            return static_cast<int>(
+                RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN));
+        });
+        Sleep(200);
+        const auto pixel = [dialog](int x, int y) {
+            HDC dc = GetDC(dialog);
+            const COLORREF c = GetPixel(dc, x, y);
+            ReleaseDC(dialog, dc);
+            return c;
+        };
+        // The page's empty part, and the label's right of its text, which the page leaves to
+        // the system either way.
+        const COLORREF empty = pixel(150, 120), label = pixel(190, 20);
+        if (page.themed)
+            EXPECT_TRUE(InFill(empty, t.window.background)) << "the page is " << Hex(empty);
+        else
+            EXPECT_EQ(Hex(empty), Hex(RGB(200, 30, 40))) << "the page's own colour";
+        EXPECT_TRUE(InFill(label, t.window.background)) << "the label is " << Hex(label);
+        ASSERT_EQ(ui.Call([] { return Velum_Detach(); }), VELUM_OK);
+        ui.Call([dialog] { return static_cast<int>(DestroyWindow(dialog)); });
+    }
+}
+
+// What the system draws from system colours takes the theme's on the skinned thread, and the
+// system's again after detach: a rich edit's automatic background, and the face and text a
+// program of the system's own (comctl32's, here the program itself) asks GetSysColor for.
+TEST(Engine, WhatTheSystemDrawsInSystemColoursFollowsTheTheme)
+{
+    LoadLibraryW(L"riched20.dll");
+    UiThread ui;
+    HWND frame = ui.Window();
+    const velum::Theme t = LoadExpected(SkinFile(L"midnight.vlm"));
+    const velum::ControlPalette palette = velum::DeriveControlPalette(t);
+    HWND rich = nullptr;
+    ui.Call([&] {
+        rich = CreateWindowExW(0, L"RichEdit20W", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 10, 10, 200, 100, frame,
+                               nullptr, nullptr, nullptr);
+        return 0;
+    });
+    ASSERT_NE(rich, nullptr);
+    const auto richPixel = [&] {
+        ui.Call([rich] {
+            return static_cast<int>(RedrawWindow(rich, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW));
+        });
+        Sleep(100);
+        HDC dc = GetDC(rich);
+        const COLORREF c = GetPixel(dc, 150, 70);
+        ReleaseDC(rich, dc);
+        return c;
+    };
+    const COLORREF before = richPixel();
+    const DWORD systemFace = GetSysColor(COLOR_BTNFACE);
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"midnight.vlm")), VELUM_OK);
+    EXPECT_EQ(Hex(richPixel()), Hex(RGB(palette.field.normal.background.from.r, palette.field.normal.background.from.g,
+                                        palette.field.normal.background.from.b)))
+        << "a rich edit's automatic background";
+    const auto face = [&ui] { return ui.Call([] { return static_cast<int>(GetSysColor(COLOR_BTNFACE)); }); };
+    EXPECT_EQ(Hex(static_cast<COLORREF>(face())),
+              Hex(RGB(palette.background.r, palette.background.g, palette.background.b)))
+        << "the skinned thread's face colour";
+    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), systemFace) << "another thread's face colour";
+    ASSERT_EQ(ui.Call([] { return Velum_Detach(); }), VELUM_OK);
+    EXPECT_EQ(Hex(richPixel()), Hex(before)) << "after detach";
+    EXPECT_EQ(static_cast<DWORD>(face()), systemFace) << "after detach";
+    ui.Call([rich] { return static_cast<int>(DestroyWindow(rich)); });
 }

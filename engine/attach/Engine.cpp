@@ -6,6 +6,7 @@
 
 #include "FrameArithmetic.h"
 #include "KeptBitmaps.h"
+#include "SystemColourAnswers.h"
 #include "WindowRegistry.h"
 
 namespace velum {
@@ -69,12 +70,14 @@ bool SkinThreadWindows(std::unique_ptr<ThemeResources> theme)
         state.threadHandle.reset(thread);
         state.menuHook.reset(SetWindowsHookExW(WH_MSGFILTER, MenuFilterHook, engineModule, state.thread));
         AnswerFrameArithmetic(state.thread, engineModule);
+        AnswerSystemColours(state.thread, engineModule);
     }
     state.detachPending = false;
     // The old resources live until every window has been refreshed with the new ones, and
     // until no procedure that may hold them is on the stack.
     std::shared_ptr<ThemeResources> previous = std::move(state.theme);
     state.theme = std::move(theme);
+    UseThemeSystemColours();
     EnumThreadWindows(state.thread, SkinExistingWindow, 0);
     RefreshSkinnedWindows();
     WhenOutsideEngineProcedures([previous] {});
@@ -87,11 +90,13 @@ void StopSkinning()
     if (!state.hook)
         return;
     state.detachPending = false;
+    // The system's colours first, so the windows given back repaint in them.
+    const bool coloursBack = StopAnsweringSystemColours();
     UnskinAll();
     state.hook.reset();
     state.menuHook.reset();
     // An import the program patched again over the engine's may still call into this module.
-    const bool importsBack = StopAnsweringFrameArithmetic();
+    const bool importsBack = StopAnsweringFrameArithmetic() && coloursBack;
     state.thread = 0;
     state.threadHandle.reset();
     WhenOutsideEngineProcedures([retired = std::shared_ptr<ThemeResources>(std::move(state.theme))] {

@@ -31,9 +31,20 @@ std::wstring SystemFolder()
     return text;
 }
 
-// The executable, and every DLL loaded from outside the Windows folder: the program's own code,
-// not the system's (whose questions are the system's business).
-std::vector<HMODULE> ProgramModules()
+// The system's core DLLs: what they ask of each other is the system's own business.
+bool IsCoreModule(const std::wstring& lowerPath)
+{
+    const std::wstring name = lowerPath.substr(lowerPath.find_last_of(L"\\/") + 1);
+    for (const wchar_t* core : {L"ntdll.dll", L"kernel32.dll", L"kernelbase.dll", L"win32u.dll", L"user32.dll",
+                                L"gdi32.dll", L"gdi32full.dll"})
+        if (name == core)
+            return true;
+    return false;
+}
+
+// The executable always; then the DLLs outside the Windows folder (the program's own code), or
+// every DLL but the core ones.
+std::vector<HMODULE> ModulesOf(PatchedModules which)
 {
     std::vector<HMODULE> modules{GetModuleHandleW(nullptr)};
     UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, GetCurrentProcessId()));
@@ -46,7 +57,10 @@ std::vector<HMODULE> ProgramModules()
         if (entry.hModule == modules.front())
             continue;
         const std::wstring path = Lower(entry.szExePath);
-        if (!system.empty() && path.compare(0, system.size(), system) != 0)
+        const bool wanted = which == PatchedModules::Program
+                                ? !system.empty() && path.compare(0, system.size(), system) != 0
+                                : !IsCoreModule(path);
+        if (wanted)
             modules.push_back(entry.hModule);
     }
     return modules;
@@ -90,9 +104,10 @@ void ImportPatches::ApplyTo(HMODULE module, std::span<const ImportReplacement> r
     }
 }
 
-void ImportPatches::Apply(std::span<const ImportReplacement> replacements, std::span<const HMODULE> except)
+void ImportPatches::Apply(std::span<const ImportReplacement> replacements, PatchedModules modules,
+                          std::span<const HMODULE> except)
 {
-    for (HMODULE module : ProgramModules())
+    for (HMODULE module : ModulesOf(modules))
         if (std::find(except.begin(), except.end(), module) == except.end())
             ApplyTo(module, replacements);
 }

@@ -15,16 +15,22 @@ struct ImportReplacement {
     const void* replacement;
 };
 
+// Whose imports are patched.
+enum class PatchedModules {
+    Program,     // the executable, and the DLLs outside the Windows folder
+    AllButCore,  // every module but the system's core DLLs (ntdll, kernel32, kernelbase, win32u, user32, gdi32)
+};
+
 class ImportPatches {
 public:
     ImportPatches() = default;
     ImportPatches(const ImportPatches&) = delete;
     ImportPatches& operator=(const ImportPatches&) = delete;
 
-    // Every import of an original in the program's own modules (its executable, and the DLLs
-    // outside the Windows folder) calls the replacement from now on. The modules listed in
-    // `except` (the engine's own) are left alone. Idempotent.
-    void Apply(std::span<const ImportReplacement> replacements, std::span<const HMODULE> except);
+    // Every import of an original in the modules chosen calls the replacement from now on. The
+    // modules listed in `except` (the engine's own) are left alone. Idempotent.
+    void Apply(std::span<const ImportReplacement> replacements, PatchedModules modules,
+               std::span<const HMODULE> except);
     // Every patched import calls the original again. An import someone patched again after
     // the engine stays as it is: false then, as it may still call into the engine.
     bool Restore();

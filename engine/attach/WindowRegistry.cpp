@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ButtonSkin.h"
+#include "ChildDialogSkin.h"
 #include "CommonControlSkin.h"
 #include "ControlClasses.h"
 #include "Engine.h"
@@ -72,6 +73,10 @@ void SkinControl(HWND hwnd, bool creating)
     // A new window is always asked: its handle may be one a window of the set had.
     if (!Examined().insert(hwnd).second && !creating)
         return;
+    if (IsChildDialog(hwnd)) {
+        SkinChildDialog(hwnd);
+        return;
+    }
     switch (const ControlFamily family = ControlFamilyOf(hwnd)) {
     case ControlFamily::Button: SkinButton(hwnd); break;
     case ControlFamily::Edit:
@@ -185,6 +190,7 @@ void RefreshSkinnedWindows()
     RefreshCommonControls();
     RefreshScrollBarControls();
     RefreshScrolledWindows();
+    RefreshChildDialogs();
     RefreshPopupBackgrounds(CurrentTheme()->PopupBrush());
     for (HWND popup : Popups())
         RedrawWindow(popup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
@@ -201,6 +207,7 @@ void UnskinAll()
     UnskinCommonControls();
     UnskinScrollBarControls();
     UnskinScrolledWindows();
+    UnskinChildDialogs();
     Examined().clear();
     // Out of the registry first: while a window is given back, its messages only pass on.
     auto frames = std::move(Frames());

@@ -61,6 +61,11 @@ LRESULT ColorControl(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
     if (result != 0 && !IsSystemBrush(reinterpret_cast<HBRUSH>(result)))
         return result;
+    return ThemeControlColour(message, wParam, lParam, result);
+}
+
+LRESULT ThemeControlColour(UINT message, WPARAM wParam, LPARAM lParam, LRESULT systemAnswer)
+{
     ThemeResources* theme = CurrentTheme();
     auto dc = reinterpret_cast<HDC>(wParam);
     // Edits, lists and combo boxes stand on the field colours; read-only and disabled edits ask
@@ -68,7 +73,7 @@ LRESULT ColorControl(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     if (HBRUSH field = AnswerFieldColours(reinterpret_cast<HWND>(lParam), message, dc))
         return reinterpret_cast<LRESULT>(field);
     if (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX)
-        return result;
+        return systemAnswer;
     SetTextColor(dc, ToColorRef(theme->Get().window.text));
     SetBkColor(dc, ToColorRef(theme->Get().window.background.from));
     return reinterpret_cast<LRESULT>(theme->WindowBrush());

@@ -19,5 +19,8 @@ bool HasNoClassBackground(HWND hwnd);
 // program answers first, and only the system's answer becomes the theme's colours: the field
 // colours for the edits, lists and combo boxes the engine skins, the window's for the rest.
 LRESULT ColorControl(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// The theme's answer to a control colour message the program left to the system, whose own
+// answer was `systemAnswer`.
+LRESULT ThemeControlColour(UINT message, WPARAM wParam, LPARAM lParam, LRESULT systemAnswer);
 
 }  // namespace velum

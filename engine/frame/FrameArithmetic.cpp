@@ -150,7 +150,7 @@ void AnswerFrameArithmetic(DWORD thread, HMODULE engine)
         ImportReplacement{Address(system.metricsForDpi), Address(&GetSystemMetricsForDpiHere)},
     };
     const std::array except{engine};
-    Patches().Apply(replacements, except);
+    Patches().Apply(replacements, PatchedModules::Program, except);
 }
 
 bool StopAnsweringFrameArithmetic()

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ControlPalette.h"
+#include "SystemColours.h"
 #include "ThemeDocument.h"
 
 namespace velum {
@@ -122,6 +123,34 @@ void ExpectReadable(const Theme& theme, const std::string& where)
     ExpectReadableText(c.tooltip, "tooltip");
 }
 
+// What the system draws with the theme's answers to its colour questions must read as its own
+// drawing does: text on its background, and 3-D edges lit above the face and shaded below it.
+void ExpectReadableSystemColours(const Theme& theme)
+{
+    const SystemColourTable c = ThemeSystemColours(theme, DeriveControlPalette(theme));
+    const auto at = [&c](SystemColour i) { return c[static_cast<std::size_t>(i)].value_or(Color{}); };
+    const struct {
+        SystemColour text, background;
+    } pairs[] = {{kButtonText, kButtonFace},
+                 {kWindowText, kWindowColour},
+                 {kHighlightText, kHighlight},
+                 {kMenuText, kMenu},
+                 {kInfoText, kInfoBackground}};
+    for (const auto& pair : pairs)
+        EXPECT_GE(Contrast(at(pair.text), at(pair.background)), 3.0)
+            << "colour " << pair.text << " on " << pair.background;
+    EXPECT_GT(Contrast(at(kGrayText), at(kButtonFace)), 1.3) << "disabled text on the face";
+    // Lit edges lighter than the face, shaded ones darker; a black face leaves its shadows
+    // nowhere darker to go.
+    EXPECT_GT(Luminance(at(kButtonHighlight)), Luminance(at(kLight3D)));
+    EXPECT_GT(Luminance(at(kLight3D)), Luminance(at(kButtonFace)));
+    EXPECT_GE(Luminance(at(kButtonFace)), Luminance(at(kButtonShadow)));
+    EXPECT_GE(Luminance(at(kButtonShadow)), Luminance(at(kDarkShadow3D)));
+    if (Luminance(at(kButtonFace)) > 0)
+        EXPECT_GT(Luminance(at(kButtonFace)), Luminance(at(kDarkShadow3D)));
+    EXPECT_FALSE(c[kDesktop].has_value()) << "the desktop is not the theme's";
+}
+
 TEST(ControlPalette, EveryShippedThemeAndSchemeGivesReadableDistinctControls)
 {
     ExpectReadable(DefaultTheme(), "built-in");
@@ -136,6 +165,7 @@ TEST(ControlPalette, EveryShippedThemeAndSchemeGivesReadableDistinctControls)
             ParseResult parsed = ParseTheme(bytes, entry.path().filename().string(), scheme);
             ASSERT_TRUE(parsed.theme) << entry.path();
             ExpectReadable(*parsed.theme, entry.path().filename().string() + " " + scheme);
+            ExpectReadableSystemColours(*parsed.theme);
             // A shipped theme chooses its control colours rather than leaving them to derivation.
             for (const parse::SectionInfo& section : parse::kSections) {
                 if (section.control != nullptr)
