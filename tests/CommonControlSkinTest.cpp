@@ -324,7 +324,7 @@ TEST_F(CommonControls, AColourTheProgramSetsUnderTheEngineTakesTheControlBack)
     ASSERT_EQ(Attach(SkinFolder() + L"\\midnight.vlm"), VELUM_OK);
     Create();
     HWND list = Control(kList);
-    const COLORREF systemBack = GetSysColor(COLOR_WINDOW);
+    const COLORREF systemBack = SystemColour(COLOR_WINDOW);
     SendMessageW(list, LVM_SETTEXTCOLOR, 0, kProgramBlue);
     Pump(150);
     // The theme's dark background is gone with its light text: the program's blue text stands
@@ -563,3 +563,49 @@ TEST_F(CommonControls, SelectedItemsOfListAndTreeViewsTakeTheThemesSelection)
 }
 
 }  // namespace
+
+// List and tree views stand in the field's look, as edits and lists do: their sunken edges in
+// the field's border colour and background, and the disabled field's colours while disabled.
+// Detach gives the system's edges back.
+TEST_F(CommonControls, ListAndTreeViewsTakeTheFieldsEdgesAndDisabledLook)
+{
+    host_ = CreateWindowExW(0, L"ZtCommonHost", L"Views", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 560, 300, nullptr,
+                            nullptr, nullptr, nullptr);
+    const struct {
+        const wchar_t* cls;
+        bool enabled;
+    } views[] = {{WC_LISTVIEWW, true}, {WC_LISTVIEWW, false}, {WC_TREEVIEWW, true}, {WC_TREEVIEWW, false}};
+    std::vector<HWND> made;
+    for (const auto& v : views) {
+        const int i = static_cast<int>(made.size());
+        made.push_back(CreateWindowExW(WS_EX_CLIENTEDGE, v.cls, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT, 10 + 130 * i,
+                                       10, 120, 120, host_, nullptr, nullptr, nullptr));
+        EnableWindow(made.back(), v.enabled);
+    }
+    Pump(150);
+    const auto windowPixel = [](HWND hwnd, int x, int y) {
+        HDC dc = GetWindowDC(hwnd);
+        const COLORREF c = GetPixel(dc, x, y);
+        ReleaseDC(hwnd, dc);
+        return c;
+    };
+    std::vector<COLORREF> unskinned;
+    for (HWND view : made)
+        unskinned.push_back(windowPixel(view, 0, 60));
+    const std::wstring file = SkinFolder() + L"\\midnight.vlm";
+    ASSERT_EQ(Attach(file), VELUM_OK);
+    Pump(200);
+    const velum::FieldPalette f = PaletteOf(file).field;
+    for (size_t i = 0; i < made.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << harness::Ansi(views[i].cls)
+                                        << (views[i].enabled ? " enabled" : " disabled"));
+        const velum::Style& look = views[i].enabled ? f.normal : f.disabled;
+        EXPECT_EQ(Hex(windowPixel(made[i], 0, 60)), Hex(Ref(look.border))) << "outer edge";
+        EXPECT_EQ(Hex(windowPixel(made[i], 1, 60)), Hex(Ref(look.background.from))) << "inner edge";
+        EXPECT_EQ(Hex(Pixel(made[i], 60, 100)), Hex(Ref(look.background.from))) << "empty area";
+    }
+    Velum_Detach();
+    Pump(200);
+    for (size_t i = 0; i < made.size(); ++i)
+        EXPECT_EQ(Hex(windowPixel(made[i], 0, 60)), Hex(unskinned[i])) << "after detach";
+}

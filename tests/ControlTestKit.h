@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ControlPalette.h"
@@ -77,6 +78,15 @@ inline COLORREF Pixel(HWND hwnd, int x, int y)
     const COLORREF c = GetPixel(dc, x, y);
     ReleaseDC(hwnd, dc);
     return c;
+}
+
+// The system's own colour. Asked from another thread: on the skinned thread the engine answers
+// GetSysColor with the theme's colours.
+inline COLORREF SystemColour(int index)
+{
+    COLORREF colour = CLR_INVALID;
+    std::thread([&colour, index] { colour = GetSysColor(index); }).join();
+    return colour;
 }
 
 inline std::string Hex(COLORREF c)

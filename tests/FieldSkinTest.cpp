@@ -22,6 +22,7 @@ using kit::Pump;
 using kit::Ref;
 using kit::ShippedThemes;
 using kit::SkinFolder;
+using kit::SystemColour;
 
 using velum::Color;
 
@@ -337,10 +338,10 @@ TEST_F(Fields, CreatedUnderTheEngineTheyStillTakeTypingSelectionAndPicksByMouseA
         return count;
     };
     EXPECT_GT(countPixels(edit, Ref(f.selected.background.from)), 40) << "the selection";
-    EXPECT_EQ(countPixels(edit, GetSysColor(COLOR_HIGHLIGHT)), 0) << "the system's highlight";
+    EXPECT_EQ(countPixels(edit, SystemColour(COLOR_HIGHLIGHT)), 0) << "the system's highlight";
     // A disabled edit's text is in the theme's disabled text colour, not the system's grey.
     EXPECT_GT(countPixels(Field(kDisabled), Ref(f.disabled.text)), 10) << "disabled text";
-    EXPECT_EQ(countPixels(Field(kDisabled), GetSysColor(COLOR_GRAYTEXT)), 0) << "the system's grey text";
+    EXPECT_EQ(countPixels(Field(kDisabled), SystemColour(COLOR_GRAYTEXT)), 0) << "the system's grey text";
 
     // A list: a click selects the item under the pointer, Down the next one.
     HWND list = Field(kList);

@@ -24,6 +24,8 @@ enum class PatchedModules {
 class ImportPatches {
 public:
     ImportPatches() = default;
+    // An engine unloaded while still attached leaves no import calling into it.
+    ~ImportPatches() { Restore(); }
     ImportPatches(const ImportPatches&) = delete;
     ImportPatches& operator=(const ImportPatches&) = delete;
 

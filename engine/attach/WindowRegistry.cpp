@@ -134,6 +134,13 @@ LRESULT CALLBACK MenuFilterHook(int code, WPARAM wParam, LPARAM lParam)
             if (FrameWindow* frame = FindFrame(msg->hwnd))
                 frame->RightButtonReleased(msg->pt);
     }
+    if (code == MSGF_SCROLLBAR && CurrentTheme() != nullptr) {
+        const auto* msg = reinterpret_cast<const MSG*>(lParam);
+        const bool drawsBar = msg->message == WM_MOUSEMOVE || msg->message == WM_LBUTTONUP ||
+                              msg->message == 0x0118;  // WM_SYSTIMER: the held arrow or track repeats
+        if (drawsBar && ScrollBarHeld(msg->hwnd))
+            PostMessageW(msg->hwnd, HeldScrollBarMessage(), 0, 0);
+    }
     if (code == MSGF_MENU && CurrentTheme() != nullptr) {
         auto* msg = reinterpret_cast<MSG*>(lParam);
         if (msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST) {

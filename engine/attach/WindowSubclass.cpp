@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "ScrollBarSkin.h"
+
 namespace velum {
 
 namespace {
@@ -122,6 +124,10 @@ LRESULT CALLBACK EngineProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
                 RunDeferred();
         }
     } depth;
+    if (message == HeldScrollBarMessage()) {
+        RedrawHeldScrollBar(hwnd);
+        return 0;
+    }
     return record.part(hwnd, message, wParam, lParam);
 }
 

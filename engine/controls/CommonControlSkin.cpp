@@ -11,6 +11,7 @@
 #include "ControlClasses.h"
 #include "ControlPaint.h"
 #include "Engine.h"
+#include "FieldSkin.h"
 #include "HeaderSkin.h"
 #include "ProgressSkin.h"
 #include "StatusBarSkin.h"
@@ -131,6 +132,31 @@ void GiveBackColours(HWND hwnd, const CommonControl& c)
     }
 }
 
+// A list or tree view stands on the field colours: the disabled field's while it is disabled.
+const Style& ViewLook(HWND hwnd)
+{
+    const FieldPalette& f = CurrentTheme()->Controls().field;
+    return IsWindowEnabled(hwnd) ? f.normal : f.disabled;
+}
+
+// The edges the system draws around a list or tree view, in the field's border colour and
+// background, as the engine draws those of edits and lists.
+void PaintViewEdges(HWND hwnd)
+{
+    const int width = EdgeWidth(static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)),
+                                static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+    if (width == 0)
+        return;
+    WindowDc dc(hwnd);
+    if (dc.get() == nullptr)
+        return;
+    RECT w{};
+    GetWindowRect(hwnd, &w);
+    OffsetRect(&w, -w.left, -w.top);
+    const Style& look = ViewLook(hwnd);
+    PaintEdges(dc.get(), w, width, look, look.border);
+}
+
 void TakeColours(HWND hwnd, CommonControl& c)
 {
     if (c.ownColours || c.pending)
@@ -143,16 +169,17 @@ void TakeColours(HWND hwnd, CommonControl& c)
         c.taken = true;
     }
     const ControlPalette& p = CurrentTheme()->Controls();
+    const Style& field = ViewLook(hwnd);
     switch (c.family) {
     case ControlFamily::ListView:
-        CallPrevious(hwnd, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(Ref(p.field.normal.background.from)));
-        CallPrevious(hwnd, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(Ref(p.field.normal.background.from)));
-        CallPrevious(hwnd, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(Ref(p.field.normal.text)));
+        CallPrevious(hwnd, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(Ref(field.background.from)));
+        CallPrevious(hwnd, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(Ref(field.background.from)));
+        CallPrevious(hwnd, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(Ref(field.text)));
         break;
     case ControlFamily::TreeView:
-        CallPrevious(hwnd, TVM_SETBKCOLOR, 0, static_cast<LPARAM>(Ref(p.field.normal.background.from)));
-        CallPrevious(hwnd, TVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(Ref(p.field.normal.text)));
-        CallPrevious(hwnd, TVM_SETLINECOLOR, 0, static_cast<LPARAM>(Ref(p.field.normal.border)));
+        CallPrevious(hwnd, TVM_SETBKCOLOR, 0, static_cast<LPARAM>(Ref(field.background.from)));
+        CallPrevious(hwnd, TVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(Ref(field.text)));
+        CallPrevious(hwnd, TVM_SETLINECOLOR, 0, static_cast<LPARAM>(Ref(field.border)));
         break;
     case ControlFamily::Tooltip:
         CallPrevious(hwnd, TTM_SETTIPBKCOLOR, Ref(p.common.tooltip.background.from), 0);
@@ -289,7 +316,13 @@ LRESULT CALLBACK CommonControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     // their frame, again when they set them while painting their items, and as they scroll.
     if (c.family == ControlFamily::ListView || c.family == ControlFamily::TreeView) {
         auto again = Controls().find(hwnd);
+        if (again != Controls().end() && !again->second.ownColours && message == WM_ENABLE) {
+            TakeColours(hwnd, again->second);
+            RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
+        }
         if (again != Controls().end() && !again->second.ownColours && IsWindowVisible(hwnd)) {
+            if (message == WM_NCPAINT)
+                PaintViewEdges(hwnd);
             if (message == WM_NCPAINT || message == WM_PAINT)
                 RepaintScrollBars(hwnd);
             else

@@ -55,28 +55,6 @@ UINT ColourMessageOf(HWND hwnd, ControlFamily family)
     }
 }
 
-// The edges the system draws around the client area of a control of these styles, outside in.
-int EdgeWidth(DWORD style, DWORD exStyle)
-{
-    int width = 0;
-    if ((style & WS_BORDER) != 0)
-        width += GetSystemMetrics(SM_CXBORDER);
-    if ((exStyle & WS_EX_CLIENTEDGE) != 0)
-        width += GetSystemMetrics(SM_CXEDGE);
-    return width;
-}
-
-// The border colour outside, the field's background on the rest of the edge: the field reads as
-// one flat box whose size and client area are the system's.
-void PaintEdges(HDC dc, RECT r, int width, const Style& look, Color border)
-{
-    Outline(dc, r, border);
-    for (int i = 1; i < width; ++i) {
-        InflateRect(&r, -1, -1);
-        Outline(dc, r, look.background.from);
-    }
-}
-
 WNDPROC ProcedureFor(ControlFamily family)
 {
     switch (family) {
@@ -104,6 +82,28 @@ bool Subclass(HWND hwnd, ControlFamily family)
 }
 
 }  // namespace
+
+// The edges the system draws around the client area of a control of these styles, outside in.
+int EdgeWidth(DWORD style, DWORD exStyle)
+{
+    int width = 0;
+    if ((style & WS_BORDER) != 0)
+        width += GetSystemMetrics(SM_CXBORDER);
+    if ((exStyle & WS_EX_CLIENTEDGE) != 0)
+        width += GetSystemMetrics(SM_CXEDGE);
+    return width;
+}
+
+// The border colour outside, the field's background on the rest of the edge: the field reads as
+// one flat box whose size and client area are the system's.
+void PaintEdges(HDC dc, RECT r, int width, const Style& look, Color border)
+{
+    Outline(dc, r, border);
+    for (int i = 1; i < width; ++i) {
+        InflateRect(&r, -1, -1);
+        Outline(dc, r, look.background.from);
+    }
+}
 
 Color BorderColour(HWND hwnd, const Style& look, FieldLook state)
 {

@@ -52,6 +52,11 @@ bool EngineDrawsField(HWND hwnd);
 bool HasFocusWithin(HWND hwnd);
 // The colour of the field's border in its state: the focus border while it has the focus.
 Color BorderColour(HWND hwnd, const Style& look, FieldLook state);
+// The edges the system draws around the client area of a control of these styles, outside in.
+int EdgeWidth(DWORD style, DWORD exStyle);
+// The border colour outside, the field's background on the rest of the edge: the field reads as
+// one flat box whose size and client area are the system's. `r` is in window coordinates.
+void PaintEdges(HDC dc, RECT r, int width, const Style& look, Color border);
 // Paints the WS_BORDER and WS_EX_CLIENTEDGE edges in the field's border colour (the focus
 // border while the control has the focus), over what the system drew there.
 void PaintFieldBorder(HWND hwnd);

@@ -399,6 +399,24 @@ bool FollowOwnScrollBars(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, 
     }
 }
 
+UINT HeldScrollBarMessage()
+{
+    static const UINT message = RegisterWindowMessageW(L"Velum.HeldScrollBar");
+    return message;
+}
+
+bool ScrollBarHeld(HWND hwnd)
+{
+    const auto found = Pointers().find(hwnd);
+    return found != Pointers().end() && found->second.pressed && found->second.object != 0;
+}
+
+void RedrawHeldScrollBar(HWND hwnd)
+{
+    if (const auto found = Pointers().find(hwnd); found != Pointers().end() && found->second.object != 0)
+        Redraw(hwnd, found->second.object);
+}
+
 void PaintScrollBar(HDC dc, HWND hwnd, LONG object, bool vertical, const RECT& windowRect, int dpi)
 {
     PaintBar(dc, hwnd, object, vertical, windowRect, dpi);

@@ -26,6 +26,14 @@ void RepaintScrollBarsIfMoved(HWND hwnd);
 // Draws the bar `object` (OBJID_VSCROLL, OBJID_HSCROLL, or OBJID_CLIENT for a scroll bar
 // control) of a window, whose window rectangle is `windowRect`, onto dc.
 void PaintScrollBar(HDC dc, HWND hwnd, LONG object, bool vertical, const RECT& windowRect, int dpi);
+// While the system tracks a press on a bar it draws the bar at every mouse move and timer tick,
+// and does not always send the window a message after: the thread's message-filter hook posts
+// this message to the window after each, and the engine draws the held bar again when it comes.
+UINT HeldScrollBarMessage();
+// True while the system tracks a press on one of the window's bars, or on the control.
+bool ScrollBarHeld(HWND hwnd);
+// Draws the held bar again, over what the system drew.
+void RedrawHeldScrollBar(HWND hwnd);
 // Forgets what was drawn for a window that is going.
 void ForgetScrollBars(HWND hwnd);
 // The pointer at a screen point over the window's bar `object` (OBJID_VSCROLL, OBJID_HSCROLL,
