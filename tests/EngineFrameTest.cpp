@@ -100,12 +100,7 @@ TEST(Engine, AWindowWithoutABackgroundKeepsNoStalePixels)
     });
     ASSERT_EQ(ui.AttachEx(SkinFile(L"midnight.vlm")), VELUM_OK);
     Sleep(300);
-    const auto clientPixel = [hwnd](int x, int y) {
-        HDC dc = GetDC(hwnd);
-        const COLORREF c = GetPixel(dc, x, y);
-        ReleaseDC(hwnd, dc);
-        return c;
-    };
+    const auto clientPixel = [hwnd](int x, int y) { return ClientPixel(hwnd, x, y); };
     for (const POINT p : {POINT{200, 60}, POINT{20, 200}, POINT{300, 150}})
         EXPECT_TRUE(InFill(clientPixel(p.x, p.y), t.window.background))
             << "gap at " << p.x << "," << p.y << " is " << Hex(clientPixel(p.x, p.y));
@@ -573,16 +568,10 @@ TEST(Engine, AProgramsOwnColoursStay)
             return 0;
         });
         Sleep(200);
-        auto clientPixel = [](HWND h, int x, int y) {
-            HDC dc = GetDC(h);
-            const COLORREF c = GetPixel(dc, x, y);
-            ReleaseDC(h, dc);
-            return c;
-        };
-        EXPECT_EQ(Hex(clientPixel(own, 100, 80)), Hex(RGB(0, 0, 0))) << "the class brush was replaced";
-        EXPECT_EQ(Hex(clientPixel(parent, 30, 20)), Hex(RGB(200, 30, 40))) << "the program's WM_CTLCOLORSTATIC lost";
+        EXPECT_EQ(Hex(ClientPixel(own, 100, 80)), Hex(RGB(0, 0, 0))) << "the class brush was replaced";
+        EXPECT_EQ(Hex(ClientPixel(parent, 30, 20)), Hex(RGB(200, 30, 40))) << "the program's WM_CTLCOLORSTATIC lost";
         const velum::Theme t = LoadExpected(SkinFile(name));
-        EXPECT_TRUE(InFill(clientPixel(parent, 200, 150), t.window.background)) << "a system brush stays the system's";
+        EXPECT_TRUE(InFill(ClientPixel(parent, 200, 150), t.window.background)) << "a system brush stays the system's";
     }
     ui.Call([&] {
         DestroyWindow(own);
@@ -629,12 +618,7 @@ TEST(Engine, ADialogMadeAsAChildTakesTheThemesColours)
                 RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN));
         });
         Sleep(200);
-        const auto pixel = [dialog](int x, int y) {
-            HDC dc = GetDC(dialog);
-            const COLORREF c = GetPixel(dc, x, y);
-            ReleaseDC(dialog, dc);
-            return c;
-        };
+        const auto pixel = [dialog](int x, int y) { return ClientPixel(dialog, x, y); };
         // The page's empty part, and the label's right of its text, which the page leaves to
         // the system either way.
         const COLORREF empty = pixel(150, 120), label = pixel(190, 20);
@@ -670,10 +654,7 @@ TEST(Engine, WhatTheSystemDrawsInSystemColoursFollowsTheTheme)
             return static_cast<int>(RedrawWindow(rich, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW));
         });
         Sleep(100);
-        HDC dc = GetDC(rich);
-        const COLORREF c = GetPixel(dc, 150, 70);
-        ReleaseDC(rich, dc);
-        return c;
+        return ClientPixel(rich, 150, 70);
     };
     const COLORREF before = richPixel();
     const DWORD systemFace = GetSysColor(COLOR_BTNFACE);

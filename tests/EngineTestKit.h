@@ -203,6 +203,15 @@ inline COLORREF WindowPixel(HWND hwnd, int x, int y)
     return c;
 }
 
+// A pixel of the window's client area.
+inline COLORREF ClientPixel(HWND hwnd, int x, int y)
+{
+    HDC dc = GetDC(hwnd);
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(hwnd, dc);
+    return c;
+}
+
 // The X server's own pixels: a root screenshot taken by ImageMagick, started from inside Wine.
 class XScreen {
 public:
