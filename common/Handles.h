@@ -92,6 +92,8 @@ inline void Unhook(HHOOK h)
 
 using UniqueFind = UniqueHandle<handle_traits::MinusOneIsInvalid<handle_traits::CloseFind>>;
 using UniqueFile = UniqueHandle<handle_traits::MinusOneIsInvalid<handle_traits::CloseKernel>>;
+// Toolhelp snapshots: CreateToolhelp32Snapshot fails with INVALID_HANDLE_VALUE, as files do.
+using UniqueSnapshot = UniqueFile;
 // Processes, threads, events and file mappings: their creating calls fail with null.
 using UniqueKernel = UniqueHandle<handle_traits::NullIsInvalid<HANDLE, handle_traits::CloseKernel>>;
 using UniqueView = UniqueHandle<handle_traits::NullIsInvalid<void*, handle_traits::UnmapView>>;

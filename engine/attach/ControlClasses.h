@@ -12,6 +12,12 @@ namespace velum {
 // class's window procedure, which a superclass registered under another name often keeps.
 ControlFamily ControlFamilyOf(HWND hwnd);
 
+// True when the window is of the system's dialog class (#32770), top-level or child.
+inline bool IsDialogWindow(HWND hwnd)
+{
+    return GetClassLongPtrW(hwnd, GCW_ATOM) == reinterpret_cast<ULONG_PTR>(WC_DIALOG);
+}
+
 // The window's style bits (GWL_STYLE).
 inline DWORD StyleOf(HWND hwnd)
 {

@@ -2,6 +2,7 @@
 // at once or once a message returns, and letting go of a thread that ended attached.
 #include "Engine.h"
 
+#include <atomic>
 #include <memory>
 
 #include "FrameArithmetic.h"
@@ -16,7 +17,8 @@ namespace {
 HINSTANCE engineModule = nullptr;
 
 struct EngineState {
-    DWORD thread = 0;
+    // Read by any thread the program's imports run on (OnSkinnedThread).
+    std::atomic<DWORD> thread{0};
     // Tells whether the attached thread still runs: a thread may end without detaching.
     UniqueKernel threadHandle;
     // Velum_Detach was called from inside a message the engine handles: the windows are given
@@ -52,6 +54,12 @@ DWORD SkinnedThread()
     return State().thread;
 }
 
+bool OnSkinnedThread()
+{
+    const DWORD thread = State().thread.load(std::memory_order_relaxed);
+    return thread != 0 && thread == GetCurrentThreadId();
+}
+
 void SetEngineModule(HINSTANCE module)
 {
     engineModule = module;
@@ -69,15 +77,14 @@ bool SkinThreadWindows(std::unique_ptr<ThemeResources> theme)
         DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &thread, SYNCHRONIZE, FALSE, 0);
         state.threadHandle.reset(thread);
         state.menuHook.reset(SetWindowsHookExW(WH_MSGFILTER, MenuFilterHook, engineModule, state.thread));
-        AnswerFrameArithmetic(state.thread, engineModule);
-        AnswerSystemColours(state.thread, engineModule);
+        AnswerFrameArithmetic(engineModule);
+        AnswerSystemColours(engineModule);
     }
     state.detachPending = false;
     // The old resources live until every window has been refreshed with the new ones, and
     // until no procedure that may hold them is on the stack.
     std::shared_ptr<ThemeResources> previous = std::move(state.theme);
     state.theme = std::move(theme);
-    UseThemeSystemColours();
     EnumThreadWindows(state.thread, SkinExistingWindow, 0);
     RefreshSkinnedWindows();
     WhenOutsideEngineProcedures([previous] {});

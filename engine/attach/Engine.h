@@ -15,6 +15,8 @@ ThemeResources* CurrentTheme();
 
 // The thread whose windows the engine skins; 0 while it is not attached.
 DWORD SkinnedThread();
+// True when the calling thread is the skinned one. Any thread may ask.
+bool OnSkinnedThread();
 
 // The engine's own module, kept from DllMain for the window hook.
 void SetEngineModule(HINSTANCE module);

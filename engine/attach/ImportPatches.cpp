@@ -47,7 +47,7 @@ bool IsCoreModule(const std::wstring& lowerPath)
 std::vector<HMODULE> ModulesOf(PatchedModules which)
 {
     std::vector<HMODULE> modules{GetModuleHandleW(nullptr)};
-    UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, GetCurrentProcessId()));
+    UniqueSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, GetCurrentProcessId()));
     if (!snapshot)
         return modules;
     const std::wstring system = SystemFolder();

@@ -13,7 +13,21 @@ namespace velum {
 struct ImportReplacement {
     const void* original;  // the system's function, as GetProcAddress finds it
     const void* replacement;
+
+    // A system function and the engine's of the same signature.
+    template <class Fn>
+    static ImportReplacement Of(Fn original, Fn replacement)
+    {
+        return {reinterpret_cast<const void*>(original), reinterpret_cast<const void*>(replacement)};
+    }
 };
+
+// A function of user32 the program imports; null when this system has none of that name.
+template <class Fn>
+Fn User32Function(const char* name)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
 
 // Whose imports are patched.
 enum class PatchedModules {

@@ -73,7 +73,7 @@ void SkinControl(HWND hwnd, bool creating)
     // A new window is always asked: its handle may be one a window of the set had.
     if (!Examined().insert(hwnd).second && !creating)
         return;
-    if (IsChildDialog(hwnd)) {
+    if ((StyleOf(hwnd) & WS_CHILD) != 0 && IsDialogWindow(hwnd)) {
         SkinChildDialog(hwnd);
         return;
     }

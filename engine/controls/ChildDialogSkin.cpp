@@ -68,12 +68,6 @@ LRESULT CALLBACK ChildDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 
 }  // namespace
 
-bool IsChildDialog(HWND hwnd)
-{
-    return (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) != 0 &&
-           GetClassLongPtrW(hwnd, GCW_ATOM) == reinterpret_cast<ULONG_PTR>(WC_DIALOG);
-}
-
 bool SkinChildDialog(HWND hwnd)
 {
     if (Dialogs().count(hwnd) != 0)

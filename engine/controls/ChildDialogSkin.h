@@ -8,8 +8,6 @@
 
 namespace velum {
 
-// True when the window is a dialog (the system's dialog class) made as a child window.
-bool IsChildDialog(HWND hwnd);
 // Subclasses the child dialog; false when it cannot be.
 bool SkinChildDialog(HWND hwnd);
 // Repaints every skinned child dialog, and the controls on it, in the current theme.

@@ -1,27 +1,17 @@
 #include "ClientArea.h"
 
+#include "ControlClasses.h"
 #include "Engine.h"
 #include "FieldSkin.h"
 #include "WindowRegistry.h"
 
 namespace velum {
 
-namespace {
-
-bool IsDialog(HWND hwnd)
-{
-    wchar_t name[8] = L"";
-    GetClassNameW(hwnd, name, 8);
-    return lstrcmpW(name, L"#32770") == 0;
-}
-
-}  // namespace
-
 LRESULT EraseClientBackground(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     // Dialogs erase with their WM_CTLCOLORDLG brush, answered below.
     const auto classBrush = reinterpret_cast<HBRUSH>(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND));
-    if (!IsSystemBrush(classBrush) || IsDialog(hwnd))
+    if (!IsSystemBrush(classBrush) || IsDialogWindow(hwnd))
         return CallPrevious(hwnd, message, wParam, lParam);
     // The window's own procedure erases, as it would without the engine: a program that paints
     // its background itself keeps it, and DefWindowProc fills with the theme's brush.

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <algorithm>
-#include <atomic>
 #include <optional>
 
 #include "Engine.h"
@@ -20,18 +19,12 @@ using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UIN
 using GetSystemMetricsFn = int(WINAPI*)(int);
 using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
 
-template <class Fn>
-Fn User32(const char* name)
-{
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
-}
-
 struct SystemCalls {
-    AdjustWindowRectFn adjust = User32<AdjustWindowRectFn>("AdjustWindowRect");
-    AdjustWindowRectExFn adjustEx = User32<AdjustWindowRectExFn>("AdjustWindowRectEx");
-    AdjustWindowRectExForDpiFn adjustForDpi = User32<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
-    GetSystemMetricsFn metrics = User32<GetSystemMetricsFn>("GetSystemMetrics");
-    GetSystemMetricsForDpiFn metricsForDpi = User32<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+    AdjustWindowRectFn adjust = User32Function<AdjustWindowRectFn>("AdjustWindowRect");
+    AdjustWindowRectExFn adjustEx = User32Function<AdjustWindowRectExFn>("AdjustWindowRectEx");
+    AdjustWindowRectExForDpiFn adjustForDpi = User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+    GetSystemMetricsFn metrics = User32Function<GetSystemMetricsFn>("GetSystemMetrics");
+    GetSystemMetricsForDpiFn metricsForDpi = User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
 };
 
 const SystemCalls& System()
@@ -39,9 +32,6 @@ const SystemCalls& System()
     static const SystemCalls calls;
     return calls;
 }
-
-// Read on every thread that asks; written on the skinned thread.
-std::atomic<DWORD> answeringThread{0};
 
 ImportPatches& Patches()
 {
@@ -52,7 +42,7 @@ ImportPatches& Patches()
 // The theme's metrics when the calling thread is the skinned one.
 const Metrics* MetricsHere()
 {
-    if (answeringThread.load(std::memory_order_relaxed) != GetCurrentThreadId())
+    if (!OnSkinnedThread())
         return nullptr;
     const ThemeResources* theme = CurrentTheme();
     return theme != nullptr ? &theme->Get().metrics : nullptr;
@@ -128,26 +118,19 @@ int WINAPI GetSystemMetricsForDpiHere(int index, UINT dpi)
     return System().metricsForDpi(index, dpi);
 }
 
-template <class Fn>
-const void* Address(Fn fn)
-{
-    return reinterpret_cast<const void*>(fn);
-}
-
 }  // namespace
 
-void AnswerFrameArithmetic(DWORD thread, HMODULE engine)
+void AnswerFrameArithmetic(HMODULE engine)
 {
-    answeringThread.store(thread);
     if (Patches().Applied())
         return;
     const SystemCalls& system = System();
     const std::array replacements{
-        ImportReplacement{Address(system.adjust), Address(&AdjustWindowRectHere)},
-        ImportReplacement{Address(system.adjustEx), Address(&AdjustWindowRectExHere)},
-        ImportReplacement{Address(system.adjustForDpi), Address(&AdjustWindowRectExForDpiHere)},
-        ImportReplacement{Address(system.metrics), Address(&GetSystemMetricsHere)},
-        ImportReplacement{Address(system.metricsForDpi), Address(&GetSystemMetricsForDpiHere)},
+        ImportReplacement::Of(system.adjust, &AdjustWindowRectHere),
+        ImportReplacement::Of(system.adjustEx, &AdjustWindowRectExHere),
+        ImportReplacement::Of(system.adjustForDpi, &AdjustWindowRectExForDpiHere),
+        ImportReplacement::Of(system.metrics, &GetSystemMetricsHere),
+        ImportReplacement::Of(system.metricsForDpi, &GetSystemMetricsForDpiHere),
     };
     const std::array except{engine};
     Patches().Apply(replacements, PatchedModules::Program, except);
@@ -155,7 +138,6 @@ void AnswerFrameArithmetic(DWORD thread, HMODULE engine)
 
 bool StopAnsweringFrameArithmetic()
 {
-    answeringThread.store(0);
     return Patches().Restore();
 }
 

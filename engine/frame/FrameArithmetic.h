@@ -9,9 +9,9 @@
 
 namespace velum {
 
-// From now on the program's own modules ask the engine; it answers on `thread` while a theme is
-// in use. `engine` is the engine's module, whose own calls stay the system's.
-void AnswerFrameArithmetic(DWORD thread, HMODULE engine);
+// From now on the program's own modules ask the engine; it answers on the skinned thread while
+// a theme is in use. `engine` is the engine's module, whose own calls stay the system's.
+void AnswerFrameArithmetic(HMODULE engine);
 // The program asks the system again. False when a module patched the same calls after the
 // engine, so that its patches may still call into the engine.
 bool StopAnsweringFrameArithmetic();

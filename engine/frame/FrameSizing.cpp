@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "ClientArea.h"
+#include "ControlClasses.h"
 #include "Engine.h"
 #include "MdiBarItems.h"
 #include "PopupMenu.h"
@@ -31,7 +32,7 @@ LRESULT FrameWindow::OnCreate(UINT message, WPARAM wParam, LPARAM lParam)
     RECT frame{0, 0, 0, 0};
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
-    if (create != nullptr && firstRefresh_ && IsDialog() &&
+    if (create != nullptr && firstRefresh_ && IsDialogWindow(hwnd_) &&
         AdjustWindowRectEx(&frame, style, menuBar_.Present(), exStyle)) {
         // The system's frame also takes the scroll bars' room from the client area.
         RECT client{0, 0, create->cx - (frame.right - frame.left), create->cy - (frame.bottom - frame.top)};
@@ -44,11 +45,6 @@ LRESULT FrameWindow::OnCreate(UINT message, WPARAM wParam, LPARAM lParam)
     }
     firstRefresh_ = false;
     return CallPrevious(hwnd_, message, wParam, lParam);
-}
-
-bool FrameWindow::IsDialog() const
-{
-    return GetClassLongPtrW(hwnd_, GCW_ATOM) == reinterpret_cast<ULONG_PTR>(WC_DIALOG);
 }
 
 void FrameWindow::BeforeMinMax(int command)

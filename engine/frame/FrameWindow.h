@@ -84,8 +84,6 @@ private:
     // A point Wine's own hit test takes for the system-menu icon, in screen coordinates.
     POINT SystemIconPoint() const;
     bool ShownAndResizable() const;
-    // Made by the system's dialog manager from a template (the dialog class).
-    bool IsDialog() const;
     void LayOutSystemBar(int windowWidth, const FrameStyle& style);
     static UINT RegionMessage();
 

@@ -1,7 +1,6 @@
 #include "SystemColourAnswers.h"
 
 #include <array>
-#include <atomic>
 #include <map>
 
 #include "Engine.h"
@@ -17,11 +16,8 @@ using GetSysColorFn = DWORD(WINAPI*)(int);
 using GetSysColorBrushFn = HBRUSH(WINAPI*)(int);
 
 struct SystemCalls {
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    GetSysColorFn colour =
-        reinterpret_cast<GetSysColorFn>(reinterpret_cast<void*>(GetProcAddress(user32, "GetSysColor")));
-    GetSysColorBrushFn brush =
-        reinterpret_cast<GetSysColorBrushFn>(reinterpret_cast<void*>(GetProcAddress(user32, "GetSysColorBrush")));
+    GetSysColorFn colour = User32Function<GetSysColorFn>("GetSysColor");
+    GetSysColorBrushFn brush = User32Function<GetSysColorBrushFn>("GetSysColorBrush");
 };
 
 const SystemCalls& System()
@@ -31,9 +27,6 @@ const SystemCalls& System()
 }
 
 struct Answers {
-    std::atomic<DWORD> thread{0};
-    // Written on the skinned thread at a switch, read on it.
-    SystemColourTable colours{};
     // One brush a colour, kept until detach: a program may hold a brush it was given.
     std::map<COLORREF, UniqueBrush> brushes;
     ImportPatches patches;
@@ -48,11 +41,10 @@ Answers& State()
 // The theme's colour for the index, when the calling thread is the skinned one.
 const std::optional<Color>* ThemeColour(int index)
 {
-    Answers& a = State();
-    if (index < 0 || index >= kSystemColourCount || a.thread.load(std::memory_order_relaxed) != GetCurrentThreadId() ||
-        CurrentTheme() == nullptr)
+    const ThemeResources* theme = OnSkinnedThread() ? CurrentTheme() : nullptr;
+    if (theme == nullptr || index < 0 || index >= kSystemColourCount)
         return nullptr;
-    const std::optional<Color>& c = a.colours[static_cast<std::size_t>(index)];
+    const std::optional<Color>& c = theme->SystemColours()[static_cast<std::size_t>(index)];
     return c.has_value() ? &c : nullptr;
 }
 
@@ -78,33 +70,22 @@ HBRUSH WINAPI GetSysColorBrushHere(int index)
 
 }  // namespace
 
-void AnswerSystemColours(DWORD thread, HMODULE engine)
+void AnswerSystemColours(HMODULE engine)
 {
     Answers& a = State();
-    UseThemeSystemColours();
-    a.thread.store(thread);
     if (a.patches.Applied())
         return;
     const std::array replacements{
-        ImportReplacement{reinterpret_cast<const void*>(System().colour),
-                          reinterpret_cast<const void*>(&GetSysColorHere)},
-        ImportReplacement{reinterpret_cast<const void*>(System().brush),
-                          reinterpret_cast<const void*>(&GetSysColorBrushHere)},
+        ImportReplacement::Of(System().colour, &GetSysColorHere),
+        ImportReplacement::Of(System().brush, &GetSysColorBrushHere),
     };
     const std::array except{engine};
     a.patches.Apply(replacements, PatchedModules::AllButCore, except);
 }
 
-void UseThemeSystemColours()
-{
-    if (const ThemeResources* theme = CurrentTheme())
-        State().colours = ThemeSystemColours(theme->Get(), theme->Controls());
-}
-
 bool StopAnsweringSystemColours()
 {
     Answers& a = State();
-    a.thread.store(0);
     const bool clean = a.patches.Restore();
     a.brushes.clear();
     return clean;

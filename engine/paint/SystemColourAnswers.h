@@ -10,10 +10,9 @@
 
 namespace velum {
 
-// From now on the modules ask the engine; it answers on `thread` while a theme is in use.
-void AnswerSystemColours(DWORD thread, HMODULE engine);
-// A new theme: its colours are worked out once here.
-void UseThemeSystemColours();
+// From now on the modules ask the engine; it answers on the skinned thread while a theme is in
+// use.
+void AnswerSystemColours(HMODULE engine);
 // The modules ask the system again, and the brushes handed out are deleted. False when a module
 // patched the same calls after the engine, so that its patches may still call into the engine.
 bool StopAnsweringSystemColours();

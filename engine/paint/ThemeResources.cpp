@@ -118,7 +118,8 @@ SIZE MeasureText(HFONT font, const std::wstring& text)
 
 ThemeResources::ThemeResources(Theme theme)
     : theme_(std::move(theme)), popupBrush_(CreateSolidBrush(ToColorRef(theme_.popup.background.from))),
-      windowBrush_(CreateSolidBrush(ToColorRef(theme_.window.background.from))), controls_(DeriveControlPalette(theme_))
+      windowBrush_(CreateSolidBrush(ToColorRef(theme_.window.background.from))),
+      controls_(DeriveControlPalette(theme_)), systemColours_(ThemeSystemColours(theme_, controls_))
 {
     const Fonts& fonts = FontsFor(ScreenDpi());
     fontsOk_ = *fonts.caption && *fonts.menu && *fonts.popup;

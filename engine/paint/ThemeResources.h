@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ControlPalette.h"
+#include "SystemColours.h"
 #include "Handles.h"
 #include "ThemeFile.h"
 
@@ -36,6 +37,8 @@ public:
     HBRUSH PopupBrush() const { return popupBrush_.get(); }
     HBRUSH WindowBrush() const { return windowBrush_.get(); }
     const ControlPalette& Controls() const { return controls_; }
+    // The theme's answer to each system colour the system's own drawing asks for.
+    const SystemColourTable& SystemColours() const { return systemColours_; }
     // The backgrounds of edit fields, lists and combo boxes, answered to their colour messages.
     HBRUSH FieldBrush(FieldLook look) const { return fieldBrushes_[static_cast<int>(look)].get(); }
     // True when the brush is one of this theme's field backgrounds.
@@ -54,6 +57,7 @@ private:
     UniqueBrush popupBrush_;
     UniqueBrush windowBrush_;
     ControlPalette controls_;
+    SystemColourTable systemColours_;
     UniqueBrush fieldBrushes_[kFieldLooks];
     bool fontsOk_ = true;
 };

@@ -338,9 +338,6 @@ private:
     UniqueKernel answered_;
 };
 
-// CreateToolhelp32Snapshot fails with INVALID_HANDLE_VALUE.
-using UniqueSnapshot = UniqueHandle<handle_traits::MinusOneIsInvalid<handle_traits::CloseKernel>>;
-
 ULONGLONG CreationTime(HANDLE process)
 {
     FILETIME created{};
