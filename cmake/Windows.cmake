@@ -59,6 +59,7 @@ add_library(Velum_VB6 SHARED
   engine/controls/ComboSkin.cpp
   engine/controls/CommonControlSkin.cpp
   engine/controls/StatusBarSkin.cpp
+  engine/controls/SystemDrawnSkin.cpp
   engine/controls/HeaderSkin.cpp
   engine/controls/ProgressSkin.cpp
   engine/controls/TabSkin.cpp
@@ -114,7 +115,7 @@ target_link_options(Zentora PRIVATE -municode)
 
 # The control gallery, the second program of the release. Its dialog is a library of its own,
 # which the tests and the benchmark link with the dialog's resources.
-add_library(velum_gallery STATIC gallery/GalleryDialog.cpp gallery/ThemeMenu.cpp)
+add_library(velum_gallery STATIC gallery/GalleryDialog.cpp gallery/MoreControlsSheet.cpp gallery/ThemeMenu.cpp)
 target_include_directories(velum_gallery PUBLIC gallery)
 target_link_libraries(velum_gallery PUBLIC velum_binding zentora_common comctl32 user32)
 set(VELUM_GALLERY_RESOURCES ${PROJECT_SOURCE_DIR}/gallery/GalleryDialog.rc)

@@ -118,7 +118,7 @@ void FillTreeView(HWND tree)
 
 }  // namespace
 
-GalleryDialog::GalleryDialog(HINSTANCE instance) : instance_(instance) {}
+GalleryDialog::GalleryDialog(HINSTANCE instance) : instance_(instance), more_(instance) {}
 
 GalleryDialog::~GalleryDialog()
 {
@@ -159,6 +159,8 @@ int GalleryDialog::Run(int showCommand)
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (hwnd_ != nullptr && keys != nullptr && TranslateAcceleratorW(hwnd_, keys, &msg))
+            continue;
+        if (more_.TakeMessage(msg))
             continue;
         if (hwnd_ != nullptr && IsDialogMessageW(hwnd_, &msg))
             continue;
@@ -215,6 +217,10 @@ void GalleryDialog::OnCommand(UINT command)
     }
     switch (command) {
     case IDM_DISABLE_ALL: ToggleDisabled(); break;
+    case IDM_MORE_CONTROLS:
+        if (!more_.Open(hwnd_))
+            ShowStatus(L"无法打开第二页");
+        break;
     case IDM_EXIT: OnClose(); break;
     default: break;  // the sample's buttons and fields do nothing but show their states
     }

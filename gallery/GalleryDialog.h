@@ -1,5 +1,6 @@
-// The gallery's only window: a dialog of every standard and common control in its states, a
-// Theme menu of the theme folder's files, and a command that disables every control.
+// The gallery's window: a dialog of every standard and common control in its states, a Theme
+// menu of the theme folder's files, a command that disables every control, and one that opens
+// the second page (MoreControlsSheet).
 #pragma once
 
 #include <windows.h>
@@ -9,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "MoreControlsSheet.h"
 #include "ThemeMenu.h"
 
 class GalleryDialog {
@@ -29,6 +31,8 @@ public:
 
     HWND Window() const { return hwnd_; }
     const ThemeMenu& Themes() const { return *themes_; }
+    // The second page, while it is open; null otherwise.
+    HWND SecondPage() const { return more_.Window(); }
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -48,6 +52,7 @@ private:
     HINSTANCE instance_;
     HWND hwnd_ = nullptr;
     std::unique_ptr<ThemeMenu> themes_;
+    MoreControlsSheet more_;
     // While every control is disabled: each control and whether it was enabled before.
     std::vector<std::pair<HWND, bool>> disabled_;
     bool running_ = false;

@@ -28,7 +28,9 @@ int ReportStartupError(const AppError& e)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
 {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_DATE_CLASSES |
+                                                       ICC_HOTKEY_CLASS | ICC_INTERNET_CLASSES | ICC_USEREX_CLASSES |
+                                                       ICC_COOL_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
 
     GalleryDialog gallery(instance);

@@ -46,3 +46,24 @@
 #define IDC_TREEVIEW 1031
 #define IDC_STATUS 1032
 #define IDC_LABEL 1033
+
+// The second page: a property sheet of the controls system dialogs are made of.
+#define IDD_MORE_CONTROLS 110
+#define IDM_MORE_CONTROLS 202
+#define IDC_MORE_GROUP 1100
+#define IDC_HOTKEY_LABEL 1101
+#define IDC_HOTKEY 1102
+#define IDC_IPADDRESS_LABEL 1103
+#define IDC_IPADDRESS 1104
+#define IDC_DATETIME_LABEL 1105
+#define IDC_DATETIME 1106
+#define IDC_COMBOEX_LABEL 1107
+#define IDC_COMBOEX 1108
+#define IDC_LINK 1109
+#define IDC_MONTHCAL 1110
+#define IDC_REBAR 1111
+#define IDC_RICHEDIT 1112
+#define IDC_PAGE_EDIT 1113
+#define IDC_PAGE_COMBO 1114
+#define IDC_PAGE_TRACKBAR 1115
+#define IDC_PAGE_CHECK 1116

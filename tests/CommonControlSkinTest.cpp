@@ -482,8 +482,9 @@ TEST_F(CommonControls, TabsArrowsAndToolbarButtonsFollowThePointerAndClicksStill
 namespace {
 
 // Tabs drawn as buttons, at the bottom or on the side, owner-drawn tabs and tabs with pictures
-// keep the system's drawing: the same pixels under the engine as without it.
-TEST_F(CommonControls, TabsTheEngineDoesNotDrawKeepTheSystemsDrawing)
+// keep the system's drawing, which takes the theme's face colour where it uses the system's;
+// the program's own drawing and a visual style's stay as they were, and detach gives the rest back.
+TEST_F(CommonControls, TabsTheEngineDoesNotDrawKeepTheSystemsDrawingInTheThemesSystemColours)
 {
     host_ = CreateWindowExW(0, L"ZtCommonHost", L"Tabs", WS_OVERLAPPEDWINDOW, 30, 30, 560, 360, nullptr, nullptr,
                             nullptr, nullptr);
@@ -492,12 +493,13 @@ TEST_F(CommonControls, TabsTheEngineDoesNotDrawKeepTheSystemsDrawing)
         const char* what;
         DWORD style;
         bool picture;
+        bool faceColour;  // the system draws the item in the face colour, which the theme answers
     } cases[] = {
-        {"buttons", TCS_BUTTONS, false},
-        {"at the bottom", TCS_BOTTOM, false},
-        {"on the side", TCS_VERTICAL | TCS_MULTILINE, false},
-        {"owner-drawn", TCS_OWNERDRAWFIXED, false},
-        {"with a picture", 0, true},
+        {"buttons", TCS_BUTTONS, false, true},
+        {"at the bottom", TCS_BOTTOM, false, true},
+        {"on the side", TCS_VERTICAL | TCS_MULTILINE, false, true},
+        {"owner-drawn", TCS_OWNERDRAWFIXED, false, false},
+        {"with a picture", 0, true, false},
     };
     std::vector<HWND> tabs;
     for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
@@ -523,10 +525,14 @@ TEST_F(CommonControls, TabsTheEngineDoesNotDrawKeepTheSystemsDrawing)
         unskinned.push_back(itemPixel(tab));
     ASSERT_EQ(Attach(SkinFolder() + L"\\midnight.vlm"), VELUM_OK);
     Pump(300);
+    const COLORREF face = Ref(PaletteOf(SkinFolder() + L"\\midnight.vlm").background);
     for (size_t i = 0; i < tabs.size(); ++i)
-        EXPECT_EQ(Hex(itemPixel(tabs[i])), Hex(unskinned[i])) << cases[i].what;
+        EXPECT_EQ(Hex(itemPixel(tabs[i])), Hex(cases[i].faceColour ? face : unskinned[i])) << cases[i].what;
     EXPECT_EQ(Hex(itemPixel(tabs[3])), Hex(kProgramBlue)) << "the program drew it";
     Velum_Detach();
+    Pump(150);
+    for (size_t i = 0; i < tabs.size(); ++i)
+        EXPECT_EQ(Hex(itemPixel(tabs[i])), Hex(unskinned[i])) << cases[i].what << " after detach";
     DestroyWindow(host_);
     ImageList_Destroy(pictures);
 }
@@ -608,4 +614,101 @@ TEST_F(CommonControls, ListAndTreeViewsTakeTheFieldsEdgesAndDisabledLook)
     Pump(200);
     for (size_t i = 0; i < made.size(); ++i)
         EXPECT_EQ(Hex(windowPixel(made[i], 0, 60)), Hex(unskinned[i])) << "after detach";
+}
+
+namespace {
+
+// A client pixel read once it stops changing (controls paint over a few messages).
+COLORREF Steady(HWND hwnd, int x, int y)
+{
+    COLORREF c = Pixel(hwnd, x, y);
+    for (int i = 0; i < 5; ++i) {
+        Pump(40);
+        const COLORREF again = Pixel(hwnd, x, y);
+        if (again == c)
+            break;
+        c = again;
+    }
+    return c;
+}
+
+}  // namespace
+
+// The controls the system's own dialogs are made of draw from the system's colours, which the
+// common controls keep from when they were loaded or made: under a dark theme each takes the
+// theme's, made before the engine came or under it, and detach gives the system's back.
+TEST_F(CommonControls, ControlsThatDrawFromSystemColoursTakeTheThemes)
+{
+    INITCOMMONCONTROLSEX init{sizeof init, ICC_DATE_CLASSES | ICC_HOTKEY_CLASS | ICC_INTERNET_CLASSES |
+                                               ICC_USEREX_CLASSES | ICC_COOL_CLASSES};
+    InitCommonControlsEx(&init);
+    const std::wstring file = SkinFolder() + L"\\midnight.vlm";
+    const velum::ControlPalette p = PaletteOf(file);
+    struct Made {
+        const char* what;
+        const wchar_t* cls;
+        const wchar_t* text;
+        DWORD style;
+        int w, h;
+        POINT probe;  // in the control's client area, where its own background shows
+        COLORREF expected;
+    };
+    const Made made[] = {
+        {"hot-key", HOTKEY_CLASSW, L"", WS_BORDER, 120, 22, {110, 10}, Ref(p.field.normal.background.from)},
+        {"date-time picker", DATETIMEPICK_CLASSW, L"", 0, 150, 24, {110, 12}, Ref(p.field.normal.background.from)},
+        {"extended combo box",
+         WC_COMBOBOXEXW,
+         L"",
+         CBS_DROPDOWNLIST,
+         150,
+         120,
+         {4, 10},
+         Ref(p.field.normal.background.from)},
+        {"rich edit", L"RichEdit20W", L"", ES_MULTILINE, 150, 60, {140, 50}, Ref(p.field.normal.background.from)},
+        {"month calendar", MONTHCAL_CLASSW, L"", 0, 230, 170, {4, 160}, Ref(p.field.normal.background.from)},
+    };
+    // Under the engine first: rich edit's DLL then loads while the engine is attached. What
+    // each shows after detach is compared with what it showed before the engine came.
+    std::vector<COLORREF> unskinned, detached[2];
+    for (const bool before : {false, true}) {
+        SCOPED_TRACE(before ? "made before attach" : "made under the engine");
+        if (!before) {
+            ASSERT_EQ(Attach(file), VELUM_OK);
+        }
+        LoadLibraryW(L"riched20.dll");
+        host_ = CreateWindowExW(0, L"ZtCommonHost", L"System-drawn", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 560, 600,
+                                nullptr, nullptr, nullptr, nullptr);
+        std::vector<HWND> controls;
+        for (const Made& m : made) {
+            const int i = static_cast<int>(controls.size());
+            controls.push_back(CreateWindowExW(0, m.cls, m.text, WS_CHILD | WS_VISIBLE | m.style, 10 + (i % 2) * 260,
+                                               10 + (i / 2) * 100, m.w, m.h, host_, nullptr, nullptr, nullptr));
+            ASSERT_NE(controls.back(), nullptr) << m.what;
+        }
+        SendMessageW(controls[2], CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        Pump(200);
+        if (before) {
+            for (size_t i = 0; i < controls.size(); ++i)
+                unskinned.push_back(Steady(controls[i], made[i].probe.x, made[i].probe.y));
+            ASSERT_EQ(Attach(file), VELUM_OK);
+            Pump(200);
+        }
+        for (size_t i = 0; i < controls.size(); ++i) {
+            InvalidateRect(controls[i], nullptr, TRUE);
+            EXPECT_EQ(Hex(Steady(controls[i], made[i].probe.x, made[i].probe.y)), Hex(made[i].expected))
+                << made[i].what;
+        }
+        Velum_Detach();
+        for (size_t i = 0; i < controls.size(); ++i) {
+            InvalidateRect(controls[i], nullptr, TRUE);
+            detached[before ? 1 : 0].push_back(Steady(controls[i], made[i].probe.x, made[i].probe.y));
+        }
+        DestroyWindow(host_);
+        host_ = nullptr;
+        Pump(50);
+    }
+    for (size_t i = 0; i < unskinned.size(); ++i) {
+        EXPECT_EQ(Hex(detached[0][i]), Hex(unskinned[i])) << made[i].what << " made under the engine, after detach";
+        EXPECT_EQ(Hex(detached[1][i]), Hex(unskinned[i])) << made[i].what << " made before attach, after detach";
+    }
 }

@@ -1,5 +1,8 @@
 #include "ControlClasses.h"
 
+#include <map>
+#include <mutex>
+
 namespace velum {
 
 namespace {
@@ -79,6 +82,31 @@ ControlFamily ControlFamilyOf(HWND hwnd)
     if (const auto family = FamilyOfName(hwnd, RealGetWindowClassW); family != ControlFamily::Unknown)
         return family;
     return FamilyOfClassProcedure(hwnd);
+}
+
+bool IsCommonControlWindow(HWND hwnd)
+{
+    // Asked for every window the engine sees: each module is named once.
+    static std::map<HMODULE, bool> known;
+    static std::mutex lock;
+    const auto procedure = reinterpret_cast<LPCWSTR>(GetClassLongPtrW(hwnd, GCLP_WNDPROC));
+    HMODULE module = nullptr;
+    if (procedure == nullptr ||
+        !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            procedure, &module))
+        return false;
+    const std::lock_guard hold(lock);
+    auto [entry, added] = known.try_emplace(module, false);
+    if (added) {
+        wchar_t path[MAX_PATH] = L"";
+        const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
+        const wchar_t* name = path;
+        for (DWORD i = 0; i < length; ++i)
+            if (path[i] == L'\\' || path[i] == L'/')
+                name = path + i + 1;
+        entry->second = lstrcmpiW(name, L"comctl32.dll") == 0;
+    }
+    return entry->second;
 }
 
 }  // namespace velum

@@ -12,6 +12,10 @@ namespace velum {
 // class's window procedure, which a superclass registered under another name often keeps.
 ControlFamily ControlFamilyOf(HWND hwnd);
 
+// True when the window's class is one of the common controls' (its class procedure is in
+// comctl32, whichever version of it the window was made with).
+bool IsCommonControlWindow(HWND hwnd);
+
 // True when the window is of the system's dialog class (#32770), top-level or child.
 inline bool IsDialogWindow(HWND hwnd)
 {

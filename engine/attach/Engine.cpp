@@ -86,6 +86,7 @@ bool SkinThreadWindows(std::unique_ptr<ThemeResources> theme)
     std::shared_ptr<ThemeResources> previous = std::move(state.theme);
     state.theme = std::move(theme);
     EnumThreadWindows(state.thread, SkinExistingWindow, 0);
+    TellCommonControlsColoursChanged(state.thread);
     RefreshSkinnedWindows();
     WhenOutsideEngineProcedures([previous] {});
     return true;
@@ -104,8 +105,10 @@ void StopSkinning()
     state.menuHook.reset();
     // An import the program patched again over the engine's may still call into this module.
     const bool importsBack = StopAnsweringFrameArithmetic() && coloursBack;
-    state.thread = 0;
+    const DWORD thread = state.thread.exchange(0);
     state.threadHandle.reset();
+    // They read the system's colours again.
+    TellCommonControlsColoursChanged(thread);
     WhenOutsideEngineProcedures([retired = std::shared_ptr<ThemeResources>(std::move(state.theme))] {
         ReleaseKeptBuffer();
         ReleaseKeptIcons();

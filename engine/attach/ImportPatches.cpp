@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwctype>
 #include <string>
+#include <utility>
 
 #include "Handles.h"
 
@@ -42,6 +43,14 @@ bool IsCoreModule(const std::wstring& lowerPath)
     return false;
 }
 
+// Whether a module other than the executable, by its full path, is one of the choice.
+bool Chosen(PatchedModules which, const std::wstring& path, const std::wstring& system)
+{
+    const std::wstring lower = Lower(path);
+    return which == PatchedModules::Program ? !system.empty() && lower.compare(0, system.size(), system) != 0
+                                            : !IsCoreModule(lower);
+}
+
 // The executable always; then the DLLs outside the Windows folder (the program's own code), or
 // every DLL but the core ones.
 std::vector<HMODULE> ModulesOf(PatchedModules which)
@@ -56,11 +65,7 @@ std::vector<HMODULE> ModulesOf(PatchedModules which)
     for (BOOL more = Module32FirstW(snapshot.get(), &entry); more; more = Module32NextW(snapshot.get(), &entry)) {
         if (entry.hModule == modules.front())
             continue;
-        const std::wstring path = Lower(entry.szExePath);
-        const bool wanted = which == PatchedModules::Program
-                                ? !system.empty() && path.compare(0, system.size(), system) != 0
-                                : !IsCoreModule(path);
-        if (wanted)
+        if (Chosen(which, entry.szExePath, system))
             modules.push_back(entry.hModule);
     }
     return modules;
@@ -77,7 +82,43 @@ bool Write(const void** slot, const void* value)
     return true;
 }
 
+// The loader's notice of a module loaded or unloaded (ntdll's LdrRegisterDllNotification).
+struct LoaderString {
+    USHORT length, maximumLength;
+    PWSTR buffer;
+};
+struct LoadNotice {
+    ULONG flags;
+    const LoaderString* fullName;
+    const LoaderString* baseName;
+    void* base;
+    ULONG size;
+};
+constexpr ULONG kModuleLoaded = 1;
+using RegisterLoadsFn = LONG(NTAPI*)(ULONG, void(CALLBACK*)(ULONG, const void*, void*), void*, void**);
+using UnregisterLoadsFn = LONG(NTAPI*)(void*);
+
+template <class Fn>
+Fn NtdllFunction(const char* name)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name)));
+}
+
 }  // namespace
+
+void CALLBACK ImportPatches::ModuleLoaded(ULONG reason, const void* data, void* context)
+{
+    if (reason != kModuleLoaded || data == nullptr)
+        return;
+    const auto& notice = *static_cast<const LoadNotice*>(data);
+    auto& self = *static_cast<ImportPatches*>(context);
+    const std::wstring path = notice.fullName != nullptr && notice.fullName->buffer != nullptr
+                                  ? std::wstring(notice.fullName->buffer, notice.fullName->length / sizeof(wchar_t))
+                                  : std::wstring();
+    const std::lock_guard hold(self.lock_);
+    if (self.loadCookie_ != nullptr && Chosen(self.modules_, path, SystemFolder()))
+        self.ApplyTo(static_cast<HMODULE>(notice.base), self.replacements_);
+}
 
 void ImportPatches::ApplyTo(HMODULE module, std::span<const ImportReplacement> replacements)
 {
@@ -107,13 +148,37 @@ void ImportPatches::ApplyTo(HMODULE module, std::span<const ImportReplacement> r
 void ImportPatches::Apply(std::span<const ImportReplacement> replacements, PatchedModules modules,
                           std::span<const HMODULE> except)
 {
-    for (HMODULE module : ModulesOf(modules))
-        if (std::find(except.begin(), except.end(), module) == except.end())
-            ApplyTo(module, replacements);
+    {
+        const std::lock_guard hold(lock_);
+        for (HMODULE module : ModulesOf(modules))
+            if (std::find(except.begin(), except.end(), module) == except.end())
+                ApplyTo(module, replacements);
+        if (loadCookie_ != nullptr)
+            return;
+        replacements_.assign(replacements.begin(), replacements.end());
+        modules_ = modules;
+    }
+    static const auto registerLoads = NtdllFunction<RegisterLoadsFn>("LdrRegisterDllNotification");
+    void* cookie = nullptr;
+    if (registerLoads != nullptr && registerLoads(0, &ModuleLoaded, this, &cookie) >= 0) {
+        const std::lock_guard hold(lock_);
+        loadCookie_ = cookie;
+    }
 }
 
 bool ImportPatches::Restore()
 {
+    // No longer told of loads first: the loader holds its lock while it tells, so this must not
+    // wait for it while holding the patches' own.
+    void* cookie = nullptr;
+    {
+        const std::lock_guard hold(lock_);
+        cookie = std::exchange(loadCookie_, nullptr);
+    }
+    static const auto unregisterLoads = NtdllFunction<UnregisterLoadsFn>("LdrUnregisterDllNotification");
+    if (cookie != nullptr && unregisterLoads != nullptr)
+        unregisterLoads(cookie);
+    const std::lock_guard hold(lock_);
     bool clean = true;
     for (const Slot& s : slots_) {
         if (*s.slot == s.replacement)

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <mutex>
 #include <span>
 #include <vector>
 
@@ -43,8 +44,10 @@ public:
     ImportPatches(const ImportPatches&) = delete;
     ImportPatches& operator=(const ImportPatches&) = delete;
 
-    // Every import of an original in the modules chosen calls the replacement from now on. The
-    // modules listed in `except` (the engine's own) are left alone. Idempotent.
+    // Every import of an original in the modules chosen calls the replacement from now on,
+    // also in the modules of that choice loaded later (patched as they load, before their own
+    // initialisation runs). The modules listed in `except` (the engine's own) are left alone.
+    // Idempotent.
     void Apply(std::span<const ImportReplacement> replacements, PatchedModules modules,
                std::span<const HMODULE> except);
     // Every patched import calls the original again. An import someone patched again after
@@ -53,13 +56,18 @@ public:
     bool Applied() const { return !slots_.empty(); }
 
 private:
+    static void CALLBACK ModuleLoaded(ULONG reason, const void* data, void* context);
     struct Slot {
         const void** slot;
         const void* original;
         const void* replacement;
     };
     void ApplyTo(HMODULE module, std::span<const ImportReplacement> replacements);
+    std::mutex lock_;  // a module may load on any thread
     std::vector<Slot> slots_;
+    std::vector<ImportReplacement> replacements_;
+    PatchedModules modules_ = PatchedModules::Program;
+    void* loadCookie_ = nullptr;  // while modules loaded later are patched too
 };
 
 }  // namespace velum

@@ -18,6 +18,7 @@
 #include "ScrollBarControl.h"
 #include "ScrollBarSkin.h"
 #include "ScrolledWindow.h"
+#include "SystemDrawnSkin.h"
 #include "WindowSubclass.h"
 
 namespace velum {
@@ -84,7 +85,10 @@ void SkinControl(HWND hwnd, bool creating)
     case ControlFamily::ComboBox:
     case ControlFamily::ComboList: SkinField(hwnd, family); break;
     case ControlFamily::ScrollBar: SkinScrollBarControl(hwnd); break;
-    case ControlFamily::Unknown: SkinScrolledWindow(hwnd); break;  // a panel may have scroll bars
+    case ControlFamily::Unknown:
+        if (!SkinSystemDrawnControl(hwnd, creating))
+            SkinScrolledWindow(hwnd);  // a panel may have scroll bars
+        break;
     default: SkinCommonControl(hwnd, creating); break;
     }
 }
@@ -198,6 +202,7 @@ void RefreshSkinnedWindows()
     RefreshScrollBarControls();
     RefreshScrolledWindows();
     RefreshChildDialogs();
+    RefreshSystemDrawnControls();
     RefreshPopupBackgrounds(CurrentTheme()->PopupBrush());
     for (HWND popup : Popups())
         RedrawWindow(popup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
@@ -215,6 +220,7 @@ void UnskinAll()
     UnskinScrollBarControls();
     UnskinScrolledWindows();
     UnskinChildDialogs();
+    UnskinSystemDrawnControls();
     Examined().clear();
     // Out of the registry first: while a window is given back, its messages only pass on.
     auto frames = std::move(Frames());

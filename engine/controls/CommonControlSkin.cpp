@@ -66,6 +66,15 @@ COLORREF Ref(Color c)
     return ToColorRef(c);
 }
 
+// A control made while the engine answered the system's colours with the theme's holds the
+// theme's as its default: it stands for the system's colour.
+COLORREF AsSystemDefault(COLORREF colour, int index)
+{
+    const ThemeResources* theme = CurrentTheme();
+    const auto& answer = theme != nullptr ? theme->SystemColours()[static_cast<std::size_t>(index)] : std::nullopt;
+    return answer.has_value() && colour == Ref(*answer) ? GetSysColor(index) : colour;
+}
+
 // Reads the control's colours the first time; a control whose colours are not the system's
 // defaults was given them by its program and keeps them. The engine's own colour messages go
 // straight to the control's procedure (CallPrevious), past the engine's, so that only the
@@ -75,9 +84,9 @@ bool SaveOwnColours(HWND hwnd, CommonControl& c)
     SavedColours& s = c.saved;
     switch (c.family) {
     case ControlFamily::ListView:
-        s = {static_cast<COLORREF>(CallPrevious(hwnd, LVM_GETBKCOLOR, 0, 0)),
-             static_cast<COLORREF>(CallPrevious(hwnd, LVM_GETTEXTCOLOR, 0, 0)),
-             static_cast<COLORREF>(CallPrevious(hwnd, LVM_GETTEXTBKCOLOR, 0, 0))};
+        s = {AsSystemDefault(static_cast<COLORREF>(CallPrevious(hwnd, LVM_GETBKCOLOR, 0, 0)), COLOR_WINDOW),
+             AsSystemDefault(static_cast<COLORREF>(CallPrevious(hwnd, LVM_GETTEXTCOLOR, 0, 0)), COLOR_WINDOWTEXT),
+             AsSystemDefault(static_cast<COLORREF>(CallPrevious(hwnd, LVM_GETTEXTBKCOLOR, 0, 0)), COLOR_WINDOW)};
         return s.background == GetSysColor(COLOR_WINDOW) &&
                (s.text == CLR_DEFAULT || s.text == GetSysColor(COLOR_WINDOWTEXT));
     case ControlFamily::TreeView:
@@ -87,8 +96,9 @@ bool SaveOwnColours(HWND hwnd, CommonControl& c)
         // -1 is "the system's colour"
         return s.background == CLR_NONE && s.text == CLR_NONE;
     case ControlFamily::Tooltip:
-        s = {static_cast<COLORREF>(CallPrevious(hwnd, TTM_GETTIPBKCOLOR, 0, 0)),
-             static_cast<COLORREF>(CallPrevious(hwnd, TTM_GETTIPTEXTCOLOR, 0, 0)), CLR_INVALID};
+        s = {AsSystemDefault(static_cast<COLORREF>(CallPrevious(hwnd, TTM_GETTIPBKCOLOR, 0, 0)), COLOR_INFOBK),
+             AsSystemDefault(static_cast<COLORREF>(CallPrevious(hwnd, TTM_GETTIPTEXTCOLOR, 0, 0)), COLOR_INFOTEXT),
+             CLR_INVALID};
         return s.background == GetSysColor(COLOR_INFOBK) && s.text == GetSysColor(COLOR_INFOTEXT);
     case ControlFamily::Progress:
         // Only the setters tell the colours: they answer with the one before.

@@ -187,6 +187,22 @@ HBRUSH AnswerFieldColours(HWND control, UINT message, HDC dc)
     return theme->FieldBrush(state);
 }
 
+HBRUSH AnswerOtherFieldColours(HWND control, HDC dc)
+{
+    ThemeResources* theme = CurrentTheme();
+    if (theme == nullptr || control == nullptr)
+        return nullptr;
+    // A field whose items a common control draws (an extended combo box's) is the system's
+    // drawing, not its program's.
+    if (FindField(control) != nullptr && !IsCommonControlWindow(GetParent(control)))
+        return nullptr;
+    const FieldLook state = IsWindowEnabled(control) ? FieldLook::Normal : FieldLook::Disabled;
+    const Style& look = FieldStyle(theme->Controls().field, state);
+    SetTextColor(dc, ToColorRef(look.text));
+    SetBkColor(dc, ToColorRef(look.background.from));
+    return theme->FieldBrush(state);
+}
+
 bool EngineDrawsField(HWND hwnd)
 {
     ThemeResources* theme = CurrentTheme();

@@ -24,6 +24,11 @@ void UnskinFields();
 // the theme's brush for the field's state. Null when the engine does not skin `control` or the
 // message is not the one the control sends in its state.
 HBRUSH AnswerFieldColours(HWND control, UINT message, HDC dc);
+// The field colours for a control that asks with a field's colour message but is not a field
+// the engine knows (a hot-key control, an IP address's background): the disabled field's while
+// it is disabled. Null for a field the engine knows, which answers for itself, unless a common
+// control draws it (an extended combo box's field).
+HBRUSH AnswerOtherFieldColours(HWND control, HDC dc);
 
 // What the family's procedures share.
 struct FieldState {

@@ -62,8 +62,11 @@ LRESULT ThemeControlColour(UINT message, WPARAM wParam, LPARAM lParam, LRESULT s
     // with the message of a static.
     if (HBRUSH field = AnswerFieldColours(reinterpret_cast<HWND>(lParam), message, dc))
         return reinterpret_cast<LRESULT>(field);
-    if (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX)
+    if (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX) {
+        if (HBRUSH other = AnswerOtherFieldColours(reinterpret_cast<HWND>(lParam), dc))
+            return reinterpret_cast<LRESULT>(other);
         return systemAnswer;
+    }
     SetTextColor(dc, ToColorRef(theme->Get().window.text));
     SetBkColor(dc, ToColorRef(theme->Get().window.background.from));
     return reinterpret_cast<LRESULT>(theme->WindowBrush());

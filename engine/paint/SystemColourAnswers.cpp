@@ -2,7 +2,9 @@
 
 #include <array>
 #include <map>
+#include <vector>
 
+#include "ControlClasses.h"
 #include "Engine.h"
 #include "Handles.h"
 #include "ImportPatches.h"
@@ -14,10 +16,12 @@ namespace {
 
 using GetSysColorFn = DWORD(WINAPI*)(int);
 using GetSysColorBrushFn = HBRUSH(WINAPI*)(int);
+using FillRectFn = int(WINAPI*)(HDC, const RECT*, HBRUSH);
 
 struct SystemCalls {
     GetSysColorFn colour = User32Function<GetSysColorFn>("GetSysColor");
     GetSysColorBrushFn brush = User32Function<GetSysColorBrushFn>("GetSysColorBrush");
+    FillRectFn fill = User32Function<FillRectFn>("FillRect");
 };
 
 const SystemCalls& System()
@@ -68,7 +72,67 @@ HBRUSH WINAPI GetSysColorBrushHere(int index)
     return System().brush(index);
 }
 
+// FillRect also takes a system colour as its index plus one in place of a brush.
+int WINAPI FillRectHere(HDC dc, const RECT* rect, HBRUSH brush)
+{
+    const auto value = reinterpret_cast<ULONG_PTR>(brush);
+    if (value >= 1 && value <= static_cast<ULONG_PTR>(kSystemColourCount) &&
+        ThemeColour(static_cast<int>(value) - 1) != nullptr)
+        brush = GetSysColorBrushHere(static_cast<int>(value) - 1);
+    return System().fill(dc, rect, brush);
+}
+
+struct ColourChange {
+    DWORD thread;
+    std::vector<HWND> controls;
+};
+
+BOOL CALLBACK CollectCommonControl(HWND hwnd, LPARAM lParam)
+{
+    auto& change = *reinterpret_cast<ColourChange*>(lParam);
+    if (GetWindowThreadProcessId(hwnd, nullptr) == change.thread && IsCommonControlWindow(hwnd))
+        change.controls.push_back(hwnd);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectFromTopLevel(HWND hwnd, LPARAM lParam)
+{
+    CollectCommonControl(hwnd, lParam);
+    EnumChildWindows(hwnd, CollectCommonControl, lParam);
+    return TRUE;
+}
+
 }  // namespace
+
+HBRUSH ThemeSystemColourBrush(int index)
+{
+    return ThemeColour(index) != nullptr ? GetSysColorBrushHere(index) : nullptr;
+}
+
+void TellCommonControlsColoursChanged(DWORD thread)
+{
+    if (thread == 0)
+        return;
+    ColourChange change{thread, {}};
+    EnumThreadWindows(thread, CollectFromTopLevel, reinterpret_cast<LPARAM>(&change));
+    // A control may destroy others as it is told.
+    for (HWND hwnd : change.controls)
+        if (IsWindow(hwnd))
+            SendMessageW(hwnd, WM_SYSCOLORCHANGE, 0, 0);
+    for (HWND hwnd : change.controls)
+        if (IsWindow(hwnd))
+            RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    // The colours the common controls share are read again by a header told so: one made for
+    // the purpose, as the thread may have no common control yet, and its next ones read them.
+    if (GetCurrentThreadId() != thread)
+        return;
+    HWND header =
+        CreateWindowExW(0, L"SysHeader32", L"", WS_CHILD, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    if (header != nullptr) {
+        SendMessageW(header, WM_SYSCOLORCHANGE, 0, 0);
+        DestroyWindow(header);
+    }
+}
 
 void AnswerSystemColours(HMODULE engine)
 {
@@ -78,6 +142,7 @@ void AnswerSystemColours(HMODULE engine)
     const std::array replacements{
         ImportReplacement::Of(System().colour, &GetSysColorHere),
         ImportReplacement::Of(System().brush, &GetSysColorBrushHere),
+        ImportReplacement::Of(System().fill, &FillRectHere),
     };
     const std::array except{engine};
     a.patches.Apply(replacements, PatchedModules::AllButCore, except);

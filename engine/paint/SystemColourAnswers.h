@@ -1,7 +1,8 @@
 // What the system draws from system colours follows the theme on the skinned thread: dialogs
 // and their pages, common dialogs, rich edit's automatic colours, the lists a system dialog
 // draws itself. Every module but the system's core DLLs asks GetSysColor and GetSysColorBrush
-// through its import table; while a theme is in use, the skinned thread is answered with the
+// (and FillRect, which takes a system colour's index as a brush) through its import table, also
+// a module loaded later; while a theme is in use, the skinned thread is answered with the
 // theme's colours (SystemColours.h) and every other thread with the system's. The system's core
 // (user32's own drawing, which the engine draws over anyway) keeps asking the system.
 #pragma once
@@ -16,5 +17,12 @@ void AnswerSystemColours(HMODULE engine);
 // The modules ask the system again, and the brushes handed out are deleted. False when a module
 // patched the same calls after the engine, so that its patches may still call into the engine.
 bool StopAnsweringSystemColours();
+// The theme's brush for a system colour, as GetSysColorBrush answers the skinned thread; null
+// when the theme leaves that colour to the system or no theme is in use.
+HBRUSH ThemeSystemColourBrush(int index);
+// Tells the thread's common controls that the system's colours changed (WM_SYSCOLORCHANGE), as
+// the system does after a colour change: they keep the colours they read when they were loaded
+// or made, and read them again then. Called after a theme change and after detach.
+void TellCommonControlsColoursChanged(DWORD thread);
 
 }  // namespace velum
