@@ -46,9 +46,15 @@ std::set<HWND>& Examined()
 }
 
 // True for the windows the engine skins: top-level windows with a caption.
-bool WantsFrameSkin(DWORD style)
+// Top-level windows with a caption, and MDI children, which have frames of their own.
+bool WantsFrameSkin(DWORD style, DWORD exStyle)
 {
-    return (style & WS_CHILD) == 0 && (style & WS_CAPTION) == WS_CAPTION;
+    return (style & WS_CAPTION) == WS_CAPTION && ((style & WS_CHILD) == 0 || (exStyle & WS_EX_MDICHILD) != 0);
+}
+
+bool WantsFrameSkin(HWND hwnd)
+{
+    return WantsFrameSkin(StyleOf(hwnd), static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
 }
 
 void SkinFrameWindow(HWND hwnd)
@@ -74,6 +80,10 @@ void SkinControl(HWND hwnd, bool creating)
     // A new window is always asked: its handle may be one a window of the set had.
     if (!Examined().insert(hwnd).second && !creating)
         return;
+    if (WantsFrameSkin(hwnd)) {
+        SkinFrameWindow(hwnd);  // an MDI child made before the engine came
+        return;
+    }
     if ((StyleOf(hwnd) & WS_CHILD) != 0 && IsDialogWindow(hwnd)) {
         SkinChildDialog(hwnd);
         return;
@@ -119,7 +129,7 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
         GetClassNameW(hwnd, className, 16);
         if (lstrcmpW(className, L"#32768") == 0)
             SkinPopupMenu(hwnd);
-        else if (WantsFrameSkin(static_cast<DWORD>(create->style)))
+        else if (WantsFrameSkin(static_cast<DWORD>(create->style), create->dwExStyle))
             SkinFrameWindow(hwnd);
         else
             SkinControl(hwnd, true);  // tooltips and the list a combo box drops are pop-ups
@@ -178,7 +188,7 @@ BOOL CALLBACK SkinExistingWindow(HWND hwnd, LPARAM)
     // The children of a window the engine already knew were made under its hook, which took
     // each of them as it was made; only a window new to the engine has its children looked at.
     const bool known = Frames().count(hwnd) != 0 || Examined().count(hwnd) != 0;
-    if (WantsFrameSkin(static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE))))
+    if (WantsFrameSkin(hwnd))
         SkinFrameWindow(hwnd);
     else
         SkinControl(hwnd, false);  // tooltips and dropped lists are windows of their own

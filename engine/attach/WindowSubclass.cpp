@@ -4,6 +4,8 @@
 // costs more than everything else the engine does at a program's start.
 #include "WindowSubclass.h"
 
+#include "SystemColourAnswers.h"
+
 #include <atomic>
 #include <unordered_map>
 #include <utility>
@@ -128,7 +130,10 @@ LRESULT CALLBACK EngineProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         RedrawHeldScrollBar(hwnd);
         return 0;
     }
-    return record.part(hwnd, message, wParam, lParam);
+    const LRESULT result = record.part(hwnd, message, wParam, lParam);
+    if (message == WM_CREATE && result != -1)
+        CatchUpCommonControlColours(hwnd);
+    return result;
 }
 
 }  // namespace

@@ -51,7 +51,8 @@ const Metrics* MetricsHere()
 // True when the style is one the engine draws a frame for, and the rectangle now has its extents.
 bool Adjust(RECT* rect, DWORD style, BOOL menu, DWORD exStyle, int dpi)
 {
-    const bool framed = (style & WS_CHILD) == 0 && (style & WS_CAPTION) == WS_CAPTION;
+    const bool framed =
+        (style & WS_CAPTION) == WS_CAPTION && ((style & WS_CHILD) == 0 || (exStyle & WS_EX_MDICHILD) != 0);
     const Metrics* metrics = framed && rect != nullptr ? MetricsHere() : nullptr;
     if (metrics == nullptr)
         return false;

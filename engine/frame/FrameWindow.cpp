@@ -45,7 +45,16 @@ LRESULT HitTestCode(HitArea area)
 
 }  // namespace
 
-FrameWindow::FrameWindow(HWND hwnd) : hwnd_(hwnd), active_(GetActiveWindow() == hwnd), buttons_(hwnd), menuBar_(hwnd) {}
+FrameWindow::FrameWindow(HWND hwnd)
+    : hwnd_(hwnd), active_(GetActiveWindow() == hwnd),
+      mdiChild_((GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_MDICHILD) != 0), buttons_(hwnd), menuBar_(hwnd)
+{
+}
+
+bool FrameWindow::SystemKeepsFrame() const
+{
+    return mdiChild_ && IsZoomed(hwnd_);
+}
 
 LRESULT CALLBACK FrameWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -62,6 +71,22 @@ LRESULT CALLBACK FrameWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 
 LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (SystemKeepsFrame()) {
+        switch (message) {
+        case WM_NCCALCSIZE:
+        case WM_NCPAINT:
+        case WM_NCHITTEST:
+        case WM_NCLBUTTONDOWN:
+        case WM_NCLBUTTONDBLCLK:
+        case WM_NCRBUTTONDOWN:
+        case WM_NCMOUSEMOVE:
+        case WM_NCMOUSELEAVE:
+        case WM_SETTEXT:
+        case WM_SETICON: return CallPrevious(hwnd_, message, wParam, lParam);
+        case WM_NCACTIVATE: active_ = wParam != FALSE; return CallPrevious(hwnd_, message, wParam, lParam);
+        default: break;
+        }
+    }
     switch (message) {
     case WM_NCCALCSIZE: return OnNcCalcSize(wParam, lParam);
     case WM_CREATE: return OnCreate(message, wParam, lParam);

@@ -98,8 +98,13 @@ private:
     // Resizes the window so its client area is `client` again after the frame changed size.
     void KeepClientSize(const RECT& client);
 
+    // A maximised MDI child's frame lies outside its MDI client, where the system placed it for
+    // its own frame: the system keeps it then.
+    bool SystemKeepsFrame() const;
+
     HWND hwnd_;
     bool active_;
+    const bool mdiChild_;
     CaptionButtons buttons_;
     MenuBar menuBar_;
     bool trackingLeave_ = false;

@@ -34,6 +34,8 @@ struct Answers {
     // One brush a colour, kept until detach: a program may hold a brush it was given.
     std::map<COLORREF, UniqueBrush> brushes;
     ImportPatches patches;
+    // The last change found no common control on the skinned thread to tell.
+    bool coloursStale = false;
 };
 
 Answers& State()
@@ -109,6 +111,15 @@ HBRUSH ThemeSystemColourBrush(int index)
     return ThemeColour(index) != nullptr ? GetSysColorBrushHere(index) : nullptr;
 }
 
+void CatchUpCommonControlColours(HWND made)
+{
+    Answers& a = State();
+    if (a.coloursStale && OnSkinnedThread() && IsCommonControlWindow(made)) {
+        a.coloursStale = false;
+        SendMessageW(made, WM_SYSCOLORCHANGE, 0, 0);
+    }
+}
+
 void TellCommonControlsColoursChanged(DWORD thread)
 {
     if (thread == 0)
@@ -122,16 +133,9 @@ void TellCommonControlsColoursChanged(DWORD thread)
     for (HWND hwnd : change.controls)
         if (IsWindow(hwnd))
             RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-    // The colours the common controls share are read again by a header told so: one made for
-    // the purpose, as the thread may have no common control yet, and its next ones read them.
-    if (GetCurrentThreadId() != thread)
-        return;
-    HWND header =
-        CreateWindowExW(0, L"SysHeader32", L"", WS_CHILD, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    if (header != nullptr) {
-        SendMessageW(header, WM_SYSCOLORCHANGE, 0, 0);
-        DestroyWindow(header);
-    }
+    // With none to tell, the first common control the thread makes is told once it is made.
+    if (GetCurrentThreadId() == thread)
+        State().coloursStale = change.controls.empty();
 }
 
 void AnswerSystemColours(HMODULE engine)

@@ -22,7 +22,12 @@ bool StopAnsweringSystemColours();
 HBRUSH ThemeSystemColourBrush(int index);
 // Tells the thread's common controls that the system's colours changed (WM_SYSCOLORCHANGE), as
 // the system does after a colour change: they keep the colours they read when they were loaded
-// or made, and read them again then. Called after a theme change and after detach.
+// or made, and read them again then. Called after a theme change and after detach. A thread
+// with no common control yet has the first one it makes told, once it is made
+// (CatchUpCommonControlColours): the engine makes no window of its own for it, which the
+// program's hooks would see.
 void TellCommonControlsColoursChanged(DWORD thread);
+// Called for every window the engine subclassed once its WM_CREATE returned.
+void CatchUpCommonControlColours(HWND made);
 
 }  // namespace velum
