@@ -683,3 +683,65 @@ TEST(Engine, ShortcutTextAndAccessKeysAreDrawnAndAcceleratorsStillFire)
         return 0;
     });
 }
+
+// MDI children wear the theme's frame: the active child's caption in the active colours and
+// the other's in the inactive ones, swapped by a click on the other's caption; a maximised
+// child keeps the frame the system placed outside the MDI client; detach gives the system's
+// frames back.
+TEST(Engine, MdiChildrenWearTheThemesFrame)
+{
+    UiThread ui;
+    MdiFrame mdi;
+    HWND second = nullptr;
+    ui.Call([&] {
+        mdi.Make();
+        SendMessageW(mdi.client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(mdi.child), 0);
+        MoveWindow(mdi.child, 10, 10, 250, 180, TRUE);
+        mdi.MakeChild();
+        second = mdi.child;
+        SendMessageW(mdi.client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(second), 0);
+        MoveWindow(second, 280, 10, 250, 180, TRUE);
+        return 0;
+    });
+    HWND first = GetWindow(second, GW_HWNDNEXT);
+    ui.Call([&] { return static_cast<int>(SetForegroundWindow(mdi.frame)); });
+    Sleep(300);
+    const std::wstring file = SkinFile(L"midnight.vlm");
+    const velum::Theme t = LoadExpected(file);
+    const int f = std::max(1, t.metrics.frameWidth);
+    const auto caption = [&](HWND child) { return WindowPixel(child, 125, f + t.metrics.captionHeight / 2 + 4); };
+    const COLORREF unskinnedActive = caption(second), unskinnedInactive = caption(first);
+    ASSERT_EQ(ui.AttachEx(file), VELUM_OK);
+    Sleep(300);
+    // Window handles fit in 32 bits on both architectures.
+    const auto active = [&] {
+        return reinterpret_cast<HWND>(static_cast<INT_PTR>(
+            ui.Call([&] { return static_cast<int>(SendMessageW(mdi.client, WM_MDIGETACTIVE, 0, 0)); })));
+    };
+    ASSERT_EQ(active(), second);
+    EXPECT_TRUE(InFill(caption(second), t.caption.background)) << "active child";
+    EXPECT_TRUE(InFill(caption(first), t.captionInactive.background)) << "inactive child";
+    RECT r{};
+    GetWindowRect(first, &r);
+    Click(r.left + 60, r.top + f + t.metrics.captionHeight / 2);
+    Sleep(300);
+    EXPECT_EQ(active(), first) << "a click on its caption activates it";
+    EXPECT_TRUE(InFill(caption(first), t.caption.background)) << "the child clicked";
+    EXPECT_TRUE(InFill(caption(second), t.captionInactive.background)) << "the child left";
+    ui.Call(
+        [&] { return static_cast<int>(SendMessageW(mdi.client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(first), 0)); });
+    Sleep(200);
+    POINT origin{0, 0};
+    ClientToScreen(first, &origin);
+    POINT clientOrigin{0, 0};
+    ClientToScreen(mdi.client, &clientOrigin);
+    EXPECT_EQ(origin.y, clientOrigin.y) << "a maximised child's client area fills the MDI client";
+    ui.Call(
+        [&] { return static_cast<int>(SendMessageW(mdi.client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(first), 0)); });
+    ui.Call([] { return Velum_Detach(); });
+    Sleep(300);
+    // The child clicked is the active one now.
+    EXPECT_EQ(Hex(caption(first)), Hex(unskinnedActive)) << "after detach";
+    EXPECT_EQ(Hex(caption(second)), Hex(unskinnedInactive)) << "after detach";
+    ui.Call([&] { return static_cast<int>(DestroyWindow(mdi.frame)); });
+}

@@ -1,5 +1,6 @@
 #include "ScrolledWindow.h"
 
+#include "ClientArea.h"
 #include "Engine.h"
 #include "ScrollBarSkin.h"
 #include "PartWindows.h"
@@ -35,6 +36,9 @@ LRESULT CALLBACK ScrolledWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         ForgetScrollBars(hwnd);
         return PassOn(hwnd, message, wParam, lParam);
     }
+    // The MDI client, and a program's panels, erase in a system colour their class names.
+    if (message == WM_ERASEBKGND)
+        return EraseWithThemeSystemColour(hwnd, message, wParam, lParam);
     if (LRESULT tracked = 0; HasScrollBars(hwnd) && FollowOwnScrollBars(hwnd, message, wParam, lParam, tracked))
         return tracked;
     const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);

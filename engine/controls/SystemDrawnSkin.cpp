@@ -8,7 +8,6 @@
 #include "ControlClasses.h"
 #include "Engine.h"
 #include "PartWindows.h"
-#include "SystemColourAnswers.h"
 #include "SystemColours.h"
 
 namespace velum {
@@ -103,22 +102,6 @@ void Repaint(HWND hwnd)
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
-// A class whose background is a system colour (its index plus one) is erased by the system in
-// the system's colour: for the control's own erase, the class has the theme's brush instead.
-LRESULT EraseWithThemeColour(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    const auto classBrush = GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND);
-    HBRUSH theme = classBrush >= 1 && classBrush <= kSystemColourCount
-                       ? ThemeSystemColourBrush(static_cast<int>(classBrush) - 1)
-                       : nullptr;
-    if (theme == nullptr)
-        return CallPrevious(hwnd, message, wParam, lParam);
-    SetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(theme));
-    const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
-    SetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND, static_cast<LONG_PTR>(classBrush));
-    return result;
-}
-
 LRESULT CALLBACK SystemDrawnProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     SystemDrawn* c = Controls().Find(hwnd);
@@ -132,7 +115,7 @@ LRESULT CALLBACK SystemDrawnProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: return ColorControl(hwnd, message, wParam, lParam);
-    case WM_ERASEBKGND: return EraseWithThemeColour(hwnd, message, wParam, lParam);
+    case WM_ERASEBKGND: return EraseWithThemeSystemColour(hwnd, message, wParam, lParam);
     case MCM_SETCOLOR:
         if (c->monthCalendar)
             c->ownColours = true;

@@ -3,6 +3,8 @@
 #include "ControlClasses.h"
 #include "Engine.h"
 #include "FieldSkin.h"
+#include "SystemColourAnswers.h"
+#include "SystemColours.h"
 #include "WindowRegistry.h"
 
 namespace velum {
@@ -70,6 +72,20 @@ LRESULT ThemeControlColour(UINT message, WPARAM wParam, LPARAM lParam, LRESULT s
     SetTextColor(dc, ToColorRef(theme->Get().window.text));
     SetBkColor(dc, ToColorRef(theme->Get().window.background.from));
     return reinterpret_cast<LRESULT>(theme->WindowBrush());
+}
+
+LRESULT EraseWithThemeSystemColour(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const auto classBrush = GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND);
+    HBRUSH theme = classBrush >= 1 && classBrush <= kSystemColourCount
+                       ? ThemeSystemColourBrush(static_cast<int>(classBrush) - 1)
+                       : nullptr;
+    if (theme == nullptr)
+        return CallPrevious(hwnd, message, wParam, lParam);
+    SetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(theme));
+    const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+    SetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND, static_cast<LONG_PTR>(classBrush));
+    return result;
 }
 
 }  // namespace velum

@@ -23,4 +23,9 @@ LRESULT ColorControl(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // answer was `systemAnswer`.
 LRESULT ThemeControlColour(UINT message, WPARAM wParam, LPARAM lParam, LRESULT systemAnswer);
 
+// The erase of a child window whose class background is a system colour (its index plus one),
+// which the system would fill in the system's colour: the window's own erase runs with the
+// theme's brush for that colour as its class background. Any other erase is passed on.
+LRESULT EraseWithThemeSystemColour(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
 }  // namespace velum

@@ -64,6 +64,9 @@ void FrameWindow::Unskin()
         client = originalClient_;
     const bool keepClientSize = untouched || !ShownAndResizable();
     RemoveSubclass(hwnd_);
+    // The system keeps its own note of whether the frame is drawn active, which the engine's
+    // WM_NCACTIVATE answers left as it was: it is told the state the frame shows now.
+    DefWindowProcW(hwnd_, WM_NCACTIVATE, active_ ? TRUE : FALSE, 0);
     SetWindowRgn(hwnd_, nullptr, TRUE);
     SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -49,6 +49,11 @@ FrameWindow::FrameWindow(HWND hwnd)
     : hwnd_(hwnd), active_(GetActiveWindow() == hwnd),
       mdiChild_((GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_MDICHILD) != 0), buttons_(hwnd), menuBar_(hwnd)
 {
+    // An MDI child shows itself active as its MDI client's active child in an active frame,
+    // which it learns from WM_NCACTIVATE only when that changes.
+    if (mdiChild_)
+        active_ = reinterpret_cast<HWND>(SendMessageW(GetParent(hwnd), WM_MDIGETACTIVE, 0, 0)) == hwnd &&
+                  GetActiveWindow() == GetAncestor(hwnd, GA_ROOT);
 }
 
 bool FrameWindow::SystemKeepsFrame() const
