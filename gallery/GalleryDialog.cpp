@@ -194,6 +194,11 @@ INT_PTR GalleryDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM)
     case WM_INITDIALOG: OnInitDialog(); return FALSE;
     case WM_COMMAND: OnCommand(LOWORD(wParam)); return TRUE;
     case WM_CLOSE: OnClose(); return TRUE;
+    case WM_INITMENUPOPUP:
+        // The second page may have been closed with its own buttons.
+        CheckMenuItem(GetMenu(hwnd_), IDM_MORE_CONTROLS,
+                      MF_BYCOMMAND | (more_.Window() != nullptr ? MF_CHECKED : MF_UNCHECKED));
+        return FALSE;
     case WM_DESTROY: OnDestroy(); return TRUE;
     default: return FALSE;
     }
@@ -217,10 +222,7 @@ void GalleryDialog::OnCommand(UINT command)
     }
     switch (command) {
     case IDM_DISABLE_ALL: ToggleDisabled(); break;
-    case IDM_MORE_CONTROLS:
-        if (!more_.Open(hwnd_))
-            ShowStatus(L"无法打开第二页");
-        break;
+    case IDM_MORE_CONTROLS: ToggleSecondPage(); break;
     case IDM_EXIT: OnClose(); break;
     default: break;  // the sample's buttons and fields do nothing but show their states
     }
@@ -328,6 +330,14 @@ void GalleryDialog::ToggleDisabled()
         disabled_.clear();
         CheckMenuItem(menu, IDM_DISABLE_ALL, MF_BYCOMMAND | MF_UNCHECKED);
     }
+}
+
+void GalleryDialog::ToggleSecondPage()
+{
+    if (more_.Window() != nullptr)
+        more_.Close();
+    else if (!more_.Open(hwnd_))
+        ShowStatus(L"无法打开第二页");
 }
 
 void GalleryDialog::ShowStatus(const std::wstring& text)

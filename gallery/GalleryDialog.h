@@ -47,6 +47,8 @@ private:
     void AddTooltip();
     void ApplyTheme(size_t index);
     void ToggleDisabled();
+    // Opens the second page, or closes it when it is open.
+    void ToggleSecondPage();
     void ShowStatus(const std::wstring& text);
 
     HINSTANCE instance_;

@@ -4,6 +4,7 @@
 #include <richedit.h>
 
 #include <iterator>
+#include <utility>
 
 #include "resource.h"
 
@@ -95,10 +96,8 @@ INT_PTR CALLBACK MoreControlsSheet::PageProc(HWND page, UINT message, WPARAM, LP
 
 bool MoreControlsSheet::Open(HWND owner)
 {
-    if (sheet_ != nullptr) {
-        SetForegroundWindow(sheet_);
+    if (sheet_ != nullptr)
         return true;
-    }
     // The rich edit's class comes with its DLL, kept for the rest of the run.
     LoadLibraryW(L"riched20.dll");
     PROPSHEETPAGEW pages[2]{};
@@ -125,6 +124,12 @@ bool MoreControlsSheet::Open(HWND owner)
         return false;
     sheet_ = reinterpret_cast<HWND>(sheet);
     return true;
+}
+
+void MoreControlsSheet::Close()
+{
+    if (sheet_ != nullptr)
+        DestroyWindow(std::exchange(sheet_, nullptr));
 }
 
 bool MoreControlsSheet::TakeMessage(MSG& msg)

@@ -12,9 +12,9 @@ public:
     MoreControlsSheet& operator=(const MoreControlsSheet&) = delete;
     ~MoreControlsSheet();
 
-    // Opens the sheet, modeless and owned by `owner`, or brings the open one forward. False
-    // when Windows refuses it.
+    // Opens the sheet, modeless and owned by `owner`. False when Windows refuses it.
     bool Open(HWND owner);
+    void Close();
     // Gives the open sheet its keyboard message; true when it took it. Closes the sheet once
     // its OK or Cancel ended it.
     bool TakeMessage(MSG& msg);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Regenerates docs/themes.png, a screenshot of Zentora under every shipped theme with its Theme
-# menu open, and docs/controls.png, the control gallery under every shipped theme, on a private
-# virtual display.
+# menu open, and docs/controls.png, the control gallery and its second page under every shipped
+# theme, on a private virtual display.
 set -euo pipefail
 source "$(dirname "$0")/setup.sh"
 zentora_install
@@ -39,32 +39,39 @@ for theme in Skin/*; do
   echo "shot: $name"
 done
 
-# The gallery, one run: each theme picked from its Theme menu with the keyboard (Alt+T, the
-# item's place in the menu, which lists the folder in name order, then Enter).
+# The gallery and its second page (Ctrl+P) under each theme, a run a theme: each theme picked
+# from the Theme menu with the keyboard (Alt+T, the item's place in the menu, which lists the
+# folder in name order, then Enter).
 mapfile -t themes < <(cd Skin && ls | LC_ALL=C sort -f)
-wine "$work/app/VelumGallery.exe" &
-app=$!
-window=$(zentora_wait_window VelumGallery.exe)
-sleep 0.5
-xdotool mousemove 1020 760
 for i in "${!themes[@]}"; do
   name=${themes[$i]}
+  wine "$work/app/VelumGallery.exe" &
+  app=$!
+  window=$(zentora_wait_window VelumGallery.exe)
+  sleep 0.5
   xdotool windowfocus --sync "$window"
   keys=(alt+t)
   for ((k = 0; k < i; k++)); do keys+=(Down); done
-  xdotool key "${keys[@]}" Return
+  xdotool mousemove 1020 760 key "${keys[@]}" Return
   sleep 1
   eval "$(xdotool getwindowgeometry --shell "$window")"
-  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$work/controls/$name.png"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$work/gallery-$name.png"
+  xdotool key ctrl+p
+  sleep 1.5
+  sheet=$(xdotool search --name 'Velum 控件样例 - 第二页' | head -1)
+  eval "$(xdotool getwindowgeometry --shell "$sheet")"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$work/page-$name.png"
+  convert "$work/gallery-$name.png" \( "$work/page-$name.png" -background '#20242a' -gravity west -splice 10x0 \) \
+    -background '#20242a' +append "$work/controls/$name.png"
   echo "gallery shot: $name"
+  wineserver -k
+  wait "$app" 2>/dev/null || true
 done
-wineserver -k
-wait "$app" 2>/dev/null || true
 
 sheet() {
   montage -label '%t' -font DejaVu-Sans -pointsize 15 -background '#20242a' -fill '#e6eaf0' \
-    -tile 4x -geometry +10+10 "$1"/*.png "$2"
+    -tile "$3" -geometry +10+10 "$1"/*.png "$2"
   echo "wrote $2"
 }
-sheet "$work/shots" docs/themes.png
-sheet "$work/controls" docs/controls.png
+sheet "$work/shots" docs/themes.png 4x
+sheet "$work/controls" docs/controls.png 2x

@@ -66,7 +66,8 @@ TEST(Engine, AMinimisedWindowsButtonRestoresIt)
 
 // A window whose class has no background erases nothing: where it paints nothing itself (a gap
 // between its children), what the screen showed before the engine moved its client area must
-// not stay. It takes the theme's background; its children keep their own painting.
+// not stay, inside a group box either. It takes the theme's background; its children keep their
+// own painting.
 TEST(Engine, AWindowWithoutABackgroundKeepsNoStalePixels)
 {
     UiThread ui;
@@ -86,6 +87,9 @@ TEST(Engine, AWindowWithoutABackgroundKeepsNoStalePixels)
         RegisterClassW(&child);
         CreateWindowExW(0, child.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 400, 40, hwnd, nullptr, nullptr,
                         nullptr);
+        // A group box draws its frame only: inside it, the window's background shows.
+        CreateWindowExW(0, L"BUTTON", L"Group", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 200, 120, 150, 100, hwnd, nullptr,
+                        nullptr, nullptr);
         UpdateWindow(hwnd);
         // What the screen showed there before: the window never paints over it.
         HDC dc = GetDC(hwnd);
@@ -101,7 +105,7 @@ TEST(Engine, AWindowWithoutABackgroundKeepsNoStalePixels)
     ASSERT_EQ(ui.AttachEx(SkinFile(L"midnight.vlm")), VELUM_OK);
     Sleep(300);
     const auto clientPixel = [hwnd](int x, int y) { return ClientPixel(hwnd, x, y); };
-    for (const POINT p : {POINT{200, 60}, POINT{20, 200}, POINT{300, 150}})
+    for (const POINT p : {POINT{200, 60}, POINT{20, 200}, POINT{150, 150}, POINT{275, 175}})
         EXPECT_TRUE(InFill(clientPixel(p.x, p.y), t.window.background))
             << "gap at " << p.x << "," << p.y << " is " << Hex(clientPixel(p.x, p.y));
     EXPECT_EQ(clientPixel(200, 20), RGB(0, 128, 0)) << "the child's own painting";

@@ -75,10 +75,14 @@ void TakeMonthColours(HWND hwnd, SystemDrawn& c)
         }
         c.tookColours = true;
     }
-    const auto& table = CurrentTheme()->SystemColours();
-    for (std::size_t i = 0; i < kMonthColourDefaults.size(); ++i)
-        if (const auto& colour = table[static_cast<std::size_t>(kMonthColourDefaults[i])])
-            CallPrevious(hwnd, MCM_SETCOLOR, i, static_cast<LPARAM>(ToColorRef(*colour)));
+    // The system's defaults would put the title's text in the window colour on the caption's:
+    // the theme's field and selection colours keep every part readable.
+    const ControlPalette& p = CurrentTheme()->Controls();
+    const std::array<Color, 6> colours{p.field.normal.background.from,   p.field.normal.text,
+                                       p.field.selected.background.from, p.field.selected.text,
+                                       p.field.normal.background.from,   p.button.labelDisabled};
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        CallPrevious(hwnd, MCM_SETCOLOR, i, static_cast<LPARAM>(ToColorRef(colours[i])));
 }
 
 void GiveBackMonthColours(HWND hwnd, const SystemDrawn& c)

@@ -25,8 +25,22 @@ LRESULT EraseClientBackground(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 
 bool HasNoClassBackground(HWND hwnd)
 {
-    return GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND) == 0;
+    // Dialogs erase with their WM_CTLCOLORDLG brush.
+    return GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND) == 0 && !IsDialogWindow(hwnd);
 }
+
+namespace {
+
+// A child that paints only part of its rectangle and shows its parent through the rest: a
+// group box, or a window that says it is transparent.
+bool ShowsParentThrough(HWND child)
+{
+    if ((GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0)
+        return true;
+    return ControlFamilyOf(child) == ControlFamily::Button && (StyleOf(child) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+}  // namespace
 
 bool EraseUncoveredClient(HWND hwnd, HDC dc)
 {
@@ -34,7 +48,7 @@ bool EraseUncoveredClient(HWND hwnd, HDC dc)
         return false;
     const int saved = SaveDC(dc);
     for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (!IsWindowVisible(child))
+        if (!IsWindowVisible(child) || ShowsParentThrough(child))
             continue;
         RECT r{};
         GetWindowRect(child, &r);
