@@ -659,6 +659,14 @@ TEST_F(CommonControls, ControlsThatDrawFromSystemColoursTakeTheThemes)
         {"extended combo box",
          WC_COMBOBOXEXW,
          L"",
+         CBS_DROPDOWN,
+         150,
+         120,
+         {100, 10},
+         Ref(p.field.normal.background.from)},
+        {"extended drop-down list",
+         WC_COMBOBOXEXW,
+         L"",
          CBS_DROPDOWNLIST,
          150,
          120,
@@ -673,6 +681,8 @@ TEST_F(CommonControls, ControlsThatDrawFromSystemColoursTakeTheThemes)
     for (const bool before : {false, true}) {
         SCOPED_TRACE(before ? "made before attach" : "made under the engine");
         if (!before) {
+            // Switched to, from a light theme.
+            ASSERT_EQ(Attach(SkinFolder() + L"\\velum.vlm"), VELUM_OK);
             ASSERT_EQ(Attach(file), VELUM_OK);
         }
         LoadLibraryW(L"riched20.dll");
@@ -685,7 +695,12 @@ TEST_F(CommonControls, ControlsThatDrawFromSystemColoursTakeTheThemes)
                                                10 + (i / 2) * 100, m.w, m.h, host_, nullptr, nullptr, nullptr));
             ASSERT_NE(controls.back(), nullptr) << m.what;
         }
-        SendMessageW(controls[2], CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        SendMessageW(controls[3], CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        COMBOBOXEXITEMW item{};
+        item.mask = CBEIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(L"Tahoma");
+        SendMessageW(controls[2], CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(controls[2], CB_SETCURSEL, 0, 0);
         Pump(200);
         if (before) {
             for (size_t i = 0; i < controls.size(); ++i)
