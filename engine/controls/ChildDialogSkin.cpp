@@ -35,9 +35,6 @@ LRESULT CALLBACK ChildDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         return PassOn(hwnd, message, wParam, lParam);
     switch (message) {
     case WM_NCDESTROY: Dialogs().erase(hwnd); return PassOn(hwnd, message, wParam, lParam);
-    // A control that draws its parent's background under it (a static in a visual style) asks
-    // for it with WM_PRINTCLIENT, which the system answers with a visual style's tab texture.
-    case WM_PRINTCLIENT:
     case WM_ERASEBKGND: {
         if (const LRESULT own = AskDialogProcedure(hwnd, message, wParam, lParam))
             return own;
