@@ -727,3 +727,42 @@ TEST_F(CommonControls, ControlsThatDrawFromSystemColoursTakeTheThemes)
         EXPECT_EQ(Hex(detached[1][i]), Hex(unskinned[i])) << made[i].what << " made before attach, after detach";
     }
 }
+
+// A disabled progress bar fades its filled part into the track, and a disabled trackbar's thumb
+// and marks take the disabled look; enabled again, both are as before.
+TEST_F(CommonControls, DisabledProgressBarsAndTrackbarsShowTheDisabledLook)
+{
+    const std::wstring file = SkinFolder() + L"\\midnight.vlm";
+    const velum::ControlPalette p = PaletteOf(file);
+    ASSERT_EQ(Attach(file), VELUM_OK);
+    host_ = CreateWindowExW(0, L"ZtCommonHost", L"Disabled", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 400, 200,
+                            nullptr, nullptr, nullptr, nullptr);
+    HWND progress = Child(PROGRESS_CLASSW, kProgress, 0, 10, 10, 200, 20);
+    SendMessageW(progress, PBM_SETPOS, 50, 0);
+    HWND track = Child(TRACKBAR_CLASSW, kTrack, TBS_AUTOTICKS, 10, 50, 200, 32);
+    SendMessageW(track, TBM_SETRANGE, TRUE, MAKELPARAM(0, 10));
+    SendMessageW(track, TBM_SETPOS, TRUE, 5);
+    Pump(200);
+    RECT thumb{};
+    SendMessageW(track, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    const POINT thumbMiddle{(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2};
+    const velum::Color faded = velum::Mix(p.common.progressBar.background.from, p.common.progress.background.from, 50);
+    const struct {
+        const char* what;
+        HWND window;
+        POINT at;
+        COLORREF enabled, disabled;
+    } probes[] = {
+        {"progress bar", progress, {20, 1}, Ref(p.common.progressBar.background.from), Ref(faded)},
+        {"trackbar thumb", track, thumbMiddle, Ref(p.scroll.thumb.background.from),
+         Ref(p.scroll.arrowDisabled.background.from)},
+    };
+    for (const bool enabled : {false, true}) {
+        EnableWindow(progress, enabled);
+        EnableWindow(track, enabled);
+        Pump(200);
+        for (const auto& probe : probes)
+            EXPECT_EQ(Hex(Steady(probe.window, probe.at.x, probe.at.y)), Hex(enabled ? probe.enabled : probe.disabled))
+                << probe.what << (enabled ? " enabled again" : " disabled");
+    }
+}

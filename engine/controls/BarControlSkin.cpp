@@ -134,10 +134,18 @@ LRESULT TrackbarItem(const NMCUSTOMDRAW& draw)
         const bool over =
             WindowFromPoint(pointer) == track && ScreenToClient(track, &pointer) && PtInRect(&draw.rc, pointer);
         const bool hot = !pressed && ((draw.uItemState & CDIS_HOT) != 0 || over);
-        PaintStyle(draw.hdc, draw.rc, pressed ? s.thumbPressed : hot ? s.thumbHot : s.thumb);
+        // Disabled, the thumb takes a disabled arrow's look, as a disabled scroll bar shows.
+        const Style& look = !IsWindowEnabled(track) ? s.arrowDisabled
+                            : pressed               ? s.thumbPressed
+                            : hot                   ? s.thumbHot
+                                                    : s.thumb;
+        PaintStyle(draw.hdc, draw.rc, look);
         return CDRF_SKIPDEFAULT;
     }
-    case TBCD_TICS: DrawTics(draw.hdr.hwndFrom, draw.hdc, palette.button.label); return CDRF_SKIPDEFAULT;
+    case TBCD_TICS:
+        DrawTics(draw.hdr.hwndFrom, draw.hdc,
+                 IsWindowEnabled(draw.hdr.hwndFrom) ? palette.button.label : palette.button.labelDisabled);
+        return CDRF_SKIPDEFAULT;
     default: return CDRF_DODEFAULT;
     }
 }

@@ -312,6 +312,10 @@ LRESULT CALLBACK CommonControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
                              !c.ownColours && FollowOwnScrollBars(hwnd, message, wParam, lParam, tracked))
         return tracked;
     const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+    // The system's progress bar does not repaint when it is enabled or disabled; the engine's
+    // drawing shows the difference.
+    if (message == WM_ENABLE && IsWindow(hwnd) && c.family == ControlFamily::Progress)
+        InvalidateRect(hwnd, nullptr, FALSE);
     if (message == WM_CREATE && result != -1) {
         // The map may have changed while the control made its children.
         if (auto again = Controls().find(hwnd); again != Controls().end()) {

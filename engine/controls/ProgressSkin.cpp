@@ -20,22 +20,26 @@ LRESULT PaintProgress(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         return CallPrevious(hwnd, message, wParam, lParam);
     const Style& look = CurrentTheme()->Controls().common.progress;
     const Style& filled = CurrentTheme()->Controls().common.progressBar;
+    // Disabled, the filled part fades halfway into the track.
+    const bool enabled = IsWindowEnabled(hwnd) != FALSE;
+    const Color faded = Mix(filled.background.from, look.background.from, 50);
+    const Fill bar = enabled ? filled.background : Fill{faded, faded, true};
     PBRANGE range{};
     CallPrevious(hwnd, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
     const auto position = static_cast<int>(CallPrevious(hwnd, PBM_GETPOS, 0, 0));
     PaintThroughBuffer(hwnd, message, wParam, [&](HDC dc, const RECT& client) {
         FillWith(dc, client, look.background);
         Outline(dc, client, look.border);
-        RECT bar = client;
-        InflateRect(&bar, -1, -1);
+        RECT done = client;
+        InflateRect(&done, -1, -1);
         const int span = range.iHigh - range.iLow;
-        const int done = span > 0 ? std::clamp(position - range.iLow, 0, span) : 0;
+        const int part = span > 0 ? std::clamp(position - range.iLow, 0, span) : 0;
         if ((style & PBS_VERTICAL) != 0)
-            bar.top = bar.bottom - (span > 0 ? MulDiv(bar.bottom - bar.top, done, span) : 0);
+            done.top = done.bottom - (span > 0 ? MulDiv(done.bottom - done.top, part, span) : 0);
         else
-            bar.right = bar.left + (span > 0 ? MulDiv(bar.right - bar.left, done, span) : 0);
-        if (bar.right > bar.left && bar.bottom > bar.top)
-            FillWith(dc, bar, filled.background);
+            done.right = done.left + (span > 0 ? MulDiv(done.right - done.left, part, span) : 0);
+        if (done.right > done.left && done.bottom > done.top)
+            FillWith(dc, done, bar);
     });
     return 0;
 }
