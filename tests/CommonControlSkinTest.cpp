@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ControlTestKit.h"
+#include "SystemColours.h"
 
 namespace {
 
@@ -765,4 +766,47 @@ TEST_F(CommonControls, DisabledProgressBarsAndTrackbarsShowTheDisabledLook)
             EXPECT_EQ(Hex(Steady(probe.window, probe.at.x, probe.at.y)), Hex(enabled ? probe.enabled : probe.disabled))
                 << probe.what << (enabled ? " enabled again" : " disabled");
     }
+}
+
+// Edges drawn with DrawEdge (a rebar's band lines, a header's, a program's own) take the theme's
+// 3-D colours on the skinned thread, each part of the edge the one the system would use; detach
+// gives the system's back.
+TEST_F(CommonControls, EdgesTakeTheThemesThreeDColours)
+{
+    const std::wstring file = SkinFolder() + L"\\midnight.vlm";
+    auto parsed = velum::LoadThemeFile(std::filesystem::path(file), "");
+    ASSERT_TRUE(parsed.theme);
+    const velum::SystemColourTable table =
+        velum::ThemeSystemColours(*parsed.theme, velum::DeriveControlPalette(*parsed.theme));
+    host_ = CreateWindowExW(0, L"ZtCommonHost", L"Edges", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 300, 200, nullptr,
+                            nullptr, nullptr, nullptr);
+    Pump(150);
+    const RECT box{20, 20, 120, 60};
+    const auto draw = [&] {
+        HDC dc = GetDC(host_);
+        RECT r = box;
+        DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_MIDDLE);
+        ReleaseDC(host_, dc);
+    };
+    const struct {
+        const char* what;
+        POINT at;
+        int index;
+    } parts[] = {
+        {"outer light", {20, 30}, COLOR_3DLIGHT},     {"inner light", {21, 30}, COLOR_BTNHIGHLIGHT},
+        {"inner shadow", {118, 30}, COLOR_BTNSHADOW}, {"outer shadow", {119, 30}, COLOR_3DDKSHADOW},
+        {"middle", {70, 40}, COLOR_BTNFACE},
+    };
+    ASSERT_EQ(Attach(file), VELUM_OK);
+    Pump(100);
+    draw();
+    for (const auto& part : parts)
+        EXPECT_EQ(Hex(Pixel(host_, part.at.x, part.at.y)), Hex(Ref(*table[static_cast<std::size_t>(part.index)])))
+            << part.what;
+    Velum_Detach();
+    Pump(100);
+    draw();
+    for (const auto& part : parts)
+        EXPECT_EQ(Hex(Pixel(host_, part.at.x, part.at.y)), Hex(SystemColour(part.index)))
+            << part.what << " after detach";
 }

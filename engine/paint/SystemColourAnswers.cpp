@@ -1,6 +1,8 @@
 #include "SystemColourAnswers.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <map>
 #include <vector>
 
@@ -17,11 +19,13 @@ namespace {
 using GetSysColorFn = DWORD(WINAPI*)(int);
 using GetSysColorBrushFn = HBRUSH(WINAPI*)(int);
 using FillRectFn = int(WINAPI*)(HDC, const RECT*, HBRUSH);
+using DrawEdgeFn = BOOL(WINAPI*)(HDC, LPRECT, UINT, UINT);
 
 struct SystemCalls {
     GetSysColorFn colour = User32Function<GetSysColorFn>("GetSysColor");
     GetSysColorBrushFn brush = User32Function<GetSysColorBrushFn>("GetSysColorBrush");
     FillRectFn fill = User32Function<FillRectFn>("FillRect");
+    DrawEdgeFn edge = User32Function<DrawEdgeFn>("DrawEdge");
 };
 
 const SystemCalls& System()
@@ -104,6 +108,95 @@ BOOL CALLBACK CollectFromTopLevel(HWND hwnd, LPARAM lParam)
     return TRUE;
 }
 
+// A 32-bit top-down DIB section of the given size, selected into its own memory DC.
+struct Canvas {
+    UniqueDc dc;
+    UniqueBitmap bitmap;
+    std::uint32_t* pixels = nullptr;
+    HGDIOBJ previous = nullptr;
+
+    Canvas(HDC like, int width, int height) : dc(CreateCompatibleDC(like))
+    {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        bitmap.reset(CreateDIBSection(like, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        pixels = static_cast<std::uint32_t*>(bits);
+        if (dc && bitmap)
+            previous = SelectObject(dc.get(), bitmap.get());
+    }
+    ~Canvas()
+    {
+        if (previous != nullptr)
+            SelectObject(dc.get(), previous);
+    }
+    bool Ok() const { return previous != nullptr && pixels != nullptr; }
+};
+
+std::uint32_t DibPixel(COLORREF c)
+{
+    return (static_cast<std::uint32_t>(GetRValue(c)) << 16) | (static_cast<std::uint32_t>(GetGValue(c)) << 8) |
+           GetBValue(c);
+}
+
+// DrawEdge draws in user32 from the system's 3-D colours, which no import asks. On the skinned
+// thread the system draws the edge twice, on two canvases of different colours: the pixels that
+// come out the same on both are the edge's, and only they go to the DC, each in the theme's
+// colour for the system colour it has. Nothing under the edge is read or written again. A DC
+// the canvases cannot stand for (a printer, a metafile, a scaled or rotated one) gets the
+// system's edge.
+BOOL WINAPI DrawEdgeHere(HDC dc, LPRECT rect, UINT edge, UINT flags)
+{
+    const ThemeResources* theme = OnSkinnedThread() ? CurrentTheme() : nullptr;
+    if (theme == nullptr || rect == nullptr || GetDeviceCaps(dc, TECHNOLOGY) != DT_RASDISPLAY ||
+        GetMapMode(dc) != MM_TEXT || GetGraphicsMode(dc) == GM_ADVANCED || (flags & BF_DIAGONAL) != 0)
+        return System().edge(dc, rect, edge, flags);
+    const RECT area = *rect;
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    if (width <= 0 || height <= 0 || width > 4096 || height > 4096)
+        return System().edge(dc, rect, edge, flags);
+    constexpr COLORREF kUntouched = RGB(255, 0, 255), kOther = RGB(0, 255, 0);
+    Canvas first(dc, width, height), second(dc, width, height);
+    if (!first.Ok() || !second.Ok())
+        return System().edge(dc, rect, edge, flags);
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    std::fill(first.pixels, first.pixels + count, DibPixel(kUntouched));
+    std::fill(second.pixels, second.pixels + count, DibPixel(kOther));
+    RECT local{0, 0, width, height}, again = local;
+    const BOOL drawn = System().edge(first.dc.get(), &local, edge, flags);
+    System().edge(second.dc.get(), &again, edge, flags);
+    GdiFlush();
+    // The colours DrawEdge uses, each to the theme's.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> map;
+    for (const int index : {COLOR_BTNHIGHLIGHT, COLOR_3DLIGHT, COLOR_BTNSHADOW, COLOR_3DDKSHADOW, COLOR_BTNFACE,
+                            COLOR_WINDOW, COLOR_WINDOWFRAME}) {
+        if (const auto* colour = ThemeColour(index))
+            map.emplace_back(DibPixel(System().colour(index)), DibPixel(ToColorRef(**colour)));
+    }
+    bool any = false;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t pixel = first.pixels[i] & 0xFFFFFFu;
+        if (pixel != (second.pixels[i] & 0xFFFFFFu)) {
+            first.pixels[i] = DibPixel(kUntouched);
+            continue;
+        }
+        any = true;
+        for (const auto& [system, themed] : map) {
+            if (pixel == system) {
+                first.pixels[i] = themed;
+                break;
+            }
+        }
+        if ((first.pixels[i] & 0xFFFFFFu) == DibPixel(kUntouched))
+            first.pixels[i] ^= 1;  // an edge pixel of the key's own colour, one step off
+    }
+    if (any)
+        GdiTransparentBlt(dc, area.left, area.top, width, height, first.dc.get(), 0, 0, width, height, kUntouched);
+    if ((flags & BF_ADJUST) != 0)
+        *rect = {area.left + local.left, area.top + local.top, area.left + local.right, area.top + local.bottom};
+    return drawn;
+}
+
 }  // namespace
 
 HBRUSH ThemeSystemColourBrush(int index)
@@ -147,6 +240,7 @@ void AnswerSystemColours(HMODULE engine)
         ImportReplacement::Of(System().colour, &GetSysColorHere),
         ImportReplacement::Of(System().brush, &GetSysColorBrushHere),
         ImportReplacement::Of(System().fill, &FillRectHere),
+        ImportReplacement::Of(System().edge, &DrawEdgeHere),
     };
     const std::array except{engine};
     a.patches.Apply(replacements, PatchedModules::AllButCore, except);
