@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <commdlg.h>
+#include <dlgs.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -809,4 +811,46 @@ TEST_F(CommonControls, EdgesTakeTheThemesThreeDColours)
     for (const auto& part : parts)
         EXPECT_EQ(Hex(Pixel(host_, part.at.x, part.at.y)), Hex(SystemColour(part.index)))
             << part.what << " after detach";
+}
+
+namespace {
+
+// What the Font dialog's colour list shows, read once the dialog is up, and the dialog closed.
+COLORREF fontColourField = CLR_INVALID;
+
+UINT_PTR CALLBACK ReadFontDialog(HWND dialog, UINT message, WPARAM, LPARAM)
+{
+    if (message == WM_INITDIALOG)
+        SetTimer(dialog, 1, 400, nullptr);
+    if (message == WM_TIMER) {
+        KillTimer(dialog, 1);
+        HWND colours = GetDlgItem(dialog, cmb4);
+        RECT r{};
+        GetClientRect(colours, &r);
+        fontColourField = Pixel(colours, r.right - 2 * GetSystemMetrics(SM_CXVSCROLL), r.bottom / 2);
+        EndDialog(dialog, IDCANCEL);
+    }
+    return 0;
+}
+
+}  // namespace
+
+// The lists a system dialog draws itself, such as the Font dialog's colour list, stand on the
+// theme's field colours like every other list; a program's own owner-drawn lists keep theirs.
+TEST_F(CommonControls, ListsASystemDialogDrawsItselfTakeTheFieldColours)
+{
+    const std::wstring file = SkinFolder() + L"\\midnight.vlm";
+    ASSERT_EQ(Attach(file), VELUM_OK);
+    host_ = CreateWindowExW(0, L"ZtCommonHost", L"Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 300, 200, nullptr,
+                            nullptr, nullptr, nullptr);
+    LOGFONTW font{};
+    lstrcpyW(font.lfFaceName, L"Tahoma");
+    CHOOSEFONTW choose{};
+    choose.lStructSize = sizeof choose;
+    choose.hwndOwner = host_;
+    choose.lpLogFont = &font;
+    choose.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT | CF_ENABLEHOOK;
+    choose.lpfnHook = ReadFontDialog;
+    ChooseFontW(&choose);
+    EXPECT_EQ(Hex(fontColourField), Hex(Ref(PaletteOf(file).field.normal.background.from)));
 }

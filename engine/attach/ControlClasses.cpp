@@ -109,4 +109,21 @@ bool IsCommonControlWindow(HWND hwnd)
     return entry->second;
 }
 
+bool IsSystemCode(const void* address)
+{
+    HMODULE module = nullptr;
+    if (address == nullptr ||
+        !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            static_cast<LPCWSTR>(address), &module))
+        return false;
+    wchar_t path[MAX_PATH] = L"", folder[MAX_PATH] = L"";
+    const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
+    const UINT folderLength = GetSystemWindowsDirectoryW(folder, MAX_PATH);
+    if (length == 0 || folderLength == 0 || folderLength >= MAX_PATH || length <= folderLength)
+        return false;
+    return CompareStringOrdinal(path, static_cast<int>(folderLength), folder, static_cast<int>(folderLength), TRUE) ==
+               CSTR_EQUAL &&
+           (path[folderLength] == L'\\' || folder[folderLength - 1] == L'\\');
+}
+
 }  // namespace velum

@@ -16,6 +16,9 @@ ControlFamily ControlFamilyOf(HWND hwnd);
 // comctl32, whichever version of it the window was made with).
 bool IsCommonControlWindow(HWND hwnd);
 
+// True when the code at the address is the system's: a module in the Windows folder.
+bool IsSystemCode(const void* address);
+
 // True when the window is of the system's dialog class (#32770), top-level or child.
 inline bool IsDialogWindow(HWND hwnd)
 {

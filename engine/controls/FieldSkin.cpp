@@ -44,6 +44,23 @@ bool ProgramDraws(HWND hwnd, ControlFamily family)
     }
 }
 
+// Whether the window that draws an owner-drawn field's items is the system's: a common control,
+// or a dialog or window whose procedure is system code. It is the field's parent, or for the
+// edit or list of a combo box, the combo box's parent.
+bool SystemDrawsItems(HWND control)
+{
+    HWND owner = GetParent(control);
+    if (owner != nullptr && IsCombo(owner))
+        owner = GetParent(owner);
+    if (owner == nullptr)
+        return false;
+    if (IsCommonControlWindow(owner))
+        return true;
+    const LONG_PTR procedure =
+        IsDialogWindow(owner) ? GetWindowLongPtrW(owner, DWLP_DLGPROC) : GetWindowLongPtrW(owner, GWLP_WNDPROC);
+    return IsSystemCode(reinterpret_cast<const void*>(procedure));
+}
+
 // The colour message the control sends its parent in its state.
 UINT ColourMessageOf(HWND hwnd, ControlFamily family)
 {
@@ -192,9 +209,9 @@ HBRUSH AnswerOtherFieldColours(HWND control, HDC dc)
     ThemeResources* theme = CurrentTheme();
     if (theme == nullptr || control == nullptr)
         return nullptr;
-    // A field whose items a common control draws (an extended combo box's) is the system's
-    // drawing, not its program's.
-    if (FindField(control) != nullptr && !IsCommonControlWindow(GetParent(control)))
+    // A field whose items the system draws (an extended combo box's, the colour list of the
+    // Font dialog) is the system's drawing, not its program's.
+    if (FindField(control) != nullptr && !SystemDrawsItems(control))
         return nullptr;
     const FieldLook state = IsWindowEnabled(control) ? FieldLook::Normal : FieldLook::Disabled;
     const Style& look = FieldStyle(theme->Controls().field, state);

@@ -26,8 +26,8 @@ void UnskinFields();
 HBRUSH AnswerFieldColours(HWND control, UINT message, HDC dc);
 // The field colours for a control that asks with a field's colour message but is not a field
 // the engine knows (a hot-key control, an IP address's background): the disabled field's while
-// it is disabled. Null for a field the engine knows, which answers for itself, unless a common
-// control draws it (an extended combo box's field).
+// it is disabled. Null for a field the engine knows, which answers for itself, unless the system
+// draws its items (an extended combo box's field, the Font dialog's colour list).
 HBRUSH AnswerOtherFieldColours(HWND control, HDC dc);
 
 // What the family's procedures share.
