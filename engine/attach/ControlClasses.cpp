@@ -84,46 +84,54 @@ ControlFamily ControlFamilyOf(HWND hwnd)
     return FamilyOfClassProcedure(hwnd);
 }
 
-bool IsCommonControlWindow(HWND hwnd)
-{
-    // Asked for every window the engine sees: each module is named once.
-    static std::map<HMODULE, bool> known;
-    static std::mutex lock;
-    const auto procedure = reinterpret_cast<LPCWSTR>(GetClassLongPtrW(hwnd, GCLP_WNDPROC));
-    HMODULE module = nullptr;
-    if (procedure == nullptr ||
-        !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            procedure, &module))
-        return false;
-    const std::lock_guard hold(lock);
-    auto [entry, added] = known.try_emplace(module, false);
-    if (added) {
-        wchar_t path[MAX_PATH] = L"";
-        const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
-        const wchar_t* name = path;
-        for (DWORD i = 0; i < length; ++i)
-            if (path[i] == L'\\' || path[i] == L'/')
-                name = path + i + 1;
-        entry->second = lstrcmpiW(name, L"comctl32.dll") == 0;
-    }
-    return entry->second;
-}
+namespace {
 
-bool IsSystemCode(const void* address)
+// What the engine asks of the module some code is in. Asked for every window the engine sees and
+// every colour message of a system-drawn list, so each module is looked at once.
+struct ModuleFacts {
+    bool commonControls = false;  // comctl32, whichever version
+    bool system = false;          // a module in the Windows folder
+};
+
+ModuleFacts FactsOfCodeAt(const void* address)
 {
+    static std::map<HMODULE, ModuleFacts> known;
+    static std::mutex lock;
     HMODULE module = nullptr;
     if (address == nullptr ||
         !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                             static_cast<LPCWSTR>(address), &module))
-        return false;
+        return {};
+    const std::lock_guard hold(lock);
+    auto [entry, added] = known.try_emplace(module);
+    if (!added)
+        return entry->second;
     wchar_t path[MAX_PATH] = L"", folder[MAX_PATH] = L"";
     const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
     const UINT folderLength = GetSystemWindowsDirectoryW(folder, MAX_PATH);
-    if (length == 0 || folderLength == 0 || folderLength >= MAX_PATH || length <= folderLength)
-        return false;
-    return CompareStringOrdinal(path, static_cast<int>(folderLength), folder, static_cast<int>(folderLength), TRUE) ==
-               CSTR_EQUAL &&
-           (path[folderLength] == L'\\' || folder[folderLength - 1] == L'\\');
+    const wchar_t* name = path;
+    for (DWORD i = 0; i < length; ++i)
+        if (path[i] == L'\\' || path[i] == L'/')
+            name = path + i + 1;
+    ModuleFacts& facts = entry->second;
+    facts.commonControls = lstrcmpiW(name, L"comctl32.dll") == 0;
+    facts.system = length > folderLength && folderLength > 0 && folderLength < MAX_PATH &&
+                   CompareStringOrdinal(path, static_cast<int>(folderLength), folder, static_cast<int>(folderLength),
+                                        TRUE) == CSTR_EQUAL &&
+                   (path[folderLength] == L'\\' || folder[folderLength - 1] == L'\\');
+    return facts;
+}
+
+}  // namespace
+
+bool IsCommonControlWindow(HWND hwnd)
+{
+    return FactsOfCodeAt(reinterpret_cast<const void*>(GetClassLongPtrW(hwnd, GCLP_WNDPROC))).commonControls;
+}
+
+bool IsSystemCode(const void* address)
+{
+    return FactsOfCodeAt(address).system;
 }
 
 }  // namespace velum

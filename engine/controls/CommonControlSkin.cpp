@@ -15,6 +15,7 @@
 #include "HeaderSkin.h"
 #include "ProgressSkin.h"
 #include "StatusBarSkin.h"
+#include "SystemColourAnswers.h"
 #include "TabSkin.h"
 #include "ScrollBarSkin.h"
 #include "PartWindows.h"
@@ -70,9 +71,7 @@ COLORREF Ref(Color c)
 // theme's as its default: it stands for the system's colour.
 COLORREF AsSystemDefault(COLORREF colour, int index)
 {
-    const ThemeResources* theme = CurrentTheme();
-    const auto& answer = theme != nullptr ? theme->SystemColours()[static_cast<std::size_t>(index)] : std::nullopt;
-    return answer.has_value() && colour == Ref(*answer) ? GetSysColor(index) : colour;
+    return ThemeSystemColour(index) == colour ? GetSysColor(index) : colour;
 }
 
 // Reads the control's colours the first time; a control whose colours are not the system's

@@ -8,6 +8,7 @@
 #include "ControlClasses.h"
 #include "Engine.h"
 #include "PartWindows.h"
+#include "SystemColourAnswers.h"
 #include "SystemColours.h"
 
 namespace velum {
@@ -54,11 +55,7 @@ bool IsMonthCalendar(HWND hwnd)
 // shows its default, not a colour of its program's.
 bool IsDefaultColour(COLORREF c, int index)
 {
-    if (c == GetSysColor(index))
-        return true;
-    const ThemeResources* theme = CurrentTheme();
-    const auto& answer = theme != nullptr ? theme->SystemColours()[static_cast<std::size_t>(index)] : std::nullopt;
-    return answer.has_value() && c == ToColorRef(*answer);
+    return c == GetSysColor(index) || ThemeSystemColour(index) == c;
 }
 
 void TakeMonthColours(HWND hwnd, SystemDrawn& c)

@@ -9,18 +9,29 @@
 
 namespace velum {
 
+namespace {
+
+// The window's own procedure erases, as it would without the engine, with `brush` as its class
+// background for the while: a program that paints its background itself keeps it, and
+// DefWindowProc fills with `brush`.
+LRESULT EraseWithClassBackground(HWND hwnd, HBRUSH brush, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LONG_PTR classBrush = GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND);
+    SetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush));
+    const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+    SetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND, classBrush);
+    return result;
+}
+
+}  // namespace
+
 LRESULT EraseClientBackground(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     // Dialogs erase with their WM_CTLCOLORDLG brush, answered below.
     const auto classBrush = reinterpret_cast<HBRUSH>(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND));
     if (!IsSystemBrush(classBrush) || IsDialogWindow(hwnd))
         return CallPrevious(hwnd, message, wParam, lParam);
-    // The window's own procedure erases, as it would without the engine: a program that paints
-    // its background itself keeps it, and DefWindowProc fills with the theme's brush.
-    SetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(CurrentTheme()->WindowBrush()));
-    const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
-    SetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(classBrush));
-    return result;
+    return EraseWithClassBackground(hwnd, CurrentTheme()->WindowBrush(), message, wParam, lParam);
 }
 
 bool HasNoClassBackground(HWND hwnd)
@@ -96,10 +107,7 @@ LRESULT EraseWithThemeSystemColour(HWND hwnd, UINT message, WPARAM wParam, LPARA
                        : nullptr;
     if (theme == nullptr)
         return CallPrevious(hwnd, message, wParam, lParam);
-    SetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(theme));
-    const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
-    SetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND, static_cast<LONG_PTR>(classBrush));
-    return result;
+    return EraseWithClassBackground(hwnd, theme, message, wParam, lParam);
 }
 
 }  // namespace velum

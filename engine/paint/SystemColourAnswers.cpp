@@ -10,6 +10,7 @@
 #include "Engine.h"
 #include "Handles.h"
 #include "ImportPatches.h"
+#include "Painter.h"
 #include "SystemColours.h"
 
 namespace velum {
@@ -111,26 +112,17 @@ BOOL CALLBACK CollectFromTopLevel(HWND hwnd, LPARAM lParam)
 // A 32-bit top-down DIB section of the given size, selected into its own memory DC.
 struct Canvas {
     UniqueDc dc;
+    void* bits = nullptr;
     UniqueBitmap bitmap;
-    std::uint32_t* pixels = nullptr;
-    HGDIOBJ previous = nullptr;
+    ScopedSelect selected;
 
-    Canvas(HDC like, int width, int height) : dc(CreateCompatibleDC(like))
+    Canvas(HDC like, int width, int height)
+        : dc(CreateCompatibleDC(like)), bitmap(TopDownBitmap(like, width, height, bits)),
+          selected(dc.get(), bitmap.get())
     {
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        bitmap.reset(CreateDIBSection(like, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        pixels = static_cast<std::uint32_t*>(bits);
-        if (dc && bitmap)
-            previous = SelectObject(dc.get(), bitmap.get());
     }
-    ~Canvas()
-    {
-        if (previous != nullptr)
-            SelectObject(dc.get(), previous);
-    }
-    bool Ok() const { return previous != nullptr && pixels != nullptr; }
+    bool Ok() const { return dc && bitmap && bits != nullptr; }
+    std::uint32_t* Pixels() const { return static_cast<std::uint32_t*>(bits); }
 };
 
 std::uint32_t DibPixel(COLORREF c)
@@ -160,8 +152,8 @@ BOOL WINAPI DrawEdgeHere(HDC dc, LPRECT rect, UINT edge, UINT flags)
     if (!first.Ok() || !second.Ok())
         return System().edge(dc, rect, edge, flags);
     const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    std::fill(first.pixels, first.pixels + count, DibPixel(kUntouched));
-    std::fill(second.pixels, second.pixels + count, DibPixel(kOther));
+    std::fill(first.Pixels(), first.Pixels() + count, DibPixel(kUntouched));
+    std::fill(second.Pixels(), second.Pixels() + count, DibPixel(kOther));
     RECT local{0, 0, width, height}, again = local;
     const BOOL drawn = System().edge(first.dc.get(), &local, edge, flags);
     System().edge(second.dc.get(), &again, edge, flags);
@@ -175,20 +167,20 @@ BOOL WINAPI DrawEdgeHere(HDC dc, LPRECT rect, UINT edge, UINT flags)
     }
     bool any = false;
     for (std::size_t i = 0; i < count; ++i) {
-        const std::uint32_t pixel = first.pixels[i] & 0xFFFFFFu;
-        if (pixel != (second.pixels[i] & 0xFFFFFFu)) {
-            first.pixels[i] = DibPixel(kUntouched);
+        const std::uint32_t pixel = first.Pixels()[i] & 0xFFFFFFu;
+        if (pixel != (second.Pixels()[i] & 0xFFFFFFu)) {
+            first.Pixels()[i] = DibPixel(kUntouched);
             continue;
         }
         any = true;
         for (const auto& [system, themed] : map) {
             if (pixel == system) {
-                first.pixels[i] = themed;
+                first.Pixels()[i] = themed;
                 break;
             }
         }
-        if ((first.pixels[i] & 0xFFFFFFu) == DibPixel(kUntouched))
-            first.pixels[i] ^= 1;  // an edge pixel of the key's own colour, one step off
+        if ((first.Pixels()[i] & 0xFFFFFFu) == DibPixel(kUntouched))
+            first.Pixels()[i] ^= 1;  // an edge pixel of the key's own colour, one step off
     }
     if (any)
         GdiTransparentBlt(dc, area.left, area.top, width, height, first.dc.get(), 0, 0, width, height, kUntouched);
@@ -198,6 +190,13 @@ BOOL WINAPI DrawEdgeHere(HDC dc, LPRECT rect, UINT edge, UINT flags)
 }
 
 }  // namespace
+
+std::optional<COLORREF> ThemeSystemColour(int index)
+{
+    if (const auto* c = ThemeColour(index))
+        return ToColorRef(**c);
+    return std::nullopt;
+}
 
 HBRUSH ThemeSystemColourBrush(int index)
 {

@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 namespace velum {
 
 // From now on the modules ask the engine; it answers on the skinned thread while a theme is in
@@ -17,6 +19,9 @@ void AnswerSystemColours(HMODULE engine);
 // The modules ask the system again, and the brushes handed out are deleted. False when a module
 // patched the same calls after the engine, so that its patches may still call into the engine.
 bool StopAnsweringSystemColours();
+// The theme's colour for a system colour, as GetSysColor answers the skinned thread; none when
+// the theme leaves that colour to the system, no theme is in use or another thread asks.
+std::optional<COLORREF> ThemeSystemColour(int index);
 // The theme's brush for a system colour, as GetSysColorBrush answers the skinned thread; null
 // when the theme leaves that colour to the system or no theme is in use.
 HBRUSH ThemeSystemColourBrush(int index);
