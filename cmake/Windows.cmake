@@ -24,7 +24,8 @@ target_link_libraries(zentora_common PUBLIC ole32 oleaut32 uuid)
 
 # The portable core: theme files, the frame's layout and the control families.
 add_library(velum_theme_win STATIC ${VELUM_THEME_SOURCES} engine/core/FrameLayout.cpp
-  engine/core/ControlKinds.cpp engine/core/ControlPalette.cpp engine/core/SystemColours.cpp)
+  engine/core/ControlKinds.cpp engine/core/ControlPalette.cpp engine/core/SystemColours.cpp
+  engine/core/PartColours.cpp)
 target_include_directories(velum_theme_win PUBLIC engine engine/core)
 
 # Which system control a window is built on; tested apart from the engine's calls.
@@ -37,6 +38,7 @@ target_link_libraries(velum_controls_win PUBLIC velum_theme_win user32)
 add_library(Velum_VB6 SHARED
   engine/Velum.cpp
   engine/attach/Engine.cpp
+  engine/attach/Exclusions.cpp
   engine/attach/WindowRegistry.cpp
   engine/attach/WindowSubclass.cpp
   engine/attach/ImportPatches.cpp

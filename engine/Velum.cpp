@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <cctype>
 #include <cstdint>
 #include <map>
@@ -14,16 +16,21 @@
 
 #include "AnsiText.h"
 #include "AppError.h"
+#include "Exclusions.h"
 #include "Engine.h"
+#include "PartColours.h"
+#include "ScreenDpi.h"
+#include "ThemeText.h"
 #include "ThemeLoad.h"
 #include "Velum.h"
+#include "WindowRegistry.h"
 #include "WindowSubclass.h"
 
 namespace velum {
 
 namespace {
 
-// Each thread's last error text; a thread whose last call succeeded has none. Not a
+// Each thread's last error text, in UTF-8; a thread whose last call succeeded has none. Not a
 // thread_local: a thread-local object with a destructor keeps its module loaded until the
 // process ends (the runtime pins it), and the engine must unload when FreeLibrary says so.
 class LastErrors {
@@ -72,7 +79,7 @@ std::int64_t Ticks(const FILETIME& t)
 
 std::string SystemText(DWORD code)
 {
-    return "error " + std::to_string(code) + ": " + ToAnsi(SystemErrorText(code));
+    return "error " + std::to_string(code) + ": " + ToUtf8(SystemErrorText(code));
 }
 
 // Makes `theme` the look of every window of the calling thread. All or nothing: on failure
@@ -90,7 +97,8 @@ int Apply(Theme theme)
     return Succeed();
 }
 
-int Detach()
+// `stopped`: the windows were given back now, not once a message returns.
+int Detach(bool& stopped)
 {
     ReleaseEndedThread();
     if (SkinnedThread() == 0)
@@ -101,6 +109,95 @@ int Detach()
         return Succeed();
     StopSkinning();
     TrimFontCache();
+    stopped = true;
+    return Succeed();
+}
+
+// Exclusions may be changed before attaching from any thread, and while attached from the
+// skinned thread, whose windows change at once.
+int FollowExclusionsNow()
+{
+    if (SkinnedThread() != 0)
+        FollowExclusions();
+    return Succeed();
+}
+
+bool MayChangeExclusions()
+{
+    ReleaseEndedThread();
+    return SkinnedThread() == 0 || SkinnedThread() == GetCurrentThreadId();
+}
+
+int ExcludeWindow(HWND hwnd, bool exclude)
+{
+    if (!MayChangeExclusions())
+        return Fail(VELUM_E_ARGUMENT, "the engine is attached to another thread's windows");
+    if (!SetWindowExcluded(hwnd, exclude))
+        return Fail(VELUM_E_ARGUMENT, "not a window");
+    return FollowExclusionsNow();
+}
+
+int ExcludeClass(const wchar_t* className, bool exclude)
+{
+    if (className == nullptr || *className == L'\0')
+        return Fail(VELUM_E_ARGUMENT, "no window class named");
+    if (!MayChangeExclusions())
+        return Fail(VELUM_E_ARGUMENT, "the engine is attached to another thread's windows");
+    SetClassExcluded(className, exclude);
+    return FollowExclusionsNow();
+}
+
+// The theme's colours and fonts may be asked from any message of the skinned thread, also one
+// the engine sent during a switch (the new theme is in place by then); other threads ask
+// between the engine's calls.
+template <class Work>
+int Guarded(Work work);
+
+template <class Work>
+int ReadingTheme(Work work)
+{
+    if (OnSkinnedThread())
+        return work();
+    return Guarded(work);
+}
+
+int ThemeColour(const char* part, const char* state, const char* key)
+{
+    ThemeResources* theme = CurrentTheme();
+    if (theme == nullptr) {
+        Fail(VELUM_E_ARGUMENT, "no theme is in use: the engine is not attached");
+        return -1;
+    }
+    if (part == nullptr || key == nullptr) {
+        Fail(VELUM_E_ARGUMENT, "no part or colour named");
+        return -1;
+    }
+    const PartColour found = ColourOfPart(theme->Get(), theme->Controls(), part, state != nullptr ? state : "", key);
+    if (!found.colour) {
+        Fail(VELUM_E_ARGUMENT, found.error);
+        return -1;
+    }
+    Succeed();
+    return static_cast<int>(RGB(found.colour->r, found.colour->g, found.colour->b));
+}
+
+int ThemeFont(std::string_view part, LOGFONTW& font)
+{
+    ThemeResources* theme = CurrentTheme();
+    if (theme == nullptr)
+        return Fail(VELUM_E_ARGUMENT, "no theme is in use: the engine is not attached");
+    const int dpi = ScreenDpi();
+    HFONT handle = nullptr;
+    if (parse::EqualsIgnoreCase(part, "Caption"))
+        handle = theme->CaptionFont(dpi);
+    else if (parse::EqualsIgnoreCase(part, "MenuBar"))
+        handle = theme->MenuFont(dpi);
+    else if (parse::EqualsIgnoreCase(part, "Popup"))
+        handle = theme->PopupFont(dpi);
+    else
+        return Fail(VELUM_E_ARGUMENT, "no font for the part \"" + std::string(part) + "\" (Caption, MenuBar or Popup)");
+    if (GetObjectW(handle, sizeof font, &font) != sizeof font)
+        return Fail(VELUM_E_SYSTEM, "GetObjectW: " + SystemText(GetLastError()));
     return Succeed();
 }
 
@@ -122,28 +219,28 @@ int Guarded(Work work)
     } catch (const std::bad_alloc&) {
         return Fail(VELUM_E_SYSTEM, "out of memory");
     } catch (const AppError& e) {
-        return Fail(VELUM_E_SYSTEM, ToAnsi(e.Description()));
+        return Fail(VELUM_E_SYSTEM, ToUtf8(e.Description()));
     }
 }
 
-int AttachFile(const char* themePath, const char* schemeName)
+// `path` and `scheme` as the caller gave them, in UTF-16.
+int AttachFile(const std::wstring& path, const std::wstring& schemeName)
 {
-    if (themePath == nullptr || *themePath == '\0')
+    if (path.empty())
         return Fail(VELUM_E_ARGUMENT, "no theme file given");
-    const std::string ansiPath = themePath;
-    const std::string scheme = schemeName != nullptr ? schemeName : "";
-    const std::wstring path = FromAnsi(ansiPath);
+    const std::string shown = ToUtf8(path);
+    const std::string scheme = ToUtf8(schemeName);
 
     WIN32_FILE_ATTRIBUTE_DATA found{};
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &found))
-        return Fail(VELUM_E_FILE, ansiPath + ": cannot open the theme file (" + SystemText(GetLastError()) + ")");
+        return Fail(VELUM_E_FILE, shown + ": cannot open the theme file (" + SystemText(GetLastError()) + ")");
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        return Fail(VELUM_E_FILE, ansiPath + ": is a folder, not a theme file");
+        return Fail(VELUM_E_FILE, shown + ": is a folder, not a theme file");
 
     // Kept for every thread alike: a caller on another thread is refused only after the parse.
     static std::mutex parsing;
     static ParsedThemes parsed;
-    const std::string utf8Path = ToUtf8(path);
+    const std::string& utf8Path = shown;
     const FileStamp stamp{(std::uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow, Ticks(found.ftCreationTime),
                           Ticks(found.ftLastWriteTime)};
     FILETIME now{};
@@ -161,7 +258,7 @@ int AttachFile(const char* themePath, const char* schemeName)
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
-        return Fail(VELUM_E_FILE, ansiPath + ": cannot open the theme file (" + SystemText(GetLastError()) + ")");
+        return Fail(VELUM_E_FILE, shown + ": cannot open the theme file (" + SystemText(GetLastError()) + ")");
     std::string bytes;
     DWORD readError = ERROR_SUCCESS;
     const ReadStatus read = ReadCapped(
@@ -176,16 +273,16 @@ int AttachFile(const char* themePath, const char* schemeName)
         },
         bytes);
     if (read == ReadStatus::Failed)
-        return Fail(VELUM_E_FILE, ansiPath + ": cannot read the theme file (" + SystemText(readError) + ")");
+        return Fail(VELUM_E_FILE, shown + ": cannot read the theme file (" + SystemText(readError) + ")");
     if (read == ReadStatus::TooLarge)
-        return Fail(VELUM_E_TOO_LARGE, TooLargeText(ansiPath));
+        return Fail(VELUM_E_TOO_LARGE, TooLargeText(shown));
 
-    // Diagnostics are UTF-8; the path in them is too.
+    // Diagnostics are UTF-8, as the error texts are.
     LoadedTheme loaded;
     {
         const std::lock_guard<std::mutex> lock(parsing);
         loaded = parsed.Parse(
-            bytes, ansiPath, utf8Path, scheme, [](std::string_view utf8) { return ToAnsi(FromUtf8(utf8)); },
+            bytes, shown, utf8Path, scheme, [](std::string_view utf8) { return std::string(utf8); },
             settled ? std::optional<FileStamp>(stamp) : std::nullopt);
     }
     if (!loaded.theme)
@@ -198,24 +295,110 @@ int AttachFile(const char* themePath, const char* schemeName)
 
 extern "C" {
 
+namespace {
+
+int Attached(int result)
+{
+    if (result == VELUM_OK)
+        velum::TellThemeChanged(GetCurrentThreadId(), true);
+    return result;
+}
+
+std::wstring Wide(const wchar_t* text)
+{
+    return text != nullptr ? std::wstring(text) : std::wstring();
+}
+
+std::wstring FromAnsiArgument(const char* text)
+{
+    return text != nullptr ? FromAnsi(text) : std::wstring();
+}
+
+}  // namespace
+
 VELUM_API int VELUM_CALL Velum_Attach(void)
 {
-    return velum::Guarded([] { return velum::Apply(velum::DefaultTheme()); });
+    return Attached(velum::Guarded([] { return velum::Apply(velum::DefaultTheme()); }));
 }
 
 VELUM_API int VELUM_CALL Velum_AttachEx(const char* themePath, const char* scheme)
 {
-    return velum::Guarded([&] { return velum::AttachFile(themePath, scheme); });
+    return Attached(
+        velum::Guarded([&] { return velum::AttachFile(FromAnsiArgument(themePath), FromAnsiArgument(scheme)); }));
+}
+
+VELUM_API int VELUM_CALL Velum_AttachExW(const wchar_t* themePath, const wchar_t* scheme)
+{
+    return Attached(velum::Guarded([&] { return velum::AttachFile(Wide(themePath), Wide(scheme)); }));
 }
 
 VELUM_API int VELUM_CALL Velum_Detach(void)
 {
-    return velum::Guarded(velum::Detach);
+    bool stopped = false;
+    const int result = velum::Guarded([&] { return velum::Detach(stopped); });
+    if (stopped)
+        velum::TellThemeChanged(GetCurrentThreadId(), false);
+    return result;
 }
 
 VELUM_API int VELUM_CALL Velum_GetLastErrorText(char* buffer, int size)
 {
-    return velum::CopyErrorText(velum::lastErrors.Get(), buffer, size);
+    return velum::CopyErrorText(ToAnsi(FromUtf8(velum::lastErrors.Get())), buffer, size);
+}
+
+VELUM_API int VELUM_CALL Velum_GetLastErrorTextW(wchar_t* buffer, int size)
+{
+    return velum::CopyErrorText(FromUtf8(velum::lastErrors.Get()), buffer, size);
+}
+
+VELUM_API int VELUM_CALL Velum_ExcludeWindow(VELUM_HWND window, int exclude)
+{
+    return velum::Guarded([&] { return velum::ExcludeWindow(window, exclude != 0); });
+}
+
+VELUM_API int VELUM_CALL Velum_ExcludeClass(const char* className, int exclude)
+{
+    const std::wstring name = FromAnsiArgument(className);
+    return velum::Guarded(
+        [&] { return velum::ExcludeClass(className != nullptr ? name.c_str() : nullptr, exclude != 0); });
+}
+
+VELUM_API int VELUM_CALL Velum_ExcludeClassW(const wchar_t* className, int exclude)
+{
+    return velum::Guarded([&] { return velum::ExcludeClass(className, exclude != 0); });
+}
+
+VELUM_API int VELUM_CALL Velum_GetThemeColor(const char* part, const char* state, const char* key)
+{
+    int colour = -1;
+    velum::ReadingTheme([&] {
+        colour = velum::ThemeColour(part, state, key);
+        return colour < 0 ? VELUM_E_ARGUMENT : VELUM_OK;
+    });
+    return colour;
+}
+
+VELUM_API int VELUM_CALL Velum_GetThemeFontW(const wchar_t* part, LOGFONTW* font)
+{
+    if (part == nullptr || font == nullptr)
+        return velum::Fail(VELUM_E_ARGUMENT, "no part or font given");
+    const std::string name = ToUtf8(part);
+    return velum::ReadingTheme([&] { return velum::ThemeFont(name, *font); });
+}
+
+VELUM_API int VELUM_CALL Velum_GetThemeFont(const char* part, LOGFONTA* font)
+{
+    if (part == nullptr || font == nullptr)
+        return velum::Fail(VELUM_E_ARGUMENT, "no part or font given");
+    LOGFONTW wide{};
+    const int result = velum::ReadingTheme([&] { return velum::ThemeFont(part, wide); });
+    if (result != VELUM_OK)
+        return result;
+    static_assert(offsetof(LOGFONTA, lfFaceName) == offsetof(LOGFONTW, lfFaceName));
+    std::memcpy(font, &wide, offsetof(LOGFONTW, lfFaceName));
+    const std::string face = ToAnsi(wide.lfFaceName);
+    velum::CopyErrorText(face, font->lfFaceName, LF_FACESIZE);
+    return VELUM_OK;
 }
 
 }  // extern "C"

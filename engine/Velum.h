@@ -2,11 +2,16 @@
  *
  * Link against Velum_VB6.dll, or find the functions with GetProcAddress by these names (they
  * are exported undecorated on x86 and x64; on x86 they use the stdcall convention). Call them
- * from the thread that owns the windows to skin. Strings are 8-bit text in the system's ANSI
- * code page.
+ * from the thread that owns the windows to skin. Strings of the calls without a W are 8-bit
+ * text in the system's ANSI code page; the calls ending in W take UTF-16 and reach every path.
+ *
+ * Windows' headers are optional: include <windows.h> before this file to have HWND and LOGFONTA
+ * spelled as usual; without them the same types are named by their structure tags.
  */
 #ifndef VELUM_H
 #define VELUM_H
+
+#include <stddef.h> /* wchar_t */
 
 #ifdef __cplusplus
 extern "C" {
@@ -18,6 +23,22 @@ extern "C" {
 #define VELUM_API __declspec(dllimport)
 #endif
 #define VELUM_CALL __stdcall
+
+struct HWND__;
+struct tagLOGFONTA;
+struct tagLOGFONTW;
+#if defined(_WINDEF_) || defined(_WINDEF_H)
+typedef HWND VELUM_HWND;
+#else
+typedef struct HWND__* VELUM_HWND;
+#endif
+
+/* The message the engine sends to every skinned top-level window of the thread after each
+ * successful Velum_Attach or Velum_AttachEx(W) (wParam 1) and after Velum_Detach (wParam 0),
+ * once the call has finished, so a program can redraw what it draws itself in the new colours.
+ * Its number comes from RegisterWindowMessage with this name: */
+#define VELUM_THEMECHANGED_NAME "Velum.ThemeChanged"
+#define VELUM_THEMECHANGED_NAMEW L"Velum.ThemeChanged"
 
 /* Result codes. */
 #define VELUM_OK 0
@@ -46,6 +67,42 @@ VELUM_API int VELUM_CALL Velum_Detach(void);
  * cut to size - 1 bytes and NUL-terminated. Returns the length of the whole text, so a caller
  * can size its buffer; buffer may be NULL when size is 0. */
 VELUM_API int VELUM_CALL Velum_GetLastErrorText(char* buffer, int size);
+
+/* Velum_AttachEx and Velum_GetLastErrorText for UTF-16 text: the same rules and error codes.
+ * The length Velum_GetLastErrorTextW returns and the size it takes count wchar_t units. */
+VELUM_API int VELUM_CALL Velum_AttachExW(const wchar_t* themePath, const wchar_t* scheme);
+VELUM_API int VELUM_CALL Velum_GetLastErrorTextW(wchar_t* buffer, int size);
+
+/* Leaves a window, and every window inside it, alone (exclude != 0) or gives it back to the
+ * engine (exclude == 0), at once. An excluded top-level window keeps the system's frame and
+ * menus; an excluded control keeps the system's look and has no subclass of the engine's.
+ * Works before and while attached; the exclusion lasts until it is undone or the window is
+ * destroyed. */
+VELUM_API int VELUM_CALL Velum_ExcludeWindow(VELUM_HWND window, int exclude);
+
+/* The same for every window of a window class, by its name as given to CreateWindow (compared
+ * without regard to case), including windows that exist already. */
+VELUM_API int VELUM_CALL Velum_ExcludeClass(const char* className, int exclude);
+VELUM_API int VELUM_CALL Velum_ExcludeClassW(const wchar_t* className, int exclude);
+
+/* A colour of the theme in use, as a COLORREF (0x00BBGGRR), or -1 when there is none
+ * (not attached, or an unknown name; Velum_GetLastErrorText says which).
+ *   part   a section of the theme format: "Window", "Frame", "Caption", "CaptionButton",
+ *          "CloseButton", "MenuBar", "Popup", "Button", "CheckBox", "GroupBox", "Edit",
+ *          "List", "ScrollBar", "ScrollBar.Thumb", "Progress", "Progress.Bar", "Tab",
+ *          "Header", "StatusBar", "Tooltip"
+ *   state  NULL or "" for the part's own look, else one of the part's states in the format:
+ *          "Inactive", "Hot", "Pressed", "Disabled", "Default", "Selected", "ReadOnly",
+ *          "Focused", "Separator"
+ *   key    "background" (the first stop of a gradient), "background-end" (its last stop),
+ *          "text", "border" or "mark"
+ * What the theme file leaves out comes back as the engine draws it. */
+VELUM_API int VELUM_CALL Velum_GetThemeColor(const char* part, const char* state, const char* key);
+
+/* The font the theme in use draws a part with ("Caption", "MenuBar" or "Popup"), at the
+ * system's DPI, into *font. Returns VELUM_OK or an error code. */
+VELUM_API int VELUM_CALL Velum_GetThemeFont(const char* part, struct tagLOGFONTA* font);
+VELUM_API int VELUM_CALL Velum_GetThemeFontW(const wchar_t* part, struct tagLOGFONTW* font);
 
 #ifdef __cplusplus
 }

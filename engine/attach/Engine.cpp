@@ -5,9 +5,11 @@
 #include <atomic>
 #include <memory>
 
+#include "Exclusions.h"
 #include "FrameArithmetic.h"
 #include "KeptBitmaps.h"
 #include "SystemColourAnswers.h"
+#include "Velum.h"
 #include "WindowRegistry.h"
 
 namespace velum {
@@ -131,11 +133,19 @@ bool DetachWhenMessageReturns()
     if (!state.detachPending) {
         state.detachPending = true;
         WhenOutsideEngineProcedures([] {
-            const EngineCallScope scope;
-            if (State().detachPending) {
-                StopSkinning();
-                TrimFontCache();
+            const DWORD thread = State().thread;
+            bool stopped = false;
+            {
+                const EngineCallScope scope;
+                if (State().detachPending) {
+                    StopSkinning();
+                    TrimFontCache();
+                    stopped = true;
+                }
             }
+            // Outside the engine's call, so the program may call it again from the message.
+            if (stopped)
+                TellThemeChanged(thread, false);
         });
     }
     return true;
@@ -149,6 +159,14 @@ void ReleaseEndedThread()
     // Its windows are gone with it, and its hooks; what the engine kept for them is let go.
     AbandonSubclasses();
     StopSkinning();
+}
+
+void TellThemeChanged(DWORD thread, bool attached)
+{
+    static const UINT message = RegisterWindowMessageW(VELUM_THEMECHANGED_NAMEW);
+    for (HWND hwnd : TopLevelWindowsOf(thread))
+        if (IsWindow(hwnd) && !IsExcluded(hwnd))
+            SendMessageW(hwnd, message, attached ? 1 : 0, 0);
 }
 
 int WindowDpi(HWND hwnd)

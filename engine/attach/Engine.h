@@ -38,6 +38,10 @@ bool DetachWhenMessageReturns();
 // engine lets go of what it kept for them, so another thread can attach.
 void ReleaseEndedThread();
 
+// Sends the engine's registered look-changed message to the thread's top-level windows (wParam:
+// attached or not). Called once the engine's call has finished.
+void TellThemeChanged(DWORD thread, bool attached);
+
 // The window's DPI (96 when Windows cannot tell).
 int WindowDpi(HWND hwnd);
 

@@ -56,6 +56,23 @@ public:
             RemoveSubclass(hwnd);
         }
     }
+
+    // The same for one window, or for all of them when `only` is null.
+    template <class Work>
+    void GiveBack(HWND only, Work giveBack)
+    {
+        if (only == nullptr) {
+            GiveBackAll(giveBack);
+            return;
+        }
+        const auto found = find(only);
+        if (found == end())
+            return;
+        State state = std::move(found->second);
+        erase(found);
+        giveBack(only, state);
+        RemoveSubclass(only);
+    }
 };
 
 }  // namespace velum

@@ -12,6 +12,7 @@
 #include "CommonControlSkin.h"
 #include "ControlClasses.h"
 #include "Engine.h"
+#include "Exclusions.h"
 #include "FieldSkin.h"
 #include "FrameWindow.h"
 #include "PopupMenu.h"
@@ -59,7 +60,7 @@ bool WantsFrameSkin(HWND hwnd)
 
 void SkinFrameWindow(HWND hwnd)
 {
-    if (Frames().count(hwnd) != 0)
+    if (Frames().count(hwnd) != 0 || IsExcluded(hwnd))
         return;
     Frames()[hwnd] = std::make_unique<FrameWindow>(hwnd);
     if (!InstallSubclass(hwnd, FrameWindow::Proc))
@@ -77,6 +78,8 @@ void Retire(std::unique_ptr<FrameWindow> frame)
 // `creating`: from the CBT hook, before the control has made itself.
 void SkinControl(HWND hwnd, bool creating)
 {
+    if (IsExcluded(hwnd))
+        return;
     // A new window is always asked: its handle may be one a window of the set had.
     if (!Examined().insert(hwnd).second && !creating)
         return;
@@ -120,16 +123,22 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
         if (FrameWindow* frame = FindFrame(reinterpret_cast<HWND>(wParam)))
             frame->BeforeMinMax(static_cast<int>(LOWORD(lParam)));
     }
-    if (code == HCBT_DESTROYWND)
+    if (code == HCBT_DESTROYWND) {
         Examined().erase(reinterpret_cast<HWND>(wParam));
+        ForgetExcludedWindow(reinterpret_cast<HWND>(wParam));
+    }
     if (code == HCBT_CREATEWND && CurrentTheme() != nullptr) {
         auto hwnd = reinterpret_cast<HWND>(wParam);
         const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lParam)->lpcs;
         wchar_t className[16] = L"";
         GetClassNameW(hwnd, className, 16);
-        if (lstrcmpW(className, L"#32768") == 0)
-            SkinPopupMenu(hwnd);
-        else if (WantsFrameSkin(static_cast<DWORD>(create->style), create->dwExStyle))
+        if (lstrcmpW(className, L"#32768") == 0) {
+            // A menu is tracked for the active window; an excluded one keeps the system's.
+            if (!IsExcluded(GetActiveWindow()))
+                SkinPopupMenu(hwnd);
+        } else if (IsExcludedAtCreation(hwnd, *create)) {
+            // left alone, with everything made inside it
+        } else if (WantsFrameSkin(static_cast<DWORD>(create->style), create->dwExStyle))
             SkinFrameWindow(hwnd);
         else
             SkinControl(hwnd, true);  // tooltips and the list a combo box drops are pop-ups
@@ -187,6 +196,8 @@ BOOL CALLBACK SkinExistingWindow(HWND hwnd, LPARAM)
 {
     // The children of a window the engine already knew were made under its hook, which took
     // each of them as it was made; only a window new to the engine has its children looked at.
+    if (IsExcluded(hwnd))
+        return TRUE;
     const bool known = Frames().count(hwnd) != 0 || Examined().count(hwnd) != 0;
     if (WantsFrameSkin(hwnd))
         SkinFrameWindow(hwnd);
@@ -239,6 +250,84 @@ void UnskinAll()
         ForgetScrollBars(hwnd);
         window->Unskin();
         Retire(std::move(window));
+    }
+}
+
+namespace {
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM windows)
+{
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(hwnd);
+    return TRUE;
+}
+
+// Every window of the skinned thread, each top-level window before the windows inside it.
+std::vector<HWND> ThreadWindowsNow()
+{
+    std::vector<HWND> topLevel, all;
+    EnumThreadWindows(SkinnedThread(), CollectWindow, reinterpret_cast<LPARAM>(&topLevel));
+    for (HWND hwnd : topLevel) {
+        all.push_back(hwnd);
+        EnumChildWindows(hwnd, CollectWindow, reinterpret_cast<LPARAM>(&all));
+    }
+    return all;
+}
+
+// Gives one window back everything the engine changed of it, as detaching does.
+void GiveBackWindow(HWND hwnd)
+{
+    Examined().erase(hwnd);
+    if (Popups().erase(hwnd) != 0)
+        RemoveSubclass(hwnd);
+    UnskinButtons(hwnd);
+    UnskinFields(hwnd);
+    UnskinCommonControls(hwnd);
+    UnskinScrollBarControls(hwnd);
+    UnskinScrolledWindows(hwnd);
+    UnskinChildDialogs(hwnd);
+    UnskinSystemDrawnControls(hwnd);
+    const auto found = Frames().find(hwnd);
+    if (found == Frames().end())
+        return;
+    std::unique_ptr<FrameWindow> frame = std::move(found->second);
+    Frames().erase(found);
+    ForgetScrollBars(hwnd);
+    if ((StyleOf(hwnd) & WS_CHILD) == 0) {
+        RestoreMenuTree(GetMenu(hwnd));
+        RestoreMenuTree(GetSystemMenu(hwnd, FALSE));
+    }
+    frame->Unskin();
+    Retire(std::move(frame));
+}
+
+}  // namespace
+
+std::vector<HWND> TopLevelWindowsOf(DWORD thread)
+{
+    std::vector<HWND> windows;
+    if (thread != 0)
+        EnumThreadWindows(thread, CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+void FollowExclusions()
+{
+    const std::vector<HWND> windows = ThreadWindowsNow();
+    // The windows inside first, so a frame given back repaints them in the system's look.
+    for (auto w = windows.rbegin(); w != windows.rend(); ++w)
+        if (IsWindow(*w) && IsExcluded(*w))
+            GiveBackWindow(*w);
+    for (HWND hwnd : windows) {
+        if (!IsWindow(hwnd) || IsExcluded(hwnd) || Frames().count(hwnd) != 0 || Examined().count(hwnd) != 0)
+            continue;
+        if (WantsFrameSkin(hwnd)) {
+            SkinFrameWindow(hwnd);
+            if (FrameWindow* frame = FindFrame(hwnd))
+                frame->Refresh();
+        } else {
+            SkinControl(hwnd, false);
+            RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        }
     }
 }
 

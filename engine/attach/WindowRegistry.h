@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "WindowSubclass.h"
 
 namespace velum {
@@ -31,6 +33,11 @@ LRESULT CALLBACK MenuFilterHook(int code, WPARAM wParam, LPARAM lParam);
 BOOL CALLBACK SkinExistingWindow(HWND hwnd, LPARAM);
 // Every skinned window takes the current theme.
 void RefreshSkinnedWindows();
+// The thread's top-level windows now.
+std::vector<HWND> TopLevelWindowsOf(DWORD thread);
+// Windows excluded since the last look are given back, and windows no longer excluded are
+// skinned, on the skinned thread.
+void FollowExclusions();
 // Every skinned window gets back its own procedure, frame, menus and colours.
 void UnskinAll();
 

@@ -206,9 +206,9 @@ void RefreshButtons()
         InvalidateRect(hwnd, nullptr, TRUE);
 }
 
-void UnskinButtons()
+void UnskinButtons(HWND only)
 {
-    Buttons().GiveBackAll([](HWND hwnd, const ButtonState&) { InvalidateRect(hwnd, nullptr, TRUE); });
+    Buttons().GiveBack(only, [](HWND hwnd, const ButtonState&) { InvalidateRect(hwnd, nullptr, TRUE); });
 }
 
 }  // namespace velum

@@ -12,7 +12,7 @@ namespace velum {
 bool SkinButton(HWND hwnd);
 // Repaints every skinned button in the current theme.
 void RefreshButtons();
-// Gives every button back its own procedure and look.
-void UnskinButtons();
+// Gives every button back its own procedure and look; with `only`, that window alone.
+void UnskinButtons(HWND only = nullptr);
 
 }  // namespace velum

@@ -2,6 +2,7 @@
 
 #include "ClientArea.h"
 #include "Engine.h"
+#include "Exclusions.h"
 #include "PartWindows.h"
 #include "WindowSubclass.h"
 
@@ -58,6 +59,8 @@ LRESULT CALLBACK ChildDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_CTLCOLORBTN: {
         if (const LRESULT own = AskDialogProcedure(hwnd, message, wParam, lParam))
             return own;
+        if (message != WM_CTLCOLORDLG && IsExcluded(reinterpret_cast<HWND>(lParam)))
+            return CallPrevious(hwnd, message, wParam, lParam);
         return ThemeControlColour(message, wParam, lParam, 0);
     }
     case WM_CTLCOLOREDIT:
@@ -84,9 +87,9 @@ void RefreshChildDialogs()
         Repaint(hwnd);
 }
 
-void UnskinChildDialogs()
+void UnskinChildDialogs(HWND only)
 {
-    Dialogs().GiveBackAll([](HWND hwnd, NoState) { Repaint(hwnd); });
+    Dialogs().GiveBack(only, [](HWND hwnd, NoState) { Repaint(hwnd); });
 }
 
 }  // namespace velum

@@ -12,7 +12,7 @@ namespace velum {
 bool SkinChildDialog(HWND hwnd);
 // Repaints every skinned child dialog, and the controls on it, in the current theme.
 void RefreshChildDialogs();
-// Gives every child dialog back its procedure and the system's colours.
-void UnskinChildDialogs();
+// Gives every child dialog back its procedure and the system's colours; with `only`, that window alone.
+void UnskinChildDialogs(HWND only = nullptr);
 
 }  // namespace velum

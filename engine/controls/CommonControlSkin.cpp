@@ -414,9 +414,9 @@ void RefreshCommonControls()
     }
 }
 
-void UnskinCommonControls()
+void UnskinCommonControls(HWND only)
 {
-    Controls().GiveBackAll([](HWND hwnd, const CommonControl& c) {
+    Controls().GiveBack(only, [](HWND hwnd, const CommonControl& c) {
         ForgetScrollBars(hwnd);
         // Through the control's own procedure, which the subclass still leads to.
         if (c.taken && !c.ownColours)

@@ -17,7 +17,7 @@ bool SkinCommonControl(HWND hwnd, bool creating);
 LRESULT AnswerSelectionDraw(NMHDR* header, LRESULT programResult);
 // Gives every skinned common control the current theme's colours and repaints it.
 void RefreshCommonControls();
-// Gives every common control back its own colours and procedure.
-void UnskinCommonControls();
+// Gives every common control back its own colours and procedure; with `only`, that window alone.
+void UnskinCommonControls(HWND only = nullptr);
 
 }  // namespace velum

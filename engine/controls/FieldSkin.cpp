@@ -173,9 +173,9 @@ void RefreshFields()
         RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
-void UnskinFields()
+void UnskinFields(HWND only)
 {
-    Fields().GiveBackAll([](HWND hwnd, const FieldState&) {
+    Fields().GiveBack(only, [](HWND hwnd, const FieldState&) {
         ForgetScrollBars(hwnd);
         RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
     });

@@ -17,8 +17,8 @@ namespace velum {
 bool SkinField(HWND hwnd, ControlFamily family);
 // Repaints every skinned field, frame included, in the current theme.
 void RefreshFields();
-// Gives every field back its own procedure and look.
-void UnskinFields();
+// Gives every field back its own procedure and look; with `only`, that window alone.
+void UnskinFields(HWND only = nullptr);
 
 // The colour message of a skinned field: sets the DC's text and background colours and returns
 // the theme's brush for the field's state. Null when the engine does not skin `control` or the

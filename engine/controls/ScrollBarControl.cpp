@@ -141,9 +141,9 @@ void RefreshScrollBarControls()
         InvalidateRect(hwnd, nullptr, TRUE);
 }
 
-void UnskinScrollBarControls()
+void UnskinScrollBarControls(HWND only)
 {
-    Controls().GiveBackAll([](HWND hwnd, NoState) {
+    Controls().GiveBack(only, [](HWND hwnd, NoState) {
         ForgetScrollBars(hwnd);
         InvalidateRect(hwnd, nullptr, TRUE);
     });

@@ -11,7 +11,7 @@ bool SkinScrollBarControl(HWND hwnd);
 // Draws a skinned scroll bar control again at once (its owner moved it while handling a scroll).
 void RepaintScrollBarControl(HWND hwnd);
 void RefreshScrollBarControls();
-// Gives every scroll bar control back its own procedure and look.
-void UnskinScrollBarControls();
+// Gives every scroll bar control back its own procedure and look; with `only`, that window alone.
+void UnskinScrollBarControls(HWND only = nullptr);
 
 }  // namespace velum

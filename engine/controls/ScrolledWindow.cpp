@@ -74,9 +74,9 @@ void RefreshScrolledWindows()
         RedrawFrameOf(hwnd);
 }
 
-void UnskinScrolledWindows()
+void UnskinScrolledWindows(HWND only)
 {
-    Followed().GiveBackAll([](HWND hwnd, NoState) {
+    Followed().GiveBack(only, [](HWND hwnd, NoState) {
         ForgetScrollBars(hwnd);
         RedrawFrameOf(hwnd);
     });

@@ -14,7 +14,7 @@ namespace velum {
 bool SkinScrolledWindow(HWND hwnd);
 // Draws every followed window's bars again in the current theme.
 void RefreshScrolledWindows();
-// Gives every followed window back its procedure and the system's bars.
-void UnskinScrolledWindows();
+// Gives every followed window back its procedure and the system's bars; with `only`, that window alone.
+void UnskinScrolledWindows(HWND only = nullptr);
 
 }  // namespace velum

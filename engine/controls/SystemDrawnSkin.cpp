@@ -161,10 +161,10 @@ void RefreshSystemDrawnControls()
     }
 }
 
-void UnskinSystemDrawnControls()
+void UnskinSystemDrawnControls(HWND only)
 {
     const auto setTheme = SetWindowThemeCall();
-    Controls().GiveBackAll([setTheme](HWND hwnd, const SystemDrawn& c) {
+    Controls().GiveBack(only, [setTheme](HWND hwnd, const SystemDrawn& c) {
         GiveBackMonthColours(hwnd, c);
         if (c.classic && setTheme != nullptr)
             setTheme(hwnd, nullptr, nullptr);

@@ -16,7 +16,7 @@ namespace velum {
 bool SkinSystemDrawnControl(HWND hwnd, bool creating);
 // Gives each the current theme's colours and repaints it.
 void RefreshSystemDrawnControls();
-// Gives each back its visual style, its own colours and its procedure.
-void UnskinSystemDrawnControls();
+// Gives each back its visual style, its own colours and its procedure; with `only`, that window alone.
+void UnskinSystemDrawnControls(HWND only = nullptr);
 
 }  // namespace velum

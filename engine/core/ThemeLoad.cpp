@@ -122,16 +122,31 @@ LoadedTheme ParseForAttach(std::string_view bytes, std::string_view shownPath, s
     return out;
 }
 
-int CopyErrorText(std::string_view text, char* buffer, int size)
+namespace {
+
+template <class Char>
+int CopyText(std::basic_string_view<Char> text, Char* buffer, int size)
 {
     const std::size_t length = std::min<std::size_t>(text.size(), INT_MAX);
     if (buffer != nullptr && size > 0) {
         const std::size_t n = std::min(length, static_cast<std::size_t>(size) - 1);
         if (n > 0)
-            std::memcpy(buffer, text.data(), n);
-        buffer[n] = '\0';
+            std::memcpy(buffer, text.data(), n * sizeof(Char));
+        buffer[n] = Char{};
     }
     return static_cast<int>(length);
+}
+
+}  // namespace
+
+int CopyErrorText(std::string_view text, char* buffer, int size)
+{
+    return CopyText(text, buffer, size);
+}
+
+int CopyErrorText(std::wstring_view text, wchar_t* buffer, int size)
+{
+    return CopyText(text, buffer, size);
 }
 
 }  // namespace velum

@@ -94,5 +94,7 @@ bool SameSchemeName(std::string_view a, std::string_view b);
 // Copies as much of `text` as fits into `buffer` of `size` bytes, always ending it with a NUL,
 // and returns the length of the whole text. A null buffer or a size of 0 or less gets nothing.
 int CopyErrorText(std::string_view text, char* buffer, int size);
+// The same in wchar_t units.
+int CopyErrorText(std::wstring_view text, wchar_t* buffer, int size);
 
 }  // namespace velum

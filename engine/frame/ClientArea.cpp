@@ -2,6 +2,7 @@
 
 #include "ControlClasses.h"
 #include "Engine.h"
+#include "Exclusions.h"
 #include "FieldSkin.h"
 #include "SystemColourAnswers.h"
 #include "SystemColours.h"
@@ -83,6 +84,9 @@ LRESULT ColorControl(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT ThemeControlColour(UINT message, WPARAM wParam, LPARAM lParam, LRESULT systemAnswer)
 {
+    // A control the program excluded keeps the colours it would have without the engine.
+    if (IsExcluded(reinterpret_cast<HWND>(lParam)))
+        return systemAnswer;
     ThemeResources* theme = CurrentTheme();
     auto dc = reinterpret_cast<HDC>(wParam);
     // Edits, lists and combo boxes stand on the field colours; read-only and disabled edits ask

@@ -144,6 +144,17 @@ void RestoreMenu(HMENU menu)
     }
 }
 
+void RestoreMenuTree(HMENU menu)
+{
+    if (menu == nullptr || !IsMenu(menu))
+        return;
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i)
+        if (HMENU sub = GetSubMenu(menu, i))
+            RestoreMenuTree(sub);
+    RestoreMenu(menu);
+}
+
 void RestoreMenus()
 {
     MenuRegistry& reg = Menus();

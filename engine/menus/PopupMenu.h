@@ -32,6 +32,8 @@ void SetPopupBackground(HMENU menu, HBRUSH brush);
 void RefreshPopupBackgrounds(HBRUSH brush);
 // Gives back the items of one menu the engine drew, for a menu another window opens too.
 void RestoreMenu(HMENU menu);
+// The menu and every menu it opens.
+void RestoreMenuTree(HMENU menu);
 // Gives back every item type, item data and popup background the engine changed.
 void RestoreMenus();
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The VB declarations module against the DLL and the header: every export has one Declare in
 # the DLL, every Declare names an export, and each matches the header's function in the number
-# and kind of its parameters (const char* / char* <-> ByVal String, int <-> ByVal Long) and its
-# int result (As Long). Then a table of broken modules, each of which the check must reject.
+# and kind of its parameters (const char* / char* <-> ByVal String, int <-> ByVal Long, a wide
+# string or a window handle <-> ByVal Long, a LOGFONT pointer <-> ByRef of the module's type)
+# and its int result (As Long). Then a table of broken modules, each of which the check must reject.
 # Usage: vb-declares.sh OBJDUMP DLL HEADER BAS
 set -euo pipefail
 objdump=$1
@@ -25,7 +26,9 @@ while IFS= read -r line; do
         p=$(sed 's/^ *//; s/ *[A-Za-z_0-9]*$//' <<<"$p")
         case $p in
           "const char*" | "char*") kinds+=str, ;;
-          int) kinds+=long, ;;
+          int | "const wchar_t*" | "wchar_t*" | VELUM_HWND) kinds+=long, ;;
+          "struct tagLOGFONTA*") kinds+=ref:LOGFONT, ;;
+          "struct tagLOGFONTW*") kinds+=ref:LOGFONTW, ;;
           *) kinds+="c:$p," ;;
         esac
       done
@@ -61,6 +64,7 @@ check() {
         p=$(sed 's/^ *//; s/ *$//' <<<"$p")
         if [[ $p =~ ^ByVal\ [A-Za-z_0-9]+\ As\ String$ ]]; then kinds+=str,
         elif [[ $p =~ ^ByVal\ [A-Za-z_0-9]+\ As\ Long$ ]]; then kinds+=long,
+        elif [[ $p =~ ^ByRef\ [A-Za-z_0-9]+\ As\ ([A-Za-z_0-9]+)$ ]]; then kinds+=ref:${BASH_REMATCH[1]},
         else kinds+="vb:$p,"; fi
       done
     fi
@@ -93,6 +97,9 @@ broken=(
   "a 16-bit Integer for an int"       's/ByVal Size As Long/ByVal Size As Integer/'
   "a Long for a string"               's/ByVal Buffer As String/ByVal Buffer As Long/'
   "another DLL"                       's/Velum_AttachEx Lib "Velum_VB6.dll"/Velum_AttachEx Lib "Velum.dll"/'
+  "a wide string passed as a String"  's/(ByVal ThemePath As Long, ByVal Scheme As Long)/(ByVal ThemePath As String, ByVal Scheme As Long)/'
+  "a LOGFONT passed ByVal"            's/ByRef Font As LOGFONT)/ByVal Font As LOGFONT)/'
+  "the wide LOGFONT for the ANSI one" 's/(ByVal Part As String, ByRef Font As LOGFONT)/(ByVal Part As String, ByRef Font As LOGFONTW)/'
   "a Sub for a function"              's/Declare Function Velum_Detach Lib "Velum_VB6.dll" () As Long/Declare Sub Velum_Detach Lib "Velum_VB6.dll" ()/'
 )
 work=$(mktemp -d)
