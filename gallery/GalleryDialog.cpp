@@ -4,6 +4,7 @@
 
 #include <iterator>
 
+#include "AnsiText.h"
 #include "AppError.h"
 #include "ModuleSkin.h"
 #include "resource.h"
@@ -11,6 +12,24 @@
 namespace {
 
 constexpr wchar_t kStartTheme[] = L"velum.vlm";
+constexpr UINT_PTR kWatchTimer = 1;
+
+std::wstring FileName(const std::wstring& path)
+{
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+// The full path, so the file stays the same whatever the current folder becomes.
+std::wstring FullPath(const std::wstring& path)
+{
+    std::wstring full(32768, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0 || length >= full.size())
+        return path;
+    full.resize(length);
+    return full;
+}
 
 HWND Item(HWND dialog, int id)
 {
@@ -150,6 +169,45 @@ void GalleryDialog::ApplyStartTheme()
     }
 }
 
+void GalleryDialog::WatchThemeFile(const std::wstring& path)
+{
+    StopWatching();
+    // Made before the first apply, so a save from then on is applied.
+    watch_.emplace(FullPath(path));
+    if (!ApplyWatchedFile())
+        ModuleSkin::Velum_Attach();
+    if (SetTimer(hwnd_, kWatchTimer, SavedFileWatch::kLookIntervalMs, nullptr) == 0) {
+        const DWORD error = GetLastError();
+        ShowStatus(L"无法监视 " + watch_->Path() + L": SetTimer: error " + std::to_wstring(error) + L": " +
+                   SystemErrorText(error));
+        watch_.reset();
+    }
+}
+
+bool GalleryDialog::ApplyWatchedFile()
+{
+    const std::wstring& path = watch_->Path();
+    const std::wstring name = FileName(path);
+    if (!SurvivesAnsi(path)) {
+        ShowStatus(L"无法应用 " + name + L": 文件名含有系统代码页以外的字符");
+        return false;
+    }
+    if (ModuleSkin::Velum_AttachEx(path, L"") != 0) {
+        ShowStatus(L"无法应用 " + name + L": " + ModuleSkin::Velum_GetLastErrorText());
+        return false;
+    }
+    ShowStatus(L"主题: " + name + L" (保存后重新应用)");
+    return true;
+}
+
+void GalleryDialog::StopWatching()
+{
+    if (!watch_)
+        return;
+    KillTimer(hwnd_, kWatchTimer);
+    watch_.reset();
+}
+
 int GalleryDialog::Run(int showCommand)
 {
     HACCEL keys = LoadAcceleratorsW(instance_, MAKEINTRESOURCEW(IDR_GALLERY_KEYS));
@@ -193,6 +251,7 @@ INT_PTR GalleryDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM)
     switch (message) {
     case WM_INITDIALOG: OnInitDialog(); return FALSE;
     case WM_COMMAND: OnCommand(LOWORD(wParam)); return TRUE;
+    case WM_TIMER: OnTimer(wParam); return TRUE;
     case WM_CLOSE: OnClose(); return TRUE;
     case WM_INITMENUPOPUP:
         // The second page may have been closed with its own buttons.
@@ -217,6 +276,8 @@ void GalleryDialog::OnInitDialog()
 void GalleryDialog::OnCommand(UINT command)
 {
     if (const auto index = themes_ ? themes_->IndexOfCommand(command) : std::nullopt) {
+        // A theme picked replaces the watched one.
+        StopWatching();
         ApplyTheme(*index);
         return;
     }
@@ -226,6 +287,12 @@ void GalleryDialog::OnCommand(UINT command)
     case IDM_EXIT: OnClose(); break;
     default: break;  // the sample's buttons and fields do nothing but show their states
     }
+}
+
+void GalleryDialog::OnTimer(UINT_PTR timer)
+{
+    if (timer == kWatchTimer && watch_ && watch_->Saved())
+        ApplyWatchedFile();
 }
 
 void GalleryDialog::OnClose()

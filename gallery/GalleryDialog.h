@@ -1,15 +1,17 @@
 // The gallery's window: a dialog of every standard and common control in its states, a Theme
 // menu of the theme folder's files, a command that disables every control, and one that opens
-// the second page (MoreControlsSheet).
+// the second page (MoreControlsSheet). With --watch it applies one theme file again at each save.
 #pragma once
 
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "../tools/velum-try/SavedFileWatch.h"
 #include "MoreControlsSheet.h"
 #include "ThemeMenu.h"
 
@@ -26,6 +28,10 @@ public:
     // Applies velum.vlm when the folder has it, else its first theme, else the engine's
     // built-in look. Throws AppError when the engine cannot be loaded.
     void ApplyStartTheme();
+    // Applies the theme file at path, and again each time it is saved, until a theme is picked
+    // from the menu. A file the engine refuses leaves the look as it was (the built-in look at
+    // the start) and the status line says why, with the file, line and column.
+    void WatchThemeFile(const std::wstring& path);
     // Shows the dialog and runs the message loop until it closes; returns the exit code.
     int Run(int showCommand);
 
@@ -39,6 +45,7 @@ private:
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnInitDialog();
     void OnCommand(UINT command);
+    void OnTimer(UINT_PTR timer);
     void OnClose();
     void OnDestroy();
 
@@ -46,6 +53,9 @@ private:
     void FillCommonControls();
     void AddTooltip();
     void ApplyTheme(size_t index);
+    // Applies the watched file; false when the engine refused it.
+    bool ApplyWatchedFile();
+    void StopWatching();
     void ToggleDisabled();
     // Opens the second page, or closes it when it is open.
     void ToggleSecondPage();
@@ -58,4 +68,6 @@ private:
     // While every control is disabled: each control and whether it was enabled before.
     std::vector<std::pair<HWND, bool>> disabled_;
     bool running_ = false;
+    // The theme file applied at each save, while it is watched.
+    std::optional<SavedFileWatch> watch_;
 };

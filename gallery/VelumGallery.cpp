@@ -1,10 +1,15 @@
 // A sample program of the Velum engine: one dialog of every control, under the theme picked
 // from its Theme menu. It remembers nothing between runs.
+//   VelumGallery [--watch THEMEFILE]
+// --watch applies THEMEFILE at the start and again each time it is saved, for a theme author.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "AnsiText.h"
 #include "AppError.h"
@@ -12,6 +17,9 @@
 #include "ModuleIni.h"
 
 namespace {
+
+// Invalid procedure call or argument, as the program's other reports number a bad argument.
+constexpr long kErrorBadArguments = 5;
 
 int ReportStartupError(const AppError& e)
 {
@@ -22,6 +30,21 @@ int ReportStartupError(const AppError& e)
     std::fflush(stderr);
     MessageBoxW(nullptr, text.c_str(), L"VelumGallery", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
     return e.Number() != 0 ? static_cast<int>(e.Number()) : 1;
+}
+
+// The theme file of --watch, when given; throws AppError for an argument it does not know.
+std::optional<std::wstring> WatchedFile(int argc, wchar_t** argv)
+{
+    std::optional<std::wstring> watched;
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring_view arg = argv[i];
+        if (arg == L"--watch" && i + 1 < argc && argv[i + 1][0] != L'\0')
+            watched = argv[++i];
+        else
+            throw AppError(kErrorBadArguments,
+                           L"无法识别的参数 \"" + std::wstring(arg) + L"\"\n用法: VelumGallery [--watch 主题文件]");
+    }
+    return watched;
 }
 
 }  // namespace
@@ -38,8 +61,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
         std::wstring folder = ModuleIni::ProgramFolder();
         if (folder.empty() || folder.back() != L'\\')
             folder += L'\\';
+        const std::optional<std::wstring> watched = WatchedFile(__argc, __wargv);
         gallery.Create(folder + L"Skin");
-        gallery.ApplyStartTheme();
+        if (watched)
+            gallery.WatchThemeFile(*watched);
+        else
+            gallery.ApplyStartTheme();
     } catch (const AppError& e) {
         return ReportStartupError(e);
     }

@@ -3,6 +3,7 @@
 //   plain-size PROGRAM [ARGS]  starts PROGRAM unskinned, prints its window's outer size, ends it
 //   size CLASS                 prints the outer size of the visible window of CLASS: "W H"
 //   text CLASS                 prints the text of that window's Edit control, in UTF-8
+//   item-text CLASS ID         prints the text of that window's control ID, in UTF-8
 //   end CLASS CODE             ends that window's program with exit code CODE
 //   close CLASS                asks that window to close (WM_CLOSE)
 //   sleep SECONDS              a program that runs without a window
@@ -99,7 +100,7 @@ int PlainSize(int argc, wchar_t** argv)
 int wmain(int argc, wchar_t** argv)
 {
     if (argc < 3)
-        return Fail("usage: try-probe plain-size|size|text|end|close|sleep|launch ...");
+        return Fail("usage: try-probe plain-size|size|text|item-text|end|close|sleep|launch ...");
     const std::wstring command = argv[1];
     if (command == L"plain-size")
         return PlainSize(argc, argv);
@@ -122,13 +123,14 @@ int wmain(int argc, wchar_t** argv)
         PrintOuterSize(hwnd);
         return 0;
     }
-    if (command == L"text") {
-        const HWND edit = FindWindowExW(hwnd, nullptr, L"Edit", nullptr);
-        if (edit == nullptr)
-            return Fail("no Edit control");
-        std::wstring text(static_cast<size_t>(SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    if (command == L"text" || (command == L"item-text" && argc == 4)) {
+        const HWND control = command == L"text" ? FindWindowExW(hwnd, nullptr, L"Edit", nullptr)
+                                                : GetDlgItem(hwnd, static_cast<int>(std::wcstol(argv[3], nullptr, 10)));
+        if (control == nullptr)
+            return Fail("no such control");
+        std::wstring text(static_cast<size_t>(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
         text.resize(
-            static_cast<size_t>(SendMessageW(edit, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+            static_cast<size_t>(SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
         std::printf("%s\n", ToUtf8(text).c_str());
         return 0;
     }

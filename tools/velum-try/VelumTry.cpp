@@ -3,7 +3,8 @@
 // that owns the windows, so velum-try waits for the program's first window and has a message
 // hook on that window's thread (VelumTryHook.dll) load the engine and attach it there. A
 // program that starts a successor and ends (or waits for it) is followed: the first window of
-// the program or of any process it started is the one skinned.
+// the program or of any process it started is the one skinned. With --watch it then applies the
+// theme again at each save of the file, through the same hook, for as long as the program runs.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -11,6 +12,7 @@
 #include <cwchar>
 #include <deque>
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "AnsiText.h"
 #include "AppError.h"
 #include "Handles.h"
+#include "SavedFileWatch.h"
 #include "VelumTryExchange.h"
 
 namespace {
@@ -33,12 +36,15 @@ enum ExitCode : int {
 };
 
 constexpr wchar_t kUsage[] =
-    L"usage: velum-try [--timeout=SECONDS] THEME [SCHEME] -- PROGRAM [ARGS...]\n"
+    L"usage: velum-try [--timeout=SECONDS] [--watch] THEME [SCHEME] -- PROGRAM [ARGS...]\n"
     L"Starts PROGRAM with ARGS, waits for the first window of PROGRAM or of a process it\n"
     L"started (a program that starts its successor and ends) and skins that window's UI thread\n"
     L"with the Velum engine beside velum-try, under THEME (a theme file) and SCHEME (default:\n"
     L"the file's own). Then waits for the process that owns the window and exits with its exit\n"
     L"code.\n"
+    L"--watch: while the program runs, applies THEME again each time the file is saved. A save\n"
+    L"with an error keeps the look the program has and prints the error, with the file, line\n"
+    L"and column, on stderr; each save applied prints a line on stdout.\n"
     L"velum-try's own failures exit with: 120 bad arguments, 121 the theme or scheme cannot be\n"
     L"used, 122 PROGRAM cannot be started, 123 PROGRAM, or the process of its window, is of the\n"
     L"other architecture, 124 no window within the time (default 30 s), 125 the engine could\n"
@@ -82,6 +88,7 @@ void Print(DWORD stream, std::wstring_view text)
 
 struct Options {
     DWORD timeoutMs = kDefaultTimeoutMs;
+    bool watch = false;
     std::wstring theme;
     std::wstring scheme;
     std::wstring program;
@@ -112,6 +119,8 @@ Options ParseArguments(int argc, wchar_t** argv)
             break;
         if (arg.starts_with(L"--timeout=") && before.empty())
             options.timeoutMs = ParseTimeout(arg.substr(10));
+        else if (arg == L"--watch")
+            options.watch = true;
         else if (arg.size() > 1 && arg[0] == L'-')
             Fail(kBadArguments, L"unknown option '" + std::wstring(arg) + L"'\n" + kUsage);
         else
@@ -321,6 +330,20 @@ public:
         Copy(exchange.enginePath, enginePath, kNotAttached);
         Copy(exchange.themePath, theme, kThemeUnusable);
         Copy(exchange.scheme, scheme, kThemeUnusable);
+        NextRequest();
+    }
+
+    // The same request again, under a new number, its answer not yet given. Only while the
+    // hook is not answering the previous one: it reads the block on the program's thread.
+    void NextRequest()
+    {
+        velum_try::Exchange& exchange = Get();
+        ResetEvent(answered_.get());
+        exchange.stage = velum_try::Stage::Waiting;
+        exchange.systemError = 0;
+        exchange.engineResult = 0;
+        exchange.engineError[0] = '\0';
+        ++exchange.request;
     }
 
 private:
@@ -518,33 +541,54 @@ void CheckOwnerArchitecture(const ProgramFamily::Member& owner, const std::wstri
              L" (the engine can only be attached to a program of its own architecture)");
 }
 
-void AttachInside(HANDLE process, HWND window, ExchangeBlock& exchange, const std::wstring& folder, DWORD timeoutMs)
+// The message hook on the thread of the program's window, with VelumTryHook.dll as its module.
+// It stays while velum-try asks the program to attach (again, under --watch).
+class ProgramHook {
+public:
+    ProgramHook(HWND window, const std::wstring& folder) : window_(window), path_(folder + L"\\VelumTryHook.dll")
+    {
+        module_.reset(LoadLibraryW(path_.c_str()));
+        if (!module_)
+            Fail(kNotAttached, L"cannot load " + path_ + L": " + LastErrorText(L"LoadLibraryW"));
+        const auto hookProc = Export<HOOKPROC>(module_.get(), velum_try::kHookProcName);
+        if (hookProc == nullptr)
+            Fail(kNotAttached, path_ + L" lacks its hook procedure");
+        thread_ = GetWindowThreadProcessId(window, nullptr);
+        hook_.reset(SetWindowsHookExW(WH_GETMESSAGE, hookProc, module_.get(), thread_));
+        if (!hook_)
+            Fail(kNotAttached, LastErrorText(L"SetWindowsHookExW"));
+        message_ = RegisterWindowMessageW(velum_try::kAttachMessage);
+        if (message_ == 0)
+            Fail(kNotAttached, LastErrorText(L"RegisterWindowMessageW"));
+    }
+
+    const std::wstring& Path() const { return path_; }
+
+    // Posts the attach message to the window, or to its thread once the window is gone (a
+    // program that replaced its first window); the hook sees the message either way.
+    void Ask()
+    {
+        if (!PostMessageW(window_, message_, 0, 0) && !PostThreadMessageW(thread_, message_, 0, 0))
+            Fail(kNotAttached, LastErrorText(L"PostThreadMessageW"));
+    }
+
+private:
+    HWND window_;
+    std::wstring path_;
+    UniqueModule module_;
+    DWORD thread_ = 0;
+    UniqueHook hook_;
+    UINT message_ = 0;
+};
+
+std::wstring EngineText(const velum_try::Exchange& answer)
 {
-    const std::wstring hookPath = folder + L"\\VelumTryHook.dll";
-    UniqueModule hookModule(LoadLibraryW(hookPath.c_str()));
-    if (!hookModule)
-        Fail(kNotAttached, L"cannot load " + hookPath + L": " + LastErrorText(L"LoadLibraryW"));
-    const auto hookProc = Export<HOOKPROC>(hookModule.get(), velum_try::kHookProcName);
-    if (hookProc == nullptr)
-        Fail(kNotAttached, hookPath + L" lacks its hook procedure");
-    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
-    UniqueHook hook(SetWindowsHookExW(WH_GETMESSAGE, hookProc, hookModule.get(), thread));
-    if (!hook)
-        Fail(kNotAttached, LastErrorText(L"SetWindowsHookExW"));
-    const UINT attachMessage = RegisterWindowMessageW(velum_try::kAttachMessage);
-    if (attachMessage == 0 || !PostMessageW(window, attachMessage, 0, 0))
-        Fail(kNotAttached, LastErrorText(L"PostMessageW"));
+    return FromAnsi(std::string(answer.engineError, strnlen(answer.engineError, std::size(answer.engineError))));
+}
 
-    const HANDLE waits[] = {exchange.Answered(), process};
-    const DWORD waited = WaitForMultipleObjects(2, waits, FALSE, timeoutMs);
-    hook.reset();
-    if (waited == WAIT_OBJECT_0 + 1)
-        Fail(kNotAttached, L"the program ended before the engine was attached");
-    if (waited != WAIT_OBJECT_0)
-        Fail(kNotAttached, L"the program's window thread did not take velum-try's message within " +
-                               Seconds(timeoutMs) + L" (busy, or not reading its message queue)");
-
-    const velum_try::Exchange& answer = exchange.Get();
+// Throws the failure the hook's answer tells of; returns when the engine attached.
+void CheckAnswer(const velum_try::Exchange& answer, const std::wstring& hookPath)
+{
     switch (answer.stage) {
     case velum_try::Stage::Attached: return;
     case velum_try::Stage::EngineNotLoaded:
@@ -552,16 +596,77 @@ void AttachInside(HANDLE process, HWND window, ExchangeBlock& exchange, const st
                                std::to_wstring(answer.systemError) + L": " + SystemErrorText(answer.systemError));
     case velum_try::Stage::EngineIncomplete:
         Fail(kNotAttached, std::wstring(answer.enginePath) + L" is not the Velum engine (its calls are missing)");
-    case velum_try::Stage::AttachFailed: {
-        std::string text(answer.engineError, strnlen(answer.engineError, std::size(answer.engineError)));
+    case velum_try::Stage::AttachFailed:
         Fail(kThemeUnusable, L"in the program, Velum_AttachEx returned " + std::to_wstring(answer.engineResult) +
-                                 L": " + FromAnsi(text));
-    }
+                                 L": " + EngineText(answer));
     case velum_try::Stage::BadRequest:
     case velum_try::Stage::Waiting: break;
     }
     Fail(kNotAttached,
          L"the hook inside the program gave no usable answer (is " + hookPath + L" from this velum-try's build?)");
+}
+
+void AttachInside(HANDLE process, ProgramHook& hook, ExchangeBlock& exchange, DWORD timeoutMs)
+{
+    hook.Ask();
+    const HANDLE waits[] = {exchange.Answered(), process};
+    const DWORD waited = WaitForMultipleObjects(2, waits, FALSE, timeoutMs);
+    if (waited == WAIT_OBJECT_0 + 1)
+        Fail(kNotAttached, L"the program ended before the engine was attached");
+    if (waited != WAIT_OBJECT_0)
+        Fail(kNotAttached, L"the program's window thread did not take velum-try's message within " +
+                               Seconds(timeoutMs) + L" (busy, or not reading its message queue)");
+    CheckAnswer(exchange.Get(), hook.Path());
+}
+
+// One line for each save applied again. A save the engine refuses leaves the program's look as
+// it was; its error goes to stderr as the engine words it, "FILE:LINE:COLUMN: error: ...", at
+// the start of the line where editors look for it.
+void ReportReapplied(const velum_try::Exchange& answer, const std::wstring& hookPath, const std::wstring& theme)
+{
+    if (answer.stage == velum_try::Stage::AttachFailed) {
+        std::wstring text = EngineText(answer);
+        if (text.empty())
+            text = L"velum-try: Velum_AttachEx returned " + std::to_wstring(answer.engineResult);
+        Print(STD_ERROR_HANDLE, text + L"\n");
+        return;
+    }
+    try {
+        CheckAnswer(answer, hookPath);
+        Print(STD_OUTPUT_HANDLE, L"velum-try: applied " + theme + L" again\n");
+    } catch (const Failure& failure) {
+        Print(STD_ERROR_HANDLE, L"velum-try: " + failure.message + L"\n");
+    }
+}
+
+// Until the program's process ends: each save of the theme is applied again, one at a time. A
+// save made while the program is still applying the one before is taken after its answer.
+void WatchTheme(HANDLE process, ProgramHook& hook, ExchangeBlock& exchange, SavedFileWatch& watch,
+                const std::wstring& theme)
+{
+    bool asked = false;
+    for (;;) {
+        const HANDLE waits[] = {process, exchange.Answered()};
+        const DWORD waited = WaitForMultipleObjects(asked ? 2 : 1, waits, FALSE, SavedFileWatch::kLookIntervalMs);
+        if (waited == WAIT_OBJECT_0)
+            return;
+        if (waited == WAIT_FAILED)
+            Fail(kNotAttached, LastErrorText(L"WaitForMultipleObjects"));
+        if (waited == WAIT_OBJECT_0 + 1) {
+            asked = false;
+            ReportReapplied(exchange.Get(), hook.Path(), theme);
+        }
+        if (asked || !watch.Saved())
+            continue;
+        exchange.NextRequest();
+        try {
+            hook.Ask();
+            asked = true;
+        } catch (const Failure& failure) {
+            Print(STD_ERROR_HANDLE,
+                  L"velum-try: cannot ask the program to apply " + theme + L" again: " + failure.message + L"\n");
+        }
+    }
 }
 
 int Run(int argc, wchar_t** argv)
@@ -576,19 +681,26 @@ int Run(int argc, wchar_t** argv)
     const std::wstring folder = ToolFolder();
     const std::wstring enginePath = folder + L"\\Velum_VB6.dll";
     const std::wstring theme = ThemePathForEngine(options.theme);
+    // Made before the theme is first read, so a save from then on is applied.
+    std::optional<SavedFileWatch> watch;
+    if (options.watch)
+        watch.emplace(theme);
     CheckTheme(enginePath, theme, options.scheme);
     const std::wstring programPath = ResolveProgram(options.program);
     CheckArchitecture(programPath);
 
     ProgramFamily family(Start(programPath, options));
     const ProgramFamily::Member* owner = nullptr;
+    std::optional<ExchangeBlock> exchange;
+    std::optional<ProgramHook> hook;
     try {
         const WindowSearch first = WaitForFirstWindow(family, options.timeoutMs);
         owner = first.owner;
         CheckOwnerArchitecture(*owner, programPath);
-        ExchangeBlock exchange(owner->pid);
-        exchange.Request(enginePath, theme, options.scheme);
-        AttachInside(owner->process.get(), first.found, exchange, folder, options.timeoutMs);
+        exchange.emplace(owner->pid);
+        exchange->Request(enginePath, theme, options.scheme);
+        hook.emplace(first.found, folder);
+        AttachInside(owner->process.get(), *hook, *exchange, options.timeoutMs);
     } catch (...) {
         // The program was started only to be skinned, and nobody has used it yet.
         family.EndAll();
@@ -600,6 +712,13 @@ int Run(int argc, wchar_t** argv)
                                            L", started from " + programPath + L")";
     Print(STD_OUTPUT_HANDLE, L"velum-try: " + skinned + L" is skinned with " + theme +
                                  (options.scheme.empty() ? L"" : L", scheme " + options.scheme) + L"\n");
+    if (watch) {
+        Print(STD_OUTPUT_HANDLE, L"velum-try: watching " + theme + L": each save is applied again\n");
+        WatchTheme(owner->process.get(), *hook, *exchange, *watch, theme);
+    } else {
+        // The hook is needed no more; the program keeps its module, pinned.
+        hook.reset();
+    }
     WaitForSingleObject(owner->process.get(), INFINITE);
     DWORD code = 0;
     if (!GetExitCodeProcess(owner->process.get(), &code))

@@ -11,7 +11,8 @@
 namespace velum_try {
 
 // The message velum-try posts to the program's window; the hook acts on it and turns it into
-// WM_NULL, so the program's own window procedure never sees it.
+// WM_NULL, so the program's own window procedure never sees it. velum-try --watch posts it
+// again after each save of the theme, with the next request number.
 inline constexpr wchar_t kAttachMessage[] = L"VelumTry.Attach";
 
 // The hook procedure's exported name.
@@ -28,7 +29,8 @@ enum class Stage : LONG {
 
 struct Exchange {
     // Written by velum-try before it installs the hook.
-    DWORD size;  // sizeof(Exchange) as velum-try sees it
+    DWORD size;    // sizeof(Exchange) as velum-try sees it
+    LONG request;  // 1 for the first attach, one more for each later one; each is answered once
     wchar_t enginePath[1024];
     wchar_t themePath[1024];
     wchar_t scheme[256];

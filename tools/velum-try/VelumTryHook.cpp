@@ -1,7 +1,8 @@
 // Loaded into the started program by Windows, as the module of velum-try's message hook on the
 // program's UI thread. When that thread takes velum-try's message out of its queue, the hook
 // loads the engine and attaches it right there, on the thread that owns the windows, and
-// writes the outcome back for velum-try.
+// writes the outcome back for velum-try. Under velum-try --watch the message comes again after
+// each save of the theme, and the hook applies it again the same way.
 #include <windows.h>
 
 #include <cstring>
@@ -15,7 +16,12 @@
 namespace {
 
 HMODULE selfModule = nullptr;
-bool attempted = false;
+// The engine, once loaded: it stays for the rest of the program's life, as its window
+// procedures and hooks are in it from the first attach on.
+HMODULE engine = nullptr;
+// The last request answered. A stray copy of the message, or one taken while the engine is
+// still attaching (a message loop inside the attach), finds its request answered already.
+LONG answeredRequest = 0;
 
 using AttachExFn = int(WINAPI*)(const char*, const char*);
 using GetLastErrorTextFn = int(WINAPI*)(char*, int);
@@ -46,9 +52,8 @@ void Attach(velum_try::Exchange& exchange)
     exchange.themePath[std::size(exchange.themePath) - 1] = L'\0';
     exchange.scheme[std::size(exchange.scheme) - 1] = L'\0';
 
-    // The engine stays loaded for the rest of the program's life: its window procedures and
-    // hooks are in it from now on.
-    HMODULE engine = LoadLibraryW(exchange.enginePath);
+    if (engine == nullptr)
+        engine = LoadLibraryW(exchange.enginePath);
     if (engine == nullptr) {
         exchange.systemError = GetLastError();
         exchange.stage = Stage::EngineNotLoaded;
@@ -89,7 +94,11 @@ void AnswerVelumTry()
     UniqueView view(MapViewOfFile(mapping.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(velum_try::Exchange)));
     if (!view)
         return;
-    Attach(*static_cast<velum_try::Exchange*>(view.get()));
+    auto& exchange = *static_cast<velum_try::Exchange*>(view.get());
+    if (exchange.request == answeredRequest)
+        return;
+    answeredRequest = exchange.request;
+    Attach(exchange);
     SetEvent(answered.get());
 }
 
@@ -102,10 +111,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK VelumTryGetMessageHook(int cod
         auto* msg = reinterpret_cast<MSG*>(lParam);
         if (msg->message == attachMessage) {
             msg->message = WM_NULL;
-            if (!attempted) {
-                attempted = true;
-                AnswerVelumTry();
-            }
+            AnswerVelumTry();
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
