@@ -116,7 +116,7 @@ for row in "${saves[@]}"; do
   save "$how" "$value"
   took() { lines_are try.out "applied $theme again" "$applied" && lines_are try.err "$error_at" "$errors"; }
   wait_for 10 took ||
-    fail "after the save of $value ($how): $(lines try.out applied) applied, $(lines try.err "$error_at") errors at $error_at; expected $applied and $errors"
+    fail "after the save of $value ($how): $(lines try.out "applied $theme again") applied, $(lines try.err "$error_at") errors at $error_at; expected $applied and $errors"
   wait_for 10 caption_is "$expected" || fail "after the save of $value ($how) the caption is $(caption), not $expected"
   echo "ok: a save of $value ($how) shows $expected; $applied applied, $errors error(s) at $error_at"
 done

@@ -656,7 +656,9 @@ void WatchTheme(HANDLE process, ProgramHook& hook, ExchangeBlock& exchange, Save
             asked = false;
             ReportReapplied(exchange.Get(), hook.Path(), theme);
         }
-        if (asked || !watch.Saved())
+        // The file is looked at only after a whole interval without an answer, so two looks
+        // are always an interval apart.
+        if (waited != WAIT_TIMEOUT || asked || !watch.Saved())
             continue;
         exchange.NextRequest();
         try {
