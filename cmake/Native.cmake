@@ -77,7 +77,8 @@ if(VELUM_HAVE_GTEST)
   target_link_libraries(layout_tests PRIVATE velum_layout velum_native_options ${VELUM_GTEST_MAIN})
   gtest_discover_tests(layout_tests DISCOVERY_MODE PRE_TEST)
 
-  add_executable(control_kinds_tests tests/native/ControlKindsTest.cpp tests/native/ControlPaletteTest.cpp)
+  add_executable(control_kinds_tests tests/native/ControlKindsTest.cpp tests/native/ControlPaletteTest.cpp
+    tests/native/PartColoursTest.cpp)
   target_link_libraries(control_kinds_tests PRIVATE velum_controls velum_native_options ${VELUM_GTEST_MAIN})
   target_compile_definitions(control_kinds_tests PRIVATE VELUM_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   gtest_discover_tests(control_kinds_tests DISCOVERY_MODE PRE_TEST)

@@ -12,9 +12,10 @@
 namespace {
 
 #if defined(__i386__)
-// Calls fn(a, b) as stdcall and returns how far the stack pointer moved across the call:
-// 0 when the callee popped its arguments, 8 if it left them (a cdecl function).
-extern "C" std::intptr_t CallMeasuringStack(void* fn, const void* a, const void* b, int argumentCount);
+// Calls fn with the first argumentCount of (a, b, c) as stdcall and returns how far the stack
+// pointer moved across the call: 0 when the callee popped its arguments, 4 per argument if it
+// left them (a cdecl function).
+extern "C" std::intptr_t CallMeasuringStack(void* fn, const void* a, const void* b, const void* c, int argumentCount);
 asm(R"(
     .text
     .globl _CallMeasuringStack
@@ -23,12 +24,16 @@ _CallMeasuringStack:
     movl %esp, %ebp
     pushl %esi
     movl %esp, %esi
-    movl 20(%ebp), %ecx
+    movl 24(%ebp), %ecx
+    cmpl $3, %ecx
+    jl 1f
+    pushl 20(%ebp)
+1:
     cmpl $2, %ecx
-    jne 1f
+    jl 2f
     pushl 16(%ebp)
     pushl 12(%ebp)
-1:
+2:
     call *8(%ebp)
     movl %esp, %eax
     subl %esi, %eax
@@ -45,10 +50,10 @@ struct Export {
 };
 
 constexpr Export kExports[] = {
-    {"Velum_Attach", 0},
-    {"Velum_AttachEx", 2},
-    {"Velum_Detach", 0},
-    {"Velum_GetLastErrorText", 2},
+    {"Velum_Attach", 0},           {"Velum_AttachEx", 2},     {"Velum_Detach", 0},
+    {"Velum_GetLastErrorText", 2}, {"Velum_AttachExW", 2},    {"Velum_GetLastErrorTextW", 2},
+    {"Velum_ExcludeWindow", 2},    {"Velum_ExcludeClass", 2}, {"Velum_ExcludeClassW", 2},
+    {"Velum_GetThemeColor", 3},    {"Velum_GetThemeFont", 2}, {"Velum_GetThemeFontW", 2},
 };
 
 }  // namespace
@@ -77,19 +82,22 @@ TEST(EngineAbi, StdcallCallsLeaveTheStackAsItWas)
         SCOPED_TRACE(e.name);
         void* fn = reinterpret_cast<void*>(GetProcAddress(engine, e.name));
         ASSERT_NE(fn, nullptr);
-        const void* a = e.argumentCount == 0                      ? nullptr
-                        : std::string(e.name) == "Velum_AttachEx" ? static_cast<const void*>(missing.c_str())
-                                                                  : buffer;
-        const void* b = std::string(e.name) == "Velum_AttachEx"
-                            ? static_cast<const void*>("")
-                            : reinterpret_cast<const void*>(static_cast<std::intptr_t>(sizeof buffer));
-        EXPECT_EQ(CallMeasuringStack(fn, a, b, e.argumentCount), 0);
+        // Arguments every call refuses or answers harmlessly: a missing file, the error buffer, nulls.
+        const std::string name = e.name;
+        const void* a = name == "Velum_AttachEx"           ? static_cast<const void*>(missing.c_str())
+                        : name == "Velum_GetLastErrorText" ? buffer
+                                                           : nullptr;
+        const void* b = name == "Velum_AttachEx" ? static_cast<const void*>("")
+                        : name == "Velum_GetLastErrorText"
+                            ? reinterpret_cast<const void*>(static_cast<std::intptr_t>(sizeof buffer))
+                            : nullptr;
+        EXPECT_EQ(CallMeasuringStack(fn, a, b, nullptr, e.argumentCount), 0);
     }
     // The measurement itself: a cdecl function leaves its two arguments behind.
     struct Cdecl {
         static int __cdecl Two(const void*, const void*) { return 0; }
     };
-    EXPECT_EQ(CallMeasuringStack(reinterpret_cast<void*>(&Cdecl::Two), nullptr, nullptr, 2), -8);
+    EXPECT_EQ(CallMeasuringStack(reinterpret_cast<void*>(&Cdecl::Two), nullptr, nullptr, nullptr, 2), -8);
     FreeLibrary(engine);
 }
 #endif

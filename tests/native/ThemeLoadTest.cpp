@@ -252,6 +252,10 @@ TEST(CopyErrorText, CutsToTheBufferAndAlwaysEndsIt)
     }
     EXPECT_EQ(CopyErrorText(text, nullptr, 100), 9);
     EXPECT_EQ(CopyErrorText("", nullptr, 0), 0);
+    // In wide characters, counted as characters.
+    std::wstring wide(6, L'#');
+    EXPECT_EQ(CopyErrorText(std::wstring_view(L"t.vlm: no"), wide.data(), 4), 9);
+    EXPECT_EQ(wide, std::wstring(L"t.v\0##", 6));
 }
 
 }  // namespace

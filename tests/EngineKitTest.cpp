@@ -1,0 +1,378 @@
+// What a developer who ships the engine calls beside attaching: paths in UTF-16, windows the
+// engine must leave alone, the theme's colours and fonts for a program's own drawing, and the
+// message that tells the program the look changed.
+#include "EngineTestKit.h"
+
+#include <commctrl.h>
+
+using namespace enginetest;
+
+namespace {
+
+std::wstring WideError()
+{
+    std::wstring text(1024, L'\0');
+    Velum_GetLastErrorTextW(text.data(), static_cast<int>(text.size()));
+    return text.c_str();
+}
+
+// The window's pixels as the window has them (its whole rectangle).
+std::vector<COLORREF> Pixels(HWND hwnd)
+{
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    std::vector<COLORREF> pixels;
+    HDC dc = GetWindowDC(hwnd);
+    for (int y = 0; y < r.bottom - r.top; y += 2)
+        for (int x = 0; x < r.right - r.left; x += 2)
+            pixels.push_back(GetPixel(dc, x, y));
+    ReleaseDC(hwnd, dc);
+    return pixels;
+}
+
+WNDPROC ProcedureOf(HWND hwnd)
+{
+    return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+}
+
+}  // namespace
+
+TEST(EngineKit, WideCallsReachPathsTheCodePageCannotSpell)
+{
+    const std::wstring folder = harness::BuildFolder() + L"\\tests\\테마 🎨 " + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW((harness::BuildFolder() + L"\\tests").c_str(), nullptr);
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << GetLastError();
+    const std::wstring good = folder + L"\\주제.vlm", broken = folder + L"\\깨진.vlm";
+    harness::WriteBytes(good, harness::ReadBytes(SkinFile(L"velum.vlm")));
+    harness::WriteBytes(broken, "[Theme]\nname = x\n\n[Caption]\nbackground = #12345G\n");
+
+    const struct {
+        const char* what;
+        std::function<int()> call;
+        int code;
+        std::wstring text;  // in the wide error text; empty: no error
+    } cases[] = {
+        {"the wide call loads it", [&] { return Velum_AttachExW(good.c_str(), L""); }, VELUM_OK, L""},
+        {"the ANSI call cannot name it", [&] { return Velum_AttachEx(harness::Ansi(good).c_str(), ""); }, VELUM_E_FILE,
+         L"cannot open the theme file"},
+        {"errors name the file, its line and column", [&] { return Velum_AttachExW(broken.c_str(), nullptr); },
+         VELUM_E_THEME, broken + L":5:20: error:"},
+        {"a scheme the code page cannot spell", [&] { return Velum_AttachExW(good.c_str(), L"없음"); }, VELUM_E_SCHEME,
+         L"no scheme named \"없음\""},
+        {"no path", [&] { return Velum_AttachExW(nullptr, nullptr); }, VELUM_E_ARGUMENT, L"no theme file given"},
+    };
+    UiThread ui;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::wstring text;
+        std::string ansi(1024, '\0');
+        int ansiLength = 0;
+        EXPECT_EQ(ui.Call([&] {
+            const int result = c.call();
+            text = WideError();
+            ansiLength = Velum_GetLastErrorText(ansi.data(), static_cast<int>(ansi.size()));
+            return result;
+        }),
+                  c.code);
+        if (c.text.empty()) {
+            EXPECT_EQ(text, L"");
+            EXPECT_EQ(ansiLength, 0);
+        } else {
+            EXPECT_NE(text.find(c.text), std::wstring::npos) << harness::Utf8(text);
+            // The ANSI text says the same in the code page, with what it cannot spell replaced.
+            EXPECT_EQ(ansi.c_str(), harness::Ansi(text));
+        }
+    }
+    // A wide buffer is cut in characters and always ended.
+    wchar_t small[5] = L"????";
+    EXPECT_EQ(ui.Call([&] { return Velum_GetLastErrorTextW(small, 5); }),
+              static_cast<int>(std::wstring(L"no theme file given").size()));
+    EXPECT_STREQ(small, L"no t");
+    DeleteFileW(good.c_str());
+    DeleteFileW(broken.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+// An excluded window and everything inside it look and work as without the engine: the
+// pixels are the unskinned ones and the procedures the program's own. Given back, it is
+// skinned again at once.
+TEST(EngineKit, ExcludedWindowsKeepTheSystemsLookAndProcedures)
+{
+    InitCommonControls();
+    UiThread ui;
+    HWND main = ui.Window();
+    struct Control {
+        const wchar_t* name;
+        const wchar_t* cls;
+        DWORD style;
+        RECT at;
+    } controls[] = {
+        {L"button", L"BUTTON", BS_PUSHBUTTON, {20, 20, 110, 28}},
+        {L"check box", L"BUTTON", BS_AUTOCHECKBOX, {150, 20, 110, 24}},
+        {L"edit", L"EDIT", WS_BORDER | ES_AUTOHSCROLL, {20, 60, 150, 24}},
+        {L"list box", L"LISTBOX", WS_BORDER | WS_VSCROLL | LBS_NOTIFY, {20, 95, 150, 70}},
+        {L"combo box", L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL, {200, 60, 150, 120}},
+        {L"scroll bar", L"SCROLLBAR", SBS_HORZ, {200, 100, 150, 18}},
+        {L"progress bar", PROGRESS_CLASSW, 0, {200, 130, 150, 18}},
+    };
+    std::vector<HWND> windows;
+    HWND holder = nullptr;
+    ui.Call([&] {
+        // The progress bar stands in a window of its own (see below).
+        holder = CreateWindowExW(0, kClass, L"holder", WS_POPUP | WS_VISIBLE | WS_BORDER, 600, 450, 200, 60, main,
+                                 nullptr, nullptr, nullptr);
+        for (const auto& c : controls) {
+            const bool progress = lstrcmpW(c.cls, PROGRESS_CLASSW) == 0;
+            HWND hwnd = CreateWindowExW(0, c.cls, c.name, WS_CHILD | WS_VISIBLE | c.style, progress ? 10 : c.at.left,
+                                        progress ? 10 : c.at.top, c.at.right, c.at.bottom, progress ? holder : main,
+                                        nullptr, nullptr, nullptr);
+            if (lstrcmpW(c.cls, L"LISTBOX") == 0 || lstrcmpW(c.cls, L"COMBOBOX") == 0) {
+                const UINT add = lstrcmpW(c.cls, L"LISTBOX") == 0 ? LB_ADDSTRING : CB_ADDSTRING;
+                SendMessageW(hwnd, add, 0, reinterpret_cast<LPARAM>(L"第一项"));
+                SendMessageW(hwnd, add, 0, reinterpret_cast<LPARAM>(L"第二项"));
+            }
+            if (lstrcmpW(c.cls, L"COMBOBOX") == 0)
+                SendMessageW(hwnd, CB_SETCURSEL, 0, 0);
+            if (lstrcmpW(c.cls, PROGRESS_CLASSW) == 0)
+                SendMessageW(hwnd, PBM_SETPOS, 60, 0);
+            windows.push_back(hwnd);
+        }
+        SetFocus(main);
+        return 0;
+    });
+    ui.Activate();
+    const velum::Theme theme = LoadExpected(SkinFile(L"velum.vlm"));
+    const auto captionSkinned = [&] {
+        const Sample caption = FrameSamples(main, theme, true).front();
+        return InFill(WindowPixel(main, caption.at.x, caption.at.y), caption.expected);
+    };
+
+    // Each window as the program sees it without the engine.
+    struct Seen {
+        std::vector<COLORREF> pixels;
+        WNDPROC procedure;
+    };
+    const auto see = [&](HWND hwnd) { return Seen{Pixels(hwnd), ProcedureOf(hwnd)}; };
+    Sleep(300);
+    std::vector<Seen> unskinned;
+    unskinned.push_back(see(main));
+    for (HWND hwnd : windows)
+        unskinned.push_back(see(hwnd));
+
+    const auto attach = [&] { ASSERT_EQ(ui.AttachEx(SkinFile(L"velum.vlm")), VELUM_OK) << ui.LastError(); };
+    const auto detach = [&] { ui.Call([] { return Velum_Detach(); }); };
+    for (std::size_t i = 0; i <= windows.size(); ++i) {
+        HWND target = i == 0 ? main : windows[i - 1];
+        // The progress bar draws with colours comctl32 keeps for the whole process, which are the
+        // theme's while the engine is attached: its procedure is checked, not its pixels.
+        const bool comparePixels = i != windows.size();
+        for (const bool beforeAttach : {true, false}) {
+            SCOPED_TRACE(harness::Utf8(i == 0 ? L"top-level window" : controls[i - 1].name) +
+                         (beforeAttach ? ", excluded before attaching" : ", excluded while attached"));
+            if (beforeAttach) {
+                ASSERT_EQ(ui.Call([&] { return Velum_ExcludeWindow(target, 1); }), VELUM_OK);
+                attach();
+            } else {
+                attach();
+                ASSERT_TRUE(WaitUntil([&] { return ProcedureOf(target) != unskinned[i].procedure; }))
+                    << "the engine did not take the window in the first place";
+                ASSERT_EQ(ui.Call([&] { return Velum_ExcludeWindow(target, 1); }), VELUM_OK);
+            }
+            ui.Activate();
+            EXPECT_EQ(ProcedureOf(target), unskinned[i].procedure);
+            if (comparePixels) {
+                EXPECT_TRUE(WaitUntil([&] { return Pixels(target) == unskinned[i].pixels; }))
+                    << "the excluded window's pixels differ from its unskinned ones";
+            }
+            if (i != 0) {
+                EXPECT_TRUE(WaitUntil(captionSkinned)) << "the rest of the window is no longer skinned";
+            }
+            // Given back, it is skinned again.
+            ASSERT_EQ(ui.Call([&] { return Velum_ExcludeWindow(target, 0); }), VELUM_OK);
+            EXPECT_NE(ProcedureOf(target), unskinned[i].procedure);
+            if (comparePixels) {
+                EXPECT_TRUE(WaitUntil([&] { return Pixels(target) != unskinned[i].pixels; }))
+                    << "given back, the window still shows the system's look";
+            }
+            detach();
+        }
+    }
+
+    // By class: the windows of a class, those made later too, are left alone.
+    attach();
+    HWND edit = windows[2];
+    ASSERT_EQ(ui.Call([] { return Velum_ExcludeClassW(L"edit", 1); }), VELUM_OK);
+    EXPECT_EQ(ProcedureOf(edit), unskinned[3].procedure);
+    HWND later = nullptr;
+    ui.Call([&] {
+        later = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 20, 180, 150, 24, main, nullptr,
+                                nullptr, nullptr);
+        return 0;
+    });
+    EXPECT_EQ(ProcedureOf(later), unskinned[3].procedure);
+    EXPECT_NE(ProcedureOf(windows[0]), unskinned[1].procedure) << "a button is not an edit";
+    ASSERT_EQ(ui.Call([] { return Velum_ExcludeClass("EDIT", 0); }), VELUM_OK);
+    EXPECT_NE(ProcedureOf(edit), unskinned[3].procedure);
+    EXPECT_NE(ProcedureOf(later), unskinned[3].procedure);
+    detach();
+    EXPECT_EQ(ui.Call([] { return Velum_ExcludeWindow(nullptr, 1); }), VELUM_E_ARGUMENT);
+}
+
+// A colour the engine gives a program is the colour it draws that part with, in every theme.
+TEST(EngineKit, ThemeColoursAreTheColoursOnScreen)
+{
+    UiThread ui;
+    HWND main = ui.Window();
+    HWND button = nullptr, edit = nullptr, list = nullptr;
+    ui.Call([&] {
+        button = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 20, 20, 110, 30, main,
+                                 nullptr, nullptr, nullptr);
+        edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 20, 70, 150, 24, main, nullptr,
+                               nullptr, nullptr);
+        list = CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 20, 110, 150, 60, main, nullptr,
+                               nullptr, nullptr);
+        SetFocus(main);
+        return 0;
+    });
+    EXPECT_EQ(Velum_GetThemeColor("Window", "", "background"), -1) << "no theme before attaching";
+    for (const auto& name : ShippedThemes()) {
+        SCOPED_TRACE(harness::Utf8(name));
+        const velum::Theme t = LoadExpected(SkinFile(name));
+        ASSERT_EQ(ui.AttachEx(SkinFile(name)), VELUM_OK) << ui.LastError();
+        ui.Activate();
+        ExpectFrame(main, t, true, "attached");
+        struct Part {
+            const char* part;
+            HWND window;
+            POINT at;
+        };
+        std::vector<Part> parts = {{"Button", button, {8, 15}}, {"Edit", edit, {75, 12}}, {"List", list, {75, 30}}};
+        for (const Sample& s : FrameSamples(main, t, true)) {
+            const std::string sample = s.part;
+            const char* part = sample == "caption"        ? "Caption"
+                               : sample == "close button" ? "CaptionButton"
+                               : sample == "menu bar"     ? "MenuBar"
+                               : sample == "client area"  ? "Window"
+                                                          : "Frame";
+            parts.push_back({part, main, s.at});
+        }
+        for (const Part& p : parts) {
+            SCOPED_TRACE(p.part);
+            const int from = ui.Call([&] { return Velum_GetThemeColor(p.part, nullptr, "background"); });
+            const int to = ui.Call([&] { return Velum_GetThemeColor(p.part, "", "background-end"); });
+            ASSERT_NE(from, -1);
+            const auto colour = [](int c) { return velum::Color{GetRValue(c), GetGValue(c), GetBValue(c)}; };
+            const velum::Fill fill{colour(from), colour(to), true};
+            EXPECT_TRUE(WaitUntil([&] { return InFill(WindowPixel(p.window, p.at.x, p.at.y), fill); }))
+                << Hex(WindowPixel(p.window, p.at.x, p.at.y)) << " on screen, " << Hex(fill) << " from the engine";
+        }
+        // Fonts: the face the theme names first among those installed, at its size and weight.
+        for (const auto& [part, font] :
+             {std::pair{"Caption", t.captionFont}, std::pair{"MenuBar", t.menuFont}, std::pair{"Popup", t.popupFont}}) {
+            SCOPED_TRACE(part);
+            LOGFONTA ansi{};
+            LOGFONTW wide{};
+            ASSERT_EQ(ui.Call([&] { return Velum_GetThemeFont(part, &ansi); }), VELUM_OK);
+            ASSERT_EQ(ui.Call([&] { return Velum_GetThemeFontW(harness::Widen(part).c_str(), &wide); }), VELUM_OK);
+            EXPECT_EQ(wide.lfHeight, -MulDiv(font.sizePt, 96, 72));
+            EXPECT_EQ(wide.lfWeight, font.weight);
+            EXPECT_EQ(ansi.lfHeight, wide.lfHeight);
+            EXPECT_EQ(ansi.lfFaceName, harness::Ansi(wide.lfFaceName));
+            EXPECT_NE(std::find(font.faces.begin(), font.faces.end(), harness::Utf8(wide.lfFaceName)), font.faces.end())
+                << harness::Utf8(wide.lfFaceName);
+        }
+    }
+    // Names the theme format does not have.
+    const struct {
+        const char *part, *state, *key;
+    } unknown[] = {{"Caption", "", "colour"},
+                   {"Captions", "", "background"},
+                   {"Button", "Selected", "text"},
+                   {"Edit", "", "mark"},
+                   {nullptr, "", "text"}};
+    for (const auto& u : unknown)
+        EXPECT_EQ(ui.Call([&] { return Velum_GetThemeColor(u.part, u.state, u.key); }), -1) << u.key;
+    LOGFONTA font{};
+    EXPECT_EQ(ui.Call([&] { return Velum_GetThemeFont("Button", &font); }), VELUM_E_ARGUMENT);
+    EXPECT_NE(ui.LastError().find("Caption, MenuBar or Popup"), std::string::npos) << ui.LastError();
+}
+
+namespace {
+
+UINT themeChanged = 0;
+struct Heard {
+    int count = 0;
+    WPARAM wParam = 99;
+    int windowColour = -2;  // asked of the engine from inside the message
+};
+Heard heard;
+
+LRESULT CALLBACK ListeningProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == themeChanged && themeChanged != 0) {
+        ++heard.count;
+        heard.wParam = wParam;
+        heard.windowColour = Velum_GetThemeColor("Window", "", "background");
+        return 0;
+    }
+    if (message == WM_APP + 7)  // a detach from inside a message the engine passes on
+        return Velum_Detach();
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+// The look-changed message: once per successful attach or switch, once at detach, never for a
+// call that failed or changed nothing; the program may ask the engine for colours inside it.
+TEST(EngineKit, TheLookChangedMessageComesOncePerChange)
+{
+    themeChanged = RegisterWindowMessageW(VELUM_THEMECHANGED_NAMEW);
+    ASSERT_NE(themeChanged, 0u);
+    UiThread ui;
+    HWND listener = nullptr;
+    ui.Call([&] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = ListeningProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"VelumTestListener";
+        RegisterClassW(&wc);
+        listener = CreateWindowExW(0, wc.lpszClassName, L"listener", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 400, 200,
+                                   150, nullptr, nullptr, nullptr, nullptr);
+        return 0;
+    });
+    const std::wstring broken = SourceFolder() + L"\\tests\\native\\broken\\bad-colour.vlm";
+    const auto windowBackground = [](const wchar_t* name) {
+        const velum::Color c = LoadExpected(SkinFile(name)).window.background.from;
+        return static_cast<int>(RGB(c.r, c.g, c.b));
+    };
+    const velum::Color builtIn = velum::DefaultTheme().window.background.from;
+    const struct {
+        const char* what;
+        std::function<int()> call;
+        int heardMore;
+        WPARAM wParam;
+        int colour;
+    } steps[] = {
+        {"attach", [&] { return Velum_AttachExW(SkinFile(L"velum.vlm").c_str(), L""); }, 1, 1,
+         windowBackground(L"velum.vlm")},
+        {"a broken theme", [&] { return Velum_AttachExW(broken.c_str(), L""); }, 0, 1, windowBackground(L"velum.vlm")},
+        {"a switch", [&] { return Velum_AttachEx(harness::Ansi(SkinFile(L"midnight.vlm")).c_str(), ""); }, 1, 1,
+         windowBackground(L"midnight.vlm")},
+        {"detach", [] { return Velum_Detach(); }, 1, 0, -1},
+        {"detach again", [] { return Velum_Detach(); }, 0, 0, -1},
+        {"the built-in look", [] { return Velum_Attach(); }, 1, 1,
+         static_cast<int>(RGB(builtIn.r, builtIn.g, builtIn.b))},
+        {"detach from inside a message", [&] { return static_cast<int>(SendMessageW(listener, WM_APP + 7, 0, 0)); }, 1,
+         0, -1},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.what);
+        const int before = heard.count;
+        ui.Call(s.call);
+        ui.Call([] { return 0; });  // what waited for the message to return has run
+        EXPECT_EQ(heard.count - before, s.heardMore);
+        EXPECT_EQ(heard.wParam, s.wParam);
+        EXPECT_EQ(heard.windowColour, s.colour);
+    }
+    ui.Call([&] { return static_cast<int>(DestroyWindow(listener)); });
+}
