@@ -12,6 +12,7 @@
 namespace {
 
 constexpr wchar_t kStartTheme[] = L"velum.vlm";
+constexpr wchar_t kWatchItem[] = L"监视主题文件(&W)";
 constexpr UINT_PTR kWatchTimer = 1;
 
 std::wstring FileName(const std::wstring& path)
@@ -150,8 +151,11 @@ void GalleryDialog::Create(const std::wstring& skinFolder)
     if (CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_GALLERY), nullptr, DialogProc,
                            reinterpret_cast<LPARAM>(this)) == nullptr)
         ThrowLastError(L"CreateDialogParamW", L"IDD_GALLERY");
-    themes_ = std::make_unique<ThemeMenu>(GetSubMenu(GetMenu(hwnd_), 0), IDM_FIRST_THEME);
+    HMENU themePopup = GetSubMenu(GetMenu(hwnd_), 0);
+    themes_ = std::make_unique<ThemeMenu>(themePopup, IDM_FIRST_THEME);
     themes_->Fill(skinFolder);
+    AppendMenuW(themePopup, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(themePopup, MF_STRING, IDM_WATCH_THEME, kWatchItem);
 }
 
 void GalleryDialog::ApplyStartTheme()
@@ -171,17 +175,39 @@ void GalleryDialog::ApplyStartTheme()
 
 void GalleryDialog::WatchThemeFile(const std::wstring& path)
 {
-    StopWatching();
-    // Made before the first apply, so a save from then on is applied.
-    watch_.emplace(FullPath(path));
-    if (!ApplyWatchedFile())
+    // Begun before the first apply, so a save from then on is applied.
+    BeginWatch(path);
+    if (!watch_ || !ApplyWatchedFile())
         ModuleSkin::Velum_Attach();
+}
+
+void GalleryDialog::ToggleWatch()
+{
+    if (watch_) {
+        const std::wstring name = FileName(watch_->Path());
+        StopWatching();
+        ShowStatus(L"不再监视 " + name);
+    } else if (themeInUse_.empty()) {
+        ShowStatus(L"没有可监视的主题文件: 正在使用引擎的内置外观");
+    } else {
+        BeginWatch(themeInUse_);
+        if (watch_)
+            ShowStatus(L"监视 " + FileName(watch_->Path()) + L": 保存后重新应用");
+    }
+}
+
+void GalleryDialog::BeginWatch(const std::wstring& path)
+{
+    StopWatching();
+    watch_.emplace(FullPath(path));
     if (SetTimer(hwnd_, kWatchTimer, SavedFileWatch::kLookIntervalMs, nullptr) == 0) {
         const DWORD error = GetLastError();
         ShowStatus(L"无法监视 " + watch_->Path() + L": SetTimer: error " + std::to_wstring(error) + L": " +
                    SystemErrorText(error));
         watch_.reset();
+        return;
     }
+    CheckMenuItem(GetMenu(hwnd_), IDM_WATCH_THEME, MF_BYCOMMAND | MF_CHECKED);
 }
 
 bool GalleryDialog::ApplyWatchedFile()
@@ -196,6 +222,7 @@ bool GalleryDialog::ApplyWatchedFile()
         ShowStatus(L"无法应用 " + name + L": " + ModuleSkin::Velum_GetLastErrorText());
         return false;
     }
+    themeInUse_ = path;
     ShowStatus(L"主题: " + name + L" (保存后重新应用)");
     return true;
 }
@@ -206,6 +233,7 @@ void GalleryDialog::StopWatching()
         return;
     KillTimer(hwnd_, kWatchTimer);
     watch_.reset();
+    CheckMenuItem(GetMenu(hwnd_), IDM_WATCH_THEME, MF_BYCOMMAND | MF_UNCHECKED);
 }
 
 int GalleryDialog::Run(int showCommand)
@@ -276,13 +304,16 @@ void GalleryDialog::OnInitDialog()
 void GalleryDialog::OnCommand(UINT command)
 {
     if (const auto index = themes_ ? themes_->IndexOfCommand(command) : std::nullopt) {
-        // A theme picked replaces the watched one.
-        StopWatching();
+        // While watching, the theme picked is the one watched from now on, applied or not: a
+        // broken file picked is applied at its first good save.
+        if (watch_)
+            BeginWatch(themes_->Path(*index));
         ApplyTheme(*index);
         return;
     }
     switch (command) {
     case IDM_DISABLE_ALL: ToggleDisabled(); break;
+    case IDM_WATCH_THEME: ToggleWatch(); break;
     case IDM_MORE_CONTROLS: ToggleSecondPage(); break;
     case IDM_EXIT: OnClose(); break;
     default: break;  // the sample's buttons and fields do nothing but show their states
@@ -379,7 +410,8 @@ void GalleryDialog::ApplyTheme(size_t index)
         return;
     }
     themes_->Check(index);
-    ShowStatus(L"主题: " + name);
+    themeInUse_ = themes_->Path(index);
+    ShowStatus(watch_ ? L"主题: " + name + L" (保存后重新应用)" : L"主题: " + name);
 }
 
 void GalleryDialog::ToggleDisabled()

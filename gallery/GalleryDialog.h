@@ -1,6 +1,6 @@
 // The gallery's window: a dialog of every standard and common control in its states, a Theme
 // menu of the theme folder's files, a command that disables every control, and one that opens
-// the second page (MoreControlsSheet). With --watch it applies one theme file again at each save.
+// the second page (MoreControlsSheet). A theme file can be watched: applied again at each save.
 #pragma once
 
 #include <windows.h>
@@ -28,9 +28,10 @@ public:
     // Applies velum.vlm when the folder has it, else its first theme, else the engine's
     // built-in look. Throws AppError when the engine cannot be loaded.
     void ApplyStartTheme();
-    // Applies the theme file at path, and again each time it is saved, until a theme is picked
-    // from the menu. A file the engine refuses leaves the look as it was (the built-in look at
-    // the start) and the status line says why, with the file, line and column.
+    // Applies the theme file at path, and again each time it is saved, while the Theme menu's
+    // watch item is checked; a theme picked from the menu meanwhile is watched instead. A file
+    // the engine refuses leaves the look as it was (the built-in look at the start) and the
+    // status line says why, with the file, line and column.
     void WatchThemeFile(const std::wstring& path);
     // Shows the dialog and runs the message loop until it closes; returns the exit code.
     int Run(int showCommand);
@@ -53,6 +54,10 @@ private:
     void FillCommonControls();
     void AddTooltip();
     void ApplyTheme(size_t index);
+    // The watch item: watches the theme in use, or stops watching.
+    void ToggleWatch();
+    // Watches path from now on, without applying it.
+    void BeginWatch(const std::wstring& path);
     // Applies the watched file; false when the engine refused it.
     bool ApplyWatchedFile();
     void StopWatching();
@@ -68,6 +73,8 @@ private:
     // While every control is disabled: each control and whether it was enabled before.
     std::vector<std::pair<HWND, bool>> disabled_;
     bool running_ = false;
+    // The theme file applied last, for the watch item; empty under the built-in look.
+    std::wstring themeInUse_;
     // The theme file applied at each save, while it is watched.
     std::optional<SavedFileWatch> watch_;
 };

@@ -9,6 +9,7 @@
 // Menu commands. The Theme menu's items are numbered from IDM_FIRST_THEME, one a file.
 #define IDM_DISABLE_ALL 200
 #define IDM_EXIT 201
+#define IDM_WATCH_THEME 203
 #define IDM_FIRST_THEME 0x1000
 
 // Controls, in the order the dialog lays them out.

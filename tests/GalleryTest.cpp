@@ -298,7 +298,9 @@ TEST_F(Gallery, ListsEveryShippedThemeAndStartsWithVelum)
         files += entry.is_regular_file() ? 1 : 0;
     ASSERT_GE(files, 8u);
     EXPECT_EQ(Themes().Count(), files);
-    EXPECT_EQ(GetMenuItemCount(ThemePopup()), static_cast<int>(files));
+    // The themes, then a separator and the watch item.
+    EXPECT_EQ(GetMenuItemCount(ThemePopup()), static_cast<int>(files) + 2);
+    EXPECT_EQ(GetMenuItemID(ThemePopup(), static_cast<int>(files) + 1), static_cast<UINT>(IDM_WATCH_THEME));
     const auto velum = Themes().IndexOfName(L"velum.vlm");
     ASSERT_TRUE(velum.has_value());
     for (size_t i = 0; i < Themes().Count(); ++i)

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The gallery started with --watch THEMEFILE, as a theme author uses it: the file applied at the
-# start, then a table of saves of it, each in place or by rename; after each, the gallery's
-# caption shows the new colour, or after a broken save the last good one while its status line
-# gives the engine's error with the file's line number. Closed, the gallery exits with 0.
+# The gallery watching a theme file, as a theme author uses it, each way it can be asked to:
+# started with --watch THEMEFILE, or started on its Skin folder and told by keys, 主题(T) then
+# 监视主题文件(W), to watch the theme in use. Then a table of saves of the file, each in place
+# or by rename; after each, the gallery's caption shows the new colour, or after a broken save
+# the last good one while its status line gives the engine's error with the file's line number.
+# Closed, the gallery exits with 0.
 # Usage: gallery-watch.sh WINE_RUN GALLERY_EXE ENGINE_DLL PROBE_EXE TRY_THEME
 set -euo pipefail
 
@@ -66,48 +68,68 @@ caption_is() { [ "$(caption)" = "$1" ]; }
 status() { "$wine_run" "$probe_exe" item-text '#32770' 1032 2>/dev/null | tr -d '\r'; }
 status_has() { status | grep -qF -- "$1"; }
 
-mkdir "$work/app"
-cp "$gallery_exe" "$engine" "$work/app/"
-cp "$theme_file" "$work/watch.vlm"
-caption_line=$(grep -n '^background = #B03A7C' "$work/watch.vlm" | cut -d: -f1)
+cp "$gallery_exe" "$engine" "$work/"
+caption_line=$(grep -n '^background = #B03A7C' "$theme_file" | cut -d: -f1)
 [ -n "$caption_line" ] || fail "the test theme has no caption background #B03A7C"
 
-"$wine_run" "$work/app/$(basename "$gallery_exe")" --watch "$(windows_path "$work/watch.vlm")" \
-  >"$work/gallery.out" 2>&1 &
-gallery_pid=$!
-wait_for 60 gallery_shown || fail "no gallery window"
-wait_for 10 caption_is '#B03A7C' || fail "the gallery's caption is $(caption), not the watched theme's #B03A7C"
-wait_for 10 status_has "watch.vlm" || fail "the status line does not name the watched file: '$(status)'"
-echo "ok: the gallery started under the watched theme: $(status)"
-
+# save FILE HOW VALUE: the theme with its caption background set to VALUE, saved in place (the
+# file truncated and written) or by rename (a new file moved over the old one).
 save() {
-  sed "${caption_line}s/.*/background = $2/" "$theme_file" >"$work/next.vlm"
-  case $1 in
-    in-place) cat "$work/next.vlm" >"$work/watch.vlm" && rm "$work/next.vlm" ;;
-    rename) mv "$work/next.vlm" "$work/watch.vlm" ;;
+  sed "${caption_line}s/.*/background = $3/" "$theme_file" >"$work/next.vlm"
+  case $2 in
+    in-place) cat "$work/next.vlm" >"$1" && rm "$work/next.vlm" ;;
+    rename) mv "$work/next.vlm" "$1" ;;
   esac
 }
 
-# The saves: how, the caption background written, the caption expected, and what the status
-# line then says.
-error_at="watch.vlm:$caption_line:"
-saves=(
-  "in-place|#1F6FB2|#1F6FB2|主题: watch.vlm"
-  "rename|#12345G|#1F6FB2|$error_at"
-  "in-place|#C8702A|#C8702A|主题: watch.vlm"
+# The ways to watch: how, the file watched (a name no menu item's access key starts), the
+# gallery's arguments, and the status line once it watches.
+ways=(
+  "flag|$work/flagged.vlm|--watch $(windows_path "$work/flagged.vlm")|主题: flagged.vlm (保存后重新应用)"
+  "menu|$work/Skin/mine.vlm||监视 mine.vlm: 保存后重新应用"
 )
-for row in "${saves[@]}"; do
-  IFS='|' read -r how value expected said <<<"$row"
-  sleep 1  # each save its own last-write time
-  save "$how" "$value"
-  wait_for 10 status_has "$said" || fail "after the save of $value ($how) the status line is '$(status)', not '$said'"
-  wait_for 10 caption_is "$expected" || fail "after the save of $value ($how) the caption is $(caption), not $expected"
-  echo "ok: a save of $value ($how) shows $expected; the status line: $(status)"
-done
+for way in "${ways[@]}"; do
+  IFS='|' read -r how file args watching <<<"$way"
+  name=$(basename "$file")
+  rm -rf "$work/Skin"
+  mkdir "$work/Skin"
+  cp "$theme_file" "$file"
+  # shellcheck disable=SC2086 # the arguments are split at spaces; none holds one
+  "$wine_run" "$work/$(basename "$gallery_exe")" $args >"$work/gallery.out" 2>&1 &
+  gallery_pid=$!
+  wait_for 60 gallery_shown || fail "no gallery window ($how)"
+  wait_for 10 caption_is '#B03A7C' || fail "the gallery's caption is $(caption), not the theme's #B03A7C ($how)"
+  if [ "$how" = menu ]; then
+    xdotool windowfocus --sync "$window" || fail "cannot focus the gallery"
+    xdotool key alt+t
+    sleep 0.3
+    xdotool key w
+  fi
+  wait_for 10 status_has "$watching" || fail "the status line is '$(status)', not '$watching' ($how)"
+  echo "ok: the gallery watches $name ($how): $(status)"
 
-"$wine_run" "$probe_exe" close '#32770' || fail "cannot close the gallery"
-code=0
-wait "$gallery_pid" || code=$?
-gallery_pid=
-[ "$code" = 0 ] || fail "the gallery exited with $code"
+  # The saves: how, the caption background written, the caption expected, and what the
+  # status line then says.
+  saves=(
+    "in-place|#1F6FB2|#1F6FB2|主题: $name"
+    "rename|#12345G|#1F6FB2|$name:$caption_line:"
+    "in-place|#C8702A|#C8702A|主题: $name"
+  )
+  for row in "${saves[@]}"; do
+    IFS='|' read -r saved value expected said <<<"$row"
+    sleep 1 # each save its own last-write time
+    save "$file" "$saved" "$value"
+    wait_for 10 status_has "$said" ||
+      fail "after the save of $value ($saved) the status line is '$(status)', not '$said' ($how)"
+    wait_for 10 caption_is "$expected" ||
+      fail "after the save of $value ($saved) the caption is $(caption), not $expected ($how)"
+    echo "ok: a save of $value ($saved) shows $expected; the status line: $(status)"
+  done
+
+  "$wine_run" "$probe_exe" close '#32770' || fail "cannot close the gallery"
+  code=0
+  wait "$gallery_pid" || code=$?
+  gallery_pid=
+  [ "$code" = 0 ] || fail "the gallery exited with $code ($how)"
+done
 echo "PASS"
