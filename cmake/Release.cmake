@@ -98,6 +98,15 @@ install(FILES engine/Velum.h DESTINATION include COMPONENT sdk EXCLUDE_FROM_ALL)
 install(FILES engine/Velum.bas DESTINATION vb COMPONENT sdk EXCLUDE_FROM_ALL)
 install(FILES docs/engine.md docs/theme-format.md DESTINATION docs COMPONENT sdk EXCLUDE_FROM_ALL)
 install(DIRECTORY Skin/ DESTINATION themes COMPONENT sdk EXCLUDE_FROM_ALL)
+install(DIRECTORY samples/ DESTINATION samples COMPONENT sdk EXCLUDE_FROM_ALL)
+# The CMake package: find_package(Velum CONFIG) with the kit as a prefix. One kit serves both
+# architectures, so its version file does not check the pointer size (VelumConfig.cmake picks
+# the architecture's files).
+include(CMakePackageConfigHelpers)
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/VelumConfigVersion.cmake VERSION ${PROJECT_VERSION}
+  COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
+install(FILES packaging/sdk/VelumConfig.cmake ${CMAKE_BINARY_DIR}/VelumConfigVersion.cmake
+  DESTINATION lib/cmake/Velum COMPONENT sdk EXCLUDE_FROM_ALL)
 
 # CPack configurations, one per zip: cpack --config build/<preset>/CPack<Name>.cmake. The kit
 # is packed from the build folders of both architectures.

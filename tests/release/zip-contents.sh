@@ -20,7 +20,9 @@ expected() {
       printf '%s\n' Zentora.exe VelumGallery.exe Velum_VB6.dll ReadMe.txt
       themes Skin ;;
     sdk)
-      printf '%s\n' include/Velum.h vb/Velum.bas docs/engine.md docs/theme-format.md
+      printf '%s\n' include/Velum.h vb/Velum.bas docs/engine.md docs/theme-format.md \
+                    lib/cmake/Velum/VelumConfig.cmake lib/cmake/Velum/VelumConfigVersion.cmake
+      (cd "$source" && find samples -type f | LC_ALL=C sort)
       themes themes
       local arch
       for arch in x64 x86; do
