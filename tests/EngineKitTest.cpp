@@ -37,6 +37,16 @@ WNDPROC ProcedureOf(HWND hwnd)
 
 }  // namespace
 
+WNDPROC programsPrevious = nullptr;
+int programsMessages = 0;
+
+// A program's own subclass of one of its controls, made after the engine took the control.
+LRESULT CALLBACK ProgramsSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    ++programsMessages;
+    return CallWindowProcW(programsPrevious, hwnd, message, wParam, lParam);
+}
+
 TEST(EngineKit, WideCallsReachPathsTheCodePageCannotSpell)
 {
     const std::wstring folder = harness::BuildFolder() + L"\\tests\\테마 🎨 " + std::to_wstring(GetCurrentProcessId());
@@ -215,6 +225,26 @@ TEST(EngineKit, ExcludedWindowsKeepTheSystemsLookAndProcedures)
     EXPECT_NE(ProcedureOf(edit), unskinned[3].procedure);
     EXPECT_NE(ProcedureOf(later), unskinned[3].procedure);
     detach();
+
+    // A control the program subclassed over the engine: excluded, it shows the system's look
+    // while the program's procedure stays on top and still gets every message.
+    HWND button = windows[0];
+    attach();
+    ui.Call([&] {
+        programsPrevious = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ProgramsSubclass)));
+        return 0;
+    });
+    ASSERT_EQ(ui.Call([&] { return Velum_ExcludeWindow(button, 1); }), VELUM_OK);
+    EXPECT_TRUE(WaitUntil([&] { return Pixels(button) == unskinned[1].pixels; }));
+    EXPECT_EQ(ProcedureOf(button), ProgramsSubclass);
+    const int before = programsMessages;
+    ui.Call([&] { return static_cast<int>(SendMessageW(button, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"button"))); });
+    EXPECT_GT(programsMessages, before);
+    ASSERT_EQ(ui.Call([&] { return Velum_ExcludeWindow(button, 0); }), VELUM_OK);
+    EXPECT_TRUE(WaitUntil([&] { return Pixels(button) != unskinned[1].pixels; }));
+    detach();
+    EXPECT_EQ(ProcedureOf(button), ProgramsSubclass);
     EXPECT_EQ(ui.Call([] { return Velum_ExcludeWindow(nullptr, 1); }), VELUM_E_ARGUMENT);
 }
 
