@@ -64,6 +64,8 @@ text_file=$(windows_path "$work/name with spaces.txt")
 if [ "$arch" = x64 ]; then other=syswow64; else other=system32; fi
 other_notepad=$(windows_path "$build/wineprefix/drive_c/windows/$other/notepad.exe")
 launcher=$(windows_path "$probe_exe")
+# wine-run.sh makes the test prefix at its first call, which may be this one's.
+"$wine_run" "$probe_exe" sleep 0 || fail "the test prefix cannot run the probe"
 [ -f "$build/wineprefix/drive_c/windows/$other/notepad.exe" ] || fail "no $other/notepad.exe in the test prefix"
 
 # velum-try's own failures: expected exit code, a piece of its message, then the arguments.
