@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "../tools/velum-try/SavedFileWatch.h"
+#include "SavedFileWatch.h"
 #include "MoreControlsSheet.h"
 #include "ThemeMenu.h"
 

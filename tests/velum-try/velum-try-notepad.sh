@@ -58,6 +58,10 @@ windows_path() { printf 'Z:%s' "$1" | sed 's#/#\\#g'; }
 cp "$theme_file" "$work/try.vlm"
 theme=$(windows_path "$work/try.vlm")
 broken=$(windows_path "$broken_file")
+# A folder the ANSI code page cannot spell: velum-try reaches it through the engine's wide calls.
+mkdir -p "$work/테마🎨"
+cp "$broken_file" "$work/테마🎨/bad.vlm"
+broken_wide=$(windows_path "$work/테마🎨/bad.vlm")
 printf 'hello' >"$work/name with spaces.txt"
 text_file=$(windows_path "$work/name with spaces.txt")
 # Notepad of the other architecture, by a path that no file-system redirection changes.
@@ -80,6 +84,7 @@ failures=(
   "121|cannot open the theme file|$(windows_path "$work/missing.vlm") -- notepad.exe"
   "121|no scheme|$theme Sepia -- notepad.exe"
   "121|error|$broken -- notepad.exe"
+  "121|bad.vlm:5:20: error: '#12345G' is not a colour|$broken_wide -- notepad.exe"
   "122|cannot find the program|$theme -- no-such-program.exe"
   "122|not a Windows program|$theme -- $theme"
   "123|use the velum-try.exe of|$theme -- $other_notepad"

@@ -147,8 +147,8 @@ std::wstring ToolFolder()
     return path.substr(0, path.find_last_of(L'\\'));
 }
 
-// The engine takes the theme path in the ANSI code page. A path that does not survive the
-// conversion is given by its short (8.3) form, when the file system has one.
+// The theme's full path: the program may run in another folder. The engine's wide calls take
+// it as it is, in any script.
 std::wstring ThemePathForEngine(const std::wstring& theme)
 {
     std::wstring full(32768, L'\0');
@@ -156,14 +156,7 @@ std::wstring ThemePathForEngine(const std::wstring& theme)
     if (length == 0 || length >= full.size())
         Fail(kThemeUnusable, theme + L": " + LastErrorText(L"GetFullPathNameW"));
     full.resize(length);
-    if (FromAnsi(ToAnsi(full)) == full)
-        return full;
-    std::wstring shortPath(32768, L'\0');
-    const DWORD shortLength = GetShortPathNameW(full.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
-    if (shortLength == 0 || shortLength >= shortPath.size())
-        return full;
-    shortPath.resize(shortLength);
-    return shortPath;
+    return full;
 }
 
 template <class Fn>
@@ -180,16 +173,16 @@ void CheckTheme(const std::wstring& enginePath, const std::wstring& theme, const
     UniqueModule engine(LoadLibraryW(enginePath.c_str()));
     if (!engine)
         Fail(kNotAttached, L"cannot load the engine " + enginePath + L": " + LastErrorText(L"LoadLibraryW"));
-    const auto attachEx = Export<int(WINAPI*)(const char*, const char*)>(engine.get(), "Velum_AttachEx");
+    const auto attachEx = Export<int(WINAPI*)(const wchar_t*, const wchar_t*)>(engine.get(), "Velum_AttachExW");
     const auto detach = Export<int(WINAPI*)()>(engine.get(), "Velum_Detach");
-    const auto lastErrorText = Export<int(WINAPI*)(char*, int)>(engine.get(), "Velum_GetLastErrorText");
+    const auto lastErrorText = Export<int(WINAPI*)(wchar_t*, int)>(engine.get(), "Velum_GetLastErrorTextW");
     if (attachEx == nullptr || detach == nullptr || lastErrorText == nullptr)
         Fail(kNotAttached, enginePath + L" is not the Velum engine (its calls are missing)");
-    if (attachEx(ToAnsi(theme).c_str(), ToAnsi(scheme).c_str()) != 0) {
-        std::string text(2048, '\0');
+    if (attachEx(theme.c_str(), scheme.c_str()) != 0) {
+        std::wstring text(2048, L'\0');
         lastErrorText(text.data(), static_cast<int>(text.size()));
-        text.resize(strnlen(text.data(), text.size()));
-        Fail(kThemeUnusable, FromAnsi(text));
+        text.resize(wcsnlen(text.data(), text.size()));
+        Fail(kThemeUnusable, text);
     }
     detach();
 }
@@ -583,7 +576,7 @@ private:
 
 std::wstring EngineText(const velum_try::Exchange& answer)
 {
-    return FromAnsi(std::string(answer.engineError, strnlen(answer.engineError, std::size(answer.engineError))));
+    return std::wstring(answer.engineError, wcsnlen(answer.engineError, std::size(answer.engineError)));
 }
 
 // Throws the failure the hook's answer tells of; returns when the engine attached.

@@ -38,7 +38,7 @@ struct Exchange {
     Stage stage;
     DWORD systemError;
     int engineResult;
-    char engineError[2048];  // the engine's text, in the ANSI code page as it gives it
+    wchar_t engineError[2048];  // the engine's text
 };
 
 inline std::wstring ExchangeName(DWORD pid)

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <exception>
 #include <string>
+#include <type_traits>
 
 #include "AnsiText.h"
 #include "Handles.h"
@@ -25,6 +26,8 @@ LONG answeredRequest = 0;
 
 using AttachExFn = int(WINAPI*)(const char*, const char*);
 using GetLastErrorTextFn = int(WINAPI*)(char*, int);
+using AttachExWFn = int(WINAPI*)(const wchar_t*, const wchar_t*);
+using GetLastErrorTextWFn = int(WINAPI*)(wchar_t*, int);
 
 // velum-try removes the hook as soon as it has its answer, and Windows would then unload this
 // module from the program; pinned, it stays, so no code of it can be unloaded while it runs.
@@ -59,6 +62,15 @@ void Attach(velum_try::Exchange& exchange)
         exchange.stage = Stage::EngineNotLoaded;
         return;
     }
+    // The wide calls reach every path; an engine from before them is called with ANSI text.
+    const auto attachExW = Export<AttachExWFn>(engine, "Velum_AttachExW");
+    const auto lastErrorTextW = Export<GetLastErrorTextWFn>(engine, "Velum_GetLastErrorTextW");
+    if (attachExW != nullptr && lastErrorTextW != nullptr) {
+        exchange.engineResult = attachExW(exchange.themePath, exchange.scheme);
+        lastErrorTextW(exchange.engineError, static_cast<int>(std::size(exchange.engineError)));
+        exchange.stage = exchange.engineResult == 0 ? Stage::Attached : Stage::AttachFailed;
+        return;
+    }
     const auto attachEx = Export<AttachExFn>(engine, "Velum_AttachEx");
     const auto lastErrorText = Export<GetLastErrorTextFn>(engine, "Velum_GetLastErrorText");
     if (attachEx == nullptr || lastErrorText == nullptr) {
@@ -72,14 +84,17 @@ void Attach(velum_try::Exchange& exchange)
         theme = ToAnsi(exchange.themePath);
         scheme = ToAnsi(exchange.scheme);
     } catch (const std::exception&) {
-        const std::string text = "the theme path or scheme cannot be given to the engine";
-        std::memcpy(exchange.engineError, text.c_str(), text.size() + 1);
+        const std::wstring text = L"the theme path or scheme cannot be given to the engine";
+        std::memcpy(exchange.engineError, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
         exchange.engineResult = -1;
         exchange.stage = Stage::AttachFailed;
         return;
     }
     exchange.engineResult = attachEx(theme.c_str(), scheme.c_str());
-    lastErrorText(exchange.engineError, static_cast<int>(std::size(exchange.engineError)));
+    char ansi[std::extent_v<decltype(velum_try::Exchange::engineError)>] = "";
+    lastErrorText(ansi, static_cast<int>(std::size(ansi)));
+    const std::wstring text = FromAnsi(ansi).substr(0, std::size(exchange.engineError) - 1);
+    std::memcpy(exchange.engineError, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
     exchange.stage = exchange.engineResult == 0 ? Stage::Attached : Stage::AttachFailed;
 }
 
