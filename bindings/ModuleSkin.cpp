@@ -8,6 +8,7 @@
 #include "AnsiText.h"
 #include "AppError.h"
 #include "Handles.h"
+#include "Velum.h"
 
 namespace ModuleSkin {
 
@@ -52,6 +53,13 @@ Fn EntryPoint(Fn& cached, const char* name)
     return cached;
 }
 
+// An entry point the engine may lack: null then, and not asked again.
+template <class Fn>
+Fn OptionalEntryPoint(const char* name)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(Engine(), name)));
+}
+
 AttachFn attach = nullptr;
 AttachExFn attachEx = nullptr;
 LastErrorTextFn lastErrorText = nullptr;
@@ -80,6 +88,27 @@ std::wstring Velum_GetLastErrorText()
     std::string text(static_cast<size_t>(length) + 1, '\0');
     text.resize(static_cast<size_t>(std::min(call(text.data(), static_cast<int>(text.size())), length)));
     return FromAnsi(text);
+}
+
+int Velum_GetThemeColor(const char* part, const char* state, const char* key)
+{
+    using ThemeColorFn = int(WINAPI*)(const char*, const char*, const char*);
+    static const auto call = OptionalEntryPoint<ThemeColorFn>("Velum_GetThemeColor");
+    return call != nullptr ? call(part, state, key) : -1;
+}
+
+void Velum_ExcludeWindow(HWND window, bool exclude)
+{
+    using ExcludeWindowFn = int(WINAPI*)(HWND, int);
+    static const auto call = OptionalEntryPoint<ExcludeWindowFn>("Velum_ExcludeWindow");
+    if (call != nullptr)
+        call(window, exclude ? 1 : 0);
+}
+
+UINT ThemeChangedMessage()
+{
+    static const UINT message = RegisterWindowMessageW(VELUM_THEMECHANGED_NAMEW);
+    return message;
 }
 
 }  // namespace ModuleSkin

@@ -2,6 +2,8 @@
 // entry point is looked up by name on its first call and kept.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 
@@ -17,5 +19,14 @@ int Velum_AttachEx(std::wstring_view themePath, std::wstring_view scheme);
 
 // Why the engine's last call on this thread failed; empty after a success.
 std::wstring Velum_GetLastErrorText();
+
+// The calls for a program's own drawing. An engine from before them lacks them: the colour is
+// then -1, as without a theme, and the exclusion does nothing.
+// A colour of the theme in use (a COLORREF), or -1.
+int Velum_GetThemeColor(const char* part, const char* state, const char* key);
+// Leaves a window the program draws itself alone, or gives it back.
+void Velum_ExcludeWindow(HWND window, bool exclude);
+// The message the engine sends the program's top-level windows when the look changed.
+UINT ThemeChangedMessage();
 
 }  // namespace ModuleSkin

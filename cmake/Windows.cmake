@@ -100,7 +100,7 @@ add_subdirectory(tools/velum-try)
 
 # How a program finds the engine: Velum_VB6.dll from its own folder, each call by name.
 add_library(velum_binding STATIC bindings/ModuleSkin.cpp)
-target_include_directories(velum_binding PUBLIC bindings)
+target_include_directories(velum_binding PUBLIC bindings PRIVATE engine)
 target_link_libraries(velum_binding PUBLIC zentora_common)
 
 # The program.
@@ -117,7 +117,8 @@ target_link_options(Zentora PRIVATE -municode)
 
 # The control gallery, the second program of the release. Its dialog is a library of its own,
 # which the tests and the benchmark link with the dialog's resources.
-add_library(velum_gallery STATIC gallery/GalleryDialog.cpp gallery/MoreControlsSheet.cpp gallery/ThemeMenu.cpp)
+add_library(velum_gallery STATIC gallery/GalleryDialog.cpp gallery/MoreControlsSheet.cpp gallery/ThemeMenu.cpp
+  gallery/ThemeSwatches.cpp)
 target_include_directories(velum_gallery PUBLIC gallery)
 target_link_libraries(velum_gallery PUBLIC velum_binding zentora_common comctl32 user32)
 set(VELUM_GALLERY_RESOURCES ${PROJECT_SOURCE_DIR}/gallery/GalleryDialog.rc)

@@ -7,6 +7,7 @@
 #include "AnsiText.h"
 #include "AppError.h"
 #include "ModuleSkin.h"
+#include "ThemeSwatches.h"
 #include "resource.h"
 
 namespace {
@@ -148,6 +149,7 @@ GalleryDialog::~GalleryDialog()
 
 void GalleryDialog::Create(const std::wstring& skinFolder)
 {
+    ThemeSwatches::Register(instance_);
     if (CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_GALLERY), nullptr, DialogProc,
                            reinterpret_cast<LPARAM>(this)) == nullptr)
         ThrowLastError(L"CreateDialogParamW", L"IDD_GALLERY");
@@ -276,6 +278,10 @@ INT_PTR CALLBACK GalleryDialog::DialogProc(HWND hwnd, UINT message, WPARAM wPara
 
 INT_PTR GalleryDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM)
 {
+    if (message == ModuleSkin::ThemeChangedMessage() && message != 0) {
+        OnThemeChanged();
+        return TRUE;
+    }
     switch (message) {
     case WM_INITDIALOG: OnInitDialog(); return FALSE;
     case WM_COMMAND: OnCommand(LOWORD(wParam)); return TRUE;
@@ -291,11 +297,20 @@ INT_PTR GalleryDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM)
     }
 }
 
+// The engine attached, switched or detached: the strip the gallery draws itself takes the
+// colours now in use.
+void GalleryDialog::OnThemeChanged()
+{
+    InvalidateRect(Item(hwnd_, IDC_SWATCHES), nullptr, FALSE);
+}
+
 void GalleryDialog::OnInitDialog()
 {
     FillControls();
     FillCommonControls();
     AddTooltip();
+    // The gallery draws the strip itself, in the colours the engine gives it.
+    ModuleSkin::Velum_ExcludeWindow(Item(hwnd_, IDC_SWATCHES), true);
     // The focus starts in a field: a push button with the focus would take the default
     // button's look from the one that shows it.
     SetFocus(Item(hwnd_, IDC_EDIT));

@@ -49,6 +49,7 @@ private:
     void OnTimer(UINT_PTR timer);
     void OnClose();
     void OnDestroy();
+    void OnThemeChanged();
 
     void FillControls();
     void FillCommonControls();

@@ -47,6 +47,7 @@
 #define IDC_TREEVIEW 1031
 #define IDC_STATUS 1032
 #define IDC_LABEL 1033
+#define IDC_SWATCHES 1034
 
 // The second page: a property sheet of the controls system dialogs are made of.
 #define IDD_MORE_CONTROLS 110

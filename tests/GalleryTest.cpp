@@ -17,6 +17,8 @@
 
 #include "ControlTestKit.h"
 #include "GalleryDialog.h"
+#include "ModuleSkin.h"
+#include "ThemeSwatches.h"
 #include "resource.h"
 
 namespace {
@@ -431,3 +433,28 @@ TEST_F(Gallery, AThousandSwitchesLeaveTheObjectCountsAsTheyWere)
 }
 
 }  // namespace
+
+// The strip the gallery draws itself: in every theme, each swatch in the colour the engine gives
+// for its part; the engine leaves the strip's procedure alone.
+TEST_F(Gallery, ItsOwnStripTakesEachThemesColours)
+{
+    HWND strip = GetDlgItem(Window(), IDC_SWATCHES);
+    ASSERT_NE(strip, nullptr);
+    EXPECT_EQ(GetWindowLongPtrW(strip, GWLP_WNDPROC), static_cast<LONG_PTR>(GetClassLongPtrW(strip, GCLP_WNDPROC)))
+        << "the engine subclassed the strip";
+    for (size_t i = 0; i < Themes().Count(); ++i) {
+        Pick(i);
+        Pump(150);
+        for (size_t s = 0; s < std::size(ThemeSwatches::kSwatches); ++s) {
+            const auto& swatch = ThemeSwatches::kSwatches[s];
+            const int expected = ModuleSkin::Velum_GetThemeColor(swatch.part, swatch.state, "background");
+            ASSERT_NE(expected, -1) << swatch.part;
+            const RECT r = ThemeSwatches::SwatchRect(strip, s);
+            HDC dc = GetDC(strip);
+            const COLORREF seen = GetPixel(dc, r.left + 2, (r.top + r.bottom) / 2);
+            ReleaseDC(strip, dc);
+            EXPECT_EQ(Hex(seen), Hex(static_cast<COLORREF>(expected)))
+                << harness::Utf8(Themes().Name(i)) << ": " << swatch.part << " " << swatch.state;
+        }
+    }
+}
