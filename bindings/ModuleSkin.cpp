@@ -53,11 +53,19 @@ Fn EntryPoint(Fn& cached, const char* name)
     return cached;
 }
 
-// An entry point the engine may lack: null then, and not asked again.
+// An entry point the engine may lack, or an engine that cannot be loaded: null then, and the
+// engine's own calls report why. Kept once found.
 template <class Fn>
-Fn OptionalEntryPoint(const char* name)
+Fn OptionalEntryPoint(Fn& cached, const char* name)
 {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(Engine(), name)));
+    if (cached == nullptr) {
+        try {
+            cached = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(Engine(), name)));
+        } catch (const AppError&) {
+            return nullptr;
+        }
+    }
+    return cached;
 }
 
 AttachFn attach = nullptr;
@@ -93,14 +101,16 @@ std::wstring Velum_GetLastErrorText()
 int Velum_GetThemeColor(const char* part, const char* state, const char* key)
 {
     using ThemeColorFn = int(WINAPI*)(const char*, const char*, const char*);
-    static const auto call = OptionalEntryPoint<ThemeColorFn>("Velum_GetThemeColor");
+    static ThemeColorFn found = nullptr;
+    const auto call = OptionalEntryPoint(found, "Velum_GetThemeColor");
     return call != nullptr ? call(part, state, key) : -1;
 }
 
 void Velum_ExcludeWindow(HWND window, bool exclude)
 {
     using ExcludeWindowFn = int(WINAPI*)(HWND, int);
-    static const auto call = OptionalEntryPoint<ExcludeWindowFn>("Velum_ExcludeWindow");
+    static ExcludeWindowFn found = nullptr;
+    const auto call = OptionalEntryPoint(found, "Velum_ExcludeWindow");
     if (call != nullptr)
         call(window, exclude ? 1 : 0);
 }

@@ -20,8 +20,8 @@ int Velum_AttachEx(std::wstring_view themePath, std::wstring_view scheme);
 // Why the engine's last call on this thread failed; empty after a success.
 std::wstring Velum_GetLastErrorText();
 
-// The calls for a program's own drawing. An engine from before them lacks them: the colour is
-// then -1, as without a theme, and the exclusion does nothing.
+// The calls for a program's own drawing. Without the engine, or with one from before them, the
+// colour is -1, as without a theme, and the exclusion does nothing; they never throw.
 // A colour of the theme in use (a COLORREF), or -1.
 int Velum_GetThemeColor(const char* part, const char* state, const char* key);
 // Leaves a window the program draws itself alone, or gives it back.
