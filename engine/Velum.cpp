@@ -115,10 +115,22 @@ int Detach(bool& stopped)
 
 // Exclusions may be changed before attaching from any thread, and while attached from the
 // skinned thread, whose windows change at once.
+// Called from inside a message one of the engine's procedures handles (a program excluding a
+// window from its own window procedure), the windows change as that message returns: the
+// procedure on the stack may still use what a window is given back with.
 int FollowExclusionsNow()
 {
-    if (SkinnedThread() != 0)
+    if (SkinnedThread() == 0)
+        return Succeed();
+    if (!InsideEngineProcedure()) {
         FollowExclusions();
+        return Succeed();
+    }
+    WhenOutsideEngineProcedures([] {
+        const EngineCallScope scope;
+        if (scope.Taken() && OnSkinnedThread())
+            FollowExclusions();
+    });
     return Succeed();
 }
 

@@ -37,6 +37,14 @@ WNDPROC ProcedureOf(HWND hwnd)
 
 }  // namespace
 
+// The test window's procedure, which excludes the window itself when asked from inside it.
+LRESULT CALLBACK SelfExcludingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_APP + 9)
+        return Velum_ExcludeWindow(hwnd, static_cast<int>(wParam));
+    return RecordingProc(hwnd, message, wParam, lParam);
+}
+
 WNDPROC programsPrevious = nullptr;
 int programsMessages = 0;
 
@@ -246,6 +254,22 @@ TEST(EngineKit, ExcludedWindowsKeepTheSystemsLookAndProcedures)
     detach();
     EXPECT_EQ(ProcedureOf(button), ProgramsSubclass);
     EXPECT_EQ(ui.Call([] { return Velum_ExcludeWindow(nullptr, 1); }), VELUM_E_ARGUMENT);
+
+    // The program excludes its skinned main window from inside its own window procedure, with
+    // the engine's procedure on the stack below it, and gives it back the same way.
+    ui.Call([&] {
+        SetWindowLongPtrW(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SelfExcludingProc));
+        return 0;
+    });
+    attach();
+    ui.Activate();
+    ASSERT_TRUE(WaitUntil(captionSkinned));
+    EXPECT_EQ(ui.Call([&] { return static_cast<int>(SendMessageW(main, WM_APP + 9, 1, 0)); }), VELUM_OK);
+    EXPECT_EQ(ProcedureOf(main), SelfExcludingProc) << "the engine is still in the window's chain";
+    EXPECT_TRUE(WaitUntil([&] { return !captionSkinned(); })) << "the caption is still the theme's";
+    EXPECT_EQ(ui.Call([&] { return static_cast<int>(SendMessageW(main, WM_APP + 9, 0, 0)); }), VELUM_OK);
+    EXPECT_TRUE(WaitUntil(captionSkinned)) << "given back from inside its procedure, the window is not skinned";
+    detach();
 }
 
 // A colour the engine gives a program is the colour it draws that part with, in every theme.
