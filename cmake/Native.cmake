@@ -67,7 +67,9 @@ endif()
 
 if(VELUM_HAVE_GTEST)
   include(GoogleTest)
-  add_executable(theme_tests tests/native/ThemeFileTest.cpp tests/native/ThemeLoadTest.cpp tests/native/ThemeDocsTest.cpp)
+  add_executable(theme_tests tests/native/ThemeFileTest.cpp tests/native/ThemeLoadTest.cpp tests/native/ThemeDocsTest.cpp
+    tests/native/ThemeImagesTest.cpp tests/images/PngWriter.cpp)
+  set_source_files_properties(tests/images/PngWriter.cpp PROPERTIES COMPILE_OPTIONS "-isystem;${VELUM_STB_DIR}")
   target_link_libraries(theme_tests PRIVATE velum_theme velum_native_options ${VELUM_GTEST_MAIN})
   target_compile_definitions(theme_tests PRIVATE VELUM_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   target_include_directories(theme_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)

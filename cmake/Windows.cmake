@@ -73,6 +73,7 @@ add_library(Velum_VB6 SHARED
   engine/paint/Painter.cpp
   engine/paint/SystemColourAnswers.cpp
   engine/paint/ThemeResources.cpp
+  engine/paint/ThemeArtwork.cpp
   engine/paint/BackBuffer.cpp
   engine/paint/KeptBitmaps.cpp)
 set_target_properties(Velum_VB6 PROPERTIES PREFIX "" OUTPUT_NAME Velum_VB6)

@@ -84,12 +84,12 @@ std::string SystemText(DWORD code)
 
 // Makes `theme` the look of every window of the calling thread. All or nothing: on failure
 // nothing changes.
-int Apply(Theme theme)
+int Apply(Theme theme, std::shared_ptr<const ThemeArtwork> artwork = nullptr)
 {
     ReleaseEndedThread();
     if (SkinnedThread() != 0 && SkinnedThread() != GetCurrentThreadId())
         return Fail(VELUM_E_ARGUMENT, "the engine is attached to another thread's windows");
-    auto resources = std::make_unique<ThemeResources>(std::move(theme));
+    auto resources = std::make_unique<ThemeResources>(std::move(theme), std::move(artwork));
     if (!resources->Complete())
         return Fail(VELUM_E_SYSTEM, "cannot create the theme's fonts and brushes: " + SystemText(GetLastError()));
     if (!SkinThreadWindows(std::move(resources)))
@@ -235,6 +235,22 @@ int Guarded(Work work)
     }
 }
 
+// A theme file's images are read from the folder it is in; one that cannot be used fails the
+// whole call, as an error in the file does.
+int ApplyWithArtwork(Theme theme, const std::wstring& path, const std::string& shown)
+{
+    std::shared_ptr<const ThemeArtwork> artwork;
+    if (theme.images != FrameImages{}) {
+        const std::size_t slash = path.find_last_of(L"\\/");
+        const std::wstring folder = slash == std::wstring::npos ? L"." : path.substr(0, slash);
+        std::string error;
+        artwork = LoadArtwork(theme, folder, shown, error);
+        if (!artwork)
+            return Fail(VELUM_E_THEME, error);
+    }
+    return Apply(std::move(theme), std::move(artwork));
+}
+
 // `path` and `scheme` as the caller gave them, in UTF-16.
 int AttachFile(const std::wstring& path, const std::wstring& schemeName)
 {
@@ -265,7 +281,7 @@ int AttachFile(const std::wstring& path, const std::wstring& schemeName)
             known = parsed.Recall(utf8Path, scheme, stamp);
         }
         if (known)
-            return Apply(std::move(*known));
+            return ApplyWithArtwork(std::move(*known), path, shown);
     }
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -299,7 +315,7 @@ int AttachFile(const std::wstring& path, const std::wstring& schemeName)
     }
     if (!loaded.theme)
         return Fail(static_cast<int>(loaded.status), std::move(loaded.error));
-    return Apply(std::move(*loaded.theme));
+    return ApplyWithArtwork(std::move(*loaded.theme), path, shown);
 }
 
 }  // namespace

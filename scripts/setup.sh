@@ -6,7 +6,7 @@ set -euo pipefail
 ZENTORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 zentora_packages=(
-  cmake ninja-build g++ clang clang-format libclang-rt-14-dev googletest llvm lld
+  cmake ninja-build g++ clang clang-format libclang-rt-14-dev googletest llvm lld libstb-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
   wine wine64 wine32:i386
   xvfb xdotool x11-utils imagemagick

@@ -193,6 +193,11 @@ struct SectionData {
     std::array<Setting<int>, kMetricKeys.size()> metrics;
     Setting<std::string> name;
     Setting<std::string> defaultScheme;
+    // An image and how it is drawn; the other keys belong to the image of their own section.
+    Setting<std::string> image;
+    Setting<ImageMargins> imageMargins;
+    Setting<std::pair<int, bool>> imageStates;  // count, side by side
+    Setting<bool> imageTile;
 };
 
 struct Scheme {

@@ -218,6 +218,31 @@ void ResolveStyles(const Layers& layers, Theme& theme)
     }
 }
 
+// A part's image: from its own section or, as colours are, from the section it falls back to;
+// how it is drawn comes from the section that names it, the scheme's keys over the base ones.
+std::optional<ImageSpec> ResolveImage(const Layers& layers, SectionId id)
+{
+    for (SectionId s = id; s != kNoSection; s = kSections[static_cast<std::size_t>(s)].parent) {
+        const Setting<std::string>* image = layers.Pick(s, &SectionData::image);
+        if (image == nullptr)
+            continue;
+        ImageSpec spec;
+        spec.path = image->value;
+        spec.line = image->line;
+        spec.column = image->column;
+        if (auto* margins = layers.Pick(s, &SectionData::imageMargins))
+            spec.margins = margins->value;
+        if (auto* states = layers.Pick(s, &SectionData::imageStates)) {
+            spec.states = states->value.first;
+            spec.horizontal = states->value.second;
+        }
+        if (auto* tile = layers.Pick(s, &SectionData::imageTile))
+            spec.tile = tile->value;
+        return spec;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 ParseResult ParseTheme(std::string_view bytes, std::string_view fileName, std::string_view scheme)
@@ -248,6 +273,10 @@ ParseResult ParseTheme(std::string_view bytes, std::string_view fileName, std::s
     theme.scheme = selected == 0 ? std::string() : doc.schemes[selected].spelling;
     ResolveMetrics(layers, doc, selected, theme, report);
     ResolveStyles(layers, theme);
+    theme.images.caption = ResolveImage(layers, kCaption);
+    theme.images.captionInactive = ResolveImage(layers, kCaptionInactive);
+    theme.images.frame = ResolveImage(layers, kFrame);
+    theme.images.frameInactive = ResolveImage(layers, kFrameInactive);
     theme.captionFont = layers.ResolveFont({kCaption, kDefaults}, builtIn.captionFont);
     theme.menuFont = layers.ResolveFont({kMenuBar, kDefaults}, builtIn.menuFont);
     theme.popupFont = layers.ResolveFont({kPopup, kMenuBar, kDefaults}, builtIn.popupFont);

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "ThemeImages.h"
+
 namespace velum {
 
 struct Color {
@@ -81,6 +83,13 @@ struct ControlStyles {
     friend bool operator==(const ControlStyles&, const ControlStyles&) = default;
 };
 
+// The artwork of a theme's frame, where the file gives it; the colours stay beneath and around.
+struct FrameImages {
+    std::optional<ImageSpec> caption, captionInactive;  // the caption band
+    std::optional<ImageSpec> frame, frameInactive;      // one image around the whole window
+    friend bool operator==(const FrameImages&, const FrameImages&) = default;
+};
+
 struct Theme {
     std::string name;    // from the file, or the built-in default's name
     std::string scheme;  // the scheme that was selected ("" for the file's base)
@@ -97,6 +106,7 @@ struct Theme {
     Style menuBar, menuBarHot;               // hot is also the open item's look
     Style popup, popupSelected, popupDisabled, popupSeparator;
     ControlStyles controls;  // the controls inside windows, as far as the file colours them
+    FrameImages images;
     friend bool operator==(const Theme&, const Theme&) = default;
 };
 

@@ -271,8 +271,80 @@ private:
         UnknownKey(section, key);
     }
 
+    static bool TakesImage(SectionId id)
+    {
+        return id == kCaption || id == kCaptionInactive || id == kFrame || id == kFrameInactive;
+    }
+
+    // image, image-margins, image-states, image-fill.
+    void ImageKey(SectionData& section, std::string_view key, std::string_view lowerKey, std::string_view value)
+    {
+        if (!TakesImage(section.id)) {
+            Line().Warning(key, Quoted(key) + " has no effect in [" +
+                                    std::string(kSections[static_cast<std::size_t>(section.id)].name) +
+                                    "]; images are drawn for [Frame], [Caption] and their inactive states");
+            return;
+        }
+        std::string_view rest = value;
+        if (lowerKey == "image") {
+            std::string_view path = value;
+            if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
+                path = path.substr(1, path.size() - 2);
+            if (const std::string problem = ImagePathProblem(path); !problem.empty()) {
+                Line().Error(value, problem);
+                return;
+            }
+            Store(section.image, value, std::string(path));
+        } else if (lowerKey == "image-margins") {
+            int numbers[4] = {};
+            int count = 0;
+            for (std::string_view word = NextWord(rest); !word.empty(); word = NextWord(rest)) {
+                if (count == 4) {
+                    Line().Error(word, "image-margins takes one number, or four: left top right bottom");
+                    return;
+                }
+                if (!ReadNumber(Line(), "image-margins", word, 0, kMaxImageSide, numbers[count++]))
+                    return;
+            }
+            if (count != 1 && count != 4) {
+                Line().Error(value, "image-margins takes one number, or four: left top right bottom");
+                return;
+            }
+            if (count == 1)
+                numbers[1] = numbers[2] = numbers[3] = numbers[0];
+            Store(section.imageMargins, value, ImageMargins{numbers[0], numbers[1], numbers[2], numbers[3]});
+        } else if (lowerKey == "image-states") {
+            const std::string_view countWord = NextWord(rest);
+            const std::string_view direction = NextWord(rest);
+            const std::string_view extra = NextWord(rest);
+            int count = 0;
+            if (!extra.empty()) {
+                Line().Error(extra, "image-states takes a number and 'vertical' or 'horizontal'");
+                return;
+            }
+            if (!ReadNumber(Line(), "image-states", countWord, 1, 64, count))
+                return;
+            if (!direction.empty() && !EqualsIgnoreCase(direction, "vertical") &&
+                !EqualsIgnoreCase(direction, "horizontal")) {
+                Line().Error(direction, "the states lie 'vertical' (one above the other) or 'horizontal', not " +
+                                            Quoted(direction));
+                return;
+            }
+            Store(section.imageStates, value, std::pair{count, EqualsIgnoreCase(direction, "horizontal")});
+        } else if (EqualsIgnoreCase(value, "stretch") || EqualsIgnoreCase(value, "tile")) {
+            Store(section.imageTile, value, EqualsIgnoreCase(value, "tile"));
+        } else {
+            Line().Error(value, "image-fill is 'stretch' or 'tile', not " + Quoted(value));
+        }
+    }
+
     void StyleKey(SectionData& section, std::string_view key, std::string_view lowerKey, std::string_view value)
     {
+        if (lowerKey == "image" || lowerKey == "image-margins" || lowerKey == "image-states" ||
+            lowerKey == "image-fill") {
+            ImageKey(section, key, lowerKey, value);
+            return;
+        }
         const SectionInfo& info = kSections[static_cast<std::size_t>(section.id)];
         const bool fontKey = lowerKey == "font" || lowerKey == "font-size" || lowerKey == "font-weight";
         if (fontKey && !info.takesFont) {

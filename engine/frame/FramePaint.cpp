@@ -39,7 +39,11 @@ void FrameWindow::PaintFrame()
         if (!buffer.Ok())
             return;
         HDC dc = buffer.Dc();
-        if (frame.background.from == frame.background.to) {
+        if (const ArtImage* image = FrameImage()) {
+            // One image around the whole window: the band holds its top.
+            FillWith(dc, ToRECT(w), frame.background);
+            image->Draw(dc, ToRECT(w), ImageState(image));
+        } else if (frame.background.from == frame.background.to) {
             // The caption and the menu bar are filled whole by their own painters: a plain
             // frame fill goes only around them.
             for (const Rect& part : Subtract(band, {l.caption, l.menuBar}))
@@ -47,7 +51,8 @@ void FrameWindow::PaintFrame()
         } else {
             FillWith(dc, ToRECT(w), frame.background);
         }
-        Outline(dc, ToRECT(w), frame.border);
+        if (FrameImage() == nullptr)
+            Outline(dc, ToRECT(w), frame.border);
         PaintCaption(dc, l, icon);
         menuBar_.Paint(dc, l);
         buffer.Commit();
@@ -60,6 +65,16 @@ void FrameWindow::PaintFrame()
     if (top >= w.bottom)
         return;
     HDC dc = target.get();
+    if (const ArtImage* image = FrameImage()) {
+        // Below the band, the image's sides and bottom, the client area left out.
+        const int saved = SaveDC(dc);
+        IntersectClipRect(dc, w.left, top, w.right, w.bottom);
+        ExcludeClipRect(dc, left, top, right, bottom);
+        FillWith(dc, ToRECT(w), frame.background);
+        image->Draw(dc, ToRECT(w), ImageState(image));
+        RestoreDC(dc, saved);
+        return;
+    }
     if (frame.background.from == frame.background.to) {
         const FrameEdges edges = EdgesBelow(w, top, {left, top, right, bottom});
         for (const Rect& r : edges.fill)
@@ -79,6 +94,35 @@ void FrameWindow::PaintFrame()
     RestoreDC(dc, inside);
     Outline(dc, ToRECT(w), frame.border);
     RestoreDC(dc, saved);
+}
+
+const ArtImage* FrameWindow::FrameImage() const
+{
+    const ThemeArtwork* art = CurrentTheme()->Artwork();
+    if (art == nullptr)
+        return nullptr;
+    const std::optional<ArtImage>& image = active_ ? art->frame : art->frameInactive;
+    return image ? &*image : nullptr;
+}
+
+const ArtImage* FrameWindow::CaptionImage() const
+{
+    const ThemeArtwork* art = CurrentTheme()->Artwork();
+    if (art == nullptr)
+        return nullptr;
+    const std::optional<ArtImage>& image = active_ ? art->caption : art->captionInactive;
+    return image ? &*image : nullptr;
+}
+
+// An inactive window whose image is its active one's draws the strip's second state, if any.
+int FrameWindow::ImageState(const ArtImage* image) const
+{
+    if (active_ || image->Spec().states < 2)
+        return 0;
+    const FrameImages& specs = ThemeInUse().images;
+    const bool shared = (image->Spec() == specs.frame && specs.frameInactive == specs.frame) ||
+                        (image->Spec() == specs.caption && specs.captionInactive == specs.caption);
+    return shared ? 1 : 0;
 }
 
 std::wstring FrameWindow::Title() const
@@ -116,7 +160,12 @@ void FrameWindow::PaintCaption(HDC dc, const FrameLayout& l, HICON icon) const
 {
     const Theme& t = ThemeInUse();
     const Style& caption = active_ ? t.caption : t.captionInactive;
-    FillWith(dc, ToRECT(l.caption), caption.background);
+    // Over a frame image, the caption shows it unless the caption has an image of its own.
+    const ArtImage* image = CaptionImage();
+    if (image != nullptr || FrameImage() == nullptr)
+        FillWith(dc, ToRECT(l.caption), caption.background);
+    if (image != nullptr)
+        image->Draw(dc, ToRECT(l.caption), ImageState(image));
     if (icon != nullptr && !l.icon.Empty())
         DrawIconSized(dc, l.icon.left, l.icon.top, icon, l.icon.Width(), l.icon.Height());
     const std::wstring title = Title();

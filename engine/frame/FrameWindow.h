@@ -16,6 +16,8 @@
 
 namespace velum {
 
+class ArtImage;
+
 class FrameWindow {
 public:
     explicit FrameWindow(HWND hwnd);
@@ -70,6 +72,10 @@ private:
 
     const Theme& ThemeInUse() const;
     HICON Icon() const;
+    // The theme's images for this window's frame and caption in its state, or null.
+    const ArtImage* FrameImage() const;
+    const ArtImage* CaptionImage() const;
+    int ImageState(const ArtImage* image) const;
     std::wstring Title() const;
     // What the title needs in the caption font, measured once for each text, font and DPI.
     int TitleWidth(int dpi) const;

@@ -116,8 +116,9 @@ SIZE MeasureText(HFONT font, const std::wstring& text)
     return size;
 }
 
-ThemeResources::ThemeResources(Theme theme)
-    : theme_(std::move(theme)), popupBrush_(CreateSolidBrush(ToColorRef(theme_.popup.background.from))),
+ThemeResources::ThemeResources(Theme theme, std::shared_ptr<const ThemeArtwork> artwork)
+    : theme_(std::move(theme)), artwork_(std::move(artwork)),
+      popupBrush_(CreateSolidBrush(ToColorRef(theme_.popup.background.from))),
       windowBrush_(CreateSolidBrush(ToColorRef(theme_.window.background.from))),
       controls_(DeriveControlPalette(theme_)), systemColours_(ThemeSystemColours(theme_, controls_))
 {

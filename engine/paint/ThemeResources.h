@@ -11,6 +11,7 @@
 #include "ControlPalette.h"
 #include "SystemColours.h"
 #include "Handles.h"
+#include "ThemeArtwork.h"
 #include "ThemeFile.h"
 
 namespace velum {
@@ -24,11 +25,14 @@ const Style& FieldStyle(const FieldPalette& palette, FieldLook look);
 // new set and frees the old one whole.
 class ThemeResources {
 public:
-    explicit ThemeResources(Theme theme);
+    // `artwork`: the theme's images, read from its folder; null for a theme without them.
+    explicit ThemeResources(Theme theme, std::shared_ptr<const ThemeArtwork> artwork = nullptr);
     ThemeResources(const ThemeResources&) = delete;
     ThemeResources& operator=(const ThemeResources&) = delete;
 
     const Theme& Get() const { return theme_; }
+    // The theme's images; null when it has none.
+    const ThemeArtwork* Artwork() const { return artwork_.get(); }
     HFONT CaptionFont(int dpi) { return FontsFor(dpi).caption->get(); }
     HFONT MenuFont(int dpi) { return FontsFor(dpi).menu->get(); }
     HFONT PopupFont(int dpi) { return FontsFor(dpi).popup->get(); }
@@ -53,6 +57,7 @@ private:
     Fonts& FontsFor(int dpi);
 
     Theme theme_;
+    std::shared_ptr<const ThemeArtwork> artwork_;
     std::map<int, Fonts> fonts_;
     UniqueBrush popupBrush_;
     UniqueBrush windowBrush_;

@@ -1,0 +1,93 @@
+#include "ThemeImages.h"
+
+#include <climits>
+
+#define STBI_ONLY_PNG
+#define STBI_ONLY_BMP
+#define STBI_NO_STDIO
+#define STBI_NO_LINEAR
+#define STBI_NO_HDR
+#define STBI_ASSERT(x) ((void)0)
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb_image.h>
+
+namespace velum {
+
+std::string ImagePathProblem(std::string_view path)
+{
+    if (path.empty())
+        return "no image file named";
+    if (path.front() == '/' || path.front() == '\\')
+        return "the image path is rooted; name a file in the theme's folder or one below it";
+    if (path.size() >= 2 && path[1] == ':')
+        return "the image path names a drive; name a file in the theme's folder or one below it";
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find_first_of("/\\", start);
+        if (end == std::string_view::npos)
+            end = path.size();
+        const std::string_view part = path.substr(start, end - start);
+        if (part == "..")
+            return "the image path leaves the theme's folder ('..')";
+        if (part.empty() || part == ".")
+            return end == path.size() ? "the image path names a folder, not a file"
+                                      : "the image path has an empty or '.' part";
+        start = end + 1;
+    }
+    for (const char c : path)
+        if (static_cast<unsigned char>(c) < 0x20 || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' ||
+            c == '>' || c == '|')
+            return "the image path holds a character file names cannot";
+    return {};
+}
+
+DecodedImage DecodeImage(std::string_view bytes)
+{
+    if (bytes.size() > kMaxImageFileBytes)
+        return {std::nullopt, "the image file is larger than " + std::to_string(kMaxImageFileBytes) + " bytes"};
+    if (bytes.size() > INT_MAX)
+        return {std::nullopt, "the image file is too large"};
+    const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
+    const int length = static_cast<int>(bytes.size());
+    int width = 0, height = 0, channels = 0;
+    if (!stbi_info_from_memory(data, length, &width, &height, &channels))
+        return {std::nullopt, "not a PNG or BMP image, or a damaged one"};
+    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide)
+        return {std::nullopt, "the image is " + std::to_string(width) + "x" + std::to_string(height) +
+                                  " pixels; at most " + std::to_string(kMaxImageSide) + " on a side"};
+    stbi_uc* rgba = stbi_load_from_memory(data, length, &width, &height, &channels, 4);
+    if (rgba == nullptr)
+        return {std::nullopt, std::string("the image cannot be decoded: ") + stbi_failure_reason()};
+    Image image;
+    image.width = width;
+    image.height = height;
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    image.pixels.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const stbi_uc* p = rgba + i * 4;
+        const std::uint32_t a = p[3];
+        const auto premultiply = [a](std::uint32_t c) { return (c * a + 127) / 255; };
+        image.pixels[i] = (a << 24) | (premultiply(p[0]) << 16) | (premultiply(p[1]) << 8) | premultiply(p[2]);
+    }
+    stbi_image_free(rgba);
+    return {std::move(image), {}};
+}
+
+std::string ImageFitProblem(const ImageSpec& spec, const Image& image)
+{
+    const int along = spec.horizontal ? image.width : image.height;
+    if (spec.states < 1 || along % spec.states != 0)
+        return "the image's " + std::to_string(along) + " pixels " + (spec.horizontal ? "across" : "down") +
+               " do not divide into " + std::to_string(spec.states) + " states";
+    const int width = spec.horizontal ? image.width / spec.states : image.width;
+    const int height = spec.horizontal ? image.height : image.height / spec.states;
+    const ImageMargins& m = spec.margins;
+    if (m.left + m.right > width || m.top + m.bottom > height)
+        return "the sizing margins (" + std::to_string(m.left) + " " + std::to_string(m.top) + " " +
+               std::to_string(m.right) + " " + std::to_string(m.bottom) + ") do not fit in one state of " +
+               std::to_string(width) + "x" + std::to_string(height) + " pixels";
+    return {};
+}
+
+}  // namespace velum

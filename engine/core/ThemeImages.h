@@ -1,0 +1,60 @@
+// Artwork a theme file names: how a part's image is cut and drawn (sizing margins, a strip of
+// states, stretched or tiled), the checks on the path that names it, and decoding PNG and BMP
+// files into premultiplied pixels. Portable, so the unit tests and the fuzzer reach it natively.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velum {
+
+// Sizing margins in the image's pixels: the corners keep their size, the edges between them and
+// the centre are stretched or tiled to the part's size.
+struct ImageMargins {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    friend bool operator==(const ImageMargins&, const ImageMargins&) = default;
+};
+
+struct ImageSpec {
+    std::string path;  // as the file writes it: relative to the theme file's folder
+    ImageMargins margins;
+    int states = 1;            // a strip of this many states of equal size
+    bool horizontal = false;   // the states side by side, not one above the other
+    bool tile = false;         // edges and centre repeat rather than stretch
+    int line = 0, column = 0;  // where the image key is, for errors
+    friend bool operator==(const ImageSpec&, const ImageSpec&) = default;
+};
+
+// Pixels as 0xAARRGGBB with the colour premultiplied by alpha, rows top to bottom.
+struct Image {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> pixels;
+};
+
+inline constexpr int kMaxImageSide = 4096;
+// All the images of one theme, decoded.
+inline constexpr std::size_t kMaxThemeImageBytes = 64u * 1024 * 1024;
+// An image file larger than this is refused before it is decoded.
+inline constexpr std::size_t kMaxImageFileBytes = 16u * 1024 * 1024;
+
+// Why a path may not name a theme's image, or "" when it may: it must stay inside the theme's
+// folder (no "..", drive, rooted or UNC path) and name a file.
+std::string ImagePathProblem(std::string_view path);
+
+struct DecodedImage {
+    std::optional<Image> image;
+    std::string error;  // set when there is no image
+};
+
+// Decodes a PNG or BMP file's bytes; larger than kMaxImageSide on a side is an error.
+DecodedImage DecodeImage(std::string_view bytes);
+
+// Why the spec does not fit the image (a strip that does not divide, margins wider or taller
+// than one state), or "".
+std::string ImageFitProblem(const ImageSpec& spec, const Image& image);
+
+}  // namespace velum

@@ -1,0 +1,169 @@
+#include "ThemeArtwork.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "AnsiText.h"
+#include "AppError.h"
+#include "Painter.h"
+#include "ThemeLoad.h"
+
+namespace velum {
+
+namespace {
+
+// One cell of the nine: where it comes from in the state, where it goes in the part.
+struct Cell {
+    int sx, sy, sw, sh;
+    int dx, dy, dw, dh;
+};
+
+// Splits `size` at the two margins, shrinking them in proportion when the part is smaller.
+void Split(int size, int first, int last, int& outFirst, int& outLast)
+{
+    if (first + last <= size || first + last == 0) {
+        outFirst = first;
+        outLast = last;
+        return;
+    }
+    outFirst = size * first / (first + last);
+    outLast = size - outFirst;
+}
+
+void Blend(HDC dc, HDC source, const Cell& c)
+{
+    if (c.sw <= 0 || c.sh <= 0 || c.dw <= 0 || c.dh <= 0)
+        return;
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc, c.dx, c.dy, c.dw, c.dh, source, c.sx, c.sy, c.sw, c.sh, blend);
+}
+
+// The cell repeated at its own size across its place, the last copy cut.
+void Tile(HDC dc, HDC source, const Cell& c)
+{
+    if (c.sw <= 0 || c.sh <= 0)
+        return;
+    for (int y = 0; y < c.dh; y += c.sh)
+        for (int x = 0; x < c.dw; x += c.sw) {
+            const int w = std::min(c.sw, c.dw - x), h = std::min(c.sh, c.dh - y);
+            Blend(dc, source, {c.sx, c.sy, w, h, c.dx + x, c.dy + y, w, h});
+        }
+}
+
+std::string ReadWhole(const std::wstring& path, std::string& bytes)
+{
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD code = GetLastError();
+        return "cannot open the image (error " + std::to_string(code) + ": " + ToUtf8(SystemErrorText(code)) + ")";
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size))
+        return "cannot read the image";
+    if (static_cast<unsigned long long>(size.QuadPart) > kMaxImageFileBytes)
+        return "the image file is larger than " + std::to_string(kMaxImageFileBytes) + " bytes";
+    bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    DWORD got = 0;
+    if (!bytes.empty() &&
+        (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) || got != bytes.size()))
+        return "cannot read the image";
+    return {};
+}
+
+}  // namespace
+
+ArtImage::ArtImage(const ImageSpec& spec, const Image& image) : spec_(spec), width_(image.width), height_(image.height)
+{
+    void* bits = nullptr;
+    bitmap_ = TopDownBitmap(nullptr, width_, height_, bits);
+    if (bitmap_ && bits != nullptr)
+        std::memcpy(bits, image.pixels.data(), image.pixels.size() * sizeof(image.pixels[0]));
+}
+
+void ArtImage::Draw(HDC dc, const RECT& dest, int state) const
+{
+    if (!bitmap_)
+        return;
+    const int states = std::max(1, spec_.states);
+    state = std::clamp(state, 0, states - 1);
+    const int w = spec_.horizontal ? width_ / states : width_;
+    const int h = spec_.horizontal ? height_ : height_ / states;
+    const int ox = spec_.horizontal ? state * w : 0;
+    const int oy = spec_.horizontal ? 0 : state * h;
+    const int dw = dest.right - dest.left, dh = dest.bottom - dest.top;
+    if (dw <= 0 || dh <= 0)
+        return;
+    const ImageMargins& m = spec_.margins;
+    int left = 0, right = 0, top = 0, bottom = 0;
+    Split(dw, m.left, m.right, left, right);
+    Split(dh, m.top, m.bottom, top, bottom);
+    UniqueDc source(CreateCompatibleDC(dc));
+    if (!source)
+        return;
+    const ScopedSelect selected(source.get(), bitmap_.get());
+    // Source and destination columns and rows: margin, middle, margin.
+    const int sxs[3] = {ox, ox + m.left, ox + w - m.right};
+    const int sws[3] = {m.left, w - m.left - m.right, m.right};
+    const int dxs[3] = {dest.left, dest.left + left, dest.right - right};
+    const int dws[3] = {left, dw - left - right, right};
+    const int sys[3] = {oy, oy + m.top, oy + h - m.bottom};
+    const int shs[3] = {m.top, h - m.top - m.bottom, m.bottom};
+    const int dys[3] = {dest.top, dest.top + top, dest.bottom - bottom};
+    const int dhs[3] = {top, dh - top - bottom, bottom};
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column) {
+            const Cell cell{sxs[column], sys[row], sws[column], shs[row], dxs[column], dys[row], dws[column], dhs[row]};
+            // Corners keep their size; edges and the centre stretch or tile.
+            if (spec_.tile && (row == 1 || column == 1))
+                Tile(dc, source.get(), cell);
+            else
+                Blend(dc, source.get(), cell);
+        }
+}
+
+std::unique_ptr<ThemeArtwork> LoadArtwork(const Theme& theme, const std::wstring& folder, const std::string& shownFile,
+                                          std::string& error)
+{
+    auto artwork = std::make_unique<ThemeArtwork>();
+    std::size_t decodedBytes = 0;
+    const struct {
+        const std::optional<ImageSpec>& spec;
+        std::optional<ArtImage>& image;
+    } parts[] = {
+        {theme.images.caption, artwork->caption},
+        {theme.images.captionInactive, artwork->captionInactive},
+        {theme.images.frame, artwork->frame},
+        {theme.images.frameInactive, artwork->frameInactive},
+    };
+    for (const auto& part : parts) {
+        if (!part.spec)
+            continue;
+        const ImageSpec& spec = *part.spec;
+        const auto fail = [&](const std::string& why) {
+            error =
+                FormatDiagnostic({shownFile, spec.line, spec.column, Severity::Error, "'" + spec.path + "': " + why});
+            return nullptr;
+        };
+        std::wstring path = folder + L"\\" + FromUtf8(spec.path);
+        std::replace(path.begin(), path.end(), L'/', L'\\');
+        std::string bytes;
+        if (const std::string problem = ReadWhole(path, bytes); !problem.empty())
+            return fail(problem);
+        DecodedImage decoded = DecodeImage(bytes);
+        if (!decoded.image)
+            return fail(decoded.error);
+        if (const std::string problem = ImageFitProblem(spec, *decoded.image); !problem.empty())
+            return fail(problem);
+        decodedBytes += decoded.image->pixels.size() * sizeof(std::uint32_t);
+        if (decodedBytes > kMaxThemeImageBytes)
+            return fail("the theme's images take more than " + std::to_string(kMaxThemeImageBytes / (1024 * 1024)) +
+                        " MiB decoded");
+        part.image.emplace(spec, *decoded.image);
+        if (!part.image->Ok())
+            return fail("cannot make a bitmap of the image");
+    }
+    return artwork;
+}
+
+}  // namespace velum

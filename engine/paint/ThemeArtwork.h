@@ -1,0 +1,43 @@
+// A theme's images, read from the files it names beside it and kept as premultiplied 32-bit DIB
+// sections for the theme's life, and how one is drawn into a part: nine-sliced (corners kept,
+// edges and centre stretched or tiled) and blended over what is below by its alpha.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "Handles.h"
+#include "ThemeFile.h"
+
+namespace velum {
+
+class ArtImage {
+public:
+    ArtImage(const ImageSpec& spec, const Image& image);
+    bool Ok() const { return bitmap_.get() != nullptr; }
+    const ImageSpec& Spec() const { return spec_; }
+    // Draws state `state` of the strip over `dest`.
+    void Draw(HDC dc, const RECT& dest, int state) const;
+
+private:
+    ImageSpec spec_;
+    int width_ = 0, height_ = 0;
+    UniqueBitmap bitmap_;
+};
+
+struct ThemeArtwork {
+    std::optional<ArtImage> caption, captionInactive, frame, frameInactive;
+    bool Empty() const { return !caption && !captionInactive && !frame && !frameInactive; }
+};
+
+// Reads, decodes and checks every image the theme names, relative to `folder`. Whole or nothing:
+// on the first image that cannot be used, returns null and sets `error` to
+// "FILE:LINE:COLUMN: error: ..." for the key that names it (`shownFile` is the theme file as
+// the caller named it, UTF-8).
+std::unique_ptr<ThemeArtwork> LoadArtwork(const Theme& theme, const std::wstring& folder, const std::string& shownFile,
+                                          std::string& error);
+
+}  // namespace velum

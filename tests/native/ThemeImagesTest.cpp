@@ -1,0 +1,159 @@
+// Theme images as the portable core sees them: the keys that name and cut them, the paths they
+// may take, decoding (premultiplied), and whether a cut fits the image.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ThemeFile.h"
+#include "ThemeImages.h"
+#include "images/PngWriter.h"
+
+namespace velum {
+namespace {
+
+TEST(ThemeImages, PathsStayInTheThemesFolder)
+{
+    const struct {
+        const char* path;
+        const char* problem;  // "" when allowed
+    } cases[] = {
+        {"caption.png", ""},
+        {"art/caption.png", ""},
+        {"art\\dark\\caption.png", ""},
+        {"../caption.png", "leaves the theme's folder"},
+        {"art/../../x.png", "leaves the theme's folder"},
+        {"C:\\themes\\x.png", "names a drive"},
+        {"c:x.png", "names a drive"},
+        {"/etc/x.png", "rooted"},
+        {"\\\\server\\share\\x.png", "rooted"},
+        {"art/", "names a folder"},
+        {"art//x.png", "empty or '.' part"},
+        {"./x.png", "empty or '.' part"},
+        {"x?.png", "character file names cannot"},
+        {"", "no image file"},
+    };
+    for (const auto& c : cases) {
+        const std::string problem = ImagePathProblem(c.path);
+        if (*c.problem == '\0')
+            EXPECT_EQ(problem, "") << c.path;
+        else
+            EXPECT_NE(problem.find(c.problem), std::string::npos) << c.path << ": " << problem;
+    }
+}
+
+TEST(ThemeImages, DecodesPngIntoPremultipliedPixelsAndRefusesTheRest)
+{
+    const std::string png = testimages::Png(2, 1, {0xFF102030, 0x80FF0000});
+    const DecodedImage decoded = DecodeImage(png);
+    ASSERT_TRUE(decoded.image) << decoded.error;
+    EXPECT_EQ(decoded.image->width, 2);
+    EXPECT_EQ(decoded.image->height, 1);
+    EXPECT_EQ(decoded.image->pixels[0], 0xFF102030u);
+    EXPECT_EQ(decoded.image->pixels[1], 0x80800000u) << "red at half alpha, premultiplied";
+
+    const struct {
+        const char* what;
+        std::string bytes;
+        const char* error;
+    } broken[] = {
+        {"empty", "", "not a PNG or BMP"},
+        {"text", "[Caption]\nbackground = #FFFFFF\n", "not a PNG or BMP"},
+        {"truncated", png.substr(0, png.size() / 2), "cannot be decoded"},
+        {"wider than the cap", testimages::Png(kMaxImageSide + 1, 1, std::vector<std::uint32_t>(kMaxImageSide + 1)),
+         "at most 4096 on a side"},
+    };
+    for (const auto& b : broken) {
+        const DecodedImage d = DecodeImage(b.bytes);
+        EXPECT_FALSE(d.image) << b.what;
+        EXPECT_NE(d.error.find(b.error), std::string::npos) << b.what << ": " << d.error;
+    }
+}
+
+TEST(ThemeImages, ACutMustFitItsImage)
+{
+    Image image;
+    image.width = 30;
+    image.height = 60;
+    const struct {
+        ImageSpec spec;
+        const char* problem;
+    } cases[] = {
+        {{"a.png", {10, 10, 10, 10}, 3, false}, ""},  // three 30x20 states
+        {{"a.png", {15, 0, 15, 0}, 1, false}, ""},    // margins as wide as the image
+        {{"a.png", {}, 4, false}, ""},                // four states of 15 rows
+        {{"a.png", {}, 7, false}, "do not divide into 7"},
+        {{"a.png", {}, 4, true}, "do not divide into 4"},  // 30 columns side by side
+        {{"a.png", {16, 0, 15, 0}, 1, false}, "do not fit"},
+        {{"a.png", {0, 11, 0, 10}, 3, false}, "do not fit"},  // one state is 20 rows
+    };
+    for (const auto& c : cases) {
+        const std::string problem = ImageFitProblem(c.spec, image);
+        if (*c.problem == '\0')
+            EXPECT_EQ(problem, "") << c.spec.states;
+        else
+            EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
+    }
+}
+
+TEST(ThemeImages, KeysNameAndCutAPartsImage)
+{
+    const ParseResult parsed = ParseTheme(R"([Caption]
+image = "art/caption bar.png"
+image-margins = 8 2 8 3
+image-states = 2 vertical
+image-fill = tile
+[Frame]
+image = frame.png
+image-margins = 6
+[Dark:Frame]
+image = dark/frame.png
+)",
+                                          "t.vlm", "");
+    ASSERT_TRUE(parsed.theme);
+    const FrameImages& images = parsed.theme->images;
+    ASSERT_TRUE(images.caption);
+    EXPECT_EQ(images.caption->path, "art/caption bar.png");
+    EXPECT_EQ(images.caption->margins, (ImageMargins{8, 2, 8, 3}));
+    EXPECT_EQ(images.caption->states, 2);
+    EXPECT_TRUE(images.caption->tile);
+    EXPECT_EQ(images.caption->line, 2);
+    EXPECT_EQ(images.captionInactive, images.caption) << "the inactive caption falls back to the caption's image";
+    ASSERT_TRUE(images.frame);
+    EXPECT_EQ(images.frame->margins, (ImageMargins{6, 6, 6, 6}));
+    EXPECT_FALSE(images.frame->tile);
+    EXPECT_EQ(ParseTheme(R"([Frame]
+image = frame.png
+[Dark:Frame]
+image = dark/frame.png
+)",
+                         "t.vlm", "Dark")
+                  .theme->images.frame->path,
+              "dark/frame.png");
+
+    const struct {
+        const char* text;
+        const char* error;
+    } broken[] = {
+        {"[Caption]\nimage = ../x.png\n", "t.vlm:2:9: error: the image path leaves the theme's folder"},
+        {"[Caption]\nimage-margins = 1 2\n", "takes one number, or four"},
+        {"[Caption]\nimage-margins = -1\n", "image-margins"},
+        {"[Caption]\nimage-states = 0\n", "image-states"},
+        {"[Caption]\nimage-states = 2 diagonal\n", "'vertical' (one above the other) or 'horizontal'"},
+        {"[Caption]\nimage-fill = repeat\n", "image-fill is 'stretch' or 'tile'"},
+    };
+    for (const auto& b : broken) {
+        const ParseResult r = ParseTheme(b.text, "t.vlm", "");
+        EXPECT_FALSE(r.theme) << b.text;
+        ASSERT_FALSE(r.diagnostics.empty()) << b.text;
+        EXPECT_NE(FormatDiagnostic(r.diagnostics.front()).find(b.error), std::string::npos)
+            << FormatDiagnostic(r.diagnostics.front());
+    }
+    // Elsewhere the keys draw nothing yet: a warning, and the theme loads.
+    const ParseResult menu = ParseTheme("[MenuBar]\nimage = bar.png\n", "t.vlm", "");
+    ASSERT_TRUE(menu.theme);
+    ASSERT_EQ(menu.diagnostics.size(), 1u);
+    EXPECT_EQ(menu.diagnostics[0].severity, Severity::Warning);
+}
+
+}  // namespace
+}  // namespace velum
