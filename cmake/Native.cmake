@@ -128,7 +128,8 @@ if(VELUM_CLANG)
   set(VELUM_FUZZ_SEEDS "${PROJECT_SOURCE_DIR}/tests/fuzz/corpus" "${PROJECT_SOURCE_DIR}/Skin")
   set(VELUM_FUZZ_DICT "${PROJECT_SOURCE_DIR}/tests/fuzz/theme.dict")
 
-  # velum_fuzzer(name source max_len seconds): the fuzzer and its short run in the test suite.
+  # velum_fuzzer(name source max_len seconds [seed folders...]): the fuzzer and its short run in
+  # the test suite, from the shared seeds and any of its own.
   function(velum_fuzzer name source max_len seconds)
     add_executable(${name} ${source} ${VELUM_THEME_SOURCES})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/engine ${PROJECT_SOURCE_DIR}/engine/core)
@@ -138,7 +139,7 @@ if(VELUM_CLANG)
     file(MAKE_DIRECTORY "${VELUM_FUZZ_WORK}/${name}")
     add_test(NAME ${name}.short_run
       COMMAND ${name} -max_total_time=${seconds} -timeout=10 -rss_limit_mb=2048 -max_len=${max_len}
-              -dict=${VELUM_FUZZ_DICT} "${VELUM_FUZZ_WORK}/${name}" ${VELUM_FUZZ_SEEDS})
+              -dict=${VELUM_FUZZ_DICT} "${VELUM_FUZZ_WORK}/${name}" ${VELUM_FUZZ_SEEDS} ${ARGN})
   endfunction()
 
   # The parser alone; 64 KiB is far past any line or section limit it has.
@@ -146,4 +147,6 @@ if(VELUM_CLANG)
   # The engine's read, scheme check and error text, with files up to the cap and a little past it.
   math(EXPR VELUM_LOAD_MAX_LEN "1024 * 1024 + 64")
   velum_fuzzer(theme_load_fuzz tests/fuzz/ThemeLoadFuzz.cpp ${VELUM_LOAD_MAX_LEN} 8)
+  # A theme and an image file in one input: decoding, the caps, and the cuts the theme names.
+  velum_fuzzer(theme_image_fuzz tests/fuzz/ThemeImageFuzz.cpp 65536 8 "${PROJECT_SOURCE_DIR}/tests/fuzz/images")
 endif()

@@ -3,6 +3,7 @@
 // of the Windows build: arguments come in as wide text, so any path the engine opens opens here,
 // and lines go out as the console shows them.
 #include "ThemeFile.h"
+#include "ThemeLoad.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -79,6 +80,21 @@ bool CheckFile(const FileArgument& file)
     for (const std::string& scheme : schemes)
         check(scheme);
     if (!ok || !base.theme)
+        return false;
+    // The images, as the engine reads them: beside the file, under the default scheme and each one.
+    std::vector<std::string> every{""};
+    every.insert(every.end(), schemes.begin(), schemes.end());
+    for (const std::string& scheme : every) {
+        const velum::ParseResult parsed = velum::ParseTheme(bytes, name, scheme);
+        if (!parsed.theme)
+            continue;
+        const velum::FrameImageSet images = velum::LoadFrameImages(parsed.theme->images, file.path.parent_path(), name);
+        if (images.error && printed.insert(velum::FormatDiagnostic(*images.error)).second) {
+            Emit(std::cerr, velum::FormatDiagnostic(*images.error));
+            ok = false;
+        }
+    }
+    if (!ok)
         return false;
 
     std::string line = name + ": OK, \"" + base.theme->name + '"';

@@ -1,8 +1,11 @@
 #include "ThemeLoad.h"
 
+#include <fstream>
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <fstream>
 #include <vector>
 
 #include "ThemeText.h"
@@ -124,6 +127,26 @@ LoadedTheme ParseForAttach(std::string_view bytes, std::string_view shownPath, s
 
 namespace {
 
+// The whole file, or why not.
+std::string ReadImageFile(const std::filesystem::path& path, std::string& bytes)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return "is a folder, not an image";
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::filesystem::exists(path, ec) ? "cannot open the image" : "cannot open the image: no such file";
+    bytes.resize(kMaxImageFileBytes + 1);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    const auto got = static_cast<std::size_t>(in.gcount());
+    if (in.bad())
+        return "cannot read the image";
+    if (got > kMaxImageFileBytes)
+        return "the image file is larger than " + std::to_string(kMaxImageFileBytes) + " bytes";
+    bytes.resize(got);
+    return {};
+}
+
 template <class Char>
 int CopyText(std::basic_string_view<Char> text, Char* buffer, int size)
 {
@@ -138,6 +161,56 @@ int CopyText(std::basic_string_view<Char> text, Char* buffer, int size)
 }
 
 }  // namespace
+
+FrameImageSet LoadFrameImages(const FrameImages& images, const std::filesystem::path& folder, std::string_view fileName)
+{
+    FrameImageSet set;
+    std::size_t decodedBytes = 0;
+    const struct {
+        const std::optional<ImageSpec>& spec;
+        std::optional<Image>& image;
+    } parts[] = {
+        {images.caption, set.caption},
+        {images.captionInactive, set.captionInactive},
+        {images.frame, set.frame},
+        {images.frameInactive, set.frameInactive},
+    };
+    for (const auto& part : parts) {
+        if (!part.spec)
+            continue;
+        const ImageSpec& spec = *part.spec;
+        const auto fail = [&](const std::string& why) {
+            set.error = Diagnostic{std::string(fileName), spec.line, spec.column, Severity::Error,
+                                   "'" + spec.path + "': " + why};
+        };
+        std::string bytes;
+        // Either separator, on every system.
+        std::u8string relative(spec.path.begin(), spec.path.end());
+        std::replace(relative.begin(), relative.end(), u8'\\', u8'/');
+        if (const std::string problem = ReadImageFile(folder / std::filesystem::path(relative), bytes);
+            !problem.empty()) {
+            fail(problem);
+            return set;
+        }
+        DecodedImage decoded = DecodeImage(bytes);
+        if (!decoded.image) {
+            fail(decoded.error);
+            return set;
+        }
+        if (const std::string problem = ImageFitProblem(spec, *decoded.image); !problem.empty()) {
+            fail(problem);
+            return set;
+        }
+        decodedBytes += decoded.image->pixels.size() * sizeof(std::uint32_t);
+        if (decodedBytes > kMaxThemeImageBytes) {
+            fail("the theme's images take more than " + std::to_string(kMaxThemeImageBytes / (1024 * 1024)) +
+                 " MiB decoded");
+            return set;
+        }
+        part.image = std::move(decoded.image);
+    }
+    return set;
+}
 
 int CopyErrorText(std::string_view text, char* buffer, int size)
 {

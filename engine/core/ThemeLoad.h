@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -87,6 +88,17 @@ private:
     static constexpr std::size_t kKeptBytes = 64 * 1024;
     std::vector<Kept> kept_;  // the most recently used first
 };
+
+// The images a theme's frame names, read from `folder` (the theme file's) and decoded, in the
+// order caption, inactive caption, frame, inactive frame. Whole or nothing: the first image that
+// cannot be used (missing, unreadable, undecodable, over the caps, a strip or margins that do not
+// fit) gives `error`, at the line and column of the key that names it in `fileName`.
+struct FrameImageSet {
+    std::optional<Image> caption, captionInactive, frame, frameInactive;
+    std::optional<Diagnostic> error;
+};
+FrameImageSet LoadFrameImages(const FrameImages& images, const std::filesystem::path& folder,
+                              std::string_view fileName);
 
 // Scheme names compare without regard to ASCII case, as the parser selects them.
 bool SameSchemeName(std::string_view a, std::string_view b);

@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 
-#include "AnsiText.h"
-#include "AppError.h"
 #include "Painter.h"
 #include "ThemeLoad.h"
 
@@ -48,27 +47,6 @@ void Tile(HDC dc, HDC source, const Cell& c)
             const int w = std::min(c.sw, c.dw - x), h = std::min(c.sh, c.dh - y);
             Blend(dc, source, {c.sx, c.sy, w, h, c.dx + x, c.dy + y, w, h});
         }
-}
-
-std::string ReadWhole(const std::wstring& path, std::string& bytes)
-{
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        const DWORD code = GetLastError();
-        return "cannot open the image (error " + std::to_string(code) + ": " + ToUtf8(SystemErrorText(code)) + ")";
-    }
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size))
-        return "cannot read the image";
-    if (static_cast<unsigned long long>(size.QuadPart) > kMaxImageFileBytes)
-        return "the image file is larger than " + std::to_string(kMaxImageFileBytes) + " bytes";
-    bytes.resize(static_cast<std::size_t>(size.QuadPart));
-    DWORD got = 0;
-    if (!bytes.empty() &&
-        (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) || got != bytes.size()))
-        return "cannot read the image";
-    return {};
 }
 
 }  // namespace
@@ -125,43 +103,31 @@ void ArtImage::Draw(HDC dc, const RECT& dest, int state) const
 std::unique_ptr<ThemeArtwork> LoadArtwork(const Theme& theme, const std::wstring& folder, const std::string& shownFile,
                                           std::string& error)
 {
+    FrameImageSet set = LoadFrameImages(theme.images, std::filesystem::path(folder), shownFile);
+    if (set.error) {
+        error = FormatDiagnostic(*set.error);
+        return nullptr;
+    }
     auto artwork = std::make_unique<ThemeArtwork>();
-    std::size_t decodedBytes = 0;
     const struct {
         const std::optional<ImageSpec>& spec;
+        const std::optional<Image>& decoded;
         std::optional<ArtImage>& image;
     } parts[] = {
-        {theme.images.caption, artwork->caption},
-        {theme.images.captionInactive, artwork->captionInactive},
-        {theme.images.frame, artwork->frame},
-        {theme.images.frameInactive, artwork->frameInactive},
+        {theme.images.caption, set.caption, artwork->caption},
+        {theme.images.captionInactive, set.captionInactive, artwork->captionInactive},
+        {theme.images.frame, set.frame, artwork->frame},
+        {theme.images.frameInactive, set.frameInactive, artwork->frameInactive},
     };
     for (const auto& part : parts) {
-        if (!part.spec)
+        if (!part.spec || !part.decoded)
             continue;
-        const ImageSpec& spec = *part.spec;
-        const auto fail = [&](const std::string& why) {
-            error =
-                FormatDiagnostic({shownFile, spec.line, spec.column, Severity::Error, "'" + spec.path + "': " + why});
+        part.image.emplace(*part.spec, *part.decoded);
+        if (!part.image->Ok()) {
+            error = FormatDiagnostic({shownFile, part.spec->line, part.spec->column, Severity::Error,
+                                      "'" + part.spec->path + "': cannot make a bitmap of the image"});
             return nullptr;
-        };
-        std::wstring path = folder + L"\\" + FromUtf8(spec.path);
-        std::replace(path.begin(), path.end(), L'/', L'\\');
-        std::string bytes;
-        if (const std::string problem = ReadWhole(path, bytes); !problem.empty())
-            return fail(problem);
-        DecodedImage decoded = DecodeImage(bytes);
-        if (!decoded.image)
-            return fail(decoded.error);
-        if (const std::string problem = ImageFitProblem(spec, *decoded.image); !problem.empty())
-            return fail(problem);
-        decodedBytes += decoded.image->pixels.size() * sizeof(std::uint32_t);
-        if (decodedBytes > kMaxThemeImageBytes)
-            return fail("the theme's images take more than " + std::to_string(kMaxThemeImageBytes / (1024 * 1024)) +
-                        " MiB decoded");
-        part.image.emplace(spec, *decoded.image);
-        if (!part.image->Ok())
-            return fail("cannot make a bitmap of the image");
+        }
     }
     return artwork;
 }
