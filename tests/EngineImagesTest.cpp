@@ -163,6 +163,51 @@ TEST(EngineImages, ACaptionStripShowsTheActiveAndInactiveStates)
     ui.Call([&] { return static_cast<int>(DestroyWindow(other)); });
 }
 
+// A caption-button strip: the close button in its normal, hot, pressed and inactive states
+// shows each state's part of the strip, under the mouse as a person moves and presses it.
+TEST(EngineImages, ACaptionButtonStripShowsEachState)
+{
+    ThemeFolder folder;
+    const std::uint32_t states[] = {0xFF204080, 0xFF3070C0, 0xFF102040, 0xFF707070, 0xFF505050};
+    std::vector<std::uint32_t> strip;
+    for (const std::uint32_t c : states)
+        strip.insert(strip.end(), 8 * 8, c);
+    folder.Write(L"art/buttons.png", testimages::Png(8, 40, strip));
+    const std::wstring theme =
+        folder.Write(L"buttons.vlm", "[CaptionButton]\nimage = art/buttons.png\nimage-states = 5\n");
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    ASSERT_EQ(ui.AttachEx(theme), VELUM_OK) << ui.LastError();
+    ui.Activate();
+    const velum::Theme t = LoadExpected(theme);
+    const Sample close = FrameSamples(hwnd, t, true)[1];
+    ASSERT_STREQ(close.part, "close button");
+    RECT w{};
+    GetWindowRect(hwnd, &w);
+    const auto shows = [&](std::uint32_t c) {
+        return WaitUntil([&] { return WindowPixel(hwnd, close.at.x, close.at.y) == Ref(c); });
+    };
+    EXPECT_TRUE(shows(states[0])) << "normal: " << Hex(WindowPixel(hwnd, close.at.x, close.at.y));
+    SetCursorPos(w.left + close.at.x + 4, w.top + close.at.y + 4);
+    EXPECT_TRUE(shows(states[1])) << "hot: " << Hex(WindowPixel(hwnd, close.at.x, close.at.y));
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    EXPECT_TRUE(shows(states[2])) << "pressed: " << Hex(WindowPixel(hwnd, close.at.x, close.at.y));
+    // Let go away from the button: the window stays.
+    SetCursorPos(w.left + 200, w.bottom + 100);
+    Sleep(150);
+    MouseButton(MOUSEEVENTF_LEFTUP);
+    ASSERT_TRUE(IsWindow(hwnd));
+    HWND other = nullptr;
+    ui.Call([&] {
+        other = CreateWindowExW(0, kClass, L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 420, 200, 150, nullptr,
+                                nullptr, nullptr, nullptr);
+        SetForegroundWindow(other);
+        return 0;
+    });
+    EXPECT_TRUE(shows(states[3])) << "inactive: " << Hex(WindowPixel(hwnd, close.at.x, close.at.y));
+    ui.Call([&] { return static_cast<int>(DestroyWindow(other)); });
+}
+
 // Every image the engine cannot use fails the whole call with the key's line and column, and
 // the look in use stays.
 TEST(EngineImages, ImagesThatCannotBeUsedAreRefusedWithTheLookKept)

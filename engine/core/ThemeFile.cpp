@@ -220,9 +220,9 @@ void ResolveStyles(const Layers& layers, Theme& theme)
 
 // A part's image: from its own section or, as colours are, from the section it falls back to;
 // how it is drawn comes from the section that names it, the scheme's keys over the base ones.
-std::optional<ImageSpec> ResolveImage(const Layers& layers, SectionId id)
+std::optional<ImageSpec> ResolveImage(const Layers& layers, SectionId id, bool ownOnly = false)
 {
-    for (SectionId s = id; s != kNoSection; s = kSections[static_cast<std::size_t>(s)].parent) {
+    for (SectionId s = id; s != kNoSection; s = ownOnly ? kNoSection : kSections[static_cast<std::size_t>(s)].parent) {
         const Setting<std::string>* image = layers.Pick(s, &SectionData::image);
         if (image == nullptr)
             continue;
@@ -277,6 +277,9 @@ ParseResult ParseTheme(std::string_view bytes, std::string_view fileName, std::s
     theme.images.captionInactive = ResolveImage(layers, kCaptionInactive);
     theme.images.frame = ResolveImage(layers, kFrame);
     theme.images.frameInactive = ResolveImage(layers, kFrameInactive);
+    theme.images.button = ResolveImage(layers, kCaptionButton);
+    // The close button's states come from the button strip unless it names an image itself.
+    theme.images.closeHot = ResolveImage(layers, kCloseHot, true);
     theme.captionFont = layers.ResolveFont({kCaption, kDefaults}, builtIn.captionFont);
     theme.menuFont = layers.ResolveFont({kMenuBar, kDefaults}, builtIn.menuFont);
     theme.popupFont = layers.ResolveFont({kPopup, kMenuBar, kDefaults}, builtIn.popupFont);

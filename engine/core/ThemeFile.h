@@ -87,6 +87,9 @@ struct ControlStyles {
 struct FrameImages {
     std::optional<ImageSpec> caption, captionInactive;  // the caption band
     std::optional<ImageSpec> frame, frameInactive;      // one image around the whole window
+    // The caption buttons: a strip of normal, hot, pressed, inactive and disabled, as far as it
+    // goes; the close button's hot and pressed states may have their own.
+    std::optional<ImageSpec> button, closeHot;
     friend bool operator==(const FrameImages&, const FrameImages&) = default;
 };
 

@@ -170,10 +170,9 @@ FrameImageSet LoadFrameImages(const FrameImages& images, const std::filesystem::
         const std::optional<ImageSpec>& spec;
         std::optional<Image>& image;
     } parts[] = {
-        {images.caption, set.caption},
-        {images.captionInactive, set.captionInactive},
-        {images.frame, set.frame},
-        {images.frameInactive, set.frameInactive},
+        {images.caption, set.caption}, {images.captionInactive, set.captionInactive},
+        {images.frame, set.frame},     {images.frameInactive, set.frameInactive},
+        {images.button, set.button},   {images.closeHot, set.closeHot},
     };
     for (const auto& part : parts) {
         if (!part.spec)

@@ -90,11 +90,11 @@ private:
 };
 
 // The images a theme's frame names, read from `folder` (the theme file's) and decoded, in the
-// order caption, inactive caption, frame, inactive frame. Whole or nothing: the first image that
+// order of FrameImages. Whole or nothing: the first image that
 // cannot be used (missing, unreadable, undecodable, over the caps, a strip or margins that do not
 // fit) gives `error`, at the line and column of the key that names it in `fileName`.
 struct FrameImageSet {
-    std::optional<Image> caption, captionInactive, frame, frameInactive;
+    std::optional<Image> caption, captionInactive, frame, frameInactive, button, closeHot;
     std::optional<Diagnostic> error;
 };
 FrameImageSet LoadFrameImages(const FrameImages& images, const std::filesystem::path& folder,

@@ -273,7 +273,8 @@ private:
 
     static bool TakesImage(SectionId id)
     {
-        return id == kCaption || id == kCaptionInactive || id == kFrame || id == kFrameInactive;
+        return id == kCaption || id == kCaptionInactive || id == kFrame || id == kFrameInactive ||
+               id == kCaptionButton || id == kCloseHot;
     }
 
     // image, image-margins, image-states, image-fill.
@@ -282,7 +283,8 @@ private:
         if (!TakesImage(section.id)) {
             Line().Warning(key, Quoted(key) + " has no effect in [" +
                                     std::string(kSections[static_cast<std::size_t>(section.id)].name) +
-                                    "]; images are drawn for [Frame], [Caption] and their inactive states");
+                                    "]; images are drawn for [Frame], [Caption], their inactive states, "
+                                    "[CaptionButton] and [CloseButton.Hot]");
             return;
         }
         std::string_view rest = value;

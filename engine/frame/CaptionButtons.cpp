@@ -1,6 +1,8 @@
 #include "CaptionButtons.h"
 
 #include "ControlPalette.h"
+#include "Engine.h"
+#include "ThemeResources.h"
 #include "KeptBitmaps.h"
 #include "Painter.h"
 
@@ -27,8 +29,22 @@ void CaptionButtons::Paint(HDC dc, const FrameLayout& l, const Theme& t, bool ac
                             : b == kMinimize             ? (iconic ? Glyph::Restore : Glyph::Minimize)
                             : IsZoomed(hwnd_) && !iconic ? Glyph::Restore
                                                          : Glyph::Maximize;
-        PaintGlyphButton(dc, ToRECT(l.buttons[b]), *style, glyph,
-                         enabled ? style->text : Mix(style->background.from, style->text, 40), l.dpi);
+        const Color glyphColour = enabled ? style->text : Mix(style->background.from, style->text, 40);
+        // Artwork: the button strip's state (normal, hot, pressed, inactive, disabled), or the
+        // close button's own hot and pressed image; the glyph in the state's colour over it.
+        const ThemeArtwork* art = CurrentTheme()->Artwork();
+        const bool closeImage = art != nullptr && art->closeHot && b == kClose && (hot || pressed);
+        if (art != nullptr && (art->button || closeImage)) {
+            const RECT r = ToRECT(l.buttons[b]);
+            FillWith(dc, r, style->background);
+            if (closeImage)
+                art->closeHot->Draw(dc, r, pressed ? 1 : 0);
+            else
+                art->button->Draw(dc, r, !enabled ? 4 : pressed ? 2 : hot ? 1 : !active ? 3 : 0);
+            DrawGlyph(dc, r, glyph, glyphColour, l.dpi);
+            continue;
+        }
+        PaintGlyphButton(dc, ToRECT(l.buttons[b]), *style, glyph, glyphColour, l.dpi);
     }
 }
 

@@ -63,8 +63,10 @@ void ArtImage::Draw(HDC dc, const RECT& dest, int state) const
 {
     if (!bitmap_)
         return;
+    // A strip shorter than the states asked for: the states it lacks look like its first.
     const int states = std::max(1, spec_.states);
-    state = std::clamp(state, 0, states - 1);
+    if (state < 0 || state >= states)
+        state = 0;
     const int w = spec_.horizontal ? width_ / states : width_;
     const int h = spec_.horizontal ? height_ : height_ / states;
     const int ox = spec_.horizontal ? state * w : 0;
@@ -118,6 +120,8 @@ std::unique_ptr<ThemeArtwork> LoadArtwork(const Theme& theme, const std::wstring
         {theme.images.captionInactive, set.captionInactive, artwork->captionInactive},
         {theme.images.frame, set.frame, artwork->frame},
         {theme.images.frameInactive, set.frameInactive, artwork->frameInactive},
+        {theme.images.button, set.button, artwork->button},
+        {theme.images.closeHot, set.closeHot, artwork->closeHot},
     };
     for (const auto& part : parts) {
         if (!part.spec || !part.decoded)

@@ -29,8 +29,7 @@ private:
 };
 
 struct ThemeArtwork {
-    std::optional<ArtImage> caption, captionInactive, frame, frameInactive;
-    bool Empty() const { return !caption && !captionInactive && !frame && !frameInactive; }
+    std::optional<ArtImage> caption, captionInactive, frame, frameInactive, button, closeHot;
 };
 
 // Reads, decodes and checks every image the theme names, relative to `folder`. Whole or nothing:
