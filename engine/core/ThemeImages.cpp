@@ -42,6 +42,34 @@ std::string ImagePathProblem(std::string_view path)
     return {};
 }
 
+namespace {
+
+// A PNG's chunks each fit in the file. The decoder sizes its buffer for the data chunks by the
+// lengths they claim before it reads them, so a file of a few bytes claiming a chunk of a
+// gigabyte would have it ask for that much.
+bool PngChunksFit(std::string_view bytes)
+{
+    static constexpr std::string_view kSignature("\x89PNG\r\n\x1a\n", 8);
+    if (bytes.substr(0, 8) != kSignature)
+        return true;  // not a PNG: a BMP's sizes are its header's, checked against the caps
+    std::size_t at = 8;
+    while (at + 8 <= bytes.size()) {
+        const auto byte = [&](std::size_t i) {
+            return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i]));
+        };
+        const std::uint32_t length = (byte(at) << 24) | (byte(at + 1) << 16) | (byte(at + 2) << 8) | byte(at + 3);
+        // Length, type, data and CRC.
+        if (length > bytes.size() - at - 8 || bytes.size() - at - 8 - length < 4)
+            return false;
+        if (bytes.substr(at + 4, 4) == "IEND")
+            return true;
+        at += 12 + length;
+    }
+    return false;
+}
+
+}  // namespace
+
 DecodedImage DecodeImage(std::string_view bytes)
 {
     if (bytes.size() > kMaxImageFileBytes)
@@ -53,6 +81,8 @@ DecodedImage DecodeImage(std::string_view bytes)
     int width = 0, height = 0, channels = 0;
     if (!stbi_info_from_memory(data, length, &width, &height, &channels))
         return {std::nullopt, "not a PNG or BMP image, or a damaged one"};
+    if (!PngChunksFit(bytes))
+        return {std::nullopt, "the image cannot be decoded: a part of it is cut short"};
     if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide)
         return {std::nullopt, "the image is " + std::to_string(width) + "x" + std::to_string(height) +
                                   " pixels; at most " + std::to_string(kMaxImageSide) + " on a side"};

@@ -51,11 +51,19 @@ TEST(ThemeImages, DecodesPngIntoPremultipliedPixelsAndRefusesTheRest)
     EXPECT_EQ(decoded.image->pixels[0], 0xFF102030u);
     EXPECT_EQ(decoded.image->pixels[1], 0x80800000u) << "red at half alpha, premultiplied";
 
+    // A data chunk claiming a gigabyte in a file of a few dozen bytes (found by the fuzzer: the
+    // decoder would have asked for that much memory).
+    std::string claiming = png;
+    const std::size_t idat = claiming.find("IDAT");
+    ASSERT_NE(idat, std::string::npos);
+    claiming.replace(idat - 4, 4, std::string("\x40\x00\x00\x00", 4));
+
     const struct {
         const char* what;
         std::string bytes;
         const char* error;
     } broken[] = {
+        {"a chunk longer than the file", claiming, "cut short"},
         {"empty", "", "not a PNG or BMP"},
         {"text", "[Caption]\nbackground = #FFFFFF\n", "not a PNG or BMP"},
         {"truncated", png.substr(0, png.size() / 2), "cannot be decoded"},
