@@ -37,8 +37,8 @@ typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
 typedef DWORD COLORREF;
 
-#define DECLARE_HANDLE(name) \
-    struct name##__;         \
+#define DECLARE_HANDLE(name)                                                                                           \
+    struct name##__;                                                                                                   \
     typedef struct name##__* name
 DECLARE_HANDLE(HWND);
 DECLARE_HANDLE(HINSTANCE);
