@@ -220,25 +220,25 @@ void ResolveStyles(const Layers& layers, Theme& theme)
 
 // A part's image: from its own section or, as colours are, from the section it falls back to;
 // how it is drawn comes from the section that names it, the scheme's keys over the base ones.
-std::optional<ImageSpec> ResolveImage(const Layers& layers, SectionId id, bool ownOnly = false)
+std::optional<PartImage> ResolveImage(const Layers& layers, SectionId id, bool ownOnly = false)
 {
     for (SectionId s = id; s != kNoSection; s = ownOnly ? kNoSection : kSections[static_cast<std::size_t>(s)].parent) {
         const Setting<std::string>* image = layers.Pick(s, &SectionData::image);
         if (image == nullptr)
             continue;
-        ImageSpec spec;
-        spec.path = image->value;
-        spec.line = image->line;
-        spec.column = image->column;
+        PartImage named;
+        named.path = image->value;
+        named.line = image->line;
+        named.column = image->column;
         if (auto* margins = layers.Pick(s, &SectionData::imageMargins))
-            spec.margins = margins->value;
+            named.margins = margins->value;
         if (auto* states = layers.Pick(s, &SectionData::imageStates)) {
-            spec.states = states->value.first;
-            spec.horizontal = states->value.second;
+            named.states = states->value.first;
+            named.horizontal = states->value.second;
         }
         if (auto* tile = layers.Pick(s, &SectionData::imageTile))
-            spec.tile = tile->value;
-        return spec;
+            named.tile = tile->value;
+        return named;
     }
     return std::nullopt;
 }

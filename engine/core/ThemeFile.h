@@ -85,11 +85,11 @@ struct ControlStyles {
 
 // The artwork of a theme's frame, where the file gives it; the colours stay beneath and around.
 struct FrameImages {
-    std::optional<ImageSpec> caption, captionInactive;  // the caption band
-    std::optional<ImageSpec> frame, frameInactive;      // one image around the whole window
+    std::optional<PartImage> caption, captionInactive;  // the caption band
+    std::optional<PartImage> frame, frameInactive;      // one image around the whole window
     // The caption buttons: a strip of normal, hot, pressed, inactive and disabled, as far as it
     // goes; the close button's hot and pressed states may have their own.
-    std::optional<ImageSpec> button, closeHot;
+    std::optional<PartImage> button, closeHot;
     friend bool operator==(const FrameImages&, const FrameImages&) = default;
 };
 

@@ -104,15 +104,15 @@ DecodedImage DecodeImage(std::string_view bytes)
     return {std::move(image), {}};
 }
 
-std::string ImageFitProblem(const ImageSpec& spec, const Image& image)
+std::string ImageFitProblem(const PartImage& named, const Image& image)
 {
-    const int along = spec.horizontal ? image.width : image.height;
-    if (spec.states < 1 || along % spec.states != 0)
-        return "the image's " + std::to_string(along) + " pixels " + (spec.horizontal ? "across" : "down") +
-               " do not divide into " + std::to_string(spec.states) + " states";
-    const int width = spec.horizontal ? image.width / spec.states : image.width;
-    const int height = spec.horizontal ? image.height : image.height / spec.states;
-    const ImageMargins& m = spec.margins;
+    const int along = named.horizontal ? image.width : image.height;
+    if (named.states < 1 || along % named.states != 0)
+        return "the image's " + std::to_string(along) + " pixels " + (named.horizontal ? "across" : "down") +
+               " do not divide into " + std::to_string(named.states) + " states";
+    const int width = named.horizontal ? image.width / named.states : image.width;
+    const int height = named.horizontal ? image.height : image.height / named.states;
+    const ImageMargins& m = named.margins;
     if (m.left + m.right > width || m.top + m.bottom > height)
         return "the sizing margins (" + std::to_string(m.left) + " " + std::to_string(m.top) + " " +
                std::to_string(m.right) + " " + std::to_string(m.bottom) + ") do not fit in one state of " +

@@ -19,14 +19,14 @@ struct ImageMargins {
     friend bool operator==(const ImageMargins&, const ImageMargins&) = default;
 };
 
-struct ImageSpec {
+struct PartImage {
     std::string path;  // as the file writes it: relative to the theme file's folder
     ImageMargins margins;
     int states = 1;            // a strip of this many states of equal size
     bool horizontal = false;   // the states side by side, not one above the other
     bool tile = false;         // edges and centre repeat rather than stretch
     int line = 0, column = 0;  // where the image key is, for errors
-    friend bool operator==(const ImageSpec&, const ImageSpec&) = default;
+    friend bool operator==(const PartImage&, const PartImage&) = default;
 };
 
 // Pixels as 0xAARRGGBB with the colour premultiplied by alpha, rows top to bottom.
@@ -53,8 +53,8 @@ struct DecodedImage {
 // Decodes a PNG or BMP file's bytes; larger than kMaxImageSide on a side is an error.
 DecodedImage DecodeImage(std::string_view bytes);
 
-// Why the spec does not fit the image (a strip that does not divide, margins wider or taller
+// Why the cut a theme names does not fit the image (a strip that does not divide, margins wider or taller
 // than one state), or "".
-std::string ImageFitProblem(const ImageSpec& spec, const Image& image);
+std::string ImageFitProblem(const PartImage& named, const Image& image);
 
 }  // namespace velum

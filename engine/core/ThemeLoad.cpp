@@ -167,7 +167,7 @@ FrameImageSet LoadFrameImages(const FrameImages& images, const std::filesystem::
     FrameImageSet set;
     std::size_t decodedBytes = 0;
     const struct {
-        const std::optional<ImageSpec>& spec;
+        const std::optional<PartImage>& named;
         std::optional<Image>& image;
     } parts[] = {
         {images.caption, set.caption}, {images.captionInactive, set.captionInactive},
@@ -175,16 +175,16 @@ FrameImageSet LoadFrameImages(const FrameImages& images, const std::filesystem::
         {images.button, set.button},   {images.closeHot, set.closeHot},
     };
     for (const auto& part : parts) {
-        if (!part.spec)
+        if (!part.named)
             continue;
-        const ImageSpec& spec = *part.spec;
+        const PartImage& named = *part.named;
         const auto fail = [&](const std::string& why) {
-            set.error = Diagnostic{std::string(fileName), spec.line, spec.column, Severity::Error,
-                                   "'" + spec.path + "': " + why};
+            set.error = Diagnostic{std::string(fileName), named.line, named.column, Severity::Error,
+                                   "'" + named.path + "': " + why};
         };
         std::string bytes;
         // Either separator, on every system.
-        std::u8string relative(spec.path.begin(), spec.path.end());
+        std::u8string relative(named.path.begin(), named.path.end());
         std::replace(relative.begin(), relative.end(), u8'\\', u8'/');
         if (const std::string problem = ReadImageFile(folder / std::filesystem::path(relative), bytes);
             !problem.empty()) {
@@ -196,7 +196,7 @@ FrameImageSet LoadFrameImages(const FrameImages& images, const std::filesystem::
             fail(decoded.error);
             return set;
         }
-        if (const std::string problem = ImageFitProblem(spec, *decoded.image); !problem.empty()) {
+        if (const std::string problem = ImageFitProblem(named, *decoded.image); !problem.empty()) {
             fail(problem);
             return set;
         }

@@ -117,11 +117,11 @@ const ArtImage* FrameWindow::CaptionImage() const
 // An inactive window whose image is its active one's draws the strip's second state, if any.
 int FrameWindow::ImageState(const ArtImage* image) const
 {
-    if (active_ || image->Spec().states < 2)
+    if (active_ || image->Named().states < 2)
         return 0;
-    const FrameImages& specs = ThemeInUse().images;
-    const bool shared = (image->Spec() == specs.frame && specs.frameInactive == specs.frame) ||
-                        (image->Spec() == specs.caption && specs.captionInactive == specs.caption);
+    const FrameImages& names = ThemeInUse().images;
+    const bool shared = (image->Named() == names.frame && names.frameInactive == names.frame) ||
+                        (image->Named() == names.caption && names.captionInactive == names.caption);
     return shared ? 1 : 0;
 }
 

@@ -51,7 +51,8 @@ void Tile(HDC dc, HDC source, const Cell& c)
 
 }  // namespace
 
-ArtImage::ArtImage(const ImageSpec& spec, const Image& image) : spec_(spec), width_(image.width), height_(image.height)
+ArtImage::ArtImage(const PartImage& named, const Image& image)
+    : named_(named), width_(image.width), height_(image.height)
 {
     void* bits = nullptr;
     bitmap_ = TopDownBitmap(nullptr, width_, height_, bits);
@@ -64,17 +65,17 @@ void ArtImage::Draw(HDC dc, const RECT& dest, int state) const
     if (!bitmap_)
         return;
     // A strip shorter than the states asked for: the states it lacks look like its first.
-    const int states = std::max(1, spec_.states);
+    const int states = std::max(1, named_.states);
     if (state < 0 || state >= states)
         state = 0;
-    const int w = spec_.horizontal ? width_ / states : width_;
-    const int h = spec_.horizontal ? height_ : height_ / states;
-    const int ox = spec_.horizontal ? state * w : 0;
-    const int oy = spec_.horizontal ? 0 : state * h;
+    const int w = named_.horizontal ? width_ / states : width_;
+    const int h = named_.horizontal ? height_ : height_ / states;
+    const int ox = named_.horizontal ? state * w : 0;
+    const int oy = named_.horizontal ? 0 : state * h;
     const int dw = dest.right - dest.left, dh = dest.bottom - dest.top;
     if (dw <= 0 || dh <= 0)
         return;
-    const ImageMargins& m = spec_.margins;
+    const ImageMargins& m = named_.margins;
     int left = 0, right = 0, top = 0, bottom = 0;
     Split(dw, m.left, m.right, left, right);
     Split(dh, m.top, m.bottom, top, bottom);
@@ -95,7 +96,7 @@ void ArtImage::Draw(HDC dc, const RECT& dest, int state) const
         for (int column = 0; column < 3; ++column) {
             const Cell cell{sxs[column], sys[row], sws[column], shs[row], dxs[column], dys[row], dws[column], dhs[row]};
             // Corners keep their size; edges and the centre stretch or tile.
-            if (spec_.tile && (row == 1 || column == 1))
+            if (named_.tile && (row == 1 || column == 1))
                 Tile(dc, source.get(), cell);
             else
                 Blend(dc, source.get(), cell);
@@ -112,7 +113,7 @@ std::unique_ptr<ThemeArtwork> LoadArtwork(const Theme& theme, const std::wstring
     }
     auto artwork = std::make_unique<ThemeArtwork>();
     const struct {
-        const std::optional<ImageSpec>& spec;
+        const std::optional<PartImage>& named;
         const std::optional<Image>& decoded;
         std::optional<ArtImage>& image;
     } parts[] = {
@@ -124,12 +125,12 @@ std::unique_ptr<ThemeArtwork> LoadArtwork(const Theme& theme, const std::wstring
         {theme.images.closeHot, set.closeHot, artwork->closeHot},
     };
     for (const auto& part : parts) {
-        if (!part.spec || !part.decoded)
+        if (!part.named || !part.decoded)
             continue;
-        part.image.emplace(*part.spec, *part.decoded);
+        part.image.emplace(*part.named, *part.decoded);
         if (!part.image->Ok()) {
-            error = FormatDiagnostic({shownFile, part.spec->line, part.spec->column, Severity::Error,
-                                      "'" + part.spec->path + "': cannot make a bitmap of the image"});
+            error = FormatDiagnostic({shownFile, part.named->line, part.named->column, Severity::Error,
+                                      "'" + part.named->path + "': cannot make a bitmap of the image"});
             return nullptr;
         }
     }

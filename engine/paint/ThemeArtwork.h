@@ -16,14 +16,14 @@ namespace velum {
 
 class ArtImage {
 public:
-    ArtImage(const ImageSpec& spec, const Image& image);
+    ArtImage(const PartImage& named, const Image& image);
     bool Ok() const { return bitmap_.get() != nullptr; }
-    const ImageSpec& Spec() const { return spec_; }
+    const PartImage& Named() const { return named_; }
     // Draws state `state` of the strip over `dest`.
     void Draw(HDC dc, const RECT& dest, int state) const;
 
 private:
-    ImageSpec spec_;
+    PartImage named_;
     int width_ = 0, height_ = 0;
     UniqueBitmap bitmap_;
 };

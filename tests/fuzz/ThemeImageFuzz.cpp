@@ -20,19 +20,19 @@ void Require(bool ok)
         std::abort();
 }
 
-void CheckFit(const std::optional<velum::ImageSpec>& spec, const velum::Image& image)
+void CheckFit(const std::optional<velum::PartImage>& named, const velum::Image& image)
 {
-    if (!spec)
+    if (!named)
         return;
-    Require(velum::ImagePathProblem(spec->path).empty());
-    if (!velum::ImageFitProblem(*spec, image).empty())
+    Require(velum::ImagePathProblem(named->path).empty());
+    if (!velum::ImageFitProblem(*named, image).empty())
         return;
-    const int states = spec->states;
+    const int states = named->states;
     Require(states >= 1);
-    const int w = spec->horizontal ? image.width / states : image.width;
-    const int h = spec->horizontal ? image.height : image.height / states;
-    Require((spec->horizontal ? image.width : image.height) % states == 0);
-    Require(spec->margins.left + spec->margins.right <= w && spec->margins.top + spec->margins.bottom <= h);
+    const int w = named->horizontal ? image.width / states : image.width;
+    const int h = named->horizontal ? image.height : image.height / states;
+    Require((named->horizontal ? image.width : image.height) % states == 0);
+    Require(named->margins.left + named->margins.right <= w && named->margins.top + named->margins.bottom <= h);
 }
 
 }  // namespace

@@ -83,7 +83,7 @@ TEST(ThemeImages, ACutMustFitItsImage)
     image.width = 30;
     image.height = 60;
     const struct {
-        ImageSpec spec;
+        PartImage named;
         const char* problem;
     } cases[] = {
         {{"a.png", {10, 10, 10, 10}, 3, false}, ""},  // three 30x20 states
@@ -95,9 +95,9 @@ TEST(ThemeImages, ACutMustFitItsImage)
         {{"a.png", {0, 11, 0, 10}, 3, false}, "do not fit"},  // one state is 20 rows
     };
     for (const auto& c : cases) {
-        const std::string problem = ImageFitProblem(c.spec, image);
+        const std::string problem = ImageFitProblem(c.named, image);
         if (*c.problem == '\0')
-            EXPECT_EQ(problem, "") << c.spec.states;
+            EXPECT_EQ(problem, "") << c.named.states;
         else
             EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
     }
