@@ -88,7 +88,7 @@ bool CheckFile(const FileArgument& file)
         const velum::ParseResult parsed = velum::ParseTheme(bytes, name, scheme);
         if (!parsed.theme)
             continue;
-        const velum::FrameImageSet images = velum::LoadFrameImages(parsed.theme->images, file.path.parent_path(), name);
+        const velum::ThemeImageSet images = velum::LoadThemeImages(*parsed.theme, file.path.parent_path(), name);
         if (images.error && printed.insert(velum::FormatDiagnostic(*images.error)).second) {
             Emit(std::cerr, velum::FormatDiagnostic(*images.error));
             ok = false;

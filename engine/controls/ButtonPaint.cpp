@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "ThemeArtwork.h"
+
 namespace velum {
 
 namespace {
@@ -155,9 +157,20 @@ void PaintCheckBox(HDC dc, const RECT& rc, const ButtonLook& look, const Control
                        : look.hot                       ? p.boxHot
                                                         : p.box;
     const RECT mark = BoxRect(dc, rc, look);
-    if (look.style.kind == ButtonKind::Radio)
+    // Artwork: a strip of the unchecked, checked and (check boxes) mixed boxes, four states
+    // each: normal, hot, pressed, disabled.
+    const bool radio = look.style.kind == ButtonKind::Radio;
+    const int checked = (look.state & BST_INDETERMINATE) != 0 ? 2 : (look.state & BST_CHECKED) != 0 ? 1 : 0;
+    bool drawn = false;
+    if (radio && p.radio) {
+        const int state = !look.enabled ? 3 : (look.state & BST_PUSHED) != 0 ? 2 : look.hot ? 1 : 0;
+        drawn = DrawStyleImage(dc, mark, p.radio, state + 4 * checked);
+    } else if (!radio && box.image) {
+        drawn = DrawStyleImage(dc, mark, box.image, 4 * checked);
+    }
+    if (!drawn && radio)
         PaintRadioMark(dc, mark, look, box);
-    else
+    else if (!drawn)
         PaintCheckMark(dc, mark, look, box);
     PaintBoxLabel(dc, rc, mark, look, palette);
 }
@@ -166,9 +179,14 @@ void PaintPushButton(HDC dc, const RECT& rc, const ButtonLook& look, const Contr
 {
     const ButtonPalette& p = palette.button;
     const bool pressed = (look.state & BST_PUSHED) != 0 || (look.style.pushLike && (look.state & BST_CHECKED) != 0);
-    const Style& face = !look.enabled ? p.disabled : pressed ? p.pressed : look.hot ? p.hot : p.normal;
+    Style face = !look.enabled ? p.disabled : pressed ? p.pressed : look.hot ? p.hot : p.normal;
+    // The default button at rest shows its own image, which stands for the outline too.
+    const bool defaultImage =
+        look.style.kind == ButtonKind::DefaultPush && look.enabled && !pressed && !look.hot && p.defaultImage;
+    if (defaultImage)
+        face.image = p.defaultImage;
     PaintStyle(dc, rc, face);
-    if (look.style.kind == ButtonKind::DefaultPush && look.enabled) {
+    if (look.style.kind == ButtonKind::DefaultPush && look.enabled && !defaultImage) {
         Outline(dc, rc, p.defaultBorder);
         RECT inner = rc;
         InflateRect(&inner, -1, -1);
@@ -197,7 +215,8 @@ void PaintGroupBox(HDC dc, const RECT& rc, const ButtonLook& look, const Control
     GetTextMetricsW(dc, &metrics);
     RECT frame = rc;
     frame.top += metrics.tmHeight / 2 - 1;
-    Outline(dc, frame, p.groupFrame);
+    if (!DrawStyleImage(dc, frame, p.groupImage))
+        Outline(dc, frame, p.groupFrame);
     if (look.text.empty())
         return;
     RECT text = rc;

@@ -3,6 +3,7 @@
 #include <map>
 #include <vector>
 
+#include "ThemeArtwork.h"
 #include "ComboSkin.h"
 #include "ControlClasses.h"
 #include "EditSkin.h"
@@ -113,8 +114,17 @@ int EdgeWidth(DWORD style, DWORD exStyle)
 
 // The border colour outside, the field's background on the rest of the edge: the field reads as
 // one flat box whose size and client area are the system's.
-void PaintEdges(HDC dc, RECT r, int width, const Style& look, Color border)
+void PaintEdges(HDC dc, RECT r, int width, const Style& look, Color border, ImageRef image)
 {
+    if (image) {
+        // The band of the edges only: the client area is the control's.
+        const int saved = SaveDC(dc);
+        ExcludeClipRect(dc, r.left + width, r.top + width, r.right - width, r.bottom - width);
+        FillWith(dc, r, look.background);
+        DrawStyleImage(dc, r, image);
+        RestoreDC(dc, saved);
+        return;
+    }
     Outline(dc, r, border);
     for (int i = 1; i < width; ++i) {
         InflateRect(&r, -1, -1);
@@ -264,8 +274,10 @@ void PaintFieldBorder(HWND hwnd)
         GetWindowRect(hwnd, &w);
         OffsetRect(&w, -w.left, -w.top);
         const FieldLook state = LookOf(hwnd, field->family);
-        const Style& look = FieldStyle(CurrentTheme()->Controls().field, state);
-        PaintEdges(dc.get(), w, width, look, BorderColour(hwnd, look, state));
+        const FieldPalette& palette = CurrentTheme()->Controls().field;
+        const Style& look = FieldStyle(palette, state);
+        const bool focused = state != FieldLook::Disabled && palette.focusImage && HasFocusWithin(hwnd);
+        PaintEdges(dc.get(), w, width, look, BorderColour(hwnd, look, state), focused ? palette.focusImage : look.image);
     }
     if (bars)
         PaintScrollBars(hwnd, dc.get());

@@ -61,7 +61,8 @@ Color BorderColour(HWND hwnd, const Style& look, FieldLook state);
 int EdgeWidth(DWORD style, DWORD exStyle);
 // The border colour outside, the field's background on the rest of the edge: the field reads as
 // one flat box whose size and client area are the system's. `r` is in window coordinates.
-void PaintEdges(HDC dc, RECT r, int width, const Style& look, Color border);
+// With an image, the edges show it instead, nine-sliced around the whole window.
+void PaintEdges(HDC dc, RECT r, int width, const Style& look, Color border, ImageRef image = {});
 // Paints the WS_BORDER and WS_EX_CLIENTEDGE edges in the field's border colour (the focus
 // border while the control has the focus), over what the system drew there.
 void PaintFieldBorder(HWND hwnd);

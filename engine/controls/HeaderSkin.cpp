@@ -63,7 +63,7 @@ LRESULT PaintHeader(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, int h
         return CallPrevious(hwnd, message, wParam, lParam);
     const CommonPalette& p = CurrentTheme()->Controls().common;
     PaintThroughBuffer(hwnd, message, wParam, [&](HDC dc, const RECT& client) {
-        FillWith(dc, client, p.header.background);
+        PaintFace(dc, client, p.header);
         ScopedSelect font(dc, FontOf(hwnd));
         SetBkMode(dc, TRANSPARENT);
         const int dpi = WindowDpi(hwnd);
@@ -71,8 +71,9 @@ LRESULT PaintHeader(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, int h
             const HeaderItem& item = items[static_cast<size_t>(i)];
             const Style& look = i == pressedItem ? p.headerPressed : i == hotItem ? p.headerHot : p.header;
             RECT r = item.bounds;
-            FillWith(dc, r, look.background);
-            Line(dc, r.right - 1, r.top + Scale(3, dpi), r.right - 1, r.bottom - Scale(3, dpi), look.border);
+            PaintFace(dc, r, look);
+            if (!look.image)
+                Line(dc, r.right - 1, r.top + Scale(3, dpi), r.right - 1, r.bottom - Scale(3, dpi), look.border);
             RECT text = r;
             InflateRect(&text, -Scale(6, dpi), 0);
             if (i == pressedItem)
@@ -87,7 +88,8 @@ LRESULT PaintHeader(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, int h
             if (sorted)
                 DrawSortArrow(dc, r, (item.format & HDF_SORTUP) != 0, look.text, dpi);
         }
-        Line(dc, client.left, client.bottom - 1, client.right, client.bottom - 1, p.header.border);
+        if (!p.header.image)
+            Line(dc, client.left, client.bottom - 1, client.right, client.bottom - 1, p.header.border);
     });
     return 0;
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "ThemeArtwork.h"
 #include "ControlPaint.h"
 #include "Engine.h"
 #include "WindowRegistry.h"
@@ -28,8 +29,7 @@ LRESULT PaintProgress(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     CallPrevious(hwnd, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
     const auto position = static_cast<int>(CallPrevious(hwnd, PBM_GETPOS, 0, 0));
     PaintThroughBuffer(hwnd, message, wParam, [&](HDC dc, const RECT& client) {
-        FillWith(dc, client, look.background);
-        Outline(dc, client, look.border);
+        PaintStyle(dc, client, look);
         RECT done = client;
         InflateRect(&done, -1, -1);
         const int span = range.iHigh - range.iLow;
@@ -38,8 +38,11 @@ LRESULT PaintProgress(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             done.top = done.bottom - (span > 0 ? MulDiv(done.bottom - done.top, part, span) : 0);
         else
             done.right = done.left + (span > 0 ? MulDiv(done.right - done.left, part, span) : 0);
-        if (done.right > done.left && done.bottom > done.top)
+        if (done.right > done.left && done.bottom > done.top) {
             FillWith(dc, done, bar);
+            if (enabled)
+                DrawStyleImage(dc, done, filled.image);
+        }
     });
     return 0;
 }

@@ -78,8 +78,9 @@ LRESULT PaintStatusBar(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             return CallPrevious(hwnd, message, wParam, lParam);  // the program draws some of it
     const Style& look = CurrentTheme()->Controls().common.statusBar;
     PaintThroughBuffer(hwnd, message, wParam, [&](HDC dc, const RECT& client) {
-        FillWith(dc, client, look.background);
-        Line(dc, client.left, client.top, client.right, client.top, look.border);
+        PaintFace(dc, client, look);
+        if (!look.image)
+            Line(dc, client.left, client.top, client.right, client.top, look.border);
         ScopedSelect font(dc, FontOf(hwnd));
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, ToColorRef(look.text));

@@ -79,10 +79,12 @@ void DrawTabs(HDC dc, HWND hwnd, const RECT& client, const std::vector<TabItem>&
             r.top -= 2;
             r.bottom += 1;  // over the page's top border
         }
-        FillWith(dc, r, look.background);
-        Line(dc, r.left, r.bottom - 1, r.left, r.top, p.tab.border);
-        Line(dc, r.left, r.top, r.right - 1, r.top, p.tab.border);
-        Line(dc, r.right - 1, r.top, r.right - 1, r.bottom, p.tab.border);
+        PaintFace(dc, r, look);
+        if (!look.image) {
+            Line(dc, r.left, r.bottom - 1, r.left, r.top, p.tab.border);
+            Line(dc, r.left, r.top, r.right - 1, r.top, p.tab.border);
+            Line(dc, r.right - 1, r.top, r.right - 1, r.bottom, p.tab.border);
+        }
         RECT text = r;
         if (isSelected)
             text.bottom -= 1;

@@ -6,7 +6,7 @@ namespace {
 
 Style Solid(Color background, Color text, Color border)
 {
-    return {{background, background, true}, text, border};
+    return {{background, background, true}, text, border, {}};
 }
 
 // The keys a control section set, laid over the colours it would otherwise have.
@@ -22,6 +22,8 @@ Style With(Style style, const StyleKeys& keys)
         style.text = *keys.text;
     if (keys.border)
         style.border = *keys.border;
+    if (keys.image)
+        style.image = *keys.image;
     return style;
 }
 
@@ -80,6 +82,9 @@ void DeriveButtons(ControlPalette& palette, const Theme& theme, Color accent)
 
     b.groupFrame = k.groupBox.border.value_or(toward(35));
     b.groupText = k.groupBox.text.value_or(text);
+    b.defaultImage = k.buttonDefault.image.value_or(ImageRef{});
+    b.radio = k.radioButton.image.value_or(ImageRef{});
+    b.groupImage = k.groupBox.image.value_or(ImageRef{});
 }
 
 void DeriveFields(ControlPalette& palette, const Theme& theme, Color accent)
@@ -98,6 +103,7 @@ void DeriveFields(ControlPalette& palette, const Theme& theme, Color accent)
     f.readOnly = With(Solid(back, e.text, Mix(e.border, back, 20)), k.editReadOnly);
     f.list = With(e, k.list);
     f.focusBorder = k.editFocused.border.value_or(accent);
+    f.focusImage = k.editFocused.image.value_or(ImageRef{});
     const Style& selected = theme.popupSelected;
     f.selected = With(Solid(selected.background.from, selected.text, selected.background.from), k.listSelected);
     f.selectedInactive = Solid(Mix(back, text, 25), text, Mix(back, text, 25));
@@ -125,6 +131,9 @@ void DeriveScrollBars(ControlPalette& palette, const Theme& theme, Color accent)
     s.arrowPressed = With(litArrow(26), k.scrollBarPressed);
     s.arrowDisabled = s.arrow;
     s.arrowDisabled.text = Mix(s.arrow.background.from, s.arrow.text, 35);
+    // The arrow strip's fourth state is the disabled arrow.
+    if (s.arrowDisabled.image)
+        s.arrowDisabled.image.state = 3;
 
     const Color thumb = Mix(s.track.background.from, text, 23);
     s.thumb = With(Solid(thumb, text, thumb), k.scrollBarThumb);

@@ -18,6 +18,9 @@ struct ButtonPalette {
     Color label, labelDisabled;
     // Group boxes: the frame line and the caption.
     Color groupFrame, groupText;
+    // Images: the default push button's, the radio buttons' strip (the check boxes' is the
+    // boxes' own) and the group box's frame.
+    ImageRef defaultImage, radio, groupImage;
 };
 
 // Edit fields, list boxes and combo boxes' fields and dropped lists: background, text, border.
@@ -27,6 +30,7 @@ struct FieldPalette {
     Color focusBorder;                 // the border of the field that has the focus
     Style selected;                    // selected text in an edit, the selected item in a list
     Style selectedInactive;            // the same while the control does not have the focus
+    ImageRef focusImage;               // the border image of the field that has the focus
 };
 
 // Scroll bars: the track, the arrow buttons (text is the arrow) and the thumb, in their states.

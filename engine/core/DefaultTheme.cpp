@@ -14,7 +14,7 @@ Style MakeStyle(std::uint32_t top, std::uint32_t bottom, std::uint32_t text, std
         return Color{static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 8),
                      static_cast<std::uint8_t>(v)};
     };
-    return Style{Fill{rgb(top), rgb(bottom), true}, rgb(text), rgb(border)};
+    return Style{Fill{rgb(top), rgb(bottom), true}, rgb(text), rgb(border), {}};
 }
 
 Theme BuildDefaultTheme()

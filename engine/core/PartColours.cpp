@@ -88,7 +88,7 @@ constexpr std::array kParts = {
     NamedPart{"CheckBox", "Disabled", [](const Theme&, const ControlPalette& c) {
         return Box(c.button.boxDisabled, c.button.labelDisabled); }},
     NamedPart{"GroupBox", "", [](const Theme&, const ControlPalette& c) {
-        return Plain(Style{{c.background, c.background, true}, c.button.groupText, c.button.groupFrame}); }},
+        return Plain(Style{{c.background, c.background, true}, c.button.groupText, c.button.groupFrame, {}}); }},
     NamedPart{"Edit", "", [](const Theme&, const ControlPalette& c) { return Plain(c.field.normal); }},
     NamedPart{"Edit", "Disabled", [](const Theme&, const ControlPalette& c) { return Plain(c.field.disabled); }},
     NamedPart{"Edit", "ReadOnly", [](const Theme&, const ControlPalette& c) { return Plain(c.field.readOnly); }},

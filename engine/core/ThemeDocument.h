@@ -66,6 +66,7 @@ enum SectionId : int {
     kHeaderPressed,
     kStatusBar,
     kTooltip,
+    kRadioButton,
     kSectionCount,
 };
 inline constexpr SectionId kNoSection = kSectionCount;
@@ -145,6 +146,7 @@ inline constexpr std::array<SectionInfo, kSectionCount> kSections = {{
     {"Header.Pressed", kNoSection, nullptr, false, &ControlStyles::headerPressed},
     {"StatusBar", kNoSection, nullptr, false, &ControlStyles::statusBar},
     {"Tooltip", kNoSection, nullptr, false, &ControlStyles::tooltip},
+    {"RadioButton", kNoSection, nullptr, false, &ControlStyles::radioButton, 0},
 }};
 static_assert(kSections[kPushButton].name == "Button" && kSections[kTooltip].name == "Tooltip",
               "kSections follows SectionId's order");

@@ -243,6 +243,68 @@ std::optional<PartImage> ResolveImage(const Layers& layers, SectionId id, bool o
     return std::nullopt;
 }
 
+// Where a state section without an image of its own takes one: the state's place in its
+// element's strip. The sections not listed use their own image only.
+struct ImageFamily {
+    SectionId state, element;
+    int index;
+};
+constexpr ImageFamily kImageFamilies[] = {
+    {kPushButtonHot, kPushButton, 1},
+    {kPushButtonPressed, kPushButton, 2},
+    {kPushButtonDisabled, kPushButton, 3},
+    {kPushButtonDefault, kPushButton, 4},
+    {kCheckBoxHot, kCheckBox, 1},
+    {kCheckBoxPressed, kCheckBox, 2},
+    {kCheckBoxDisabled, kCheckBox, 3},
+    {kEditFocused, kEdit, 1},
+    {kEditDisabled, kEdit, 2},
+    {kEditReadOnly, kEdit, 3},
+    {kScrollBarHot, kScrollBar, 1},
+    {kScrollBarPressed, kScrollBar, 2},
+    {kScrollBarThumbHot, kScrollBarThumb, 1},
+    {kScrollBarThumbPressed, kScrollBarThumb, 2},
+    {kTabHot, kTab, 1},
+    {kTabSelected, kTab, 2},
+    {kHeaderHot, kHeader, 1},
+    {kHeaderPressed, kHeader, 2},
+};
+
+// The menus' and controls' images: each section's own, else its element's strip at the state's
+// place; every distinct image once in partImages.
+void ResolvePartImages(const Layers& layers, Theme& theme)
+{
+    std::array<ImageRef, kSectionCount> refs{};
+    const auto add = [&](const PartImage& named) {
+        for (std::size_t i = 0; i < theme.partImages.size(); ++i) {
+            const PartImage& kept = theme.partImages[i];
+            if (kept.path == named.path && kept.margins == named.margins && kept.states == named.states &&
+                kept.horizontal == named.horizontal && kept.tile == named.tile)
+                return static_cast<int>(i);
+        }
+        theme.partImages.push_back(named);
+        return static_cast<int>(theme.partImages.size() - 1);
+    };
+    for (std::size_t s = kMenuBar; s < kSectionCount; ++s) {
+        if (auto own = ResolveImage(layers, static_cast<SectionId>(s), true))
+            refs[s] = {add(*own), 0};
+    }
+    for (const ImageFamily& f : kImageFamilies) {
+        const auto state = static_cast<std::size_t>(f.state), element = static_cast<std::size_t>(f.element);
+        if (!refs[state] && refs[element])
+            refs[state] = {refs[element].index, f.index};
+    }
+    for (std::size_t s = kMenuBar; s < kSectionCount; ++s) {
+        if (!refs[s])
+            continue;
+        const SectionInfo& info = kSections[s];
+        if (info.style != nullptr)
+            (theme.*info.style).image = refs[s];
+        else if (info.control != nullptr)
+            (theme.controls.*info.control).image = refs[s];
+    }
+}
+
 }  // namespace
 
 ParseResult ParseTheme(std::string_view bytes, std::string_view fileName, std::string_view scheme)
@@ -280,6 +342,7 @@ ParseResult ParseTheme(std::string_view bytes, std::string_view fileName, std::s
     theme.images.button = ResolveImage(layers, kCaptionButton);
     // The close button's states come from the button strip unless it names an image itself.
     theme.images.closeHot = ResolveImage(layers, kCloseHot, true);
+    ResolvePartImages(layers, theme);
     theme.captionFont = layers.ResolveFont({kCaption, kDefaults}, builtIn.captionFont);
     theme.menuFont = layers.ResolveFont({kMenuBar, kDefaults}, builtIn.menuFont);
     theme.popupFont = layers.ResolveFont({kPopup, kMenuBar, kDefaults}, builtIn.popupFont);

@@ -39,6 +39,7 @@ struct Style {
     Fill background;
     Color text;
     Color border;
+    ImageRef image;  // drawn over the background, in place of the border
     friend bool operator==(const Style&, const Style&) = default;
 };
 
@@ -64,6 +65,7 @@ struct StyleKeys {
     std::optional<Color> text;
     std::optional<Color> border;
     std::optional<Color> mark;  // check boxes and radio buttons: the check, the dot
+    std::optional<ImageRef> image;
     friend bool operator==(const StyleKeys&, const StyleKeys&) = default;
 };
 
@@ -80,6 +82,7 @@ struct ControlStyles {
     StyleKeys header, headerHot, headerPressed;
     StyleKeys statusBar;
     StyleKeys tooltip;
+    StyleKeys radioButton;  // only its image: radio buttons otherwise take [CheckBox]'s colours
     friend bool operator==(const ControlStyles&, const ControlStyles&) = default;
 };
 
@@ -110,6 +113,9 @@ struct Theme {
     Style popup, popupSelected, popupDisabled, popupSeparator;
     ControlStyles controls;  // the controls inside windows, as far as the file colours them
     FrameImages images;
+    // The images the menus' and controls' styles name (Style::image, StyleKeys::image), each
+    // file and cut once.
+    std::vector<PartImage> partImages;
     friend bool operator==(const Theme&, const Theme&) = default;
 };
 

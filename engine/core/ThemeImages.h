@@ -29,6 +29,14 @@ struct PartImage {
     friend bool operator==(const PartImage&, const PartImage&) = default;
 };
 
+// Which of a theme's part images a style draws, and which state of its strip; none by default.
+struct ImageRef {
+    int index = -1;  // into Theme::partImages
+    int state = 0;
+    explicit operator bool() const { return index >= 0; }
+    friend bool operator==(const ImageRef&, const ImageRef&) = default;
+};
+
 // Pixels as 0xAARRGGBB with the colour premultiplied by alpha, rows top to bottom.
 struct Image {
     int width = 0, height = 0;

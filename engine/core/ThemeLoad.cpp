@@ -162,51 +162,54 @@ int CopyText(std::basic_string_view<Char> text, Char* buffer, int size)
 
 }  // namespace
 
-FrameImageSet LoadFrameImages(const FrameImages& images, const std::filesystem::path& folder, std::string_view fileName)
+ThemeImageSet LoadThemeImages(const Theme& theme, const std::filesystem::path& folder, std::string_view fileName)
 {
-    FrameImageSet set;
+    ThemeImageSet set;
     std::size_t decodedBytes = 0;
-    const struct {
-        const std::optional<PartImage>& named;
-        std::optional<Image>& image;
-    } parts[] = {
-        {images.caption, set.caption}, {images.captionInactive, set.captionInactive},
-        {images.frame, set.frame},     {images.frameInactive, set.frameInactive},
-        {images.button, set.button},   {images.closeHot, set.closeHot},
-    };
-    for (const auto& part : parts) {
-        if (!part.named)
-            continue;
-        const PartImage& named = *part.named;
+    // Why the image cannot be used, or "" with it in `out`.
+    const auto load = [&](const PartImage& named, std::optional<Image>& out) {
         const auto fail = [&](const std::string& why) {
             set.error = Diagnostic{std::string(fileName), named.line, named.column, Severity::Error,
                                    "'" + named.path + "': " + why};
+            return false;
         };
         std::string bytes;
         // Either separator, on every system.
         std::u8string relative(named.path.begin(), named.path.end());
         std::replace(relative.begin(), relative.end(), u8'\\', u8'/');
         if (const std::string problem = ReadImageFile(folder / std::filesystem::path(relative), bytes);
-            !problem.empty()) {
-            fail(problem);
-            return set;
-        }
+            !problem.empty())
+            return fail(problem);
         DecodedImage decoded = DecodeImage(bytes);
-        if (!decoded.image) {
-            fail(decoded.error);
-            return set;
-        }
-        if (const std::string problem = ImageFitProblem(named, *decoded.image); !problem.empty()) {
-            fail(problem);
-            return set;
-        }
+        if (!decoded.image)
+            return fail(decoded.error);
+        if (const std::string problem = ImageFitProblem(named, *decoded.image); !problem.empty())
+            return fail(problem);
         decodedBytes += decoded.image->pixels.size() * sizeof(std::uint32_t);
-        if (decodedBytes > kMaxThemeImageBytes) {
-            fail("the theme's images take more than " + std::to_string(kMaxThemeImageBytes / (1024 * 1024)) +
-                 " MiB decoded");
+        if (decodedBytes > kMaxThemeImageBytes)
+            return fail("the theme's images take more than " + std::to_string(kMaxThemeImageBytes / (1024 * 1024)) +
+                        " MiB decoded");
+        out = std::move(decoded.image);
+        return true;
+    };
+    const FrameImages& images = theme.images;
+    const struct {
+        const std::optional<PartImage>& named;
+        std::optional<Image>& image;
+    } frameParts[] = {
+        {images.caption, set.caption}, {images.captionInactive, set.captionInactive},
+        {images.frame, set.frame},     {images.frameInactive, set.frameInactive},
+        {images.button, set.button},   {images.closeHot, set.closeHot},
+    };
+    for (const auto& part : frameParts) {
+        if (part.named && !load(*part.named, part.image))
             return set;
-        }
-        part.image = std::move(decoded.image);
+    }
+    for (const PartImage& named : theme.partImages) {
+        std::optional<Image> image;
+        if (!load(named, image))
+            return set;
+        set.parts.push_back(std::move(*image));
     }
     return set;
 }

@@ -89,16 +89,17 @@ private:
     std::vector<Kept> kept_;  // the most recently used first
 };
 
-// The images a theme's frame names, read from `folder` (the theme file's) and decoded, in the
-// order of FrameImages. Whole or nothing: the first image that
-// cannot be used (missing, unreadable, undecodable, over the caps, a strip or margins that do not
-// fit) gives `error`, at the line and column of the key that names it in `fileName`.
-struct FrameImageSet {
+// The images a theme names, read from `folder` (the theme file's) and decoded: the frame's in
+// the order of FrameImages, then the menus' and controls' in the order of Theme::partImages.
+// Whole or nothing: the first image that cannot be used (missing, unreadable, undecodable, over
+// the caps, a strip or margins that do not fit) gives `error`, at the line and column of the
+// key that names it in `fileName`.
+struct ThemeImageSet {
     std::optional<Image> caption, captionInactive, frame, frameInactive, button, closeHot;
+    std::vector<Image> parts;
     std::optional<Diagnostic> error;
 };
-FrameImageSet LoadFrameImages(const FrameImages& images, const std::filesystem::path& folder,
-                              std::string_view fileName);
+ThemeImageSet LoadThemeImages(const Theme& theme, const std::filesystem::path& folder, std::string_view fileName);
 
 // Scheme names compare without regard to ASCII case, as the parser selects them.
 bool SameSchemeName(std::string_view a, std::string_view b);

@@ -271,10 +271,12 @@ private:
         UnknownKey(section, key);
     }
 
+    // The frame's, the menus' and the controls' sections take images; the caption buttons' states
+    // are states of [CaptionButton]'s strip, and a disabled popup item has only its text.
     static bool TakesImage(SectionId id)
     {
-        return id == kCaption || id == kCaptionInactive || id == kFrame || id == kFrameInactive ||
-               id == kCaptionButton || id == kCloseHot;
+        return id > kWindow && id != kCaptionButtonHot && id != kCaptionButtonPressed &&
+               id != kCaptionButtonInactive && id != kPopupDisabled;
     }
 
     // image, image-margins, image-states, image-fill.
@@ -283,8 +285,7 @@ private:
         if (!TakesImage(section.id)) {
             Line().Warning(key, Quoted(key) + " has no effect in [" +
                                     std::string(kSections[static_cast<std::size_t>(section.id)].name) +
-                                    "]; images are drawn for [Frame], [Caption], their inactive states, "
-                                    "[CaptionButton] and [CloseButton.Hot]");
+                                    "]; images are drawn for the frame, the menus and the controls");
             return;
         }
         std::string_view rest = value;

@@ -53,8 +53,9 @@ void MenuBar::Paint(HDC dc, const FrameLayout& l) const
     ThemeResources* theme = CurrentTheme();
     const Theme& t = theme->Get();
     const RECT area = ToRECT(l.menuBar);
-    FillWith(dc, area, t.menuBar.background);
-    FillSolid(dc, {area.left, area.bottom - 1, area.right, area.bottom}, t.menuBar.border);
+    PaintFace(dc, area, t.menuBar);
+    if (!t.menuBar.image)
+        FillSolid(dc, {area.left, area.bottom - 1, area.right, area.bottom}, t.menuBar.border);
     HMENU bar = GetMenu(hwnd_);
     ScopedSelect font(dc, theme->MenuFont(l.dpi));
     SetBkMode(dc, TRANSPARENT);

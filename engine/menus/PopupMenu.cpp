@@ -247,6 +247,24 @@ bool SystemBitmapGlyph(const ItemTag& tag, Glyph& glyph)
     return true;
 }
 
+// An item's share of the popup's background. An image spans the whole popup: on the window's
+// own DC the item shows its part of it; in the popup's back buffer the whole was drawn first.
+void PaintItemBackground(HDC dc, const RECT& r, const Style& popup)
+{
+    if (!popup.image) {
+        FillWith(dc, r, popup.background);
+        return;
+    }
+    HWND window = WindowFromDC(dc);
+    RECT whole{};
+    if (window == nullptr || !GetClientRect(window, &whole))
+        return;
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+    PaintFace(dc, whole, popup);
+    RestoreDC(dc, saved);
+}
+
 }  // namespace
 
 void DrawPopupItem(const DRAWITEMSTRUCT& dis, const ItemTag& tag, int dpi)
@@ -255,7 +273,7 @@ void DrawPopupItem(const DRAWITEMSTRUCT& dis, const ItemTag& tag, int dpi)
     HDC dc = dis.hDC;
     const RECT& r = dis.rcItem;
     if (tag.separator) {
-        FillSolid(dc, r, t.popup.background.from);
+        PaintItemBackground(dc, r, t.popup);
         const int mid = (r.top + r.bottom) / 2;
         FillSolid(dc, {r.left + Scale(4, dpi), mid, r.right - Scale(4, dpi), mid + std::max(1, Scale(1, dpi))},
                   t.popupSeparator.background.from);
@@ -267,7 +285,7 @@ void DrawPopupItem(const DRAWITEMSTRUCT& dis, const ItemTag& tag, int dpi)
     if (selected)
         PaintStyle(dc, r, style);
     else
-        FillWith(dc, r, t.popup.background);
+        PaintItemBackground(dc, r, t.popup);
     const Color text = disabled ? t.popupDisabled.text : style.text;
     const int padding = Scale(t.metrics.menuItemPadding, dpi);
     const int checkWidth = Scale(16, dpi);
@@ -317,7 +335,7 @@ LRESULT OnPopupEraseBackground(HWND hwnd, HDC dc, ThemeResources& theme)
 {
     RECT r{};
     GetClientRect(hwnd, &r);
-    FillWith(dc, r, theme.Get().popup.background);
+    PaintFace(dc, r, theme.Get().popup);
     return 1;
 }
 
@@ -331,9 +349,10 @@ LRESULT OnPopupPaint(HWND hwnd, ThemeResources& theme)
     GetClientRect(hwnd, &r);
     BackBuffer buffer(dc, r);
     if (buffer.Ok()) {
-        FillWith(buffer.Dc(), r, theme.Get().popup.background);
+        PaintFace(buffer.Dc(), r, theme.Get().popup);
         CallPrevious(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(buffer.Dc()), PRF_CLIENT);
-        Outline(buffer.Dc(), r, theme.Get().popup.border);
+        if (!theme.Get().popup.image)
+            Outline(buffer.Dc(), r, theme.Get().popup.border);
         buffer.Commit();
     }
     EndPaint(hwnd, &ps);

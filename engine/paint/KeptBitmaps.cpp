@@ -138,6 +138,12 @@ void PaintGlyphButton(HDC dc, const RECT& r, const Style& style, Glyph glyph, Co
     const int height = r.bottom - r.top;
     if (width <= 0 || height <= 0)
         return;
+    // An image belongs to the theme in use, which the kept pixels would outlive.
+    if (style.image) {
+        PaintStyle(dc, r, style);
+        DrawGlyph(dc, r, glyph, c, dpi);
+        return;
+    }
     auto& kept = ButtonsKept();
     {
         const std::lock_guard<std::mutex> hold(kept.lock);

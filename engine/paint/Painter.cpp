@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "AnsiText.h"
+#include "ThemeArtwork.h"
 
 namespace velum {
 
@@ -108,7 +109,14 @@ void Outline(HDC dc, const RECT& r, Color c)
 void PaintStyle(HDC dc, const RECT& r, const Style& s)
 {
     FillWith(dc, r, s.background);
-    Outline(dc, r, s.border);
+    if (!DrawStyleImage(dc, r, s.image))
+        Outline(dc, r, s.border);
+}
+
+void PaintFace(HDC dc, const RECT& r, const Style& s)
+{
+    FillWith(dc, r, s.background);
+    DrawStyleImage(dc, r, s.image);
 }
 
 void DrawGlyph(HDC dc, const RECT& r, Glyph glyph, Color c, int dpi)

@@ -48,8 +48,11 @@ void FillWith(HDC dc, const RECT& r, const Fill& fill);
 void FillSolid(HDC dc, const RECT& r, Color c);
 // A one-pixel outline just inside r.
 void Outline(HDC dc, const RECT& r, Color c);
-// Background and outline of a style.
+// Background and outline of a style; a style with an image shows it over the background instead
+// of the outline.
 void PaintStyle(HDC dc, const RECT& r, const Style& s);
+// Background of a style and its image, if any: for bars and areas that have no outline.
+void PaintFace(HDC dc, const RECT& r, const Style& s);
 
 enum class Glyph { Minimize, Maximize, Restore, Close, SubmenuArrow, Check };
 void DrawGlyph(HDC dc, const RECT& r, Glyph glyph, Color c, int dpi);

@@ -4,7 +4,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "Engine.h"
 #include "Painter.h"
+#include "ThemeResources.h"
 #include "ThemeLoad.h"
 
 namespace velum {
@@ -106,7 +108,7 @@ void ArtImage::Draw(HDC dc, const RECT& dest, int state) const
 std::unique_ptr<ThemeArtwork> LoadArtwork(const Theme& theme, const std::wstring& folder, const std::string& shownFile,
                                           std::string& error)
 {
-    FrameImageSet set = LoadFrameImages(theme.images, std::filesystem::path(folder), shownFile);
+    ThemeImageSet set = LoadThemeImages(theme, std::filesystem::path(folder), shownFile);
     if (set.error) {
         error = FormatDiagnostic(*set.error);
         return nullptr;
@@ -134,7 +136,28 @@ std::unique_ptr<ThemeArtwork> LoadArtwork(const Theme& theme, const std::wstring
             return nullptr;
         }
     }
+    for (std::size_t i = 0; i < set.parts.size() && i < theme.partImages.size(); ++i) {
+        const PartImage& named = theme.partImages[i];
+        artwork->parts.emplace_back(named, set.parts[i]);
+        if (!artwork->parts.back().Ok()) {
+            error = FormatDiagnostic(
+                {shownFile, named.line, named.column, Severity::Error, "'" + named.path + "': cannot make a bitmap of the image"});
+            return nullptr;
+        }
+    }
     return artwork;
+}
+
+bool DrawStyleImage(HDC dc, const RECT& dest, ImageRef image, int extraState)
+{
+    if (!image)
+        return false;
+    const ThemeResources* theme = CurrentTheme();
+    const ThemeArtwork* art = theme != nullptr ? theme->Artwork() : nullptr;
+    if (art == nullptr || static_cast<std::size_t>(image.index) >= art->parts.size())
+        return false;
+    art->parts[static_cast<std::size_t>(image.index)].Draw(dc, dest, image.state + extraState);
+    return true;
 }
 
 }  // namespace velum

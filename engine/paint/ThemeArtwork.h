@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Handles.h"
 #include "ThemeFile.h"
@@ -30,7 +31,12 @@ private:
 
 struct ThemeArtwork {
     std::optional<ArtImage> caption, captionInactive, frame, frameInactive, button, closeHot;
+    std::vector<ArtImage> parts;  // Theme::partImages, in its order
 };
+
+// Draws the image a style names, if any, from the artwork of the theme in use: `extraState`
+// moves further along its strip (a check box's checked states). False when there is none.
+bool DrawStyleImage(HDC dc, const RECT& dest, ImageRef image, int extraState = 0);
 
 // Reads, decodes and checks every image the theme names, relative to `folder`. Whole or nothing:
 // on the first image that cannot be used, returns null and sets `error` to

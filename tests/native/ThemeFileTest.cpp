@@ -259,16 +259,16 @@ TEST(ControlSections, KeepOnlyTheKeysTheFileSetUnderTheSelectedScheme)
         StyleKeys expected;
     };
     const Case cases[] = {
-        {"", &ControlStyles::button, {std::pair{Rgb(0x111111), Rgb(0x121212)}, false, Rgb(0x131313), {}, {}}},
-        {"", &ControlStyles::buttonHot, {{}, {}, {}, Rgb(0x141414), {}}},
+        {"", &ControlStyles::button, {std::pair{Rgb(0x111111), Rgb(0x121212)}, false, Rgb(0x131313), {}, {}, {}}},
+        {"", &ControlStyles::buttonHot, {{}, {}, {}, Rgb(0x141414), {}, {}}},
         {"", &ControlStyles::buttonPressed, {}},
-        {"", &ControlStyles::checkBox, {{}, {}, {}, {}, Rgb(0x151515)}},
+        {"", &ControlStyles::checkBox, {{}, {}, {}, {}, Rgb(0x151515), {}}},
         {"", &ControlStyles::scrollBarThumb, {}},
         {"", &ControlStyles::edit, {}},
-        {"Dark", &ControlStyles::button, {std::pair{Rgb(0x111111), Rgb(0x121212)}, false, Rgb(0x212121), {}, {}}},
-        {"Dark", &ControlStyles::buttonHot, {{}, {}, {}, Rgb(0x141414), {}}},
-        {"Dark", &ControlStyles::buttonPressed, {rgb2(0x222222), {}, {}, {}, {}}},
-        {"Dark", &ControlStyles::scrollBarThumb, {{}, {}, {}, Rgb(0x232323), {}}},
+        {"Dark", &ControlStyles::button, {std::pair{Rgb(0x111111), Rgb(0x121212)}, false, Rgb(0x212121), {}, {}, {}}},
+        {"Dark", &ControlStyles::buttonHot, {{}, {}, {}, Rgb(0x141414), {}, {}}},
+        {"Dark", &ControlStyles::buttonPressed, {rgb2(0x222222), {}, {}, {}, {}, {}}},
+        {"Dark", &ControlStyles::scrollBarThumb, {{}, {}, {}, Rgb(0x232323), {}, {}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("scheme '") + c.scheme + "'");

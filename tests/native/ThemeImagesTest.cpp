@@ -156,11 +156,53 @@ image = dark/frame.png
         EXPECT_NE(FormatDiagnostic(r.diagnostics.front()).find(b.error), std::string::npos)
             << FormatDiagnostic(r.diagnostics.front());
     }
-    // Elsewhere the keys draw nothing yet: a warning, and the theme loads.
-    const ParseResult menu = ParseTheme("[MenuBar]\nimage = bar.png\n", "t.vlm", "");
-    ASSERT_TRUE(menu.theme);
-    ASSERT_EQ(menu.diagnostics.size(), 1u);
-    EXPECT_EQ(menu.diagnostics[0].severity, Severity::Warning);
+    // Where nothing is drawn from them: a warning, and the theme loads.
+    for (const char* text : {"[Window]\nimage = w.png\n", "[CaptionButton.Hot]\nimage = b.png\n",
+                             "[Defaults]\nimage = d.png\n"}) {
+        const ParseResult ignored = ParseTheme(text, "t.vlm", "");
+        ASSERT_TRUE(ignored.theme) << text;
+        ASSERT_EQ(ignored.diagnostics.size(), 1u) << text;
+        EXPECT_EQ(ignored.diagnostics[0].severity, Severity::Warning) << text;
+    }
+}
+
+// A menu's or control's state without an image of its own shows its element's strip at the
+// state's place; an image of its own comes first; each file and cut is kept once.
+TEST(ThemeImages, StatesTakeTheirPlaceInTheirElementsStrip)
+{
+    const ParseResult r = ParseTheme("[Button]\nimage = b.png\nimage-states = 5\n"
+                                     "[Button.Pressed]\nimage = pressed.png\n"
+                                     "[Tab.Selected]\nimage = b.png\nimage-states = 5\n"
+                                     "[MenuBar]\nimage = bar.png\n[RadioButton]\nimage = radio.png\n",
+                                     "t.vlm", "");
+    ASSERT_TRUE(r.theme);
+    EXPECT_TRUE(r.diagnostics.empty());
+    const Theme& t = *r.theme;
+    ASSERT_EQ(t.partImages.size(), 4u);
+    const struct {
+        const char* part;
+        std::optional<ImageRef> got;
+        const char* path;
+        int state;
+    } cases[] = {
+        {"Button", t.controls.button.image, "b.png", 0},
+        {"Button.Hot", t.controls.buttonHot.image, "b.png", 1},
+        {"Button.Pressed", t.controls.buttonPressed.image, "pressed.png", 0},
+        {"Button.Disabled", t.controls.buttonDisabled.image, "b.png", 3},
+        {"Button.Default", t.controls.buttonDefault.image, "b.png", 4},
+        {"Tab.Selected", t.controls.tabSelected.image, "b.png", 0},
+        {"MenuBar", t.menuBar.image, "bar.png", 0},
+        {"RadioButton", t.controls.radioButton.image, "radio.png", 0},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(c.got && *c.got) << c.part;
+        EXPECT_EQ(t.partImages[static_cast<std::size_t>(c.got->index)].path, c.path) << c.part;
+        EXPECT_EQ(c.got->state, c.state) << c.part;
+    }
+    // A part of another element, and a hot menu-bar item, do not borrow.
+    EXPECT_FALSE(t.controls.tab.image);
+    EXPECT_FALSE(t.controls.checkBox.image);
+    EXPECT_FALSE(t.menuBarHot.image);
 }
 
 }  // namespace
