@@ -240,7 +240,7 @@ int Guarded(Work work)
 int ApplyWithArtwork(Theme theme, const std::wstring& path, const std::string& shown)
 {
     std::shared_ptr<const ThemeArtwork> artwork;
-    if (theme.images != FrameImages{}) {
+    if (theme.images != FrameImages{} || !theme.partImages.empty()) {
         const std::size_t slash = path.find_last_of(L"\\/");
         const std::wstring folder = slash == std::wstring::npos ? L"." : path.substr(0, slash);
         std::string error;

@@ -1,6 +1,11 @@
 // Themes with artwork on a program's window: a frame image nine-sliced around the window at
 // several sizes, its edges stretched or tiled, a caption's strip of active and inactive states,
-// and images the engine must refuse, each with the look kept.
+// the menus' and controls' images in their states, and images the engine must refuse, each
+// with the look kept.
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include "EngineTestKit.h"
 #include "images/PngWriter.h"
 
@@ -247,4 +252,160 @@ TEST(EngineImages, ImagesThatCannotBeUsedAreRefusedWithTheLookKept)
         EXPECT_NE(ui.LastError().find(c.error), std::string::npos) << ui.LastError();
         ExpectFrame(hwnd, kept, true, "after a refused theme");
     }
+}
+
+namespace {
+
+// A strip of solid cells, one colour per state.
+std::string Strip(const std::vector<std::uint32_t>& colours, bool horizontal, int cell = 4)
+{
+    const int n = static_cast<int>(colours.size());
+    const int w = horizontal ? cell * n : cell, h = horizontal ? cell : cell * n;
+    std::vector<std::uint32_t> p(static_cast<std::size_t>(w * h));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            p[static_cast<std::size_t>(y * w + x)] = colours[static_cast<std::size_t>((horizontal ? x : y) / cell)];
+    return testimages::Png(w, h, p);
+}
+
+std::vector<std::uint32_t> Shades(std::uint32_t base, int n)
+{
+    std::vector<std::uint32_t> c;
+    for (int i = 0; i < n; ++i)
+        c.push_back(base + static_cast<std::uint32_t>(i) * 0x000C0A08u);
+    return c;
+}
+
+}  // namespace
+
+// Each part of the menus and controls shows its image in each state: the state's place in its
+// element's strip, under the mouse as a person moves and presses; detach gives the system's back.
+TEST(EngineImages, MenusAndControlsShowTheirStatesImages)
+{
+    ThemeFolder folder;
+    const auto button = Shades(0xFF203040, 5), check = Shades(0xFF402010, 12), radio = Shades(0xFF104020, 8),
+               tab = Shades(0xFF301848, 3);
+    const std::uint32_t bar = 0xFF2A5A3A, track = 0xFF3A3A6A, fill = 0xFF6A3A2A, statusColour = 0xFF4A5A1A;
+    folder.Write(L"art/button.png", Strip(button, false));
+    folder.Write(L"art/check.png", Strip(check, true));
+    folder.Write(L"art/radio.png", Strip(radio, true));
+    folder.Write(L"art/tab.png", Strip(tab, false));
+    folder.Write(L"art/bar.png", Strip({bar}, false));
+    folder.Write(L"art/track.png", Strip({track}, false));
+    folder.Write(L"art/fill.png", Strip({fill}, false));
+    folder.Write(L"art/status.png", Strip({statusColour}, false));
+    const std::wstring theme = folder.Write(L"controls.vlm", R"([MenuBar]
+image = art/bar.png
+[Button]
+image = art/button.png
+image-states = 5
+[CheckBox]
+image = art/check.png
+image-states = 12 horizontal
+[RadioButton]
+image = art/radio.png
+image-states = 8 horizontal
+[Tab]
+image = art/tab.png
+image-states = 3
+[Progress]
+image = art/track.png
+[Progress.Bar]
+image = art/fill.png
+[StatusBar]
+image = art/status.png
+)");
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    const auto child = [&](const wchar_t* cls, DWORD style, RECT r) {
+        HWND made = nullptr;
+        ui.Call([&] {
+            made = CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
+                                   r.bottom - r.top, hwnd, nullptr, nullptr, nullptr);
+            return 0;
+        });
+        return made;
+    };
+    ui.Call([] {
+        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
+        return static_cast<int>(InitCommonControlsEx(&icc));
+    });
+    HWND push = child(L"Button", BS_PUSHBUTTON, {10, 10, 110, 38});
+    HWND defaultPush = child(L"Button", BS_DEFPUSHBUTTON, {120, 10, 220, 38});
+    HWND disabledPush = child(L"Button", BS_PUSHBUTTON | WS_DISABLED, {230, 10, 330, 38});
+    HWND unchecked = child(L"Button", BS_AUTOCHECKBOX, {10, 50, 120, 70});
+    HWND checked = child(L"Button", BS_AUTOCHECKBOX, {130, 50, 240, 70});
+    HWND mixed = child(L"Button", BS_AUTO3STATE, {250, 50, 360, 70});
+    HWND checkedOff = child(L"Button", BS_AUTOCHECKBOX | WS_DISABLED, {10, 80, 120, 100});
+    HWND radioOn = child(L"Button", BS_AUTORADIOBUTTON, {130, 80, 240, 100});
+    HWND radioOff = child(L"Button", BS_RADIOBUTTON | WS_DISABLED, {250, 80, 360, 100});
+    HWND progress = child(PROGRESS_CLASSW, 0, {10, 110, 210, 130});
+    HWND tabs = child(WC_TABCONTROLW, 0, {10, 140, 250, 200});
+    HWND statusBar = child(STATUSCLASSNAMEW, 0, {0, 0, 0, 0});
+    RECT tab0{}, tab1{};
+    ui.Call([&] {
+        SendMessageW(checked, BM_SETCHECK, BST_CHECKED, 0);
+        SendMessageW(mixed, BM_SETCHECK, BST_INDETERMINATE, 0);
+        SendMessageW(checkedOff, BM_SETCHECK, BST_CHECKED, 0);
+        SendMessageW(radioOn, BM_SETCHECK, BST_CHECKED, 0);
+        SendMessageW(progress, PBM_SETPOS, 50, 0);
+        for (const wchar_t* text : {L"One", L"Two"}) {
+            TCITEMW item{};
+            item.mask = TCIF_TEXT;
+            item.pszText = const_cast<wchar_t*>(text);
+            SendMessageW(tabs, TCM_INSERTITEMW, 9, reinterpret_cast<LPARAM>(&item));
+        }
+        SendMessageW(tabs, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tab0));
+        SendMessageW(tabs, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&tab1));
+        return 0;
+    });
+    ASSERT_EQ(ui.AttachEx(theme), VELUM_OK) << ui.LastError();
+    ui.Activate();
+    const velum::Theme t = LoadExpected(theme);
+    RECT status{};
+    GetClientRect(statusBar, &status);
+    const struct {
+        const char* part;
+        HWND window;
+        POINT at;  // in the window's own coordinates
+        std::uint32_t expected;
+    } cases[] = {
+        {"menu bar", hwnd, FrameSamples(hwnd, t, true)[2].at, bar},
+        {"push button", push, {5, 5}, button[0]},
+        {"disabled push button", disabledPush, {5, 5}, button[3]},
+        {"default push button", defaultPush, {5, 5}, button[4]},
+        {"check box", unchecked, {6, 10}, check[0]},
+        {"checked check box", checked, {6, 10}, check[4]},
+        {"mixed check box", mixed, {6, 10}, check[8]},
+        {"disabled checked check box", checkedOff, {6, 10}, check[7]},
+        {"checked radio button", radioOn, {6, 10}, radio[4]},
+        {"disabled radio button", radioOff, {6, 10}, radio[3]},
+        {"progress bar's filled part", progress, {20, 10}, fill},
+        {"progress bar's track", progress, {190, 10}, track},
+        {"selected tab", tabs, {tab0.left + 3, (tab0.top + tab0.bottom) / 2}, tab[2]},
+        {"tab", tabs, {tab1.right - 4, (tab1.top + tab1.bottom) / 2}, tab[0]},
+        {"status bar", statusBar, {status.right / 2, status.bottom / 2}, statusColour},
+    };
+    ASSERT_STREQ(FrameSamples(hwnd, t, true)[2].part, "menu bar");
+    for (const auto& c : cases)
+        EXPECT_TRUE(WaitUntil([&] { return WindowPixel(c.window, c.at.x, c.at.y) == Ref(c.expected); }))
+            << c.part << ": " << Hex(WindowPixel(c.window, c.at.x, c.at.y)) << " instead of " << Hex(Ref(c.expected));
+
+    // Under the mouse, then held down: the push button's hot and pressed states.
+    RECT r{};
+    GetWindowRect(push, &r);
+    SetCursorPos(r.left + 50, r.top + 14);
+    EXPECT_TRUE(WaitUntil([&] { return WindowPixel(push, 5, 5) == Ref(button[1]); }))
+        << "hot: " << Hex(WindowPixel(push, 5, 5));
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    EXPECT_TRUE(WaitUntil([&] { return WindowPixel(push, 5, 5) == Ref(button[2]); }))
+        << "pressed: " << Hex(WindowPixel(push, 5, 5));
+    SetCursorPos(r.left + 50, r.bottom + 200);
+    Sleep(100);
+    MouseButton(MOUSEEVENTF_LEFTUP);
+
+    ui.Call([] { return Velum_Detach(); });
+    for (const auto& c : cases)
+        EXPECT_TRUE(WaitUntil([&] { return WindowPixel(c.window, c.at.x, c.at.y) != Ref(c.expected); }))
+            << c.part << " kept its image after detach";
 }
