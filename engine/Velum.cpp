@@ -109,6 +109,7 @@ int Detach(bool& stopped)
         return Succeed();
     StopSkinning();
     TrimFontCache();
+    ForgetKeptArtwork();
     stopped = true;
     return Succeed();
 }
@@ -244,7 +245,7 @@ int ApplyWithArtwork(Theme theme, const std::wstring& path, const std::string& s
         const std::size_t slash = path.find_last_of(L"\\/");
         const std::wstring folder = slash == std::wstring::npos ? L"." : path.substr(0, slash);
         std::string error;
-        artwork = LoadArtwork(theme, folder, shown, error);
+        artwork = LoadArtworkKept(theme, folder, shown, error);
         if (!artwork)
             return Fail(VELUM_E_THEME, error);
     }

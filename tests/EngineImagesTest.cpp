@@ -409,3 +409,53 @@ image = art/status.png
         EXPECT_TRUE(WaitUntil([&] { return WindowPixel(c.window, c.at.x, c.at.y) != Ref(c.expected); }))
             << c.part << " kept its image after detach";
 }
+
+// A switch back to a theme reuses its decoded images while their files are as they were, and
+// reads them again once a file has changed.
+TEST(EngineImages, ASwitchBackReusesImagesUntilTheirFileChanges)
+{
+    ThemeFolder folder;
+    constexpr std::uint32_t kFirst = 0xFF3060C0, kSecond = 0xFFC06030, kThird = 0xFF30C060;
+    const std::wstring image = folder.Write(L"art/caption.png", Strip({kFirst}, false));
+    const std::wstring theme = folder.Write(L"caption.vlm", "[Caption]\nimage = art/caption.png\n");
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    const velum::Theme t = LoadExpected(theme);
+    const POINT at{(kWidth) / 2 + 60, t.metrics.frameWidth + 3};
+    const auto fileTime = [&] {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        GetFileAttributesExW(image.c_str(), GetFileExInfoStandard, &data);
+        return data.ftLastWriteTime;
+    };
+    const auto rewrite = [&](std::uint32_t colour, const FILETIME* keep) {
+        harness::WriteBytes(image, Strip({colour}, false));
+        if (keep == nullptr)
+            return;
+        HANDLE file = CreateFileW(image.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        SetFileTime(file, nullptr, nullptr, keep);
+        CloseHandle(file);
+    };
+    ASSERT_EQ(ui.AttachEx(theme), VELUM_OK) << ui.LastError();
+    ui.Activate();
+    const FILETIME written = fileTime();
+    FILETIME later = written;
+    later.dwLowDateTime += 20'000'000;  // two seconds on
+    if (later.dwLowDateTime < written.dwLowDateTime)
+        ++later.dwHighDateTime;
+    const struct {
+        const char* change;
+        std::uint32_t written;
+        const FILETIME* time;
+        std::uint32_t shown;
+    } cases[] = {
+        {"same size and time: the kept image", kSecond, &written, kFirst},
+        {"written later: read again", kThird, &later, kThird},
+    };
+    for (const auto& c : cases) {
+        rewrite(c.written, c.time);
+        ASSERT_EQ(ui.AttachEx(SkinFile(L"midnight.vlm")), VELUM_OK);
+        ASSERT_EQ(ui.AttachEx(theme), VELUM_OK) << ui.LastError();
+        EXPECT_TRUE(WaitUntil([&] { return WindowPixel(hwnd, at.x, at.y) == Ref(c.shown); }))
+            << c.change << ": " << Hex(WindowPixel(hwnd, at.x, at.y));
+    }
+}

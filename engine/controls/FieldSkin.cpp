@@ -277,7 +277,8 @@ void PaintFieldBorder(HWND hwnd)
         const FieldPalette& palette = CurrentTheme()->Controls().field;
         const Style& look = FieldStyle(palette, state);
         const bool focused = state != FieldLook::Disabled && palette.focusImage && HasFocusWithin(hwnd);
-        PaintEdges(dc.get(), w, width, look, BorderColour(hwnd, look, state), focused ? palette.focusImage : look.image);
+        PaintEdges(dc.get(), w, width, look, BorderColour(hwnd, look, state),
+                   focused ? palette.focusImage : look.image);
     }
     if (bars)
         PaintScrollBars(hwnd, dc.get());

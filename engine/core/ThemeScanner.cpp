@@ -275,8 +275,8 @@ private:
     // are states of [CaptionButton]'s strip, and a disabled popup item has only its text.
     static bool TakesImage(SectionId id)
     {
-        return id > kWindow && id != kCaptionButtonHot && id != kCaptionButtonPressed &&
-               id != kCaptionButtonInactive && id != kPopupDisabled;
+        return id > kWindow && id != kCaptionButtonHot && id != kCaptionButtonPressed && id != kCaptionButtonInactive &&
+               id != kPopupDisabled;
     }
 
     // image, image-margins, image-states, image-fill.

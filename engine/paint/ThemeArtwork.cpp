@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
+#include "AnsiText.h"
 #include "Engine.h"
 #include "Painter.h"
 #include "ThemeResources.h"
@@ -140,12 +142,83 @@ std::unique_ptr<ThemeArtwork> LoadArtwork(const Theme& theme, const std::wstring
         const PartImage& named = theme.partImages[i];
         artwork->parts.emplace_back(named, set.parts[i]);
         if (!artwork->parts.back().Ok()) {
-            error = FormatDiagnostic(
-                {shownFile, named.line, named.column, Severity::Error, "'" + named.path + "': cannot make a bitmap of the image"});
+            error = FormatDiagnostic({shownFile, named.line, named.column, Severity::Error,
+                                      "'" + named.path + "': cannot make a bitmap of the image"});
             return nullptr;
         }
     }
     return artwork;
+}
+
+namespace {
+
+struct KeptArtwork {
+    std::wstring folder;
+    FrameImages images;
+    std::vector<PartImage> parts;
+    std::vector<std::uint64_t> stamps;  // each file's size and time written, in the order read
+    std::shared_ptr<const ThemeArtwork> artwork;
+};
+
+std::vector<KeptArtwork>& Kept()
+{
+    static std::vector<KeptArtwork> kept;
+    return kept;
+}
+
+// Every image file's size and time written, or nothing when one cannot be looked at (loading
+// then reports why).
+std::optional<std::vector<std::uint64_t>> Stamps(const Theme& theme, const std::wstring& folder)
+{
+    std::vector<const PartImage*> named;
+    for (const auto* image : {&theme.images.caption, &theme.images.captionInactive, &theme.images.frame,
+                              &theme.images.frameInactive, &theme.images.button, &theme.images.closeHot})
+        if (*image)
+            named.push_back(&**image);
+    for (const PartImage& part : theme.partImages)
+        named.push_back(&part);
+    std::vector<std::uint64_t> stamps;
+    for (const PartImage* image : named) {
+        std::wstring path = folder + L"\\" + FromUtf8(image->path);
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+            return std::nullopt;
+        stamps.push_back((std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow);
+        stamps.push_back((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                         data.ftLastWriteTime.dwLowDateTime);
+    }
+    return stamps;
+}
+
+}  // namespace
+
+std::shared_ptr<const ThemeArtwork> LoadArtworkKept(const Theme& theme, const std::wstring& folder,
+                                                    const std::string& shownFile, std::string& error)
+{
+    constexpr std::size_t kKept = 3;
+    std::vector<KeptArtwork>& kept = Kept();
+    const std::optional<std::vector<std::uint64_t>> stamps = Stamps(theme, folder);
+    if (stamps) {
+        const auto found = std::find_if(kept.begin(), kept.end(), [&](const KeptArtwork& k) {
+            return k.folder == folder && k.images == theme.images && k.parts == theme.partImages && k.stamps == *stamps;
+        });
+        if (found != kept.end()) {
+            std::rotate(kept.begin(), found, found + 1);
+            return kept.front().artwork;
+        }
+    }
+    std::shared_ptr<const ThemeArtwork> artwork = LoadArtwork(theme, folder, shownFile, error);
+    if (!artwork || !stamps)
+        return artwork;
+    if (kept.size() == kKept)
+        kept.pop_back();
+    kept.insert(kept.begin(), KeptArtwork{folder, theme.images, theme.partImages, *stamps, artwork});
+    return artwork;
+}
+
+void ForgetKeptArtwork()
+{
+    Kept().clear();
 }
 
 bool DrawStyleImage(HDC dc, const RECT& dest, ImageRef image, int extraState)

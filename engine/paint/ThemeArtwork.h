@@ -45,4 +45,12 @@ bool DrawStyleImage(HDC dc, const RECT& dest, ImageRef image, int extraState = 0
 std::unique_ptr<ThemeArtwork> LoadArtwork(const Theme& theme, const std::wstring& folder, const std::string& shownFile,
                                           std::string& error);
 
+// LoadArtwork through a memory of the last few themes' artwork: a switch back to a theme whose
+// image files are as they were (size and time written) reuses its bitmaps instead of reading
+// and decoding them again.
+std::shared_ptr<const ThemeArtwork> LoadArtworkKept(const Theme& theme, const std::wstring& folder,
+                                                    const std::string& shownFile, std::string& error);
+// Lets go of the kept artwork (at detach); themes in use keep theirs.
+void ForgetKeptArtwork();
+
 }  // namespace velum
