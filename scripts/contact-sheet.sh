@@ -20,7 +20,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for theme in Skin/*; do
+# The theme files; a theme's images are in a folder beside it.
+for theme in $(find Skin -maxdepth 1 -type f | LC_ALL=C sort); do
   name=$(basename "$theme")
   printf '[SETUP]\r\nSKIN=%s\r\n' "$name" > "$work/app/SerCheckConfig.ini"
   wine "$work/app/Zentora.exe" &
@@ -42,7 +43,7 @@ done
 # The gallery and its second page (Ctrl+P) under each theme, a run a theme: each theme picked
 # from the Theme menu with the keyboard (Alt+T, the item's place in the menu, which lists the
 # folder in name order, then Enter).
-mapfile -t themes < <(cd Skin && ls | LC_ALL=C sort -f)
+mapfile -t themes < <(cd Skin && find . -maxdepth 1 -type f -printf '%f\n' | LC_ALL=C sort -f)
 for i in "${!themes[@]}"; do
   name=${themes[$i]}
   wine "$work/app/VelumGallery.exe" &

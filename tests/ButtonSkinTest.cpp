@@ -167,7 +167,7 @@ TEST_F(Buttons, EveryShippedThemeDrawsEachKindInItsColoursAndDetachGivesTheSyste
         unskinned.push_back(Pixel(Button(p.id), p.x, p.y));
     EXPECT_EQ(unskinned.back(), kProgramRed);
 
-    const auto themes = ShippedThemes();
+    const auto themes = ColourThemes();
     ASSERT_GE(themes.size(), 8u);
     for (const auto& name : themes) {
         const std::wstring file = SkinFolder() + L"\\" + name;

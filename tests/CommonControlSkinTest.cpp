@@ -260,7 +260,7 @@ void ClickHere()
 TEST_F(CommonControls, EveryShippedThemeColoursEachControlAndLeavesTheProgramsOwnColours)
 {
     ReadOwnBarUnskinned();
-    for (const std::wstring& name : ShippedThemes()) {
+    for (const std::wstring& name : ColourThemes()) {
         SCOPED_TRACE(harness::Ansi(name));
         const std::wstring file = SkinFolder() + L"\\" + name;
         ASSERT_EQ(Attach(file), VELUM_OK);

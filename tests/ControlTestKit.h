@@ -54,6 +54,19 @@ inline std::vector<std::wstring> ShippedThemes()
     return names;
 }
 
+// The shipped themes drawn from colours alone: on them every pixel of a part is a colour of the
+// palette. Themes with artwork have their own tests.
+inline std::vector<std::wstring> ColourThemes()
+{
+    std::vector<std::wstring> names;
+    for (const std::wstring& name : ShippedThemes()) {
+        auto parsed = velum::LoadThemeFile(std::filesystem::path(SkinFolder() + L"\\" + name), "");
+        if (parsed.theme && parsed.theme->images == velum::FrameImages{} && parsed.theme->partImages.empty())
+            names.push_back(name);
+    }
+    return names;
+}
+
 inline velum::ControlPalette PaletteOf(const std::wstring& file)
 {
     auto parsed = velum::LoadThemeFile(std::filesystem::path(file), "");

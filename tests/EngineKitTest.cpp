@@ -289,7 +289,7 @@ TEST(EngineKit, ThemeColoursAreTheColoursOnScreen)
         return 0;
     });
     EXPECT_EQ(Velum_GetThemeColor("Window", "", "background"), -1) << "no theme before attaching";
-    for (const auto& name : ShippedThemes()) {
+    for (const auto& name : ColourThemes()) {
         SCOPED_TRACE(harness::Utf8(name));
         const velum::Theme t = LoadExpected(SkinFile(name));
         ASSERT_EQ(ui.AttachEx(SkinFile(name)), VELUM_OK) << ui.LastError();

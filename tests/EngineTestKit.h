@@ -74,6 +74,19 @@ inline std::vector<std::wstring> ShippedThemes()
     return names;
 }
 
+// The shipped themes drawn from colours alone: on them every sampled pixel is a theme colour.
+// Themes with artwork have their own tests.
+inline std::vector<std::wstring> ColourThemes()
+{
+    std::vector<std::wstring> names;
+    for (const std::wstring& name : ShippedThemes()) {
+        auto parsed = velum::LoadThemeFile(std::filesystem::path(SkinFile(name)), "");
+        if (parsed.theme && parsed.theme->images == velum::FrameImages{} && parsed.theme->partImages.empty())
+            names.push_back(name);
+    }
+    return names;
+}
+
 inline velum::Theme LoadExpected(const std::wstring& file, const std::string& scheme = "")
 {
     velum::ParseResult parsed = velum::LoadThemeFile(std::filesystem::path(file), scheme);

@@ -7,7 +7,7 @@ using namespace enginetest;
 
 TEST(Engine, EveryShippedThemeColoursEveryPartAndKeepsItsLook)
 {
-    const auto themes = ShippedThemes();
+    const auto themes = ColourThemes();
     ASSERT_GE(themes.size(), 7u);
     UiThread ui;
     HWND hwnd = ui.Window();

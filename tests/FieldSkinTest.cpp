@@ -257,7 +257,7 @@ TEST_F(Fields, EveryShippedThemeDrawsEachKindInItsColoursAndDetachGivesTheSystem
     EXPECT_EQ(Hex(unskinned[std::size(probes) - 6]), Hex(kOwnerGreen));
     EXPECT_EQ(Hex(unskinned[std::size(probes) - 5]), Hex(kProgramRed));
 
-    const auto themes = ShippedThemes();
+    const auto themes = ColourThemes();
     ASSERT_GE(themes.size(), 8u);
     for (const auto& name : themes) {
         const std::wstring file = SkinFolder() + L"\\" + name;

@@ -138,7 +138,7 @@ TEST_F(ScrollBars, AWindowsOwnBarsKeepTheirRoomAndPlaceAndTakeEachThemesColours)
     const Points points = VerticalPoints();
     const COLORREF unskinned[] = {WindowPixel(points.arrow), WindowPixel(points.thumb), WindowPixel(points.track)};
 
-    for (const std::wstring& name : ShippedThemes()) {
+    for (const std::wstring& name : ColourThemes()) {
         SCOPED_TRACE(harness::Ansi(name));
         const std::wstring file = SkinFolder() + L"\\" + name;
         ASSERT_EQ(Attach(file), VELUM_OK);

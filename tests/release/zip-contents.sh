@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fails unless a release zip holds exactly the files it should, under one folder named as the
-# zip. The shipped themes are the files of the source tree's Skin folder.
+# zip. The shipped themes are the files of the source tree's Skin folder, with the folders of
+# images beside them.
 # Usage: zip-contents.sh program|sdk ZIP SOURCE_DIR [WITH_TRY_TOOL(0|1)]
 set -euo pipefail
 kind=$1
@@ -10,8 +11,7 @@ with_try=${4:-0}
 top=$(basename "$zip" .zip)
 
 themes() {
-  local f
-  for f in "$source"/Skin/*; do echo "$1/$(basename "$f")"; done
+  (cd "$source/Skin" && find . -type f | sed "s#^\./#$1/#")
 }
 
 expected() {
