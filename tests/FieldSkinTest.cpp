@@ -20,7 +20,7 @@ using kit::Hex;
 using kit::PaletteOf;
 using kit::Pump;
 using kit::Ref;
-using kit::ShippedThemes;
+using kit::ColourThemes;
 using kit::SkinFolder;
 using kit::SystemColour;
 
