@@ -459,3 +459,50 @@ TEST(EngineImages, ASwitchBackReusesImagesUntilTheirFileChanges)
             << c.change << ": " << Hex(WindowPixel(hwnd, at.x, at.y));
     }
 }
+
+// A frame image with image-shape = alpha shapes the window: each pixel of its corners is inside
+// the window's region exactly where it is opaque, at every size; maximised, the window is whole.
+TEST(EngineImages, AShapingFrameImageCutsTheWindowAtItsTransparentCorners)
+{
+    ThemeFolder folder;
+    // 16x16, 6-pixel corners cut to a quarter circle; the rest opaque.
+    std::vector<std::uint32_t> p(16 * 16, 0xFF405060);
+    const auto clear = [](int x, int y) {
+        const int dx = x < 6 ? 6 - x : x >= 10 ? x - 9 : 0, dy = y < 6 ? 6 - y : y >= 10 ? y - 9 : 0;
+        return dx > 0 && dy > 0 && dx * dx + dy * dy > 36;
+    };
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            if (clear(x, y))
+                p[static_cast<std::size_t>(y * 16 + x)] = 0;
+    folder.Write(L"art/round.png", testimages::Png(16, 16, p));
+    const std::wstring theme = folder.Write(
+        L"round.vlm",
+        "[Metrics]\nframe-width = 6\n[Frame]\nimage = art/round.png\nimage-margins = 6\nimage-shape = alpha\n");
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    ASSERT_EQ(ui.AttachEx(theme), VELUM_OK) << ui.LastError();
+    for (const SIZE size : {SIZE{320, 200}, SIZE{533, 301}}) {
+        ui.Call([&] {
+            return static_cast<int>(SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER));
+        });
+        HRGN region = CreateRectRgn(0, 0, 0, 0);
+        ASSERT_NE(GetWindowRgn(hwnd, region), ERROR);
+        int wrong = 0;
+        for (const POINT corner :
+             {POINT{0, 0}, POINT{size.cx - 6, 0}, POINT{0, size.cy - 6}, POINT{size.cx - 6, size.cy - 6}})
+            for (int y = 0; y < 6; ++y)
+                for (int x = 0; x < 6; ++x) {
+                    const int ix = corner.x == 0 ? x : 10 + x, iy = corner.y == 0 ? y : 10 + y;
+                    wrong += (PtInRegion(region, corner.x + x, corner.y + y) != FALSE) == clear(ix, iy) ? 1 : 0;
+                }
+        EXPECT_EQ(wrong, 0) << size.cx << "x" << size.cy;
+        EXPECT_TRUE(PtInRegion(region, size.cx / 2, 3)) << "the top edge between the corners";
+        DeleteObject(region);
+    }
+    ui.Call([&] { return static_cast<int>(ShowWindow(hwnd, SW_MAXIMIZE)); });
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetWindowRgn(hwnd, region), ERROR) << "maximised, the window keeps no region";
+    DeleteObject(region);
+    ui.Call([&] { return static_cast<int>(ShowWindow(hwnd, SW_RESTORE)); });
+}

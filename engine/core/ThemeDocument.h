@@ -200,6 +200,7 @@ struct SectionData {
     Setting<ImageMargins> imageMargins;
     Setting<std::pair<int, bool>> imageStates;  // count, side by side
     Setting<bool> imageTile;
+    Setting<bool> imageShape;
 };
 
 struct Scheme {

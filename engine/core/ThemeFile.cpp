@@ -238,6 +238,8 @@ std::optional<PartImage> ResolveImage(const Layers& layers, SectionId id, bool o
         }
         if (auto* tile = layers.Pick(s, &SectionData::imageTile))
             named.tile = tile->value;
+        if (auto* shape = layers.Pick(s, &SectionData::imageShape))
+            named.shape = shape->value;
         return named;
     }
     return std::nullopt;

@@ -104,6 +104,38 @@ DecodedImage DecodeImage(std::string_view bytes)
     return {std::move(image), {}};
 }
 
+CornerCutouts CutoutsOf(const PartImage& named, const Image& image)
+{
+    CornerCutouts c;
+    c.size = named.margins;
+    const int states = std::max(1, named.states);
+    const int w = named.horizontal ? image.width / states : image.width;
+    const int h = named.horizontal ? image.height : image.height / states;
+    const ImageMargins& m = named.margins;
+    if (m.left + m.right > w || m.top + m.bottom > h)
+        return c;
+    const auto runs = [&](int x0, int y0, int cw, int ch, std::vector<ShapeRun>& out) {
+        for (int y = 0; y < ch; ++y) {
+            int start = -1;
+            for (int x = 0; x <= cw; ++x) {
+                const bool clear =
+                    x < cw && (image.pixels[static_cast<std::size_t>((y0 + y) * image.width + x0 + x)] >> 24) < 128;
+                if (clear && start < 0)
+                    start = x;
+                else if (!clear && start >= 0) {
+                    out.push_back({y, start, x});
+                    start = -1;
+                }
+            }
+        }
+    };
+    runs(0, 0, m.left, m.top, c.topLeft);
+    runs(w - m.right, 0, m.right, m.top, c.topRight);
+    runs(0, h - m.bottom, m.left, m.bottom, c.bottomLeft);
+    runs(w - m.right, h - m.bottom, m.right, m.bottom, c.bottomRight);
+    return c;
+}
+
 std::string ImageFitProblem(const PartImage& named, const Image& image)
 {
     const int along = named.horizontal ? image.width : image.height;

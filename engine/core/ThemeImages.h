@@ -25,6 +25,7 @@ struct PartImage {
     int states = 1;            // a strip of this many states of equal size
     bool horizontal = false;   // the states side by side, not one above the other
     bool tile = false;         // edges and centre repeat rather than stretch
+    bool shape = false;        // the window's outline follows the corners' alpha ([Frame] only)
     int line = 0, column = 0;  // where the image key is, for errors
     friend bool operator==(const PartImage&, const PartImage&) = default;
 };
@@ -60,6 +61,21 @@ struct DecodedImage {
 
 // Decodes a PNG or BMP file's bytes; larger than kMaxImageSide on a side is an error.
 DecodedImage DecodeImage(std::string_view bytes);
+
+// The transparent pixels (alpha below half) of the four corners of an image's first state, as
+// runs along each row, relative to each corner's own top left: what a window shaped by its
+// frame image leaves out at its corners, which are drawn at their size.
+struct ShapeRun {
+    int y, x0, x1;  // x1 past the last pixel
+    friend bool operator==(const ShapeRun&, const ShapeRun&) = default;
+};
+struct CornerCutouts {
+    ImageMargins size;  // the corners: left and top of the top-left one, and so on
+    std::vector<ShapeRun> topLeft, topRight, bottomLeft, bottomRight;
+    bool Empty() const { return topLeft.empty() && topRight.empty() && bottomLeft.empty() && bottomRight.empty(); }
+    friend bool operator==(const CornerCutouts&, const CornerCutouts&) = default;
+};
+CornerCutouts CutoutsOf(const PartImage& named, const Image& image);
 
 // Why the cut a theme names does not fit the image (a strip that does not divide, margins wider or taller
 // than one state), or "".

@@ -334,6 +334,16 @@ private:
                 return;
             }
             Store(section.imageStates, value, std::pair{count, EqualsIgnoreCase(direction, "horizontal")});
+        } else if (lowerKey == "image-shape") {
+            if (section.id != kFrame) {
+                Line().Warning(key, "image-shape has no effect in [" +
+                                        std::string(kSections[static_cast<std::size_t>(section.id)].name) +
+                                        "]; the window's outline follows [Frame]'s image");
+            } else if (EqualsIgnoreCase(value, "alpha") || EqualsIgnoreCase(value, "none")) {
+                Store(section.imageShape, value, EqualsIgnoreCase(value, "alpha"));
+            } else {
+                Line().Error(value, "image-shape is 'alpha' or 'none', not " + Quoted(value));
+            }
         } else if (EqualsIgnoreCase(value, "stretch") || EqualsIgnoreCase(value, "tile")) {
             Store(section.imageTile, value, EqualsIgnoreCase(value, "tile"));
         } else {
@@ -344,7 +354,7 @@ private:
     void StyleKey(SectionData& section, std::string_view key, std::string_view lowerKey, std::string_view value)
     {
         if (lowerKey == "image" || lowerKey == "image-margins" || lowerKey == "image-states" ||
-            lowerKey == "image-fill") {
+            lowerKey == "image-fill" || lowerKey == "image-shape") {
             ImageKey(section, key, lowerKey, value);
             return;
         }

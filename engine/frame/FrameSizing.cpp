@@ -93,27 +93,66 @@ void FrameWindow::UpdateRegion(bool redraw)
     settingRegion_ = false;
 }
 
+namespace {
+
+// The window's rectangle less the transparent pixels of the frame image's corners, which are
+// drawn at their size where the window is large enough for them.
+UniqueRegion ShapedRegion(SIZE size, const CornerCutouts& c)
+{
+    UniqueRegion region(CreateRectRgn(0, 0, size.cx, size.cy));
+    if (!region || size.cx < c.size.left + c.size.right || size.cy < c.size.top + c.size.bottom)
+        return region;
+    const struct {
+        const std::vector<ShapeRun>& runs;
+        int x, y;
+    } corners[] = {
+        {c.topLeft, 0, 0},
+        {c.topRight, size.cx - c.size.right, 0},
+        {c.bottomLeft, 0, size.cy - c.size.bottom},
+        {c.bottomRight, size.cx - c.size.right, size.cy - c.size.bottom},
+    };
+    for (const auto& corner : corners)
+        for (const ShapeRun& run : corner.runs) {
+            UniqueRegion cut(
+                CreateRectRgn(corner.x + run.x0, corner.y + run.y, corner.x + run.x1, corner.y + run.y + 1));
+            if (cut)
+                CombineRgn(region.get(), region.get(), cut.get(), RGN_DIFF);
+        }
+    return region;
+}
+
+}  // namespace
+
 void FrameWindow::UpdateRegionNow(bool redraw)
 {
     const int radius = Scale(ThemeInUse().metrics.cornerRadius, WindowDpi(hwnd_));
+    // A frame image that shapes the window stands in for the corner radius.
+    const ThemeArtwork* art = CurrentTheme()->Artwork();
+    const ArtImage* shape = art != nullptr && art->frame && art->frame->Named().shape ? &*art->frame : nullptr;
     const SIZE size = WindowSize();
-    if (radius <= 0 || IsZoomed(hwnd_) || IsIconic(hwnd_)) {
+    if ((radius <= 0 && shape == nullptr) || IsZoomed(hwnd_) || IsIconic(hwnd_)) {
         if (hasRegion_) {
             SetWindowRgn(hwnd_, nullptr, TRUE);
             hasRegion_ = false;
         }
         return;
     }
-    if (hasRegion_ && size.cx == regionSize_.cx && size.cy == regionSize_.cy && radius == regionRadius_)
+    const std::optional<CornerCutouts> cutouts =
+        shape != nullptr ? std::optional<CornerCutouts>(shape->Cutouts()) : std::nullopt;
+    if (hasRegion_ && size.cx == regionSize_.cx && size.cy == regionSize_.cy && radius == regionRadius_ &&
+        cutouts == regionCutouts_)
         return;
     // The window owns the region once SetWindowRgn succeeds.
-    UniqueRegion region(CreateRoundRectRgn(0, 0, size.cx + 1, size.cy + 1, 2 * radius, 2 * radius));
+    UniqueRegion region =
+        shape != nullptr ? ShapedRegion(size, shape->Cutouts())
+                         : UniqueRegion(CreateRoundRectRgn(0, 0, size.cx + 1, size.cy + 1, 2 * radius, 2 * radius));
     // After a resize the redraw paints what the old region clipped away.
     if (region && SetWindowRgn(hwnd_, region.get(), redraw)) {
         region.release();
         hasRegion_ = true;
         regionSize_ = size;
         regionRadius_ = radius;
+        regionCutouts_ = cutouts;
     }
 }
 

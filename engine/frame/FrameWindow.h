@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "CaptionButtons.h"
@@ -144,6 +145,8 @@ private:
     } titleWidth_;
     SIZE regionSize_{};
     int regionRadius_ = 0;
+    // The frame image's corners that cut the region, when one shapes the window.
+    std::optional<CornerCutouts> regionCutouts_;
 };
 
 }  // namespace velum

@@ -62,6 +62,8 @@ ArtImage::ArtImage(const PartImage& named, const Image& image)
     bitmap_ = TopDownBitmap(nullptr, width_, height_, bits);
     if (bitmap_ && bits != nullptr)
         std::memcpy(bits, image.pixels.data(), image.pixels.size() * sizeof(image.pixels[0]));
+    if (named.shape)
+        cutouts_ = CutoutsOf(named, image);
 }
 
 void ArtImage::Draw(HDC dc, const RECT& dest, int state) const

@@ -20,6 +20,8 @@ public:
     ArtImage(const PartImage& named, const Image& image);
     bool Ok() const { return bitmap_.get() != nullptr; }
     const PartImage& Named() const { return named_; }
+    // The corners' transparent pixels, for an image that shapes its window.
+    const CornerCutouts& Cutouts() const { return cutouts_; }
     // Draws state `state` of the strip over `dest`.
     void Draw(HDC dc, const RECT& dest, int state) const;
 
@@ -27,6 +29,7 @@ private:
     PartImage named_;
     int width_ = 0, height_ = 0;
     UniqueBitmap bitmap_;
+    CornerCutouts cutouts_;
 };
 
 struct ThemeArtwork {

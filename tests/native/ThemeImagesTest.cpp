@@ -148,6 +148,7 @@ image = dark/frame.png
         {"[Caption]\nimage-states = 0\n", "image-states"},
         {"[Caption]\nimage-states = 2 diagonal\n", "'vertical' (one above the other) or 'horizontal'"},
         {"[Caption]\nimage-fill = repeat\n", "image-fill is 'stretch' or 'tile'"},
+        {"[Frame]\nimage-shape = round\n", "image-shape is 'alpha' or 'none'"},
     };
     for (const auto& b : broken) {
         const ParseResult r = ParseTheme(b.text, "t.vlm", "");
@@ -157,8 +158,8 @@ image = dark/frame.png
             << FormatDiagnostic(r.diagnostics.front());
     }
     // Where nothing is drawn from them: a warning, and the theme loads.
-    for (const char* text :
-         {"[Window]\nimage = w.png\n", "[CaptionButton.Hot]\nimage = b.png\n", "[Defaults]\nimage = d.png\n"}) {
+    for (const char* text : {"[Window]\nimage = w.png\n", "[CaptionButton.Hot]\nimage = b.png\n",
+                             "[Defaults]\nimage = d.png\n", "[Caption]\nimage-shape = alpha\n"}) {
         const ParseResult ignored = ParseTheme(text, "t.vlm", "");
         ASSERT_TRUE(ignored.theme) << text;
         ASSERT_EQ(ignored.diagnostics.size(), 1u) << text;
@@ -203,6 +204,28 @@ TEST(ThemeImages, StatesTakeTheirPlaceInTheirElementsStrip)
     EXPECT_FALSE(t.controls.tab.image);
     EXPECT_FALSE(t.controls.checkBox.image);
     EXPECT_FALSE(t.menuBarHot.image);
+}
+
+// The corners' transparent pixels, row by row, relative to each corner, from the first state.
+TEST(ThemeImages, CutoutsAreTheCornersTransparentRuns)
+{
+    // 4x8, two states of 4x4, 2-pixel corners; the first state clear at its very corners, and
+    // at the top-left corner's whole first row; the second state all clear.
+    constexpr std::uint32_t o = 0xFF000000, c = 0x00000000;
+    Image image{4, 8, {c, c, o, c,  //
+                       o, o, o, o,  //
+                       o, o, o, o,  //
+                       c, o, o, c,  //
+                       c, c, c, c, c, c, c, c, c, c, c, c, c, c, c, c}};
+    PartImage named;
+    named.margins = {2, 2, 2, 2};
+    named.states = 2;
+    const CornerCutouts cut = CutoutsOf(named, image);
+    EXPECT_EQ(cut.topLeft, (std::vector<ShapeRun>{{0, 0, 2}}));
+    EXPECT_EQ(cut.topRight, (std::vector<ShapeRun>{{0, 1, 2}}));
+    EXPECT_EQ(cut.bottomLeft, (std::vector<ShapeRun>{{1, 0, 1}}));
+    EXPECT_EQ(cut.bottomRight, (std::vector<ShapeRun>{{1, 1, 2}}));
+    EXPECT_TRUE(ParseTheme("[Frame]\nimage = f.png\nimage-shape = alpha\n", "t.vlm", "").theme->images.frame->shape);
 }
 
 }  // namespace
