@@ -11,6 +11,13 @@
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
+#define STBIR_ASSERT(x) ((void)0)
+#define STB_IMAGE_RESIZE_STATIC
+#define STB_IMAGE_RESIZE_IMPLEMENTATION
+#include <stb_image_resize.h>
+
+#include <algorithm>
+#include <cmath>
 
 namespace velum {
 
@@ -134,6 +141,48 @@ CornerCutouts CutoutsOf(const PartImage& named, const Image& image)
     runs(0, h - m.bottom, m.left, m.bottom, c.bottomLeft);
     runs(w - m.right, h - m.bottom, m.right, m.bottom, c.bottomRight);
     return c;
+}
+
+PartImage AtDpi(const PartImage& named, int dpi)
+{
+    PartImage at = named;
+    const auto scale = [dpi](int v) { return static_cast<int>(std::lround(v * dpi / 96.0)); };
+    at.margins = {scale(named.margins.left), scale(named.margins.top), scale(named.margins.right),
+                  scale(named.margins.bottom)};
+    return at;
+}
+
+ScaledImage ScaleImage(const Image& image, const PartImage& named, int fromDpi, int toDpi)
+{
+    ScaledImage out;
+    const int states = std::max(1, named.states);
+    const int w = named.horizontal ? image.width / states : image.width;
+    const int h = named.horizontal ? image.height : image.height / states;
+    const double factor = static_cast<double>(toDpi) / fromDpi;
+    const int sw = std::max(1, static_cast<int>(std::lround(w * factor)));
+    const int sh = std::max(1, static_cast<int>(std::lround(h * factor)));
+    out.image.width = named.horizontal ? sw * states : sw;
+    out.image.height = named.horizontal ? sh : sh * states;
+    out.image.pixels.assign(static_cast<std::size_t>(out.image.width) * static_cast<std::size_t>(out.image.height), 0);
+    // Premultiplied pixels filter channel by channel alike, alpha included.
+    for (int s = 0; s < states; ++s) {
+        const int ox = named.horizontal ? s * w : 0, oy = named.horizontal ? 0 : s * h;
+        const int dx = named.horizontal ? s * sw : 0, dy = named.horizontal ? 0 : s * sh;
+        const auto* from = reinterpret_cast<const unsigned char*>(image.pixels.data() + oy * image.width + ox);
+        auto* to = reinterpret_cast<unsigned char*>(out.image.pixels.data() + dy * out.image.width + dx);
+        stbir_resize_uint8(from, w, h, image.width * 4, to, sw, sh, out.image.width * 4, 4);
+    }
+    out.named = named;
+    const auto scale = [factor](int v) { return static_cast<int>(std::lround(v * factor)); };
+    out.named.margins = {scale(named.margins.left), scale(named.margins.top), scale(named.margins.right),
+                         scale(named.margins.bottom)};
+    // Rounding may not push the margins past the cell.
+    ImageMargins& m = out.named.margins;
+    if (m.left + m.right > sw)
+        m.right = std::max(0, sw - m.left);
+    if (m.top + m.bottom > sh)
+        m.bottom = std::max(0, sh - m.top);
+    return out;
 }
 
 std::string ImageFitProblem(const PartImage& named, const Image& image)

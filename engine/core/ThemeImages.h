@@ -19,14 +19,26 @@ struct ImageMargins {
     friend bool operator==(const ImageMargins&, const ImageMargins&) = default;
 };
 
+// A version of an image drawn for a larger DPI: its pixels and margins are the image's at that
+// DPI, so the margins are the 96 DPI ones scaled.
+struct ImageVariant {
+    int dpi = 96;
+    std::string path;
+    int line = 0, column = 0;
+    friend bool operator==(const ImageVariant&, const ImageVariant&) = default;
+};
+
+inline constexpr int kMinVariantDpi = 97, kMaxVariantDpi = 480;
+
 struct PartImage {
     std::string path;  // as the file writes it: relative to the theme file's folder
     ImageMargins margins;
-    int states = 1;            // a strip of this many states of equal size
-    bool horizontal = false;   // the states side by side, not one above the other
-    bool tile = false;         // edges and centre repeat rather than stretch
-    bool shape = false;        // the window's outline follows the corners' alpha ([Frame] only)
-    int line = 0, column = 0;  // where the image key is, for errors
+    int states = 1;                        // a strip of this many states of equal size
+    bool horizontal = false;               // the states side by side, not one above the other
+    bool tile = false;                     // edges and centre repeat rather than stretch
+    bool shape = false;                    // the window's outline follows the corners' alpha ([Frame] only)
+    int line = 0, column = 0;              // where the image key is, for errors
+    std::vector<ImageVariant> variants{};  // by rising DPI
     friend bool operator==(const PartImage&, const PartImage&) = default;
 };
 
@@ -76,6 +88,17 @@ struct CornerCutouts {
     friend bool operator==(const CornerCutouts&, const CornerCutouts&) = default;
 };
 CornerCutouts CutoutsOf(const PartImage& named, const Image& image);
+
+// The cut of the image's version for `dpi`: the margins scaled from 96 DPI, rounded.
+PartImage AtDpi(const PartImage& named, int dpi);
+
+// The image scaled smoothly (each state apart, so no state bleeds into the next) from the DPI
+// `fromDpi` its cut is for to `toDpi`, with its cut at that DPI.
+struct ScaledImage {
+    Image image;
+    PartImage named;
+};
+ScaledImage ScaleImage(const Image& image, const PartImage& named, int fromDpi, int toDpi);
 
 // Why the cut a theme names does not fit the image (a strip that does not divide, margins wider or taller
 // than one state), or "".

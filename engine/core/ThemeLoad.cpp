@@ -166,16 +166,15 @@ ThemeImageSet LoadThemeImages(const Theme& theme, const std::filesystem::path& f
 {
     ThemeImageSet set;
     std::size_t decodedBytes = 0;
-    // Why the image cannot be used, or "" with it in `out`.
-    const auto load = [&](const PartImage& named, std::optional<Image>& out) {
+    // One file as the cut `named` says, or false with the error at `line` and `column`.
+    const auto loadOne = [&](const std::string& path, const PartImage& cut, int line, int column, Image& out) {
         const auto fail = [&](const std::string& why) {
-            set.error = Diagnostic{std::string(fileName), named.line, named.column, Severity::Error,
-                                   "'" + named.path + "': " + why};
+            set.error = Diagnostic{std::string(fileName), line, column, Severity::Error, "'" + path + "': " + why};
             return false;
         };
         std::string bytes;
         // Either separator, on every system.
-        std::u8string relative(named.path.begin(), named.path.end());
+        std::u8string relative(path.begin(), path.end());
         std::replace(relative.begin(), relative.end(), u8'\\', u8'/');
         if (const std::string problem = ReadImageFile(folder / std::filesystem::path(relative), bytes);
             !problem.empty())
@@ -183,19 +182,33 @@ ThemeImageSet LoadThemeImages(const Theme& theme, const std::filesystem::path& f
         DecodedImage decoded = DecodeImage(bytes);
         if (!decoded.image)
             return fail(decoded.error);
-        if (const std::string problem = ImageFitProblem(named, *decoded.image); !problem.empty())
+        if (const std::string problem = ImageFitProblem(cut, *decoded.image); !problem.empty())
             return fail(problem);
         decodedBytes += decoded.image->pixels.size() * sizeof(std::uint32_t);
         if (decodedBytes > kMaxThemeImageBytes)
             return fail("the theme's images take more than " + std::to_string(kMaxThemeImageBytes / (1024 * 1024)) +
                         " MiB decoded");
-        out = std::move(decoded.image);
+        out = std::move(*decoded.image);
+        return true;
+    };
+    // The image and its versions for larger DPIs, or false.
+    const auto load = [&](const PartImage& named, std::optional<LoadedImage>& out) {
+        LoadedImage loaded;
+        if (!loadOne(named.path, named, named.line, named.column, loaded.image))
+            return false;
+        for (const ImageVariant& v : named.variants) {
+            Image image;
+            if (!loadOne(v.path, AtDpi(named, v.dpi), v.line, v.column, image))
+                return false;
+            loaded.variants.emplace_back(v.dpi, std::move(image));
+        }
+        out = std::move(loaded);
         return true;
     };
     const FrameImages& images = theme.images;
     const struct {
         const std::optional<PartImage>& named;
-        std::optional<Image>& image;
+        std::optional<LoadedImage>& image;
     } frameParts[] = {
         {images.caption, set.caption}, {images.captionInactive, set.captionInactive},
         {images.frame, set.frame},     {images.frameInactive, set.frameInactive},
@@ -206,7 +219,7 @@ ThemeImageSet LoadThemeImages(const Theme& theme, const std::filesystem::path& f
             return set;
     }
     for (const PartImage& named : theme.partImages) {
-        std::optional<Image> image;
+        std::optional<LoadedImage> image;
         if (!load(named, image))
             return set;
         set.parts.push_back(std::move(*image));

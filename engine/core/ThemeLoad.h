@@ -94,9 +94,13 @@ private:
 // Whole or nothing: the first image that cannot be used (missing, unreadable, undecodable, over
 // the caps, a strip or margins that do not fit) gives `error`, at the line and column of the
 // key that names it in `fileName`.
+struct LoadedImage {
+    Image image;
+    std::vector<std::pair<int, Image>> variants;  // by DPI, as PartImage::variants
+};
 struct ThemeImageSet {
-    std::optional<Image> caption, captionInactive, frame, frameInactive, button, closeHot;
-    std::vector<Image> parts;
+    std::optional<LoadedImage> caption, captionInactive, frame, frameInactive, button, closeHot;
+    std::vector<LoadedImage> parts;
     std::optional<Diagnostic> error;
 };
 ThemeImageSet LoadThemeImages(const Theme& theme, const std::filesystem::path& folder, std::string_view fileName);

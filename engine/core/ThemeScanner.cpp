@@ -2,6 +2,7 @@
 // scanner can take the text as valid UTF-8 free of control characters.
 #include "ThemeScanner.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -279,7 +280,14 @@ private:
                id != kPopupDisabled;
     }
 
-    // image, image-margins, image-states, image-fill.
+    // image-144 and the like: an image for a larger DPI.
+    static bool VariantDpiKey(std::string_view lowerKey)
+    {
+        return lowerKey.size() > 6 && lowerKey.substr(0, 6) == "image-" &&
+               lowerKey.find_first_not_of("0123456789", 6) == std::string_view::npos;
+    }
+
+    // image, image-margins, image-states, image-fill, image-shape and image-DPI.
     void ImageKey(SectionData& section, std::string_view key, std::string_view lowerKey, std::string_view value)
     {
         if (!TakesImage(section.id)) {
@@ -289,6 +297,31 @@ private:
             return;
         }
         std::string_view rest = value;
+        if (VariantDpiKey(lowerKey)) {
+            int dpi = 0;
+            if (!ReadNumber(Line(), "the DPI of " + std::string(key), key.substr(6), kMinVariantDpi, kMaxVariantDpi,
+                            dpi))
+                return;
+            std::string_view path = value;
+            if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
+                path = path.substr(1, path.size() - 2);
+            if (const std::string problem = ImagePathProblem(path); !problem.empty()) {
+                Line().Error(value, problem);
+                return;
+            }
+            std::vector<ImageVariant> variants = section.imageVariants.value;
+            const ImageVariant variant{dpi, std::string(path), Line().Number(), Line().Column(value)};
+            const auto same =
+                std::find_if(variants.begin(), variants.end(), [dpi](const ImageVariant& v) { return v.dpi == dpi; });
+            if (same != variants.end())
+                *same = variant;
+            else
+                variants.insert(std::upper_bound(variants.begin(), variants.end(), dpi,
+                                                 [](int d, const ImageVariant& v) { return d < v.dpi; }),
+                                variant);
+            Store(section.imageVariants, value, std::move(variants));
+            return;
+        }
         if (lowerKey == "image") {
             std::string_view path = value;
             if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
@@ -354,7 +387,7 @@ private:
     void StyleKey(SectionData& section, std::string_view key, std::string_view lowerKey, std::string_view value)
     {
         if (lowerKey == "image" || lowerKey == "image-margins" || lowerKey == "image-states" ||
-            lowerKey == "image-fill" || lowerKey == "image-shape") {
+            lowerKey == "image-fill" || lowerKey == "image-shape" || VariantDpiKey(lowerKey)) {
             ImageKey(section, key, lowerKey, value);
             return;
         }

@@ -138,13 +138,13 @@ void FrameWindow::UpdateRegionNow(bool redraw)
         return;
     }
     const std::optional<CornerCutouts> cutouts =
-        shape != nullptr ? std::optional<CornerCutouts>(shape->Cutouts()) : std::nullopt;
+        shape != nullptr ? std::optional<CornerCutouts>(shape->Cutouts(WindowDpi(hwnd_))) : std::nullopt;
     if (hasRegion_ && size.cx == regionSize_.cx && size.cy == regionSize_.cy && radius == regionRadius_ &&
         cutouts == regionCutouts_)
         return;
     // The window owns the region once SetWindowRgn succeeds.
     UniqueRegion region =
-        shape != nullptr ? ShapedRegion(size, shape->Cutouts())
+        shape != nullptr ? ShapedRegion(size, *cutouts)
                          : UniqueRegion(CreateRoundRectRgn(0, 0, size.cx + 1, size.cy + 1, 2 * radius, 2 * radius));
     // After a resize the redraw paints what the old region clipped away.
     if (region && SetWindowRgn(hwnd_, region.get(), redraw)) {

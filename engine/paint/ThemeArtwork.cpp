@@ -55,40 +55,92 @@ void Tile(HDC dc, HDC source, const Cell& c)
 
 }  // namespace
 
-ArtImage::ArtImage(const PartImage& named, const Image& image)
-    : named_(named), width_(image.width), height_(image.height)
+std::unique_ptr<ArtImage::Level> ArtImage::Make(int dpi, const PartImage& named, const Image& image)
 {
-    void* bits = nullptr;
-    bitmap_ = TopDownBitmap(nullptr, width_, height_, bits);
-    if (bitmap_ && bits != nullptr)
-        std::memcpy(bits, image.pixels.data(), image.pixels.size() * sizeof(image.pixels[0]));
-    if (named.shape)
-        cutouts_ = CutoutsOf(named, image);
+    auto level = std::make_unique<Level>();
+    level->dpi = dpi;
+    level->named = named;
+    level->width = image.width;
+    level->height = image.height;
+    level->bitmap = TopDownBitmap(nullptr, image.width, image.height, level->bits);
+    if (level->bitmap && level->bits != nullptr)
+        std::memcpy(level->bits, image.pixels.data(), image.pixels.size() * sizeof(image.pixels[0]));
+    return level;
 }
 
-void ArtImage::Draw(HDC dc, const RECT& dest, int state) const
+Image ArtImage::PixelsOf(const Level& level)
 {
-    if (!bitmap_)
+    Image image{level.width, level.height, {}};
+    if (level.bits != nullptr) {
+        const auto* first = static_cast<const std::uint32_t*>(level.bits);
+        image.pixels.assign(first,
+                            first + static_cast<std::size_t>(level.width) * static_cast<std::size_t>(level.height));
+    }
+    return image;
+}
+
+ArtImage::ArtImage(const PartImage& named, const LoadedImage& loaded) : named_(named)
+{
+    levels_.push_back(Make(96, named, loaded.image));
+    for (const auto& [dpi, image] : loaded.variants)
+        levels_.push_back(Make(dpi, AtDpi(named, dpi), image));
+}
+
+bool ArtImage::Ok() const
+{
+    return std::all_of(levels_.begin(), levels_.end(), [](const auto& l) { return l->bitmap && l->bits != nullptr; });
+}
+
+const ArtImage::Level* ArtImage::LevelFor(int dpi) const
+{
+    const Level* best = levels_.front().get();
+    for (const auto& level : levels_)
+        if (level->dpi <= dpi)
+            best = level.get();
+    if (best->dpi == dpi)
+        return best;
+    for (const auto& level : scaled_)
+        if (level->dpi == dpi)
+            return level.get();
+    const ScaledImage scaled = ScaleImage(PixelsOf(*best), best->named, best->dpi, dpi);
+    scaled_.push_back(Make(dpi, scaled.named, scaled.image));
+    return scaled_.back()->bitmap ? scaled_.back().get() : best;
+}
+
+CornerCutouts ArtImage::Cutouts(int dpi) const
+{
+    if (!named_.shape)
+        return {};
+    const Level* level = LevelFor(dpi);
+    return CutoutsOf(level->named, PixelsOf(*level));
+}
+
+void ArtImage::Draw(HDC dc, const RECT& dest, int state, int dpi) const
+{
+    const Level* level = LevelFor(dpi > 0 ? dpi : GetDeviceCaps(dc, LOGPIXELSY));
+    if (!level->bitmap)
         return;
+    const PartImage& named = level->named;
+    const int width = level->width, height = level->height;
     // A strip shorter than the states asked for: the states it lacks look like its first.
-    const int states = std::max(1, named_.states);
+    const int states = std::max(1, named.states);
     if (state < 0 || state >= states)
         state = 0;
-    const int w = named_.horizontal ? width_ / states : width_;
-    const int h = named_.horizontal ? height_ : height_ / states;
-    const int ox = named_.horizontal ? state * w : 0;
-    const int oy = named_.horizontal ? 0 : state * h;
+    const int w = named.horizontal ? width / states : width;
+    const int h = named.horizontal ? height : height / states;
+    const int ox = named.horizontal ? state * w : 0;
+    const int oy = named.horizontal ? 0 : state * h;
     const int dw = dest.right - dest.left, dh = dest.bottom - dest.top;
     if (dw <= 0 || dh <= 0)
         return;
-    const ImageMargins& m = named_.margins;
+    const ImageMargins& m = named.margins;
     int left = 0, right = 0, top = 0, bottom = 0;
     Split(dw, m.left, m.right, left, right);
     Split(dh, m.top, m.bottom, top, bottom);
     UniqueDc source(CreateCompatibleDC(dc));
     if (!source)
         return;
-    const ScopedSelect selected(source.get(), bitmap_.get());
+    const ScopedSelect selected(source.get(), level->bitmap.get());
     // Source and destination columns and rows: margin, middle, margin.
     const int sxs[3] = {ox, ox + m.left, ox + w - m.right};
     const int sws[3] = {m.left, w - m.left - m.right, m.right};
@@ -102,7 +154,7 @@ void ArtImage::Draw(HDC dc, const RECT& dest, int state) const
         for (int column = 0; column < 3; ++column) {
             const Cell cell{sxs[column], sys[row], sws[column], shs[row], dxs[column], dys[row], dws[column], dhs[row]};
             // Corners keep their size; edges and the centre stretch or tile.
-            if (named_.tile && (row == 1 || column == 1))
+            if (named.tile && (row == 1 || column == 1))
                 Tile(dc, source.get(), cell);
             else
                 Blend(dc, source.get(), cell);
@@ -120,7 +172,7 @@ std::unique_ptr<ThemeArtwork> LoadArtwork(const Theme& theme, const std::wstring
     auto artwork = std::make_unique<ThemeArtwork>();
     const struct {
         const std::optional<PartImage>& named;
-        const std::optional<Image>& decoded;
+        const std::optional<LoadedImage>& decoded;
         std::optional<ArtImage>& image;
     } parts[] = {
         {theme.images.caption, set.caption, artwork->caption},

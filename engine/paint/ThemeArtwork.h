@@ -12,24 +12,36 @@
 
 #include "Handles.h"
 #include "ThemeFile.h"
+#include "ThemeLoad.h"
 
 namespace velum {
 
 class ArtImage {
 public:
-    ArtImage(const PartImage& named, const Image& image);
-    bool Ok() const { return bitmap_.get() != nullptr; }
+    ArtImage(const PartImage& named, const LoadedImage& loaded);
+    bool Ok() const;
     const PartImage& Named() const { return named_; }
-    // The corners' transparent pixels, for an image that shapes its window.
-    const CornerCutouts& Cutouts() const { return cutouts_; }
-    // Draws state `state` of the strip over `dest`.
-    void Draw(HDC dc, const RECT& dest, int state) const;
+    // Draws state `state` of the strip over `dest` at `dpi` (0: the DC's): the theme's version
+    // for the largest DPI not above it, scaled smoothly when it is not for `dpi` itself.
+    void Draw(HDC dc, const RECT& dest, int state, int dpi = 0) const;
+    // The corners' transparent pixels at `dpi`, for an image that shapes its window.
+    CornerCutouts Cutouts(int dpi) const;
 
 private:
+    struct Level {
+        int dpi = 96;
+        PartImage named;  // the cut at this DPI
+        int width = 0, height = 0;
+        UniqueBitmap bitmap;
+        void* bits = nullptr;
+    };
+    static std::unique_ptr<Level> Make(int dpi, const PartImage& named, const Image& image);
+    static Image PixelsOf(const Level& level);
+    const Level* LevelFor(int dpi) const;
+
     PartImage named_;
-    int width_ = 0, height_ = 0;
-    UniqueBitmap bitmap_;
-    CornerCutouts cutouts_;
+    std::vector<std::unique_ptr<Level>> levels_;          // 96 DPI first, then the theme's versions
+    mutable std::vector<std::unique_ptr<Level>> scaled_;  // made for other DPIs when first drawn
 };
 
 struct ThemeArtwork {
