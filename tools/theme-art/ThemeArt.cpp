@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -358,6 +359,9 @@ struct Look {
     Face menuBarHot;
     Face popupSelected;
     Paint popupBody;
+    // The popup's colour under a selected item, when the popup is one colour: the item's image
+    // is then opaque, and the theme is free to give the selected item a colour of its own.
+    std::optional<Rgba> popupUnderSelected;
     Rgba popupBorder, popupLight;
     Rgba groupOuter, groupInner;
     Rgba editOuter[4], editInner[4];  // normal, focused, disabled, read-only
@@ -449,6 +453,8 @@ Canvas Popup(const Look& k)
 Canvas PopupSelected(const Look& k)
 {
     Canvas c(24, 24);
+    if (k.popupUnderSelected)
+        FillRound(c, WholeOf(c), 0, Solid(*k.popupUnderSelected));
     DrawFace(c, WholeOf(c).Inset(2, 1), 4, k.popupSelected);
     return c;
 }
@@ -603,17 +609,17 @@ Look Glass()
     const int bandRows = k.frameWidth + k.captionHeight;
     k.band = [bandRows](int row, int, bool active) {
         const float v = static_cast<float>(row) / static_cast<float>(bandRows - 1);
-        return active ? Gloss(Hex(0xEEF6FE), Hex(0xD2E6FA), Hex(0xAFD0F2), Hex(0xC4DEF7), 0.5f)(0, v, 0, 0)
+        return active ? Gloss(Hex(0xEAF4FE), Hex(0xC9E1F9), Hex(0x9CC4EE), Hex(0xB9D8F6), 0.5f)(0, v, 0, 0)
                       : Gloss(Hex(0xF6F8FB), Hex(0xE6EBF1), Hex(0xD5DDE7), Hex(0xDEE5ED), 0.5f)(0, v, 0, 0);
     };
     k.side = [](float v, int, int, bool active) {
-        return active ? Mix(Hex(0xC4DEF7), Hex(0xB3D2F2), v) : Mix(Hex(0xDEE5ED), Hex(0xD3DBE5), v);
+        return active ? Mix(Hex(0xB9D8F6), Hex(0xA8CCF1), v) : Mix(Hex(0xDEE5ED), Hex(0xD3DBE5), v);
     };
-    k.outline[0] = Hex(0x4C78AE);
+    k.outline[0] = Hex(0x3F6EA8);
     k.outline[1] = Hex(0x8E9DB0);
     k.edgeLight[0] = Hex(0xFFFFFF, 0.75f);
     k.edgeLight[1] = Hex(0xFFFFFF, 0.6f);
-    k.innerLine[0] = Hex(0x86A9D2);
+    k.innerLine[0] = Hex(0x7BA2CF);
     k.innerLine[1] = Hex(0xAFBCCB);
 
     k.button = [](ButtonState s) {
@@ -628,8 +634,8 @@ Look Glass()
                 f.light = Hex(0xA9CDF3), f.innerLight = 1.0f;
             break;
         case kHot:
-            f.border = Hex(0x4A8BD6);
-            f.body = Gloss(Hex(0xF6FBFF), Hex(0xE1EFFD), Hex(0xC5E0FA), Hex(0xDAEBFC));
+            f.border = Hex(0x3C84D6);
+            f.body = Gloss(Hex(0xEEF7FF), Hex(0xD2E8FD), Hex(0xADD4FA), Hex(0xC8E3FC));
             break;
         case kPressed:
             f.border = Hex(0x32689F);
@@ -650,8 +656,8 @@ Look Glass()
         f.innerLight = 0.8f;
         switch (s) {
         case 0:  // normal: a clear glass pane, barely there
-            f.border = Hex(0x5D86B8, 0.55f);
-            f.body = Gloss(Hex(0xFFFFFF, 0.45f), Hex(0xFFFFFF, 0.15f), Hex(0xFFFFFF, 0.0f), Hex(0xFFFFFF, 0.2f));
+            f.border = Hex(0x4A77AE, 0.75f);
+            f.body = Gloss(Hex(0xFFFFFF, 0.6f), Hex(0xFFFFFF, 0.25f), Hex(0xFFFFFF, 0.05f), Hex(0xFFFFFF, 0.3f));
             break;
         case 1:
             f.border = Hex(0x2F6DB8);
@@ -736,7 +742,7 @@ Look Glass()
         f.innerLight = 0.9f;
         f.border = s == 1 ? Hex(0x74A3DA) : Hex(0x9FB2C8);
         f.body = s == 0   ? Vertical({{0.0f, Hex(0xFAFCFE)}, {1.0f, Hex(0xE1E9F2)}})
-                 : s == 1 ? Vertical({{0.0f, Hex(0xF3F9FF)}, {1.0f, Hex(0xD3E6FA)}})
+                 : s == 1 ? Vertical({{0.0f, Hex(0xEAF5FF)}, {1.0f, Hex(0xC3DEFA)}})
                           : Vertical({{0.0f, Hex(0xFFFFFF)}, {0.8f, Hex(0xF3F7FB)}, {1.0f, Hex(0xF3F7FB)}});
         return f;
     };
@@ -990,6 +996,7 @@ Look Slate()
     k.popupSelected.light = Hex(0xFFDFA0);
     k.popupSelected.innerLight = 0.6f;
     k.popupSelected.body = Vertical({{0.0f, Hex(0xF3BA5C)}, {1.0f, Hex(0xDB9A35)}});
+    k.popupUnderSelected = Hex(0x2D3035);
     k.popupBody = Textured(Solid(Hex(0x2D3035)), 0.016f, seed + 6, false, 16, 40);
     k.popupBorder = Hex(0x0E0F11);
     k.popupLight = Hex(0x474B52);
