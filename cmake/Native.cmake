@@ -43,6 +43,11 @@ target_link_libraries(velum_controls PUBLIC velum_theme PRIVATE velum_native_opt
 add_executable(velum-check engine/VelumCheck.cpp)
 target_link_libraries(velum-check PRIVATE velum_theme velum_native_options)
 
+# The artwork of the image themes in Skin/, drawn from code; scripts/make-theme-art.sh runs it.
+add_executable(theme-art tools/theme-art/ThemeArt.cpp)
+target_include_directories(theme-art SYSTEM PRIVATE ${VELUM_STB_DIR})
+target_link_libraries(theme-art PRIVATE velum_native_options)
+
 # Not a test: speed is measured, never asserted. Build a Release tree for meaningful numbers.
 add_executable(theme_bench tests/native/ThemeFileBench.cpp)
 target_link_libraries(theme_bench PRIVATE velum_theme velum_native_options)
