@@ -20,6 +20,7 @@
 #include "ProgramHarness.h"
 #include "ThemeFile.h"
 #include "ThemeFixture.h"
+#include "images/PngWriter.h"
 #include "Velum.h"
 
 namespace {
@@ -341,4 +342,100 @@ TEST(Dpi, CaptionButtonsAndMenuBarScaleAndTheirTextFits)
 
     DestroyWindow(hwnd);
     EXPECT_EQ(Velum_Detach(), VELUM_OK);
+}
+
+namespace {
+
+// A frame image of `side` pixels: corners of `corner` pixels, their outer half in `cornerColour`
+// and their inner half white, the edges between them `edgeColour`, the centre dark.
+std::string FrameArt(int side, int corner, std::uint32_t cornerColour, std::uint32_t edgeColour)
+{
+    std::vector<std::uint32_t> p(static_cast<std::size_t>(side * side), 0xFF101010);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            const bool edgeX = x < corner || x >= side - corner, edgeY = y < corner || y >= side - corner;
+            const bool inner = std::min(x, side - 1 - x) >= corner / 2 && std::min(y, side - 1 - y) >= corner / 2;
+            if (edgeX && edgeY)
+                p[static_cast<std::size_t>(y * side + x)] = inner ? 0xFFFFFFFF : cornerColour;
+            else if (edgeX || edgeY)
+                p[static_cast<std::size_t>(y * side + x)] = edgeColour;
+        }
+    return testimages::Png(side, side, p);
+}
+
+}  // namespace
+
+// An image's version for the display's DPI is drawn as it is; without one, the version for the
+// largest DPI below is scaled smoothly, its corners growing with the DPI.
+TEST(Dpi, ImagesTakeTheirVersionForTheDpiOrAreScaledSmoothly)
+{
+    const int dpi = ExpectedDpi();
+    constexpr std::uint32_t kBase = 0xFFC00000, kAt144 = 0xFF00A000, kAt192 = 0xFF0000C0, kEdge = 0xFF808080;
+    const std::wstring folder = harness::BuildFolder() + L"\\dpi-images-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(folder.c_str(), nullptr);
+    harness::WriteBytes(folder + L"\\base.png", FrameArt(16, 6, kBase, kEdge));
+    harness::WriteBytes(folder + L"\\at144.png", FrameArt(24, 9, kAt144, kEdge));
+    harness::WriteBytes(folder + L"\\at192.png", FrameArt(32, 12, kAt192, kEdge));
+    const std::string common = "[Metrics]\nframe-width = 6\ncorner-radius = 0\n[Frame]\nimage = base.png\n"
+                               "image-margins = 6\n";
+    harness::WriteBytes(folder + L"\\with144.vlm", common + "image-144 = at144.png\n");
+    harness::WriteBytes(folder + L"\\with192.vlm", common + "image-192 = at192.png\n");
+
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VelumDpiImages";
+    RegisterClassW(&wc);
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"art", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, Scale(300, dpi),
+                                Scale(200, dpi), nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    const auto pixel = [&](int x, int y) {
+        HDC dc = GetWindowDC(hwnd);
+        const COLORREF c = GetPixel(dc, x, y);
+        ReleaseDC(hwnd, dc);
+        return c;
+    };
+    const auto ref = [](std::uint32_t argb) { return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF); };
+    const int corner = Scale(6, dpi);
+    const struct {
+        const wchar_t* theme;
+        std::uint32_t corner;  // the colour inside the corner
+        bool scaled;           // drawn from a version for a lower DPI
+    } cases[] = {
+        {L"with144.vlm", dpi >= 144 ? kAt144 : kBase, dpi != 96 && dpi != 144},
+        {L"with192.vlm", dpi >= 192 ? kAt192 : kBase, dpi != 96 && dpi != 192},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(harness::Ansi(c.theme));
+        ASSERT_EQ(Velum_AttachEx(harness::Ansi(folder + L"\\" + c.theme).c_str(), ""), VELUM_OK);
+        Pump(300);
+        const COLORREF white = RGB(255, 255, 255);
+        if (!c.scaled) {
+            // Drawn as it is: the corner's two halves at their size, the edge after it.
+            EXPECT_EQ(pixel(1, 1), ref(c.corner));
+            EXPECT_EQ(pixel(corner - 1, corner - 1), white);
+            EXPECT_EQ(pixel(corner, corner / 2), ref(kEdge));
+            continue;
+        }
+        // Scaled: the corner at its size for this DPI, its colours filtered, the edge beside it
+        // untouched by it; inside the corner the step from one half to the other is a mix of
+        // both, not one or the other as a block.
+        const auto alike = [](COLORREF a, COLORREF b) {
+            return std::abs(GetRValue(a) - GetRValue(b)) <= 16 && std::abs(GetGValue(a) - GetGValue(b)) <= 16 &&
+                   std::abs(GetBValue(a) - GetBValue(b)) <= 16;
+        };
+        EXPECT_TRUE(alike(pixel(1, 1), ref(c.corner))) << std::hex << pixel(1, 1);
+        EXPECT_TRUE(alike(pixel(corner - 1, corner - 1), white)) << std::hex << pixel(corner - 1, corner - 1);
+        EXPECT_EQ(pixel(corner, corner / 2), ref(kEdge));
+        bool mixed = false;
+        for (int x = 1; x < corner - 1; ++x)
+            mixed = mixed || (!alike(pixel(x, corner - 2), ref(c.corner)) && !alike(pixel(x, corner - 2), white));
+        EXPECT_TRUE(mixed) << "no pixel between the corner's two colours";
+    }
+    Velum_Detach();
+    DestroyWindow(hwnd);
+    for (const wchar_t* f : {L"base.png", L"at144.png", L"at192.png", L"with144.vlm", L"with192.vlm"})
+        DeleteFileW((folder + L"\\" + f).c_str());
+    RemoveDirectoryW(folder.c_str());
 }

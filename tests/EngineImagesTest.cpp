@@ -238,6 +238,11 @@ TEST(EngineImages, ImagesThatCannotBeUsedAreRefusedWithTheLookKept)
          "sizing margins (7 7 7 7) do not fit"},
         {"over the size cap", "image = art/wide.png", VELUM_E_THEME, "at most 4096 on a side"},
         {"a path leaving the folder", "image = ../art/good.png", VELUM_E_THEME, ":3:9: error: the image path leaves"},
+        {"a missing version for a larger DPI", "image = art/good.png\nimage-144 = art/none.png", VELUM_E_THEME,
+         ":4:13: error: 'art/none.png': cannot open the image"},
+        {"a version whose margins do not fit at its DPI",
+         "image = art/good.png\nimage-margins = 5\nimage-144 = art/good.png", VELUM_E_THEME,
+         ":5:13: error: 'art/good.png': the sizing margins (8 8 8 8) do not fit"},
     };
     UiThread ui;
     HWND hwnd = ui.Window();

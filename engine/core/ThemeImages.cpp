@@ -159,29 +159,39 @@ ScaledImage ScaleImage(const Image& image, const PartImage& named, int fromDpi, 
     const int w = named.horizontal ? image.width / states : image.width;
     const int h = named.horizontal ? image.height : image.height / states;
     const double factor = static_cast<double>(toDpi) / fromDpi;
-    const int sw = std::max(1, static_cast<int>(std::lround(w * factor)));
-    const int sh = std::max(1, static_cast<int>(std::lround(h * factor)));
+    const auto scale = [factor](int v) { return static_cast<int>(std::lround(v * factor)); };
+    const int sw = std::max(1, scale(w)), sh = std::max(1, scale(h));
+    out.named = named;
+    ImageMargins& m = out.named.margins;
+    m = {scale(named.margins.left), scale(named.margins.top), scale(named.margins.right), scale(named.margins.bottom)};
+    // Rounding may not push the margins past the cell.
+    m.right = std::min(m.right, std::max(0, sw - m.left));
+    m.bottom = std::min(m.bottom, std::max(0, sh - m.top));
     out.image.width = named.horizontal ? sw * states : sw;
     out.image.height = named.horizontal ? sh : sh * states;
     out.image.pixels.assign(static_cast<std::size_t>(out.image.width) * static_cast<std::size_t>(out.image.height), 0);
-    // Premultiplied pixels filter channel by channel alike, alpha included.
+    // Each of the nine cells of each state on its own, so that no corner bleeds into an edge
+    // and no state into the next. Premultiplied pixels filter channel by channel alike.
+    const ImageMargins& from = named.margins;
+    const int fromX[4] = {0, from.left, w - from.right, w}, toX[4] = {0, m.left, sw - m.right, sw};
+    const int fromY[4] = {0, from.top, h - from.bottom, h}, toY[4] = {0, m.top, sh - m.bottom, sh};
     for (int s = 0; s < states; ++s) {
         const int ox = named.horizontal ? s * w : 0, oy = named.horizontal ? 0 : s * h;
         const int dx = named.horizontal ? s * sw : 0, dy = named.horizontal ? 0 : s * sh;
-        const auto* from = reinterpret_cast<const unsigned char*>(image.pixels.data() + oy * image.width + ox);
-        auto* to = reinterpret_cast<unsigned char*>(out.image.pixels.data() + dy * out.image.width + dx);
-        stbir_resize_uint8(from, w, h, image.width * 4, to, sw, sh, out.image.width * 4, 4);
+        for (int row = 0; row < 3; ++row)
+            for (int column = 0; column < 3; ++column) {
+                const int cw = fromX[column + 1] - fromX[column], ch = fromY[row + 1] - fromY[row];
+                const int tw = toX[column + 1] - toX[column], th = toY[row + 1] - toY[row];
+                if (cw <= 0 || ch <= 0 || tw <= 0 || th <= 0)
+                    continue;
+                const auto* source = reinterpret_cast<const unsigned char*>(
+                    image.pixels.data() + static_cast<std::size_t>(oy + fromY[row]) * image.width + ox + fromX[column]);
+                auto* target = reinterpret_cast<unsigned char*>(
+                    out.image.pixels.data() + static_cast<std::size_t>(dy + toY[row]) * out.image.width + dx +
+                    toX[column]);
+                stbir_resize_uint8(source, cw, ch, image.width * 4, target, tw, th, out.image.width * 4, 4);
+            }
     }
-    out.named = named;
-    const auto scale = [factor](int v) { return static_cast<int>(std::lround(v * factor)); };
-    out.named.margins = {scale(named.margins.left), scale(named.margins.top), scale(named.margins.right),
-                         scale(named.margins.bottom)};
-    // Rounding may not push the margins past the cell.
-    ImageMargins& m = out.named.margins;
-    if (m.left + m.right > sw)
-        m.right = std::max(0, sw - m.left);
-    if (m.top + m.bottom > sh)
-        m.bottom = std::max(0, sh - m.top);
     return out;
 }
 

@@ -149,6 +149,8 @@ image = dark/frame.png
         {"[Caption]\nimage-states = 2 diagonal\n", "'vertical' (one above the other) or 'horizontal'"},
         {"[Caption]\nimage-fill = repeat\n", "image-fill is 'stretch' or 'tile'"},
         {"[Frame]\nimage-shape = round\n", "image-shape is 'alpha' or 'none'"},
+        {"[Caption]\nimage = a.png\nimage-72 = b.png\n", "t.vlm:3:7: error:"},
+        {"[Caption]\nimage = a.png\nimage-144 = ../b.png\n", "t.vlm:3:13: error: the image path leaves"},
     };
     for (const auto& b : broken) {
         const ParseResult r = ParseTheme(b.text, "t.vlm", "");
@@ -226,6 +228,22 @@ TEST(ThemeImages, CutoutsAreTheCornersTransparentRuns)
     EXPECT_EQ(cut.bottomLeft, (std::vector<ShapeRun>{{1, 0, 1}}));
     EXPECT_EQ(cut.bottomRight, (std::vector<ShapeRun>{{1, 1, 2}}));
     EXPECT_TRUE(ParseTheme("[Frame]\nimage = f.png\nimage-shape = alpha\n", "t.vlm", "").theme->images.frame->shape);
+}
+
+// Versions for larger DPIs are kept by rising DPI, a later key for the same DPI replacing an
+// earlier one; their cut is the image's scaled.
+TEST(ThemeImages, VersionsForLargerDpisComeInOrder)
+{
+    const ParseResult r = ParseTheme("[Caption]\nimage = a.png\nimage-margins = 4 6 4 6\nimage-192 = c.png\n"
+                                     "image-144 = b.png\nimage-192 = d.png\n",
+                                     "t.vlm", "");
+    ASSERT_TRUE(r.theme);
+    const PartImage& named = *r.theme->images.caption;
+    ASSERT_EQ(named.variants.size(), 2u);
+    EXPECT_EQ(named.variants[0].dpi, 144);
+    EXPECT_EQ(named.variants[0].path, "b.png");
+    EXPECT_EQ(named.variants[1].path, "d.png");
+    EXPECT_EQ(AtDpi(named, 144).margins, (ImageMargins{6, 9, 6, 9}));
 }
 
 }  // namespace
