@@ -184,11 +184,14 @@ ScaledImage ScaleImage(const Image& image, const PartImage& named, int fromDpi, 
                 const int tw = toX[column + 1] - toX[column], th = toY[row + 1] - toY[row];
                 if (cw <= 0 || ch <= 0 || tw <= 0 || th <= 0)
                     continue;
+                const auto at = [](const Image& i, int x, int y) {
+                    return static_cast<std::size_t>(y) * static_cast<std::size_t>(i.width) +
+                           static_cast<std::size_t>(x);
+                };
                 const auto* source = reinterpret_cast<const unsigned char*>(
-                    image.pixels.data() + static_cast<std::size_t>(oy + fromY[row]) * image.width + ox + fromX[column]);
-                auto* target = reinterpret_cast<unsigned char*>(
-                    out.image.pixels.data() + static_cast<std::size_t>(dy + toY[row]) * out.image.width + dx +
-                    toX[column]);
+                    image.pixels.data() + at(image, ox + fromX[column], oy + fromY[row]));
+                auto* target = reinterpret_cast<unsigned char*>(out.image.pixels.data() +
+                                                                at(out.image, dx + toX[column], dy + toY[row]));
                 stbir_resize_uint8(source, cw, ch, image.width * 4, target, tw, th, out.image.width * 4, 4);
             }
     }

@@ -311,14 +311,10 @@ private:
             }
             std::vector<ImageVariant> variants = section.imageVariants.value;
             const ImageVariant variant{dpi, std::string(path), Line().Number(), Line().Column(value)};
-            const auto same =
-                std::find_if(variants.begin(), variants.end(), [dpi](const ImageVariant& v) { return v.dpi == dpi; });
-            if (same != variants.end())
-                *same = variant;
-            else
-                variants.insert(std::upper_bound(variants.begin(), variants.end(), dpi,
-                                                 [](int d, const ImageVariant& v) { return d < v.dpi; }),
-                                variant);
+            // By rising DPI; a key given twice is refused as every key is.
+            variants.insert(std::upper_bound(variants.begin(), variants.end(), dpi,
+                                             [](int d, const ImageVariant& v) { return d < v.dpi; }),
+                            variant);
             Store(section.imageVariants, value, std::move(variants));
             return;
         }
