@@ -5,8 +5,11 @@
 // own work and what part is painting; Wine's own change of the window's corners, with the same
 // repaint and no engine, shows the frame change that no switch between these themes can avoid.
 // A frame change alone (SWP_FRAMECHANGED), with and without the engine, shows what the engine
-// adds to each one.
+// adds to each one. Themes drawn from images (glass, slate) are measured the same way: a repaint,
+// a switch between the two, and the private memory one takes beyond a theme of colours.
 #include <windows.h>
+
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -59,11 +62,29 @@ int main(int argc, char** argv)
     constexpr int kBlocks = 8;
     const std::string first = SkinFolder(argc, argv) + "velum.vlm";
     const std::string second = SkinFolder(argc, argv) + "midnight.vlm";
+    const std::string glass = SkinFolder(argc, argv) + "glass.vlm";
+    const std::string slate = SkinFolder(argc, argv) + "slate.vlm";
+
+    // The private memory of the process once a theme is attached and painted.
+    const auto privateBytes = [&](const std::string& theme) {
+        Velum_AttachEx(theme.c_str(), "");
+        repaint();
+        Pump();
+        PROCESS_MEMORY_COUNTERS_EX counters{};
+        counters.cb = sizeof counters;
+        GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                             sizeof counters);
+        return static_cast<double>(counters.PrivateUsage);
+    };
+    privateBytes(first);
+    const double colourBytes = privateBytes(first);
+    const double imageBytes = privateBytes(glass);
+    Velum_Detach();
 
     // The three cases run in alternating blocks, so a machine that speeds up or slows down
     // during the run weighs on all of them alike.
     std::vector<double> plain, cornered, skinned, switched, schemes, switchedAlone, schemesAlone;
-    std::vector<double> framedPlain, framedSkinned;
+    std::vector<double> framedPlain, framedSkinned, imageRepaint, imageSwitched;
     bool flip = false;
     // Wine's own region change between the two themes' corner radii (6 and 8), on the unskinned
     // window: the frame change a theme switch cannot do without, with the repaint after it.
@@ -135,6 +156,20 @@ int main(int argc, char** argv)
                 &switchedAlone);
             Measure(1, repaint);
         }
+        if (Velum_AttachEx(glass.c_str(), "") != VELUM_OK) {
+            std::fprintf(stderr, "cannot attach %s\n", glass.c_str());
+            return 1;
+        }
+        Measure(5, repaint);
+        Measure(kRounds, repaint, &imageRepaint);
+        Measure(
+            kRounds,
+            [&] {
+                flip = !flip;
+                Velum_AttachEx((flip ? slate : glass).c_str(), "");
+                repaint();
+            },
+            &imageSwitched);
         Velum_AttachEx(first.c_str(), "Light");
         for (int i = 0; i < kRounds / 2; ++i) {
             Measure(
@@ -170,6 +205,12 @@ int main(int argc, char** argv)
                 Median(framedPlain), Median(framedPlain) / plainMs, kRounds / 2 * kBlocks);
     std::printf("  frame change alone, themed  %8.3f ms  %5.2fx  (the same with the theme attached, %d rounds)\n",
                 Median(framedSkinned), Median(framedSkinned) / plainMs, kRounds / 2 * kBlocks);
+    std::printf("  repaint, image theme        %8.3f ms  %5.2fx  (glass; %.2fx the repaint with velum)\n",
+                Median(imageRepaint), Median(imageRepaint) / plainMs, Median(imageRepaint) / skinnedMs);
+    std::printf("  image theme switch + repaint%8.3f ms  %5.2fx  (glass <-> slate; %.2fx Wine's corner change)\n",
+                Median(imageSwitched), Median(imageSwitched) / plainMs, Median(imageSwitched) / Median(cornered));
+    std::printf("  private memory, image theme %8.0f KiB more than with velum (glass attached and painted)\n",
+                (imageBytes - colourBytes) / 1024.0);
     Velum_Detach();
     DestroyWindow(hwnd);
     return 0;

@@ -54,16 +54,21 @@ inline std::vector<std::wstring> ShippedThemes()
     return names;
 }
 
+// Whether a theme draws some part from images, where pixels are not the palette's colours.
+inline bool HasImages(const std::wstring& file)
+{
+    auto parsed = velum::LoadThemeFile(std::filesystem::path(file), "");
+    return parsed.theme && (parsed.theme->images != velum::FrameImages{} || !parsed.theme->partImages.empty());
+}
+
 // The shipped themes drawn from colours alone: on them every pixel of a part is a colour of the
 // palette. Themes with artwork have their own tests.
 inline std::vector<std::wstring> ColourThemes()
 {
     std::vector<std::wstring> names;
-    for (const std::wstring& name : ShippedThemes()) {
-        auto parsed = velum::LoadThemeFile(std::filesystem::path(SkinFolder() + L"\\" + name), "");
-        if (parsed.theme && parsed.theme->images == velum::FrameImages{} && parsed.theme->partImages.empty())
+    for (const std::wstring& name : ShippedThemes())
+        if (!HasImages(SkinFolder() + L"\\" + name))
             names.push_back(name);
-    }
     return names;
 }
 

@@ -35,13 +35,13 @@ trap cleanup EXIT
 cp "$program" "$run/diff_app.exe"
 cp "$engine" "$run/Velum_VB6.dll"
 mkdir "$run/input"
-[ -n "$theme" ] && cp "$theme" "$run/theme.vlm"
+# The theme is read where it is: its images are beside it.
 
 windows_path() { printf 'Z:%s' "$1" | sed 's#/#\\#g'; }
 log="$out/$name.log"
 rm -f "$log"
 args=("$(windows_path "$run/run.log")" "$(windows_path "$run/input")")
-[ -n "$theme" ] && args+=("$(windows_path "$run/theme.vlm")")
+[ -n "$theme" ] && args+=("$(windows_path "$theme")")
 # Nothing else may hold the pointer or a window over the test program's.
 xdotool mousemove 1000 740 >/dev/null 2>&1 || true
 "$wine_run" "$run/diff_app.exe" "${args[@]}" >"$run/wine.out" 2>&1 &
