@@ -571,7 +571,75 @@ TEST_F(CommonControls, SelectedItemsOfListAndTreeViewsTakeTheThemesSelection)
         << "tree view";
 }
 
+INT_PTR CALLBACK EmptyDialogProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+// A page made from a template as a child window, as property sheets and programs' panels are.
+HWND ChildDialog(HWND parent, int x, int y, int w, int h)
+{
+    // A template starts on a DWORD boundary.
+    struct alignas(4) {
+        DLGTEMPLATE head;
+        WORD menu = 0, cls = 0, title = 0;
+    } page{};
+    page.head.style = WS_CHILD | WS_VISIBLE | DS_CONTROL;
+    HWND dialog = CreateDialogIndirectW(nullptr, &page.head, parent, EmptyDialogProc);
+    MoveWindow(dialog, x, y, w, h, FALSE);
+    return dialog;
+}
+
 }  // namespace
+
+// A tree view that shows its selection while another window has the focus shows it in the
+// theme's colours for an unfocused selection, whichever window holds the tree: the skinned
+// frame, a program's panel, a page made from a template.
+TEST_F(CommonControls, AnUnfocusedTreeViewShowsItsSelectionInTheThemesColours)
+{
+    const std::wstring file = SkinFolder() + L"\\midnight.vlm";
+    const velum::FieldPalette f = PaletteOf(file).field;
+    ASSERT_EQ(Attach(file), VELUM_OK);
+    host_ = CreateWindowExW(0, L"ZtCommonHost", L"Trees", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 560, 300, nullptr,
+                            nullptr, nullptr, nullptr);
+    HWND focus =
+        CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 10, 220, 100, 24, host_, nullptr, nullptr, nullptr);
+    const struct {
+        const char* where;
+        HWND parent;
+    } holders[] = {
+        {"on the frame", host_},
+        {"on a panel", CreateWindowExW(0, L"ZtCommonHost", L"", WS_CHILD | WS_VISIBLE, 180, 10, 170, 200, host_,
+                                       nullptr, nullptr, nullptr)},
+        {"on a page", ChildDialog(host_, 360, 10, 170, 200)},
+    };
+    std::vector<HWND> trees;
+    for (const auto& holder : holders) {
+        ASSERT_NE(holder.parent, nullptr) << holder.where;
+        const int x = holder.parent == host_ ? 10 : 0;
+        trees.push_back(CreateWindowExW(0, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE | TVS_SHOWSELALWAYS, x, x, 150, 120,
+                                        holder.parent, nullptr, nullptr, nullptr));
+        TVINSERTSTRUCTW node{};
+        node.hInsertAfter = TVI_LAST;
+        node.item.mask = TVIF_TEXT;
+        node.item.pszText = const_cast<wchar_t*>(L"Selected");
+        const auto root = reinterpret_cast<HTREEITEM>(
+            SendMessageW(trees.back(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&node)));
+        SendMessageW(trees.back(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(root));
+    }
+    SetFocus(focus);
+    Pump(200);
+    for (size_t i = 0; i < trees.size(); ++i) {
+        auto root = reinterpret_cast<HTREEITEM>(SendMessageW(trees[i], TVM_GETNEXTITEM, TVGN_ROOT, 0));
+        RECT label{};
+        std::memcpy(&label, &root, sizeof root);  // the item goes in, its rectangle comes out
+        SendMessageW(trees[i], TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&label));
+        EXPECT_EQ(Hex(Pixel(trees[i], label.left + 1, (label.top + label.bottom) / 2)),
+                  Hex(Ref(f.selectedInactive.background.from)))
+            << holders[i].where;
+        EXPECT_TRUE(AnyPixel(trees[i], label, Ref(f.selectedInactive.text))) << holders[i].where << ", its text";
+    }
+}
 
 // List and tree views stand in the field's look, as edits and lists do: their sunken edges in
 // the field's border colour and background, and the disabled field's colours while disabled.
