@@ -6,6 +6,7 @@
 #include "FieldSkin.h"
 #include "SystemColourAnswers.h"
 #include "SystemColours.h"
+#include "SystemDrawnSkin.h"
 #include "WindowRegistry.h"
 
 namespace velum {
@@ -100,6 +101,9 @@ LRESULT ThemeControlColour(UINT message, WPARAM wParam, LPARAM lParam, LRESULT s
     }
     SetTextColor(dc, ToColorRef(theme->Get().window.text));
     SetBkColor(dc, ToColorRef(theme->Get().window.background.from));
+    if (HBRUSH own =
+            BrushForPaintingLink(reinterpret_cast<HWND>(lParam), ToColorRef(theme->Get().window.background.from)))
+        return reinterpret_cast<LRESULT>(own);
     return reinterpret_cast<LRESULT>(theme->WindowBrush());
 }
 

@@ -21,12 +21,15 @@ using GetSysColorFn = DWORD(WINAPI*)(int);
 using GetSysColorBrushFn = HBRUSH(WINAPI*)(int);
 using FillRectFn = int(WINAPI*)(HDC, const RECT*, HBRUSH);
 using DrawEdgeFn = BOOL(WINAPI*)(HDC, LPRECT, UINT, UINT);
+using SetTextColorFn = COLORREF(WINAPI*)(HDC, COLORREF);
 
 struct SystemCalls {
     GetSysColorFn colour = User32Function<GetSysColorFn>("GetSysColor");
     GetSysColorBrushFn brush = User32Function<GetSysColorBrushFn>("GetSysColorBrush");
     FillRectFn fill = User32Function<FillRectFn>("FillRect");
     DrawEdgeFn edge = User32Function<DrawEdgeFn>("DrawEdge");
+    SetTextColorFn textColour = reinterpret_cast<SetTextColorFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"gdi32.dll"), "SetTextColor")));
 };
 
 const SystemCalls& System()
@@ -87,6 +90,16 @@ int WINAPI FillRectHere(HDC dc, const RECT* rect, HBRUSH brush)
         ThemeColour(static_cast<int>(value) - 1) != nullptr)
         brush = GetSysColorBrushHere(static_cast<int>(value) - 1);
     return System().fill(dc, rect, brush);
+}
+
+// The swap of the paint under way on the skinned thread, if any.
+const TextColourSwap* activeSwap = nullptr;
+
+COLORREF WINAPI SetTextColorHere(HDC dc, COLORREF colour)
+{
+    if (OnSkinnedThread() && activeSwap != nullptr)
+        colour = activeSwap->Swapped(colour);
+    return System().textColour(dc, colour);
 }
 
 struct ColourChange {
@@ -203,6 +216,25 @@ HBRUSH ThemeSystemColourBrush(int index)
     return ThemeColour(index) != nullptr ? GetSysColorBrushHere(index) : nullptr;
 }
 
+TextColourSwap::TextColourSwap(std::vector<std::pair<COLORREF, COLORREF>> pairs)
+    : pairs_(std::move(pairs)), outer_(activeSwap)
+{
+    activeSwap = this;
+}
+
+TextColourSwap::~TextColourSwap()
+{
+    activeSwap = outer_;
+}
+
+COLORREF TextColourSwap::Swapped(COLORREF colour) const
+{
+    for (const auto& [from, to] : pairs_)
+        if (colour == from)
+            return to;
+    return outer_ != nullptr ? outer_->Swapped(colour) : colour;
+}
+
 void CatchUpCommonControlColours(HWND made)
 {
     Answers& a = State();
@@ -240,6 +272,7 @@ void AnswerSystemColours(HMODULE engine)
         ImportReplacement::Of(System().brush, &GetSysColorBrushHere),
         ImportReplacement::Of(System().fill, &FillRectHere),
         ImportReplacement::Of(System().edge, &DrawEdgeHere),
+        ImportReplacement::Of(System().textColour, &SetTextColorHere),
     };
     const std::array except{engine};
     a.patches.Apply(replacements, PatchedModules::AllButCore, except);

@@ -4,12 +4,15 @@
 // (and FillRect, which takes a system colour's index as a brush) through its import table, also
 // a module loaded later; while a theme is in use, the skinned thread is answered with the
 // theme's colours (SystemColours.h) and every other thread with the system's. The system's core
-// (user32's own drawing, which the engine draws over anyway) keeps asking the system.
+// (user32's own drawing, which the engine draws over anyway) keeps asking the system. SetTextColor
+// goes through the engine too, for the text colours a control keeps (TextColourSwap).
 #pragma once
 
 #include <windows.h>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace velum {
 
@@ -34,5 +37,22 @@ HBRUSH ThemeSystemColourBrush(int index);
 void TellCommonControlsColoursChanged(DWORD thread);
 // Called for every window the engine subclassed once its WM_CREATE returned.
 void CatchUpCommonControlColours(HWND made);
+
+// While one lives on the skinned thread, a text colour set with SetTextColor that is the first
+// of one of its pairs is set as the second: for a control that keeps, as its own, the colours it
+// read when it was made, and has no message to change them. Lives for one paint of that control.
+class TextColourSwap {
+public:
+    explicit TextColourSwap(std::vector<std::pair<COLORREF, COLORREF>> pairs);
+    ~TextColourSwap();
+    TextColourSwap(const TextColourSwap&) = delete;
+    TextColourSwap& operator=(const TextColourSwap&) = delete;
+    // The colour set in place of `colour`.
+    COLORREF Swapped(COLORREF colour) const;
+
+private:
+    std::vector<std::pair<COLORREF, COLORREF>> pairs_;
+    const TextColourSwap* outer_;  // a paint inside another's
+};
 
 }  // namespace velum
