@@ -849,6 +849,60 @@ TEST_F(CommonControls, ControlsThatDrawFromSystemColoursTakeTheThemes)
     }
 }
 
+namespace {
+
+// A page that answers its statics and links with the system's window brush, as Wine's
+// configuration program does on its About page.
+LRESULT CALLBACK SystemBrushHostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CTLCOLORSTATIC) {
+        SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+// Wine's link deletes the brush its parent answers it with. Whether the engine answers or the
+// program answers with a system colour's brush (which cannot be deleted without the engine),
+// the controls painted after the link still fill with the theme's colour.
+TEST_F(CommonControls, ALinkLeavesTheBrushesItIsAnsweredWith)
+{
+    INITCOMMONCONTROLSEX init{sizeof init, ICC_LINK_CLASS};
+    InitCommonControlsEx(&init);
+    kit::RegisterWindowClass(L"ZtSystemBrushHost", SystemBrushHostProc);
+    const std::wstring file = SkinFolder() + L"\\midnight.vlm";
+    const velum::ControlPalette p = PaletteOf(file);
+    ASSERT_EQ(Attach(file), VELUM_OK);
+    const struct {
+        const char* who;
+        const wchar_t* cls;
+        COLORREF expected;
+    } answers[] = {
+        {"the engine answers", L"ZtCommonHost", Ref(p.background)},
+        {"the program answers with the window's system brush", L"ZtSystemBrushHost",
+         Ref(p.field.normal.background.from)},
+    };
+    for (const auto& answer : answers) {
+        host_ = CreateWindowExW(0, answer.cls, L"Link", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 300, 200, nullptr,
+                                nullptr, nullptr, nullptr);
+        HWND link = CreateWindowExW(0, WC_LINK, L"<a>A link</a>", WS_CHILD | WS_VISIBLE, 10, 10, 200, 24, host_,
+                                    nullptr, nullptr, nullptr);
+        HWND text = CreateWindowExW(0, L"STATIC", L"Text", WS_CHILD | WS_VISIBLE, 10, 50, 200, 24, host_, nullptr,
+                                    nullptr, nullptr);
+        for (int paint = 0; paint < 2; ++paint) {
+            RedrawWindow(link, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            RedrawWindow(text, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        }
+        Pump(100);
+        EXPECT_EQ(Hex(Pixel(text, 190, 12)), Hex(answer.expected)) << answer.who << ": the static beside it";
+        EXPECT_EQ(Hex(Pixel(link, 190, 12)), Hex(answer.expected)) << answer.who << ": the link";
+        DestroyWindow(host_);
+        host_ = nullptr;
+    }
+}
+
 // A disabled progress bar fades its filled part into the track, and a disabled trackbar's thumb
 // and marks take the disabled look; enabled again, both are as before.
 TEST_F(CommonControls, DisabledProgressBarsAndTrackbarsShowTheDisabledLook)

@@ -181,15 +181,6 @@ void RememberLinkColours(SystemDrawn& c)
     c.madeLink = made(COLOR_HIGHLIGHT);
 }
 
-// Wine's link deletes the brush its parent answers WM_CTLCOLORSTATIC with: the theme's answer
-// to a link that paints is a brush of its own, which the engine deletes after the paint where
-// the link did not, so that the brushes every skinned window shares stay.
-struct LinkPaint {
-    HWND link;
-    std::vector<HBRUSH> handedOut;
-};
-LinkPaint* linkPaint = nullptr;
-
 LRESULT PaintLink(HWND hwnd, const SystemDrawn& c, UINT message, WPARAM wParam, LPARAM lParam)
 {
     std::vector<std::pair<COLORREF, COLORREF>> pairs;
@@ -204,14 +195,9 @@ LRESULT PaintLink(HWND hwnd, const SystemDrawn& c, UINT message, WPARAM wParam, 
     swapFor(c.madeText, COLOR_WINDOWTEXT);
     swapFor(c.madeLink, COLOR_HIGHLIGHT);
     const TextColourSwap swap(std::move(pairs));
-    LinkPaint paint{hwnd, {}};
-    LinkPaint* const outer = std::exchange(linkPaint, &paint);
-    const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
-    linkPaint = outer;
-    for (HBRUSH brush : paint.handedOut)
-        if (GetObjectType(brush) == OBJ_BRUSH)
-            DeleteObject(brush);
-    return result;
+    // Wine's link deletes the brush its parent answers WM_CTLCOLORSTATIC with.
+    const LentBrushes lent;
+    return CallPrevious(hwnd, message, wParam, lParam);
 }
 
 void Repaint(HWND hwnd)
@@ -260,16 +246,6 @@ LRESULT CALLBACK SystemDrawnProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 }
 
 }  // namespace
-
-HBRUSH BrushForPaintingLink(HWND control, COLORREF colour)
-{
-    if (linkPaint == nullptr || linkPaint->link != control)
-        return nullptr;
-    HBRUSH brush = CreateSolidBrush(colour);
-    if (brush != nullptr)
-        linkPaint->handedOut.push_back(brush);
-    return brush;
-}
 
 bool SkinSystemDrawnControl(HWND hwnd, bool creating)
 {

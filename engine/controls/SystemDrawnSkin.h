@@ -15,9 +15,6 @@ namespace velum {
 // Takes a common control the engine has no other part for; false for any other window.
 // `creating`: called before the control has made itself.
 bool SkinSystemDrawnControl(HWND hwnd, bool creating);
-// A brush of `colour` for a link that asks its parent for one while it paints, as Wine's link
-// deletes the brush it is given; null for any other control.
-HBRUSH BrushForPaintingLink(HWND control, COLORREF colour);
 // Gives each the current theme's colours and repaints it.
 void RefreshSystemDrawnControls();
 // Gives each back its visual style, its own colours and its procedure; with `only`, that window alone.

@@ -6,7 +6,6 @@
 #include "FieldSkin.h"
 #include "SystemColourAnswers.h"
 #include "SystemColours.h"
-#include "SystemDrawnSkin.h"
 #include "WindowRegistry.h"
 
 namespace velum {
@@ -101,9 +100,9 @@ LRESULT ThemeControlColour(UINT message, WPARAM wParam, LPARAM lParam, LRESULT s
     }
     SetTextColor(dc, ToColorRef(theme->Get().window.text));
     SetBkColor(dc, ToColorRef(theme->Get().window.background.from));
-    if (HBRUSH own =
-            BrushForPaintingLink(reinterpret_cast<HWND>(lParam), ToColorRef(theme->Get().window.background.from)))
-        return reinterpret_cast<LRESULT>(own);
+    // A control that deletes the brush it is answered with gets one of its own.
+    if (HBRUSH lent = LentBrushes::Lend(ToColorRef(theme->Get().window.background.from)))
+        return reinterpret_cast<LRESULT>(lent);
     return reinterpret_cast<LRESULT>(theme->WindowBrush());
 }
 

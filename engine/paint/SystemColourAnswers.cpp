@@ -69,10 +69,15 @@ DWORD WINAPI GetSysColorHere(int index)
     return System().colour(index);
 }
 
+// The lending under way on the skinned thread, if any.
+LentBrushes* lending = nullptr;
+
 HBRUSH WINAPI GetSysColorBrushHere(int index)
 {
     if (const auto* c = ThemeColour(index)) {
         const COLORREF colour = ToColorRef(**c);
+        if (HBRUSH lent = LentBrushes::Lend(colour))
+            return lent;
         UniqueBrush& brush = State().brushes[colour];
         if (!brush)
             brush.reset(CreateSolidBrush(colour));
@@ -233,6 +238,34 @@ COLORREF TextColourSwap::Swapped(COLORREF colour) const
         if (colour == from)
             return to;
     return outer_ != nullptr ? outer_->Swapped(colour) : colour;
+}
+
+LentBrushes::LentBrushes() : outer_(std::exchange(lending, this)) {}
+
+LentBrushes::~LentBrushes()
+{
+    lending = outer_;
+    for (HBRUSH brush : lent_)
+        if (GetObjectType(brush) == OBJ_BRUSH)
+            DeleteObject(brush);
+    // A kept brush deleted by someone it was handed to earlier: its handle is no longer the
+    // brush's, so it is let go of without deleting, and made again.
+    for (auto& [colour, brush] : State().brushes) {
+        if (brush && GetObjectType(brush.get()) != OBJ_BRUSH) {
+            brush.release();
+            brush.reset(CreateSolidBrush(colour));
+        }
+    }
+}
+
+HBRUSH LentBrushes::Lend(COLORREF colour)
+{
+    if (lending == nullptr || !OnSkinnedThread())
+        return nullptr;
+    HBRUSH brush = CreateSolidBrush(colour);
+    if (brush != nullptr)
+        lending->lent_.push_back(brush);
+    return brush;
 }
 
 void CatchUpCommonControlColours(HWND made)

@@ -55,4 +55,24 @@ private:
     const TextColourSwap* outer_;  // a paint inside another's
 };
 
+// While one lives on the skinned thread, the theme's brushes handed out (GetSysColorBrush, and
+// the engine's answers to colour messages) are made for the while, and deleted at its end where
+// their user did not: for the paint of a control that deletes the brush its parent answers with,
+// as Wine's link does. That would otherwise delete a brush the engine keeps for every window
+// (a system colour's brush cannot be deleted); a kept brush found deleted all the same is made
+// again.
+class LentBrushes {
+public:
+    LentBrushes();
+    ~LentBrushes();
+    LentBrushes(const LentBrushes&) = delete;
+    LentBrushes& operator=(const LentBrushes&) = delete;
+    // A brush of `colour` for the while; null when none is under way on this thread.
+    static HBRUSH Lend(COLORREF colour);
+
+private:
+    std::vector<HBRUSH> lent_;
+    LentBrushes* outer_;
+};
+
 }  // namespace velum
