@@ -260,7 +260,7 @@ LentBrushes::~LentBrushes()
 
 HBRUSH LentBrushes::Lend(COLORREF colour)
 {
-    if (lending == nullptr || !OnSkinnedThread())
+    if (!OnSkinnedThread() || lending == nullptr)
         return nullptr;
     HBRUSH brush = CreateSolidBrush(colour);
     if (brush != nullptr)
