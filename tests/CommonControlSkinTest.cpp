@@ -772,6 +772,15 @@ TEST_F(CommonControls, ControlsThatDrawFromSystemColoursTakeTheThemes)
          120,
          {4, 10},
          Ref(p.field.normal.background.from)},
+        // Around the field, where the system draws the combo box's frame.
+        {"extended combo box's frame",
+         WC_COMBOBOXEXW,
+         L"",
+         CBS_DROPDOWN,
+         150,
+         120,
+         {0, 10},
+         Ref(p.field.normal.border)},
         {"rich edit", L"RichEdit20W", L"", ES_MULTILINE, 150, 60, {140, 50}, Ref(p.field.normal.background.from)},
         {"month calendar", MONTHCAL_CLASSW, L"", 0, 230, 170, {4, 160}, Ref(p.field.normal.background.from)},
         // Beside the first field, inside the control's edge.
