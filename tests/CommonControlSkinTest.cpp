@@ -9,6 +9,7 @@
 #include <dlgs.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -571,7 +572,75 @@ TEST_F(CommonControls, SelectedItemsOfListAndTreeViewsTakeTheThemesSelection)
         << "tree view";
 }
 
+INT_PTR CALLBACK EmptyDialogProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+// A page made from a template as a child window, as property sheets and programs' panels are.
+HWND ChildDialog(HWND parent, int x, int y, int w, int h)
+{
+    // A template starts on a DWORD boundary.
+    struct alignas(4) {
+        DLGTEMPLATE head;
+        WORD menu = 0, cls = 0, title = 0;
+    } page{};
+    page.head.style = WS_CHILD | WS_VISIBLE | DS_CONTROL;
+    HWND dialog = CreateDialogIndirectW(nullptr, &page.head, parent, EmptyDialogProc);
+    MoveWindow(dialog, x, y, w, h, FALSE);
+    return dialog;
+}
+
 }  // namespace
+
+// A tree view that shows its selection while another window has the focus shows it in the
+// theme's colours for an unfocused selection, whichever window holds the tree: the skinned
+// frame, a program's panel, a page made from a template.
+TEST_F(CommonControls, AnUnfocusedTreeViewShowsItsSelectionInTheThemesColours)
+{
+    const std::wstring file = SkinFolder() + L"\\midnight.vlm";
+    const velum::FieldPalette f = PaletteOf(file).field;
+    ASSERT_EQ(Attach(file), VELUM_OK);
+    host_ = CreateWindowExW(0, L"ZtCommonHost", L"Trees", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 560, 300, nullptr,
+                            nullptr, nullptr, nullptr);
+    HWND focus =
+        CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 10, 220, 100, 24, host_, nullptr, nullptr, nullptr);
+    const struct {
+        const char* where;
+        HWND parent;
+    } holders[] = {
+        {"on the frame", host_},
+        {"on a panel", CreateWindowExW(0, L"ZtCommonHost", L"", WS_CHILD | WS_VISIBLE, 180, 10, 170, 200, host_,
+                                       nullptr, nullptr, nullptr)},
+        {"on a page", ChildDialog(host_, 360, 10, 170, 200)},
+    };
+    std::vector<HWND> trees;
+    for (const auto& holder : holders) {
+        ASSERT_NE(holder.parent, nullptr) << holder.where;
+        const int x = holder.parent == host_ ? 10 : 0;
+        trees.push_back(CreateWindowExW(0, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE | TVS_SHOWSELALWAYS, x, x, 150, 120,
+                                        holder.parent, nullptr, nullptr, nullptr));
+        TVINSERTSTRUCTW node{};
+        node.hInsertAfter = TVI_LAST;
+        node.item.mask = TVIF_TEXT;
+        node.item.pszText = const_cast<wchar_t*>(L"Selected");
+        const auto root = reinterpret_cast<HTREEITEM>(
+            SendMessageW(trees.back(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&node)));
+        SendMessageW(trees.back(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(root));
+    }
+    SetFocus(focus);
+    Pump(200);
+    for (size_t i = 0; i < trees.size(); ++i) {
+        auto root = reinterpret_cast<HTREEITEM>(SendMessageW(trees[i], TVM_GETNEXTITEM, TVGN_ROOT, 0));
+        RECT label{};
+        std::memcpy(&label, &root, sizeof root);  // the item goes in, its rectangle comes out
+        SendMessageW(trees[i], TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&label));
+        EXPECT_EQ(Hex(Pixel(trees[i], label.left + 1, (label.top + label.bottom) / 2)),
+                  Hex(Ref(f.selectedInactive.background.from)))
+            << holders[i].where;
+        EXPECT_TRUE(AnyPixel(trees[i], label, Ref(f.selectedInactive.text))) << holders[i].where << ", its text";
+    }
+}
 
 // List and tree views stand in the field's look, as edits and lists do: their sunken edges in
 // the field's border colour and background, and the disabled field's colours while disabled.
@@ -635,6 +704,32 @@ COLORREF Steady(HWND hwnd, int x, int y)
     return c;
 }
 
+// The strongest colour of a control's client area against its background, read at the right
+// edge: the colour its text is drawn in, where the text's strokes are solid.
+COLORREF Ink(HWND hwnd)
+{
+    RECT r{};
+    GetClientRect(hwnd, &r);
+    HDC dc = GetDC(hwnd);
+    const COLORREF background = GetPixel(dc, r.right - 2, r.bottom / 2);
+    COLORREF ink = background;
+    int most = 0;
+    for (int y = 0; y < r.bottom; ++y) {
+        for (int x = 0; x < r.right; ++x) {
+            const COLORREF c = GetPixel(dc, x, y);
+            const int distance = std::abs(GetRValue(c) - GetRValue(background)) +
+                                 std::abs(GetGValue(c) - GetGValue(background)) +
+                                 std::abs(GetBValue(c) - GetBValue(background));
+            if (distance > most) {
+                most = distance;
+                ink = c;
+            }
+        }
+    }
+    ReleaseDC(hwnd, dc);
+    return ink;
+}
+
 }  // namespace
 
 // The controls the system's own dialogs are made of draw from the system's colours, which the
@@ -643,7 +738,7 @@ COLORREF Steady(HWND hwnd, int x, int y)
 TEST_F(CommonControls, ControlsThatDrawFromSystemColoursTakeTheThemes)
 {
     INITCOMMONCONTROLSEX init{sizeof init, ICC_DATE_CLASSES | ICC_HOTKEY_CLASS | ICC_INTERNET_CLASSES |
-                                               ICC_USEREX_CLASSES | ICC_COOL_CLASSES};
+                                               ICC_USEREX_CLASSES | ICC_COOL_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&init);
     const std::wstring file = SkinFolder() + L"\\midnight.vlm";
     const velum::ControlPalette p = PaletteOf(file);
@@ -655,6 +750,8 @@ TEST_F(CommonControls, ControlsThatDrawFromSystemColoursTakeTheThemes)
         int w, h;
         POINT probe;  // in the control's client area, where its own background shows
         COLORREF expected;
+        bool ink = false;         // the colour of its text is read, not the probe's
+        bool beforeOnly = false;  // made before attach only
     };
     const Made made[] = {
         {"hot-key", HOTKEY_CLASSW, L"", WS_BORDER, 120, 22, {110, 10}, Ref(p.field.normal.background.from)},
@@ -675,8 +772,31 @@ TEST_F(CommonControls, ControlsThatDrawFromSystemColoursTakeTheThemes)
          120,
          {4, 10},
          Ref(p.field.normal.background.from)},
+        // Around the field, where the system draws the combo box's frame.
+        {"extended combo box's frame",
+         WC_COMBOBOXEXW,
+         L"",
+         CBS_DROPDOWN,
+         150,
+         120,
+         {0, 10},
+         Ref(p.field.normal.border)},
         {"rich edit", L"RichEdit20W", L"", ES_MULTILINE, 150, 60, {140, 50}, Ref(p.field.normal.background.from)},
         {"month calendar", MONTHCAL_CLASSW, L"", 0, 230, 170, {4, 160}, Ref(p.field.normal.background.from)},
+        // Beside the first field, inside the control's edge.
+        {"IP address", WC_IPADDRESSW, L"", 0, 150, 24, {4, 12}, Ref(p.field.normal.background.from)},
+        // A link keeps the colours it read when it was made: the system's text colour, and its
+        // highlight for the links.
+        {"link's text", WC_LINK, L"Plain text", 0, 150, 24, {}, Ref(p.field.normal.text), true, true},
+        {"link", WC_LINK, L"<a>A link</a>", 0, 150, 24, {}, Ref(p.field.selected.background.from), true, true},
+        // Beside its text, where it fills with the brush its parent answers.
+        {"link's background", WC_LINK, L"<a>A link</a>", 0, 150, 24, {140, 20}, Ref(p.background)},
+    };
+    const auto read = [](HWND control, const Made& m) {
+        if (!m.ink)
+            return Steady(control, m.probe.x, m.probe.y);
+        Pump(100);
+        return Ink(control);
     };
     // Under the engine first: rich edit's DLL then loads while the engine is attached. What
     // each shows after detach is compared with what it showed before the engine came.
@@ -694,9 +814,12 @@ TEST_F(CommonControls, ControlsThatDrawFromSystemColoursTakeTheThemes)
         std::vector<HWND> controls;
         for (const Made& m : made) {
             const int i = static_cast<int>(controls.size());
-            controls.push_back(CreateWindowExW(0, m.cls, m.text, WS_CHILD | WS_VISIBLE | m.style, 10 + (i % 2) * 260,
-                                               10 + (i / 2) * 100, m.w, m.h, host_, nullptr, nullptr, nullptr));
-            ASSERT_NE(controls.back(), nullptr) << m.what;
+            controls.push_back(m.beforeOnly && !before
+                                   ? nullptr
+                                   : CreateWindowExW(0, m.cls, m.text, WS_CHILD | WS_VISIBLE | m.style,
+                                                     10 + (i % 2) * 260, 10 + (i / 2) * 100, m.w, m.h, host_, nullptr,
+                                                     nullptr, nullptr));
+            ASSERT_TRUE(controls.back() != nullptr || (m.beforeOnly && !before)) << m.what;
         }
         SendMessageW(controls[3], CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
         COMBOBOXEXITEMW item{};
@@ -707,27 +830,85 @@ TEST_F(CommonControls, ControlsThatDrawFromSystemColoursTakeTheThemes)
         Pump(200);
         if (before) {
             for (size_t i = 0; i < controls.size(); ++i)
-                unskinned.push_back(Steady(controls[i], made[i].probe.x, made[i].probe.y));
+                unskinned.push_back(read(controls[i], made[i]));
             ASSERT_EQ(Attach(file), VELUM_OK);
             Pump(200);
         }
         for (size_t i = 0; i < controls.size(); ++i) {
+            if (controls[i] == nullptr)
+                continue;
             InvalidateRect(controls[i], nullptr, TRUE);
-            EXPECT_EQ(Hex(Steady(controls[i], made[i].probe.x, made[i].probe.y)), Hex(made[i].expected))
-                << made[i].what;
+            EXPECT_EQ(Hex(read(controls[i], made[i])), Hex(made[i].expected)) << made[i].what;
         }
         Velum_Detach();
         for (size_t i = 0; i < controls.size(); ++i) {
-            InvalidateRect(controls[i], nullptr, TRUE);
-            detached[before ? 1 : 0].push_back(Steady(controls[i], made[i].probe.x, made[i].probe.y));
+            if (controls[i] != nullptr)
+                InvalidateRect(controls[i], nullptr, TRUE);
+            detached[before ? 1 : 0].push_back(controls[i] != nullptr ? read(controls[i], made[i]) : CLR_INVALID);
         }
         DestroyWindow(host_);
         host_ = nullptr;
         Pump(50);
     }
     for (size_t i = 0; i < unskinned.size(); ++i) {
-        EXPECT_EQ(Hex(detached[0][i]), Hex(unskinned[i])) << made[i].what << " made under the engine, after detach";
+        if (!made[i].beforeOnly) {
+            EXPECT_EQ(Hex(detached[0][i]), Hex(unskinned[i])) << made[i].what << " made under the engine, after detach";
+        }
         EXPECT_EQ(Hex(detached[1][i]), Hex(unskinned[i])) << made[i].what << " made before attach, after detach";
+    }
+}
+
+namespace {
+
+// A page that answers its statics and links with the system's window brush, as Wine's
+// configuration program does on its About page.
+LRESULT CALLBACK SystemBrushHostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CTLCOLORSTATIC) {
+        SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+// Wine's link deletes the brush its parent answers it with. Whether the engine answers or the
+// program answers with a system colour's brush (which cannot be deleted without the engine),
+// the controls painted after the link still fill with the theme's colour.
+TEST_F(CommonControls, ALinkLeavesTheBrushesItIsAnsweredWith)
+{
+    INITCOMMONCONTROLSEX init{sizeof init, ICC_LINK_CLASS};
+    InitCommonControlsEx(&init);
+    kit::RegisterWindowClass(L"ZtSystemBrushHost", SystemBrushHostProc);
+    const std::wstring file = SkinFolder() + L"\\midnight.vlm";
+    const velum::ControlPalette p = PaletteOf(file);
+    ASSERT_EQ(Attach(file), VELUM_OK);
+    const struct {
+        const char* who;
+        const wchar_t* cls;
+        COLORREF expected;
+    } answers[] = {
+        {"the engine answers", L"ZtCommonHost", Ref(p.background)},
+        {"the program answers with the window's system brush", L"ZtSystemBrushHost",
+         Ref(p.field.normal.background.from)},
+    };
+    for (const auto& answer : answers) {
+        host_ = CreateWindowExW(0, answer.cls, L"Link", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 300, 200, nullptr,
+                                nullptr, nullptr, nullptr);
+        HWND link = CreateWindowExW(0, WC_LINK, L"<a>A link</a>", WS_CHILD | WS_VISIBLE, 10, 10, 200, 24, host_,
+                                    nullptr, nullptr, nullptr);
+        HWND text = CreateWindowExW(0, L"STATIC", L"Text", WS_CHILD | WS_VISIBLE, 10, 50, 200, 24, host_, nullptr,
+                                    nullptr, nullptr);
+        for (int paint = 0; paint < 2; ++paint) {
+            RedrawWindow(link, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            RedrawWindow(text, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        }
+        Pump(100);
+        EXPECT_EQ(Hex(Pixel(text, 190, 12)), Hex(answer.expected)) << answer.who << ": the static beside it";
+        EXPECT_EQ(Hex(Pixel(link, 190, 12)), Hex(answer.expected)) << answer.who << ": the link";
+        DestroyWindow(host_);
+        host_ = nullptr;
     }
 }
 

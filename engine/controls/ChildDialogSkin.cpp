@@ -1,5 +1,6 @@
 #include "ChildDialogSkin.h"
 
+#include "BarControlSkin.h"
 #include "ClientArea.h"
 #include "Engine.h"
 #include "Exclusions.h"
@@ -65,6 +66,9 @@ LRESULT CALLBACK ChildDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     }
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX: return ColorControl(hwnd, message, wParam, lParam);
+    // The custom draw of the views and bars on a page is answered as a frame's is.
+    case WM_NOTIFY:
+        return AnswerCustomDraw(reinterpret_cast<NMHDR*>(lParam), CallPrevious(hwnd, message, wParam, lParam));
     default: return CallPrevious(hwnd, message, wParam, lParam);
     }
 }

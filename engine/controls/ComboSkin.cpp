@@ -128,7 +128,9 @@ void ExcludeChild(HDC dc, HWND hwnd, HWND child)
     ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
 }
 
-void Paint(HWND hwnd, HDC target)
+// `itemsToo`: the engine draws the whole combo box; without, the system has drawn it with its
+// items, and the engine draws the frame and the button around the item.
+void Paint(HWND hwnd, HDC target, bool itemsToo)
 {
     const ComboLook look = ReadLook(hwnd);
     if (FieldState* field = FindField(hwnd))
@@ -140,6 +142,9 @@ void Paint(HWND hwnd, HDC target)
     const int saved = SaveDC(target);
     ExcludeChild(target, hwnd, look.info.hwndItem);
     ExcludeChild(target, hwnd, look.info.hwndList);
+    if (!itemsToo && look.kind == ComboKind::DropDownList)
+        ExcludeClipRect(target, look.info.rcItem.left, look.info.rcItem.top, look.info.rcItem.right,
+                        look.info.rcItem.bottom);
     {
         BackBuffer buffer(target, frame);
         HDC dc = buffer.Ok() ? buffer.Dc() : target;
@@ -147,7 +152,7 @@ void Paint(HWND hwnd, HDC target)
         const Style& field = look.enabled ? p.normal : p.disabled;
         FillSolid(dc, frame, field.background.from);
         Outline(dc, frame, look.enabled && look.focused ? p.focusBorder : field.border);
-        if (look.kind == ComboKind::DropDownList)
+        if (itemsToo && look.kind == ComboKind::DropDownList)
             PaintSelectedItem(hwnd, dc, look);
         if (!IsRectEmpty(&look.info.rcButton))
             PaintButton(dc, look);
@@ -157,17 +162,34 @@ void Paint(HWND hwnd, HDC target)
     RestoreDC(target, saved);
 }
 
+// Draws over what the system drew of an owner-drawn combo box whose items it draws itself.
+void FrameSystemItems(HWND hwnd, WPARAM wParam)
+{
+    HDC dc = wParam != 0 ? reinterpret_cast<HDC>(wParam) : GetDC(hwnd);
+    if (dc == nullptr)
+        return;
+    Paint(hwnd, dc, false);
+    if (wParam == 0)
+        ReleaseDC(hwnd, dc);
+}
+
 LRESULT OnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (!EngineDrawsField(hwnd))
-        return CallPrevious(hwnd, message, wParam, lParam);
+    if (!EngineDrawsField(hwnd)) {
+        if (!EngineFramesField(hwnd))
+            return CallPrevious(hwnd, message, wParam, lParam);
+        const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+        if (FindField(hwnd) != nullptr && CurrentTheme() != nullptr)
+            FrameSystemItems(hwnd, wParam);
+        return result;
+    }
     if (wParam != 0) {
-        Paint(hwnd, reinterpret_cast<HDC>(wParam));
+        Paint(hwnd, reinterpret_cast<HDC>(wParam), true);
         return 0;
     }
     PAINTSTRUCT ps;
     if (HDC dc = BeginPaint(hwnd, &ps))
-        Paint(hwnd, dc);
+        Paint(hwnd, dc, true);
     EndPaint(hwnd, &ps);
     return 0;
 }
@@ -177,9 +199,16 @@ LRESULT OnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 // box at once.
 void DrawOverSystemNow(HWND hwnd)
 {
-    if (FindField(hwnd) != nullptr)
-        velum::DrawOverSystemNow(
-            hwnd, [hwnd](HDC) { return EngineDrawsField(hwnd); }, [hwnd](HDC dc) { Paint(hwnd, dc); });
+    if (FindField(hwnd) == nullptr)
+        return;
+    bool itemsToo = false;
+    velum::DrawOverSystemNow(
+        hwnd,
+        [hwnd, &itemsToo](HDC) {
+            itemsToo = EngineDrawsField(hwnd);
+            return itemsToo || EngineFramesField(hwnd);
+        },
+        [hwnd, &itemsToo](HDC dc) { Paint(hwnd, dc, itemsToo); });
 }
 
 bool ChangesComboLook(UINT message)

@@ -230,15 +230,13 @@ HBRUSH AnswerOtherFieldColours(HWND control, HDC dc)
     return theme->FieldBrush(state);
 }
 
-bool EngineDrawsField(HWND hwnd)
+namespace {
+
+// The parent says which colours the control stands on. Only the engine's own answer, given
+// where the program left the colours to the system, lets the engine draw the rest.
+bool ParentLeavesColours(HWND hwnd, const FieldState& field)
 {
-    ThemeResources* theme = CurrentTheme();
-    const FieldState* field = FindField(hwnd);
-    if (theme == nullptr || field == nullptr || ProgramDraws(hwnd, field->family))
-        return false;
-    // The parent says which colours the control stands on. Only the engine's own answer, given
-    // where the program left the colours to the system, lets the engine draw the rest.
-    HWND parent = field->combo != nullptr ? field->combo : GetParent(hwnd);
+    HWND parent = field.combo != nullptr ? field.combo : GetParent(hwnd);
     HDC probe = GetDC(hwnd);
     if (parent == nullptr || probe == nullptr) {
         if (probe != nullptr)
@@ -246,9 +244,29 @@ bool EngineDrawsField(HWND hwnd)
         return false;
     }
     const auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
-        parent, ColourMessageOf(hwnd, field->family), reinterpret_cast<WPARAM>(probe), reinterpret_cast<LPARAM>(hwnd)));
+        parent, ColourMessageOf(hwnd, field.family), reinterpret_cast<WPARAM>(probe), reinterpret_cast<LPARAM>(hwnd)));
     ReleaseDC(hwnd, probe);
-    return theme->IsFieldBrush(brush);
+    // The program may have detached the engine from inside that message.
+    return CurrentTheme() != nullptr && CurrentTheme()->IsFieldBrush(brush);
+}
+
+}  // namespace
+
+bool EngineDrawsField(HWND hwnd)
+{
+    const FieldState* field = FindField(hwnd);
+    if (CurrentTheme() == nullptr || field == nullptr || ProgramDraws(hwnd, field->family))
+        return false;
+    return ParentLeavesColours(hwnd, *field);
+}
+
+bool EngineFramesField(HWND hwnd)
+{
+    const FieldState* field = FindField(hwnd);
+    if (CurrentTheme() == nullptr || field == nullptr || field->family != ControlFamily::ComboBox ||
+        !OwnerDrawsItems(StyleOf(hwnd)) || !SystemDrawsItems(hwnd))
+        return false;
+    return ParentLeavesColours(hwnd, *field);
 }
 
 bool HasFocusWithin(HWND hwnd)

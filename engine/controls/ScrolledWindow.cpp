@@ -1,5 +1,6 @@
 #include "ScrolledWindow.h"
 
+#include "BarControlSkin.h"
 #include "ClientArea.h"
 #include "Engine.h"
 #include "ScrollBarSkin.h"
@@ -39,6 +40,9 @@ LRESULT CALLBACK ScrolledWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     // The MDI client, and a program's panels, erase in a system colour their class names.
     if (message == WM_ERASEBKGND)
         return EraseWithThemeSystemColour(hwnd, message, wParam, lParam);
+    // The custom draw of the views and bars on a program's panel is answered as a frame's is.
+    if (message == WM_NOTIFY)
+        return AnswerCustomDraw(reinterpret_cast<NMHDR*>(lParam), CallPrevious(hwnd, message, wParam, lParam));
     if (LRESULT tracked = 0; HasScrollBars(hwnd) && FollowOwnScrollBars(hwnd, message, wParam, lParam, tracked))
         return tracked;
     const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);

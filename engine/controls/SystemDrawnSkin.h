@@ -4,7 +4,8 @@
 // The engine makes sure that is what they draw with: they draw the classic way, not from a
 // visual style's images; the colours they ask their parent for, and those their children ask
 // them for, are the theme's; and a month calendar, which keeps the colours it was made with,
-// is given the theme's.
+// is given the theme's. An IP address control fills its background in the theme's colour, and a
+// link draws its text and links in the theme's colours while it paints.
 #pragma once
 
 #include <windows.h>

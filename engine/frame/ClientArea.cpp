@@ -100,6 +100,9 @@ LRESULT ThemeControlColour(UINT message, WPARAM wParam, LPARAM lParam, LRESULT s
     }
     SetTextColor(dc, ToColorRef(theme->Get().window.text));
     SetBkColor(dc, ToColorRef(theme->Get().window.background.from));
+    // A control that deletes the brush it is answered with gets one of its own.
+    if (HBRUSH lent = LentBrushes::Lend(ToColorRef(theme->Get().window.background.from)))
+        return reinterpret_cast<LRESULT>(lent);
     return reinterpret_cast<LRESULT>(theme->WindowBrush());
 }
 

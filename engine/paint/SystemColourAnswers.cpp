@@ -21,12 +21,15 @@ using GetSysColorFn = DWORD(WINAPI*)(int);
 using GetSysColorBrushFn = HBRUSH(WINAPI*)(int);
 using FillRectFn = int(WINAPI*)(HDC, const RECT*, HBRUSH);
 using DrawEdgeFn = BOOL(WINAPI*)(HDC, LPRECT, UINT, UINT);
+using SetTextColorFn = COLORREF(WINAPI*)(HDC, COLORREF);
 
 struct SystemCalls {
     GetSysColorFn colour = User32Function<GetSysColorFn>("GetSysColor");
     GetSysColorBrushFn brush = User32Function<GetSysColorBrushFn>("GetSysColorBrush");
     FillRectFn fill = User32Function<FillRectFn>("FillRect");
     DrawEdgeFn edge = User32Function<DrawEdgeFn>("DrawEdge");
+    SetTextColorFn textColour = reinterpret_cast<SetTextColorFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"gdi32.dll"), "SetTextColor")));
 };
 
 const SystemCalls& System()
@@ -66,10 +69,15 @@ DWORD WINAPI GetSysColorHere(int index)
     return System().colour(index);
 }
 
+// The lending under way on the skinned thread, if any.
+LentBrushes* lending = nullptr;
+
 HBRUSH WINAPI GetSysColorBrushHere(int index)
 {
     if (const auto* c = ThemeColour(index)) {
         const COLORREF colour = ToColorRef(**c);
+        if (HBRUSH lent = LentBrushes::Lend(colour))
+            return lent;
         UniqueBrush& brush = State().brushes[colour];
         if (!brush)
             brush.reset(CreateSolidBrush(colour));
@@ -87,6 +95,16 @@ int WINAPI FillRectHere(HDC dc, const RECT* rect, HBRUSH brush)
         ThemeColour(static_cast<int>(value) - 1) != nullptr)
         brush = GetSysColorBrushHere(static_cast<int>(value) - 1);
     return System().fill(dc, rect, brush);
+}
+
+// The swap of the paint under way on the skinned thread, if any.
+const TextColourSwap* activeSwap = nullptr;
+
+COLORREF WINAPI SetTextColorHere(HDC dc, COLORREF colour)
+{
+    if (OnSkinnedThread() && activeSwap != nullptr)
+        colour = activeSwap->Swapped(colour);
+    return System().textColour(dc, colour);
 }
 
 struct ColourChange {
@@ -203,6 +221,53 @@ HBRUSH ThemeSystemColourBrush(int index)
     return ThemeColour(index) != nullptr ? GetSysColorBrushHere(index) : nullptr;
 }
 
+TextColourSwap::TextColourSwap(std::vector<std::pair<COLORREF, COLORREF>> pairs)
+    : pairs_(std::move(pairs)), outer_(activeSwap)
+{
+    activeSwap = this;
+}
+
+TextColourSwap::~TextColourSwap()
+{
+    activeSwap = outer_;
+}
+
+COLORREF TextColourSwap::Swapped(COLORREF colour) const
+{
+    for (const auto& [from, to] : pairs_)
+        if (colour == from)
+            return to;
+    return outer_ != nullptr ? outer_->Swapped(colour) : colour;
+}
+
+LentBrushes::LentBrushes() : outer_(std::exchange(lending, this)) {}
+
+LentBrushes::~LentBrushes()
+{
+    lending = outer_;
+    for (HBRUSH brush : lent_)
+        if (GetObjectType(brush) == OBJ_BRUSH)
+            DeleteObject(brush);
+    // A kept brush deleted by someone it was handed to earlier: its handle is no longer the
+    // brush's, so it is let go of without deleting, and made again.
+    for (auto& [colour, brush] : State().brushes) {
+        if (brush && GetObjectType(brush.get()) != OBJ_BRUSH) {
+            brush.release();
+            brush.reset(CreateSolidBrush(colour));
+        }
+    }
+}
+
+HBRUSH LentBrushes::Lend(COLORREF colour)
+{
+    if (!OnSkinnedThread() || lending == nullptr)
+        return nullptr;
+    HBRUSH brush = CreateSolidBrush(colour);
+    if (brush != nullptr)
+        lending->lent_.push_back(brush);
+    return brush;
+}
+
 void CatchUpCommonControlColours(HWND made)
 {
     Answers& a = State();
@@ -240,6 +305,7 @@ void AnswerSystemColours(HMODULE engine)
         ImportReplacement::Of(System().brush, &GetSysColorBrushHere),
         ImportReplacement::Of(System().fill, &FillRectHere),
         ImportReplacement::Of(System().edge, &DrawEdgeHere),
+        ImportReplacement::Of(System().textColour, &SetTextColorHere),
     };
     const std::array except{engine};
     a.patches.Apply(replacements, PatchedModules::AllButCore, except);

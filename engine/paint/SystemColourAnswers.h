@@ -4,12 +4,15 @@
 // (and FillRect, which takes a system colour's index as a brush) through its import table, also
 // a module loaded later; while a theme is in use, the skinned thread is answered with the
 // theme's colours (SystemColours.h) and every other thread with the system's. The system's core
-// (user32's own drawing, which the engine draws over anyway) keeps asking the system.
+// (user32's own drawing, which the engine draws over anyway) keeps asking the system. SetTextColor
+// goes through the engine too, for the text colours a control keeps (TextColourSwap).
 #pragma once
 
 #include <windows.h>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace velum {
 
@@ -34,5 +37,42 @@ HBRUSH ThemeSystemColourBrush(int index);
 void TellCommonControlsColoursChanged(DWORD thread);
 // Called for every window the engine subclassed once its WM_CREATE returned.
 void CatchUpCommonControlColours(HWND made);
+
+// While one lives on the skinned thread, a text colour set with SetTextColor that is the first
+// of one of its pairs is set as the second: for a control that keeps, as its own, the colours it
+// read when it was made, and has no message to change them. Lives for one paint of that control.
+class TextColourSwap {
+public:
+    explicit TextColourSwap(std::vector<std::pair<COLORREF, COLORREF>> pairs);
+    ~TextColourSwap();
+    TextColourSwap(const TextColourSwap&) = delete;
+    TextColourSwap& operator=(const TextColourSwap&) = delete;
+    // The colour set in place of `colour`.
+    COLORREF Swapped(COLORREF colour) const;
+
+private:
+    std::vector<std::pair<COLORREF, COLORREF>> pairs_;
+    const TextColourSwap* outer_;  // a paint inside another's
+};
+
+// While one lives on the skinned thread, the theme's brushes handed out (GetSysColorBrush, and
+// the engine's answers to colour messages) are made for the while, and deleted at its end where
+// their user did not: for the paint of a control that deletes the brush its parent answers with,
+// as Wine's link does. That would otherwise delete a brush the engine keeps for every window
+// (a system colour's brush cannot be deleted); a kept brush found deleted all the same is made
+// again.
+class LentBrushes {
+public:
+    LentBrushes();
+    ~LentBrushes();
+    LentBrushes(const LentBrushes&) = delete;
+    LentBrushes& operator=(const LentBrushes&) = delete;
+    // A brush of `colour` for the while; null when none is under way on this thread.
+    static HBRUSH Lend(COLORREF colour);
+
+private:
+    std::vector<HBRUSH> lent_;
+    LentBrushes* outer_;
+};
 
 }  // namespace velum
