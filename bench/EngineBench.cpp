@@ -9,8 +9,6 @@
 // a switch between the two, and the private memory one takes beyond a theme of colours.
 #include <windows.h>
 
-#include <psapi.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -65,16 +63,20 @@ int main(int argc, char** argv)
     const std::string glass = SkinFolder(argc, argv) + "glass.vlm";
     const std::string slate = SkinFolder(argc, argv) + "slate.vlm";
 
-    // The private memory of the process once a theme is attached and painted.
+    // The private memory the process has committed once a theme is attached and painted, summed
+    // over its address space (Wine's process counters do not follow it).
     const auto privateBytes = [&](const std::string& theme) {
         Velum_AttachEx(theme.c_str(), "");
         repaint();
         Pump();
-        PROCESS_MEMORY_COUNTERS_EX counters{};
-        counters.cb = sizeof counters;
-        GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                             sizeof counters);
-        return static_cast<double>(counters.PrivateUsage);
+        double bytes = 0;
+        MEMORY_BASIC_INFORMATION region{};
+        for (auto* at = static_cast<char*>(nullptr); VirtualQuery(at, &region, sizeof region) == sizeof region;
+             at = static_cast<char*>(region.BaseAddress) + region.RegionSize) {
+            if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+                bytes += static_cast<double>(region.RegionSize);
+        }
+        return bytes;
     };
     privateBytes(first);
     const double colourBytes = privateBytes(first);
