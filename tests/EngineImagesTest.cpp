@@ -511,3 +511,63 @@ TEST(EngineImages, AShapingFrameImageCutsTheWindowAtItsTransparentCorners)
     DeleteObject(region);
     ui.Call([&] { return static_cast<int>(ShowWindow(hwnd, SW_RESTORE)); });
 }
+
+// Content margins say where text goes inside a part drawn from an image: a push button's label
+// and a menu-bar item's text keep out of the margins, and sit where they would without them
+// when the theme names none.
+TEST(EngineImages, TextStaysInsideTheContentMargins)
+{
+    ThemeFolder folder;
+    folder.Write(L"art/face.png", Strip({0xFF202830}, false));
+    const std::string faces = "[MenuBar]\nimage = art/face.png\ntext = #FFFFFF\n"
+                              "[Button]\nimage = art/face.png\ntext = #FFFFFF\n";
+    const std::wstring plain = folder.Write(L"plain.vlm", faces);
+    const std::wstring inset = folder.Write(L"inset.vlm", "[MenuBar]\nimage = art/face.png\ntext = #FFFFFF\n"
+                                                          "content-margins = 0 0 0 10\n"
+                                                          "[Button]\nimage = art/face.png\ntext = #FFFFFF\n"
+                                                          "content-margins = 90 0 0 0\n");
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    HWND button = nullptr;
+    ui.Call([&] {
+        button = CreateWindowExW(0, L"Button", L"按钮", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 160, 30, hwnd,
+                                 nullptr, nullptr, nullptr);
+        return 0;
+    });
+    // The extent of the white text pixels inside `r` of `window`, window-relative: left, top,
+    // right and bottom, or nothing found.
+    const auto textExtent = [](HWND window, RECT r) {
+        RECT found{LONG_MAX, LONG_MAX, -1, -1};
+        HDC dc = GetWindowDC(window);
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                if (GetPixel(dc, x, y) == RGB(255, 255, 255)) {
+                    found.left = std::min<LONG>(found.left, x);
+                    found.top = std::min<LONG>(found.top, y);
+                    found.right = std::max<LONG>(found.right, x + 1);
+                    found.bottom = std::max<LONG>(found.bottom, y + 1);
+                }
+        ReleaseDC(window, dc);
+        return found;
+    };
+    const velum::Theme t = LoadExpected(plain);
+    const int f = t.metrics.frameWidth, barTop = f + t.metrics.captionHeight, barHeight = t.metrics.menuBarHeight;
+    const RECT bar{f, barTop, 200, barTop + barHeight};
+    for (const bool withMargins : {false, true}) {
+        SCOPED_TRACE(withMargins ? "with content margins" : "without");
+        ASSERT_EQ(ui.AttachEx(withMargins ? inset : plain), VELUM_OK) << ui.LastError();
+        ui.Activate();
+        Sleep(300);
+        const RECT label = textExtent(button, {0, 0, 160, 30});
+        const RECT item = textExtent(hwnd, bar);
+        ASSERT_GE(label.right, 0) << "no label drawn";
+        ASSERT_GE(item.right, 0) << "no menu item text drawn";
+        if (withMargins) {
+            EXPECT_GE(label.left, 90) << "the label reaches into the left margin";
+            EXPECT_LE(item.bottom, barTop + barHeight - 10) << "the item's text reaches into the bottom margin";
+        } else {
+            EXPECT_LT(label.left, 90) << "the label is not centred in the button";
+            EXPECT_GT(item.bottom, barTop + barHeight - 10) << "the item's text is not centred in the bar";
+        }
+    }
+}

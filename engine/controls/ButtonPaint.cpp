@@ -194,6 +194,7 @@ void PaintPushButton(HDC dc, const RECT& rc, const ButtonLook& look, const Contr
     }
     RECT text = rc;
     InflateRect(&text, -Scaled(4, look), -Scaled(2, look));
+    text = ContentRect(rc, face, look.dpi, text);
     if (pressed)
         OffsetRect(&text, 1, 1);
     ScopedSelect font(dc, look.font);

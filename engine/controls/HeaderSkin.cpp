@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ThemeArtwork.h"
 #include "ControlPaint.h"
 #include "Engine.h"
 #include "WindowRegistry.h"
@@ -76,6 +77,7 @@ LRESULT PaintHeader(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, int h
                 Line(dc, r.right - 1, r.top + Scale(3, dpi), r.right - 1, r.bottom - Scale(3, dpi), look.border);
             RECT text = r;
             InflateRect(&text, -Scale(6, dpi), 0);
+            text = ContentRect(r, look, dpi, text);
             if (i == pressedItem)
                 OffsetRect(&text, 1, 1);
             const bool sorted = (item.format & (HDF_SORTUP | HDF_SORTDOWN)) != 0;

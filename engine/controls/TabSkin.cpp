@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ThemeArtwork.h"
 #include "Engine.h"
 #include "WindowRegistry.h"
 
@@ -88,6 +89,7 @@ void DrawTabs(HDC dc, HWND hwnd, const RECT& client, const std::vector<TabItem>&
         RECT text = r;
         if (isSelected)
             text.bottom -= 1;
+        text = ContentRect(r, look, WindowDpi(hwnd), text);
         const Color colour = enabled ? look.text : Mix(look.background.from, look.text, 50);
         SetTextColor(dc, ToColorRef(colour));
         DrawTextW(dc, item.text.c_str(), -1, &text, DT_CENTER | DT_SINGLELINE | DT_VCENTER | prefix);

@@ -201,6 +201,7 @@ struct SectionData {
     Setting<std::pair<int, bool>> imageStates;  // count, side by side
     Setting<bool> imageTile;
     Setting<bool> imageShape;
+    Setting<ImageMargins> contentMargins;
     Setting<std::vector<ImageVariant>> imageVariants;  // image-144 = ..., by rising DPI
 };
 

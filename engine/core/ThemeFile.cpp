@@ -240,6 +240,8 @@ std::optional<PartImage> ResolveImage(const Layers& layers, SectionId id, bool o
             named.tile = tile->value;
         if (auto* shape = layers.Pick(s, &SectionData::imageShape))
             named.shape = shape->value;
+        if (auto* content = layers.Pick(s, &SectionData::contentMargins))
+            named.content = content->value;
         if (auto* variants = layers.Pick(s, &SectionData::imageVariants))
             named.variants = variants->value;
         return named;
@@ -283,7 +285,8 @@ void ResolvePartImages(const Layers& layers, Theme& theme)
         for (std::size_t i = 0; i < theme.partImages.size(); ++i) {
             const PartImage& kept = theme.partImages[i];
             if (kept.path == named.path && kept.margins == named.margins && kept.states == named.states &&
-                kept.horizontal == named.horizontal && kept.tile == named.tile && kept.variants == named.variants)
+                kept.horizontal == named.horizontal && kept.tile == named.tile && kept.variants == named.variants &&
+                kept.content == named.content)
                 return static_cast<int>(i);
         }
         theme.partImages.push_back(named);

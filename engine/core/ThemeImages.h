@@ -33,10 +33,12 @@ inline constexpr int kMinVariantDpi = 97, kMaxVariantDpi = 480;
 struct PartImage {
     std::string path;  // as the file writes it: relative to the theme file's folder
     ImageMargins margins;
-    int states = 1;                        // a strip of this many states of equal size
-    bool horizontal = false;               // the states side by side, not one above the other
-    bool tile = false;                     // edges and centre repeat rather than stretch
-    bool shape = false;                    // the window's outline follows the corners' alpha ([Frame] only)
+    int states = 1;           // a strip of this many states of equal size
+    bool horizontal = false;  // the states side by side, not one above the other
+    bool tile = false;        // edges and centre repeat rather than stretch
+    bool shape = false;       // the window's outline follows the corners' alpha ([Frame] only)
+    // Where text and glyphs go inside the part, at 96 DPI; none: where they go without an image.
+    std::optional<ImageMargins> content{};
     int line = 0, column = 0;              // where the image key is, for errors
     std::vector<ImageVariant> variants{};  // by rising DPI
     friend bool operator==(const PartImage&, const PartImage&) = default;

@@ -327,24 +327,25 @@ private:
                 return;
             }
             Store(section.image, value, std::string(path));
-        } else if (lowerKey == "image-margins") {
+        } else if (lowerKey == "image-margins" || lowerKey == "content-margins") {
             int numbers[4] = {};
             int count = 0;
             for (std::string_view word = NextWord(rest); !word.empty(); word = NextWord(rest)) {
                 if (count == 4) {
-                    Line().Error(word, "image-margins takes one number, or four: left top right bottom");
+                    Line().Error(word, std::string(key) + " takes one number, or four: left top right bottom");
                     return;
                 }
-                if (!ReadNumber(Line(), "image-margins", word, 0, kMaxImageSide, numbers[count++]))
+                if (!ReadNumber(Line(), std::string(key), word, 0, kMaxImageSide, numbers[count++]))
                     return;
             }
             if (count != 1 && count != 4) {
-                Line().Error(value, "image-margins takes one number, or four: left top right bottom");
+                Line().Error(value, std::string(key) + " takes one number, or four: left top right bottom");
                 return;
             }
             if (count == 1)
                 numbers[1] = numbers[2] = numbers[3] = numbers[0];
-            Store(section.imageMargins, value, ImageMargins{numbers[0], numbers[1], numbers[2], numbers[3]});
+            const ImageMargins margins{numbers[0], numbers[1], numbers[2], numbers[3]};
+            Store(lowerKey == "content-margins" ? section.contentMargins : section.imageMargins, value, margins);
         } else if (lowerKey == "image-states") {
             const std::string_view countWord = NextWord(rest);
             const std::string_view direction = NextWord(rest);
@@ -383,7 +384,8 @@ private:
     void StyleKey(SectionData& section, std::string_view key, std::string_view lowerKey, std::string_view value)
     {
         if (lowerKey == "image" || lowerKey == "image-margins" || lowerKey == "image-states" ||
-            lowerKey == "image-fill" || lowerKey == "image-shape" || VariantDpiKey(lowerKey)) {
+            lowerKey == "image-fill" || lowerKey == "image-shape" || lowerKey == "content-margins" ||
+            VariantDpiKey(lowerKey)) {
             ImageKey(section, key, lowerKey, value);
             return;
         }

@@ -1,5 +1,6 @@
 #include "MenuBar.h"
 
+#include "ThemeArtwork.h"
 #include "Engine.h"
 #include "MdiBarItems.h"
 #include "PopupMenu.h"
@@ -74,7 +75,8 @@ void MenuBar::Paint(HDC dc, const FrameLayout& l) const
         const UINT state = GetMenuState(bar, static_cast<UINT>(i), MF_BYPOSITION);
         SetTextColor(dc, ToColorRef((state & (MF_GRAYED | MF_DISABLED)) ? t.popupDisabled.text : style.text));
         const std::wstring text = MenuItemText(bar, static_cast<UINT>(i));
-        DrawTextW(dc, text.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+        RECT content = ContentRect(r, style, l.dpi, r);
+        DrawTextW(dc, text.c_str(), -1, &content, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
     }
 }
 

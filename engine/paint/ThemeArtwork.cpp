@@ -275,6 +275,25 @@ void ForgetKeptArtwork()
     Kept().clear();
 }
 
+RECT ContentRect(const RECT& part, const Style& style, int dpi, const RECT& otherwise)
+{
+    const ThemeResources* theme = CurrentTheme();
+    if (!style.image || theme == nullptr || theme->Artwork() == nullptr)
+        return otherwise;
+    const std::vector<PartImage>& named = theme->Get().partImages;
+    const auto index = static_cast<std::size_t>(style.image.index);
+    if (index >= named.size() || !named[index].content)
+        return otherwise;
+    const ImageMargins& m = *named[index].content;
+    RECT r{part.left + MulDiv(m.left, dpi, 96), part.top + MulDiv(m.top, dpi, 96),
+           part.right - MulDiv(m.right, dpi, 96), part.bottom - MulDiv(m.bottom, dpi, 96)};
+    if (r.right < r.left)
+        r.right = r.left;
+    if (r.bottom < r.top)
+        r.bottom = r.top;
+    return r;
+}
+
 bool DrawStyleImage(HDC dc, const RECT& dest, ImageRef image, int extraState)
 {
     if (!image)

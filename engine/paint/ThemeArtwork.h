@@ -53,6 +53,10 @@ struct ThemeArtwork {
 // moves further along its strip (a check box's checked states). False when there is none.
 bool DrawStyleImage(HDC dc, const RECT& dest, ImageRef image, int extraState = 0);
 
+// Where text and glyphs go in `part`: inside the content margins of the image the style draws,
+// scaled to `dpi`, when it names them; else `otherwise`.
+RECT ContentRect(const RECT& part, const Style& style, int dpi, const RECT& otherwise);
+
 // Reads, decodes and checks every image the theme names, relative to `folder`. Whole or nothing:
 // on the first image that cannot be used, returns null and sets `error` to
 // "FILE:LINE:COLUMN: error: ..." for the key that names it (`shownFile` is the theme file as
