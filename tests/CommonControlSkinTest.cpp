@@ -752,6 +752,7 @@ TEST_F(CommonControls, ControlsThatDrawFromSystemColoursTakeTheThemes)
         COLORREF expected;
         bool ink = false;         // the colour of its text is read, not the probe's
         bool beforeOnly = false;  // made before attach only
+        bool frame = false;       // the probe is in the window's edge, not its client area
     };
     const Made made[] = {
         {"hot-key", HOTKEY_CLASSW, L"", WS_BORDER, 120, 22, {110, 10}, Ref(p.field.normal.background.from)},
@@ -791,8 +792,60 @@ TEST_F(CommonControls, ControlsThatDrawFromSystemColoursTakeTheThemes)
         {"link", WC_LINK, L"<a>A link</a>", 0, 150, 24, {}, Ref(p.field.selected.background.from), true, true},
         // Beside its text, where it fills with the brush its parent answers.
         {"link's background", WC_LINK, L"<a>A link</a>", 0, 150, 24, {140, 20}, Ref(p.background)},
+        // The edges the system draws around them.
+        {"hot-key's edge",
+         HOTKEY_CLASSW,
+         L"",
+         WS_BORDER,
+         120,
+         22,
+         {0, 10},
+         Ref(p.field.normal.border),
+         false,
+         false,
+         true},
+        {"date-time picker's edge",
+         DATETIMEPICK_CLASSW,
+         L"",
+         WS_BORDER,
+         150,
+         24,
+         {0, 12},
+         Ref(p.field.normal.border),
+         false,
+         false,
+         true},
+        {"rich edit's edge",
+         L"RichEdit20W",
+         L"",
+         WS_BORDER | ES_MULTILINE,
+         150,
+         60,
+         {0, 30},
+         Ref(p.field.normal.border),
+         false,
+         false,
+         true},
+        {"month calendar's edge",
+         MONTHCAL_CLASSW,
+         L"",
+         WS_BORDER,
+         230,
+         170,
+         {0, 80},
+         Ref(p.field.normal.border),
+         false,
+         false,
+         true},
     };
     const auto read = [](HWND control, const Made& m) {
+        if (m.frame) {
+            Pump(100);
+            HDC dc = GetWindowDC(control);
+            const COLORREF c = GetPixel(dc, m.probe.x, m.probe.y);
+            ReleaseDC(control, dc);
+            return c;
+        }
         if (!m.ink)
             return Steady(control, m.probe.x, m.probe.y);
         Pump(100);
@@ -809,7 +862,7 @@ TEST_F(CommonControls, ControlsThatDrawFromSystemColoursTakeTheThemes)
             ASSERT_EQ(Attach(file), VELUM_OK);
         }
         LoadLibraryW(L"riched20.dll");
-        host_ = CreateWindowExW(0, L"ZtCommonHost", L"System-drawn", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 560, 600,
+        host_ = CreateWindowExW(0, L"ZtCommonHost", L"System-drawn", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 800, 640,
                                 nullptr, nullptr, nullptr, nullptr);
         std::vector<HWND> controls;
         for (const Made& m : made) {
@@ -817,7 +870,7 @@ TEST_F(CommonControls, ControlsThatDrawFromSystemColoursTakeTheThemes)
             controls.push_back(m.beforeOnly && !before
                                    ? nullptr
                                    : CreateWindowExW(0, m.cls, m.text, WS_CHILD | WS_VISIBLE | m.style,
-                                                     10 + (i % 2) * 260, 10 + (i / 2) * 100, m.w, m.h, host_, nullptr,
+                                                     10 + (i % 3) * 260, 10 + (i / 3) * 100, m.w, m.h, host_, nullptr,
                                                      nullptr, nullptr));
             ASSERT_TRUE(controls.back() != nullptr || (m.beforeOnly && !before)) << m.what;
         }

@@ -302,6 +302,22 @@ void PaintFieldBorder(HWND hwnd)
         PaintScrollBars(hwnd, dc.get());
 }
 
+void PaintSystemEdges(HWND hwnd)
+{
+    const int width = EdgeWidth(StyleOf(hwnd), static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+    if (width == 0 || !IsWindowVisible(hwnd))
+        return;
+    WindowDc dc(hwnd);
+    if (dc.get() == nullptr)
+        return;
+    RECT w;
+    GetWindowRect(hwnd, &w);
+    OffsetRect(&w, -w.left, -w.top);
+    const FieldPalette& palette = CurrentTheme()->Controls().field;
+    const Style& look = IsWindowEnabled(hwnd) ? palette.normal : palette.disabled;
+    PaintEdges(dc.get(), w, width, look, look.border, look.image);
+}
+
 bool EngineFollowsBarPointer(HWND hwnd, UINT message)
 {
     const bool mouse = message == WM_NCMOUSEMOVE || message == WM_NCMOUSELEAVE || message == WM_NCLBUTTONDOWN ||

@@ -70,6 +70,9 @@ void PaintEdges(HDC dc, RECT r, int width, const Style& look, Color border, Imag
 // Paints the WS_BORDER and WS_EX_CLIENTEDGE edges in the field's border colour (the focus
 // border while the control has the focus), over what the system drew there.
 void PaintFieldBorder(HWND hwnd);
+// The WS_BORDER and WS_EX_CLIENTEDGE edges the system draws around a control it draws itself
+// (a hot-key field, a date picker, a rich edit), in the field's border colour and background.
+void PaintSystemEdges(HWND hwnd);
 // Whether the engine follows the pointer over the field's own scroll bars for this message.
 bool EngineFollowsBarPointer(HWND hwnd, UINT message);
 // Draws the field's own scroll bars again if they moved since the engine last drew them.

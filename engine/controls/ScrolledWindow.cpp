@@ -2,7 +2,9 @@
 
 #include "BarControlSkin.h"
 #include "ClientArea.h"
+#include "ControlClasses.h"
 #include "Engine.h"
+#include "FieldSkin.h"
 #include "ScrollBarSkin.h"
 #include "PartWindows.h"
 #include "WindowRegistry.h"
@@ -46,6 +48,11 @@ LRESULT CALLBACK ScrolledWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     if (LRESULT tracked = 0; HasScrollBars(hwnd) && FollowOwnScrollBars(hwnd, message, wParam, lParam, tracked))
         return tracked;
     const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+    // A window of the system's own (a rich edit, the MDI client) has its edges drawn by the
+    // system in its own colours; a program's panel keeps its edges.
+    if (message == WM_NCPAINT && IsFollowed(hwnd) &&
+        IsSystemCode(reinterpret_cast<const void*>(GetClassLongPtrW(hwnd, GCLP_WNDPROC))))
+        PaintSystemEdges(hwnd);
     // The system draws the bars with the rest of the frame, and again at once whenever the
     // program (or, for the MDI client, the system) sets them: the engine's look goes over both.
     if (IsFollowed(hwnd) && HasScrollBars(hwnd) && IsWindowVisible(hwnd)) {

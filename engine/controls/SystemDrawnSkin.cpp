@@ -10,6 +10,7 @@
 #include "ClientArea.h"
 #include "ControlClasses.h"
 #include "Engine.h"
+#include "FieldSkin.h"
 #include "Handles.h"
 #include "PartWindows.h"
 #include "SystemColourAnswers.h"
@@ -229,6 +230,12 @@ LRESULT CALLBACK SystemDrawnProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         if (c->kind == Kind::Link)
             return PaintLink(hwnd, *c, message, wParam, lParam);
         return CallPrevious(hwnd, message, wParam, lParam);
+    // The system draws the edges in its own colours, outside the colours it asks for.
+    case WM_NCPAINT: {
+        const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+        PaintSystemEdges(hwnd);
+        return result;
+    }
     case WM_PRINTCLIENT:
         if (c->kind == Kind::Link)
             return PaintLink(hwnd, *c, message, wParam, lParam);
