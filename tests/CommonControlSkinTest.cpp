@@ -792,6 +792,15 @@ TEST_F(CommonControls, ControlsThatDrawFromSystemColoursTakeTheThemes)
         {"link", WC_LINK, L"<a>A link</a>", 0, 150, 24, {}, Ref(p.field.selected.background.from), true, true},
         // Beside its text, where it fills with the brush its parent answers.
         {"link's background", WC_LINK, L"<a>A link</a>", 0, 150, 24, {140, 20}, Ref(p.background)},
+        // The drop-down button the system draws in its own colours.
+        {"date-time picker's button",
+         DATETIMEPICK_CLASSW,
+         L"",
+         0,
+         150,
+         24,
+         {142, 5},
+         Ref(p.button.normal.background.from)},
         // The edges the system draws around them.
         {"hot-key's edge",
          HOTKEY_CLASSW,

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <utility>
@@ -9,6 +10,7 @@
 
 #include "ClientArea.h"
 #include "ControlClasses.h"
+#include "ControlPaint.h"
 #include "Engine.h"
 #include "FieldSkin.h"
 #include "Handles.h"
@@ -26,7 +28,7 @@ constexpr std::array<int, 6> kMonthColourDefaults{COLOR_WINDOW, COLOR_WINDOWTEXT
                                                   COLOR_WINDOW, COLOR_WINDOW,     COLOR_GRAYTEXT};
 
 // The controls among these that need more than their visual style turned off.
-enum class Kind { Other, MonthCalendar, IpAddress, Link };
+enum class Kind { Other, MonthCalendar, IpAddress, Link, DatePicker };
 
 struct SystemDrawn {
     Kind kind = Kind::Other;
@@ -75,6 +77,8 @@ Kind KindOf(HWND hwnd)
         return Kind::IpAddress;
     if (lstrcmpiW(name, WC_LINK) == 0)
         return Kind::Link;
+    if (lstrcmpiW(name, DATETIMEPICK_CLASSW) == 0)
+        return Kind::DatePicker;
     return Kind::Other;
 }
 
@@ -206,6 +210,29 @@ void Repaint(HWND hwnd)
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
+// A date picker's drop-down button is drawn by the system in its own colours: the control paints
+// into a back buffer (it takes a DC as WM_PRINTCLIENT does), and the engine's button goes over
+// its own before the screen sees either.
+LRESULT PaintDatePicker(HWND hwnd, UINT message, WPARAM wParam)
+{
+    if ((GetWindowLongPtrW(hwnd, GWL_STYLE) & DTS_UPDOWN) != 0)
+        return CallPrevious(hwnd, message, wParam, 0);
+    PaintThroughBuffer(hwnd, message, wParam, [&](HDC dc, const RECT& client) {
+        const ControlPalette& palette = CurrentTheme()->Controls();
+        const bool enabled = IsWindowEnabled(hwnd) != FALSE;
+        FillWith(dc, client, (enabled ? palette.field.normal : palette.field.disabled).background);
+        CallPrevious(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        RECT button = client;
+        button.left = std::max(client.left, client.right - GetSystemMetrics(SM_CXVSCROLL));
+        const Style& face = enabled ? palette.button.normal : palette.button.disabled;
+        PaintStyle(dc, button, face);
+        const int dpi = WindowDpi(hwnd);
+        DrawArrow(dc, {(button.left + button.right) / 2, (button.top + button.bottom) / 2}, Towards::Down,
+                  std::max(2, Scale(4, dpi)), face.text);
+    });
+    return 0;
+}
+
 LRESULT CALLBACK SystemDrawnProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     SystemDrawn* c = Controls().Find(hwnd);
@@ -229,6 +256,8 @@ LRESULT CALLBACK SystemDrawnProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
             return PaintIpAddress(hwnd);
         if (c->kind == Kind::Link)
             return PaintLink(hwnd, *c, message, wParam, lParam);
+        if (c->kind == Kind::DatePicker)
+            return PaintDatePicker(hwnd, message, wParam);
         return CallPrevious(hwnd, message, wParam, lParam);
     // The system draws the edges in its own colours, outside the colours it asks for.
     case WM_NCPAINT: {
