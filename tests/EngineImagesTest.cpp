@@ -491,23 +491,31 @@ TEST(EngineImages, AShapingFrameImageCutsTheWindowAtItsTransparentCorners)
         ui.Call([&] {
             return static_cast<int>(SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER));
         });
+        // Each corner pixel in the window's region exactly where the image is opaque; the region
+        // follows the size once the window has taken it.
         HRGN region = CreateRectRgn(0, 0, 0, 0);
-        ASSERT_NE(GetWindowRgn(hwnd, region), ERROR);
-        int wrong = 0;
-        for (const POINT corner :
-             {POINT{0, 0}, POINT{size.cx - 6, 0}, POINT{0, size.cy - 6}, POINT{size.cx - 6, size.cy - 6}})
-            for (int y = 0; y < 6; ++y)
-                for (int x = 0; x < 6; ++x) {
-                    const int ix = corner.x == 0 ? x : 10 + x, iy = corner.y == 0 ? y : 10 + y;
-                    wrong += (PtInRegion(region, corner.x + x, corner.y + y) != FALSE) == clear(ix, iy) ? 1 : 0;
-                }
-        EXPECT_EQ(wrong, 0) << size.cx << "x" << size.cy;
+        int wrong = -1;
+        WaitUntil([&] {
+            if (GetWindowRgn(hwnd, region) == ERROR)
+                return false;
+            wrong = 0;
+            for (const POINT corner :
+                 {POINT{0, 0}, POINT{size.cx - 6, 0}, POINT{0, size.cy - 6}, POINT{size.cx - 6, size.cy - 6}})
+                for (int y = 0; y < 6; ++y)
+                    for (int x = 0; x < 6; ++x) {
+                        const int ix = corner.x == 0 ? x : 10 + x, iy = corner.y == 0 ? y : 10 + y;
+                        wrong += (PtInRegion(region, corner.x + x, corner.y + y) != FALSE) == clear(ix, iy) ? 1 : 0;
+                    }
+            return wrong == 0;
+        });
+        EXPECT_EQ(wrong, 0) << size.cx << "x" << size.cy << " (-1: no region)";
         EXPECT_TRUE(PtInRegion(region, size.cx / 2, 3)) << "the top edge between the corners";
         DeleteObject(region);
     }
     ui.Call([&] { return static_cast<int>(ShowWindow(hwnd, SW_MAXIMIZE)); });
     HRGN region = CreateRectRgn(0, 0, 0, 0);
-    EXPECT_EQ(GetWindowRgn(hwnd, region), ERROR) << "maximised, the window keeps no region";
+    EXPECT_TRUE(WaitUntil([&] { return GetWindowRgn(hwnd, region) == ERROR; }))
+        << "maximised, the window keeps no region";
     DeleteObject(region);
     ui.Call([&] { return static_cast<int>(ShowWindow(hwnd, SW_RESTORE)); });
 }

@@ -276,8 +276,24 @@ private:
     // are states of [CaptionButton]'s strip, and a disabled popup item has only its text.
     static bool TakesImage(SectionId id)
     {
-        return id > kWindow && id != kCaptionButtonHot && id != kCaptionButtonPressed && id != kCaptionButtonInactive &&
-               id != kPopupDisabled;
+        switch (id) {
+        case kThemeSection:
+        case kMetricsSection:
+        case kDefaults:
+        case kWindow:
+        // The caption buttons' states are states of [CaptionButton]'s strip.
+        case kCaptionButtonHot:
+        case kCaptionButtonPressed:
+        case kCaptionButtonInactive:
+        // Drawn as text, lines or by the system: no part to put an image on. Lists take
+        // [Edit]'s border image.
+        case kPopupDisabled:
+        case kPopupSeparator:
+        case kList:
+        case kListSelected:
+        case kTooltip: return false;
+        default: return true;
+        }
     }
 
     // image-144 and the like: an image for a larger DPI.
@@ -293,7 +309,7 @@ private:
         if (!TakesImage(section.id)) {
             Line().Warning(key, Quoted(key) + " has no effect in [" +
                                     std::string(kSections[static_cast<std::size_t>(section.id)].name) +
-                                    "]; images are drawn for the frame, the menus and the controls");
+                                    "]; docs/theme-format.md lists the parts drawn from images");
             return;
         }
         std::string_view rest = value;

@@ -160,8 +160,9 @@ image = dark/frame.png
             << FormatDiagnostic(r.diagnostics.front());
     }
     // Where nothing is drawn from them: a warning, and the theme loads.
-    for (const char* text : {"[Window]\nimage = w.png\n", "[CaptionButton.Hot]\nimage = b.png\n",
-                             "[Defaults]\nimage = d.png\n", "[Caption]\nimage-shape = alpha\n"}) {
+    for (const char* text :
+         {"[Window]\nimage = w.png\n", "[CaptionButton.Hot]\nimage = b.png\n", "[Defaults]\nimage = d.png\n",
+          "[Caption]\nimage-shape = alpha\n", "[Tooltip]\nimage = t.png\n", "[List]\nimage = l.png\n"}) {
         const ParseResult ignored = ParseTheme(text, "t.vlm", "");
         ASSERT_TRUE(ignored.theme) << text;
         ASSERT_EQ(ignored.diagnostics.size(), 1u) << text;
