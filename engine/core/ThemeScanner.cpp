@@ -296,6 +296,19 @@ private:
         }
     }
 
+    // An image key's path, quotes taken off, or nothing with the error reported.
+    std::optional<std::string_view> ImagePath(std::string_view value)
+    {
+        std::string_view path = value;
+        if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
+            path = path.substr(1, path.size() - 2);
+        if (const std::string problem = ImagePathProblem(path); !problem.empty()) {
+            Line().Error(value, problem);
+            return std::nullopt;
+        }
+        return path;
+    }
+
     // image-144 and the like: an image for a larger DPI.
     static bool VariantDpiKey(std::string_view lowerKey)
     {
@@ -318,15 +331,11 @@ private:
             if (!ReadNumber(Line(), "the DPI of " + std::string(key), key.substr(6), kMinVariantDpi, kMaxVariantDpi,
                             dpi))
                 return;
-            std::string_view path = value;
-            if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
-                path = path.substr(1, path.size() - 2);
-            if (const std::string problem = ImagePathProblem(path); !problem.empty()) {
-                Line().Error(value, problem);
+            const std::optional<std::string_view> path = ImagePath(value);
+            if (!path)
                 return;
-            }
             std::vector<ImageVariant> variants = section.imageVariants.value;
-            const ImageVariant variant{dpi, std::string(path), Line().Number(), Line().Column(value)};
+            const ImageVariant variant{dpi, std::string(*path), Line().Number(), Line().Column(value)};
             // By rising DPI; a key given twice is refused as every key is.
             variants.insert(std::upper_bound(variants.begin(), variants.end(), dpi,
                                              [](int d, const ImageVariant& v) { return d < v.dpi; }),
@@ -335,14 +344,10 @@ private:
             return;
         }
         if (lowerKey == "image") {
-            std::string_view path = value;
-            if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
-                path = path.substr(1, path.size() - 2);
-            if (const std::string problem = ImagePathProblem(path); !problem.empty()) {
-                Line().Error(value, problem);
+            const std::optional<std::string_view> path = ImagePath(value);
+            if (!path)
                 return;
-            }
-            Store(section.image, value, std::string(path));
+            Store(section.image, value, std::string(*path));
         } else if (lowerKey == "image-margins" || lowerKey == "content-margins") {
             int numbers[4] = {};
             int count = 0;
