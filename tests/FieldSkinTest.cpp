@@ -16,11 +16,11 @@
 namespace {
 
 using kit::Attach;
+using kit::ColourThemes;
 using kit::Hex;
 using kit::PaletteOf;
 using kit::Pump;
 using kit::Ref;
-using kit::ColourThemes;
 using kit::SkinFolder;
 using kit::SystemColour;
 
