@@ -3,6 +3,7 @@
 // built-in look; and the file-level calls around it.
 #include "ThemeFile.h"
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 #include <initializer_list>
@@ -282,13 +283,16 @@ void ResolvePartImages(const Layers& layers, Theme& theme)
 {
     std::array<ImageRef, kSectionCount> refs{};
     const auto add = [&](const PartImage& named) {
-        for (std::size_t i = 0; i < theme.partImages.size(); ++i) {
-            const PartImage& kept = theme.partImages[i];
-            if (kept.path == named.path && kept.margins == named.margins && kept.states == named.states &&
-                kept.horizontal == named.horizontal && kept.tile == named.tile && kept.variants == named.variants &&
-                kept.content == named.content)
-                return static_cast<int>(i);
-        }
+        // The same file and cut named in two sections is one image; where it is named does not count.
+        const auto sameCut = [&](const PartImage& kept) {
+            PartImage at = named;
+            at.line = kept.line;
+            at.column = kept.column;
+            return at == kept;
+        };
+        if (const auto found = std::find_if(theme.partImages.begin(), theme.partImages.end(), sameCut);
+            found != theme.partImages.end())
+            return static_cast<int>(found - theme.partImages.begin());
         theme.partImages.push_back(named);
         return static_cast<int>(theme.partImages.size() - 1);
     };

@@ -111,8 +111,11 @@ CornerCutouts ArtImage::Cutouts(int dpi) const
 {
     if (!named_.shape)
         return {};
+    // Asked at every resize of a shaped window: the pixels are read once per DPI.
     const Level* level = LevelFor(dpi);
-    return CutoutsOf(level->named, PixelsOf(*level));
+    if (!level->cutouts)
+        level->cutouts = CutoutsOf(level->named, PixelsOf(*level));
+    return *level->cutouts;
 }
 
 void ArtImage::Draw(HDC dc, const RECT& dest, int state, int dpi) const
@@ -170,6 +173,15 @@ std::unique_ptr<ThemeArtwork> LoadArtwork(const Theme& theme, const std::wstring
         return nullptr;
     }
     auto artwork = std::make_unique<ThemeArtwork>();
+    // False, with the error at the key that names it, when an image's bitmaps could not be made.
+    const auto made = [&](const ArtImage& image) {
+        if (image.Ok())
+            return true;
+        const PartImage& named = image.Named();
+        error = FormatDiagnostic({shownFile, named.line, named.column, Severity::Error,
+                                  "'" + named.path + "': cannot make a bitmap of the image"});
+        return false;
+    };
     const struct {
         const std::optional<PartImage>& named;
         const std::optional<LoadedImage>& decoded;
@@ -186,20 +198,13 @@ std::unique_ptr<ThemeArtwork> LoadArtwork(const Theme& theme, const std::wstring
         if (!part.named || !part.decoded)
             continue;
         part.image.emplace(*part.named, *part.decoded);
-        if (!part.image->Ok()) {
-            error = FormatDiagnostic({shownFile, part.named->line, part.named->column, Severity::Error,
-                                      "'" + part.named->path + "': cannot make a bitmap of the image"});
+        if (!made(*part.image))
             return nullptr;
-        }
     }
     for (std::size_t i = 0; i < set.parts.size() && i < theme.partImages.size(); ++i) {
-        const PartImage& named = theme.partImages[i];
-        artwork->parts.emplace_back(named, set.parts[i]);
-        if (!artwork->parts.back().Ok()) {
-            error = FormatDiagnostic({shownFile, named.line, named.column, Severity::Error,
-                                      "'" + named.path + "': cannot make a bitmap of the image"});
+        artwork->parts.emplace_back(theme.partImages[i], set.parts[i]);
+        if (!made(artwork->parts.back()))
             return nullptr;
-        }
     }
     return artwork;
 }

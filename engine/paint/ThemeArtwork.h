@@ -34,6 +34,7 @@ private:
         int width = 0, height = 0;
         UniqueBitmap bitmap;
         void* bits = nullptr;
+        mutable std::optional<CornerCutouts> cutouts;  // worked out when first asked for
     };
     static std::unique_ptr<Level> Make(int dpi, const PartImage& named, const Image& image);
     static Image PixelsOf(const Level& level);
