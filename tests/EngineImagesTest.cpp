@@ -223,6 +223,7 @@ TEST(EngineImages, ImagesThatCannotBeUsedAreRefusedWithTheLookKept)
     folder.Write(L"art\\truncated.png", png.substr(0, png.size() / 2));
     folder.Write(L"art\\text.png", "[Caption]\nbackground = #FFFFFF\n");
     folder.Write(L"art\\wide.png", testimages::Png(4097, 1, std::vector<std::uint32_t>(4097, 0xFF000000)));
+    folder.Write(L"art\\huge.png", png + std::string(16 * 1024 * 1024 + 1 - png.size(), '\0'));
     const struct {
         const char* what;
         std::string keys;
@@ -237,6 +238,8 @@ TEST(EngineImages, ImagesThatCannotBeUsedAreRefusedWithTheLookKept)
         {"margins larger than the image", "image = art/good.png\nimage-margins = 7", VELUM_E_THEME,
          "sizing margins (7 7 7 7) do not fit"},
         {"over the size cap", "image = art/wide.png", VELUM_E_THEME, "at most 4096 on a side"},
+        {"a file over the size cap", "image = art/huge.png", VELUM_E_THEME,
+         "'art/huge.png': the image file is larger than 16777216 bytes"},
         {"a path leaving the folder", "image = ../art/good.png", VELUM_E_THEME, ":3:9: error: the image path leaves"},
         {"a missing version for a larger DPI", "image = art/good.png\nimage-144 = art/none.png", VELUM_E_THEME,
          ":4:13: error: 'art/none.png': cannot open the image"},

@@ -198,6 +198,100 @@ ScaledImage ScaleImage(const Image& image, const PartImage& named, int fromDpi, 
     return out;
 }
 
+namespace {
+
+// One axis of a nine-slice: for each part pixel in [from, to), the image pixel it shows, or -1
+// where its cell has no pixels in the image.
+std::vector<int> SliceAxis(int partSize, int origin, int stateSize, int first, int last, bool tile, int from, int to)
+{
+    // Margins wider than the part shrink in proportion.
+    int outFirst = first, outLast = last;
+    if (first + last > partSize && first + last > 0) {
+        outFirst = partSize * first / (first + last);
+        outLast = partSize - outFirst;
+    }
+    const int sourceStart[3] = {0, first, stateSize - last};
+    const int sourceSize[3] = {first, stateSize - first - last, last};
+    const int partStart[3] = {0, outFirst, partSize - outLast};
+    const int partSizes[3] = {outFirst, partSize - outFirst - outLast, outLast};
+    std::vector<int> map(static_cast<std::size_t>(std::max(0, to - from)), -1);
+    int cell = 0;
+    for (int at = from; at < to; ++at) {
+        while (cell < 2 && at >= partStart[cell] + partSizes[cell])
+            ++cell;
+        const int offset = at - partStart[cell];
+        const int size = sourceSize[cell], span = partSizes[cell];
+        if (size <= 0 || span <= 0)
+            continue;
+        // The corners keep their size: only the middle cell repeats.
+        const int source = tile && cell == 1
+                               ? offset % size
+                               : static_cast<int>((2 * static_cast<long long>(offset) + 1) * size / (2 * span));
+        map[static_cast<std::size_t>(at - from)] = origin + sourceStart[cell] + std::clamp(source, 0, size - 1);
+    }
+    return map;
+}
+
+}  // namespace
+
+Image NineSlice(const Image& image, const PartImage& named, int state, int width, int height, PixelArea area,
+                std::optional<std::uint32_t> under)
+{
+    area.x0 = std::clamp(area.x0, 0, std::max(0, width));
+    area.x1 = std::clamp(area.x1, area.x0, std::max(0, width));
+    area.y0 = std::clamp(area.y0, 0, std::max(0, height));
+    area.y1 = std::clamp(area.y1, area.y0, std::max(0, height));
+    Image out{area.Width(), area.Height(), {}};
+    out.pixels.assign(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height),
+                      under ? 0xFF000000u | *under : 0u);
+    const int states = std::max(1, named.states);
+    const int w = named.horizontal ? image.width / states : image.width;
+    const int h = named.horizontal ? image.height : image.height / states;
+    const ImageMargins& m = named.margins;
+    if (out.pixels.empty() || w <= 0 || h <= 0 || m.left + m.right > w || m.top + m.bottom > h ||
+        image.pixels.size() < static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height))
+        return out;
+    if (state < 0 || state >= states)
+        state = 0;
+    const std::vector<int> columns =
+        SliceAxis(width, named.horizontal ? state * w : 0, w, m.left, m.right, named.tile, area.x0, area.x1);
+    const std::vector<int> rows =
+        SliceAxis(height, named.horizontal ? 0 : state * h, h, m.top, m.bottom, named.tile, area.y0, area.y1);
+    std::uint32_t* target = out.pixels.data();
+    for (const int row : rows) {
+        if (row < 0) {
+            target += out.width;
+            continue;
+        }
+        const std::uint32_t* source =
+            image.pixels.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(image.width);
+        for (const int column : columns) {
+            if (column >= 0) {
+                const std::uint32_t p = source[column];
+                const std::uint32_t a = p >> 24;
+                if (!under || a == 255) {
+                    *target = p;
+                } else if (a != 0) {
+                    // Source over: as the system blends premultiplied pixels.
+                    const std::uint32_t d = *target;
+                    const auto channel = [&](int shift) {
+                        const std::uint32_t s = (p >> shift) & 0xFF, b = (d >> shift) & 0xFF;
+                        return std::min(255u, s + (b * (255 - a) + 127) / 255) << shift;
+                    };
+                    *target = 0xFF000000u | channel(16) | channel(8) | channel(0);
+                }
+            }
+            ++target;
+        }
+    }
+    return out;
+}
+
+bool Opaque(const Image& image)
+{
+    return std::all_of(image.pixels.begin(), image.pixels.end(), [](std::uint32_t p) { return (p >> 24) == 255; });
+}
+
 std::string ImageFitProblem(const PartImage& named, const Image& image)
 {
     const int along = named.horizontal ? image.width : image.height;

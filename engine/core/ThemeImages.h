@@ -102,6 +102,25 @@ struct ScaledImage {
 };
 ScaledImage ScaleImage(const Image& image, const PartImage& named, int fromDpi, int toDpi);
 
+// A rectangle of a part in the part's own pixels: from x0, y0 up to, not including, x1, y1.
+struct PixelArea {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    int Width() const { return x1 - x0; }
+    int Height() const { return y1 - y0; }
+    friend bool operator==(const PixelArea&, const PixelArea&) = default;
+};
+
+// The pixels within `area` of a part `width` by `height` drawn from state `state` of `image` as
+// `named` cuts it: the corners at their size (shrunk in proportion when the part is smaller than
+// the margins), the edges and the centre stretched to the nearest pixel or tiled from the top
+// left. Premultiplied like the image; with `under` (0xRRGGBB), blended over that colour and so
+// opaque. A state outside the strip draws the first.
+Image NineSlice(const Image& image, const PartImage& named, int state, int width, int height, PixelArea area,
+                std::optional<std::uint32_t> under = std::nullopt);
+
+// Whether every pixel is fully opaque.
+bool Opaque(const Image& image);
+
 // Why the cut a theme names does not fit the image (a strip that does not divide, margins wider or taller
 // than one state), or "".
 std::string ImageFitProblem(const PartImage& named, const Image& image);

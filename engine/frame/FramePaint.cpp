@@ -41,8 +41,7 @@ void FrameWindow::PaintFrame()
         HDC dc = buffer.Dc();
         if (const ArtImage* image = FrameImage()) {
             // One image around the whole window: the band holds its top.
-            FillWith(dc, ToRECT(w), frame.background);
-            image->Draw(dc, ToRECT(w), ImageState(image));
+            DrawFrameImage(dc, *image, ToRECT(w), frame.background);
         } else if (frame.background.from == frame.background.to) {
             // The caption and the menu bar are filled whole by their own painters: a plain
             // frame fill goes only around them.
@@ -66,13 +65,17 @@ void FrameWindow::PaintFrame()
         return;
     HDC dc = target.get();
     if (const ArtImage* image = FrameImage()) {
-        // Below the band, the image's sides and bottom, the client area left out.
-        const int saved = SaveDC(dc);
-        IntersectClipRect(dc, w.left, top, w.right, w.bottom);
-        ExcludeClipRect(dc, left, top, right, bottom);
-        FillWith(dc, ToRECT(w), frame.background);
-        image->Draw(dc, ToRECT(w), ImageState(image));
-        RestoreDC(dc, saved);
+        // Below the band, the image's sides and bottom, each on its own: the client area is
+        // left out, and each is kept drawn at the window's size.
+        for (const RECT part : {RECT{w.left, top, left, bottom}, RECT{right, top, w.right, bottom},
+                                RECT{w.left, bottom, w.right, w.bottom}}) {
+            if (part.right <= part.left || part.bottom <= part.top)
+                continue;
+            const int saved = SaveDC(dc);
+            IntersectClipRect(dc, part.left, part.top, part.right, part.bottom);
+            DrawFrameImage(dc, *image, ToRECT(w), frame.background);
+            RestoreDC(dc, saved);
+        }
         return;
     }
     if (frame.background.from == frame.background.to) {
@@ -94,6 +97,17 @@ void FrameWindow::PaintFrame()
     RestoreDC(dc, inside);
     Outline(dc, ToRECT(w), frame.border);
     RestoreDC(dc, saved);
+}
+
+// The frame image over the frame's fill: a plain fill is blended with the image once and kept.
+void FrameWindow::DrawFrameImage(HDC dc, const ArtImage& image, const RECT& window, const Fill& fill) const
+{
+    if (fill.from == fill.to) {
+        image.Draw(dc, window, ImageState(&image), 0, fill.from);
+        return;
+    }
+    FillWith(dc, window, fill);
+    image.Draw(dc, window, ImageState(&image));
 }
 
 const ArtImage* FrameWindow::FrameImage() const
@@ -162,10 +176,14 @@ void FrameWindow::PaintCaption(HDC dc, const FrameLayout& l, HICON icon) const
     const Style& caption = active_ ? t.caption : t.captionInactive;
     // Over a frame image, the caption shows it unless the caption has an image of its own.
     const ArtImage* image = CaptionImage();
-    if (image != nullptr || FrameImage() == nullptr)
-        FillWith(dc, ToRECT(l.caption), caption.background);
-    if (image != nullptr)
-        image->Draw(dc, ToRECT(l.caption), ImageState(image));
+    if (image != nullptr && caption.background.from == caption.background.to) {
+        image->Draw(dc, ToRECT(l.caption), ImageState(image), 0, caption.background.from);
+    } else {
+        if (image != nullptr || FrameImage() == nullptr)
+            FillWith(dc, ToRECT(l.caption), caption.background);
+        if (image != nullptr)
+            image->Draw(dc, ToRECT(l.caption), ImageState(image));
+    }
     if (icon != nullptr && !l.icon.Empty())
         DrawIconSized(dc, l.icon.left, l.icon.top, icon, l.icon.Width(), l.icon.Height());
     const std::wstring title = Title();

@@ -5,6 +5,9 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <vector>
 
 #include "ClientArea.h"
 #include "ControlClasses.h"
@@ -99,26 +102,46 @@ namespace {
 // drawn at their size where the window is large enough for them.
 UniqueRegion ShapedRegion(SIZE size, const CornerCutouts& c)
 {
-    UniqueRegion region(CreateRectRgn(0, 0, size.cx, size.cy));
-    if (!region || size.cx < c.size.left + c.size.right || size.cy < c.size.top + c.size.bottom)
-        return region;
-    const struct {
-        const std::vector<ShapeRun>& runs;
-        int x, y;
-    } corners[] = {
-        {c.topLeft, 0, 0},
-        {c.topRight, size.cx - c.size.right, 0},
-        {c.bottomLeft, 0, size.cy - c.size.bottom},
-        {c.bottomRight, size.cx - c.size.right, size.cy - c.size.bottom},
+    if (size.cx < c.size.left + c.size.right || size.cy < c.size.top + c.size.bottom)
+        return UniqueRegion(CreateRectRgn(0, 0, size.cx, size.cy));
+    // The region is made in one call from its rectangles, row by row through the corners: cut
+    // out one run at a time, a shaped window's switch and resize spent more on the region than
+    // on painting.
+    std::vector<RECT> rects;
+    const auto cornerRow = [&](int y, int inCorner, const std::vector<ShapeRun>& left,
+                               const std::vector<ShapeRun>& right) {
+        int from = 0;
+        const auto cut = [&](int x0, int x1) {
+            if (x0 > from)
+                rects.push_back({from, y, x0, y + 1});
+            from = std::max(from, x1);
+        };
+        for (const ShapeRun& run : left)
+            if (run.y == inCorner)
+                cut(run.x0, run.x1);
+        for (const ShapeRun& run : right)
+            if (run.y == inCorner)
+                cut(size.cx - c.size.right + run.x0, size.cx - c.size.right + run.x1);
+        if (from < size.cx)
+            rects.push_back({from, y, size.cx, y + 1});
     };
-    for (const auto& corner : corners)
-        for (const ShapeRun& run : corner.runs) {
-            UniqueRegion cut(
-                CreateRectRgn(corner.x + run.x0, corner.y + run.y, corner.x + run.x1, corner.y + run.y + 1));
-            if (cut)
-                CombineRgn(region.get(), region.get(), cut.get(), RGN_DIFF);
-        }
-    return region;
+    for (int y = 0; y < c.size.top; ++y)
+        cornerRow(y, y, c.topLeft, c.topRight);
+    if (size.cy - c.size.bottom > c.size.top)
+        rects.push_back({0, c.size.top, size.cx, size.cy - c.size.bottom});
+    for (int y = 0; y < c.size.bottom; ++y)
+        cornerRow(size.cy - c.size.bottom + y, y, c.bottomLeft, c.bottomRight);
+    std::vector<std::byte> data(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
+    auto* header = reinterpret_cast<RGNDATAHEADER*>(data.data());
+    *header = {sizeof(RGNDATAHEADER),
+               RDH_RECTANGLES,
+               static_cast<DWORD>(rects.size()),
+               static_cast<DWORD>(rects.size() * sizeof(RECT)),
+               {0, 0, size.cx, size.cy}};
+    if (!rects.empty())
+        std::memcpy(data.data() + sizeof(RGNDATAHEADER), rects.data(), rects.size() * sizeof(RECT));
+    return UniqueRegion(
+        ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), reinterpret_cast<const RGNDATA*>(data.data())));
 }
 
 }  // namespace

@@ -77,6 +77,7 @@ private:
     const ArtImage* FrameImage() const;
     const ArtImage* CaptionImage() const;
     int ImageState(const ArtImage* image) const;
+    void DrawFrameImage(HDC dc, const ArtImage& image, const RECT& window, const Fill& fill) const;
     std::wstring Title() const;
     // What the title needs in the caption font, measured once for each text, font and DPI.
     int TitleWidth(int dpi) const;

@@ -84,6 +84,8 @@ BackBuffer::BackBuffer(HDC target, const RECT& area, Kind kind) : target_(target
         dc_ = ownDc_.get();
     }
     SetWindowOrgEx(dc_, area.left, area.top, nullptr);
+    // The kept bitmap may be larger than the area: what is drawn past it is never shown.
+    IntersectClipRect(dc_, area.left, area.top, area.right, area.bottom);
 }
 
 BackBuffer::~BackBuffer()

@@ -106,17 +106,29 @@ void Outline(HDC dc, const RECT& r, Color c)
     FillSolid(dc, {r.right - 1, r.top, r.right, r.bottom}, c);
 }
 
+namespace {
+
+// The style's fill with its image over it, if any: a plain fill is blended with the image once
+// and kept with it. False when it has no image.
+bool FillAndImage(HDC dc, const RECT& r, const Style& s)
+{
+    if (s.image && s.background.from == s.background.to && DrawStyleImage(dc, r, s.image, 0, s.background.from))
+        return true;
+    FillWith(dc, r, s.background);
+    return DrawStyleImage(dc, r, s.image);
+}
+
+}  // namespace
+
 void PaintStyle(HDC dc, const RECT& r, const Style& s)
 {
-    FillWith(dc, r, s.background);
-    if (!DrawStyleImage(dc, r, s.image))
+    if (!FillAndImage(dc, r, s))
         Outline(dc, r, s.border);
 }
 
 void PaintFace(HDC dc, const RECT& r, const Style& s)
 {
-    FillWith(dc, r, s.background);
-    DrawStyleImage(dc, r, s.image);
+    FillAndImage(dc, r, s);
 }
 
 void DrawGlyph(HDC dc, const RECT& r, Glyph glyph, Color c, int dpi)

@@ -15,80 +15,31 @@ namespace velum {
 
 namespace {
 
-// One cell of the nine: where it comes from in the state, where it goes in the part.
-struct Cell {
-    int sx, sy, sw, sh;
-    int dx, dy, dw, dh;
-};
+// Kept compositions per image: the frame needs its band and three edges for each of its two
+// states; a part on several windows, one per size it is drawn at.
+constexpr std::size_t kKeptComposed = 12;
+// A composition larger than this is drawn and let go rather than kept (4 MiB).
+constexpr long long kKeptComposedPixels = 1 << 20;
 
-// Splits `size` at the two margins, shrinking them in proportion when the part is smaller.
-void Split(int size, int first, int last, int& outFirst, int& outLast)
+BITMAPINFO TopDownInfo(int width, int height)
 {
-    if (first + last <= size || first + last == 0) {
-        outFirst = first;
-        outLast = last;
-        return;
-    }
-    outFirst = size * first / (first + last);
-    outLast = size - outFirst;
-}
-
-void Blend(HDC dc, HDC source, const Cell& c)
-{
-    if (c.sw <= 0 || c.sh <= 0 || c.dw <= 0 || c.dh <= 0)
-        return;
-    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, c.dx, c.dy, c.dw, c.dh, source, c.sx, c.sy, c.sw, c.sh, blend);
-}
-
-// The cell repeated at its own size across its place, the last copy cut.
-void Tile(HDC dc, HDC source, const Cell& c)
-{
-    if (c.sw <= 0 || c.sh <= 0)
-        return;
-    for (int y = 0; y < c.dh; y += c.sh)
-        for (int x = 0; x < c.dw; x += c.sw) {
-            const int w = std::min(c.sw, c.dw - x), h = std::min(c.sh, c.dh - y);
-            Blend(dc, source, {c.sx, c.sy, w, h, c.dx + x, c.dy + y, w, h});
-        }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
 }
 
 }  // namespace
 
-std::unique_ptr<ArtImage::Level> ArtImage::Make(int dpi, const PartImage& named, const Image& image)
+ArtImage::ArtImage(const PartImage& named, const LoadedImage& loaded) : named_(named), made_(std::make_unique<Made>())
 {
-    auto level = std::make_unique<Level>();
-    level->dpi = dpi;
-    level->named = named;
-    level->width = image.width;
-    level->height = image.height;
-    level->bitmap = TopDownBitmap(nullptr, image.width, image.height, level->bits);
-    if (level->bitmap && level->bits != nullptr)
-        std::memcpy(level->bits, image.pixels.data(), image.pixels.size() * sizeof(image.pixels[0]));
-    return level;
-}
-
-Image ArtImage::PixelsOf(const Level& level)
-{
-    Image image{level.width, level.height, {}};
-    if (level.bits != nullptr) {
-        const auto* first = static_cast<const std::uint32_t*>(level.bits);
-        image.pixels.assign(first,
-                            first + static_cast<std::size_t>(level.width) * static_cast<std::size_t>(level.height));
-    }
-    return image;
-}
-
-ArtImage::ArtImage(const PartImage& named, const LoadedImage& loaded) : named_(named)
-{
-    levels_.push_back(Make(96, named, loaded.image));
+    levels_.push_back(std::make_unique<Level>(Level{96, named, loaded.image, std::nullopt}));
     for (const auto& [dpi, image] : loaded.variants)
-        levels_.push_back(Make(dpi, AtDpi(named, dpi), image));
-}
-
-bool ArtImage::Ok() const
-{
-    return std::all_of(levels_.begin(), levels_.end(), [](const auto& l) { return l->bitmap && l->bits != nullptr; });
+        levels_.push_back(std::make_unique<Level>(Level{dpi, AtDpi(named, dpi), image, std::nullopt}));
 }
 
 const ArtImage::Level* ArtImage::LevelFor(int dpi) const
@@ -99,12 +50,13 @@ const ArtImage::Level* ArtImage::LevelFor(int dpi) const
             best = level.get();
     if (best->dpi == dpi)
         return best;
-    for (const auto& level : scaled_)
+    for (const auto& level : made_->scaled)
         if (level->dpi == dpi)
             return level.get();
-    const ScaledImage scaled = ScaleImage(PixelsOf(*best), best->named, best->dpi, dpi);
-    scaled_.push_back(Make(dpi, scaled.named, scaled.image));
-    return scaled_.back()->bitmap ? scaled_.back().get() : best;
+    ScaledImage scaled = ScaleImage(best->pixels, best->named, best->dpi, dpi);
+    made_->scaled.push_back(
+        std::make_unique<Level>(Level{dpi, std::move(scaled.named), std::move(scaled.image), std::nullopt}));
+    return made_->scaled.back().get();
 }
 
 CornerCutouts ArtImage::Cutouts(int dpi) const
@@ -112,56 +64,70 @@ CornerCutouts ArtImage::Cutouts(int dpi) const
     if (!named_.shape)
         return {};
     // Asked at every resize of a shaped window: the pixels are read once per DPI.
+    const std::lock_guard<std::mutex> hold(made_->lock);
     const Level* level = LevelFor(dpi);
     if (!level->cutouts)
-        level->cutouts = CutoutsOf(level->named, PixelsOf(*level));
+        level->cutouts = CutoutsOf(level->named, level->pixels);
     return *level->cutouts;
 }
 
-void ArtImage::Draw(HDC dc, const RECT& dest, int state, int dpi) const
+const ArtImage::Composed* ArtImage::ComposedFor(const Level* level, int state, int width, int height,
+                                                const PixelArea& area, std::optional<std::uint32_t> under) const
 {
+    std::vector<std::unique_ptr<Composed>>& kept = made_->composed;
+    const auto found = std::find_if(kept.begin(), kept.end(), [&](const auto& c) {
+        return c->level == level && c->state == state && c->width == width && c->height == height && c->area == area &&
+               c->under == under;
+    });
+    if (found != kept.end()) {
+        std::rotate(kept.begin(), found, found + 1);
+        return kept.front().get();
+    }
+    auto made = std::make_unique<Composed>(Composed{level, state, width, height, area, under, {}, {}});
+    Image pixels = NineSlice(level->pixels, level->named, state, width, height, area, under);
+    if (under || Opaque(pixels)) {
+        made->pixels = std::move(pixels);
+    } else {
+        void* bits = nullptr;
+        made->bitmap = TopDownBitmap(nullptr, pixels.width, pixels.height, bits);
+        if (!made->bitmap || bits == nullptr)
+            return nullptr;
+        std::memcpy(bits, pixels.pixels.data(), pixels.pixels.size() * sizeof(pixels.pixels[0]));
+    }
+    if (kept.size() >= kKeptComposed)
+        kept.pop_back();
+    kept.insert(kept.begin(), std::move(made));
+    return kept.front().get();
+}
+
+void ArtImage::Draw(HDC dc, const RECT& dest, int state, int dpi, std::optional<Color> under) const
+{
+    RECT clip{}, visible{};
+    if (GetClipBox(dc, &clip) == NULLREGION || !IntersectRect(&visible, &dest, &clip))
+        return;
+    const PixelArea area{visible.left - dest.left, visible.top - dest.top, visible.right - dest.left,
+                         visible.bottom - dest.top};
+    const std::optional<std::uint32_t> colour =
+        under ? std::optional<std::uint32_t>((std::uint32_t{under->r} << 16) | (under->g << 8) | under->b)
+              : std::nullopt;
+    const std::lock_guard<std::mutex> hold(made_->lock);
     const Level* level = LevelFor(dpi > 0 ? dpi : GetDeviceCaps(dc, LOGPIXELSY));
-    if (!level->bitmap)
+    const Composed* composed = ComposedFor(level, state, dest.right - dest.left, dest.bottom - dest.top, area, colour);
+    if (composed == nullptr)
         return;
-    const PartImage& named = level->named;
-    const int width = level->width, height = level->height;
-    // A strip shorter than the states asked for: the states it lacks look like its first.
-    const int states = std::max(1, named.states);
-    if (state < 0 || state >= states)
-        state = 0;
-    const int w = named.horizontal ? width / states : width;
-    const int h = named.horizontal ? height : height / states;
-    const int ox = named.horizontal ? state * w : 0;
-    const int oy = named.horizontal ? 0 : state * h;
-    const int dw = dest.right - dest.left, dh = dest.bottom - dest.top;
-    if (dw <= 0 || dh <= 0)
-        return;
-    const ImageMargins& m = named.margins;
-    int left = 0, right = 0, top = 0, bottom = 0;
-    Split(dw, m.left, m.right, left, right);
-    Split(dh, m.top, m.bottom, top, bottom);
-    UniqueDc source(CreateCompatibleDC(dc));
-    if (!source)
-        return;
-    const ScopedSelect selected(source.get(), level->bitmap.get());
-    // Source and destination columns and rows: margin, middle, margin.
-    const int sxs[3] = {ox, ox + m.left, ox + w - m.right};
-    const int sws[3] = {m.left, w - m.left - m.right, m.right};
-    const int dxs[3] = {dest.left, dest.left + left, dest.right - right};
-    const int dws[3] = {left, dw - left - right, right};
-    const int sys[3] = {oy, oy + m.top, oy + h - m.bottom};
-    const int shs[3] = {m.top, h - m.top - m.bottom, m.bottom};
-    const int dys[3] = {dest.top, dest.top + top, dest.bottom - bottom};
-    const int dhs[3] = {top, dh - top - bottom, bottom};
-    for (int row = 0; row < 3; ++row)
-        for (int column = 0; column < 3; ++column) {
-            const Cell cell{sxs[column], sys[row], sws[column], shs[row], dxs[column], dys[row], dws[column], dhs[row]};
-            // Corners keep their size; edges and the centre stretch or tile.
-            if (named.tile && (row == 1 || column == 1))
-                Tile(dc, source.get(), cell);
-            else
-                Blend(dc, source.get(), cell);
-        }
+    const int w = area.Width(), h = area.Height();
+    if (!composed->bitmap) {
+        const BITMAPINFO info = TopDownInfo(w, h);
+        StretchDIBits(dc, visible.left, visible.top, w, h, 0, 0, w, h, composed->pixels.pixels.data(), &info,
+                      DIB_RGB_COLORS, SRCCOPY);
+    } else if (UniqueDc source(CreateCompatibleDC(dc)); source) {
+        const ScopedSelect selected(source.get(), composed->bitmap.get());
+        const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        AlphaBlend(dc, visible.left, visible.top, w, h, source.get(), 0, 0, w, h, blend);
+    }
+    // Too large to keep: drawn once and let go.
+    if (static_cast<long long>(w) * h > kKeptComposedPixels)
+        made_->composed.erase(made_->composed.begin());
 }
 
 std::unique_ptr<ThemeArtwork> LoadArtwork(const Theme& theme, const std::wstring& folder, const std::string& shownFile,
@@ -173,15 +139,6 @@ std::unique_ptr<ThemeArtwork> LoadArtwork(const Theme& theme, const std::wstring
         return nullptr;
     }
     auto artwork = std::make_unique<ThemeArtwork>();
-    // False, with the error at the key that names it, when an image's bitmaps could not be made.
-    const auto made = [&](const ArtImage& image) {
-        if (image.Ok())
-            return true;
-        const PartImage& named = image.Named();
-        error = FormatDiagnostic({shownFile, named.line, named.column, Severity::Error,
-                                  "'" + named.path + "': cannot make a bitmap of the image"});
-        return false;
-    };
     const struct {
         const std::optional<PartImage>& named;
         const std::optional<LoadedImage>& decoded;
@@ -198,13 +155,9 @@ std::unique_ptr<ThemeArtwork> LoadArtwork(const Theme& theme, const std::wstring
         if (!part.named || !part.decoded)
             continue;
         part.image.emplace(*part.named, *part.decoded);
-        if (!made(*part.image))
-            return nullptr;
     }
     for (std::size_t i = 0; i < set.parts.size() && i < theme.partImages.size(); ++i) {
         artwork->parts.emplace_back(theme.partImages[i], set.parts[i]);
-        if (!made(artwork->parts.back()))
-            return nullptr;
     }
     return artwork;
 }
@@ -225,20 +178,30 @@ std::vector<KeptArtwork>& Kept()
     return kept;
 }
 
-// Every image file's size and time written, or nothing when one cannot be looked at (loading
-// then reports why).
+// Every image file's size and time written, its DPI versions' too, or nothing when one cannot be
+// looked at (loading then reports why).
 std::optional<std::vector<std::uint64_t>> Stamps(const Theme& theme, const std::wstring& folder)
 {
-    std::vector<const PartImage*> named;
+    // Each file once, though several parts may name it.
+    std::vector<const std::string*> paths;
+    const auto addPath = [&](const std::string& path) {
+        if (std::none_of(paths.begin(), paths.end(), [&](const std::string* p) { return *p == path; }))
+            paths.push_back(&path);
+    };
+    const auto add = [&](const PartImage& image) {
+        addPath(image.path);
+        for (const ImageVariant& variant : image.variants)
+            addPath(variant.path);
+    };
     for (const auto* image : {&theme.images.caption, &theme.images.captionInactive, &theme.images.frame,
                               &theme.images.frameInactive, &theme.images.button, &theme.images.closeHot})
         if (*image)
-            named.push_back(&**image);
+            add(**image);
     for (const PartImage& part : theme.partImages)
-        named.push_back(&part);
+        add(part);
     std::vector<std::uint64_t> stamps;
-    for (const PartImage* image : named) {
-        std::wstring path = folder + L"\\" + FromUtf8(image->path);
+    for (const std::string* relative : paths) {
+        const std::wstring path = folder + L"\\" + FromUtf8(*relative);
         WIN32_FILE_ATTRIBUTE_DATA data{};
         if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
             return std::nullopt;
@@ -299,7 +262,7 @@ RECT ContentRect(const RECT& part, const Style& style, int dpi, const RECT& othe
     return r;
 }
 
-bool DrawStyleImage(HDC dc, const RECT& dest, ImageRef image, int extraState)
+bool DrawStyleImage(HDC dc, const RECT& dest, ImageRef image, int extraState, std::optional<Color> under)
 {
     if (!image)
         return false;
@@ -307,7 +270,7 @@ bool DrawStyleImage(HDC dc, const RECT& dest, ImageRef image, int extraState)
     const ThemeArtwork* art = theme != nullptr ? theme->Artwork() : nullptr;
     if (art == nullptr || static_cast<std::size_t>(image.index) >= art->parts.size())
         return false;
-    art->parts[static_cast<std::size_t>(image.index)].Draw(dc, dest, image.state + extraState);
+    art->parts[static_cast<std::size_t>(image.index)].Draw(dc, dest, image.state + extraState, 0, under);
     return true;
 }
 

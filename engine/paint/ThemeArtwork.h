@@ -1,11 +1,13 @@
-// A theme's images, read from the files it names beside it and kept as premultiplied 32-bit DIB
-// sections for the theme's life, and how one is drawn into a part: nine-sliced (corners kept,
-// edges and centre stretched or tiled) and blended over what is below by its alpha.
+// A theme's images, read from the files it names beside it and kept as premultiplied pixels for
+// the theme's life, and how one is drawn into a part: nine-sliced (corners kept, edges and centre
+// stretched or tiled) and blended over what is below by its alpha. Each part is composed once
+// for each size and state it is drawn at and kept as a 32-bit DIB section or, opaque, as pixels.
 #pragma once
 
 #include <windows.h>
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,11 +21,12 @@ namespace velum {
 class ArtImage {
 public:
     ArtImage(const PartImage& named, const LoadedImage& loaded);
-    bool Ok() const;
     const PartImage& Named() const { return named_; }
     // Draws state `state` of the strip over `dest` at `dpi` (0: the DC's): the theme's version
-    // for the largest DPI not above it, scaled smoothly when it is not for `dpi` itself.
-    void Draw(HDC dc, const RECT& dest, int state, int dpi = 0) const;
+    // for the largest DPI not above it, scaled smoothly when it is not for `dpi` itself. Only
+    // what the DC's clip box lets through is drawn. With `under`, the part is drawn over that
+    // colour, as filling `dest` with it first would.
+    void Draw(HDC dc, const RECT& dest, int state, int dpi = 0, std::optional<Color> under = std::nullopt) const;
     // The corners' transparent pixels at `dpi`, for an image that shapes its window.
     CornerCutouts Cutouts(int dpi) const;
 
@@ -31,18 +34,32 @@ private:
     struct Level {
         int dpi = 96;
         PartImage named;  // the cut at this DPI
-        int width = 0, height = 0;
-        UniqueBitmap bitmap;
-        void* bits = nullptr;
-        mutable std::optional<CornerCutouts> cutouts;  // worked out when first asked for
+        Image pixels;
+        mutable std::optional<CornerCutouts> cutouts;  // worked out when first asked for, under the lock
     };
-    static std::unique_ptr<Level> Make(int dpi, const PartImage& named, const Image& image);
-    static Image PixelsOf(const Level& level);
-    const Level* LevelFor(int dpi) const;
+    // A part as drawn at one size, state and DPI, the area of it a paint needed: made once and
+    // copied at every paint, since blending and stretching through the system cost far more.
+    struct Composed {
+        const Level* level;
+        int state, width, height;
+        PixelArea area;
+        std::optional<std::uint32_t> under;
+        Image pixels;         // opaque ones: copied straight from memory
+        UniqueBitmap bitmap;  // the rest: blended from a bitmap
+    };
+    // What drawing makes and keeps, behind one lock: windows on several threads share the image.
+    struct Made {
+        std::mutex lock;
+        std::vector<std::unique_ptr<Level>> scaled;       // for other DPIs, when first drawn
+        std::vector<std::unique_ptr<Composed>> composed;  // most recently used first
+    };
+    const Level* LevelFor(int dpi) const;  // with made_->lock held
+    const Composed* ComposedFor(const Level* level, int state, int width, int height, const PixelArea& area,
+                                std::optional<std::uint32_t> under) const;  // with made_->lock held
 
     PartImage named_;
-    std::vector<std::unique_ptr<Level>> levels_;          // 96 DPI first, then the theme's versions
-    mutable std::vector<std::unique_ptr<Level>> scaled_;  // made for other DPIs when first drawn
+    std::vector<std::unique_ptr<Level>> levels_;  // 96 DPI first, then the theme's versions
+    std::unique_ptr<Made> made_;
 };
 
 struct ThemeArtwork {
@@ -51,8 +68,10 @@ struct ThemeArtwork {
 };
 
 // Draws the image a style names, if any, from the artwork of the theme in use: `extraState`
-// moves further along its strip (a check box's checked states). False when there is none.
-bool DrawStyleImage(HDC dc, const RECT& dest, ImageRef image, int extraState = 0);
+// moves further along its strip (a check box's checked states); `under` as for ArtImage::Draw.
+// False when there is none.
+bool DrawStyleImage(HDC dc, const RECT& dest, ImageRef image, int extraState = 0,
+                    std::optional<Color> under = std::nullopt);
 
 // Where text and glyphs go in `part`: inside the content margins of the image the style draws,
 // scaled to `dpi`, when it names them; else `otherwise`.

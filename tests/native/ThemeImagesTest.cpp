@@ -247,5 +247,74 @@ TEST(ThemeImages, VersionsForLargerDpisComeInOrder)
     EXPECT_EQ(AtDpi(named, 144).margins, (ImageMargins{6, 9, 6, 9}));
 }
 
+// A part drawn from its image: each row of the table is one part pixel and the image pixel it
+// must show. The image is 6x6 per state, two states one above the other, 2-pixel margins; each
+// pixel's value names its column and row, and its state in the red channel.
+TEST(ThemeImages, NineSliceKeepsCornersAndStretchesOrTilesTheRest)
+{
+    Image image{6, 12, {}};
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 6; ++x)
+            image.pixels.push_back(0xFF000000u | (static_cast<std::uint32_t>(y / 6) << 16) |
+                                   (static_cast<std::uint32_t>(x) << 8) | static_cast<std::uint32_t>(y % 6));
+    const auto pixel = [](int state, int x, int y) {
+        return 0xFF000000u | (static_cast<std::uint32_t>(state) << 16) | (static_cast<std::uint32_t>(x) << 8) |
+               static_cast<std::uint32_t>(y);
+    };
+    PartImage named;
+    named.margins = {2, 2, 2, 2};
+    named.states = 2;
+    PartImage tiled = named;
+    tiled.tile = true;
+    const struct {
+        const char* what;
+        const PartImage& cut;
+        int state, width, height, x, y;
+        std::uint32_t shows;
+    } cases[] = {
+        {"top-left corner", named, 0, 20, 10, 1, 1, pixel(0, 1, 1)},
+        {"bottom-right corner", named, 0, 20, 10, 19, 9, pixel(0, 5, 5)},
+        {"top-right corner of the second state", named, 1, 20, 10, 18, 0, pixel(1, 4, 0)},
+        {"stretched top edge, its first quarter", named, 0, 20, 10, 3, 0, pixel(0, 2, 0)},
+        {"stretched top edge, its last quarter", named, 0, 20, 10, 16, 0, pixel(0, 3, 0)},
+        {"stretched centre", named, 0, 20, 10, 17, 7, pixel(0, 3, 3)},
+        {"tiled top edge repeats every 2", tiled, 0, 20, 10, 6, 0, pixel(0, 2, 0)},
+        {"tiled top edge, second of a pair", tiled, 0, 20, 10, 7, 0, pixel(0, 3, 0)},
+        {"tiled left edge", tiled, 0, 20, 10, 0, 5, pixel(0, 0, 3)},
+        {"a part smaller than the margins: left corner shrunk", named, 0, 2, 2, 0, 0, pixel(0, 1, 1)},
+        {"a part smaller than the margins: right corner shrunk", named, 0, 2, 2, 1, 1, pixel(0, 5, 5)},
+        {"a state outside the strip draws the first", named, 7, 20, 10, 0, 0, pixel(0, 0, 0)},
+    };
+    for (const auto& c : cases) {
+        const Image whole = NineSlice(image, c.cut, c.state, c.width, c.height, {0, 0, c.width, c.height});
+        ASSERT_EQ(whole.pixels.size(), static_cast<std::size_t>(c.width * c.height)) << c.what;
+        EXPECT_EQ(whole.pixels[static_cast<std::size_t>(c.y * c.width + c.x)], c.shows) << c.what;
+        // Only part of it made: the same pixel.
+        const Image one = NineSlice(image, c.cut, c.state, c.width, c.height, {c.x, c.y, c.x + 1, c.y + 1});
+        ASSERT_EQ(one.pixels.size(), 1u) << c.what;
+        EXPECT_EQ(one.pixels[0], c.shows) << c.what << ", made alone";
+    }
+}
+
+// Over a colour, a part is blended as the system blends premultiplied pixels, and opaque.
+TEST(ThemeImages, NineSliceOverAColourBlendsIt)
+{
+    const Image image{1, 1, {0x80400000}};  // red 0x80 at half alpha, premultiplied
+    const PartImage named;
+    const struct {
+        std::optional<std::uint32_t> under;
+        std::uint32_t shows;
+    } cases[] = {
+        {std::nullopt, 0x80400000},
+        {0x0000FF, 0xFF40007F},  // each channel: source + (under x (255 - 128) + 127) / 255
+        {0xFFFFFF, 0xFFBF7F7F},
+    };
+    for (const auto& c : cases) {
+        const Image out = NineSlice(image, named, 0, 3, 2, {0, 0, 3, 2}, c.under);
+        EXPECT_EQ(out.pixels, std::vector<std::uint32_t>(6, c.shows));
+        EXPECT_EQ(Opaque(out), c.under.has_value());
+    }
+}
+
 }  // namespace
 }  // namespace velum
