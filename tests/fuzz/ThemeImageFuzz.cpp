@@ -46,12 +46,12 @@ void CheckFit(const std::optional<velum::PartImage>& named, const velum::Image& 
     for (int state = 0; state <= states; ++state)
         for (const auto& part : parts)
             for (const bool over : {false, true}) {
-                const velum::Image out =
-                    velum::NineSlice(image, *named, state, part.width, part.height, part.area,
-                                     over ? std::optional<std::uint32_t>(0x336699) : std::nullopt);
+                const velum::Image out = velum::NineSlice(image, *named, state, part.width, part.height, part.area,
+                                                          over ? std::optional<std::uint32_t>(0x336699) : std::nullopt);
                 Require(out.width == std::min(part.area.x1, part.width) - part.area.x0 &&
                         out.height == std::min(part.area.y1, part.height) - part.area.y0);
-                Require(out.pixels.size() == static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height));
+                Require(out.pixels.size() ==
+                        static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height));
                 for (const std::uint32_t p : out.pixels) {
                     const std::uint32_t a = p >> 24;
                     Require(((p >> 16) & 0xFF) <= a && ((p >> 8) & 0xFF) <= a && (p & 0xFF) <= a);
