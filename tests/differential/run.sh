@@ -102,6 +102,22 @@ reference="$out/unskinned.log"
 [ -f "$reference" ] || { echo "FAIL: no reference run in $out" >&2; exit 1; }
 if ! diff -u "$reference" "$log"; then
   [ -n "${DIFF_TIMES:-}" ] && cat "$run/wine.out"
+  # A machine busy with other work can change what a person's timing brings (how often a held
+  # scroll arrow repeats), in the reference as well as here. Both are run once more, one after
+  # the other; the theme passes only if the two then agree, and that pair becomes the reference.
+  if [ -z "${DIFF_SECOND_TRY:-}" ]; then
+    echo "differential: under $name the program saw something else (above); the reference and $name run again" >&2
+    export DIFF_SECOND_TRY=1
+    again="$out/again-$name"
+    rm -rf "$again"
+    if bash "$0" "$wine_run" "$program" "$engine" "$again" &&
+       bash "$0" "$wine_run" "$program" "$engine" "$again" "$theme"; then
+      cp "$again/unskinned.log" "$reference"
+      rm -rf "$again"
+      echo "PASS: under $name the program saw what it saw without the engine, on the second try"
+      exit 0
+    fi
+  fi
   echo "FAIL: under $name the program saw something else than without the engine (- without, + with)" >&2
   exit 1
 fi
