@@ -103,7 +103,10 @@ const ArtImage::Composed* ArtImage::ComposedFor(const Level* level, int state, i
 void ArtImage::Draw(HDC dc, const RECT& dest, int state, int dpi, std::optional<Color> under) const
 {
     RECT clip{}, visible{};
-    if (GetClipBox(dc, &clip) == NULLREGION || !IntersectRect(&visible, &dest, &clip))
+    const int clipped = GetClipBox(dc, &clip);
+    if (clipped == ERROR)
+        clip = dest;  // a DC that cannot tell gets the whole part
+    if (clipped == NULLREGION || !IntersectRect(&visible, &dest, &clip))
         return;
     const PixelArea area{visible.left - dest.left, visible.top - dest.top, visible.right - dest.left,
                          visible.bottom - dest.top};
