@@ -42,7 +42,7 @@ void DrawArrow(HDC dc, POINT centre, Towards towards, int rows, Color c)
     }
 }
 
-UniqueBitmap TopDownBitmap(HDC dc, int width, int height, void*& bits)
+BITMAPINFO TopDownInfo(int width, int height)
 {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -51,6 +51,12 @@ UniqueBitmap TopDownBitmap(HDC dc, int width, int height, void*& bits)
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+UniqueBitmap TopDownBitmap(HDC dc, int width, int height, void*& bits)
+{
+    const BITMAPINFO info = TopDownInfo(width, height);
     bits = nullptr;
     return UniqueBitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
 }

@@ -58,6 +58,8 @@ enum class Glyph { Minimize, Maximize, Restore, Close, SubmenuArrow, Check };
 void DrawGlyph(HDC dc, const RECT& r, Glyph glyph, Color c, int dpi);
 // A 32-bit top-down DIB section of that size, its pixels at `bits`.
 UniqueBitmap TopDownBitmap(HDC dc, int width, int height, void*& bits);
+// The header of such a bitmap, for pixels kept in memory and drawn with StretchDIBits.
+BITMAPINFO TopDownInfo(int width, int height);
 
 // The DC of a whole window, frame included, released when it goes; of the screen for nullptr.
 class WindowDc {

@@ -21,18 +21,6 @@ constexpr std::size_t kKeptComposed = 12;
 // A composition larger than this is drawn and let go rather than kept (4 MiB).
 constexpr long long kKeptComposedPixels = 1 << 20;
 
-BITMAPINFO TopDownInfo(int width, int height)
-{
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
-}
-
 }  // namespace
 
 ArtImage::ArtImage(const PartImage& named, const LoadedImage& loaded) : named_(named), made_(std::make_unique<Made>())
