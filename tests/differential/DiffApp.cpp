@@ -149,10 +149,27 @@ std::mutex g_notificationLock;
 std::map<std::pair<int, int>, int> g_notifications;
 std::atomic<int> g_thumbTracks;
 
+std::map<int, int> g_lastScrollRequest;
+
 void Count(int id, int code)
 {
     std::lock_guard lock(g_notificationLock);
     ++g_notifications[{id, code}];
+}
+
+// How many thumb-track messages one drag brings depends on how many pointer moves the display
+// merged on a busy machine: a run of them counts once, as one drag.
+void CountScroll(int id, int request)
+{
+    {
+        std::lock_guard lock(g_notificationLock);
+        const auto last = g_lastScrollRequest.find(id);
+        const bool again = last != g_lastScrollRequest.end() && last->second == request;
+        g_lastScrollRequest[id] = request;
+        if (again && request == SB_THUMBTRACK)
+            return;
+    }
+    Count(id, request);
 }
 
 // Scroll bars move only when their owner moves them: `which` is SB_CTL for a scroll bar
@@ -178,7 +195,7 @@ void OnScroll(HWND window, int which, int request, int countAs)
     case SB_THUMBPOSITION: position = info.nTrackPos; break;
     default: break;
     }
-    Count(countAs, request);
+    CountScroll(countAs, request);
     SetScrollPos(window, which, position, TRUE);
 }
 
@@ -208,6 +225,7 @@ INT_PTR CALLBACK ControlsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         {
             std::lock_guard lock(g_notificationLock);
             g_notifications.clear();
+            g_lastScrollRequest.clear();
         }
         return TRUE;
     }
@@ -458,6 +476,18 @@ int AttachEngine(const std::wstring& theme, const std::wstring& scheme)
     return 0;
 }
 
+// A scroll arrow or page area held down repeats after 200 ms. Whether a click's release reaches
+// the program before that depends on how busy the machine is, so the program takes each click as
+// one step: it drops the repeat timer's messages while a scroll bar is tracked.
+LRESULT CALLBACK ScrollRepeatFilter(int code, WPARAM wParam, LPARAM lParam)
+{
+    constexpr UINT kSystemTimer = 0x0118;
+    const auto* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code == MSGF_SCROLLBAR && msg && msg->message == kSystemTimer)
+        return TRUE;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 DWORD WINAPI ScriptThread(void* folder)
 {
     RunScript(*static_cast<const std::wstring*>(folder));
@@ -668,6 +698,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     g_pictureBitmap = MakePictureBitmap();
     g_accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(1));
     RegisterClasses();
+    HHOOK scrollRepeat = SetWindowsHookExW(WH_MSGFILTER, ScrollRepeatFilter, nullptr, GetCurrentThreadId());
 
     const DWORD style = WS_OVERLAPPEDWINDOW;
     RECT r{0, 0, 700, 360};
@@ -690,6 +721,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         DispatchMessageW(&msg);
     }
     WaitForSingleObject(script, 10000);
+    if (scrollRepeat)
+        UnhookWindowsHookEx(scrollRepeat);
     Log("end");
     std::fclose(g_log);
     return 0;

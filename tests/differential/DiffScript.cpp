@@ -78,6 +78,21 @@ void Focus(const char* title)
     Input(Format("focus %s", title));
 }
 
+// A scroll bar tells its owner a gesture ended only once the button's release reaches it.
+void WaitForRelease()
+{
+    const DWORD ui = GetWindowThreadProcessId(MainWindow(), nullptr);
+    for (int i = 0; i < 200; ++i) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        if (GetGUIThreadInfo(ui, &info) && !info.hwndCapture)
+            break;
+        Sleep(20);
+    }
+    // The release is handled whole before the program takes the next message sent to it.
+    OnUiThread(MainWindow(), [] {});
+}
+
 template <class Predicate>
 bool WaitUntil(Predicate ready, const char* what)
 {
@@ -189,8 +204,13 @@ void LogState(HWND window, const char* name)
     Log(Format("%s visible %d iconic %d zoomed %d show %u normal at %ld,%ld", name, IsWindowVisible(window) ? 1 : 0,
                IsIconic(window) ? 1 : 0, IsZoomed(window) ? 1 : 0, placement.showCmd, placement.rcNormalPosition.left,
                placement.rcNormalPosition.top));
-    if (IsZoomed(window))
+    if (IsZoomed(window)) {
+        // A window is marked maximised before it is given the work area: on a busy machine the
+        // script can look in between.
+        for (int i = 0; i < 100 && !CoversWorkArea(window); ++i)
+            Sleep(20);
         Log(Format("%s covers the work area %d", name, CoversWorkArea(window) ? 1 : 0));
+    }
     else if (!IsIconic(window) && IsWindowVisible(window))
         LogClient(window, name);
 }
@@ -819,7 +839,9 @@ void EditTypingAndScrolling(HWND dialog)
     Click({r.left + 20, r.top + 12});
     Key("ctrl+End");
     WaitUntil([&] { return first() > 0; }, "Ctrl+End scrolls to the end");
+    const std::string collapsed = selection();
     Key("shift+Home");
+    WaitUntil([&] { return selection() != collapsed; }, "Shift+Home selects the last line");
     Log(Format("edit first line %d, selection %s", first(), selection().c_str()));
     Type("Last");
     WaitUntil([&] { return WindowTextOf(edit).ends_with("Last"); }, "typing replaces the selection");
@@ -864,10 +886,12 @@ void ScrollingWindow()
         const int before = position(which);
         DragBy(parts->thumb, which == SB_HORZ ? 40 : 0, which == SB_VERT ? 40 : 0);
         WaitUntil([&] { return position(which) > before; }, "dragging the thumb scrolls");
+        const int dragged = position(which);
         Click(parts->lowArrow);
-        Sleep(100);
+        WaitUntil([&] { return position(which) == dragged - 1; }, "a click on the near arrow scrolls back a line");
         Log(Format("%s's %s scroll bar at %d", owner, name, position(which)));
     }
+    WaitForRelease();
     Log(Format("notifications%s", ControlNotifications().c_str()));
     OnUiThread(window, [window] { CloseWindowNow(window); });
     Activate(MainWindow(), "Harness Main");
