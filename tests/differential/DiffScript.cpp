@@ -210,8 +210,7 @@ void LogState(HWND window, const char* name)
         for (int i = 0; i < 100 && !CoversWorkArea(window); ++i)
             Sleep(20);
         Log(Format("%s covers the work area %d", name, CoversWorkArea(window) ? 1 : 0));
-    }
-    else if (!IsIconic(window) && IsWindowVisible(window))
+    } else if (!IsIconic(window) && IsWindowVisible(window))
         LogClient(window, name);
 }
 
