@@ -1058,8 +1058,29 @@ TEST_F(CommonControls, EdgesTakeTheThemesThreeDColours)
 
 namespace {
 
-// What the Font dialog's colour list shows, read once the dialog is up, and the dialog closed.
+// What the Font dialog's colour list shows, and the track of its font list's scroll bar (the
+// list of a simple combo box whose items the dialog draws), read once the dialog is up, and the
+// dialog closed.
 COLORREF fontColourField = CLR_INVALID;
+COLORREF fontListTrack = CLR_INVALID;
+
+COLORREF ScrollTrackPixel(HWND list)
+{
+    SCROLLBARINFO bar{};
+    bar.cbSize = sizeof bar;
+    RECT window{};
+    if (!GetScrollBarInfo(list, OBJID_VSCROLL, &bar) || !GetWindowRect(list, &window))
+        return CLR_INVALID;
+    // The track between the arrows, above or below the thumb, wherever there is room.
+    const int arrow = bar.dxyLineButton;
+    const int length = bar.rcScrollBar.bottom - bar.rcScrollBar.top;
+    const int y = bar.xyThumbTop - arrow > 4 ? arrow + 2 : length - arrow - 3;
+    HDC dc = GetWindowDC(list);
+    const COLORREF c = GetPixel(dc, (bar.rcScrollBar.left + bar.rcScrollBar.right) / 2 - window.left,
+                                bar.rcScrollBar.top - window.top + y);
+    ReleaseDC(list, dc);
+    return c;
+}
 
 UINT_PTR CALLBACK ReadFontDialog(HWND dialog, UINT message, WPARAM, LPARAM)
 {
@@ -1071,6 +1092,10 @@ UINT_PTR CALLBACK ReadFontDialog(HWND dialog, UINT message, WPARAM, LPARAM)
         RECT r{};
         GetClientRect(colours, &r);
         fontColourField = Pixel(colours, r.right - 2 * GetSystemMetrics(SM_CXVSCROLL), r.bottom / 2);
+        COMBOBOXINFO fonts{};
+        fonts.cbSize = sizeof fonts;
+        if (GetComboBoxInfo(GetDlgItem(dialog, cmb1), &fonts))
+            fontListTrack = ScrollTrackPixel(fonts.hwndList);
         EndDialog(dialog, IDCANCEL);
     }
     return 0;
@@ -1096,4 +1121,5 @@ TEST_F(CommonControls, ListsASystemDialogDrawsItselfTakeTheFieldColours)
     choose.lpfnHook = ReadFontDialog;
     ChooseFontW(&choose);
     EXPECT_EQ(Hex(fontColourField), Hex(Ref(PaletteOf(file).field.normal.background.from)));
+    EXPECT_EQ(Hex(fontListTrack), Hex(Ref(PaletteOf(file).scroll.track.background.from))) << "font list's scroll bar";
 }

@@ -50,7 +50,8 @@ bool ProgramDraws(HWND hwnd, ControlFamily family)
 // edit or list of a combo box, the combo box's parent.
 bool SystemDrawsItems(HWND control)
 {
-    HWND owner = GetParent(control);
+    const FieldState* field = FindField(control);
+    HWND owner = field != nullptr && field->combo != nullptr ? field->combo : GetParent(control);
     if (owner != nullptr && IsCombo(owner))
         owner = GetParent(owner);
     if (owner == nullptr)
@@ -263,10 +264,22 @@ bool EngineDrawsField(HWND hwnd)
 bool EngineFramesField(HWND hwnd)
 {
     const FieldState* field = FindField(hwnd);
-    if (CurrentTheme() == nullptr || field == nullptr || field->family != ControlFamily::ComboBox ||
-        !OwnerDrawsItems(StyleOf(hwnd)) || !SystemDrawsItems(hwnd))
+    if (CurrentTheme() == nullptr || field == nullptr)
+        return false;
+    switch (field->family) {
+    case ControlFamily::ComboBox:
+    case ControlFamily::ListBox:
+    case ControlFamily::ComboList: break;
+    default: return false;
+    }
+    if (!OwnerDrawsItems(StyleOf(hwnd)) || !SystemDrawsItems(hwnd))
         return false;
     return ParentLeavesColours(hwnd, *field);
+}
+
+bool EngineDrawsFieldFrame(HWND hwnd)
+{
+    return EngineDrawsField(hwnd) || EngineFramesField(hwnd);
 }
 
 bool HasFocusWithin(HWND hwnd)
@@ -282,7 +295,7 @@ void PaintFieldBorder(HWND hwnd)
         return;
     const int width = EdgeWidth(StyleOf(hwnd), static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
     const bool bars = HasScrollBars(hwnd);
-    if ((width == 0 && !bars) || !EngineDrawsField(hwnd))
+    if ((width == 0 && !bars) || !EngineDrawsFieldFrame(hwnd))
         return;
     WindowDc dc(hwnd);
     if (dc.get() == nullptr)
@@ -322,13 +335,13 @@ bool EngineFollowsBarPointer(HWND hwnd, UINT message)
 {
     const bool mouse = message == WM_NCMOUSEMOVE || message == WM_NCMOUSELEAVE || message == WM_NCLBUTTONDOWN ||
                        message == WM_NCLBUTTONDBLCLK || message == WM_MOUSEMOVE;
-    return mouse && HasScrollBars(hwnd) && EngineDrawsField(hwnd);
+    return mouse && HasScrollBars(hwnd) && EngineDrawsFieldFrame(hwnd);
 }
 
 void RepaintFieldScrollBars(HWND hwnd)
 {
     // Edits and lists move their bars as they scroll, and the system draws them at once.
-    if (HasScrollBars(hwnd) && ScrollBarsMoved(hwnd) && IsWindowVisible(hwnd) && EngineDrawsField(hwnd))
+    if (HasScrollBars(hwnd) && ScrollBarsMoved(hwnd) && IsWindowVisible(hwnd) && EngineDrawsFieldFrame(hwnd))
         RepaintScrollBars(hwnd);
 }
 

@@ -53,10 +53,13 @@ FieldLook LookOf(HWND hwnd, ControlFamily family);
 // True when the engine draws the field now: the theme is on, the control is not owner-drawn and
 // its parent left its colours to the engine.
 bool EngineDrawsField(HWND hwnd);
-// True for an owner-drawn combo box whose items the system draws (an extended combo box's, the
-// Font dialog's), whose parent left its colours to the engine: the items stay the system's
-// drawing, the frame and the drop button around them are the engine's.
+// True for an owner-drawn combo box or list whose items the system draws (an extended combo
+// box's, the Font dialog's), whose parent left its colours to the engine: the items stay the
+// system's drawing, the frame, scroll bars and drop button around them are the engine's.
 bool EngineFramesField(HWND hwnd);
+// True when the engine draws the field's frame and scroll bars: it draws the whole field, or
+// frames the system's items.
+bool EngineDrawsFieldFrame(HWND hwnd);
 // True while the control, or the edit inside a combo box, has the keyboard focus.
 bool HasFocusWithin(HWND hwnd);
 // The colour of the field's border in its state: the focus border while it has the focus.
