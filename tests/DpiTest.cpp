@@ -1,7 +1,7 @@
 // The program and the engine at the display's DPI, which the test prefix sets (Wine reads
 // HKCU\Control Panel\Desktop\LogPixels): Zentora's client area, the engine's caption, caption
 // buttons and menu bar at their 96 DPI sizes scaled, and the title and menu text not cut off.
-// The suite runs it twice: in the usual 96 DPI prefix and in one at 144 DPI.
+// The suite runs it three times: in the usual 96 DPI prefix, and in ones at 120 and 144 DPI.
 //
 // Wine 8 gives every process the display's DPI, aware or not, so a program that never declared
 // itself DPI aware would pass here and still be stretched by Windows. The manifest is checked on
