@@ -420,6 +420,23 @@ image = art/status.png
 
 // A switch back to a theme reuses its decoded images while their files are as they were, and
 // reads them again once a file has changed.
+namespace {
+
+// The program's own procedure, under the engine's: it detaches the engine from inside a
+// message the engine passed on.
+constexpr UINT kDetachInside = WM_APP + 7;
+
+LRESULT CALLBACK DetachingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == kDetachInside)
+        return Velum_Detach();
+    return RecordingProc(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+// Kept for a switch back, an image is read again once its file changes, and once the engine is
+// detached, however it is detached.
 TEST(EngineImages, ASwitchBackReusesImagesUntilTheirFileChanges)
 {
     ThemeFolder folder;
@@ -443,6 +460,9 @@ TEST(EngineImages, ASwitchBackReusesImagesUntilTheirFileChanges)
         SetFileTime(file, nullptr, nullptr, keep);
         CloseHandle(file);
     };
+    ui.Call([&] {
+        return static_cast<int>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DetachingProc)));
+    });
     ASSERT_EQ(ui.AttachEx(theme), VELUM_OK) << ui.LastError();
     ui.Activate();
     const FILETIME written = fileTime();
@@ -450,18 +470,28 @@ TEST(EngineImages, ASwitchBackReusesImagesUntilTheirFileChanges)
     later.dwLowDateTime += 20'000'000;  // two seconds on
     if (later.dwLowDateTime < written.dwLowDateTime)
         ++later.dwHighDateTime;
+    enum class Leave { Switch, Detach, DetachInside };
     const struct {
         const char* change;
+        Leave leave;
         std::uint32_t written;
         const FILETIME* time;
         std::uint32_t shown;
     } cases[] = {
-        {"same size and time: the kept image", kSecond, &written, kFirst},
-        {"written later: read again", kThird, &later, kThird},
+        {"same size and time: the kept image", Leave::Switch, kSecond, &written, kFirst},
+        {"written later: read again", Leave::Switch, kThird, &later, kThird},
+        {"detached, same size and time: read again", Leave::Detach, kFirst, &later, kFirst},
+        {"detached inside a message, same size and time: read again", Leave::DetachInside, kSecond, &later, kSecond},
     };
     for (const auto& c : cases) {
         rewrite(c.written, c.time);
-        ASSERT_EQ(ui.AttachEx(SkinFile(L"midnight.vlm")), VELUM_OK);
+        switch (c.leave) {
+        case Leave::Switch: ASSERT_EQ(ui.AttachEx(SkinFile(L"midnight.vlm")), VELUM_OK); break;
+        case Leave::Detach: ASSERT_EQ(ui.Call([] { return Velum_Detach(); }), VELUM_OK); break;
+        case Leave::DetachInside:
+            ASSERT_EQ(ui.Call([&] { return static_cast<int>(SendMessageW(hwnd, kDetachInside, 0, 0)); }), VELUM_OK);
+            break;
+        }
         ASSERT_EQ(ui.AttachEx(theme), VELUM_OK) << ui.LastError();
         EXPECT_TRUE(WaitUntil([&] { return WindowPixel(hwnd, at.x, at.y) == Ref(c.shown); }))
             << c.change << ": " << Hex(WindowPixel(hwnd, at.x, at.y));

@@ -9,6 +9,7 @@
 #include "FrameArithmetic.h"
 #include "KeptBitmaps.h"
 #include "SystemColourAnswers.h"
+#include "ThemeArtwork.h"
 #include "Velum.h"
 #include "WindowRegistry.h"
 
@@ -140,6 +141,7 @@ bool DetachWhenMessageReturns()
                 if (State().detachPending) {
                     StopSkinning();
                     TrimFontCache();
+                    ForgetKeptArtwork();
                     stopped = true;
                 }
             }
@@ -159,6 +161,8 @@ void ReleaseEndedThread()
     // Its windows are gone with it, and its hooks; what the engine kept for them is let go.
     AbandonSubclasses();
     StopSkinning();
+    TrimFontCache();
+    ForgetKeptArtwork();
 }
 
 void TellThemeChanged(DWORD thread, bool attached)
