@@ -357,3 +357,77 @@ TEST_F(Buttons, TextSitsWhereTheStyleSaysAsTheSystemPutsIt)
 }
 
 }  // namespace
+
+namespace {
+
+// A program that subclassed two push buttons before the engine came: it paints one black itself,
+// as a meter, and passes everything of the other on to the system.
+constexpr COLORREF kMeterBlack = RGB(0, 0, 0);
+std::map<HWND, WNDPROC> subclassPrevious;
+HWND meter = nullptr;
+
+LRESULT CALLBACK ProgramSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (hwnd == meter && message == WM_ERASEBKGND)
+        return TRUE;
+    if (hwnd == meter && message == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        RECT r;
+        GetClientRect(hwnd, &r);
+        SetBkColor(dc, kMeterBlack);
+        ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    return CallWindowProcW(subclassPrevious[hwnd], hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+// Attached over buttons the program subclassed first, the engine leaves the program's own
+// painting as it is, through repaints, the pointer and the dialog's messages; a subclass that
+// paints nothing itself still shows the theme.
+TEST_F(Buttons, AButtonTheProgramSubclassedFirstKeepsTheProgramsPainting)
+{
+    const std::wstring file = SkinFolder() + L"\\midnight.vlm";
+    const auto& look = PaletteOf(file).button;
+    const COLORREF face = Ref(look.normal.background.from), hot = Ref(look.hot.background.from);
+    Create();
+    meter = Button(kPush);
+    HWND passing = Button(kDisabled);
+    EnableWindow(passing, TRUE);
+    for (HWND button : {meter, passing})
+        subclassPrevious[button] = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ProgramSubclass)));
+    ASSERT_EQ(Attach(file), VELUM_OK);
+    const struct {
+        const char* what;
+        UINT message;
+        WPARAM wParam;
+    } events[] = {
+        {"a repaint", WM_PAINT, 0},
+        {"the pointer over it", WM_MOUSEMOVE, 0},
+        {"the dialog's button style", BM_SETSTYLE, BS_PUSHBUTTON},
+        {"the keyboard cues", WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL)},
+    };
+    for (HWND button : {meter, passing}) {
+        for (const auto& e : events) {
+            if (e.message == WM_PAINT)
+                InvalidateRect(button, nullptr, TRUE);
+            else if (e.message == WM_MOUSEMOVE)
+                MoveOnto(button, 50, 14);
+            else
+                SendMessageW(button, e.message, e.wParam, TRUE);
+            Pump(150);
+            const COLORREF expected = button == meter ? kMeterBlack : e.message == WM_MOUSEMOVE ? hot : face;
+            EXPECT_EQ(Hex(Pixel(button, 4, 14)), Hex(expected))
+                << (button == meter ? "painting: " : "passing on: ") << e.what;
+            MoveOnto(host_, 300, 200);
+        }
+    }
+    Velum_Detach();
+    for (const auto& [button, previous] : subclassPrevious)
+        SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+    subclassPrevious.clear();
+}

@@ -91,6 +91,7 @@ namespace {
 struct ModuleFacts {
     bool commonControls = false;  // comctl32, whichever version
     bool system = false;          // a module in the Windows folder
+    bool program = false;         // the process's own executable, wherever it lies
 };
 
 ModuleFacts FactsOfCodeAt(const void* address)
@@ -115,6 +116,7 @@ ModuleFacts FactsOfCodeAt(const void* address)
             name = path + i + 1;
     ModuleFacts& facts = entry->second;
     facts.commonControls = lstrcmpiW(name, L"comctl32.dll") == 0;
+    facts.program = module == GetModuleHandleW(nullptr);
     facts.system = length > folderLength && folderLength > 0 && folderLength < MAX_PATH &&
                    CompareStringOrdinal(path, static_cast<int>(folderLength), folder, static_cast<int>(folderLength),
                                         TRUE) == CSTR_EQUAL &&
@@ -132,6 +134,12 @@ bool IsCommonControlWindow(HWND hwnd)
 bool IsSystemCode(const void* address)
 {
     return FactsOfCodeAt(address).system;
+}
+
+bool IsProgramCode(const void* address)
+{
+    const ModuleFacts facts = FactsOfCodeAt(address);
+    return facts.program || !facts.system;
 }
 
 }  // namespace velum

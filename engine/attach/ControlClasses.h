@@ -18,6 +18,9 @@ bool IsCommonControlWindow(HWND hwnd);
 
 // True when the code at the address is the system's: a module in the Windows folder.
 bool IsSystemCode(const void* address);
+// True for code of the program rather than of the system: its executable (Windows' own programs
+// lie in the Windows folder too), or any module outside the Windows folder.
+bool IsProgramCode(const void* address);
 
 // True when the window is of the system's dialog class (#32770), top-level or child.
 inline bool IsDialogWindow(HWND hwnd)

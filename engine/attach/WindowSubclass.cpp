@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "ControlClasses.h"
 #include "ScrollBarSkin.h"
 
 namespace velum {
@@ -164,6 +165,13 @@ LRESULT CallPrevious(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     if (!Records().Find(hwnd, record) || record.previous == nullptr)
         return DefWindowProcW(hwnd, message, wParam, lParam);
     return CallWindowProcW(record.previous, hwnd, message, wParam, lParam);
+}
+
+bool ProgramProcedureBelow(HWND hwnd)
+{
+    Record record;
+    return Records().Find(hwnd, record) && record.previous != nullptr &&
+           IsProgramCode(reinterpret_cast<const void*>(record.previous));
 }
 
 void RemoveSubclass(HWND hwnd)

@@ -14,6 +14,9 @@ namespace velum {
 bool InstallSubclass(HWND hwnd, WNDPROC part);
 // Calls the procedure the window had before the engine (DefWindowProc when there is none).
 LRESULT CallPrevious(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// True when the procedure the window had before the engine is the program's own code: the
+// program subclassed a control before the engine was attached, and may draw it itself.
+bool ProgramProcedureBelow(HWND hwnd);
 // The engine stops drawing the window. When its procedure is still the top of the chain, the
 // window gets back the procedure it had; otherwise the engine stays in the chain, below the
 // program's own procedure, and only forwards.

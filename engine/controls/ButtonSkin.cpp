@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ButtonPaint.h"
 #include "ControlClasses.h"
 #include "ControlPaint.h"
 #include "Engine.h"
+#include "Handles.h"
 #include "PartWindows.h"
 #include "WindowRegistry.h"
 
@@ -18,6 +21,9 @@ namespace {
 
 struct ButtonState {
     bool hot = false;
+    // For a button the program subclassed before the engine came, whether the program paints it
+    // itself, as its first paint showed: then the engine draws nothing of it.
+    std::optional<bool> programPaints;
 };
 
 PartWindows<ButtonState>& Buttons()
@@ -103,8 +109,79 @@ void Paint(HWND hwnd, HDC target)
         buffer.Commit();
 }
 
+// The system's button asks its parent for its colours as it draws. Watching for that question
+// tells whether a program's procedure below the engine let the system draw the button.
+thread_local HWND watchedButton = nullptr;
+thread_local bool systemDrew = false;
+
+LRESULT CALLBACK WatchColourQuestions(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION) {
+        const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if ((sent->message == WM_CTLCOLORBTN || sent->message == WM_CTLCOLORSTATIC) &&
+            reinterpret_cast<HWND>(sent->lParam) == watchedButton)
+            systemDrew = true;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Passes the message on to the program's procedure below the engine, and tells whether the
+// system drew the button meanwhile.
+bool SystemDrewDuring(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    const HWND outerButton = std::exchange(watchedButton, hwnd);
+    const bool outerDrew = std::exchange(systemDrew, false);
+    {
+        const UniqueHook watch(SetWindowsHookExW(WH_CALLWNDPROC, WatchColourQuestions, nullptr, GetCurrentThreadId()));
+        result = CallPrevious(hwnd, message, wParam, lParam);
+    }
+    const bool drew = systemDrew;
+    watchedButton = outerButton;
+    systemDrew = outerDrew;
+    return drew;
+}
+
+bool ProgramPaints(HWND hwnd)
+{
+    const auto found = Buttons().find(hwnd);
+    return found != Buttons().end() && found->second.programPaints.value_or(false);
+}
+
+// Not yet known whether the program paints the button it subclassed before the engine came.
+bool ProgramMayPaint(HWND hwnd)
+{
+    const auto found = Buttons().find(hwnd);
+    return found != Buttons().end() && !found->second.programPaints && ProgramProcedureBelow(hwnd);
+}
+
+// The first paint of a button the program subclassed before the engine came goes to the
+// program: the engine draws over it only if the system drew it, and from then on draws such a
+// button itself, or leaves it to the program.
+LRESULT OnPaintOverProgram(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = 0;
+    const bool drew = SystemDrewDuring(hwnd, message, wParam, lParam, result);
+    if (auto found = Buttons().find(hwnd); found != Buttons().end())
+        found->second.programPaints = !drew;
+    if (!drew)
+        return result;
+    if (message == WM_PRINTCLIENT && wParam != 0) {
+        const auto dc = reinterpret_cast<HDC>(wParam);
+        if (EngineDraws(hwnd, dc))
+            Paint(hwnd, dc);
+    } else {
+        velum::DrawOverSystemNow(
+            hwnd, [hwnd](HDC dc) { return EngineDraws(hwnd, dc); }, [hwnd](HDC dc) { Paint(hwnd, dc); });
+    }
+    return result;
+}
+
 LRESULT OnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (ProgramPaints(hwnd))
+        return CallPrevious(hwnd, message, wParam, lParam);
+    if (ProgramMayPaint(hwnd))
+        return OnPaintOverProgram(hwnd, message, wParam, lParam);
     if (wParam != 0) {
         const auto dc = reinterpret_cast<HDC>(wParam);
         if (!EngineDraws(hwnd, dc))
@@ -125,7 +202,7 @@ LRESULT OnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 // check, the focus), outside WM_PAINT; the engine draws over it at once.
 void DrawOverSystemNow(HWND hwnd)
 {
-    if (Buttons().count(hwnd) != 0)
+    if (Buttons().count(hwnd) != 0 && !ProgramPaints(hwnd))
         velum::DrawOverSystemNow(
             hwnd, [hwnd](HDC dc) { return EngineDraws(hwnd, dc); }, [hwnd](HDC dc) { Paint(hwnd, dc); });
 }
@@ -176,12 +253,19 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_NCDESTROY: Buttons().erase(hwnd); return PassOn(hwnd, message, wParam, lParam);
     default: break;
     }
-    const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+    // Below the engine, a program's procedure may handle the change itself; the system's
+    // drawing is drawn over only where the system drew.
+    LRESULT result = 0;
+    bool drew = true;
+    if (ChangesButtonLook(message) && ProgramMayPaint(hwnd))
+        drew = SystemDrewDuring(hwnd, message, wParam, lParam, result);
+    else
+        result = CallPrevious(hwnd, message, wParam, lParam);
     if (message == WM_MOUSEMOVE)
         SetHot(hwnd, true);
     else if (message == WM_MOUSELEAVE)
         SetHot(hwnd, false);
-    else if (ChangesButtonLook(message))
+    else if (ChangesButtonLook(message) && drew)
         DrawOverSystemNow(hwnd);
     return result;
 }
