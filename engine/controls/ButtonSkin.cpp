@@ -151,7 +151,15 @@ bool ProgramPaints(HWND hwnd)
 bool ProgramMayPaint(HWND hwnd)
 {
     const auto found = Buttons().find(hwnd);
-    return found != Buttons().end() && !found->second.programPaints && ProgramProcedureBelow(hwnd);
+    if (found == Buttons().end() || found->second.programPaints)
+        return false;
+    // Below the engine is the system's procedure: the engine draws the button, and need not ask
+    // again.
+    if (!ProgramProcedureBelow(hwnd)) {
+        found->second.programPaints = false;
+        return false;
+    }
+    return true;
 }
 
 // The first paint of a button the program subclassed before the engine came goes to the
