@@ -108,8 +108,6 @@ int Detach(bool& stopped)
     if (DetachWhenMessageReturns())
         return Succeed();
     StopSkinning();
-    TrimFontCache();
-    ForgetKeptArtwork();
     stopped = true;
     return Succeed();
 }

@@ -117,6 +117,9 @@ void StopSkinning()
         ReleaseKeptIcons();
         ReleaseKeptButtons();
     });
+    // However the engine is detached, what it kept for a theme to come back is let go too.
+    TrimFontCache();
+    ForgetKeptArtwork();
     // A window the program subclassed over the engine keeps calling into this module, which
     // must then outlive a FreeLibrary.
     if (AnyWindowStillChained() || !importsBack) {
@@ -140,8 +143,6 @@ bool DetachWhenMessageReturns()
                 const EngineCallScope scope;
                 if (State().detachPending) {
                     StopSkinning();
-                    TrimFontCache();
-                    ForgetKeptArtwork();
                     stopped = true;
                 }
             }
@@ -161,8 +162,6 @@ void ReleaseEndedThread()
     // Its windows are gone with it, and its hooks; what the engine kept for them is let go.
     AbandonSubclasses();
     StopSkinning();
-    TrimFontCache();
-    ForgetKeptArtwork();
 }
 
 void TellThemeChanged(DWORD thread, bool attached)

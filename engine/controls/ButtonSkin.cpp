@@ -162,6 +162,15 @@ bool ProgramMayPaint(HWND hwnd)
     return true;
 }
 
+// The system's button draws straight onto the window when its state changes (a press, a
+// check, the focus), outside WM_PAINT; the engine draws over it at once.
+void DrawOverSystemNow(HWND hwnd)
+{
+    if (Buttons().count(hwnd) != 0 && !ProgramPaints(hwnd))
+        velum::DrawOverSystemNow(
+            hwnd, [hwnd](HDC dc) { return EngineDraws(hwnd, dc); }, [hwnd](HDC dc) { Paint(hwnd, dc); });
+}
+
 // The first paint of a button the program subclassed before the engine came goes to the
 // program: the engine draws over it only if the system drew it, and from then on draws such a
 // button itself, or leaves it to the program.
@@ -178,8 +187,7 @@ LRESULT OnPaintOverProgram(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         if (EngineDraws(hwnd, dc))
             Paint(hwnd, dc);
     } else {
-        velum::DrawOverSystemNow(
-            hwnd, [hwnd](HDC dc) { return EngineDraws(hwnd, dc); }, [hwnd](HDC dc) { Paint(hwnd, dc); });
+        DrawOverSystemNow(hwnd);
     }
     return result;
 }
@@ -204,15 +212,6 @@ LRESULT OnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         Paint(hwnd, dc);
     EndPaint(hwnd, &ps);
     return 0;
-}
-
-// The system's button draws straight onto the window when its state changes (a press, a
-// check, the focus), outside WM_PAINT; the engine draws over it at once.
-void DrawOverSystemNow(HWND hwnd)
-{
-    if (Buttons().count(hwnd) != 0 && !ProgramPaints(hwnd))
-        velum::DrawOverSystemNow(
-            hwnd, [hwnd](HDC dc) { return EngineDraws(hwnd, dc); }, [hwnd](HDC dc) { Paint(hwnd, dc); });
 }
 
 bool ChangesButtonLook(UINT message)

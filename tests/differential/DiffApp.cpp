@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "Handles.h"
+
 namespace {
 
 HINSTANCE g_instance;
@@ -698,7 +700,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     g_pictureBitmap = MakePictureBitmap();
     g_accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(1));
     RegisterClasses();
-    HHOOK scrollRepeat = SetWindowsHookExW(WH_MSGFILTER, ScrollRepeatFilter, nullptr, GetCurrentThreadId());
+    const UniqueHook scrollRepeat(SetWindowsHookExW(WH_MSGFILTER, ScrollRepeatFilter, nullptr, GetCurrentThreadId()));
 
     const DWORD style = WS_OVERLAPPEDWINDOW;
     RECT r{0, 0, 700, 360};
@@ -721,8 +723,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         DispatchMessageW(&msg);
     }
     WaitForSingleObject(script, 10000);
-    if (scrollRepeat)
-        UnhookWindowsHookEx(scrollRepeat);
     Log("end");
     std::fclose(g_log);
     return 0;
