@@ -8,7 +8,7 @@ cd "$ZENTORA_ROOT"
 zentora_build native win64 win32
 
 cleanup() {
-  for prefix in "$ZENTORA_ROOT"/build/win{64,32}/wineprefix{,-dpi*}; do
+  for prefix in "$ZENTORA_ROOT"/build/win{64,32}/wineprefix{,-*}; do
     [ -d "$prefix" ] && WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
   done
   zentora_stop_display
@@ -22,21 +22,34 @@ zentora_check_format || status=1
 echo "== tests: native"
 ctest --preset native || status=1
 
-# The two architectures run side by side, each with its own display and Wine prefix: most of
-# their time is spent waiting on windows, not computing. Each line says which one it is from.
+# The two architectures run side by side, and each in two lanes: the engine's tests on windows
+# of their own (labelled second_display) beside the rest. Each lane has its own display and Wine
+# prefixes: most of the time is spent waiting on windows, not computing. Each line says which
+# architecture it is from.
 run_windows_tests() {
-  local preset=$1
+  local preset=$1 status=0
   (
     export ZENTORA_TEST_DISPLAY=$2 DISPLAY=$2
     set -o pipefail
-    ctest --preset "$preset" 2>&1 | sed -u "s/^/[$preset] /"
+    # The tests found in each program are listed once, before the lanes read the lists.
+    ctest --preset "$preset" -N >/dev/null 2>&1 || true
+    (
+      export ZENTORA_TEST_DISPLAY=$3 DISPLAY=$3 ZENTORA_TEST_LANE=second
+      ctest --preset "$preset" -L second_display 2>&1 | sed -u "s/^/[$preset] /"
+    ) &
+    local second=$!
+    ctest --preset "$preset" -LE second_display 2>&1 | sed -u "s/^/[$preset] /" || status=1
+    wait "$second" || status=1
+    exit $status
   )
 }
-zentora_start_display
-win64_display=$DISPLAY
-zentora_start_display
-run_windows_tests win32 "$DISPLAY" &
+displays=()
+for _ in 1 2 3 4; do
+  zentora_start_display
+  displays+=("$DISPLAY")
+done
+run_windows_tests win32 "${displays[2]}" "${displays[3]}" &
 win32_tests=$!
-run_windows_tests win64 "$win64_display" || status=1
+run_windows_tests win64 "${displays[0]}" "${displays[1]}" || status=1
 wait "$win32_tests" || status=1
 exit $status

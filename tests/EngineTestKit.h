@@ -230,10 +230,12 @@ class XScreen {
 public:
     XScreen()
     {
-        // Both architectures' tests run at once, each under its own Wine server, which can hand
-        // out the same process id.
+        // Tests run in several Wine servers at once, which can hand out the same process id:
+        // the name also holds the moment.
+        LARGE_INTEGER now{};
+        QueryPerformanceCounter(&now);
         const std::string file = "/tmp/velum-test-" + std::to_string(sizeof(void*) * 8) + "-" +
-                                 std::to_string(GetCurrentProcessId()) + ".rgb";
+                                 std::to_string(GetCurrentProcessId()) + "-" + std::to_string(now.QuadPart) + ".rgb";
         // Written under another name and renamed when complete, as the process handle of a Unix
         // program does not wait for it.
         std::wstring command = L"Z:\\bin\\sh -c \"import -silent -window root -depth 8 rgb:" + harness::Widen(file) +

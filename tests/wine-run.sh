@@ -2,6 +2,9 @@
 # Runs a Windows program of the tests under Wine: one private prefix per build folder (made
 # once), the test run's own virtual display, the Chinese code page, no debug noise.
 # ZENTORA_TEST_DPI=N (other than 96) runs it in a prefix of its own whose display has N DPI.
+# ZENTORA_TEST_LANE=NAME runs it in prefixes of that lane's own, under Wine servers of their own:
+# two lanes run side by side, each on its own display, without sharing a foreground window or a
+# pointer position.
 # Usage: wine-run.sh PROGRAM.exe [ARGS...]
 set -euo pipefail
 
@@ -26,6 +29,12 @@ case $dpi in
   96) prefix=wineprefix ;;
   *[!0-9]* | '') echo "wine-run: ZENTORA_TEST_DPI=$dpi is not a number" >&2; exit 125 ;;
   *) prefix=wineprefix-dpi$dpi ;;
+esac
+lane=${ZENTORA_TEST_LANE:-}
+case $lane in
+  '') ;;
+  *[!a-z0-9]*) echo "wine-run: ZENTORA_TEST_LANE=$lane is not a lowercase name" >&2; exit 125 ;;
+  *) prefix=$prefix-$lane ;;
 esac
 
 export DISPLAY=$ZENTORA_TEST_DISPLAY
