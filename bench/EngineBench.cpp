@@ -3,7 +3,8 @@
 // switch followed by that repaint. Medians of many rounds, and their ratios to the unskinned
 // repaint. The switches alone, without the repaint, show what part of a switch is the engine's
 // own work and what part is painting; Wine's own change of the window's corners, with the same
-// repaint and no engine, shows the frame change that no switch between these themes can avoid.
+// repaint and no engine, shows the frame change that no switch between these themes can avoid,
+// and the same change moving the client area's edge, as a switch to other frame sizes does.
 // A frame change alone (SWP_FRAMECHANGED), with and without the engine, shows what the engine
 // adds to each one. Themes drawn from images (glass, slate) are measured the same way: a repaint,
 // a switch between the two, and the private memory one takes beyond a theme of colours.
@@ -32,12 +33,27 @@ std::string SkinFolder(int argc, char** argv)
     return folder + "\\Skin\\";
 }
 
+// The client area's inset from where the system puts it: a frame change with another inset moves
+// the client area's edge, as a switch between themes of other frame sizes does.
+int clientInset = 0;
+
+LRESULT CALLBACK BenchProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = DefWindowProcW(hwnd, message, wParam, lParam);
+    if (message == WM_NCCALCSIZE && wParam != FALSE) {
+        RECT& client = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0];
+        client.left += clientInset;
+        client.top += clientInset;
+    }
+    return result;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpfnWndProc = BenchProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
@@ -85,7 +101,7 @@ int main(int argc, char** argv)
 
     // The three cases run in alternating blocks, so a machine that speeds up or slows down
     // during the run weighs on all of them alike.
-    std::vector<double> plain, cornered, skinned, switched, schemes, switchedAlone, schemesAlone;
+    std::vector<double> plain, cornered, movedEdge, skinned, switched, schemes, switchedAlone, schemesAlone;
     std::vector<double> framedPlain, framedSkinned, imageRepaint, imageSwitched, imageSwitchedAlone, imageLoaded;
     bool flip = false;
     // Wine's own region change between the two themes' corner radii (6 and 8), on the unskinned
@@ -98,6 +114,12 @@ int main(int argc, char** argv)
         SetWindowRgn(hwnd, CreateRoundRectRgn(0, 0, w.right - w.left + 1, w.bottom - w.top + 1, diameter, diameter),
                      FALSE);
         repaint();
+    };
+    // The same with the client area's edge moved by the frame change: glass and slate have
+    // frames of other sizes, so a switch between them moves it too, and Wine repaints more.
+    const auto cornerAndEdgeChange = [&] {
+        clientInset = flip ? 0 : 1;
+        cornerChange();
     };
     // A frame change alone; the repaint it leaves pending is done outside the clock.
     const auto frameChanges = [&](std::vector<double>* times) {
@@ -118,7 +140,11 @@ int main(int argc, char** argv)
         Measure(5, repaint);
         Measure(kRounds, repaint, &plain);
         Measure(kRounds, cornerChange, &cornered);
+        Measure(kRounds, cornerAndEdgeChange, &movedEdge);
+        clientInset = 0;
         SetWindowRgn(hwnd, nullptr, FALSE);
+        SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         Measure(1, repaint);
         frameChanges(&framedPlain);
         if (Velum_Attach() != VELUM_OK || Velum_AttachEx(first.c_str(), "") != VELUM_OK) {
@@ -208,6 +234,9 @@ int main(int argc, char** argv)
         "  corners changed + repaint   %8.3f ms  %5.2fx  (no engine: Wine's own SetWindowRgn between the two themes' "
         "corners, the frame change every theme switch makes)\n",
         Median(cornered), Median(cornered) / plainMs);
+    std::printf("  corners and edge + repaint  %8.3f ms  %5.2fx  (the same, the frame change also moving the client "
+                "area's edge, as a switch between themes of other frame sizes does)\n",
+                Median(movedEdge), Median(movedEdge) / plainMs);
     std::printf("  repaint, theme attached     %8.3f ms  %5.2fx  (aim: within 2x)\n", skinnedMs, skinnedMs / plainMs);
     std::printf(
         "  theme switch + repaint      %8.3f ms  %5.2fx  (aim: 1.5x at most; velum <-> midnight, new frame sizes)\n",
@@ -224,8 +253,11 @@ int main(int argc, char** argv)
                 Median(framedSkinned), Median(framedSkinned) / plainMs, kRounds / 2 * kBlocks);
     std::printf("  repaint, image theme        %8.3f ms  %5.2fx  (glass; %.2fx the repaint with velum)\n",
                 Median(imageRepaint), Median(imageRepaint) / plainMs, Median(imageRepaint) / skinnedMs);
-    std::printf("  image theme switch + repaint%8.3f ms  %5.2fx  (glass <-> slate; %.2fx Wine's corner change)\n",
-                Median(imageSwitched), Median(imageSwitched) / plainMs, Median(imageSwitched) / Median(cornered));
+    std::printf(
+        "  image theme switch + repaint%8.3f ms  %5.2fx  (glass <-> slate; %.2fx Wine's corner change, %.2fx with the "
+        "edge moved)\n",
+        Median(imageSwitched), Median(imageSwitched) / plainMs, Median(imageSwitched) / Median(cornered),
+        Median(imageSwitched) / Median(movedEdge));
     std::printf("  image theme switch alone    %8.3f ms  %5.2fx  (%d rounds)\n", Median(imageSwitchedAlone),
                 Median(imageSwitchedAlone) / plainMs, kRounds / 2 * kBlocks);
     std::printf("  image theme first attach    %8.3f ms  %5.2fx  (glass, its images read and decoded; %d rounds)\n",
