@@ -86,6 +86,7 @@ constexpr UINT kProbe = WM_APP + 5;
 struct ProgramSubclass {
     WNDPROC previous = nullptr;
     int probes = 0;
+    int colourChanges = 0;  // WM_SYSCOLORCHANGE, which a program re-reads its colours on
     int nesting = 0;
 };
 std::map<HWND, ProgramSubclass>& Subclassed()
@@ -99,6 +100,8 @@ LRESULT CALLBACK ProgramSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     ProgramSubclass& s = Subclassed()[hwnd];
     if (message == kProbe || message == WM_CHAR)
         ++s.probes;
+    if (message == WM_SYSCOLORCHANGE)
+        ++s.colourChanges;
     if (s.nesting > 3)
         return 0;
     ++s.nesting;
@@ -180,13 +183,17 @@ struct ProgramWindows {
 
 // Every message a program sends reaches its own subclass once, skinned or not, before and
 // after the engine's subclass, across switches, detach and a new attach; after the last
-// detach each window's procedure is the program's.
+// detach each window's procedure is the program's. Each change of the look tells the common
+// controls, made before the engine or under it, that the colours changed, once.
 TEST(Guest, ProgramSubclassesComposeWithTheEngines)
 {
     const struct {
         const char* name;
         bool beforeAttach;
-    } cases[] = {{"program subclasses after attach", false}, {"program subclasses before attach", true}};
+        bool madeUnderEngine;
+    } cases[] = {{"program subclasses after attach", false, false},
+                 {"program subclasses before attach", true, false},
+                 {"windows made under the engine", false, true}};
     const struct {
         const char* step;
         std::function<int()> call;
@@ -199,19 +206,28 @@ TEST(Guest, ProgramSubclassesComposeWithTheEngines)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        if (c.madeUnderEngine) {
+            ASSERT_EQ(AttachTheme("velum.vlm"), VELUM_OK);
+        }
         ProgramWindows windows;
         Subclassed().clear();
         if (c.beforeAttach)
             for (HWND hwnd : windows.All())
                 SubclassByProgram(hwnd);
-        ASSERT_EQ(AttachTheme("velum.vlm"), VELUM_OK);
+        if (!c.madeUnderEngine) {
+            ASSERT_EQ(AttachTheme("velum.vlm"), VELUM_OK);
+        }
         if (!c.beforeAttach)
             for (HWND hwnd : windows.All())
                 SubclassByProgram(hwnd);
         for (const auto& step : steps) {
             SCOPED_TRACE(step.step);
+            for (HWND hwnd : windows.All())
+                Subclassed()[hwnd].colourChanges = 0;
             ASSERT_EQ(step.call(), VELUM_OK);
             Pump();
+            for (const wchar_t* common : {WC_LISTVIEWW, WC_TABCONTROLW})
+                EXPECT_EQ(Subclassed()[windows.controls[common]].colourChanges, 1) << harness::Utf8(common);
             for (HWND hwnd : windows.All()) {
                 Subclassed()[hwnd].probes = 0;
                 SendMessageW(hwnd, kProbe, 0, 0);

@@ -19,6 +19,7 @@
 #include "ScrollBarControl.h"
 #include "ScrollBarSkin.h"
 #include "ScrolledWindow.h"
+#include "SystemColourAnswers.h"
 #include "SystemDrawnSkin.h"
 #include "WindowSubclass.h"
 
@@ -126,7 +127,10 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
     if (code == HCBT_DESTROYWND) {
         Examined().erase(reinterpret_cast<HWND>(wParam));
         ForgetExcludedWindow(reinterpret_cast<HWND>(wParam));
+        FollowCommonControls(reinterpret_cast<HWND>(wParam), false);
     }
+    if (code == HCBT_CREATEWND)
+        FollowCommonControls(reinterpret_cast<HWND>(wParam), true);
     if (code == HCBT_CREATEWND && CurrentTheme() != nullptr) {
         auto hwnd = reinterpret_cast<HWND>(wParam);
         const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lParam)->lpcs;

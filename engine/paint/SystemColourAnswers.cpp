@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
+#include <set>
 #include <vector>
 
 #include "ControlClasses.h"
@@ -44,6 +46,10 @@ struct Answers {
     ImportPatches patches;
     // The last change found no common control on the skinned thread to tell.
     bool coloursStale = false;
+    // The skinned thread's common controls: found by walking its windows at attach, then kept
+    // up as it makes and destroys them, so a switch tells them without walking every window.
+    // None while no walk has found them.
+    std::optional<std::set<HWND>> commonControls;
 };
 
 Answers& State()
@@ -281,18 +287,42 @@ void TellCommonControlsColoursChanged(DWORD thread)
 {
     if (thread == 0)
         return;
-    ColourChange change{thread, {}};
-    EnumThreadWindows(thread, CollectFromTopLevel, reinterpret_cast<LPARAM>(&change));
+    Answers& a = State();
+    std::vector<HWND> controls;
+    const bool attached = thread == SkinnedThread() && GetCurrentThreadId() == thread;
+    if (attached && a.commonControls) {
+        controls.assign(a.commonControls->begin(), a.commonControls->end());
+    } else {
+        ColourChange change{thread, {}};
+        EnumThreadWindows(thread, CollectFromTopLevel, reinterpret_cast<LPARAM>(&change));
+        controls = std::move(change.controls);
+        // Kept up from here by the engine's hook, which sees every window the thread makes.
+        if (attached)
+            a.commonControls.emplace(controls.begin(), controls.end());
+        else
+            a.commonControls.reset();
+    }
     // A control may destroy others as it is told.
-    for (HWND hwnd : change.controls)
+    for (HWND hwnd : controls)
         if (IsWindow(hwnd))
             SendMessageW(hwnd, WM_SYSCOLORCHANGE, 0, 0);
-    for (HWND hwnd : change.controls)
+    for (HWND hwnd : controls)
         if (IsWindow(hwnd))
             RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
     // With none to tell, the first common control the thread makes is told once it is made.
     if (GetCurrentThreadId() == thread)
-        State().coloursStale = change.controls.empty();
+        a.coloursStale = controls.empty();
+}
+
+void FollowCommonControls(HWND hwnd, bool made)
+{
+    Answers& a = State();
+    if (!a.commonControls || !OnSkinnedThread())
+        return;
+    if (!made)
+        a.commonControls->erase(hwnd);
+    else if (IsCommonControlWindow(hwnd))
+        a.commonControls->insert(hwnd);
 }
 
 void AnswerSystemColours(HMODULE engine)
@@ -316,6 +346,7 @@ bool StopAnsweringSystemColours()
     Answers& a = State();
     const bool clean = a.patches.Restore();
     a.brushes.clear();
+    a.commonControls.reset();
     return clean;
 }
 

@@ -35,6 +35,9 @@ HBRUSH ThemeSystemColourBrush(int index);
 // (CatchUpCommonControlColours): the engine makes no window of its own for it, which the
 // program's hooks would see.
 void TellCommonControlsColoursChanged(DWORD thread);
+// Called by the engine's hook for every window the skinned thread makes (`made`) or destroys,
+// to keep up the common controls the next change tells.
+void FollowCommonControls(HWND hwnd, bool made);
 // Called for every window the engine subclassed once its WM_CREATE returned.
 void CatchUpCommonControlColours(HWND made);
 
