@@ -3,6 +3,7 @@
 #include "Engine.h"
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 
 #include "Exclusions.h"
@@ -32,7 +33,13 @@ struct EngineState {
     UniqueHook hook;
     UniqueHook menuHook;
     std::unique_ptr<ThemeResources> theme;
+    // Counts the attaches that installed the hooks; the latest is also noted on its thread.
+    std::uint64_t attaches = 0;
 };
+
+// The attach the calling thread made, when it made the current one. A thread that ended
+// attached may leave its id to a new thread, which starts with none.
+thread_local std::uint64_t attachMadeHere = 0;
 
 EngineState& State()
 {
@@ -76,6 +83,7 @@ bool SkinThreadWindows(std::unique_ptr<ThemeResources> theme)
         if (!state.hook)
             return false;
         state.thread = GetCurrentThreadId();
+        attachMadeHere = ++state.attaches;
         HANDLE thread = nullptr;
         DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &thread, SYNCHRONIZE, FALSE, 0);
         state.threadHandle.reset(thread);
@@ -157,7 +165,13 @@ bool DetachWhenMessageReturns()
 void ReleaseEndedThread()
 {
     EngineState& state = State();
-    if (state.thread == 0 || !ThreadEnded(state.threadHandle.get()))
+    if (state.thread == 0)
+        return;
+    // The skinned thread asking plainly still runs: the system is not asked, which costs a
+    // theme switch more than any other check.
+    if (state.thread == GetCurrentThreadId() && attachMadeHere == state.attaches)
+        return;
+    if (!ThreadEnded(state.threadHandle.get()))
         return;
     // Its windows are gone with it, and its hooks; what the engine kept for them is let go.
     AbandonSubclasses();
