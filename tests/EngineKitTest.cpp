@@ -360,9 +360,18 @@ struct Heard {
     int windowColour = -2;  // asked of the engine from inside the message
 };
 Heard heard;
+// Set, the next frame change of a listener makes another listener: a window made while the
+// engine applies a look.
+bool makeListenerInFrameChange = false;
+HWND madeListener = nullptr;
 
 LRESULT CALLBACK ListeningProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_NCCALCSIZE && makeListenerInFrameChange) {
+        makeListenerInFrameChange = false;
+        madeListener = CreateWindowExW(0, L"VelumTestListener", L"made in a switch", WS_OVERLAPPEDWINDOW, 600, 100, 200,
+                                       150, nullptr, nullptr, nullptr, nullptr);
+    }
     if (message == themeChanged && themeChanged != 0) {
         ++heard.count;
         heard.wParam = wParam;
@@ -412,12 +421,20 @@ TEST(EngineKit, TheLookChangedMessageComesOncePerChange)
         {"a broken theme", [&] { return Velum_AttachExW(broken.c_str(), L""); }, 0, 1, windowBackground(L"velum.vlm")},
         {"a switch", [&] { return Velum_AttachEx(harness::Ansi(SkinFile(L"midnight.vlm")).c_str(), ""); }, 1, 1,
          windowBackground(L"midnight.vlm")},
+
         {"detach", [] { return Velum_Detach(); }, 1, 0, -1},
         {"detach again", [] { return Velum_Detach(); }, 0, 0, -1},
         {"the built-in look", [] { return Velum_Attach(); }, 1, 1,
          static_cast<int>(RGB(builtIn.r, builtIn.g, builtIn.b))},
         {"detach from inside a message", [&] { return static_cast<int>(SendMessageW(listener, WM_APP + 7, 0, 0)); }, 1,
          0, -1},
+        // Both windows hear it, the one the program made while the engine applied the look too.
+        {"an attach in which a window is made",
+         [&] {
+             makeListenerInFrameChange = true;
+             return Velum_AttachEx(harness::Ansi(SkinFile(L"midnight.vlm")).c_str(), "");
+         },
+         2, 1, windowBackground(L"midnight.vlm")},
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.what);
@@ -428,5 +445,5 @@ TEST(EngineKit, TheLookChangedMessageComesOncePerChange)
         EXPECT_EQ(heard.wParam, s.wParam);
         EXPECT_EQ(heard.windowColour, s.colour);
     }
-    ui.Call([&] { return static_cast<int>(DestroyWindow(listener)); });
+    ui.Call([&] { return Velum_Detach() + static_cast<int>(DestroyWindow(madeListener) && DestroyWindow(listener)); });
 }

@@ -5,6 +5,9 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "Exclusions.h"
 #include "FrameArithmetic.h"
@@ -35,6 +38,13 @@ struct EngineState {
     std::unique_ptr<ThemeResources> theme;
     // Counts the attaches that installed the hooks; the latest is also noted on its thread.
     std::uint64_t attaches = 0;
+    // The top-level windows the last look was applied to, told of it next unless the thread
+    // made a window since (WindowsMadeSoFar).
+    struct Applied {
+        std::vector<HWND> topLevel;
+        unsigned long long made = 0;
+    };
+    std::optional<Applied> applied;
 };
 
 // The attach the calling thread made, when it made the current one. A thread that ended
@@ -96,10 +106,14 @@ bool SkinThreadWindows(std::unique_ptr<ThemeResources> theme)
     // until no procedure that may hold them is on the stack.
     std::shared_ptr<ThemeResources> previous = std::move(state.theme);
     state.theme = std::move(theme);
-    EnumThreadWindows(state.thread, SkinExistingWindow, 0);
+    const unsigned long long made = WindowsMadeSoFar();
+    std::vector<HWND> topLevel = TopLevelWindowsOf(state.thread);
+    for (HWND hwnd : topLevel)
+        SkinExistingWindow(hwnd, 0);
     TellCommonControlsColoursChanged(state.thread);
     RefreshSkinnedWindows();
     WhenOutsideEngineProcedures([previous] {});
+    state.applied = EngineState::Applied{std::move(topLevel), made};
     return true;
 }
 
@@ -181,7 +195,11 @@ void ReleaseEndedThread()
 void TellThemeChanged(DWORD thread, bool attached)
 {
     static const UINT message = RegisterWindowMessageW(VELUM_THEMECHANGED_NAMEW);
-    for (HWND hwnd : TopLevelWindowsOf(thread))
+    // The windows the look was just applied to, as long as none was made since: a switch then
+    // walks the thread's windows once.
+    std::optional<EngineState::Applied> applied = std::exchange(State().applied, std::nullopt);
+    const bool sameWindows = attached && applied && applied->made == WindowsMadeSoFar() && thread == SkinnedThread();
+    for (HWND hwnd : sameWindows ? applied->topLevel : TopLevelWindowsOf(thread))
         if (IsWindow(hwnd) && !IsExcluded(hwnd))
             SendMessageW(hwnd, message, attached ? 1 : 0, 0);
 }

@@ -118,6 +118,17 @@ void SkinPopupMenu(HWND hwnd)
 
 }  // namespace
 
+namespace {
+
+unsigned long long windowsMade = 0;
+
+}  // namespace
+
+unsigned long long WindowsMadeSoFar()
+{
+    return windowsMade;
+}
+
 LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code == HCBT_MINMAX && CurrentTheme() != nullptr) {
@@ -129,8 +140,10 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
         ForgetExcludedWindow(reinterpret_cast<HWND>(wParam));
         FollowCommonControls(reinterpret_cast<HWND>(wParam), false);
     }
-    if (code == HCBT_CREATEWND)
+    if (code == HCBT_CREATEWND) {
+        ++windowsMade;
         FollowCommonControls(reinterpret_cast<HWND>(wParam), true);
+    }
     if (code == HCBT_CREATEWND && CurrentTheme() != nullptr) {
         auto hwnd = reinterpret_cast<HWND>(wParam);
         const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lParam)->lpcs;

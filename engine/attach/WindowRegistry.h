@@ -35,6 +35,9 @@ BOOL CALLBACK SkinExistingWindow(HWND hwnd, LPARAM);
 void RefreshSkinnedWindows();
 // The thread's top-level windows now.
 std::vector<HWND> TopLevelWindowsOf(DWORD thread);
+// How many windows the skinned thread has made while hooked: unchanged, no window was added to
+// a list of its windows taken before.
+unsigned long long WindowsMadeSoFar();
 // Windows excluded since the last look are given back, and windows no longer excluded are
 // skinned, on the skinned thread.
 void FollowExclusions();
