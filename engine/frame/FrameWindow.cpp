@@ -202,11 +202,14 @@ LRESULT FrameWindow::OnNcCalcSize(WPARAM wParam, LPARAM lParam)
     RECT* proposed = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
     const RECT window = *proposed;
     ++frameCalculations_;
-    // The default lays out the menu bar, which keyboard and mouse tracking rely on; items a
-    // program added since the last layout are made the engine's first, so it measures them.
+    // Items a program added since the last layout are made the engine's first, so it measures
+    // them. A window with a bar has it laid out below, at the drawn bar's place, which keyboard
+    // and mouse tracking rely on: the default's layout of it in the system's font would only be
+    // made again there.
     if (HMENU bar = menuBar_.Present() ? GetMenu(hwnd_) : nullptr)
         ConvertMenu(bar, true);
-    CallPrevious(hwnd_, WM_NCCALCSIZE, wParam, lParam);
+    if (!menuBar_.Present())
+        CallPrevious(hwnd_, WM_NCCALCSIZE, wParam, lParam);
     if (IsIconic(hwnd_)) {
         *proposed = {window.left, window.top, window.left, window.top};
         return 0;
