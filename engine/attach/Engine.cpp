@@ -42,7 +42,7 @@ struct EngineState {
     // made a window since (WindowsMadeSoFar).
     struct Applied {
         std::vector<HWND> topLevel;
-        unsigned long long made = 0;
+        std::uint64_t made = 0;
     };
     std::optional<Applied> applied;
 };
@@ -106,7 +106,7 @@ bool SkinThreadWindows(std::unique_ptr<ThemeResources> theme)
     // until no procedure that may hold them is on the stack.
     std::shared_ptr<ThemeResources> previous = std::move(state.theme);
     state.theme = std::move(theme);
-    const unsigned long long made = WindowsMadeSoFar();
+    const std::uint64_t made = WindowsMadeSoFar();
     std::vector<HWND> topLevel = TopLevelWindowsOf(state.thread);
     for (HWND hwnd : topLevel)
         SkinExistingWindow(hwnd, 0);

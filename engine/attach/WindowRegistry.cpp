@@ -2,6 +2,7 @@
 // which part draws each window, and skinning, refreshing or giving back all of them at once.
 #include "WindowRegistry.h"
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <set>
@@ -116,15 +117,11 @@ void SkinPopupMenu(HWND hwnd)
         Popups().erase(hwnd);
 }
 
-}  // namespace
-
-namespace {
-
-unsigned long long windowsMade = 0;
+std::uint64_t windowsMade = 0;
 
 }  // namespace
 
-unsigned long long WindowsMadeSoFar()
+std::uint64_t WindowsMadeSoFar()
 {
     return windowsMade;
 }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "WindowSubclass.h"
@@ -37,7 +38,7 @@ void RefreshSkinnedWindows();
 std::vector<HWND> TopLevelWindowsOf(DWORD thread);
 // How many windows the skinned thread has made while hooked: unchanged, no window was added to
 // a list of its windows taken before.
-unsigned long long WindowsMadeSoFar();
+std::uint64_t WindowsMadeSoFar();
 // Windows excluded since the last look are given back, and windows no longer excluded are
 // skinned, on the skinned thread.
 void FollowExclusions();
