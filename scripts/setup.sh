@@ -40,7 +40,8 @@ zentora_install() {
     echo "setup: installing $missing"
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -q
+    # A mirror caught mid-sync fails one list; the others still serve the install.
+    apt-get update -q || echo "setup: some package lists could not be updated; installing from the rest" >&2
     # shellcheck disable=SC2086
     apt-get install -y -q --no-install-recommends $missing
   fi

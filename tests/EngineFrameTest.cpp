@@ -2,6 +2,10 @@
 // caption icon, maximise and restore under rounded corners, the client size a program made its
 // window for, the colours a program chose itself, dialogs made as child windows, and what the
 // system draws in system colours.
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include "ControlPalette.h"
 #include "EngineTestKit.h"
 
@@ -434,6 +438,37 @@ INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM)
     return message == WM_INITDIALOG;
 }
 
+// Keeps a sheet hidden: a shown one takes Wine two seconds to close without a window manager.
+int CALLBACK HiddenSheet(HWND, UINT message, LPARAM lParam)
+{
+    if (message == PSCB_PRECREATE) {
+        auto* words = reinterpret_cast<WORD*>(lParam);
+        auto* style = reinterpret_cast<DWORD*>(words[1] == 0xFFFF ? words + 6 : words);
+        *style &= ~static_cast<DWORD>(WS_VISIBLE);
+    }
+    return 0;
+}
+
+// A modeless property sheet, or wizard, of one page made from a template: comctl32 sizes the
+// sheet itself, from the page's size and the frame arithmetic.
+HWND MakePropertySheet(bool wizard)
+{
+    static const auto page = DialogTemplate(0, 212, 120);
+    PROPSHEETPAGEW psp{};
+    psp.dwSize = sizeof psp;
+    psp.dwFlags = PSP_DLGINDIRECT;
+    psp.pResource = reinterpret_cast<const DLGTEMPLATE*>(page.data());
+    psp.pfnDlgProc = PlainDialogProc;
+    PROPSHEETHEADERW psh{};
+    psh.dwSize = sizeof psh;
+    psh.dwFlags = PSH_PROPSHEETPAGE | PSH_MODELESS | PSH_USECALLBACK | (wizard ? PSH_WIZARD : 0);
+    psh.pfnCallback = HiddenSheet;
+    psh.pszCaption = L"属性";
+    psh.nPages = 1;
+    psh.ppsp = &psp;
+    return reinterpret_cast<HWND>(PropertySheetW(&psh));
+}
+
 // What a program sees of its windows: the sizes it laid out its content for.
 struct Sizes {
     SIZE client;
@@ -446,6 +481,7 @@ TEST(Engine, WindowsKeepTheClientSizeTheirProgramMadeThemFor)
     const struct {
         const char* kind;
         std::function<HWND()> make;
+        bool everyTheme = false;  // hidden, so quick to close: made under every shipped theme
     } kinds[] = {
         {"dialog from a template",
          [] {
@@ -459,6 +495,8 @@ TEST(Engine, WindowsKeepTheClientSizeTheirProgramMadeThemFor)
              return CreateDialogIndirectParamW(nullptr, reinterpret_cast<const DLGTEMPLATE*>(t.data()), nullptr,
                                                PlainDialogProc, 0);
          }},
+        {"property sheet", [] { return MakePropertySheet(false); }, true},
+        {"wizard", [] { return MakePropertySheet(true); }, true},
         // A program working out its outer size for a client size through the system's frame
         // arithmetic, either call by call.
         {"fixed window with a menu, sized by AdjustWindowRectEx",
@@ -487,36 +525,42 @@ TEST(Engine, WindowsKeepTheClientSizeTheirProgramMadeThemFor)
         GetClientRect(h, &c);
         return Sizes{{c.right, c.bottom}};
     };
-    for (const auto& kind : kinds) {
-        SCOPED_TRACE(kind.kind);
-        Sizes plain{};
-        {
-            UiThread ui;
+    std::vector<Sizes> plain;
+    {
+        UiThread ui;
+        for (const auto& kind : kinds)
             ui.Call([&] {
                 HWND h = kind.make();
-                plain = measure(h);
+                plain.push_back(measure(h));
                 DestroyWindow(h);
                 return 0;
             });
-        }
-        for (const wchar_t* name : {L"midnight.vlm", L"contrast.vlm"}) {
-            SCOPED_TRACE(harness::Utf8(name));
-            UiThread ui;
-            ASSERT_EQ(ui.AttachEx(SkinFile(L"amber.vlm")), VELUM_OK);
+    }
+    // Made under a theme, then switched to another of other frame sizes.
+    UiThread ui;
+    for (const std::wstring& theme : ShippedThemes()) {
+        const wchar_t* next = theme == L"midnight.vlm" ? L"contrast.vlm" : L"midnight.vlm";
+        SCOPED_TRACE(harness::Utf8(theme) + " then " + harness::Utf8(next));
+        for (std::size_t k = 0; k < std::size(kinds); ++k) {
+            if (!kinds[k].everyTheme && theme != L"amber.vlm")
+                continue;
+            SCOPED_TRACE(kinds[k].kind);
+            ASSERT_EQ(ui.AttachEx(SkinFile(theme)), VELUM_OK);
             ui.Call([&] {
-                HWND h = kind.make();
-                ShowWindow(h, SW_SHOW);
+                HWND h = kinds[k].make();
+                if (!kinds[k].everyTheme)
+                    ShowWindow(h, SW_SHOW);
                 const Sizes made = measure(h);
-                EXPECT_EQ(made.client.cx, plain.client.cx);
-                EXPECT_EQ(made.client.cy, plain.client.cy);
+                EXPECT_EQ(made.client.cx, plain[k].client.cx);
+                EXPECT_EQ(made.client.cy, plain[k].client.cy);
                 // A window the user cannot resize keeps its client size through a switch.
-                const std::string path = harness::Ansi(SkinFile(name));
+                const std::string path = harness::Ansi(SkinFile(next));
                 EXPECT_EQ(Velum_AttachEx(path.c_str(), ""), VELUM_OK);
                 const bool resizable = (GetWindowLongPtrW(h, GWL_STYLE) & WS_THICKFRAME) != 0;
                 if (!resizable) {
                     const Sizes switched = measure(h);
-                    EXPECT_EQ(switched.client.cx, plain.client.cx);
-                    EXPECT_EQ(switched.client.cy, plain.client.cy);
+                    EXPECT_EQ(switched.client.cx, plain[k].client.cx);
+                    EXPECT_EQ(switched.client.cy, plain[k].client.cy);
                 }
                 DestroyWindow(h);
                 return 0;

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
@@ -239,6 +240,99 @@ TEST(Guest, ProgramSubclassesComposeWithTheEngines)
         }
         for (HWND hwnd : windows.All())
             EXPECT_EQ(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(ProgramSubclassProc));
+    }
+}
+
+// Class libraries subclass each window as they wrap it, often after the engine attached, and
+// some wrap a window twice (a library's own subclass under the program's). Each layer of the
+// program's chain must be entered once per message, never nested, however the look changes.
+struct Layer {
+    WNDPROC previous = nullptr;
+    int entries = 0, depth = 0, deepest = 0;
+};
+std::map<std::pair<HWND, int>, Layer>& Layers()
+{
+    static std::map<std::pair<HWND, int>, Layer> layers;
+    return layers;
+}
+
+template <int N>
+LRESULT CALLBACK LayerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    Layer& layer = Layers()[{hwnd, N}];
+    if (message == WM_GETTEXTLENGTH || message == WM_CHAR)
+        ++layer.entries;
+    if (layer.depth > 3)
+        return 0;
+    layer.deepest = std::max(layer.deepest, ++layer.depth);
+    const LRESULT result = CallWindowProcW(layer.previous, hwnd, message, wParam, lParam);
+    --layer.depth;
+    return result;
+}
+
+template <int N>
+void WrapAsLibrary(HWND hwnd)
+{
+    engineKeptLoaded = true;
+    Layers()[{hwnd, N}].previous =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LayerProc<N>)));
+}
+
+TEST(Guest, AProgramSubclassMadeWhileAttachedIsEnteredOncePerMessage)
+{
+    const auto switchTheme = [] { return AttachTheme("midnight.vlm"); };
+    const auto attach = [] { return AttachTheme("velum.vlm"); };
+    const auto detach = [] { return Engine().detach(); };
+    const struct {
+        const char* name;
+        std::vector<std::function<int()>> steps;
+    } sequences[] = {
+        {"switch once", {switchTheme}},
+        {"switch ten times", std::vector<std::function<int()>>(10, switchTheme)},
+        {"detach then attach", {detach, attach}},
+        {"detach, attach, switch", {detach, attach, switchTheme}},
+    };
+    for (const bool stacked : {false, true}) {
+        for (const auto& sequence : sequences) {
+            SCOPED_TRACE(std::string(sequence.name) + (stacked ? ", a library subclass under the program's" : ""));
+            ProgramWindows program;
+            const std::pair<const char*, HWND> windows[] = {{"push button", program.controls[L"Button"]},
+                                                            {"edit", program.controls[L"Edit"]},
+                                                            {"list box", program.controls[L"ListBox"]},
+                                                            {"frame", program.frame}};
+            Layers().clear();
+            if (stacked)
+                for (const auto& [name, hwnd] : windows)
+                    WrapAsLibrary<1>(hwnd);
+            ASSERT_EQ(attach(), VELUM_OK);
+            for (const auto& [name, hwnd] : windows)
+                WrapAsLibrary<2>(hwnd);
+            for (const auto& step : sequence.steps) {
+                ASSERT_EQ(step(), VELUM_OK);
+            }
+            for (const bool detached : {false, true}) {
+                if (detached) {
+                    ASSERT_EQ(detach(), VELUM_OK);
+                }
+                Pump();
+                for (const auto& [name, hwnd] : windows) {
+                    SCOPED_TRACE(std::string(name) + (detached ? " after detach" : ""));
+                    for (auto& [key, layer] : Layers())
+                        layer.entries = layer.deepest = 0;
+                    SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
+                    for (const int n : {1, 2})
+                        if (n == 2 || stacked) {
+                            const Layer& layer = Layers()[std::make_pair(hwnd, n)];
+                            EXPECT_EQ(layer.entries, 1) << "layer " << n;
+                            EXPECT_EQ(layer.deepest, 1) << "layer " << n;
+                        }
+                    EXPECT_EQ(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(LayerProc<2>));
+                }
+                const int before = GetWindowTextLengthW(program.controls[L"Edit"]);
+                SendMessageW(program.controls[L"Edit"], WM_CHAR, 'a', 1);
+                EXPECT_EQ(GetWindowTextLengthW(program.controls[L"Edit"]), before + 1);
+            }
+        }
     }
 }
 

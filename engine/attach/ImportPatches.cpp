@@ -32,10 +32,15 @@ std::wstring SystemFolder()
     return text;
 }
 
+std::wstring BaseName(const std::wstring& lowerPath)
+{
+    return lowerPath.substr(lowerPath.find_last_of(L"\\/") + 1);
+}
+
 // The system's core DLLs: what they ask of each other is the system's own business.
 bool IsCoreModule(const std::wstring& lowerPath)
 {
-    const std::wstring name = lowerPath.substr(lowerPath.find_last_of(L"\\/") + 1);
+    const std::wstring name = BaseName(lowerPath);
     for (const wchar_t* core : {L"ntdll.dll", L"kernel32.dll", L"kernelbase.dll", L"win32u.dll", L"user32.dll",
                                 L"gdi32.dll", L"gdi32full.dll"})
         if (name == core)
@@ -47,12 +52,16 @@ bool IsCoreModule(const std::wstring& lowerPath)
 bool Chosen(PatchedModules which, const std::wstring& path, const std::wstring& system)
 {
     const std::wstring lower = Lower(path);
-    return which == PatchedModules::Program ? !system.empty() && lower.compare(0, system.size(), system) != 0
-                                            : !IsCoreModule(lower);
+    switch (which) {
+    case PatchedModules::Program: return !system.empty() && lower.compare(0, system.size(), system) != 0;
+    case PatchedModules::AllButCore: return !IsCoreModule(lower);
+    case PatchedModules::CommonControls: return BaseName(lower) == L"comctl32.dll";
+    }
+    return false;
 }
 
-// The executable always; then the DLLs outside the Windows folder (the program's own code), or
-// every DLL but the core ones.
+// The executable (but for comctl32 alone); then the DLLs outside the Windows folder (the
+// program's own code), every DLL but the core ones, or comctl32.
 std::vector<HMODULE> ModulesOf(PatchedModules which)
 {
     std::vector<HMODULE> modules{GetModuleHandleW(nullptr)};
@@ -68,6 +77,8 @@ std::vector<HMODULE> ModulesOf(PatchedModules which)
         if (Chosen(which, entry.szExePath, system))
             modules.push_back(entry.hModule);
     }
+    if (which == PatchedModules::CommonControls)
+        modules.erase(modules.begin());
     return modules;
 }
 

@@ -32,8 +32,9 @@ Fn User32Function(const char* name)
 
 // Whose imports are patched.
 enum class PatchedModules {
-    Program,     // the executable, and the DLLs outside the Windows folder
-    AllButCore,  // every module but the system's core DLLs (ntdll, kernel32, kernelbase, win32u, user32, gdi32)
+    Program,         // the executable, and the DLLs outside the Windows folder
+    AllButCore,      // every module but the system's core DLLs (ntdll, kernel32, kernelbase, win32u, user32, gdi32)
+    CommonControls,  // comctl32 alone, whichever version the process loaded
 };
 
 class ImportPatches {

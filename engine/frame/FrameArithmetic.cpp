@@ -39,6 +39,14 @@ ImportPatches& Patches()
     return patches;
 }
 
+// comctl32 sizes a property sheet or wizard for its pages through AdjustWindowRect: asked the
+// system, it would give the sheet the system's frame around the engine's client area.
+ImportPatches& CommonControlPatches()
+{
+    static ImportPatches patches;
+    return patches;
+}
+
 // The theme's metrics when the calling thread is the skinned one.
 const Metrics* MetricsHere()
 {
@@ -135,11 +143,13 @@ void AnswerFrameArithmetic(HMODULE engine)
     };
     const std::array except{engine};
     Patches().Apply(replacements, PatchedModules::Program, except);
+    CommonControlPatches().Apply(std::span(replacements).first(3), PatchedModules::CommonControls, except);
 }
 
 bool StopAnsweringFrameArithmetic()
 {
-    return Patches().Restore();
+    const bool program = Patches().Restore();
+    return CommonControlPatches().Restore() && program;
 }
 
 }  // namespace velum
