@@ -13,6 +13,7 @@
 #include "CommonControlSkin.h"
 #include "ControlClasses.h"
 #include "Engine.h"
+#include "EtchedLineSkin.h"
 #include "Exclusions.h"
 #include "FieldSkin.h"
 #include "FrameWindow.h"
@@ -100,6 +101,7 @@ void SkinControl(HWND hwnd, bool creating)
     case ControlFamily::ComboBox:
     case ControlFamily::ComboList: SkinField(hwnd, family); break;
     case ControlFamily::ScrollBar: SkinScrollBarControl(hwnd); break;
+    case ControlFamily::Static: SkinEtchedLine(hwnd); break;
     case ControlFamily::Unknown:
         if (!SkinSystemDrawnControl(hwnd, creating))
             SkinScrolledWindow(hwnd);  // a panel may have scroll bars
@@ -238,6 +240,7 @@ void RefreshSkinnedWindows()
     RefreshScrolledWindows();
     RefreshChildDialogs();
     RefreshSystemDrawnControls();
+    RefreshEtchedLines();
     RefreshPopupBackgrounds(CurrentTheme()->PopupBrush());
     for (HWND popup : Popups())
         RedrawWindow(popup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
@@ -256,6 +259,7 @@ void UnskinAll()
     UnskinScrolledWindows();
     UnskinChildDialogs();
     UnskinSystemDrawnControls();
+    UnskinEtchedLines();
     Examined().clear();
     // Out of the registry first: while a window is given back, its messages only pass on.
     auto frames = std::move(Frames());
@@ -300,6 +304,7 @@ void GiveBackWindow(HWND hwnd)
     UnskinScrolledWindows(hwnd);
     UnskinChildDialogs(hwnd);
     UnskinSystemDrawnControls(hwnd);
+    UnskinEtchedLines(hwnd);
     const auto found = Frames().find(hwnd);
     if (found == Frames().end())
         return;
@@ -342,6 +347,39 @@ void FollowExclusions()
             SkinControl(hwnd, false);
             RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
         }
+    }
+}
+
+UINT StyleFollowMessage()
+{
+    static const UINT message = RegisterWindowMessageW(L"Velum.FollowStyle");
+    return message;
+}
+
+void NoteStyleChange(HWND hwnd, WPARAM which, const STYLESTRUCT* change)
+{
+    if (which != static_cast<WPARAM>(GWL_STYLE) || change == nullptr)
+        return;
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE));
+    if (WantsFrameSkin(change->styleOld, exStyle) != WantsFrameSkin(change->styleNew, exStyle))
+        PostMessageW(hwnd, StyleFollowMessage(), 0, 0);
+}
+
+void FollowStyleChange(HWND hwnd)
+{
+    if (CurrentTheme() == nullptr || !IsWindow(hwnd) || IsExcluded(hwnd))
+        return;
+    const bool wantsFrame = WantsFrameSkin(hwnd);
+    if ((Frames().count(hwnd) != 0) == wantsFrame)
+        return;
+    GiveBackWindow(hwnd);
+    if (wantsFrame) {
+        SkinFrameWindow(hwnd);
+        if (FrameWindow* frame = FindFrame(hwnd))
+            frame->Refresh();
+    } else {
+        SkinControl(hwnd, false);
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     }
 }
 

@@ -42,6 +42,12 @@ std::uint64_t WindowsMadeSoFar();
 // Windows excluded since the last look are given back, and windows no longer excluded are
 // skinned, on the skinned thread.
 void FollowExclusions();
+// A window the program turned from a child into a captioned pop-up (a docked pane floated out)
+// or back is drawn by the part for its new style. Seen in WM_STYLECHANGED, the change is taken
+// up by the message posted then, once the program has also moved the window where it goes.
+UINT StyleFollowMessage();
+void NoteStyleChange(HWND hwnd, WPARAM which, const STYLESTRUCT* change);
+void FollowStyleChange(HWND hwnd);
 // Every skinned window gets back its own procedure, frame, menus and colours.
 void UnskinAll();
 

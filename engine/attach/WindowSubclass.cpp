@@ -13,6 +13,7 @@
 
 #include "ControlClasses.h"
 #include "ScrollBarSkin.h"
+#include "WindowRegistry.h"
 
 namespace velum {
 
@@ -131,9 +132,15 @@ LRESULT CALLBACK EngineProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         RedrawHeldScrollBar(hwnd);
         return 0;
     }
+    if (message == StyleFollowMessage()) {
+        FollowStyleChange(hwnd);
+        return 0;
+    }
     const LRESULT result = record.part(hwnd, message, wParam, lParam);
     if (message == WM_CREATE && result != -1)
         CatchUpCommonControlColours(hwnd);
+    if (message == WM_STYLECHANGED)
+        NoteStyleChange(hwnd, wParam, reinterpret_cast<const STYLESTRUCT*>(lParam));
     return result;
 }
 

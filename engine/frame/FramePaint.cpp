@@ -16,7 +16,7 @@ namespace velum {
 
 void FrameWindow::PaintFrame()
 {
-    if (!IsWindowVisible(hwnd_))
+    if (!IsWindowVisible(hwnd_) || ownCaption_)
         return;
     WindowDc target(hwnd_);
     if (target.get() == nullptr)

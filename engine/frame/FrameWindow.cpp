@@ -56,9 +56,14 @@ FrameWindow::FrameWindow(HWND hwnd)
                   GetActiveWindow() == GetAncestor(hwnd, GA_ROOT);
 }
 
-bool FrameWindow::SystemKeepsFrame() const
+bool FrameWindow::MdiChildZoomed() const
 {
     return mdiChild_ && IsZoomed(hwnd_);
+}
+
+bool FrameWindow::SystemKeepsFrame() const
+{
+    return ownCaption_ || MdiChildZoomed();
 }
 
 LRESULT CALLBACK FrameWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -76,6 +81,9 @@ LRESULT CALLBACK FrameWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 
 LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // Each frame calculation tells again whether the program draws its own caption.
+    if (message == WM_NCCALCSIZE && !MdiChildZoomed())
+        return OnNcCalcSize(wParam, lParam);
     if (SystemKeepsFrame()) {
         switch (message) {
         case WM_NCCALCSIZE:
@@ -197,6 +205,20 @@ Point FrameWindow::WindowPoint(LPARAM screen) const
     return {GET_X_LPARAM(screen) - w.left, GET_Y_LPARAM(screen) - w.top};
 }
 
+// Whether the program's answer to WM_NCCALCSIZE left less room above the client area than the
+// system's frame and caption take, as a program drawing its own title bar does.
+bool FrameWindow::TakesCaptionIntoClient(const RECT& window, const RECT& answered) const
+{
+    if (IsIconic(hwnd_))
+        return ownCaption_;
+    RECT system{0, 0, 0, 0};
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+    if (!AdjustWindowRectEx(&system, style, FALSE, exStyle))
+        return false;
+    return answered.top - window.top < -system.top;
+}
+
 LRESULT FrameWindow::OnNcCalcSize(WPARAM wParam, LPARAM lParam)
 {
     RECT* proposed = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
@@ -208,8 +230,15 @@ LRESULT FrameWindow::OnNcCalcSize(WPARAM wParam, LPARAM lParam)
     // made again there.
     if (HMENU bar = menuBar_.Present() ? GetMenu(hwnd_) : nullptr)
         ConvertMenu(bar, true);
-    if (!menuBar_.Present())
-        CallPrevious(hwnd_, WM_NCCALCSIZE, wParam, lParam);
+    if (!menuBar_.Present()) {
+        const LRESULT answer = CallPrevious(hwnd_, WM_NCCALCSIZE, wParam, lParam);
+        if (TakesCaptionIntoClient(window, *proposed) != ownCaption_) {
+            ownCaption_ = !ownCaption_;
+            UpdateRegion(false);
+        }
+        if (ownCaption_)
+            return answer;
+    }
     if (IsIconic(hwnd_)) {
         *proposed = {window.left, window.top, window.left, window.top};
         return 0;
@@ -431,7 +460,8 @@ LRESULT FrameWindow::OnInitMenuPopup(UINT message, WPARAM wParam, LPARAM lParam)
     const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
     auto popup = reinterpret_cast<HMENU>(wParam);
     ConvertMenu(popup, false);
-    SetPopupBackground(popup, CurrentTheme()->PopupBrush());
+    if (!ProgramDrawsItems(popup))
+        SetPopupBackground(popup, CurrentTheme()->PopupBrush());
     // An accelerator lets the program update the menu its command is in, with no menu open and
     // no menu loop: nothing opens on the bar then.
     if (menuBar_.InMenuLoop()) {

@@ -47,6 +47,7 @@ private:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
     LRESULT OnNcCalcSize(WPARAM wParam, LPARAM lParam);
+    bool TakesCaptionIntoClient(const RECT& window, const RECT& answered) const;
     LRESULT OnCreate(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnRegionMessage();
     LRESULT OnNcActivate(WPARAM wParam);
@@ -107,8 +108,10 @@ private:
     void KeepClientSize(const RECT& client);
 
     // A maximised MDI child's frame lies outside its MDI client, where the system placed it for
-    // its own frame: the system keeps it then.
+    // its own frame: the system keeps it then. So does a window that took its caption into its
+    // client area.
     bool SystemKeepsFrame() const;
+    bool MdiChildZoomed() const;
 
     HWND hwnd_;
     bool active_;
@@ -127,6 +130,9 @@ private:
     bool menuLoopSeen_ = false;
     bool rightReleased_ = false;
     bool contextMenuSent_ = false;
+    // The program answers WM_NCCALCSIZE itself and leaves less above its client area than the
+    // system's frame would (a custom title bar): it draws its caption, the system what it left.
+    bool ownCaption_ = false;
     POINT rightRelease_{};
     HMENU borrowedMenu_ = nullptr;
     // WM_NCCALCSIZE messages handled so far: tells whether a call changed the frame.
