@@ -69,6 +69,7 @@ add_library(Velum_VB6 SHARED
   engine/controls/ScrollBarSkin.cpp
   engine/controls/ScrollBarControl.cpp
   engine/controls/ScrolledWindow.cpp
+  engine/controls/EtchedLineSkin.cpp
   engine/controls/ChildDialogSkin.cpp
   engine/paint/Painter.cpp
   engine/paint/SystemColourAnswers.cpp

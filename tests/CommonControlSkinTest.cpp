@@ -1014,8 +1014,9 @@ TEST_F(CommonControls, DisabledProgressBarsAndTrackbarsShowTheDisabledLook)
 }
 
 // Edges drawn with DrawEdge (a rebar's band lines, a header's, a program's own) take the theme's
-// 3-D colours on the skinned thread, each part of the edge the one the system would use; detach
-// gives the system's back.
+// 3-D colours on the skinned thread, each part of the edge the one the system would use, and so
+// do the etched lines and frames the system's static control draws between a dialog's groups;
+// detach gives the system's back.
 TEST_F(CommonControls, EdgesTakeTheThemesThreeDColours)
 {
     const std::wstring file = SkinFolder() + L"\\midnight.vlm";
@@ -1025,6 +1026,8 @@ TEST_F(CommonControls, EdgesTakeTheThemesThreeDColours)
         velum::ThemeSystemColours(*parsed.theme, velum::DeriveControlPalette(*parsed.theme));
     host_ = CreateWindowExW(0, L"ZtCommonHost", L"Edges", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 300, 200, nullptr,
                             nullptr, nullptr, nullptr);
+    HWND etched = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_ETCHEDFRAME, 20, 80, 100, 40, host_,
+                                  nullptr, nullptr, nullptr);
     Pump(150);
     const RECT box{20, 20, 120, 60};
     const auto draw = [&] {
@@ -1032,15 +1035,20 @@ TEST_F(CommonControls, EdgesTakeTheThemesThreeDColours)
         RECT r = box;
         DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_MIDDLE);
         ReleaseDC(host_, dc);
+        RedrawWindow(etched, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     };
     const struct {
         const char* what;
         POINT at;
         int index;
     } parts[] = {
-        {"outer light", {20, 30}, COLOR_3DLIGHT},     {"inner light", {21, 30}, COLOR_BTNHIGHLIGHT},
-        {"inner shadow", {118, 30}, COLOR_BTNSHADOW}, {"outer shadow", {119, 30}, COLOR_3DDKSHADOW},
+        {"outer light", {20, 30}, COLOR_3DLIGHT},
+        {"inner light", {21, 30}, COLOR_BTNHIGHLIGHT},
+        {"inner shadow", {118, 30}, COLOR_BTNSHADOW},
+        {"outer shadow", {119, 30}, COLOR_3DDKSHADOW},
         {"middle", {70, 40}, COLOR_BTNFACE},
+        {"etched frame's outer line", {20, 100}, COLOR_BTNSHADOW},
+        {"etched frame's inner line", {21, 100}, COLOR_BTNHIGHLIGHT},
     };
     ASSERT_EQ(Attach(file), VELUM_OK);
     Pump(100);

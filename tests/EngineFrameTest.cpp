@@ -569,6 +569,130 @@ TEST(Engine, WindowsKeepTheClientSizeTheirProgramMadeThemFor)
     }
 }
 
+// A window with a title bar of its own, as Windows 11's guidance for custom title bars makes one:
+// it keeps WS_CAPTION for the system's behaviour, takes the caption into its client area and
+// paints its own title row there.
+constexpr int kOwnTitleHeight = 24;
+constexpr COLORREF kOwnTitle = RGB(10, 160, 60);
+
+LRESULT CALLBACK OwnTitleBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_NCCALCSIZE: {
+        RECT& proposed =
+            wParam ? reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : *reinterpret_cast<RECT*>(lParam);
+        const LONG top = proposed.top;
+        DefWindowProcW(hwnd, message, wParam, lParam);
+        proposed.top = top;
+        return 0;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        RECT r{};
+        GetClientRect(hwnd, &r);
+        FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        r.bottom = kOwnTitleHeight;
+        HBRUSH title = CreateSolidBrush(kOwnTitle);
+        FillRect(dc, &r, title);
+        DeleteObject(title);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    default: break;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// The engine draws no caption over a window that drew its own: the window looks as it does
+// without the engine, under square, rounded and image themes, and after a switch.
+TEST(Engine, AWindowThatDrawsItsOwnTitleBarKeepsIt)
+{
+    UiThread ui;
+    HWND hwnd = nullptr;
+    const auto look = [&] {
+        std::vector<COLORREF> pixels;
+        ui.Call([&] {
+            RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            pixels = WindowPixels(hwnd);
+            return 0;
+        });
+        return pixels;
+    };
+    ui.Call([&] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = OwnTitleBarProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"VelumOwnTitleBar";
+        RegisterClassW(&wc);
+        hwnd = CreateWindowExW(0, wc.lpszClassName, L"own title", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 320, 220,
+                               nullptr, nullptr, nullptr, nullptr);
+        return 0;
+    });
+    const std::vector<COLORREF> unskinned = look();
+    for (const wchar_t* name : {L"velum.vlm", L"midnight.vlm", L"glass.vlm", L"contrast.vlm"}) {
+        SCOPED_TRACE(harness::Utf8(name));
+        ASSERT_EQ(ui.AttachEx(SkinFile(name)), VELUM_OK);
+        const std::vector<COLORREF> skinned = look();
+        ASSERT_EQ(skinned.size(), unskinned.size());
+        EXPECT_EQ(std::mismatch(skinned.begin(), skinned.end(), unskinned.begin()).first - skinned.begin(),
+                  static_cast<std::ptrdiff_t>(skinned.size()))
+            << "first differing pixel (in window pixels, row by row)";
+        POINT origin{0, 0};
+        RECT window{};
+        ui.Call([&] { return ClientToScreen(hwnd, &origin) && GetWindowRect(hwnd, &window); });
+        EXPECT_EQ(origin.y, window.top) << "the program's title row left the top of the window";
+        EXPECT_EQ(Hex(ClientPixel(hwnd, 100, kOwnTitleHeight / 2)), Hex(kOwnTitle));
+    }
+    ui.Call([&] { return DestroyWindow(hwnd); });
+}
+
+// A pane the program floats out of its frame (a class library's docker: a child turned into a
+// captioned pop-up) gets the theme's frame, and loses it again when docked back.
+TEST(Engine, APaneFloatedOutOfItsFrameIsSkinnedLikeOtherFrames)
+{
+    UiThread ui;
+    HWND pane = nullptr;
+    ui.Call([&] {
+        pane = CreateWindowExW(0, kClass, L"pane", WS_CHILD | WS_VISIBLE, 10, 10, 200, 120, ui.Window(), nullptr,
+                               nullptr, nullptr);
+        return 0;
+    });
+    const auto captionPixel = [&](const velum::Theme& t) {
+        RECT w{};
+        GetWindowRect(pane, &w);
+        return WindowPixel(pane, (w.right - w.left) / 2,
+                           std::max(1, t.metrics.frameWidth) + t.metrics.captionHeight / 2);
+    };
+    for (const wchar_t* name : {L"midnight.vlm", L"velum.vlm"}) {
+        SCOPED_TRACE(harness::Utf8(name));
+        const velum::Theme t = LoadExpected(SkinFile(name));
+        ASSERT_EQ(ui.AttachEx(SkinFile(name)), VELUM_OK);
+        ui.Call([&] {
+            SetWindowLongPtrW(pane, GWL_STYLE, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_VISIBLE);
+            SetParent(pane, nullptr);
+            return SetWindowPos(pane, nullptr, 560, 80, 260, 180, SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOACTIVATE);
+        });
+        const auto themed = [&] {
+            const COLORREF c = captionPixel(t);
+            return InFill(c, t.caption.background) || InFill(c, t.captionInactive.background);
+        };
+        EXPECT_TRUE(WaitUntil(themed)) << "floated: caption is " << Hex(captionPixel(t)) << ", theme says "
+                                       << Hex(t.caption.background) << " or " << Hex(t.captionInactive.background);
+        ui.Call([&] {
+            SetWindowLongPtrW(pane, GWL_STYLE, WS_CHILD | WS_VISIBLE);
+            SetParent(pane, ui.Window());
+            return SetWindowPos(pane, nullptr, 10, 10, 200, 120, SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOACTIVATE);
+        });
+        Sleep(200);
+        POINT origin{0, 0};
+        RECT w{};
+        ui.Call([&] { return ClientToScreen(pane, &origin) && GetWindowRect(pane, &w); });
+        EXPECT_EQ(origin.x, w.left) << "docked back: the frame stayed";
+        EXPECT_EQ(origin.y, w.top) << "docked back: the frame stayed";
+    }
+}
+
 HBRUSH ownBrush = CreateSolidBrush(RGB(0, 0, 0));
 HBRUSH staticBrush = CreateSolidBrush(RGB(200, 30, 40));
 

@@ -127,6 +127,68 @@ TEST(Engine, SubmenuArrowsAreDrawnOnce)
     DestroyMenu(popup);
 }
 
+// A window that draws its menu items itself, light, as a class library's menus do.
+LRESULT CALLBACK DrawsOwnItemsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_MEASUREITEM) {
+        auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        mis->itemWidth = 140;
+        mis->itemHeight = 22;
+        return TRUE;
+    }
+    if (message == WM_DRAWITEM) {
+        const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        HBRUSH face = CreateSolidBrush((dis->itemState & ODS_SELECTED) ? RGB(200, 220, 250) : RGB(250, 250, 240));
+        FillRect(dis->hDC, &dis->rcItem, face);
+        DeleteObject(face);
+        return TRUE;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// A popup whose items the program draws itself keeps the system's face and border around them,
+// pixel for pixel as without the engine, rather than the theme's dark ones around light items.
+TEST(Engine, APopupWhoseItemsTheProgramDrawsKeepsTheSystemsLook)
+{
+    UiThread ui;
+    HWND owner = nullptr;
+    ui.Call([&] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DrawsOwnItemsProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"VelumDrawsOwnItems";
+        RegisterClassW(&wc);
+        owner = CreateWindowExW(0, wc.lpszClassName, L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 60, 300, 200,
+                                nullptr, nullptr, nullptr, nullptr);
+        return 0;
+    });
+    HMENU popup = CreatePopupMenu();
+    for (UINT id = 401; id < 404; ++id)
+        AppendMenuW(popup, MF_OWNERDRAW, id, reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(id)));
+    const auto look = [&] {
+        ui.Call([&] { return SetForegroundWindow(owner); });
+        std::thread opener([&] {
+            ui.Call([&] { return TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN, 320, 120, 0, owner, nullptr); });
+        });
+        HWND menuWindow = WaitForPopup(true);
+        Sleep(300);
+        std::vector<COLORREF> pixels = menuWindow != nullptr ? WindowPixels(menuWindow) : std::vector<COLORREF>{};
+        Press(VK_ESCAPE);
+        opener.join();
+        return pixels;
+    };
+    const std::vector<COLORREF> unskinned = look();
+    ASSERT_FALSE(unskinned.empty()) << "no popup opened";
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"midnight.vlm")), VELUM_OK);
+    const std::vector<COLORREF> skinned = look();
+    ASSERT_EQ(skinned.size(), unskinned.size());
+    EXPECT_EQ(std::mismatch(skinned.begin(), skinned.end(), unskinned.begin()).first - skinned.begin(),
+              static_cast<std::ptrdiff_t>(skinned.size()))
+        << "first differing pixel of the popup, row by row";
+    ui.Call([&] { return DestroyWindow(owner); });
+    DestroyMenu(popup);
+}
+
 // A menu's default item is drawn in bold, as the system draws it: its label covers more of its
 // row than the same label on a plain item.
 TEST(Engine, AMenusDefaultItemIsBold)

@@ -216,6 +216,30 @@ inline COLORREF WindowPixel(HWND hwnd, int x, int y)
     return c;
 }
 
+// Every pixel of a window, read through its window DC.
+inline std::vector<COLORREF> WindowPixels(HWND hwnd)
+{
+    RECT w{};
+    GetWindowRect(hwnd, &w);
+    const int width = w.right - w.left, height = w.bottom - w.top;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC memory = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    HDC dc = GetWindowDC(hwnd);
+    BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+    ReleaseDC(hwnd, dc);
+    GdiFlush();
+    const auto* p = static_cast<const COLORREF*>(bits);
+    std::vector<COLORREF> pixels(p, p + static_cast<std::size_t>(width) * height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return pixels;
+}
+
 // A pixel of the window's client area.
 inline COLORREF ClientPixel(HWND hwnd, int x, int y)
 {

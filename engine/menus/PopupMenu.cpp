@@ -45,8 +45,29 @@ std::wstring MenuItemText(HMENU menu, UINT position)
     return text;
 }
 
+bool ProgramDrawsItems(HMENU menu)
+{
+    if (menu == nullptr)
+        return false;
+    const MenuRegistry& reg = Menus();
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_DATA;
+        if (GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info) && (info.fType & MFT_OWNERDRAW) &&
+            reg.live.count(reinterpret_cast<const ItemTag*>(info.dwItemData)) == 0)
+            return true;
+    }
+    return false;
+}
+
 void ConvertMenu(HMENU menu, bool bar)
 {
+    // A popup whose items the program draws is the program's: the engine's dark or light face
+    // around items drawn for the system's would not match them.
+    if (!bar && ProgramDrawsItems(menu))
+        return;
     MenuRegistry& reg = Menus();
     const int count = GetMenuItemCount(menu);
     for (int i = 0; i < count; ++i) {
@@ -377,6 +398,9 @@ LRESULT OnPopupPrintClient(HWND hwnd, WPARAM wParam, LPARAM lParam, ThemeResourc
 LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     ThemeResources* theme = IsSkinnedPopup(hwnd) ? CurrentTheme() : nullptr;
+    const bool paints = message == WM_ERASEBKGND || message == WM_PAINT || message == WM_PRINTCLIENT;
+    if (paints && theme != nullptr && ProgramDrawsItems(reinterpret_cast<HMENU>(CallPrevious(hwnd, MN_GETHMENU, 0, 0))))
+        theme = nullptr;
     switch (message) {
     case WM_WINDOWPOSCHANGING: OnPopupPositionChanging(reinterpret_cast<WINDOWPOS*>(lParam)); break;
     case WM_ERASEBKGND:

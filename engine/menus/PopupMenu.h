@@ -27,6 +27,9 @@ std::wstring DrawableText(const std::wstring& text);
 
 // Makes the menu's items owner-drawn while keeping their text.
 void ConvertMenu(HMENU menu, bool bar);
+// Whether the program draws items of the menu itself (owner-drawn items that are not the
+// engine's): such a popup keeps the system's face and border, and its items are left alone.
+bool ProgramDrawsItems(HMENU menu);
 void SetPopupBackground(HMENU menu, HBRUSH brush);
 // Gives every popup the engine coloured the new theme's brush.
 void RefreshPopupBackgrounds(HBRUSH brush);

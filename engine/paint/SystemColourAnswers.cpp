@@ -325,6 +325,11 @@ void FollowCommonControls(HWND hwnd, bool made)
         a.commonControls->insert(hwnd);
 }
 
+BOOL DrawThemedEdge(HDC dc, RECT* rect, UINT edge, UINT flags)
+{
+    return DrawEdgeHere(dc, rect, edge, flags);
+}
+
 void AnswerSystemColours(HMODULE engine)
 {
     Answers& a = State();

@@ -28,6 +28,9 @@ std::optional<COLORREF> ThemeSystemColour(int index);
 // The theme's brush for a system colour, as GetSysColorBrush answers the skinned thread; null
 // when the theme leaves that colour to the system or no theme is in use.
 HBRUSH ThemeSystemColourBrush(int index);
+// DrawEdge as the skinned thread's own calls are answered: in the theme's colours for the
+// system's 3-D colours, the system's edge elsewhere.
+BOOL DrawThemedEdge(HDC dc, RECT* rect, UINT edge, UINT flags);
 // Tells the thread's common controls that the system's colours changed (WM_SYSCOLORCHANGE), as
 // the system does after a colour change: they keep the colours they read when they were loaded
 // or made, and read them again then. Called after a theme change and after detach. A thread
