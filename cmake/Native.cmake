@@ -36,7 +36,7 @@ target_link_libraries(velum_layout PUBLIC velum_theme PRIVATE velum_native_optio
 
 # Which system control a class name and a style describe.
 add_library(velum_controls STATIC engine/core/ControlKinds.cpp engine/core/ControlPalette.cpp engine/core/SystemColours.cpp
-  engine/core/PartColours.cpp)
+  engine/core/PartColours.cpp engine/core/Contrast.cpp)
 target_include_directories(velum_controls PUBLIC ${PROJECT_SOURCE_DIR}/engine/core)
 target_link_libraries(velum_controls PUBLIC velum_theme PRIVATE velum_native_options)
 

@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include "Contrast.h"
 #include "ControlPalette.h"
 #include "EngineTestKit.h"
 
@@ -750,6 +751,91 @@ TEST(Engine, AProgramsOwnColoursStay)
         DestroyWindow(parent);
         return 0;
     });
+}
+
+// A document view that paints its own white page and writes on it in the window-text colour it
+// asks the system for, and a parent whose link sets its own dark blue text and answers with the
+// face brush it asks the system for: the programs each chose one colour of the pair.
+LRESULT CALLBACK OwnPageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        RECT r{};
+        GetClientRect(hwnd, &r);
+        FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkMode(dc, TRANSPARENT);
+        TextOutW(dc, 10, 10, L"Document text", 13);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    if (message == WM_CTLCOLORSTATIC) {
+        SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 255));
+        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// How well the text in a part of a window reads: its pixel that stands out most from the
+// part's background, which its top left corner shows.
+double ContrastIn(HWND hwnd, RECT r)
+{
+    const std::vector<COLORREF> pixels = WindowPixels(hwnd);
+    RECT w{};
+    GetWindowRect(hwnd, &w);
+    const int width = w.right - w.left;
+    const auto at = [&](int x, int y) {
+        const COLORREF p = pixels[static_cast<std::size_t>(y) * width + x];
+        return velum::Color{GetBValue(p), GetGValue(p), GetRValue(p)};  // a DIB's pixels are 0x00RRGGBB
+    };
+    const velum::Color background = at(r.left, r.top);
+    double best = 1.0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            best = std::max(best, velum::ContrastRatio(at(x, y), background));
+    return best;
+}
+
+// Where the program chose one colour of a pair and the theme would choose the other, the pair
+// still reads under every shipped theme.
+TEST(Engine, TextReadsWhereTheProgramChoseOneColourOfThePair)
+{
+    UiThread ui;
+    HWND view = nullptr, label = nullptr;
+    ui.Call([&] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = OwnPageProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = L"VelumOwnPage";
+        RegisterClassW(&wc);
+        view = CreateWindowExW(0, wc.lpszClassName, L"page", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 560, 300, 300, 200,
+                               nullptr, nullptr, nullptr, nullptr);
+        label = CreateWindowExW(0, L"Static", L"http://example.org", WS_CHILD | WS_VISIBLE, 10, 60, 200, 24, view,
+                                nullptr, nullptr, nullptr);
+        return 0;
+    });
+    for (const std::wstring& name : ShippedThemes()) {
+        SCOPED_TRACE(harness::Utf8(name));
+        ASSERT_EQ(ui.AttachEx(SkinFile(name)), VELUM_OK);
+        double page = 0, link = 0;
+        ui.Call([&] {
+            RedrawWindow(view, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            POINT client{0, 0};
+            RECT w{};
+            ClientToScreen(view, &client);
+            GetWindowRect(view, &w);
+            const int dx = client.x - w.left, dy = client.y - w.top;
+            page = ContrastIn(view, {dx + 4, dy + 4, dx + 160, dy + 40});
+            link = ContrastIn(view, {dx + 10, dy + 60, dx + 210, dy + 84});
+            return 0;
+        });
+        EXPECT_GE(page, velum::kReadableText) << "the view's own page";
+        EXPECT_GE(link, velum::kReadableText) << "the link's own text colour";
+    }
+    ui.Call([&] { return DestroyWindow(view); });
 }
 
 INT_PTR CALLBACK OwnPageColourProc(HWND, UINT message, WPARAM, LPARAM)

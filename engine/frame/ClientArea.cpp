@@ -1,6 +1,7 @@
 #include "ClientArea.h"
 
 #include "ControlClasses.h"
+#include "Contrast.h"
 #include "Engine.h"
 #include "Exclusions.h"
 #include "FieldSkin.h"
@@ -74,11 +75,40 @@ bool EraseUncoveredClient(HWND hwnd, HDC dc)
     return true;
 }
 
+namespace {
+
+// Set before the program answers a colour message, to tell whether it chose a text colour.
+constexpr COLORREF kNoTextChosen = RGB(0x01, 0x02, 0x03);
+
+// The program chose the text colour and answered with a brush it asked GetSysColorBrush for,
+// which the theme answered: unless the two read together, the brush is the system's, which the
+// program chose its text colour for.
+LRESULT KeepReadable(HDC dc, COLORREF text, LRESULT answer)
+{
+    LOGBRUSH brush{};
+    if (GetObjectW(reinterpret_cast<HBRUSH>(answer), sizeof brush, &brush) != sizeof brush ||
+        brush.lbStyle != BS_SOLID || ContrastRatio(ColorOfRef(text), ColorOfRef(brush.lbColor)) >= kReadableText)
+        return answer;
+    const std::optional<int> index = ThemeBackgroundIndex(brush.lbColor);
+    if (!index)
+        return answer;  // the program's own brush: both colours are its choice
+    SetBkColor(dc, GetSysColor(*index));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(*index));
+}
+
+}  // namespace
+
 LRESULT ColorControl(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    auto dc = reinterpret_cast<HDC>(wParam);
+    const COLORREF before = SetTextColor(dc, kNoTextChosen);
     const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+    const COLORREF text = GetTextColor(dc);
+    const bool textChosen = text != kNoTextChosen && text != CLR_INVALID;
+    if (!textChosen)
+        SetTextColor(dc, before);
     if (result != 0 && !IsSystemBrush(reinterpret_cast<HBRUSH>(result)))
-        return result;
+        return textChosen ? KeepReadable(dc, text, result) : result;
     return ThemeControlColour(message, wParam, lParam, result);
 }
 

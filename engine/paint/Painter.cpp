@@ -72,6 +72,11 @@ bool IsSystemBrush(HBRUSH brush)
     return false;
 }
 
+Color ColorOfRef(COLORREF c)
+{
+    return {GetRValue(c), GetGValue(c), GetBValue(c)};
+}
+
 COLORREF ToColorRef(Color c)
 {
     return RGB(c.r, c.g, c.b);

@@ -15,6 +15,7 @@
 namespace velum {
 
 COLORREF ToColorRef(Color c);
+Color ColorOfRef(COLORREF c);
 
 // The system's own colour brushes: COLOR_x + 1 as a class brush, or GetSysColorBrush's.
 bool IsSystemBrush(HBRUSH brush);

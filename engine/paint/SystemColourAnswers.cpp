@@ -8,6 +8,7 @@
 #include <set>
 #include <vector>
 
+#include "Contrast.h"
 #include "ControlClasses.h"
 #include "Engine.h"
 #include "Handles.h"
@@ -93,23 +94,77 @@ HBRUSH WINAPI GetSysColorBrushHere(int index)
     return System().brush(index);
 }
 
+// The last fill the program made on the skinned thread in a colour of its own (a document view
+// that paints its white page itself), and a point of it to see that it is still there.
+struct OwnFill {
+    HDC dc = nullptr;
+    POINT probe{};
+    COLORREF colour = 0;
+};
+OwnFill ownFill;
+
+// A brush the engine handed out for a system colour.
+bool IsThemeBrush(HBRUSH brush)
+{
+    return std::any_of(State().brushes.begin(), State().brushes.end(),
+                       [brush](const auto& kept) { return kept.second.get() == brush; });
+}
+
+void NoteFill(HDC dc, const RECT* rect, HBRUSH brush, bool themed)
+{
+    ownFill = {};
+    LOGBRUSH look{};
+    if (themed || rect == nullptr || IsRectEmpty(rect) || IsThemeBrush(brush) ||
+        GetObjectW(brush, sizeof look, &look) != sizeof look || look.lbStyle != BS_SOLID)
+        return;
+    ownFill = {dc, {(rect->left + rect->right) / 2, (rect->top + rect->bottom) / 2}, look.lbColor};
+}
+
 // FillRect also takes a system colour as its index plus one in place of a brush.
 int WINAPI FillRectHere(HDC dc, const RECT* rect, HBRUSH brush)
 {
     const auto value = reinterpret_cast<ULONG_PTR>(brush);
+    bool themed = false;
     if (value >= 1 && value <= static_cast<ULONG_PTR>(kSystemColourCount) &&
-        ThemeColour(static_cast<int>(value) - 1) != nullptr)
+        ThemeColour(static_cast<int>(value) - 1) != nullptr) {
         brush = GetSysColorBrushHere(static_cast<int>(value) - 1);
+        themed = true;
+    }
+    if (OnSkinnedThread())
+        NoteFill(dc, rect, brush, themed);
     return System().fill(dc, rect, brush);
 }
 
 // The swap of the paint under way on the skinned thread, if any.
 const TextColourSwap* activeSwap = nullptr;
 
+// A text colour the theme answered, set on the program's own background where the two do not
+// read together: the system's colour for the same text, which the program chose its background
+// for.
+COLORREF ReadableOnOwnFill(HDC dc, COLORREF colour)
+{
+    if (dc == nullptr || ownFill.dc != dc)
+        return colour;
+    for (const int index : {COLOR_WINDOWTEXT, COLOR_BTNTEXT, COLOR_MENUTEXT, COLOR_INFOTEXT, COLOR_CAPTIONTEXT,
+                            COLOR_HIGHLIGHTTEXT, COLOR_GRAYTEXT}) {
+        const auto* themed = ThemeColour(index);
+        if (themed == nullptr || ToColorRef(**themed) != colour)
+            continue;
+        if (ContrastRatio(**themed, ColorOfRef(ownFill.colour)) < kReadableText &&
+            GetPixel(dc, ownFill.probe.x, ownFill.probe.y) == ownFill.colour)
+            return System().colour(index);
+        break;
+    }
+    return colour;
+}
+
 COLORREF WINAPI SetTextColorHere(HDC dc, COLORREF colour)
 {
-    if (OnSkinnedThread() && activeSwap != nullptr)
-        colour = activeSwap->Swapped(colour);
+    if (OnSkinnedThread()) {
+        if (activeSwap != nullptr)
+            colour = activeSwap->Swapped(colour);
+        colour = ReadableOnOwnFill(dc, colour);
+    }
     return System().textColour(dc, colour);
 }
 
@@ -214,6 +269,15 @@ BOOL WINAPI DrawEdgeHere(HDC dc, LPRECT rect, UINT edge, UINT flags)
 }
 
 }  // namespace
+
+std::optional<int> ThemeBackgroundIndex(COLORREF colour)
+{
+    for (const int index : {COLOR_BTNFACE, COLOR_WINDOW, COLOR_MENU, COLOR_MENUBAR, COLOR_INFOBK, COLOR_APPWORKSPACE,
+                            COLOR_HIGHLIGHT, COLOR_MENUHILIGHT, COLOR_SCROLLBAR, COLOR_BACKGROUND})
+        if (ThemeSystemColour(index) == colour)
+            return index;
+    return std::nullopt;
+}
 
 std::optional<COLORREF> ThemeSystemColour(int index)
 {

@@ -28,6 +28,9 @@ std::optional<COLORREF> ThemeSystemColour(int index);
 // The theme's brush for a system colour, as GetSysColorBrush answers the skinned thread; null
 // when the theme leaves that colour to the system or no theme is in use.
 HBRUSH ThemeSystemColourBrush(int index);
+// The background system colour (a face, window, menu, tooltip, selection...) whose theme answer
+// `colour` is; none when it is no such answer or no theme is in use.
+std::optional<int> ThemeBackgroundIndex(COLORREF colour);
 // DrawEdge as the skinned thread's own calls are answered: in the theme's colours for the
 // system's 3-D colours, the system's edge elsewhere.
 BOOL DrawThemedEdge(HDC dc, RECT* rect, UINT edge, UINT flags);

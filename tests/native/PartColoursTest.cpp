@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ControlPalette.h"
+#include "Contrast.h"
 #include "PartColours.h"
 
 namespace velum {
@@ -72,6 +73,22 @@ TEST(PartColours, NamesLeadToTheColoursTheEngineDraws)
         EXPECT_FALSE(got.colour) << w.part;
         EXPECT_EQ(got.error, w.error);
     }
+}
+
+// The contrast ratio against WCAG's own figures: the extremes, the grey that just misses 4.5:1
+// on white and the one that just makes it, and the order of the pair not mattering.
+TEST(Contrast, RatiosMatchTheirDefinition)
+{
+    const struct {
+        Color a, b;
+        double ratio;
+    } cases[] = {
+        {{0, 0, 0}, {255, 255, 255}, 21.0},          {{255, 255, 255}, {0, 0, 0}, 21.0},
+        {{0x77, 0x77, 0x77}, {255, 255, 255}, 4.48}, {{0x76, 0x76, 0x76}, {255, 255, 255}, 4.54},
+        {{0, 0, 255}, {0x2A, 0x2B, 0x33}, 1.64},     {{0x12, 0x34, 0x56}, {0x12, 0x34, 0x56}, 1.0},
+    };
+    for (const auto& c : cases)
+        EXPECT_NEAR(ContrastRatio(c.a, c.b), c.ratio, 0.01) << int(c.a.r) << "," << int(c.b.r);
 }
 
 }  // namespace
