@@ -16,6 +16,7 @@ TEST(Engine, CaptionButtonsMinimiseAndClose)
 {
     UiThread ui;
     HWND hwnd = ui.Window();
+    systemCaptionCues = 0;
     const velum::Theme t = LoadExpected(SkinFile(L"crimson.vlm"));
     ASSERT_EQ(ui.AttachEx(SkinFile(L"crimson.vlm")), VELUM_OK);
     ui.Activate();
@@ -40,6 +41,7 @@ TEST(Engine, CaptionButtonsMinimiseAndClose)
     for (int i = 0; i < 50 && IsWindow(hwnd); ++i)
         Sleep(50);
     EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(systemCaptionCues, 0) << "the window's procedure heard a caption button named";
 }
 
 // A minimised window's caption keeps its buttons; the one where minimise was restores the
@@ -118,11 +120,14 @@ TEST(Engine, AWindowWithoutABackgroundKeepsNoStalePixels)
 }
 
 // Under the pointer a caption button takes the theme's hot look and, held down, its pressed
-// look; released away from it, it does nothing and takes its normal look again.
+// look; released away from it, it does nothing and takes its normal look again. The window's
+// own procedure, which passes on to the default as Windows' themed one, hears nothing that
+// would have the default draw its caption or buttons over the skin.
 TEST(Engine, CaptionButtonsShowTheirHotAndPressedLooks)
 {
     UiThread ui;
     HWND hwnd = ui.Window();
+    systemCaptionCues = 0;
     const velum::Theme t = LoadExpected(SkinFile(L"velum.vlm"));
     ASSERT_EQ(ui.AttachEx(SkinFile(L"velum.vlm")), VELUM_OK);
     ui.Activate();
@@ -160,6 +165,9 @@ TEST(Engine, CaptionButtonsShowTheirHotAndPressedLooks)
         EXPECT_EQ(FillPixels(hwnd, corner, t.button.background, all), area) << "released away from the button";
         EXPECT_FALSE(IsIconic(hwnd) || IsZoomed(hwnd) || !IsWindow(hwnd)) << "released away from the button";
     }
+    SendMessageW(hwnd, 0x00AE, 0, 0);  // WM_NCUAHDRAWCAPTION
+    SendMessageW(hwnd, 0x00AF, 0, 0);  // WM_NCUAHDRAWFRAME
+    EXPECT_EQ(systemCaptionCues, 0);
 }
 
 // Greyed as the system greys them: maximise on a window without a maximise box, close when the
@@ -381,7 +389,8 @@ TEST(Engine, MaximiseAndRestoreUnderRoundedCorners)
         {"WM_SYSCOMMAND", [](HWND h) { SendMessageW(h, WM_SYSCOMMAND, SC_MAXIMIZE, 0); },
          [](HWND h) { SendMessageW(h, WM_SYSCOMMAND, SC_RESTORE, 0); }},
     };
-    for (const wchar_t* name : {L"lavender.vlm", L"contrast.vlm"}) {
+    // Midnight's frame (2 px) is narrower than the system's overhang of a maximised window.
+    for (const wchar_t* name : {L"lavender.vlm", L"contrast.vlm", L"midnight.vlm"}) {
         for (const auto& way : ways) {
             SCOPED_TRACE(harness::Utf8(name) + " through " + way.how);
             UiThread ui;
@@ -399,6 +408,19 @@ TEST(Engine, MaximiseAndRestoreUnderRoundedCorners)
             RECT zoomed{};
             GetWindowRect(hwnd, &zoomed);
             EXPECT_GT(zoomed.right - zoomed.left, before.right - before.left);
+            // The caption, its buttons and the client area are on the work area, which the
+            // window covers.
+            RECT work{}, client{};
+            SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+            GetClientRect(hwnd, &client);
+            MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+            RECT inside{};
+            IntersectRect(&inside, &client, &work);
+            EXPECT_TRUE(EqualRect(&inside, &client)) << "client (" << client.left << "," << client.top << ")-("
+                                                     << client.right << "," << client.bottom << ")";
+            const int frame = std::max(1, LoadExpected(SkinFile(name)).metrics.frameWidth);
+            EXPECT_EQ(zoomed.top + frame, work.top) << "the caption's top row";
+            EXPECT_EQ(zoomed.right - frame, work.right) << "the close button's edge";
             ui.Call([&] {
                 way.restore(hwnd);
                 return 0;

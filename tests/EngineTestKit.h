@@ -33,11 +33,20 @@ inline HACCEL accelerators = nullptr;
 inline std::atomic<int> lastCommand{0};
 inline std::atomic<int> commandCount{0};
 inline std::atomic<int> closeCount{0};
+// What would make Windows' themed default draw its own caption or buttons over the skin: the
+// caption and frame repaint messages of the visual styles, and a non-client mouse message that
+// names a caption button.
+inline std::atomic<int> systemCaptionCues{0};
 
 inline LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_CLOSE)
         ++closeCount;
+    const bool mouse = message == WM_NCMOUSEMOVE || message == WM_NCMOUSEHOVER ||
+                       (message >= WM_NCLBUTTONDOWN && message <= WM_NCXBUTTONDBLCLK);
+    const bool button = wParam == HTMINBUTTON || wParam == HTMAXBUTTON || wParam == HTCLOSE || wParam == HTHELP;
+    if (message == 0x00AE || message == 0x00AF || (mouse && button))
+        ++systemCaptionCues;
     if (message == WM_COMMAND && lParam == 0) {
         lastCommand = LOWORD(wParam);
         ++commandCount;

@@ -179,6 +179,35 @@ void FrameWindow::UpdateRegionNow(bool redraw)
     }
 }
 
+// The system places a maximised window so that its own frame hangs over the monitor's work
+// area (4 px under Wine, 8 at 96 DPI on Windows 10), whatever the frame drawn: with a narrower
+// frame the client area went off the screen, with a wider one the frame showed. The overhang is
+// read from the placement and the monitor, not from a metric: it becomes the theme's frame, so
+// the caption, its buttons and the client area lie on the work area.
+LRESULT FrameWindow::OnWindowPosChanging(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
+    auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+    if (pos == nullptr || (pos->flags & SWP_NOSIZE) || mdiChild_ || ownCaption_ || !IsZoomed(hwnd_))
+        return result;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor))
+        return result;
+    const RECT& work = monitor.rcWork;
+    const RECT placed{pos->x, pos->y, pos->x + pos->cx, pos->y + pos->cy};
+    const bool coversWork = (pos->flags & SWP_NOMOVE) == 0 && placed.left <= work.left && placed.top <= work.top &&
+                            placed.right >= work.right && placed.bottom >= work.bottom;
+    if (!coversWork)
+        return result;  // the program placed its maximised window itself
+    const int frame = std::max(1, Scale(ThemeInUse().metrics.frameWidth, WindowDpi(hwnd_)));
+    pos->x = work.left - frame;
+    pos->y = work.top - frame;
+    pos->cx = work.right - work.left + 2 * frame;
+    pos->cy = work.bottom - work.top + 2 * frame;
+    return result;
+}
+
 LRESULT FrameWindow::OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);

@@ -19,6 +19,21 @@ namespace velum {
 
 namespace {
 
+// The visual styles' messages that have the themed default repaint the caption and the frame.
+constexpr UINT kNcUahDrawCaption = 0x00AE;
+constexpr UINT kNcUahDrawFrame = 0x00AF;
+
+bool IsNonClientMouse(UINT message)
+{
+    return message == WM_NCMOUSEMOVE || message == WM_NCMOUSEHOVER ||
+           (message >= WM_NCLBUTTONDOWN && message <= WM_NCXBUTTONDBLCLK);
+}
+
+bool IsCaptionButtonHit(WPARAM hit)
+{
+    return hit == HTMINBUTTON || hit == HTMAXBUTTON || hit == HTCLOSE || hit == HTHELP;
+}
+
 LRESULT HitTestCode(HitArea area)
 {
     switch (area) {
@@ -100,6 +115,12 @@ LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         default: break;
         }
     }
+    // Windows' themed default would draw its own caption and buttons over the skin.
+    if (message == kNcUahDrawCaption || message == kNcUahDrawFrame)
+        return 0;
+    if (IsNonClientMouse(message) && IsCaptionButtonHit(wParam) && message != WM_NCLBUTTONDOWN &&
+        message != WM_NCLBUTTONDBLCLK && message != WM_NCMOUSEMOVE)
+        return OutsideCaptionButtons(message, lParam);
     switch (message) {
     case WM_NCCALCSIZE: return OnNcCalcSize(wParam, lParam);
     case WM_CREATE: return OnCreate(message, wParam, lParam);
@@ -133,6 +154,7 @@ LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_ENTERMENULOOP:
     case WM_EXITMENULOOP:
     case WM_MENUSELECT: return OnMenuState(message, wParam, lParam);
+    case WM_WINDOWPOSCHANGING: return OnWindowPosChanging(message, wParam, lParam);
     case WM_WINDOWPOSCHANGED: return OnWindowPosChanged(message, wParam, lParam);
     case WM_NCDESTROY: return OnNcDestroy(message, wParam, lParam);
     default:
@@ -290,12 +312,24 @@ LRESULT FrameWindow::OnScroll(UINT message, WPARAM wParam, LPARAM lParam)
     return result;
 }
 
+// A non-client mouse message on a drawn caption button goes on as one on the caption, so the
+// default neither hot-tracks nor presses a button of its own there; a press or double click on
+// a button that did not take it (greyed) does nothing, as on the system's.
+LRESULT FrameWindow::OutsideCaptionButtons(UINT message, LPARAM lParam)
+{
+    if (message == WM_NCLBUTTONDOWN || message == WM_NCLBUTTONDBLCLK)
+        return 0;
+    return CallPrevious(hwnd_, message, HTCAPTION, lParam);
+}
+
 LRESULT FrameWindow::OnNcLButtonDown(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (buttons_.Press(wParam)) {
         PaintFrame();
         return 0;
     }
+    if (IsCaptionButtonHit(wParam))
+        return OutsideCaptionButtons(message, lParam);
     if (wParam == HTMENU)
         return menuBar_.Press(Layout(), WindowPoint(lParam), wParam);
     if (wParam == HTSYSMENU) {
@@ -321,7 +355,7 @@ LRESULT FrameWindow::OnNcMouseMove(UINT message, WPARAM wParam, LPARAM lParam)
         TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE | TME_NONCLIENT, hwnd_, 0};
         trackingLeave_ = TrackMouseEvent(&tme) != FALSE;
     }
-    const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
+    const LRESULT result = CallPrevious(hwnd_, message, IsCaptionButtonHit(wParam) ? HTCAPTION : wParam, lParam);
     // After the system's handling, which may draw a visual style's hover look on a scroll bar.
     const LONG bar = wParam == HTVSCROLL ? OBJID_VSCROLL : wParam == HTHSCROLL ? OBJID_HSCROLL : 0;
     FollowScrollBarPointer(hwnd_, bar, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});

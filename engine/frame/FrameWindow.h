@@ -53,6 +53,7 @@ private:
     LRESULT OnNcActivate(WPARAM wParam);
     LRESULT OnNcHitTest(LPARAM lParam);
     LRESULT OnNcLButtonDown(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OutsideCaptionButtons(UINT message, LPARAM lParam);
     LRESULT OnNcRButtonDown(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnContextMenu(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnNcMouseMove(UINT message, WPARAM wParam, LPARAM lParam);
@@ -69,6 +70,7 @@ private:
     LRESULT OnNotify(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnInitMenuPopup(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMenuState(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnWindowPosChanging(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnNcDestroy(UINT message, WPARAM wParam, LPARAM lParam);
 
