@@ -170,6 +170,34 @@ TEST(Engine, CaptionButtonsShowTheirHotAndPressedLooks)
     EXPECT_EQ(systemCaptionCues, 0);
 }
 
+// Assistive tools place the caption and its buttons from WM_GETTITLEBARINFOEX: each rectangle's
+// centre is where the window answers that part, under square, rounded and image themes.
+TEST(Engine, TitleBarInfoPlacesTheDrawnCaptionAndButtons)
+{
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    const struct {
+        int place;
+        LRESULT hit;
+    } parts[] = {{2, HTMINBUTTON}, {3, HTMAXBUTTON}, {5, HTCLOSE}};
+    for (const wchar_t* name : {L"velum.vlm", L"midnight.vlm", L"glass.vlm"}) {
+        SCOPED_TRACE(harness::Utf8(name));
+        ASSERT_EQ(ui.AttachEx(SkinFile(name)), VELUM_OK);
+        TITLEBARINFOEX info{};
+        info.cbSize = sizeof info;
+        SendMessageW(hwnd, WM_GETTITLEBARINFOEX, 0, reinterpret_cast<LPARAM>(&info));
+        const auto hitAtCentre = [hwnd](const RECT& r) {
+            return SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+        };
+        for (const auto& part : parts) {
+            EXPECT_EQ(info.rgstate[part.place] & STATE_SYSTEM_INVISIBLE, 0u) << "place " << part.place;
+            EXPECT_EQ(hitAtCentre(info.rgrect[part.place]), part.hit) << "place " << part.place;
+        }
+        const RECT title{info.rcTitleBar.left, info.rcTitleBar.top, info.rgrect[2].left, info.rcTitleBar.bottom};
+        EXPECT_EQ(hitAtCentre(title), HTCAPTION) << "the title bar left of the buttons";
+    }
+}
+
 // Greyed as the system greys them: maximise on a window without a maximise box, close when the
 // system menu's Close is disabled. A click on them does nothing, as without the engine.
 TEST(Engine, DisabledCaptionButtonsAreGreyedAndDoNothing)

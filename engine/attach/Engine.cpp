@@ -204,6 +204,17 @@ void TellThemeChanged(DWORD thread, bool attached)
             SendMessageW(hwnd, message, attached ? 1 : 0, 0);
 }
 
+int SystemSizingBorder(int dpi)
+{
+    using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+    static const auto metricsForDpi = reinterpret_cast<GetSystemMetricsForDpiFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    if (metricsForDpi != nullptr)
+        return metricsForDpi(SM_CXSIZEFRAME, static_cast<UINT>(dpi)) +
+               metricsForDpi(SM_CXPADDEDBORDER, static_cast<UINT>(dpi));
+    return MulDiv(GetSystemMetrics(SM_CXSIZEFRAME) + GetSystemMetrics(SM_CXPADDEDBORDER), dpi, ScreenDpi());
+}
+
 int WindowDpi(HWND hwnd)
 {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);

@@ -44,5 +44,8 @@ void TellThemeChanged(DWORD thread, bool attached);
 
 // The window's DPI (96 when Windows cannot tell).
 int WindowDpi(HWND hwnd);
+// The system's sizing border at a DPI, its sizing frame and padded border: how wide a band a
+// person finds an edge of a resizable window in.
+int SystemSizingBorder(int dpi);
 
 }  // namespace velum

@@ -178,14 +178,15 @@ HitArea HitTest(const FrameLayout& l, const FrameStyle& style, Point p)
         if (bottom && right)
             return HitArea::BottomRight;
     }
-    if (l.client.Contains(p))
-        return HitArea::Client;
     if (resizable) {
-        // A rounded corner cuts away the corner itself: the diagonal grips reach along the
-        // edges past the curve, where the frame can still be seen and grabbed.
-        const int grip = std::max({l.frame, Scale(6, l.dpi), l.corner + Scale(4, l.dpi)});
-        const bool left = p.x < l.frame, right = p.x >= l.window.right - l.frame;
-        const bool top = p.y < l.frame, bottom = p.y >= l.window.bottom - l.frame;
+        // The band is at least the system's, as a person grabs an edge where every other
+        // window resizes; a rounded corner cuts away the corner itself: the diagonal grips reach
+        // along the edges past the curve, where the frame can still be seen and grabbed.
+        const int band = std::max(l.frame, style.sizingBorder);
+        const int buttonHeight = l.hasButton[kClose] ? l.buttons[kClose].Height() : 0;
+        const int grip = std::max({band, Scale(6, l.dpi), l.corner + Scale(4, l.dpi), buttonHeight});
+        const bool left = p.x < band, right = p.x >= l.window.right - band;
+        const bool top = p.y < band, bottom = p.y >= l.window.bottom - band;
         const bool nearLeft = p.x < grip, nearRight = p.x >= l.window.right - grip;
         const bool nearTop = p.y < grip, nearBottom = p.y >= l.window.bottom - grip;
         if ((top && nearLeft) || (left && nearTop))
@@ -205,6 +206,8 @@ HitArea HitTest(const FrameLayout& l, const FrameStyle& style, Point p)
         if (bottom)
             return HitArea::Bottom;
     }
+    if (l.client.Contains(p))
+        return HitArea::Client;
     if (l.icon.Contains(p))
         return HitArea::SysMenu;
     if (l.caption.Contains(p))

@@ -44,6 +44,10 @@ struct FrameStyle {
     bool zoomed = false;
     bool menuBar = false;
     int titleWidth = 0;  // what the title's text needs, in pixels; 0 asks for no room
+    // The system's sizing border at the window's DPI (its sizing frame and padded border): a
+    // sizable window resizes from a band at least this wide along each edge, whatever the
+    // theme's frame, reaching into the client area where the frame is thinner.
+    int sizingBorder = 0;
 };
 
 // Window-relative rectangles: the window's own left and top are 0.
@@ -98,9 +102,10 @@ enum class HitArea {
     Border
 };
 
-// Sizing edges only for a sizable window that is neither zoomed nor iconic; a corner takes
-// max(frame, 6 px at the DPI) along each edge, and a rounded corner also the square of its
-// radius (caption buttons keep their points).
+// Sizing edges only for a sizable window that is neither zoomed nor iconic, in a band of the
+// frame or the system's sizing border, whichever is wider; a corner takes the most of the band,
+// 6 px at the DPI and a caption button's height along each edge, and a rounded corner also the
+// square of its radius (caption buttons keep their points).
 HitArea HitTest(const FrameLayout& layout, const FrameStyle& style, Point p);
 
 // Moves the bar's items from `first` on to the right end of the last row, keeping their order,

@@ -154,6 +154,7 @@ LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_ENTERMENULOOP:
     case WM_EXITMENULOOP:
     case WM_MENUSELECT: return OnMenuState(message, wParam, lParam);
+    case WM_GETTITLEBARINFOEX: return OnTitleBarInfo(lParam);
     case WM_WINDOWPOSCHANGING: return OnWindowPosChanging(message, wParam, lParam);
     case WM_WINDOWPOSCHANGED: return OnWindowPosChanged(message, wParam, lParam);
     case WM_NCDESTROY: return OnNcDestroy(message, wParam, lParam);
@@ -196,6 +197,7 @@ FrameStyle FrameWindow::CurrentStyle(HICON* icon) const
     if (icon != nullptr)
         *icon = shown;
     s.sizable = (style & WS_THICKFRAME) != 0;
+    s.sizingBorder = s.sizable ? SystemSizingBorder(WindowDpi(hwnd_)) : 0;
     s.iconic = IsIconic(hwnd_) != FALSE;
     s.zoomed = IsZoomed(hwnd_) != FALSE;
     s.menuBar = menuBar_.Present();
@@ -274,6 +276,38 @@ LRESULT FrameWindow::OnNcCalcSize(WPARAM wParam, LPARAM lParam)
     *proposed = {window.left + client.left, window.top + client.top, window.left + client.right,
                  window.top + client.bottom};
     ReserveScrollBars(hwnd_, *proposed);
+    return 0;
+}
+
+// Assistive tools (Narrator, Voice Access) and Windows 11's snap layouts find the caption and its
+// buttons here: the drawn ones, in screen coordinates, rather than the system's places.
+LRESULT FrameWindow::OnTitleBarInfo(LPARAM lParam)
+{
+    auto* info = reinterpret_cast<TITLEBARINFOEX*>(lParam);
+    if (info == nullptr || info->cbSize < sizeof(TITLEBARINFOEX))
+        return 0;
+    RECT w{};
+    GetWindowRect(hwnd_, &w);
+    const auto screen = [&w](const Rect& r) {
+        return RECT{w.left + r.left, w.top + r.top, w.left + r.right, w.top + r.bottom};
+    };
+    const FrameLayout l = Layout();
+    const bool caption = !l.caption.Empty();
+    info->rcTitleBar = screen(l.caption);
+    std::fill(std::begin(info->rgstate), std::end(info->rgstate), STATE_SYSTEM_INVISIBLE);
+    std::fill(std::begin(info->rgrect), std::end(info->rgrect), RECT{});
+    info->rgstate[0] = caption ? (active_ ? STATE_SYSTEM_FOCUSED : 0) : STATE_SYSTEM_INVISIBLE;
+    // The array's places: the title bar, a reserved one, minimise, maximise, help, close.
+    const struct {
+        CaptionButton button;
+        int place;
+    } places[] = {{kMinimize, 2}, {kMaxRestore, 3}, {kClose, 5}};
+    for (const auto& p : places) {
+        if (!l.hasButton[p.button])
+            continue;
+        info->rgrect[p.place] = screen(l.buttons[p.button]);
+        info->rgstate[p.place] = buttons_.Enabled(p.button) ? 0 : STATE_SYSTEM_UNAVAILABLE;
+    }
     return 0;
 }
 

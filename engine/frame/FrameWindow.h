@@ -51,6 +51,7 @@ private:
     LRESULT OnCreate(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnRegionMessage();
     LRESULT OnNcActivate(WPARAM wParam);
+    LRESULT OnTitleBarInfo(LPARAM lParam);
     LRESULT OnNcHitTest(LPARAM lParam);
     LRESULT OnNcLButtonDown(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OutsideCaptionButtons(UINT message, LPARAM lParam);

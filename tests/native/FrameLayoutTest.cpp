@@ -322,6 +322,9 @@ TEST(FrameLayout, HitTest)
     fixed.sizable = false;
     FrameStyle zoomed = Full();
     zoomed.zoomed = true;
+    // The system's sizing border wider than the theme's frame (4 px): the band follows it.
+    FrameStyle wideBand = Full();
+    wideBand.sizingBorder = 8;
     const struct {
         int dpi;
         const FrameStyle& style;
@@ -336,16 +339,20 @@ TEST(FrameLayout, HitTest)
         {96, Full(), {12, 12}, HitArea::SysMenu, -1},    {96, Full(), {150, 15}, HitArea::Caption, -1},
         {96, Full(), {20, 40}, HitArea::Menu, 0},        {96, Full(), {50, 40}, HitArea::Menu, 1},
         {96, Full(), {200, 40}, HitArea::Menu, -1},      {96, Full(), {0, 0}, HitArea::TopLeft, -1},
-        {96, Full(), {5, 0}, HitArea::TopLeft, -1},      {96, Full(), {6, 0}, HitArea::Top, -1},
+        {96, Full(), {5, 0}, HitArea::TopLeft, -1},      {96, Full(), {6, 0}, HitArea::TopLeft, -1},
+        {96, Full(), {19, 0}, HitArea::TopLeft, -1},  // a caption button's height along the edge
+        {96, Full(), {20, 0}, HitArea::Top, -1},         {96, Full(), {0, 19}, HitArea::TopLeft, -1},
+        {96, Full(), {0, 20}, HitArea::Left, -1},        {96, wideBand, {7, 150}, HitArea::Left, -1},
+        {96, wideBand, {392, 150}, HitArea::Right, -1},  {96, wideBand, {200, 292}, HitArea::Bottom, -1},
+        {96, wideBand, {8, 150}, HitArea::Client, -1},   {96, wideBand, {200, 7}, HitArea::Top, -1},
         {96, Full(), {0, 5}, HitArea::TopLeft, -1},      {96, Full(), {399, 0}, HitArea::TopRight, -1},
         {96, Full(), {0, 299}, HitArea::BottomLeft, -1}, {96, Full(), {399, 299}, HitArea::BottomRight, -1},
         {96, Full(), {3, 100}, HitArea::Left, -1},       {96, Full(), {396, 100}, HitArea::Right, -1},
         {96, Full(), {200, 3}, HitArea::Top, -1},        {96, Full(), {200, 296}, HitArea::Bottom, -1},
         {96, fixed, {3, 100}, HitArea::Border, -1},      {96, fixed, {0, 0}, HitArea::Border, -1},
         {96, fixed, {200, 3}, HitArea::Border, -1},      {96, zoomed, {399, 299}, HitArea::Border, -1},
-        {144, Full(), {8, 0}, HitArea::TopLeft, -1},  // the corner grip is 6 px scaled: 9
-        {144, Full(), {9, 0}, HitArea::Top, -1},         {144, Full(), {5, 100}, HitArea::Left, -1},
-        {144, Full(), {20, 60}, HitArea::Menu, 0},
+        {144, Full(), {8, 0}, HitArea::TopLeft, -1},     {144, Full(), {40, 0}, HitArea::Top, -1},
+        {144, Full(), {5, 100}, HitArea::Left, -1},      {144, Full(), {20, 60}, HitArea::Menu, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << '(' << c.p.x << ',' << c.p.y << ") at " << c.dpi);
