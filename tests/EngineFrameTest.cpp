@@ -671,13 +671,7 @@ TEST(Engine, AWindowThatDrawsItsOwnTitleBarKeepsIt)
         return pixels;
     };
     ui.Call([&] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = OwnTitleBarProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"VelumOwnTitleBar";
-        RegisterClassW(&wc);
-        hwnd = CreateWindowExW(0, wc.lpszClassName, L"own title", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 320, 220,
-                               nullptr, nullptr, nullptr, nullptr);
+        hwnd = MakeClassWindow(L"VelumOwnTitleBar", OwnTitleBarProc, L"own title", {60, 60, 380, 280});
         return 0;
     });
     const std::vector<COLORREF> unskinned = look();
@@ -686,8 +680,7 @@ TEST(Engine, AWindowThatDrawsItsOwnTitleBarKeepsIt)
         ASSERT_EQ(ui.AttachEx(SkinFile(name)), VELUM_OK);
         const std::vector<COLORREF> skinned = look();
         ASSERT_EQ(skinned.size(), unskinned.size());
-        EXPECT_EQ(std::mismatch(skinned.begin(), skinned.end(), unskinned.begin()).first - skinned.begin(),
-                  static_cast<std::ptrdiff_t>(skinned.size()))
+        EXPECT_EQ(FirstDifference(skinned, unskinned), static_cast<std::ptrdiff_t>(skinned.size()))
             << "first differing pixel (in window pixels, row by row)";
         POINT origin{0, 0};
         RECT window{};
@@ -855,14 +848,8 @@ TEST(Engine, TextReadsWhereTheProgramChoseOneColourOfThePair)
     UiThread ui;
     HWND view = nullptr, label = nullptr;
     ui.Call([&] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = OwnPageProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = L"VelumOwnPage";
-        RegisterClassW(&wc);
-        view = CreateWindowExW(0, wc.lpszClassName, L"page", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 560, 300, 300, 200,
-                               nullptr, nullptr, nullptr, nullptr);
+        view = MakeClassWindow(L"VelumOwnPage", OwnPageProc, L"page", {560, 300, 860, 500},
+                               reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
         label = CreateWindowExW(0, L"Static", L"http://example.org", WS_CHILD | WS_VISIBLE, 10, 60, 200, 24, view,
                                 nullptr, nullptr, nullptr);
         return 0;

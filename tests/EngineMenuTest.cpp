@@ -153,13 +153,7 @@ TEST(Engine, APopupWhoseItemsTheProgramDrawsKeepsTheSystemsLook)
     UiThread ui;
     HWND owner = nullptr;
     ui.Call([&] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DrawsOwnItemsProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"VelumDrawsOwnItems";
-        RegisterClassW(&wc);
-        owner = CreateWindowExW(0, wc.lpszClassName, L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 60, 300, 200,
-                                nullptr, nullptr, nullptr, nullptr);
+        owner = MakeClassWindow(L"VelumDrawsOwnItems", DrawsOwnItemsProc, L"owner", {300, 60, 600, 260});
         return 0;
     });
     HMENU popup = CreatePopupMenu();
@@ -182,8 +176,7 @@ TEST(Engine, APopupWhoseItemsTheProgramDrawsKeepsTheSystemsLook)
     ASSERT_EQ(ui.AttachEx(SkinFile(L"midnight.vlm")), VELUM_OK);
     const std::vector<COLORREF> skinned = look();
     ASSERT_EQ(skinned.size(), unskinned.size());
-    EXPECT_EQ(std::mismatch(skinned.begin(), skinned.end(), unskinned.begin()).first - skinned.begin(),
-              static_cast<std::ptrdiff_t>(skinned.size()))
+    EXPECT_EQ(FirstDifference(skinned, unskinned), static_cast<std::ptrdiff_t>(skinned.size()))
         << "first differing pixel of the popup, row by row";
     ui.Call([&] { return DestroyWindow(owner); });
     DestroyMenu(popup);

@@ -217,6 +217,20 @@ private:
     HWND messageWindow_ = nullptr;
 };
 
+// A shown top-level window of a class of the test's own, registered on first use.
+inline HWND MakeClassWindow(const wchar_t* className, WNDPROC proc, const wchar_t* title, RECT at,
+                            HBRUSH background = nullptr)
+{
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = background;
+    wc.lpszClassName = className;
+    RegisterClassW(&wc);
+    return CreateWindowExW(0, className, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, at.left, at.top, at.right - at.left,
+                           at.bottom - at.top, nullptr, nullptr, nullptr, nullptr);
+}
+
 inline COLORREF WindowPixel(HWND hwnd, int x, int y)
 {
     HDC dc = GetWindowDC(hwnd);
@@ -247,6 +261,12 @@ inline std::vector<COLORREF> WindowPixels(HWND hwnd)
     DeleteObject(bitmap);
     DeleteDC(memory);
     return pixels;
+}
+
+// Where two pictures of the same size first differ, row by row; their size when they do not.
+inline std::ptrdiff_t FirstDifference(const std::vector<COLORREF>& a, const std::vector<COLORREF>& b)
+{
+    return std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin();
 }
 
 // A pixel of the window's client area.

@@ -319,6 +319,20 @@ void GiveBackWindow(HWND hwnd)
     Retire(std::move(frame));
 }
 
+// A window already there that the engine takes up now, as a frame or by the part for its class,
+// shown at once in the theme.
+void SkinAfresh(HWND hwnd)
+{
+    if (WantsFrameSkin(hwnd)) {
+        SkinFrameWindow(hwnd);
+        if (FrameWindow* frame = FindFrame(hwnd))
+            frame->Refresh();
+    } else {
+        SkinControl(hwnd, false);
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+}
+
 }  // namespace
 
 std::vector<HWND> TopLevelWindowsOf(DWORD thread)
@@ -339,14 +353,7 @@ void FollowExclusions()
     for (HWND hwnd : windows) {
         if (!IsWindow(hwnd) || IsExcluded(hwnd) || Frames().count(hwnd) != 0 || Examined().count(hwnd) != 0)
             continue;
-        if (WantsFrameSkin(hwnd)) {
-            SkinFrameWindow(hwnd);
-            if (FrameWindow* frame = FindFrame(hwnd))
-                frame->Refresh();
-        } else {
-            SkinControl(hwnd, false);
-            RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-        }
+        SkinAfresh(hwnd);
     }
 }
 
@@ -373,14 +380,7 @@ void FollowStyleChange(HWND hwnd)
     if ((Frames().count(hwnd) != 0) == wantsFrame)
         return;
     GiveBackWindow(hwnd);
-    if (wantsFrame) {
-        SkinFrameWindow(hwnd);
-        if (FrameWindow* frame = FindFrame(hwnd))
-            frame->Refresh();
-    } else {
-        SkinControl(hwnd, false);
-        RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-    }
+    SkinAfresh(hwnd);
 }
 
 FrameWindow* FindFrame(HWND hwnd)

@@ -197,12 +197,14 @@ FrameStyle FrameWindow::CurrentStyle(HICON* icon) const
     if (icon != nullptr)
         *icon = shown;
     s.sizable = (style & WS_THICKFRAME) != 0;
-    s.sizingBorder = s.sizable ? SystemSizingBorder(WindowDpi(hwnd_)) : 0;
     s.iconic = IsIconic(hwnd_) != FALSE;
     s.zoomed = IsZoomed(hwnd_) != FALSE;
     s.menuBar = menuBar_.Present();
+    const int dpi = WindowDpi(hwnd_);
+    if (s.sizable && !s.iconic && !s.zoomed)
+        s.sizingBorder = SystemSizingBorder(dpi);
     if (s.caption && !s.iconic)
-        s.titleWidth = TitleWidth(WindowDpi(hwnd_));
+        s.titleWidth = TitleWidth(dpi);
     return s;
 }
 
