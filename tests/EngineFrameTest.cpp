@@ -841,36 +841,59 @@ double ContrastIn(HWND hwnd, RECT r)
     return best;
 }
 
+// A property page whose procedure colours its link as the parent above does.
+INT_PTR CALLBACK LinkPageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CTLCOLORSTATIC)
+        return static_cast<INT_PTR>(OwnPageProc(hwnd, message, wParam, lParam));
+    return message == WM_INITDIALOG;
+}
+
 // Where the program chose one colour of a pair and the theme would choose the other, the pair
-// still reads under every shipped theme.
+// still reads under every shipped theme: on a window and on a page made as a child dialog.
 TEST(Engine, TextReadsWhereTheProgramChoseOneColourOfThePair)
 {
     UiThread ui;
-    HWND view = nullptr, label = nullptr;
+    HWND view = nullptr;
     ui.Call([&] {
-        view = MakeClassWindow(L"VelumOwnPage", OwnPageProc, L"page", {560, 300, 860, 500},
+        view = MakeClassWindow(L"VelumOwnPage", OwnPageProc, L"page", {560, 300, 860, 520},
                                reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-        label = CreateWindowExW(0, L"Static", L"http://example.org", WS_CHILD | WS_VISIBLE, 10, 60, 200, 24, view,
-                                nullptr, nullptr, nullptr);
+        CreateWindowExW(0, L"Static", L"http://example.org", WS_CHILD | WS_VISIBLE, 10, 60, 200, 24, view, nullptr,
+                        nullptr, nullptr);
+        auto tpl = DialogTemplate(0, 150, 30);
+        reinterpret_cast<DLGTEMPLATE*>(tpl.data())->style = DS_SETFONT | DS_CONTROL | WS_CHILD | WS_VISIBLE;
+        HWND page = CreateDialogIndirectParamW(nullptr, reinterpret_cast<const DLGTEMPLATE*>(tpl.data()), view,
+                                               LinkPageProc, 0);
+        SetWindowPos(page, nullptr, 10, 100, 260, 40, SWP_NOZORDER);
+        CreateWindowExW(0, L"Static", L"http://example.org", WS_CHILD | WS_VISIBLE, 0, 0, 200, 24, page, nullptr,
+                        nullptr, nullptr);
         return 0;
     });
+    // Where each text is, in the view's client area.
+    const struct {
+        const char* what;
+        RECT at;
+    } texts[] = {{"the view's own page", {4, 4, 160, 40}},
+                 {"the link's own text colour", {10, 60, 210, 84}},
+                 {"the page's link", {10, 100, 210, 124}}};
     for (const std::wstring& name : ShippedThemes()) {
         SCOPED_TRACE(harness::Utf8(name));
         ASSERT_EQ(ui.AttachEx(SkinFile(name)), VELUM_OK);
-        double page = 0, link = 0;
-        ui.Call([&] {
-            RedrawWindow(view, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-            POINT client{0, 0};
-            RECT w{};
-            ClientToScreen(view, &client);
-            GetWindowRect(view, &w);
-            const int dx = client.x - w.left, dy = client.y - w.top;
-            page = ContrastIn(view, {dx + 4, dy + 4, dx + 160, dy + 40});
-            link = ContrastIn(view, {dx + 10, dy + 60, dx + 210, dy + 84});
-            return 0;
-        });
-        EXPECT_GE(page, velum::kReadableText) << "the view's own page";
-        EXPECT_GE(link, velum::kReadableText) << "the link's own text colour";
+        for (const auto& text : texts) {
+            double contrast = 0;
+            ui.Call([&] {
+                RedrawWindow(view, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+                POINT client{0, 0};
+                RECT w{};
+                ClientToScreen(view, &client);
+                GetWindowRect(view, &w);
+                const int dx = client.x - w.left, dy = client.y - w.top;
+                contrast =
+                    ContrastIn(view, {dx + text.at.left, dy + text.at.top, dx + text.at.right, dy + text.at.bottom});
+                return 0;
+            });
+            EXPECT_GE(contrast, velum::kReadableText) << text.what;
+        }
     }
     ui.Call([&] { return DestroyWindow(view); });
 }

@@ -58,7 +58,8 @@ LRESULT CALLBACK ChildDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
-        if (const LRESULT own = AskDialogProcedure(hwnd, message, wParam, lParam))
+        if (const LRESULT own = AskReadably(reinterpret_cast<HDC>(wParam),
+                                            [&] { return AskDialogProcedure(hwnd, message, wParam, lParam); }))
             return own;
         if (message != WM_CTLCOLORDLG && IsExcluded(reinterpret_cast<HWND>(lParam)))
             return CallPrevious(hwnd, message, wParam, lParam);

@@ -80,35 +80,38 @@ namespace {
 // Set before the program answers a colour message, to tell whether it chose a text colour.
 constexpr COLORREF kNoTextChosen = RGB(0x01, 0x02, 0x03);
 
-// The program chose the text colour and answered with a brush it asked GetSysColorBrush for,
-// which the theme answered: unless the two read together, the brush is the system's, which the
-// program chose its text colour for.
-LRESULT KeepReadable(HDC dc, COLORREF text, LRESULT answer)
+}  // namespace
+
+TextWatch WatchTextColour(HDC dc)
 {
+    return {dc, SetTextColor(dc, kNoTextChosen)};
+}
+
+LRESULT ReadableAnswer(const TextWatch& watch, LRESULT answer)
+{
+    const COLORREF text = GetTextColor(watch.dc);
+    if (text == kNoTextChosen || text == CLR_INVALID) {
+        SetTextColor(watch.dc, watch.before);
+        return answer;
+    }
     LOGBRUSH brush{};
-    if (GetObjectW(reinterpret_cast<HBRUSH>(answer), sizeof brush, &brush) != sizeof brush ||
+    if (answer == 0 || IsSystemBrush(reinterpret_cast<HBRUSH>(answer)) ||
+        GetObjectW(reinterpret_cast<HBRUSH>(answer), sizeof brush, &brush) != sizeof brush ||
         brush.lbStyle != BS_SOLID || ContrastRatio(ColorOfRef(text), ColorOfRef(brush.lbColor)) >= kReadableText)
         return answer;
     const std::optional<int> index = ThemeBackgroundIndex(brush.lbColor);
     if (!index)
         return answer;  // the program's own brush: both colours are its choice
-    SetBkColor(dc, GetSysColor(*index));
+    SetBkColor(watch.dc, GetSysColor(*index));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(*index));
 }
 
-}  // namespace
-
 LRESULT ColorControl(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto dc = reinterpret_cast<HDC>(wParam);
-    const COLORREF before = SetTextColor(dc, kNoTextChosen);
-    const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
-    const COLORREF text = GetTextColor(dc);
-    const bool textChosen = text != kNoTextChosen && text != CLR_INVALID;
-    if (!textChosen)
-        SetTextColor(dc, before);
+    const LRESULT result =
+        AskReadably(reinterpret_cast<HDC>(wParam), [&] { return CallPrevious(hwnd, message, wParam, lParam); });
     if (result != 0 && !IsSystemBrush(reinterpret_cast<HBRUSH>(result)))
-        return textChosen ? KeepReadable(dc, text, result) : result;
+        return result;
     return ThemeControlColour(message, wParam, lParam, result);
 }
 

@@ -19,6 +19,22 @@ bool HasNoClassBackground(HWND hwnd);
 // program answers first, and only the system's answer becomes the theme's colours: the field
 // colours for the edits, lists and combo boxes the engine skins, the window's for the rest.
 LRESULT ColorControl(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// A program's answer to a colour message, asked by `ask`, kept readable: when the program chose
+// the text colour and answered with a brush of a system colour it asked GetSysColorBrush for,
+// and the two do not read together in the theme's colours, the system's brush is answered, which
+// the program chose its text for. A text colour the program did not choose is left as it was.
+struct TextWatch {
+    HDC dc;
+    COLORREF before;
+};
+TextWatch WatchTextColour(HDC dc);
+LRESULT ReadableAnswer(const TextWatch& watch, LRESULT answer);
+template <class Ask>
+LRESULT AskReadably(HDC dc, Ask ask)
+{
+    const TextWatch watch = WatchTextColour(dc);
+    return ReadableAnswer(watch, ask());
+}
 // The theme's answer to a control colour message the program left to the system, whose own
 // answer was `systemAnswer`.
 LRESULT ThemeControlColour(UINT message, WPARAM wParam, LPARAM lParam, LRESULT systemAnswer);
