@@ -31,7 +31,7 @@ add_library(velum_theme STATIC ${VELUM_THEME_SOURCES})
 target_include_directories(velum_theme PUBLIC ${PROJECT_SOURCE_DIR}/engine ${PROJECT_SOURCE_DIR}/engine/core)
 target_link_libraries(velum_theme PRIVATE velum_native_options)
 
-add_library(velum_layout STATIC engine/core/FrameLayout.cpp)
+add_library(velum_layout STATIC engine/core/FrameLayout.cpp engine/core/WindowCorners.cpp)
 target_link_libraries(velum_layout PUBLIC velum_theme PRIVATE velum_native_options)
 
 # Which system control a class name and a style describe.
@@ -80,7 +80,7 @@ if(VELUM_HAVE_GTEST)
   target_include_directories(theme_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   gtest_discover_tests(theme_tests DISCOVERY_MODE PRE_TEST)
 
-  add_executable(layout_tests tests/native/FrameLayoutTest.cpp)
+  add_executable(layout_tests tests/native/FrameLayoutTest.cpp tests/native/WindowCornersTest.cpp)
   target_link_libraries(layout_tests PRIVATE velum_layout velum_native_options ${VELUM_GTEST_MAIN})
   gtest_discover_tests(layout_tests DISCOVERY_MODE PRE_TEST)
 

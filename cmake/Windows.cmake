@@ -23,7 +23,7 @@ target_link_libraries(zentora_common PUBLIC ole32 oleaut32 uuid)
 # The skin engine.
 
 # The portable core: theme files, the frame's layout and the control families.
-add_library(velum_theme_win STATIC ${VELUM_THEME_SOURCES} engine/core/FrameLayout.cpp
+add_library(velum_theme_win STATIC ${VELUM_THEME_SOURCES} engine/core/FrameLayout.cpp engine/core/WindowCorners.cpp
   engine/core/ControlKinds.cpp engine/core/ControlPalette.cpp engine/core/SystemColours.cpp
   engine/core/PartColours.cpp engine/core/Contrast.cpp)
 target_include_directories(velum_theme_win PUBLIC engine engine/core)
@@ -49,6 +49,7 @@ add_library(Velum_VB6 SHARED
   engine/frame/FrameThemeSwitch.cpp
   engine/frame/CaptionButtons.cpp
   engine/frame/ClientArea.cpp
+  engine/frame/CompositorFrame.cpp
   engine/menus/MenuBar.cpp
   engine/menus/MenuTracking.cpp
   engine/menus/MdiBarItems.cpp

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "CompositorFrame.h"
 #include "Exclusions.h"
 #include "FrameArithmetic.h"
 #include "KeptBitmaps.h"
@@ -126,6 +127,7 @@ void StopSkinning()
     // The system's colours first, so the windows given back repaint in them.
     const bool coloursBack = StopAnsweringSystemColours();
     UnskinAll();
+    ReleaseCompositor();
     state.hook.reset();
     state.menuHook.reset();
     // An import the program patched again over the engine's may still call into this module.

@@ -153,7 +153,8 @@ void FrameWindow::UpdateRegionNow(bool redraw)
     const ThemeArtwork* art = CurrentTheme()->Artwork();
     const ArtImage* shape = art != nullptr && art->frame && art->frame->Named().shape ? &*art->frame : nullptr;
     const SIZE size = WindowSize();
-    if ((radius <= 0 && shape == nullptr) || IsZoomed(hwnd_) || IsIconic(hwnd_) || ownCaption_) {
+    if ((radius <= 0 && shape == nullptr) || !compositor_.RegionShapes() || IsZoomed(hwnd_) || IsIconic(hwnd_) ||
+        ownCaption_) {
         if (hasRegion_) {
             SetWindowRgn(hwnd_, nullptr, TRUE);
             hasRegion_ = false;

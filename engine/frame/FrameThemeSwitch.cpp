@@ -17,6 +17,7 @@ void FrameWindow::Refresh()
     const bool keepClientSize = !ShownAndResizable();
     const bool first = firstRefresh_;
     firstRefresh_ = false;
+    FollowCompositor();
     RECT client{};
     GetClientRect(hwnd_, &client);
     if (HMENU bar = GetMenu(hwnd_))
@@ -67,6 +68,7 @@ void FrameWindow::Unskin()
     // The system keeps its own note of whether the frame is drawn active, which the engine's
     // WM_NCACTIVATE answers left as it was: it is told the state the frame shows now.
     DefWindowProcW(hwnd_, WM_NCACTIVATE, active_ ? TRUE : FALSE, 0);
+    compositor_.GiveBack(hwnd_);
     SetWindowRgn(hwnd_, nullptr, TRUE);
     SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

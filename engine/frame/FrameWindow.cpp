@@ -69,6 +69,28 @@ FrameWindow::FrameWindow(HWND hwnd)
     if (mdiChild_)
         active_ = reinterpret_cast<HWND>(SendMessageW(GetParent(hwnd), WM_MDIGETACTIVE, 0, 0)) == hwnd &&
                   GetActiveWindow() == GetAncestor(hwnd, GA_ROOT);
+    FollowCompositor();
+}
+
+void FrameWindow::FollowCompositor()
+{
+    const Theme& t = ThemeInUse();
+    const ThemeArtwork* art = CurrentTheme()->Artwork();
+    WindowCornersInput in;
+    in.windowsBuild = WindowsBuild();
+    in.cornerRadius = t.metrics.cornerRadius;
+    in.shapedByImage = art != nullptr && art->frame && art->frame->Named().shape;
+    in.border = active_ ? t.frame.border : t.frameInactive.border;
+    compositor_.Follow(hwnd_, !SystemKeepsFrame(), in);
+}
+
+LRESULT FrameWindow::OnCompositorChanged(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
+    // The system may have put its own frame and corners back.
+    FollowCompositor();
+    UpdateRegion(true);
+    return result;
 }
 
 bool FrameWindow::MdiChildZoomed() const
@@ -155,6 +177,8 @@ LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_EXITMENULOOP:
     case WM_MENUSELECT: return OnMenuState(message, wParam, lParam);
     case WM_GETTITLEBARINFOEX: return OnTitleBarInfo(lParam);
+    case WM_DWMCOMPOSITIONCHANGED:
+    case WM_THEMECHANGED: return OnCompositorChanged(message, wParam, lParam);
     case WM_WINDOWPOSCHANGING: return OnWindowPosChanging(message, wParam, lParam);
     case WM_WINDOWPOSCHANGED: return OnWindowPosChanged(message, wParam, lParam);
     case WM_NCDESTROY: return OnNcDestroy(message, wParam, lParam);
@@ -260,6 +284,7 @@ LRESULT FrameWindow::OnNcCalcSize(WPARAM wParam, LPARAM lParam)
         const LRESULT answer = CallPrevious(hwnd_, WM_NCCALCSIZE, wParam, lParam);
         if (TakesCaptionIntoClient(window, *proposed) != ownCaption_) {
             ownCaption_ = !ownCaption_;
+            FollowCompositor();
             UpdateRegion(false);
         }
         if (ownCaption_)
@@ -317,6 +342,8 @@ LRESULT FrameWindow::OnNcActivate(WPARAM wParam)
 {
     // The default would repaint the whole frame in system colours.
     active_ = wParam != FALSE;
+    const Theme& t = ThemeInUse();
+    compositor_.SetEdge(hwnd_, active_ ? t.frame.border : t.frameInactive.border);
     if (!active_) {
         // The mouse may still rest on the frame while another window takes the activation.
         buttons_.Hover(kNoButton);

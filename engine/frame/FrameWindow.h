@@ -11,6 +11,7 @@
 #include <string>
 
 #include "CaptionButtons.h"
+#include "CompositorFrame.h"
 #include "FrameLayout.h"
 #include "MenuBar.h"
 #include "ThemeFile.h"
@@ -106,6 +107,10 @@ private:
     void ClearHover();
     void UpdateRegion(bool redraw);
     void UpdateRegionNow(bool redraw);
+    // Tells the compositor whose frame this is and who shapes its corners, after anything that
+    // may change either: the theme, the window's own caption, a composition or theme change.
+    void FollowCompositor();
+    LRESULT OnCompositorChanged(UINT message, WPARAM wParam, LPARAM lParam);
     void InvalidateFrame();
     // Resizes the window so its client area is `client` again after the frame changed size.
     void KeepClientSize(const RECT& client);
@@ -121,6 +126,7 @@ private:
     const bool mdiChild_;
     CaptionButtons buttons_;
     MenuBar menuBar_;
+    CompositorFrame compositor_;
     bool trackingLeave_ = false;
     bool hasRegion_ = false;
     bool settingRegion_ = false;

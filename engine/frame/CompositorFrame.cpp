@@ -1,0 +1,132 @@
+#include "CompositorFrame.h"
+
+namespace velum {
+
+namespace {
+
+// dwmapi.h's values, spelled here for every SDK the engine builds with.
+constexpr DWORD kNcRenderingEnabled = 1;    // DWMWA_NCRENDERING_ENABLED (read)
+constexpr DWORD kNcRenderingPolicy = 2;     // DWMWA_NCRENDERING_POLICY
+constexpr DWORD kCornerPreference = 33;     // DWMWA_WINDOW_CORNER_PREFERENCE
+constexpr DWORD kBorderColour = 34;         // DWMWA_BORDER_COLOR
+constexpr DWORD kPolicyUseWindowStyle = 0;  // DWMNCRP_USEWINDOWSTYLE
+constexpr DWORD kPolicyDisabled = 1;        // DWMNCRP_DISABLED
+
+using SetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
+using GetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+
+struct Compositor {
+    HMODULE loaded = nullptr;  // set only when the engine loaded dwmapi itself
+    SetAttributeFn set = nullptr;
+    GetAttributeFn get = nullptr;
+    bool looked = false;
+};
+
+Compositor& Store()
+{
+    static Compositor calls;
+    return calls;
+}
+
+Compositor& Calls()
+{
+    Compositor& calls = Store();
+    if (!calls.looked) {
+        calls.looked = true;
+        // Most programs have it already; otherwise only the system's copy is taken.
+        HMODULE dwm = GetModuleHandleW(L"dwmapi.dll");
+        if (dwm == nullptr)
+            dwm = calls.loaded = LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (dwm != nullptr) {
+            calls.set =
+                reinterpret_cast<SetAttributeFn>(reinterpret_cast<void*>(GetProcAddress(dwm, "DwmSetWindowAttribute")));
+            calls.get =
+                reinterpret_cast<GetAttributeFn>(reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute")));
+        }
+    }
+    return calls;
+}
+
+bool SetAttribute(HWND hwnd, DWORD attribute, DWORD value)
+{
+    const SetAttributeFn set = Calls().set;
+    return set != nullptr && SUCCEEDED(set(hwnd, attribute, &value, sizeof value));
+}
+
+}  // namespace
+
+unsigned long WindowsBuild()
+{
+    static const unsigned long build = [] {
+        using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+        const auto getVersion = reinterpret_cast<RtlGetVersionFn>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+        OSVERSIONINFOW info{};
+        info.dwOSVersionInfoSize = sizeof info;
+        return getVersion != nullptr && getVersion(&info) == 0 ? info.dwBuildNumber : 0ul;
+    }();
+    return build;
+}
+
+void CompositorFrame::Follow(HWND hwnd, bool skinned, const WindowCornersInput& theme)
+{
+    if (!skinned) {
+        GiveBack(hwnd);
+        corners_ = {};
+        return;
+    }
+    // The compositor frames top-level windows only.
+    if ((GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) != 0) {
+        GiveBack(hwnd);
+        corners_ = WithoutCompositorCorners(theme);
+        return;
+    }
+    const Compositor& calls = Calls();
+    if (!taken_) {
+        BOOL enabled = TRUE;
+        programTurnedOff_ = calls.get != nullptr &&
+                            SUCCEEDED(calls.get(hwnd, kNcRenderingEnabled, &enabled, sizeof enabled)) && !enabled;
+        taken_ = true;
+    }
+    SetAttribute(hwnd, kNcRenderingPolicy, kPolicyDisabled);
+    corners_ = ChooseWindowCorners(theme);
+    if (corners_.compositor) {
+        // A compositor that does not take the preference rounds nothing: the region does.
+        if (!SetAttribute(hwnd, kCornerPreference, static_cast<DWORD>(corners_.corner)))
+            corners_ = WithoutCompositorCorners(theme);
+        else
+            SetAttribute(hwnd, kBorderColour, corners_.borderColour);
+    }
+}
+
+void CompositorFrame::SetEdge(HWND hwnd, Color edge)
+{
+    if (!corners_.compositor || corners_.borderColour == kBorderColourNone)
+        return;
+    const DWORD colour =
+        static_cast<DWORD>(edge.r) | static_cast<DWORD>(edge.g) << 8 | static_cast<DWORD>(edge.b) << 16;
+    if (colour != corners_.borderColour && SetAttribute(hwnd, kBorderColour, colour))
+        corners_.borderColour = colour;
+}
+
+void CompositorFrame::GiveBack(HWND hwnd)
+{
+    if (!taken_)
+        return;
+    taken_ = false;
+    if (corners_.compositor) {
+        SetAttribute(hwnd, kCornerPreference, static_cast<DWORD>(CornerPreference::Default));
+        SetAttribute(hwnd, kBorderColour, kBorderColourDefault);
+    }
+    SetAttribute(hwnd, kNcRenderingPolicy, programTurnedOff_ ? kPolicyDisabled : kPolicyUseWindowStyle);
+}
+
+void ReleaseCompositor()
+{
+    Compositor& calls = Store();
+    if (calls.loaded != nullptr)
+        FreeLibrary(calls.loaded);
+    calls = {};
+}
+
+}  // namespace velum
