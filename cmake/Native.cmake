@@ -36,12 +36,12 @@ target_link_libraries(velum_layout PUBLIC velum_theme PRIVATE velum_native_optio
 
 # Which system control a class name and a style describe.
 add_library(velum_controls STATIC engine/core/ControlKinds.cpp engine/core/ControlPalette.cpp engine/core/SystemColours.cpp
-  engine/core/PartColours.cpp engine/core/Contrast.cpp)
+  engine/core/PartColours.cpp engine/core/Contrast.cpp engine/core/ContrastReport.cpp)
 target_include_directories(velum_controls PUBLIC ${PROJECT_SOURCE_DIR}/engine/core)
 target_link_libraries(velum_controls PUBLIC velum_theme PRIVATE velum_native_options)
 
 add_executable(velum-check engine/VelumCheck.cpp)
-target_link_libraries(velum-check PRIVATE velum_theme velum_native_options)
+target_link_libraries(velum-check PRIVATE velum_controls velum_theme velum_native_options)
 
 # The artwork of the image themes in Skin/, drawn from code; scripts/make-theme-art.sh runs it.
 add_executable(theme-art tools/theme-art/ThemeArt.cpp)
@@ -85,7 +85,7 @@ if(VELUM_HAVE_GTEST)
   gtest_discover_tests(layout_tests DISCOVERY_MODE PRE_TEST)
 
   add_executable(control_kinds_tests tests/native/ControlKindsTest.cpp tests/native/ControlPaletteTest.cpp
-    tests/native/PartColoursTest.cpp)
+    tests/native/PartColoursTest.cpp tests/native/ContrastReportTest.cpp)
   target_link_libraries(control_kinds_tests PRIVATE velum_controls velum_native_options ${VELUM_GTEST_MAIN})
   target_compile_definitions(control_kinds_tests PRIVATE VELUM_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   gtest_discover_tests(control_kinds_tests DISCOVERY_MODE PRE_TEST)
@@ -117,6 +117,19 @@ add_test(NAME velum_check.control_section_in_a_scheme
 add_test(NAME velum_check.missing_file
   COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:velum-check> "-DARGS=no-such-theme.vlm"
           -DEXPECT=1 "-DSTDERR=no-such-theme.vlm: error: no such file" -P "${VELUM_EXPECT_EXIT}")
+# Contrast: a warning passes unless --strict makes it an error; a note stays a note.
+set(VELUM_POOR "${PROJECT_SOURCE_DIR}/tests/native/poor-contrast.vlm")
+set(VELUM_POOR_INACTIVE "${PROJECT_SOURCE_DIR}/tests/native/poor-contrast-inactive.vlm")
+add_test(NAME velum_check.contrast_warns
+  COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:velum-check> "-DARGS=${VELUM_POOR}" -DEXPECT=0
+          "-DSTDERR=poor-contrast.vlm:7:8: warning: caption text #C0C0C0 on #A0A0A0 reads 1.43:1, text needs 4.5:1"
+          -P "${VELUM_EXPECT_EXIT}")
+add_test(NAME velum_check.strict_fails_on_contrast
+  COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:velum-check> "-DARGS=--strict|${VELUM_POOR}" -DEXPECT=1
+          "-DSTDERR=poor-contrast.vlm:7:8: error: caption text" -P "${VELUM_EXPECT_EXIT}")
+add_test(NAME velum_check.strict_keeps_notes
+  COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:velum-check> "-DARGS=--strict|${VELUM_POOR_INACTIVE}" -DEXPECT=0
+          "-DSTDERR=poor-contrast-inactive.vlm:7:8: note: inactive caption text" -P "${VELUM_EXPECT_EXIT}")
 add_test(NAME velum_check.no_arguments
   COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:velum-check> -DEXPECT=2 "-DSTDERR=usage:"
           -P "${VELUM_EXPECT_EXIT}")

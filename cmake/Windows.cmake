@@ -25,7 +25,7 @@ target_link_libraries(zentora_common PUBLIC ole32 oleaut32 uuid)
 # The portable core: theme files, the frame's layout and the control families.
 add_library(velum_theme_win STATIC ${VELUM_THEME_SOURCES} engine/core/FrameLayout.cpp engine/core/WindowCorners.cpp
   engine/core/ControlKinds.cpp engine/core/ControlPalette.cpp engine/core/SystemColours.cpp
-  engine/core/PartColours.cpp engine/core/Contrast.cpp)
+  engine/core/PartColours.cpp engine/core/Contrast.cpp engine/core/ContrastReport.cpp)
 target_include_directories(velum_theme_win PUBLIC engine engine/core)
 
 # Which system control a window is built on; tested apart from the engine's calls.

@@ -1,7 +1,10 @@
 // velum-check: reads theme files the way the engine will and checks the default scheme and every
 // named one, so a broken scheme can't hide behind a good default. Standard C++ but for the edges
 // of the Windows build: arguments come in as wide text, so any path the engine opens opens here,
-// and lines go out as the console shows them.
+// and lines go out as the console shows them. It also tells where a theme's colours read poorly:
+// text under 4.5:1, glyphs, field borders and focus indicators under 3:1, disabled and inactive
+// parts as notes only; --strict makes those warnings errors.
+#include "ContrastReport.h"
 #include "ThemeFile.h"
 #include "ThemeLoad.h"
 
@@ -11,7 +14,9 @@
 #include "AnsiText.h"
 #endif
 
+#include <algorithm>
 #include <iostream>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -20,8 +25,12 @@
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: velum-check [--] FILE...\n"
+    "usage: velum-check [--strict] [--] FILE...\n"
     "Checks Velum theme files: the default scheme and every named scheme each file defines.\n"
+    "Warns where text reads under 4.5:1 on its background, and where caption button glyphs,\n"
+    "check marks, arrows, field borders and focus indicators read under 3:1; disabled and\n"
+    "inactive parts get notes, never warnings.\n"
+    "  --strict  treat those contrast warnings as errors (notes stay notes)\n"
     "Problems go to stderr, one OK line per valid file to stdout.\n"
     "Exit status: 0 when no file has an error, 1 when any file has one, 2 on a usage error.\n";
 
@@ -51,7 +60,7 @@ void Emit(std::ostream& out, const std::string& line)
 #endif
 }
 
-bool CheckFile(const FileArgument& file)
+bool CheckFile(const FileArgument& file, bool strict)
 {
     const std::string& name = file.name;
     std::string bytes;
@@ -93,6 +102,26 @@ bool CheckFile(const FileArgument& file)
             Emit(std::cerr, velum::FormatDiagnostic(*images.error));
             ok = false;
         }
+        // The colours as drawn, over the images' own pixels where the images load; in the
+        // file's order.
+        const velum::ColourPlaces places = velum::LocateColours(bytes, scheme);
+        std::vector<velum::Diagnostic> contrast;
+        for (const velum::ContrastPair& pair : velum::MeasureContrast(*parsed.theme, places, &images)) {
+            if (std::optional<velum::Diagnostic> d = velum::ContrastDiagnostic(pair, name, parsed.theme->scheme))
+                contrast.push_back(std::move(*d));
+        }
+        std::stable_sort(contrast.begin(), contrast.end(), [](const velum::Diagnostic& a, const velum::Diagnostic& b) {
+            return a.line != b.line ? a.line < b.line : a.column < b.column;
+        });
+        for (velum::Diagnostic& d : contrast) {
+            if (strict && d.severity == velum::Severity::Warning) {
+                d.severity = velum::Severity::Error;
+                ok = false;
+            }
+            const std::string line = velum::FormatDiagnostic(d);
+            if (printed.insert(line).second)
+                Emit(std::cerr, line);
+        }
     }
     if (!ok)
         return false;
@@ -130,6 +159,7 @@ int main(int argc, char** argv)
 #endif
     std::vector<FileArgument> files;
     bool optionsDone = false;
+    bool strict = false;
     for (int i = 1; i < argc; ++i) {
         const FileArgument file = Argument(argv[i]);
         const std::string& arg = file.name;
@@ -137,7 +167,9 @@ int main(int argc, char** argv)
             std::cout << kUsage;
             return 0;
         }
-        if (!optionsDone && arg == "--") {
+        if (!optionsDone && arg == "--strict") {
+            strict = true;
+        } else if (!optionsDone && arg == "--") {
             optionsDone = true;
         } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
             Emit(std::cerr, "velum-check: unknown option '" + arg + "'");
@@ -153,6 +185,6 @@ int main(int argc, char** argv)
     }
     bool allOk = true;
     for (const FileArgument& file : files)
-        allOk = CheckFile(file) && allOk;
+        allOk = CheckFile(file, strict) && allOk;
     return allOk ? 0 : 1;
 }

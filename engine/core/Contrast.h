@@ -7,6 +7,8 @@
 namespace velum {
 
 inline constexpr double kReadableText = 4.5;
+// Glyphs, field borders and focus indicators: WCAG's figure for graphics and the parts of controls.
+inline constexpr double kReadableGraphic = 3.0;
 
 // The relative luminance of an sRGB colour, from 0 (black) to 1 (white).
 double RelativeLuminance(Color c);

@@ -54,7 +54,7 @@ std::string FormatDiagnostic(const Diagnostic& d)
         if (d.column > 0)
             out += ':' + std::to_string(d.column);
     }
-    out += d.severity == Severity::Error ? ": error: " : ": warning: ";
+    out += d.severity == Severity::Error ? ": error: " : d.severity == Severity::Note ? ": note: " : ": warning: ";
     out += d.message;
     return out;
 }

@@ -364,6 +364,56 @@ ParseResult ParseTheme(std::string_view bytes, std::string_view fileName, std::s
     return result;
 }
 
+namespace {
+
+constexpr std::array<std::string_view, 4> kColourKeys = {"background", "text", "border", "mark"};
+
+template <class T>
+KeyPlace PlaceOf(const Setting<T>* setting)
+{
+    return setting != nullptr ? KeyPlace{setting->line, setting->column} : KeyPlace{};
+}
+
+}  // namespace
+
+KeyPlace ColourPlaces::At(std::string_view section, std::string_view key) const
+{
+    for (std::size_t s = 0; s < bySection.size() && s < kSections.size(); ++s) {
+        if (Lower(kSections[s].name) != Lower(section))
+            continue;
+        for (std::size_t k = 0; k < kColourKeys.size(); ++k) {
+            if (kColourKeys[k] == Lower(key))
+                return bySection[s][k];
+        }
+    }
+    return {};
+}
+
+ColourPlaces LocateColours(std::string_view bytes, std::string_view scheme)
+{
+    ColourPlaces places;
+    Reporter report("");
+    Document doc;
+    if (!ScanDocument(bytes, doc, report) || !doc.anyKnownSection)
+        return places;
+    const Scheme& base = doc.schemes[0];
+    const SectionData* themeSection = base.section[kThemeSection] >= 0
+                                          ? &doc.sections[static_cast<std::size_t>(base.section[kThemeSection])]
+                                          : nullptr;
+    const Layers layers = LayersOf(doc, ChooseScheme(doc, themeSection, scheme, report));
+    places.bySection.resize(kSectionCount);
+    for (std::size_t s = 0; s < kSectionCount; ++s) {
+        const auto id = static_cast<SectionId>(s);
+        // Style sections fall back along their parents, control sections never.
+        const auto find = [&](auto member) {
+            return PlaceOf(kSections[s].control != nullptr ? layers.Pick(id, member) : layers.Find(id, member));
+        };
+        places.bySection[s] = {find(&SectionData::background), find(&SectionData::text), find(&SectionData::border),
+                               find(&SectionData::mark)};
+    }
+    return places;
+}
+
 std::vector<std::string> ListThemeSchemes(std::string_view bytes)
 {
     Reporter ignored("");

@@ -2,6 +2,7 @@
 // Portable C++ with no Windows headers, so it builds natively for unit tests and fuzzing.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -119,7 +120,8 @@ struct Theme {
     friend bool operator==(const Theme&, const Theme&) = default;
 };
 
-enum class Severity { Warning, Error };
+// A note informs and never fails a check (velum-check's contrast of disabled and inactive parts).
+enum class Severity { Warning, Error, Note };
 
 struct Diagnostic {
     std::string file;
@@ -145,6 +147,27 @@ ParseResult ParseTheme(std::string_view bytes, std::string_view fileName, std::s
 
 // "file:line:column: error: message", the way compilers print it.
 std::string FormatDiagnostic(const Diagnostic& d);
+
+// Where a file sets a colour key: its line and 1-based byte column; 0 when the built-in look gives it.
+struct KeyPlace {
+    int line = 0, column = 0;
+    explicit operator bool() const { return line > 0; }
+};
+
+// Where each colour of each section comes from under one scheme, following the fallback the
+// parser follows: a style section's key through its parents down to [Defaults], a control
+// section's only from itself (its scheme's section, else the base one).
+class ColourPlaces {
+public:
+    // `section` as the file names it ("Caption.Inactive", "Button.Hot"); `key` is background,
+    // text, border or mark. Unknown names have no place.
+    KeyPlace At(std::string_view section, std::string_view key) const;
+
+    std::vector<std::array<KeyPlace, 4>> bySection;  // in the parser's order of sections
+};
+
+// The places of a file's colours under `scheme` ("" for its default); none where it does not parse.
+ColourPlaces LocateColours(std::string_view bytes, std::string_view scheme);
 
 // The named schemes a file defines, spelled as in the file, in the order they first appear.
 // Best effort: a file with errors still lists the schemes its readable sections name.
