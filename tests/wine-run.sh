@@ -39,7 +39,9 @@ esac
 
 export DISPLAY=$ZENTORA_TEST_DISPLAY
 export WINEPREFIX="$build/$prefix"
-export WINEDEBUG=-all LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
+# ZENTORA_TEST_DLL_OVERRIDES adds overrides of a test's own (a stand-in DLL beside it: "dwmapi=n").
+export WINEDEBUG=-all LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+export WINEDLLOVERRIDES="mscoree,mshtml=${ZENTORA_TEST_DLL_OVERRIDES:+;$ZENTORA_TEST_DLL_OVERRIDES}"
 export ZENTORA_TEST_DRIVE_ROOT="$build/drive-r"
 
 windows_path() { printf 'Z:%s' "$1" | sed 's#/#\\\\#g'; }
