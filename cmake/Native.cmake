@@ -99,7 +99,7 @@ set(VELUM_EXPECT_EXIT "${PROJECT_SOURCE_DIR}/tests/native/ExpectExit.cmake")
 # The README's layout table names every folder and every module of the tree.
 add_test(NAME readme_layout COMMAND bash ${PROJECT_SOURCE_DIR}/tests/readme-layout.sh ${PROJECT_SOURCE_DIR})
 
-add_test(NAME velum_check.skins COMMAND velum-check ${VELUM_SKINS})
+add_test(NAME velum_check.skins COMMAND velum-check --strict ${VELUM_SKINS})
 foreach(broken IN LISTS VELUM_BROKEN)
   get_filename_component(stem "${broken}" NAME_WE)
   add_test(NAME velum_check.rejects.${stem}

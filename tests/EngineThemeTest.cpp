@@ -238,7 +238,7 @@ TEST(Engine, AThemeFileEditedOnDiskIsReadAgain)
     const std::wstring path = dir + L"\\edited.vlm";
     const std::string jade = harness::ReadBytes(SkinFile(L"jade.vlm"));
     std::string red = jade;  // the same size, another caption
-    const size_t caption = red.find("background = #2E8B6E #1F6E56");
+    const size_t caption = red.find("background = #2B8166 #1F6E56");
     ASSERT_NE(caption, std::string::npos);
     red.replace(caption, 28, "background = #B22222 #8B1A1A");
     ASSERT_EQ(red.size(), jade.size());

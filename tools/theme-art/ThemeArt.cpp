@@ -665,7 +665,7 @@ Look Glass()
             break;
         case 2:
             f.border = Hex(0x1F5090);
-            f.body = Gloss(Hex(0x9ACBF5), Hex(0x6FAAE6), Hex(0x3F84D2), Hex(0x5E9EE0));
+            f.body = Gloss(Hex(0x6399D8), Hex(0x4A87CF), Hex(0x2F6DB8), Hex(0x4480C8));
             f.innerLight = 0.3f;
             f.innerShade = 0.2f;
             break;
@@ -686,7 +686,7 @@ Look Glass()
         f.innerLight = s == 0 ? 0.7f : 0.25f;
         f.light = Hex(0xFFD9D4);
         f.border = s == 0 ? Hex(0x9E2A22) : Hex(0x7A1C15);
-        f.body = s == 0 ? Gloss(Hex(0xF6A89F), Hex(0xE5685C), Hex(0xC9382B), Hex(0xDE5A43))
+        f.body = s == 0 ? Gloss(Hex(0xE98579), Hex(0xD9503F), Hex(0xBE3426), Hex(0xD0483A))
                         : Gloss(Hex(0xD8786D), Hex(0xB8473B), Hex(0x98251B), Hex(0xB23A2A));
         f.innerShade = s == 0 ? 0 : 0.2f;
         return f;
