@@ -70,7 +70,7 @@ public:
         pair.fore = fore;
         const auto consider = [&](Color c) {
             const double ratio = ContrastRatio(fore, c);
-            if (ratio < pair.ratio) {
+            if (ratio <= pair.ratio) {
                 pair.ratio = ratio;
                 pair.back = c;
             }
