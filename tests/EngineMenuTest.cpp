@@ -33,6 +33,53 @@ TEST(Engine, ABarItemsHotLookGoesWhenTheWindowIsDeactivated)
     ui.Call([other] { return static_cast<int>(DestroyWindow(other)); });
 }
 
+// Where the system says a bar item is (GetMenuItemRect, which assistive tools and programs
+// ask) the item is drawn: the pointer at its centre makes that item hot, edge to edge. Checked
+// after attaching, after the program changes its bar and after a switch.
+TEST(Engine, BarItemRectanglesAreWhereTheItemsAreDrawn)
+{
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    const std::function<int()> steps[] = {
+        [&] { return ui.AttachEx(SkinFile(L"midnight.vlm")); },
+        [&] {
+            return ui.Call([hwnd] {
+                HMENU bar = GetMenu(hwnd);
+                InsertMenuW(bar, 0, MF_BYPOSITION | MF_STRING, 301, L"文件(&F)");
+                ModifyMenuW(bar, 1, MF_BYPOSITION | MF_STRING | MF_POPUP,
+                            reinterpret_cast<UINT_PTR>(GetSubMenu(bar, 1)), L"一个更长的主题菜单(&T)");
+                DrawMenuBar(hwnd);
+                return VELUM_OK;
+            });
+        },
+        [&] { return ui.AttachEx(SkinFile(L"ocean.vlm")); },
+    };
+    const char* names[] = {"attached", "bar changed", "switched"};
+    const wchar_t* themes[] = {L"midnight.vlm", L"midnight.vlm", L"ocean.vlm"};
+    for (int step = 0; step < 3; ++step) {
+        SCOPED_TRACE(names[step]);
+        ASSERT_EQ(steps[step](), VELUM_OK);
+        const velum::Fill hot = LoadExpected(SkinFile(themes[step])).menuBarHot.background;
+        ui.Activate();
+        RECT w{};
+        GetWindowRect(hwnd, &w);
+        HMENU bar = GetMenu(hwnd);
+        for (int i = 0, n = GetMenuItemCount(bar); i < n; ++i) {
+            RECT r{};
+            ASSERT_TRUE(GetMenuItemRect(hwnd, bar, static_cast<UINT>(i), &r));
+            SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+            OffsetRect(&r, -w.left, -w.top);
+            // The item's own background, away from its text, at both ends of the rectangle.
+            for (const RECT end : {RECT{r.left + 1, r.top + 3, r.left + 3, r.bottom - 3},
+                                   RECT{r.right - 3, r.top + 3, r.right - 1, r.bottom - 3}}) {
+                const int area = (end.right - end.left) * (end.bottom - end.top);
+                EXPECT_EQ(FillPixels(hwnd, end, hot, [area](int c) { return c == area; }), area) << "item " << i;
+            }
+        }
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+    }
+}
+
 TEST(Engine, AClickOnABarItemOpensItsMenuAndAClickOnAnItemRunsIt)
 {
     for (const wchar_t* name : {L"velum.vlm", L"midnight.vlm", L"contrast.vlm"}) {

@@ -290,6 +290,15 @@ LRESULT FrameWindow::OnNcCalcSize(WPARAM wParam, LPARAM lParam)
         if (ownCaption_)
             return answer;
     }
+    // The system notes from a captioned window's first frame calculation that it has a caption,
+    // which tiling and cascading go by: the default makes that one too, then the engine's
+    // answer replaces its rectangle. A window without a bar went to the default above.
+    if (menuBar_.Present() && firstRefresh_ && !firstCalculationSeen_ &&
+        (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) {
+        firstCalculationSeen_ = true;
+        CallPrevious(hwnd_, WM_NCCALCSIZE, wParam, lParam);
+        *proposed = window;
+    }
     if (IsIconic(hwnd_)) {
         *proposed = {window.left, window.top, window.left, window.top};
         return 0;

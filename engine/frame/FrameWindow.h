@@ -142,6 +142,7 @@ private:
     // The program answers WM_NCCALCSIZE itself and leaves less above its client area than the
     // system's frame would (a custom title bar): it draws its caption, the system what it left.
     bool ownCaption_ = false;
+    bool firstCalculationSeen_ = false;
     POINT rightRelease_{};
     HMENU borrowedMenu_ = nullptr;
     // WM_NCCALCSIZE messages handled so far: tells whether a call changed the frame.

@@ -38,8 +38,11 @@ void FrameWindow::LayOutSystemBar(int windowWidth, const FrameStyle& style)
         info.fMask = MIIM_DATA;
         if (!GetMenuItemInfoW(bar, 0, TRUE, &info) || !SetMenuItemInfoW(bar, 0, TRUE, &info))
             return;
-        // Wine starts the items one pixel below the rectangle's top.
-        RECT r{l.menuBar.left, l.menuBar.top - 1, l.menuBar.right, l.menuBar.bottom - 1};
+        // Wine starts the items one pixel below the rectangle's top and at its left, where the
+        // drawn bar starts its rows: the rectangles programs and assistive tools ask for are then
+        // the drawn items'.
+        const int rowLeft = l.barItems.empty() ? l.menuBar.left : l.barItems.front().left;
+        RECT r{rowLeft, l.menuBar.top - 1, l.menuBar.right, l.menuBar.bottom - 1};
         layingOutSystemBar_ = true;
         drawMenuBarTemp(hwnd_, scratch.get(), &r, bar, CurrentTheme()->MenuFont(dpi));
         layingOutSystemBar_ = false;
