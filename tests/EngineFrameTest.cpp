@@ -417,10 +417,25 @@ TEST(Engine, MaximiseAndRestoreUnderRoundedCorners)
         {"WM_SYSCOMMAND", [](HWND h) { SendMessageW(h, WM_SYSCOMMAND, SC_MAXIMIZE, 0); },
          [](HWND h) { SendMessageW(h, WM_SYSCOMMAND, SC_RESTORE, 0); }},
     };
-    // Midnight's frame (2 px) is narrower than the system's overhang of a maximised window.
-    for (const wchar_t* name : {L"lavender.vlm", L"contrast.vlm", L"midnight.vlm"}) {
+    // Midnight's frame (2 px) is narrower than the system's overhang of a maximised window:
+    // Wine's 4 px, and 8 px, as Windows 10's, with the system's sizing border raised.
+    const struct {
+        const wchar_t* name;
+        int borderWidth;  // the system's sizing border, 0 for the prefix's own
+    } themes[] = {{L"lavender.vlm", 0}, {L"contrast.vlm", 0}, {L"midnight.vlm", 0}, {L"midnight.vlm", 5}};
+    for (const auto& [name, borderWidth] : themes) {
+        NONCLIENTMETRICSW kept{};
+        kept.cbSize = sizeof kept;
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof kept, &kept, 0);
+        if (borderWidth != 0) {
+            NONCLIENTMETRICSW raised = kept;
+            raised.iBorderWidth = borderWidth;
+            SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof raised, &raised, 0);
+            ASSERT_EQ(GetSystemMetrics(SM_CXFRAME), 8) << "the system's overhang";
+        }
         for (const auto& way : ways) {
-            SCOPED_TRACE(harness::Utf8(name) + " through " + way.how);
+            SCOPED_TRACE(harness::Utf8(name) + " through " + way.how + " overhang " +
+                         std::to_string(GetSystemMetrics(SM_CXFRAME)));
             UiThread ui;
             HWND hwnd = ui.Window();
             ASSERT_EQ(ui.AttachEx(SkinFile(name)), VELUM_OK);
@@ -460,6 +475,8 @@ TEST(Engine, MaximiseAndRestoreUnderRoundedCorners)
             EXPECT_TRUE(EqualRect(&before, &after)) << "restored to (" << after.left << "," << after.top << ")-("
                                                     << after.right << "," << after.bottom << ")";
         }
+        if (borderWidth != 0)
+            SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof kept, &kept, 0);
     }
 }
 
