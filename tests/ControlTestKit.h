@@ -14,6 +14,7 @@
 
 #include "ControlPalette.h"
 #include "ProgramHarness.h"
+#include "TestData.h"
 #include "ThemeFile.h"
 #include "ThemeFixture.h"
 #include "Velum.h"
@@ -35,9 +36,7 @@ inline void Pump(int ms)
 
 inline std::wstring SkinFolder()
 {
-    std::wstring path = L"Z:" VELUM_SOURCE_DIR L"\\Skin";
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path;
+    return testdata::DataFolder() + L"\\Skin";
 }
 
 inline std::vector<std::wstring> ShippedThemes()

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "ProgramHarness.h"
+#include "TestData.h"
 #include "ThemeFile.h"
 #include "ThemeFixture.h"
 #include "images/PngWriter.h"
@@ -42,9 +43,7 @@ int Scale(int pixels, int dpi)
 
 std::wstring SkinFile(const std::wstring& name)
 {
-    std::wstring path = L"Z:" VELUM_SOURCE_DIR L"/Skin/" + name;
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path;
+    return testdata::DataFolder() + L"\\Skin\\" + name;
 }
 
 velum::Theme LoadTheme(const std::wstring& name)

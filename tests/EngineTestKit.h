@@ -18,6 +18,8 @@
 
 #include "ControlPalette.h"
 #include "ProgramHarness.h"
+#include "TestData.h"
+#include "images/PngWriter.h"
 #include "ThemeFile.h"
 #include "ThemeFixture.h"
 #include "Velum.h"
@@ -59,9 +61,7 @@ inline constexpr int kWidth = 520, kHeight = 340;
 
 inline std::wstring SourceFolder()
 {
-    std::wstring path = L"Z:" VELUM_SOURCE_DIR;
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path;
+    return testdata::DataFolder();
 }
 
 inline std::wstring SkinFile(const std::wstring& name)
@@ -279,10 +279,16 @@ inline COLORREF ClientPixel(HWND hwnd, int x, int y)
 }
 
 // The X server's own pixels: a root screenshot taken by ImageMagick, started from inside Wine.
+// Where there is no host shell to start it (on Windows, from the test pack), the screen's own
+// pixels as the system composed them.
 class XScreen {
 public:
     XScreen()
     {
+        if (!testdata::HostHas(L"/bin/sh")) {
+            ReadScreenDc();
+            return;
+        }
         // Tests run in several Wine servers at once, which can hand out the same process id:
         // the name also holds the moment.
         LARGE_INTEGER now{};
@@ -313,6 +319,32 @@ public:
         width_ = GetSystemMetrics(SM_CXSCREEN);
     }
     bool Ok() const { return pixels_.size() >= static_cast<size_t>(width_) * 3; }
+
+    // Saves the screenshot as a PNG in the folder VELUM_TEST_PICTURES names (the test pack sets
+    // it to its results folder), named after the running test; nothing when it is not set.
+    void SaveForTheReport() const
+    {
+        std::wstring folder(MAX_PATH, L'\0');
+        const DWORD length = GetEnvironmentVariableW(L"VELUM_TEST_PICTURES", folder.data(), MAX_PATH);
+        if (length == 0 || length >= MAX_PATH || !Ok())
+            return;
+        folder.resize(length);
+        CreateDirectoryW(folder.c_str(), nullptr);
+        const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+        static int saved = 0;
+        const std::string name = std::string(test->test_suite_name()) + "." + test->name() + "-" +
+                                 std::to_string(sizeof(void*) * 8) + "bit-" + std::to_string(++saved) + ".png";
+        const int height = static_cast<int>(pixels_.size() / 3 / static_cast<size_t>(width_));
+        std::vector<std::uint32_t> rgba;
+        rgba.reserve(pixels_.size() / 3);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width_; ++x) {
+                const COLORREF c = At(x, y);
+                rgba.push_back(0xFF000000u | static_cast<std::uint32_t>(GetRValue(c)) << 16 |
+                               static_cast<std::uint32_t>(GetGValue(c)) << 8 | GetBValue(c));
+            }
+        harness::WriteBytes(folder + L"\\" + harness::Widen(name), testimages::Png(width_, height, rgba));
+    }
     COLORREF At(int x, int y) const
     {
         const size_t i = (static_cast<size_t>(y) * width_ + x) * 3;
@@ -323,6 +355,36 @@ public:
     }
 
 private:
+    void ReadScreenDc()
+    {
+        width_ = GetSystemMetrics(SM_CXSCREEN);
+        const int height = GetSystemMetrics(SM_CYSCREEN);
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width_, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        HDC memory = CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (bitmap == nullptr) {
+            DeleteDC(memory);
+            return;
+        }
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        HDC screen = GetDC(nullptr);
+        BitBlt(memory, 0, 0, width_, height, screen, 0, 0, SRCCOPY | CAPTUREBLT);
+        ReleaseDC(nullptr, screen);
+        GdiFlush();
+        const auto* p = static_cast<const std::uint8_t*>(bits);
+        pixels_.resize(static_cast<size_t>(width_) * height * 3);
+        for (size_t i = 0; i < static_cast<size_t>(width_) * height; ++i) {
+            pixels_[i * 3] = static_cast<char>(p[i * 4 + 2]);
+            pixels_[i * 3 + 1] = static_cast<char>(p[i * 4 + 1]);
+            pixels_[i * 3 + 2] = static_cast<char>(p[i * 4]);
+        }
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+    }
+
     std::string pixels_;
     int width_ = 0;
 };
@@ -414,6 +476,8 @@ inline void ExpectFrame(HWND hwnd, const velum::Theme& t, bool active, const std
         }
         if (mismatches.empty())
             break;
+        if (attempt == 19)
+            screen.SaveForTheReport();
         Sleep(150);
     }
     for (const auto& m : mismatches)

@@ -304,6 +304,8 @@ TEST_F(Fields, EveryShippedThemeDrawsEachKindInItsColoursAndDetachGivesTheSystem
 
 TEST_F(Fields, CreatedUnderTheEngineTheyStillTakeTypingSelectionAndPicksByMouseAndKeyboard)
 {
+    if (!testdata::HostHas(L"/usr/bin/xdotool"))
+        GTEST_SKIP() << testdata::kNoXdotool;
     const std::wstring file = SkinFolder() + L"\\midnight.vlm";
     ASSERT_EQ(Attach(file), VELUM_OK);
     Create();

@@ -254,8 +254,9 @@ TEST(GalleryBrokenTheme, APickTheEngineRefusesKeepsTheThemeInUseAndSaysWhy)
     const std::filesystem::path folder = std::filesystem::path(harness::BuildFolder()) / L"gallery-broken";
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
-    std::filesystem::copy_file(VELUM_SOURCE_DIR L"/Skin/velum.vlm", folder / L"velum.vlm");
-    std::filesystem::copy_file(VELUM_SOURCE_DIR L"/tests/native/broken/bad-colour.vlm", folder / L"bad-colour.vlm");
+    std::filesystem::copy_file(testdata::DataFolder() + L"\\Skin\\velum.vlm", folder / L"velum.vlm");
+    std::filesystem::copy_file(testdata::DataFolder() + L"\\tests\\native\\broken\\bad-colour.vlm",
+                               folder / L"bad-colour.vlm");
     {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&controls);
@@ -296,7 +297,7 @@ TEST(GalleryBrokenTheme, APickTheEngineRefusesKeepsTheThemeInUseAndSaysWhy)
 TEST_F(Gallery, ListsEveryShippedThemeAndStartsWithVelum)
 {
     size_t files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(VELUM_SOURCE_DIR L"/Skin"))
+    for (const auto& entry : std::filesystem::directory_iterator(testdata::DataFolder() + L"\\Skin"))
         files += entry.is_regular_file() ? 1 : 0;
     ASSERT_GE(files, 8u);
     EXPECT_EQ(Themes().Count(), files);
@@ -326,6 +327,8 @@ TEST_F(Gallery, EveryShippedThemeGivesButtonsAndBoxesItsColours)
 // A person picks two themes in turn: a plain click on 主题(T), then one on the theme.
 TEST_F(Gallery, AThemePickedFromTheMenuWithTheMouseTakesEffect)
 {
+    if (!testdata::HostHas(L"/usr/bin/xdotool"))
+        GTEST_SKIP() << testdata::kNoXdotool;
     for (const wchar_t* name : {L"midnight.vlm", L"contrast.vlm"}) {
         const auto index = Themes().IndexOfName(name);
         ASSERT_TRUE(index.has_value()) << harness::Utf8(name);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ProgramHarness.h"
+#include "TestData.h"
 #include "Velum.h"
 
 namespace {
@@ -55,11 +56,7 @@ EngineCalls& Engine()
 
 std::string Theme(const char* name)
 {
-    std::wstring path = L"Z:" VELUM_SOURCE_DIR L"\\Skin\\";
-    for (auto& c : path)
-        if (c == L'/')
-            c = L'\\';
-    return harness::Ansi(path) + name;
+    return harness::Ansi(testdata::DataFolder() + L"\\Skin\\") + name;
 }
 
 int AttachTheme(const char* name)
