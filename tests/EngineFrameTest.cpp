@@ -407,6 +407,98 @@ TEST(Engine, TheCaptionIconIsDrawnAsTheSystemDrawsIcons)
     DestroyIcon(blank);
 }
 
+namespace {
+
+// Runs xdotool on the X display the program shows on, as a person's pointer.
+bool Xdotool(const std::string& arguments)
+{
+    std::wstring command = L"Z:\\usr\\bin\\xdotool " + harness::Widen(arguments);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+}
+
+}  // namespace
+
+// A person resizes a window by pressing just inside its edge or corner and dragging: from 1 px
+// inside each edge and from 1 and 3 px inside each corner (or, where a rounded corner cuts that
+// pixel away, the first pixel below it inside the window), under every shipped theme as
+// without one.
+TEST(Engine, EdgesAndCornersResizeFromWhereAPersonGrabsThem)
+{
+    if (GetFileAttributesW(L"Z:\\usr\\bin\\xdotool") == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "needs xdotool, which drives the X pointer of the build machine";
+    const struct {
+        const char* what;
+        int x, y;    // where pressed: 0 the left or top edge, 2 the right or bottom, 1 the middle
+        int inset;   // pixels inside the edge
+        int dx, dy;  // the drag, inwards
+    } grabs[] = {
+        {"left", 0, 1, 1, 15, 0},          {"right", 2, 1, 1, -15, 0},          {"top", 1, 0, 1, 0, 15},
+        {"bottom", 1, 2, 1, 0, -15},       {"top left", 0, 0, 1, 15, 15},       {"top left", 0, 0, 3, 15, 15},
+        {"top right", 2, 0, 1, -15, 15},   {"top right", 2, 0, 3, -15, 15},     {"bottom left", 0, 2, 1, 15, -15},
+        {"bottom left", 0, 2, 3, 15, -15}, {"bottom right", 2, 2, 1, -15, -15}, {"bottom right", 2, 2, 3, -15, -15}};
+    std::vector<std::wstring> themes{L""};
+    for (const std::wstring& name : ShippedThemes())
+        themes.push_back(name);
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    const RECT start{60, 60, 60 + kWidth, 60 + kHeight};
+    for (const std::wstring& theme : themes) {
+        SCOPED_TRACE(theme.empty() ? std::string("unskinned") : harness::Utf8(theme));
+        if (!theme.empty()) {
+            ASSERT_EQ(ui.AttachEx(SkinFile(theme)), VELUM_OK);
+        }
+        for (const auto& g : grabs) {
+            SCOPED_TRACE(std::string(g.what) + " " + std::to_string(g.inset) + " px in");
+            ui.Call([&] {
+                SetWindowPos(hwnd, nullptr, start.left, start.top, kWidth, kHeight, SWP_NOZORDER);
+                return 0;
+            });
+            Sleep(100);
+            POINT at{g.x == 0   ? g.inset
+                     : g.x == 2 ? kWidth - 1 - g.inset
+                                : kWidth / 2,
+                     g.y == 0   ? g.inset
+                     : g.y == 2 ? kHeight - 1 - g.inset
+                                : kHeight / 2};
+            // Down (or up, at the bottom) along the side edge until the point is the window's.
+            HRGN region = CreateRectRgn(0, 0, 0, 0);
+            if (GetWindowRgn(hwnd, region) != ERROR)
+                while (!PtInRegion(region, at.x, at.y) && at.y > 0 && at.y < kHeight - 1)
+                    at.y += g.y == 2 ? -1 : 1;
+            DeleteObject(region);
+            const int x = start.left + at.x, y = start.top + at.y;
+            ASSERT_TRUE(Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.1 mousedown 1 " +
+                                "sleep 0.1 mousemove " + std::to_string(x + g.dx / 2) + " " +
+                                std::to_string(y + g.dy / 2) + " sleep 0.1 mousemove " + std::to_string(x + g.dx) +
+                                " " + std::to_string(y + g.dy) + " sleep 0.1 mouseup 1"));
+            const RECT expected{start.left + (g.x == 0 ? g.dx : 0), start.top + (g.y == 0 ? g.dy : 0),
+                                start.right + (g.x == 2 ? g.dx : 0), start.bottom + (g.y == 2 ? g.dy : 0)};
+            // Wine reads the pointer's events after xdotool has sent them; the system's sizing
+            // loop ends with the button's release.
+            RECT now{};
+            WaitUntil([&] {
+                GUITHREADINFO info{};
+                info.cbSize = sizeof info;
+                GetWindowRect(hwnd, &now);
+                return EqualRect(&now, &expected) && GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info) &&
+                       (info.flags & GUI_INMOVESIZE) == 0;
+            });
+            EXPECT_TRUE(EqualRect(&now, &expected))
+                << "pressed at (" << at.x << "," << at.y << "), now (" << now.left - start.left << ","
+                << now.top - start.top << ")-(" << now.right - start.right << "," << now.bottom - start.bottom << ")";
+        }
+    }
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+}
+
 TEST(Engine, MaximiseAndRestoreUnderRoundedCorners)
 {
     const struct {

@@ -105,7 +105,14 @@ FrameLayout LayOutFrame(const Metrics& m, int dpi, int width, int height, const 
             item = Within(item, inside);
         l.menuBar = Within(l.menuBar, inside);
     }
-    l.client = Within({f, y, l.window.right - f, l.window.bottom - f}, inside);
+    Rect client{f, y, l.window.right - f, l.window.bottom - f};
+    if (style.zoomed) {
+        client.left += (style.autoHideEdges & kEdgeLeft) ? kAutoHideBand : 0;
+        client.top += (style.autoHideEdges & kEdgeTop) && !style.caption && !style.menuBar ? kAutoHideBand : 0;
+        client.right -= (style.autoHideEdges & kEdgeRight) ? kAutoHideBand : 0;
+        client.bottom -= (style.autoHideEdges & kEdgeBottom) ? kAutoHideBand : 0;
+    }
+    l.client = Within(client, inside);
     return l;
 }
 

@@ -48,7 +48,14 @@ struct FrameStyle {
     // sizable window resizes from a band at least this wide along each edge, whatever the
     // theme's frame, reaching into the client area where the frame is thinner.
     int sizingBorder = 0;
+    // Where a maximised window's client area meets an edge of the monitor that an auto-hide
+    // taskbar sits on (kEdge* bits): a band of kAutoHideBand pixels is left there, or the window
+    // counts as full-screen and the taskbar no longer rises to the pointer.
+    unsigned autoHideEdges = 0;
 };
+
+inline constexpr unsigned kEdgeLeft = 1, kEdgeTop = 2, kEdgeRight = 4, kEdgeBottom = 8;
+inline constexpr int kAutoHideBand = 2;
 
 // Window-relative rectangles: the window's own left and top are 0.
 struct FrameLayout {

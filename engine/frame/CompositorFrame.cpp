@@ -1,5 +1,9 @@
 #include "CompositorFrame.h"
 
+#include <shellapi.h>
+
+#include "FrameLayout.h"
+
 namespace velum {
 
 namespace {
@@ -14,11 +18,13 @@ constexpr DWORD kPolicyDisabled = 1;        // DWMNCRP_DISABLED
 
 using SetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
 using GetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+using IsCompositionEnabledFn = HRESULT(WINAPI*)(BOOL*);
 
 struct Compositor {
     HMODULE loaded = nullptr;  // set only when the engine loaded dwmapi itself
     SetAttributeFn set = nullptr;
     GetAttributeFn get = nullptr;
+    IsCompositionEnabledFn composed = nullptr;
     bool looked = false;
 };
 
@@ -42,6 +48,8 @@ Compositor& Calls()
                 reinterpret_cast<SetAttributeFn>(reinterpret_cast<void*>(GetProcAddress(dwm, "DwmSetWindowAttribute")));
             calls.get =
                 reinterpret_cast<GetAttributeFn>(reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute")));
+            calls.composed = reinterpret_cast<IsCompositionEnabledFn>(
+                reinterpret_cast<void*>(GetProcAddress(dwm, "DwmIsCompositionEnabled")));
         }
     }
     return calls;
@@ -66,6 +74,13 @@ unsigned long WindowsBuild()
         return getVersion != nullptr && getVersion(&info) == 0 ? info.dwBuildNumber : 0ul;
     }();
     return build;
+}
+
+bool DesktopComposed()
+{
+    BOOL composed = FALSE;
+    const IsCompositionEnabledFn query = Calls().composed;
+    return query != nullptr && SUCCEEDED(query(&composed)) && composed;
 }
 
 void CompositorFrame::Follow(HWND hwnd, bool skinned, const WindowCornersInput& theme)
@@ -121,12 +136,75 @@ void CompositorFrame::GiveBack(HWND hwnd)
     SetAttribute(hwnd, kNcRenderingPolicy, programTurnedOff_ ? kPolicyDisabled : kPolicyUseWindowStyle);
 }
 
+namespace {
+
+using AppBarMessageFn = UINT_PTR(WINAPI*)(DWORD, APPBARDATA*);
+
+struct Shell {
+    HMODULE loaded = nullptr;  // set only when the engine loaded shell32 itself
+    AppBarMessageFn appBarMessage = nullptr;
+    bool looked = false;
+};
+
+Shell& ShellStore()
+{
+    static Shell shell;
+    return shell;
+}
+
+}  // namespace
+
+unsigned AutoHideTaskbarEdges(HMONITOR monitor)
+{
+    Shell& shell = ShellStore();
+    if (!shell.looked) {
+        shell.looked = true;
+        HMODULE module = GetModuleHandleW(L"shell32.dll");
+        if (module == nullptr)
+            module = shell.loaded = LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (module != nullptr)
+            shell.appBarMessage =
+                reinterpret_cast<AppBarMessageFn>(reinterpret_cast<void*>(GetProcAddress(module, "SHAppBarMessage")));
+    }
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (shell.appBarMessage == nullptr || !GetMonitorInfoW(monitor, &info))
+        return 0;
+    constexpr DWORD kGetAutoHideBarEx = 0x0000000B;  // ABM_GETAUTOHIDEBAREX, Windows 8.1 on
+    const RECT& m = info.rcMonitor;
+    const RECT& w = info.rcWork;
+    const struct {
+        UINT edge;
+        unsigned bit;
+        bool reached;  // an auto-hide bar takes no work area: the work area meets the edge
+    } edges[] = {{ABE_LEFT, kEdgeLeft, w.left == m.left},
+                 {ABE_TOP, kEdgeTop, w.top == m.top},
+                 {ABE_RIGHT, kEdgeRight, w.right == m.right},
+                 {ABE_BOTTOM, kEdgeBottom, w.bottom == m.bottom}};
+    unsigned found = 0;
+    for (const auto& e : edges) {
+        if (!e.reached)
+            continue;
+        APPBARDATA data{};
+        data.cbSize = sizeof data;
+        data.uEdge = e.edge;
+        data.rc = m;
+        if (shell.appBarMessage(kGetAutoHideBarEx, &data) != 0)
+            found |= e.bit;
+    }
+    return found;
+}
+
 void ReleaseCompositor()
 {
     Compositor& calls = Store();
     if (calls.loaded != nullptr)
         FreeLibrary(calls.loaded);
     calls = {};
+    Shell& shell = ShellStore();
+    if (shell.loaded != nullptr)
+        FreeLibrary(shell.loaded);
+    shell = {};
 }
 
 }  // namespace velum

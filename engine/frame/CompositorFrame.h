@@ -35,7 +35,16 @@ private:
 // down), or 0.
 unsigned long WindowsBuild();
 
-// Lets go of dwmapi if the engine loaded it; at the last detach.
+// The desktop is composed: what a window paints reaches the screen when the compositor next
+// presents it, not as it is drawn (always so from Windows 8 on; never under Wine).
+bool DesktopComposed();
+
+// The edges of `monitor` (kEdge* bits) that an auto-hide taskbar sits on and that the work area
+// reaches, where a maximised window must leave a band for the taskbar to rise. Asks the shell,
+// which is loaded only now, when a window is maximised.
+unsigned AutoHideTaskbarEdges(HMONITOR monitor);
+
+// Lets go of dwmapi and the shell if the engine loaded them; at the last detach.
 void ReleaseCompositor();
 
 }  // namespace velum

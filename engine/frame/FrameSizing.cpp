@@ -201,6 +201,7 @@ LRESULT FrameWindow::OnWindowPosChanging(UINT message, WPARAM wParam, LPARAM lPa
                             placed.right >= work.right && placed.bottom >= work.bottom;
     if (!coversWork)
         return result;  // the program placed its maximised window itself
+    autoHideEdges_ = AutoHideTaskbarEdges(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST));
     const int frame = std::max(1, Scale(ThemeInUse().metrics.frameWidth, WindowDpi(hwnd_)));
     pos->x = work.left - frame;
     pos->y = work.top - frame;

@@ -227,6 +227,7 @@ FrameStyle FrameWindow::CurrentStyle(HICON* icon) const
     const int dpi = WindowDpi(hwnd_);
     if (s.sizable && !s.iconic && !s.zoomed)
         s.sizingBorder = SystemSizingBorder(dpi);
+    s.autoHideEdges = s.zoomed ? autoHideEdges_ : 0;
     if (s.caption && !s.iconic)
         s.titleWidth = TitleWidth(dpi);
     return s;
@@ -502,7 +503,17 @@ LRESULT FrameWindow::OnSetText(UINT message, WPARAM wParam, LPARAM lParam)
 {
     // The title is measured again, once the window holds the new text.
     titleWidth_.font = nullptr;
-    const LRESULT result = WithoutDefaultFramePainting(message, wParam, lParam);
+    // On a composed desktop the window's pixels reach the screen when the compositor next
+    // presents them, so the default's own caption, painted over straight after, is not seen;
+    // and the default tells the taskbar of the new title as it redraws a visible caption.
+    // Without a compositor its caption would show for a moment: it draws none then.
+    LRESULT result = 0;
+    if (DesktopComposed()) {
+        result = CallPrevious(hwnd_, message, wParam, lParam);
+        PaintFrame();
+    } else {
+        result = WithoutDefaultFramePainting(message, wParam, lParam);
+    }
     titleWidth_.font = nullptr;
     return result;
 }

@@ -143,6 +143,8 @@ private:
     // system's frame would (a custom title bar): it draws its caption, the system what it left.
     bool ownCaption_ = false;
     bool firstCalculationSeen_ = false;
+    // The monitor edges where the maximised window leaves a band for an auto-hide taskbar.
+    unsigned autoHideEdges_ = 0;
     POINT rightRelease_{};
     HMENU borrowedMenu_ = nullptr;
     // WM_NCCALCSIZE messages handled so far: tells whether a call changed the frame.

@@ -203,6 +203,35 @@ void ExpectInside(const Rect& r, const Rect& bounds, const char* what)
         << what << ' ' << r << " outside " << bounds;
 }
 
+// A maximised window leaves a band at each edge an auto-hide taskbar sits on; a restored one,
+// or a window whose caption already keeps its client area off the top, leaves none.
+TEST(FrameLayout, AMaximisedClientAreaLeavesTheAutoHideTaskbarsEdge)
+{
+    const struct {
+        const char* name;
+        bool zoomed, caption;
+        unsigned edges;
+        Rect client;
+    } cases[] = {
+        {"no taskbar", true, true, 0, {4, 30, 396, 296}},
+        {"bottom", true, true, kEdgeBottom, {4, 30, 396, 294}},
+        {"left and right", true, true, kEdgeLeft | kEdgeRight, {6, 30, 394, 296}},
+        {"top under a caption", true, true, kEdgeTop, {4, 30, 396, 296}},
+        {"top without a caption", true, false, kEdgeTop, {4, 6, 396, 296}},
+        {"restored", false, true, kEdgeBottom | kEdgeLeft, {4, 30, 396, 296}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FrameStyle s = Full();
+        s.menuBar = false;
+        s.zoomed = c.zoomed;
+        s.caption = c.caption;
+        s.autoHideEdges = c.edges;
+        const Rect client = LayOutFrame(Metrics{}, 96, 400, 300, s, {}).client;
+        EXPECT_EQ(client, c.client);
+    }
+}
+
 TEST(FrameLayout, TooSmallWindowsKeepEveryPartInside)
 {
     const struct {
