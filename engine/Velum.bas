@@ -41,8 +41,14 @@ Public Type LOGFONTW
 End Type
 
 ' The name of the message every top-level window gets after each successful attach or switch
-' (wParam 1) and after a detach (wParam 0): RegisterWindowMessage(VELUM_THEMECHANGED_NAME).
+' (wParam VELUM_LOOK_APPLIED) and after a detach (VELUM_LOOK_REMOVED):
+' RegisterWindowMessage(VELUM_THEMECHANGED_NAME). While the user has a high-contrast theme on,
+' the engine stands aside and draws nothing (VELUM_LOOK_STEPPED_ASIDE); the theme comes back by
+' itself when it goes off (VELUM_LOOK_APPLIED).
 Public Const VELUM_THEMECHANGED_NAME As String = "Velum.ThemeChanged"
+Public Const VELUM_LOOK_REMOVED As Long = 0
+Public Const VELUM_LOOK_APPLIED As Long = 1
+Public Const VELUM_LOOK_STEPPED_ASIDE As Long = 2
 
 Public Const VELUM_OK As Long = 0
 Public Const VELUM_E_FILE As Long = 1        ' the theme file is missing, a folder, or cannot be read
@@ -62,6 +68,10 @@ Public Declare Function Velum_AttachEx Lib "Velum_VB6.dll" (ByVal ThemePath As S
 
 ' Gives every window back its own look.
 Public Declare Function Velum_Detach Lib "Velum_VB6.dll" () As Long
+
+' 1 while the engine draws the program's windows; 0 when not attached, or while it stands
+' aside because the user turned on a high-contrast theme.
+Public Declare Function Velum_IsDrawing Lib "Velum_VB6.dll" () As Long
 
 ' The text of the last error, cut to Size - 1 bytes; the result is the length in bytes of the
 ' whole text. The text ends at the first null character (Chinese characters take two bytes):

@@ -87,7 +87,7 @@ std::string SystemText(DWORD code)
 int Apply(Theme theme, std::shared_ptr<const ThemeArtwork> artwork = nullptr)
 {
     ReleaseEndedThread();
-    if (SkinnedThread() != 0 && SkinnedThread() != GetCurrentThreadId())
+    if (AttachedThread() != 0 && AttachedThread() != GetCurrentThreadId())
         return Fail(VELUM_E_ARGUMENT, "the engine is attached to another thread's windows");
     auto resources = std::make_unique<ThemeResources>(std::move(theme), std::move(artwork));
     if (!resources->Complete())
@@ -101,9 +101,9 @@ int Apply(Theme theme, std::shared_ptr<const ThemeArtwork> artwork = nullptr)
 int Detach(bool& stopped)
 {
     ReleaseEndedThread();
-    if (SkinnedThread() == 0)
+    if (AttachedThread() == 0)
         return Succeed();
-    if (SkinnedThread() != GetCurrentThreadId())
+    if (AttachedThread() != GetCurrentThreadId())
         return Fail(VELUM_E_ARGUMENT, "the engine is attached to another thread's windows");
     if (DetachWhenMessageReturns())
         return Succeed();
@@ -176,7 +176,8 @@ int ThemeColour(const char* part, const char* state, const char* key)
 {
     ThemeResources* theme = CurrentTheme();
     if (theme == nullptr) {
-        Fail(VELUM_E_ARGUMENT, "no theme is in use: the engine is not attached");
+        Fail(VELUM_E_ARGUMENT, SteppedAside() ? "no theme is in use: the engine stands aside while high contrast is on"
+                                              : "no theme is in use: the engine is not attached");
         return -1;
     }
     if (part == nullptr || key == nullptr) {
@@ -196,7 +197,9 @@ int ThemeFont(std::string_view part, LOGFONTW& font)
 {
     ThemeResources* theme = CurrentTheme();
     if (theme == nullptr)
-        return Fail(VELUM_E_ARGUMENT, "no theme is in use: the engine is not attached");
+        return Fail(VELUM_E_ARGUMENT, SteppedAside()
+                                          ? "no theme is in use: the engine stands aside while high contrast is on"
+                                          : "no theme is in use: the engine is not attached");
     const int dpi = ScreenDpi();
     HFONT handle = nullptr;
     if (parse::EqualsIgnoreCase(part, "Caption"))
@@ -327,7 +330,8 @@ namespace {
 int Attached(int result)
 {
     if (result == VELUM_OK)
-        velum::TellThemeChanged(GetCurrentThreadId(), true);
+        velum::TellThemeChanged(GetCurrentThreadId(),
+                                velum::SteppedAside() ? velum::kLookSteppedAside : velum::kLookApplied);
     return result;
 }
 
@@ -364,8 +368,13 @@ VELUM_API int VELUM_CALL Velum_Detach(void)
     bool stopped = false;
     const int result = velum::Guarded([&] { return velum::Detach(stopped); });
     if (stopped)
-        velum::TellThemeChanged(GetCurrentThreadId(), false);
+        velum::TellThemeChanged(GetCurrentThreadId(), velum::kLookRemoved);
     return result;
+}
+
+VELUM_API int VELUM_CALL Velum_IsDrawing(void)
+{
+    return velum::SkinnedThread() != 0 ? 1 : 0;
 }
 
 VELUM_API int VELUM_CALL Velum_GetLastErrorText(char* buffer, int size)

@@ -34,11 +34,19 @@ typedef struct HWND__* VELUM_HWND;
 #endif
 
 /* The message the engine sends to every skinned top-level window of the thread after each
- * successful Velum_Attach or Velum_AttachEx(W) (wParam 1) and after Velum_Detach (wParam 0),
- * once the call has finished, so a program can redraw what it draws itself in the new colours.
+ * successful Velum_Attach or Velum_AttachEx(W) (wParam VELUM_LOOK_APPLIED) and after
+ * Velum_Detach (VELUM_LOOK_REMOVED), once the call has finished, so a program can redraw what
+ * it draws itself in the new colours. While the user has a high-contrast theme on, the engine
+ * stands aside: it draws nothing and answers no colour question, so the program looks as the
+ * system draws it; an attach or switch then keeps the theme for later and the message carries
+ * VELUM_LOOK_STEPPED_ASIDE, as it does when high contrast comes on while attached. When high
+ * contrast goes off the theme comes back by itself, with VELUM_LOOK_APPLIED.
  * Its number comes from RegisterWindowMessage with this name: */
 #define VELUM_THEMECHANGED_NAME "Velum.ThemeChanged"
 #define VELUM_THEMECHANGED_NAMEW L"Velum.ThemeChanged"
+#define VELUM_LOOK_REMOVED 0
+#define VELUM_LOOK_APPLIED 1
+#define VELUM_LOOK_STEPPED_ASIDE 2
 
 /* Result codes. */
 #define VELUM_OK 0
@@ -103,6 +111,10 @@ VELUM_API int VELUM_CALL Velum_GetThemeColor(const char* part, const char* state
  * system's DPI, into *font. Returns VELUM_OK or an error code. */
 VELUM_API int VELUM_CALL Velum_GetThemeFont(const char* part, struct tagLOGFONTA* font);
 VELUM_API int VELUM_CALL Velum_GetThemeFontW(const wchar_t* part, struct tagLOGFONTW* font);
+
+/* 1 while the engine draws the calling program's windows; 0 when it is not attached or stands
+ * aside under high contrast. */
+VELUM_API int VELUM_CALL Velum_IsDrawing(void);
 
 #ifdef __cplusplus
 }

@@ -54,6 +54,7 @@ constexpr Export kExports[] = {
     {"Velum_GetLastErrorText", 2}, {"Velum_AttachExW", 2},    {"Velum_GetLastErrorTextW", 2},
     {"Velum_ExcludeWindow", 2},    {"Velum_ExcludeClass", 2}, {"Velum_ExcludeClassW", 2},
     {"Velum_GetThemeColor", 3},    {"Velum_GetThemeFont", 2}, {"Velum_GetThemeFontW", 2},
+    {"Velum_IsDrawing", 0},
 };
 
 }  // namespace

@@ -447,3 +447,138 @@ TEST(EngineKit, TheLookChangedMessageComesOncePerChange)
     }
     ui.Call([&] { return Velum_Detach() + static_cast<int>(DestroyWindow(madeListener) && DestroyWindow(listener)); });
 }
+
+namespace {
+
+// Wine always answers that high contrast is off: the engine's question is answered here instead,
+// through its own import of SystemParametersInfoW.
+std::atomic<bool> highContrast{false};
+using SystemParametersFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT);
+SystemParametersFn systemParameters = nullptr;
+
+BOOL WINAPI ContrastParameters(UINT action, UINT param, PVOID data, UINT flags)
+{
+    if (action == SPI_GETHIGHCONTRAST && data != nullptr) {
+        auto* contrast = static_cast<HIGHCONTRASTW*>(data);
+        contrast->dwFlags = HCF_AVAILABLE | (highContrast ? HCF_HIGHCONTRASTON : 0);
+        contrast->lpszDefaultScheme = nullptr;
+        return TRUE;
+    }
+    return systemParameters(action, param, data, flags);
+}
+
+// Points `module`'s import of `function` (from `dll`) at `replacement`; returns what it was.
+void* RepointImport(HMODULE module, const char* dll, const char* function, void* replacement)
+{
+    auto* base = reinterpret_cast<BYTE*>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name != 0; ++d) {
+        if (lstrcmpiA(reinterpret_cast<const char*>(base + d->Name), dll) != 0)
+            continue;
+        auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (lstrcmpA(reinterpret_cast<const char*>(byName->Name), function) != 0)
+                continue;
+            void* was = reinterpret_cast<void*>(slots->u1.Function);
+            DWORD protect = 0;
+            VirtualProtect(&slots->u1.Function, sizeof(void*), PAGE_READWRITE, &protect);
+            slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+            VirtualProtect(&slots->u1.Function, sizeof(void*), protect, &protect);
+            return was;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// Under high contrast the engine stands aside: the frame, the menu bar and a push button are the
+// system's, pixel for pixel, colour questions get the system's answers, and the program hears
+// that the engine stepped aside. A switch meanwhile shows nothing and is the look when high
+// contrast goes off; an attach while it is on waits the same way.
+TEST(EngineKit, HighContrastSetsTheEngineAsideUntilItGoesOff)
+{
+    HMODULE engine = GetModuleHandleW(L"Velum_VB6.dll");
+    ASSERT_NE(engine, nullptr);
+    systemParameters = reinterpret_cast<SystemParametersFn>(
+        RepointImport(engine, "user32.dll", "SystemParametersInfoW", reinterpret_cast<void*>(ContrastParameters)));
+    ASSERT_NE(systemParameters, nullptr) << "the engine does not import SystemParametersInfoW";
+    themeChanged = RegisterWindowMessageW(VELUM_THEMECHANGED_NAMEW);
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    HWND listener = nullptr;
+    ui.Call([&] {
+        CreateWindowExW(0, L"BUTTON", L"确定", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 20, 20, 90, 28, hwnd, nullptr,
+                        nullptr, nullptr);
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = ListeningProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"VelumTestListener";
+        RegisterClassW(&wc);
+        listener = CreateWindowExW(0, wc.lpszClassName, L"listener", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                   nullptr);
+        return 0;
+    });
+    ui.Activate();
+    Sleep(300);
+    const std::vector<COLORREF> system = WindowPixels(hwnd);
+    const int systemFace = static_cast<int>(GetSysColor(COLOR_BTNFACE));
+    const auto announce = [&](bool on) {
+        highContrast = on;
+        ui.Call([&] { return static_cast<int>(SendMessageW(hwnd, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0)); });
+        ui.Call([] { return 0; });  // what the engine does once the message has returned
+    };
+    const auto face = [&] { return ui.Call([] { return static_cast<int>(GetSysColor(COLOR_BTNFACE)); }); };
+    const auto looksAsTheSystemDraws = [&] {
+        std::vector<COLORREF> now;
+        WaitUntil([&] { return (now = WindowPixels(hwnd)) == system; });
+        return FirstDifference(now, system) == static_cast<std::ptrdiff_t>(system.size());
+    };
+    const velum::Theme midnight = LoadExpected(SkinFile(L"midnight.vlm"));
+    const struct {
+        const char* what;
+        std::function<void()> step;
+        WPARAM heard;
+        bool drawing;
+    } steps[] = {
+        {"attached", [&] { ASSERT_EQ(ui.AttachEx(SkinFile(L"velum.vlm")), VELUM_OK); }, 1, true},
+        {"high contrast on", [&] { announce(true); }, 2, false},
+        {"a switch meanwhile", [&] { ASSERT_EQ(ui.AttachEx(SkinFile(L"midnight.vlm")), VELUM_OK); }, 2, false},
+        {"high contrast off", [&] { announce(false); }, 1, true},
+        {"detached", [&] { ui.Call([] { return Velum_Detach(); }); }, 0, false},
+        {"attached while on",
+         [&] {
+             highContrast = true;
+             ASSERT_EQ(ui.AttachEx(SkinFile(L"midnight.vlm")), VELUM_OK);
+         },
+         2, false},
+        {"off again", [&] { announce(false); }, 1, true},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.what);
+        heard.wParam = 99;
+        s.step();
+        EXPECT_EQ(heard.wParam, s.heard);
+        EXPECT_EQ(ui.Call([] { return Velum_IsDrawing(); }), s.drawing ? 1 : 0);
+        if (!s.drawing) {
+            EXPECT_EQ(face(), systemFace) << "GetSysColor on the program's thread";
+            EXPECT_TRUE(looksAsTheSystemDraws());
+        } else {
+            EXPECT_NE(face(), systemFace);
+            Sleep(200);
+            EXPECT_NE(WindowPixels(hwnd), system);
+        }
+    }
+    ExpectFrame(hwnd, midnight, true, "the theme switched to while high contrast was on");
+    ui.Call([&] {
+        DestroyWindow(listener);
+        return Velum_Detach();
+    });
+    RepointImport(engine, "user32.dll", "SystemParametersInfoW", reinterpret_cast<void*>(systemParameters));
+}

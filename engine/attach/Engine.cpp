@@ -46,6 +46,12 @@ struct EngineState {
         std::uint64_t made = 0;
     };
     std::optional<Applied> applied;
+    // High contrast is on: the engine stepped aside. The thread that attached keeps its theme,
+    // to be applied again when high contrast goes off, which a hook on its messages watches for.
+    DWORD asideThread = 0;
+    UniqueKernel asideThreadHandle;
+    std::unique_ptr<ThemeResources> keptTheme;
+    UniqueHook watchHook;
 };
 
 // The attach the calling thread made, when it made the current one. A thread that ended
@@ -86,7 +92,118 @@ void SetEngineModule(HINSTANCE module)
     engineModule = module;
 }
 
+bool HighContrastOn()
+{
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+DWORD AttachedThread()
+{
+    const EngineState& state = State();
+    return state.thread != 0 ? state.thread.load() : state.asideThread;
+}
+
+bool SteppedAside()
+{
+    return State().asideThread != 0;
+}
+
+namespace {
+
+bool SkinThreadWindowsNow(std::unique_ptr<ThemeResources> theme);
+
+void ForgetSteppingAside()
+{
+    EngineState& state = State();
+    state.watchHook.reset();
+    state.asideThread = 0;
+    state.asideThreadHandle.reset();
+    WhenOutsideEngineProcedures([kept = std::shared_ptr<ThemeResources>(std::move(state.keptTheme))] {});
+}
+
+// While the engine stands aside, the thread's settings messages tell when high contrast goes
+// off: its look is applied again then, and its windows told.
+LRESULT CALLBACK WatchHighContrast(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    EngineState& state = State();
+    const LRESULT next = CallNextHookEx(nullptr, code, wParam, lParam);
+    if (code != HC_ACTION || sent == nullptr || state.asideThread != GetCurrentThreadId() ||
+        (sent->message != WM_SETTINGCHANGE && sent->message != WM_SYSCOLORCHANGE) || HighContrastOn())
+        return next;
+    bool back = false;
+    {
+        const EngineCallScope scope;
+        if (scope.Taken() && state.keptTheme) {
+            std::unique_ptr<ThemeResources> theme = std::move(state.keptTheme);
+            ForgetSteppingAside();
+            back = SkinThreadWindowsNow(std::move(theme));
+        }
+    }
+    if (back)
+        TellThemeChanged(GetCurrentThreadId(), kLookApplied);
+    return next;
+}
+
+// Gives every window back as a detach does, keeping the theme and the thread.
+bool StepAside(std::unique_ptr<ThemeResources> theme)
+{
+    EngineState& state = State();
+    const DWORD thread = GetCurrentThreadId();
+    if (state.hook)
+        StopSkinning();
+    if (state.asideThread == 0) {
+        state.watchHook.reset(SetWindowsHookExW(WH_CALLWNDPROC, WatchHighContrast, engineModule, thread));
+        if (!state.watchHook)
+            return false;
+        state.asideThread = thread;
+        HANDLE handle = nullptr;
+        DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &handle, SYNCHRONIZE, FALSE, 0);
+        state.asideThreadHandle.reset(handle);
+    }
+    WhenOutsideEngineProcedures([previous = std::shared_ptr<ThemeResources>(std::move(state.keptTheme))] {});
+    state.keptTheme = std::move(theme);
+    return true;
+}
+
+}  // namespace
+
 bool SkinThreadWindows(std::unique_ptr<ThemeResources> theme)
+{
+    // Under high contrast the system's colours are the user's: the theme waits.
+    if (HighContrastOn())
+        return StepAside(std::move(theme));
+    if (State().asideThread != 0)
+        ForgetSteppingAside();
+    return SkinThreadWindowsNow(std::move(theme));
+}
+
+void FollowHighContrast()
+{
+    if (!OnSkinnedThread() || !HighContrastOn())
+        return;
+    // The message that told it is still in the engine's procedures.
+    WhenOutsideEngineProcedures([] {
+        bool aside = false;
+        {
+            const EngineCallScope scope;
+            EngineState& state = State();
+            if (scope.Taken() && OnSkinnedThread() && state.theme && HighContrastOn()) {
+                std::unique_ptr<ThemeResources> theme = std::move(state.theme);
+                aside = StepAside(std::move(theme));
+            }
+        }
+        if (aside)
+            TellThemeChanged(GetCurrentThreadId(), kLookSteppedAside);
+    });
+}
+
+namespace {
+
+bool SkinThreadWindowsNow(std::unique_ptr<ThemeResources> theme)
 {
     EngineState& state = State();
     if (!state.hook) {
@@ -118,9 +235,13 @@ bool SkinThreadWindows(std::unique_ptr<ThemeResources> theme)
     return true;
 }
 
+}  // namespace
+
 void StopSkinning()
 {
     EngineState& state = State();
+    if (state.asideThread != 0 && state.asideThread == GetCurrentThreadId())
+        ForgetSteppingAside();
     if (!state.hook)
         return;
     state.detachPending = false;
@@ -172,7 +293,7 @@ bool DetachWhenMessageReturns()
             }
             // Outside the engine's call, so the program may call it again from the message.
             if (stopped)
-                TellThemeChanged(thread, false);
+                TellThemeChanged(thread, kLookRemoved);
         });
     }
     return true;
@@ -181,6 +302,9 @@ bool DetachWhenMessageReturns()
 void ReleaseEndedThread()
 {
     EngineState& state = State();
+    if (state.asideThread != 0 && state.asideThread != GetCurrentThreadId() &&
+        ThreadEnded(state.asideThreadHandle.get()))
+        ForgetSteppingAside();
     if (state.thread == 0)
         return;
     // The skinned thread asking plainly still runs: the system is not asked, which costs a
@@ -194,8 +318,9 @@ void ReleaseEndedThread()
     StopSkinning();
 }
 
-void TellThemeChanged(DWORD thread, bool attached)
+void TellThemeChanged(DWORD thread, WPARAM look)
 {
+    const bool attached = look == kLookApplied;
     static const UINT message = RegisterWindowMessageW(VELUM_THEMECHANGED_NAMEW);
     // The windows the look was just applied to, as long as none was made since: a switch then
     // walks the thread's windows once.
@@ -203,7 +328,7 @@ void TellThemeChanged(DWORD thread, bool attached)
     const bool sameWindows = attached && applied && applied->made == WindowsMadeSoFar() && thread == SkinnedThread();
     for (HWND hwnd : sameWindows ? applied->topLevel : TopLevelWindowsOf(thread))
         if (IsWindow(hwnd) && !IsExcluded(hwnd))
-            SendMessageW(hwnd, message, attached ? 1 : 0, 0);
+            SendMessageW(hwnd, message, look, 0);
 }
 
 int SystemSizingBorder(int dpi)

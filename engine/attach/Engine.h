@@ -21,8 +21,21 @@ bool OnSkinnedThread();
 // The engine's own module, kept from DllMain for the window hook.
 void SetEngineModule(HINSTANCE module);
 
+// The user turned on a high-contrast theme: programs are to use the system's colours.
+bool HighContrastOn();
+// The thread that attached, whether the engine draws its windows or stands aside; 0 when not
+// attached.
+DWORD AttachedThread();
+// Attached, but standing aside while high contrast is on: the engine draws and answers nothing,
+// and keeps the theme for when it goes off.
+bool SteppedAside();
+// A skinned window heard of a change of the system's settings or colours: when high contrast
+// came on, the engine steps aside once the message has returned.
+void FollowHighContrast();
+
 // Makes `theme` the look of every window of the calling thread, and of those it creates later.
-// On the first skinning of a window its client area keeps its size. Returns false, with
+// On the first skinning of a window its client area keeps its size. Under high contrast the
+// engine steps aside instead, keeping `theme` for when it goes off. Returns false, with
 // GetLastError's code set, when the thread's windows cannot be watched; nothing changes then.
 bool SkinThreadWindows(std::unique_ptr<ThemeResources> theme);
 
@@ -38,9 +51,14 @@ bool DetachWhenMessageReturns();
 // engine lets go of what it kept for them, so another thread can attach.
 void ReleaseEndedThread();
 
-// Sends the engine's registered look-changed message to the thread's top-level windows (wParam:
-// attached or not). Called once the engine's call has finished.
-void TellThemeChanged(DWORD thread, bool attached);
+// The look-changed message's wParam.
+inline constexpr WPARAM kLookRemoved = 0;
+inline constexpr WPARAM kLookApplied = 1;
+inline constexpr WPARAM kLookSteppedAside = 2;
+
+// Sends the engine's registered look-changed message to the thread's top-level windows, with
+// one of the values above. Called once the engine's call has finished.
+void TellThemeChanged(DWORD thread, WPARAM look);
 
 // The window's DPI (96 when Windows cannot tell).
 int WindowDpi(HWND hwnd);

@@ -84,6 +84,14 @@ void FrameWindow::FollowCompositor()
     compositor_.Follow(hwnd_, !SystemKeepsFrame(), in);
 }
 
+LRESULT FrameWindow::OnSystemSettingsChanged(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
+    // A high-contrast theme turned on is announced by both.
+    FollowHighContrast();
+    return result;
+}
+
 LRESULT FrameWindow::OnCompositorChanged(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
@@ -179,6 +187,8 @@ LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_GETTITLEBARINFOEX: return OnTitleBarInfo(lParam);
     case WM_DWMCOMPOSITIONCHANGED:
     case WM_THEMECHANGED: return OnCompositorChanged(message, wParam, lParam);
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE: return OnSystemSettingsChanged(message, wParam, lParam);
     case WM_WINDOWPOSCHANGING: return OnWindowPosChanging(message, wParam, lParam);
     case WM_WINDOWPOSCHANGED: return OnWindowPosChanged(message, wParam, lParam);
     case WM_NCDESTROY: return OnNcDestroy(message, wParam, lParam);

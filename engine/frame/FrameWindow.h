@@ -111,6 +111,7 @@ private:
     // may change either: the theme, the window's own caption, a composition or theme change.
     void FollowCompositor();
     LRESULT OnCompositorChanged(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnSystemSettingsChanged(UINT message, WPARAM wParam, LPARAM lParam);
     void InvalidateFrame();
     // Resizes the window so its client area is `client` again after the frame changed size.
     void KeepClientSize(const RECT& client);
