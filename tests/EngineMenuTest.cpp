@@ -847,3 +847,99 @@ TEST(Engine, MdiChildrenWearTheThemesFrame)
     EXPECT_EQ(Hex(caption(second)), Hex(unskinnedInactive)) << "after detach";
     ui.Call([&] { return static_cast<int>(DestroyWindow(mdi.frame)); });
 }
+
+namespace {
+
+// Windows' default keeps each window's keyboard-cue state (WM_QUERYUISTATE, changed by
+// WM_CHANGEUISTATE and WM_UPDATEUISTATE); Wine's answers that cues always show. The test's
+// window keeps the state as Windows' default does.
+WNDPROC uiStateDefault = nullptr;
+UINT uiState = 0;
+
+LRESULT CALLBACK KeepsUiState(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const auto apply = [wParam] {
+        if (LOWORD(wParam) == UIS_SET)
+            uiState |= HIWORD(wParam);
+        else if (LOWORD(wParam) == UIS_CLEAR)
+            uiState &= ~static_cast<UINT>(HIWORD(wParam));
+    };
+    switch (message) {
+    case WM_QUERYUISTATE: return uiState;
+    case WM_CHANGEUISTATE: return SendMessageW(hwnd, WM_UPDATEUISTATE, wParam, 0);
+    case WM_UPDATEUISTATE: apply(); return 0;
+    default: return CallWindowProcW(uiStateDefault, hwnd, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+// Access keys are underlined as Windows underlines them in its own menus: not while the window
+// hides keyboard cues (as a window started with the mouse does), from the moment Alt opens the
+// menus, and always when the user asked to see keyboard cues. In the bar and in a popup.
+TEST(Engine, AccessKeysAreUnderlinedOnceTheKeyboardAsksForThem)
+{
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    BOOL cues = FALSE;
+    SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &cues, 0);
+    SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<PVOID>(FALSE), 0);
+    uiState = UISF_HIDEACCEL | UISF_HIDEFOCUS;
+    ui.Call([hwnd] {
+        uiStateDefault =
+            reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(KeepsUiState)));
+        return 0;
+    });
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"midnight.vlm")), VELUM_OK);
+    ui.Activate();
+    // The bar's second item, never the one Alt highlights, as a picture.
+    const auto barItem = [&] {
+        Sleep(300);
+        RECT r{}, w{};
+        GetMenuItemRect(hwnd, GetMenu(hwnd), 1, &r);
+        GetWindowRect(hwnd, &w);
+        std::vector<COLORREF> picture;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left + 2; x < r.right - 2; ++x)
+                picture.push_back(WindowPixel(hwnd, x - w.left, y - w.top));
+        return picture;
+    };
+    // A popup's item with an access key and one without, which look alike when the key is hidden.
+    const auto popupUnderlines = [&] {
+        HMENU popup = CreatePopupMenu();
+        AppendMenuW(popup, MF_STRING, 501, L"打开(&O)");
+        AppendMenuW(popup, MF_STRING, 502, L"打开(O)");
+        std::thread opener = TrackPopupOnUiThread(ui, popup);
+        HWND menuWindow = WaitForPopup(true);
+        Sleep(400);
+        RECT p{};
+        GetWindowRect(menuWindow, &p);
+        std::vector<COLORREF> items[2];
+        for (int i = 0; i < 2; ++i) {
+            RECT r{};
+            GetMenuItemRect(nullptr, popup, static_cast<UINT>(i), &r);
+            OffsetRect(&r, -p.left, -p.top);
+            for (int y = r.top; y < r.bottom; ++y)
+                for (int x = r.left; x < r.right; ++x)
+                    items[i].push_back(WindowPixel(menuWindow, x, y));
+        }
+        Press(VK_ESCAPE);
+        opener.join();
+        DestroyMenu(popup);
+        return items[0] != items[1];
+    };
+    const std::vector<COLORREF> hidden = barItem();
+    EXPECT_FALSE(popupUnderlines()) << "a popup opened with the mouse while cues are hidden";
+    Press(VK_MENU);  // the menus opened from the keyboard, then left
+    Press(VK_MENU);
+    const std::vector<COLORREF> shown = barItem();
+    EXPECT_NE(shown, hidden) << "the bar after Alt";
+    EXPECT_TRUE(popupUnderlines()) << "a popup after Alt";
+
+    SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<PVOID>(TRUE), 0);
+    uiState = UISF_HIDEACCEL;
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(barItem(), shown) << "the bar when the user always sees keyboard cues";
+    EXPECT_TRUE(popupUnderlines()) << "a popup when the user always sees keyboard cues";
+    SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<PVOID>(static_cast<INT_PTR>(cues)), 0);
+}

@@ -84,6 +84,23 @@ void FrameWindow::FollowCompositor()
     compositor_.Follow(hwnd_, !SystemKeepsFrame(), in);
 }
 
+// Alt or F10 (alone or with a letter) opens the menus from the keyboard: from then on the window
+// shows its access keys, as Windows' default does; Wine's does not say so itself.
+LRESULT FrameWindow::OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if ((wParam & 0xFFF0) == SC_KEYMENU && !ShowsAccessKeys(hwnd_))
+        SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), 0);
+    return CallPrevious(hwnd_, message, wParam, lParam);
+}
+
+LRESULT FrameWindow::OnUpdateUiState(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
+    if (menuBar_.Present() && (HIWORD(wParam) & UISF_HIDEACCEL) != 0)
+        PaintFrame();
+    return result;
+}
+
 LRESULT FrameWindow::OnSystemSettingsChanged(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
@@ -189,6 +206,8 @@ LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_THEMECHANGED: return OnCompositorChanged(message, wParam, lParam);
     case WM_SETTINGCHANGE:
     case WM_SYSCOLORCHANGE: return OnSystemSettingsChanged(message, wParam, lParam);
+    case WM_SYSCOMMAND: return OnSysCommand(message, wParam, lParam);
+    case WM_UPDATEUISTATE: return OnUpdateUiState(message, wParam, lParam);
     case WM_WINDOWPOSCHANGING: return OnWindowPosChanging(message, wParam, lParam);
     case WM_WINDOWPOSCHANGED: return OnWindowPosChanged(message, wParam, lParam);
     case WM_NCDESTROY: return OnNcDestroy(message, wParam, lParam);
@@ -570,7 +589,7 @@ LRESULT FrameWindow::OnDrawItem(UINT message, WPARAM wParam, LPARAM lParam)
     if (tag->bar)
         PaintMenuBar();  // Wine draws the bar item it highlights at its own place: draw the whole bar at ours.
     else
-        DrawPopupItem(*dis, *tag, WindowDpi(hwnd_));
+        DrawPopupItem(*dis, *tag, WindowDpi(hwnd_), ShowsAccessKeys(hwnd_));
     return TRUE;
 }
 

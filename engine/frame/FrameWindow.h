@@ -112,6 +112,8 @@ private:
     void FollowCompositor();
     LRESULT OnCompositorChanged(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnSystemSettingsChanged(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnUpdateUiState(UINT message, WPARAM wParam, LPARAM lParam);
     void InvalidateFrame();
     // Resizes the window so its client area is `client` again after the frame changed size.
     void KeepClientSize(const RECT& client);

@@ -8,6 +8,35 @@
 
 namespace velum {
 
+bool ShowsAccessKeys(HWND window)
+{
+    BOOL cues = FALSE;
+    if (SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &cues, 0) && cues)
+        return true;
+    HWND root = GetAncestor(window, GA_ROOT);
+    const auto state = static_cast<UINT>(SendMessageW(root != nullptr ? root : window, WM_QUERYUISTATE, 0, 0));
+    return (state & UISF_HIDEACCEL) == 0;
+}
+
+void DrawItemText(HDC dc, const std::wstring& text, int length, RECT& r, UINT format, bool accessKey)
+{
+    const std::wstring_view shown = std::wstring_view(text).substr(0, length < 0 ? text.size() : length);
+    if (accessKey) {
+        DrawTextW(dc, shown.data(), static_cast<int>(shown.size()), &r, format);
+        return;
+    }
+    // "&&" is an ampersand; a lone "&" marks the key.
+    std::wstring plain;
+    for (size_t i = 0; i < shown.size(); ++i) {
+        if (shown[i] == L'&' && i + 1 < shown.size())
+            ++i;
+        else if (shown[i] == L'&')
+            continue;
+        plain += shown[i];
+    }
+    DrawTextW(dc, plain.c_str(), static_cast<int>(plain.size()), &r, format | DT_NOPREFIX);
+}
+
 bool MenuBar::Present() const
 {
     return (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_CHILD) == 0 && GetMenu(hwnd_) != nullptr;
@@ -61,6 +90,7 @@ void MenuBar::Paint(HDC dc, const FrameLayout& l) const
     ScopedSelect font(dc, theme->MenuFont(l.dpi));
     SetBkMode(dc, TRANSPARENT);
     const int highlighted = Highlighted();
+    const bool accessKeys = ShowsAccessKeys(hwnd_);
     for (size_t i = 0; i < l.barItems.size(); ++i) {
         const bool hot = static_cast<int>(i) == highlighted;
         RECT r = ToRECT(l.barItems[i]);
@@ -76,7 +106,7 @@ void MenuBar::Paint(HDC dc, const FrameLayout& l) const
         SetTextColor(dc, ToColorRef((state & (MF_GRAYED | MF_DISABLED)) ? t.popupDisabled.text : style.text));
         const std::wstring text = MenuItemText(bar, static_cast<UINT>(i));
         RECT content = ContentRect(r, style, l.dpi, r);
-        DrawTextW(dc, text.c_str(), -1, &content, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+        DrawItemText(dc, text, -1, content, DT_SINGLELINE | DT_VCENTER | DT_CENTER, accessKeys);
     }
 }
 

@@ -4,11 +4,21 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "FrameLayout.h"
 
 namespace velum {
+
+// Whether the menus of `window`'s top-level window underline their access keys: always when the
+// user asked to see keyboard cues, else once the window shows them (after Alt or F10), as
+// Windows draws its own menus.
+bool ShowsAccessKeys(HWND window);
+
+// Draws a menu item's text, its access key underlined or not. Without the underline the marks are
+// taken out of the text rather than left to DT_HIDEPREFIX, which not every system honours.
+void DrawItemText(HDC dc, const std::wstring& text, int length, RECT& r, UINT format, bool accessKey);
 
 class MenuBar {
 public:

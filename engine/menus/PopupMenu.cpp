@@ -9,6 +9,7 @@
 
 #include "Engine.h"
 #include "MdiBarItems.h"
+#include "MenuBar.h"
 #include "WindowRegistry.h"
 
 namespace velum {
@@ -288,7 +289,7 @@ void PaintItemBackground(HDC dc, const RECT& r, const Style& popup)
 
 }  // namespace
 
-void DrawPopupItem(const DRAWITEMSTRUCT& dis, const ItemTag& tag, int dpi)
+void DrawPopupItem(const DRAWITEMSTRUCT& dis, const ItemTag& tag, int dpi, bool showAccessKeys)
 {
     const Theme& t = CurrentTheme()->Get();
     HDC dc = dis.hDC;
@@ -328,8 +329,10 @@ void DrawPopupItem(const DRAWITEMSTRUCT& dis, const ItemTag& tag, int dpi)
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ToColorRef(text));
     RECT textRect{r.left + padding + checkWidth, r.top, r.right - padding - checkWidth, r.bottom};
-    DrawTextW(dc, label.c_str(), static_cast<int>(std::min(label.size(), tab)), &textRect,
-              DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+    // Windows marks an item drawn without its access key (a menu opened with the mouse while
+    // the window hides keyboard cues); Wine never does, so the window's state is asked too.
+    DrawItemText(dc, label, static_cast<int>(std::min(label.size(), tab)), textRect,
+                 DT_SINGLELINE | DT_VCENTER | DT_LEFT, (dis.itemState & ODS_NOACCEL) == 0 && showAccessKeys);
     if (tab != std::wstring::npos) {
         const std::wstring shortcut = label.substr(tab + 1);
         DrawTextW(dc, shortcut.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);

@@ -43,7 +43,7 @@ void RestoreMenus();
 // The engine's tag in an item's data, or null for an item the engine does not draw.
 const ItemTag* TagOf(ULONG_PTR data);
 void MeasurePopupItem(MEASUREITEMSTRUCT& mis, const ItemTag& tag, int dpi);
-void DrawPopupItem(const DRAWITEMSTRUCT& dis, const ItemTag& tag, int dpi);
+void DrawPopupItem(const DRAWITEMSTRUCT& dis, const ItemTag& tag, int dpi, bool showAccessKeys);
 
 // The window procedure of skinned popup menus (class "#32768").
 LRESULT CALLBACK PopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
