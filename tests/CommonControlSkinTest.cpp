@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ControlTestKit.h"
+#include "Contrast.h"
 #include "SystemColours.h"
 
 namespace {
@@ -1130,4 +1131,106 @@ TEST_F(CommonControls, ListsASystemDialogDrawsItselfTakeTheFieldColours)
     ChooseFontW(&choose);
     EXPECT_EQ(Hex(fontColourField), Hex(Ref(PaletteOf(file).field.normal.background.from)));
     EXPECT_EQ(Hex(fontListTrack), Hex(Ref(PaletteOf(file).scroll.track.background.from))) << "font list's scroll bar";
+}
+
+namespace {
+
+// Every pixel of a window, through its window DC.
+std::vector<COLORREF> Picture(HWND hwnd)
+{
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    std::vector<COLORREF> pixels;
+    HDC dc = GetWindowDC(hwnd);
+    for (int y = 0; y < r.bottom - r.top; ++y)
+        for (int x = 0; x < r.right - r.left; ++x)
+            pixels.push_back(GetPixel(dc, x, y));
+    ReleaseDC(hwnd, dc);
+    return pixels;
+}
+
+velum::Color Colour(COLORREF c)
+{
+    return {GetRValue(c), GetGValue(c), GetBValue(c)};
+}
+
+}  // namespace
+
+// Each control the engine draws that takes the keyboard shows where the focus is, in every
+// shipped theme: the pixels that change when it takes the focus stand out 3:1 from what was
+// there (WCAG's figure for focus indicators), enough of them to be seen.
+TEST(FocusIndicators, EveryFocusableControlShowsItsFocusInEveryTheme)
+{
+    INITCOMMONCONTROLSEX init{sizeof init, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&init);
+    kit::RegisterWindowClass(L"ZtFocusHost", DefWindowProcW);
+    HWND host = CreateWindowExW(0, L"ZtFocusHost", L"Focus", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 560, 420,
+                                nullptr, nullptr, nullptr, nullptr);
+    const auto child = [host](const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w, int h) {
+        return CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, x, y, w, h, host, nullptr,
+                               nullptr, nullptr);
+    };
+    HWND away = child(L"BUTTON", L"别处", BS_PUSHBUTTON, 450, 340, 80, 26);
+    const struct {
+        const char* what;
+        HWND hwnd;
+    } controls[] = {
+        {"push button", child(L"BUTTON", L"确定", BS_PUSHBUTTON, 10, 10, 90, 28)},
+        {"check box", child(L"BUTTON", L"选项", BS_AUTOCHECKBOX, 110, 10, 90, 24)},
+        {"radio button", child(L"BUTTON", L"单选", BS_AUTORADIOBUTTON, 210, 10, 90, 24)},
+        {"edit", child(L"EDIT", L"文字", ES_AUTOHSCROLL | WS_BORDER, 310, 10, 120, 24)},
+        {"list box", child(L"LISTBOX", L"", LBS_NOTIFY | WS_BORDER, 10, 50, 120, 80)},
+        {"combo box", child(L"COMBOBOX", L"", CBS_DROPDOWNLIST, 140, 50, 120, 200)},
+        {"tab control", child(WC_TABCONTROLW, L"", 0, 270, 50, 200, 80)},
+        {"list view", child(WC_LISTVIEWW, L"", LVS_LIST | WS_BORDER, 10, 150, 160, 80)},
+        {"tree view", child(WC_TREEVIEWW, L"", WS_BORDER, 180, 150, 160, 80)},
+        {"trackbar", child(TRACKBAR_CLASSW, L"", 0, 350, 150, 160, 40)},
+    };
+    SendMessageW(controls[4].hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"第一项"));
+    SendMessageW(controls[5].hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"第一项"));
+    SendMessageW(controls[5].hwnd, CB_SETCURSEL, 0, 0);
+    for (const wchar_t* name : {L"第一页", L"第二页"}) {
+        TCITEMW tab{};
+        tab.mask = TCIF_TEXT;
+        tab.pszText = const_cast<wchar_t*>(name);
+        SendMessageW(controls[6].hwnd, TCM_INSERTITEMW, 9, reinterpret_cast<LPARAM>(&tab));
+    }
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_STATE;
+    item.pszText = const_cast<wchar_t*>(L"第一项");
+    item.state = item.stateMask = LVIS_FOCUSED;
+    SendMessageW(controls[7].hwnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    TVINSERTSTRUCTW node{};
+    node.hInsertAfter = TVI_LAST;
+    node.item.mask = TVIF_TEXT;
+    node.item.pszText = const_cast<wchar_t*>(L"第一项");
+    HTREEITEM first = reinterpret_cast<HTREEITEM>(
+        SendMessageW(controls[8].hwnd, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&node)));
+    SendMessageW(controls[8].hwnd, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(first));
+    SetForegroundWindow(host);
+    for (const std::wstring& theme : kit::ShippedThemes()) {
+        SCOPED_TRACE(harness::Utf8(theme));
+        ASSERT_EQ(kit::Attach(kit::SkinFolder() + L"\\" + theme), VELUM_OK);
+        for (const auto& c : controls) {
+            SCOPED_TRACE(c.what);
+            SetFocus(away);
+            kit::Pump(60);
+            const std::vector<COLORREF> without = Picture(c.hwnd);
+            SetFocus(c.hwnd);
+            kit::Pump(60);
+            const std::vector<COLORREF> with = Picture(c.hwnd);
+            ASSERT_EQ(with.size(), without.size());
+            int changed = 0, standOut = 0;
+            for (size_t i = 0; i < with.size(); ++i) {
+                if (with[i] == without[i])
+                    continue;
+                ++changed;
+                standOut += velum::ContrastRatio(Colour(with[i]), Colour(without[i])) >= 3.0;
+            }
+            EXPECT_GE(standOut, 8) << changed << " pixels changed with the focus";
+        }
+    }
+    Velum_Detach();
+    DestroyWindow(host);
+    kit::Pump(50);
 }
