@@ -28,6 +28,22 @@ struct Compositor {
     bool looked = false;
 };
 
+// The system's module of that name: the copy the program has loaded, else the system folder's,
+// loaded now and noted in `loaded` to be let go at the last detach.
+HMODULE SystemModule(const wchar_t* name, HMODULE& loaded)
+{
+    HMODULE module = GetModuleHandleW(name);
+    if (module == nullptr)
+        module = loaded = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return module;
+}
+
+template <class Fn>
+Fn Function(HMODULE module, const char* name)
+{
+    return module != nullptr ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
 Compositor& Store()
 {
     static Compositor calls;
@@ -39,18 +55,10 @@ Compositor& Calls()
     Compositor& calls = Store();
     if (!calls.looked) {
         calls.looked = true;
-        // Most programs have it already; otherwise only the system's copy is taken.
-        HMODULE dwm = GetModuleHandleW(L"dwmapi.dll");
-        if (dwm == nullptr)
-            dwm = calls.loaded = LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        if (dwm != nullptr) {
-            calls.set =
-                reinterpret_cast<SetAttributeFn>(reinterpret_cast<void*>(GetProcAddress(dwm, "DwmSetWindowAttribute")));
-            calls.get =
-                reinterpret_cast<GetAttributeFn>(reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute")));
-            calls.composed = reinterpret_cast<IsCompositionEnabledFn>(
-                reinterpret_cast<void*>(GetProcAddress(dwm, "DwmIsCompositionEnabled")));
-        }
+        HMODULE dwm = SystemModule(L"dwmapi.dll", calls.loaded);
+        calls.set = Function<SetAttributeFn>(dwm, "DwmSetWindowAttribute");
+        calls.get = Function<GetAttributeFn>(dwm, "DwmGetWindowAttribute");
+        calls.composed = Function<IsCompositionEnabledFn>(dwm, "DwmIsCompositionEnabled");
     }
     return calls;
 }
@@ -159,12 +167,7 @@ unsigned AutoHideTaskbarEdges(HMONITOR monitor)
     Shell& shell = ShellStore();
     if (!shell.looked) {
         shell.looked = true;
-        HMODULE module = GetModuleHandleW(L"shell32.dll");
-        if (module == nullptr)
-            module = shell.loaded = LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        if (module != nullptr)
-            shell.appBarMessage =
-                reinterpret_cast<AppBarMessageFn>(reinterpret_cast<void*>(GetProcAddress(module, "SHAppBarMessage")));
+        shell.appBarMessage = Function<AppBarMessageFn>(SystemModule(L"shell32.dll", shell.loaded), "SHAppBarMessage");
     }
     MONITORINFO info{};
     info.cbSize = sizeof info;
