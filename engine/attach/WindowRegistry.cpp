@@ -246,6 +246,18 @@ void RefreshSkinnedWindows()
         RedrawWindow(popup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
 }
 
+void FollowCompositorEverywhere()
+{
+    if (!OnSkinnedThread())
+        return;
+    std::vector<HWND> frames;
+    for (const auto& [hwnd, window] : Frames())
+        frames.push_back(hwnd);
+    for (HWND hwnd : frames)
+        if (FrameWindow* window = FindFrame(hwnd))
+            window->CompositorLoaded();
+}
+
 void UnskinAll()
 {
     for (HWND popup : std::vector<HWND>(Popups().begin(), Popups().end()))

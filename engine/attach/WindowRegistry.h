@@ -34,6 +34,8 @@ LRESULT CALLBACK MenuFilterHook(int code, WPARAM wParam, LPARAM lParam);
 BOOL CALLBACK SkinExistingWindow(HWND hwnd, LPARAM);
 // Every skinned window takes the current theme.
 void RefreshSkinnedWindows();
+// dwmapi came into the process: every skinned frame tells the compositor of itself.
+void FollowCompositorEverywhere();
 // The thread's top-level windows now.
 std::vector<HWND> TopLevelWindowsOf(DWORD thread);
 // How many windows the skinned thread has made while hooked: unchanged, no window was added to

@@ -50,10 +50,13 @@ Compositor& Store()
     return calls;
 }
 
-Compositor& Calls()
+// dwmapi's calls, looked up once it is in the process: the program's copy at once, the system
+// folder's only when `load` says so (loading it costs a program's start-up time where nothing
+// else needed it, so a frame asks for it after its first paint).
+Compositor& LookUp(bool load)
 {
     Compositor& calls = Store();
-    if (!calls.looked) {
+    if (!calls.looked && (load || GetModuleHandleW(L"dwmapi.dll") != nullptr)) {
         calls.looked = true;
         HMODULE dwm = SystemModule(L"dwmapi.dll", calls.loaded);
         calls.set = Function<SetAttributeFn>(dwm, "DwmSetWindowAttribute");
@@ -61,6 +64,11 @@ Compositor& Calls()
         calls.composed = Function<IsCompositionEnabledFn>(dwm, "DwmIsCompositionEnabled");
     }
     return calls;
+}
+
+Compositor& Calls()
+{
+    return LookUp(false);
 }
 
 bool SetAttribute(HWND hwnd, DWORD attribute, DWORD value)
@@ -91,20 +99,48 @@ bool DesktopComposed()
     return query != nullptr && SUCCEEDED(query(&composed)) && composed;
 }
 
-void CompositorFrame::Follow(HWND hwnd, bool skinned, const WindowCornersInput& theme)
+namespace {
+
+UINT_PTR loadTimer = 0;
+void (*afterLoad)() = nullptr;
+
+void CALLBACK LoadNow(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    loadTimer = 0;
+    LookUp(true);
+    if (afterLoad != nullptr)
+        afterLoad();
+}
+
+}  // namespace
+
+void LoadCompositorLater(void (*then)())
+{
+    afterLoad = then;
+    // A thread timer's message comes once the queue holds no other, after the first paint.
+    if (loadTimer == 0 && !Store().looked)
+        loadTimer = SetTimer(nullptr, 0, 0, LoadNow);
+}
+
+bool CompositorFrame::Follow(HWND hwnd, bool skinned, const WindowCornersInput& theme)
 {
     if (!skinned) {
         GiveBack(hwnd);
         corners_ = {};
-        return;
+        return true;
     }
     // The compositor frames top-level windows only.
     if ((GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) != 0) {
         GiveBack(hwnd);
         corners_ = WithoutCompositorCorners(theme);
-        return;
+        return true;
     }
     const Compositor& calls = Calls();
+    if (!calls.looked) {
+        corners_ = WithoutCompositorCorners(theme);
+        return false;
+    }
     if (!taken_) {
         BOOL enabled = TRUE;
         programTurnedOff_ = calls.get != nullptr &&
@@ -120,6 +156,7 @@ void CompositorFrame::Follow(HWND hwnd, bool skinned, const WindowCornersInput& 
         else
             SetAttribute(hwnd, kBorderColour, corners_.borderColour);
     }
+    return true;
 }
 
 void CompositorFrame::SetEdge(HWND hwnd, Color edge)
@@ -200,6 +237,9 @@ unsigned AutoHideTaskbarEdges(HMONITOR monitor)
 
 void ReleaseCompositor()
 {
+    if (loadTimer != 0)
+        KillTimer(nullptr, loadTimer);
+    loadTimer = 0;
     Compositor& calls = Store();
     if (calls.loaded != nullptr)
         FreeLibrary(calls.loaded);

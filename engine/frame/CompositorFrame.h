@@ -17,7 +17,8 @@ public:
     // Turns the compositor's frame off for `hwnd` and tells it the theme's corners, or gives
     // them back when `skinned` is false (the system keeps the frame of a window that draws its
     // own title bar). Safe to call again after a switch, a theme or a composition change.
-    void Follow(HWND hwnd, bool skinned, const WindowCornersInput& theme);
+    // False when dwmapi is not in the process yet (LoadCompositorLater).
+    bool Follow(HWND hwnd, bool skinned, const WindowCornersInput& theme);
     // The edge colour for the window's activation state, where the compositor draws the edge.
     void SetEdge(HWND hwnd, Color edge);
     // What the window had before the engine: its rendering policy, corners and edge.
@@ -30,6 +31,10 @@ private:
     bool programTurnedOff_ = false;  // the program had turned the compositor's frame off itself
     WindowCorners corners_;
 };
+
+// Brings dwmapi into the process where the program did not, once the calling thread's queue is
+// empty, then calls `then` (on that thread, from its message loop).
+void LoadCompositorLater(void (*then)());
 
 // The Windows build the system reports (RtlGetVersion, which no compatibility layer rounds
 // down), or 0.

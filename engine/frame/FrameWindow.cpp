@@ -81,7 +81,14 @@ void FrameWindow::FollowCompositor()
     in.cornerRadius = t.metrics.cornerRadius;
     in.shapedByImage = art != nullptr && art->frame && art->frame->Named().shape;
     in.border = active_ ? t.frame.border : t.frameInactive.border;
-    compositor_.Follow(hwnd_, !SystemKeepsFrame(), in);
+    if (!compositor_.Follow(hwnd_, !SystemKeepsFrame(), in))
+        LoadCompositorLater(FollowCompositorEverywhere);
+}
+
+void FrameWindow::CompositorLoaded()
+{
+    FollowCompositor();
+    UpdateRegion(true);
 }
 
 // Alt or F10 (alone or with a letter) opens the menus from the keyboard: from then on the window

@@ -43,6 +43,8 @@ public:
     bool MapMenuPoint(POINT& screen);
     // Wine's tracking of a right click on the caption saw the button go up at `screen`.
     void RightButtonReleased(POINT screen);
+    // dwmapi came into the process after the window was skinned: the compositor is told now.
+    void CompositorLoaded();
 
 private:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
