@@ -224,15 +224,25 @@ BOOL CALLBACK SkinExistingWindow(HWND hwnd, LPARAM)
     return TRUE;
 }
 
-void RefreshSkinnedWindows()
+namespace {
+
+// A program may create or destroy windows while a frame changes: each is looked up again.
+template <class Work>
+void ForEachFrame(Work work)
 {
-    // A program may create or destroy windows while a frame changes: each is looked up again.
     std::vector<HWND> frames;
     for (const auto& [hwnd, window] : Frames())
         frames.push_back(hwnd);
     for (HWND hwnd : frames)
         if (FrameWindow* window = FindFrame(hwnd))
-            window->Refresh();
+            work(*window);
+}
+
+}  // namespace
+
+void RefreshSkinnedWindows()
+{
+    ForEachFrame([](FrameWindow& window) { window.Refresh(); });
     RefreshButtons();
     RefreshFields();
     RefreshCommonControls();
@@ -248,14 +258,8 @@ void RefreshSkinnedWindows()
 
 void FollowCompositorEverywhere()
 {
-    if (!OnSkinnedThread())
-        return;
-    std::vector<HWND> frames;
-    for (const auto& [hwnd, window] : Frames())
-        frames.push_back(hwnd);
-    for (HWND hwnd : frames)
-        if (FrameWindow* window = FindFrame(hwnd))
-            window->CompositorLoaded();
+    if (OnSkinnedThread())
+        ForEachFrame([](FrameWindow& window) { window.CompositorLoaded(); });
 }
 
 void UnskinAll()

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "FrameLayout.h"
+#include "Painter.h"
 
 namespace velum {
 
@@ -83,8 +84,7 @@ unsigned long WindowsBuild()
 {
     static const unsigned long build = [] {
         using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
-        const auto getVersion = reinterpret_cast<RtlGetVersionFn>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+        const auto getVersion = Function<RtlGetVersionFn>(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
         OSVERSIONINFOW info{};
         info.dwOSVersionInfoSize = sizeof info;
         return getVersion != nullptr && getVersion(&info) == 0 ? info.dwBuildNumber : 0ul;
@@ -163,8 +163,7 @@ void CompositorFrame::SetEdge(HWND hwnd, Color edge)
 {
     if (!corners_.compositor || corners_.borderColour == kBorderColourNone)
         return;
-    const DWORD colour =
-        static_cast<DWORD>(edge.r) | static_cast<DWORD>(edge.g) << 8 | static_cast<DWORD>(edge.b) << 16;
+    const DWORD colour = ToColorRef(edge);
     if (colour != corners_.borderColour && SetAttribute(hwnd, kBorderColour, colour))
         corners_.borderColour = colour;
 }
