@@ -42,6 +42,7 @@ add_library(Velum_VB6 SHARED
   engine/attach/WindowRegistry.cpp
   engine/attach/WindowSubclass.cpp
   engine/attach/ImportPatches.cpp
+  engine/attach/AttachSteps.cpp
   engine/frame/FrameWindow.cpp
   engine/frame/FramePaint.cpp
   engine/frame/FrameSizing.cpp

@@ -16,6 +16,7 @@
 
 #include "AnsiText.h"
 #include "AppError.h"
+#include "AttachSteps.h"
 #include "Exclusions.h"
 #include "Engine.h"
 #include "PartColours.h"
@@ -92,6 +93,7 @@ int Apply(Theme theme, std::shared_ptr<const ThemeArtwork> artwork = nullptr)
     auto resources = std::make_unique<ThemeResources>(std::move(theme), std::move(artwork));
     if (!resources->Complete())
         return Fail(VELUM_E_SYSTEM, "cannot create the theme's fonts and brushes: " + SystemText(GetLastError()));
+    MarkStep("fonts and brushes made");
     if (!SkinThreadWindows(std::move(resources)))
         return Fail(VELUM_E_SYSTEM, "SetWindowsHookExW: " + SystemText(GetLastError()));
     return Succeed();
@@ -249,6 +251,7 @@ int ApplyWithArtwork(Theme theme, const std::wstring& path, const std::string& s
         artwork = LoadArtworkKept(theme, folder, shown, error);
         if (!artwork)
             return Fail(VELUM_E_THEME, error);
+        MarkStep("images read");
     }
     return Apply(std::move(theme), std::move(artwork));
 }
@@ -282,8 +285,10 @@ int AttachFile(const std::wstring& path, const std::wstring& schemeName)
             const std::lock_guard<std::mutex> lock(parsing);
             known = parsed.Recall(utf8Path, scheme, stamp);
         }
-        if (known)
+        if (known) {
+            MarkStep("theme file recalled");
             return ApplyWithArtwork(std::move(*known), path, shown);
+        }
     }
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -317,6 +322,7 @@ int AttachFile(const std::wstring& path, const std::wstring& schemeName)
     }
     if (!loaded.theme)
         return Fail(static_cast<int>(loaded.status), std::move(loaded.error));
+    MarkStep("theme file read");
     return ApplyWithArtwork(std::move(*loaded.theme), path, shown);
 }
 
@@ -332,6 +338,8 @@ int Attached(int result)
     if (result == VELUM_OK)
         velum::TellThemeChanged(GetCurrentThreadId(),
                                 velum::SteppedAside() ? velum::kLookSteppedAside : velum::kLookApplied);
+    velum::MarkStep("returned");
+    velum::WriteSteps();
     return result;
 }
 
@@ -349,17 +357,20 @@ std::wstring FromAnsiArgument(const char* text)
 
 VELUM_API int VELUM_CALL Velum_Attach(void)
 {
+    velum::MarkStep("Velum_Attach");
     return Attached(velum::Guarded([] { return velum::Apply(velum::DefaultTheme()); }));
 }
 
 VELUM_API int VELUM_CALL Velum_AttachEx(const char* themePath, const char* scheme)
 {
+    velum::MarkStep("Velum_AttachEx");
     return Attached(
         velum::Guarded([&] { return velum::AttachFile(FromAnsiArgument(themePath), FromAnsiArgument(scheme)); }));
 }
 
 VELUM_API int VELUM_CALL Velum_AttachExW(const wchar_t* themePath, const wchar_t* scheme)
 {
+    velum::MarkStep("Velum_AttachExW");
     return Attached(velum::Guarded([&] { return velum::AttachFile(Wide(themePath), Wide(scheme)); }));
 }
 
@@ -442,6 +453,7 @@ VELUM_API int VELUM_CALL Velum_GetThemeFont(const char* part, LOGFONTA* font)
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
     if (reason == DLL_PROCESS_ATTACH) {
+        velum::MarkStep("engine loaded");
         velum::SetEngineModule(instance);
         DisableThreadLibraryCalls(instance);
     }

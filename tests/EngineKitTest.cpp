@@ -582,3 +582,153 @@ TEST(EngineKit, HighContrastSetsTheEngineAsideUntilItGoesOff)
     });
     RepointImport(engine, "user32.dll", "SystemParametersInfoW", reinterpret_cast<void*>(systemParameters));
 }
+
+namespace {
+
+// What the engine asked of VirtualProtect, through its own import of it.
+using VirtualProtectFn = BOOL(WINAPI*)(void*, SIZE_T, DWORD, DWORD*);
+VirtualProtectFn virtualProtect = nullptr;
+std::vector<std::pair<const void*, DWORD>> protectionsAsked;
+
+BOOL WINAPI RecordingVirtualProtect(void* address, SIZE_T size, DWORD protection, DWORD* previous)
+{
+    protectionsAsked.emplace_back(address, protection);
+    return virtualProtect(address, size, protection, previous);
+}
+
+// The first page of the module's ordinary import slots.
+BYTE* ImportSlotsPage(HMODULE module)
+{
+    auto* base = reinterpret_cast<BYTE*>(module);
+    const auto* nt =
+        reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    const auto* first = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
+    return reinterpret_cast<BYTE*>(reinterpret_cast<ULONG_PTR>(base + first->FirstThunk) & ~ULONG_PTR{0xFFF});
+}
+
+// Each import slot of the module given what its lookup table holds (a name's address), as
+// Windows' loader leaves them when it announces a module; or, `bound`, the function itself.
+void SetImportSlots(HMODULE module, bool bound)
+{
+    auto* base = reinterpret_cast<BYTE*>(module);
+    const auto* nt =
+        reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name != 0; ++d) {
+        HMODULE from = GetModuleHandleA(reinterpret_cast<const char*>(base + d->Name));
+        auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            DWORD was = 0;
+            VirtualProtect(&slots->u1.Function, sizeof(void*), PAGE_EXECUTE_READWRITE, &was);
+            slots->u1.Function =
+                bound ? reinterpret_cast<ULONG_PTR>(GetProcAddress(from, byName->Name)) : names->u1.AddressOfData;
+            VirtualProtect(&slots->u1.Function, sizeof(void*), was, &was);
+        }
+    }
+}
+
+// The test's own loader notification, registered before the engine's: Wine announces a module
+// after binding its imports, so this one takes the binding back for the plug-in named, and puts
+// its slots on a page that runs code, before the engine hears of it.
+struct LoaderString {
+    USHORT length, maximumLength;
+    PWSTR buffer;
+};
+struct LoadNotice {
+    ULONG flags;
+    const LoaderString* fullName;
+    const LoaderString* baseName;
+    void* base;
+    ULONG size;
+};
+const wchar_t* unboundAtAnnouncement = nullptr;
+
+void CALLBACK UnbindWhenAnnounced(ULONG reason, const void* data, void*)
+{
+    const auto* notice = static_cast<const LoadNotice*>(data);
+    if (reason != 1 || unboundAtAnnouncement == nullptr ||
+        std::wstring(notice->baseName->buffer, notice->baseName->length / sizeof(wchar_t)) != unboundAtAnnouncement)
+        return;
+    auto* module = static_cast<HMODULE>(notice->base);
+    SetImportSlots(module, false);
+    DWORD was = 0;
+    VirtualProtect(ImportSlotsPage(module), 1, PAGE_EXECUTE_READ, &was);
+}
+
+}  // namespace
+
+// Plug-ins a program loads after attaching get the theme's colours: one the loader announces
+// before its imports are bound (Windows' order, made here by the test's own notification), whose
+// import slots share a page with code, and one that delay-loads GetSysColor.
+TEST(EngineKit, PluginsLoadedAfterAttachingGetTheThemesColours)
+{
+    using RegisterFn = LONG(NTAPI*)(ULONG, void(CALLBACK*)(ULONG, const void*, void*), void*, void**);
+    const auto registerLoads = reinterpret_cast<RegisterFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "LdrRegisterDllNotification")));
+    void* cookie = nullptr;
+    ASSERT_GE(registerLoads(0, UnbindWhenAnnounced, nullptr, &cookie), 0);
+    HMODULE engine = GetModuleHandleW(L"Velum_VB6.dll");
+    virtualProtect = reinterpret_cast<VirtualProtectFn>(
+        RepointImport(engine, "kernel32.dll", "VirtualProtect", reinterpret_cast<void*>(RecordingVirtualProtect)));
+    ASSERT_NE(virtualProtect, nullptr) << "the engine does not import VirtualProtect";
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"midnight.vlm")), VELUM_OK);
+    const DWORD system = GetSysColor(COLOR_WINDOW);
+    const DWORD themed = static_cast<DWORD>(ui.Call([] { return static_cast<int>(GetSysColor(COLOR_WINDOW)); }));
+    ASSERT_NE(themed, system);
+    wchar_t folder[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, folder, MAX_PATH);
+    *wcsrchr(folder, L'\\') = L'\0';
+    const struct {
+        const wchar_t* plugin;
+        bool announcedUnbound;  // and its import slots on a page that runs code
+    } plugins[] = {{L"late_colours.dll", true}, {L"delay_colours.dll", false}};
+    for (const auto& p : plugins) {
+        SCOPED_TRACE(harness::Ansi(p.plugin));
+        const std::wstring path = std::wstring(folder) + L"\\" + p.plugin;
+        protectionsAsked.clear();
+        HMODULE plugin = nullptr;
+        BYTE* slotsPage = nullptr;
+        ui.Call([&] {
+            unboundAtAnnouncement = p.announcedUnbound ? p.plugin : nullptr;
+            plugin = LoadLibraryW(path.c_str());
+            unboundAtAnnouncement = nullptr;
+            if (plugin != nullptr && p.announcedUnbound) {
+                slotsPage = ImportSlotsPage(plugin);
+                SetImportSlots(plugin, true);  // the loader binds it after announcing it
+            }
+            return 0;
+        });
+        ASSERT_NE(plugin, nullptr) << GetLastError();
+        const auto colour =
+            reinterpret_cast<DWORD(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(plugin, "WindowColour")));
+        ASSERT_NE(colour, nullptr);
+        EXPECT_EQ(ui.Call([&] {
+            SendMessageW(hwnd, WM_NULL, 0, 0);  // the program's next message
+            return static_cast<int>(colour());
+        }),
+                  static_cast<int>(themed));
+        EXPECT_EQ(colour(), system) << "on a thread the engine does not skin";
+        if (slotsPage != nullptr) {
+            int asked = 0;
+            for (const auto& [address, protection] : protectionsAsked)
+                if (static_cast<const BYTE*>(address) >= slotsPage &&
+                    static_cast<const BYTE*>(address) < slotsPage + 4096) {
+                    ++asked;
+                    EXPECT_NE(protection & (PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE), 0u)
+                        << "the slot's page lost its right to run code: " << std::hex << protection;
+                }
+            EXPECT_GT(asked, 0) << "the engine never wrote the plug-in's slot";
+        }
+        ui.Call([&] { return FreeLibrary(plugin); });
+    }
+    ui.Call([] { return Velum_Detach(); });
+    RepointImport(engine, "kernel32.dll", "VirtualProtect", reinterpret_cast<void*>(virtualProtect));
+    using UnregisterFn = LONG(NTAPI*)(void*);
+    reinterpret_cast<UnregisterFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "LdrUnregisterDllNotification")))(cookie);
+}

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "AttachSteps.h"
 #include "CompositorFrame.h"
 #include "Exclusions.h"
 #include "FrameArithmetic.h"
@@ -216,8 +217,11 @@ bool SkinThreadWindowsNow(std::unique_ptr<ThemeResources> theme)
         DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &thread, SYNCHRONIZE, FALSE, 0);
         state.threadHandle.reset(thread);
         state.menuHook.reset(SetWindowsHookExW(WH_MSGFILTER, MenuFilterHook, engineModule, state.thread));
+        MarkStep("hooks set");
         AnswerFrameArithmetic(engineModule);
+        MarkStep("frame arithmetic answered");
         AnswerSystemColours(engineModule);
+        MarkStep("system colours answered");
     }
     state.detachPending = false;
     // The old resources live until every window has been refreshed with the new ones, and
@@ -228,8 +232,11 @@ bool SkinThreadWindowsNow(std::unique_ptr<ThemeResources> theme)
     std::vector<HWND> topLevel = TopLevelWindowsOf(state.thread);
     for (HWND hwnd : topLevel)
         SkinExistingWindow(hwnd, 0);
+    MarkStep("windows taken up");
     TellCommonControlsColoursChanged(state.thread);
+    MarkStep("common controls told");
     RefreshSkinnedWindows();
+    MarkStep("windows refreshed");
     WhenOutsideEngineProcedures([previous] {});
     state.applied = EngineState::Applied{std::move(topLevel), made};
     return true;

@@ -3,6 +3,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <array>
 #include <cwctype>
 #include <string>
 #include <utility>
@@ -19,17 +20,21 @@ std::wstring Lower(std::wstring text)
     return text;
 }
 
-// The Windows folder with a trailing backslash, lower case.
-std::wstring SystemFolder()
+// The Windows folder with a trailing backslash, lower case; read once, before any loader
+// announcement can need it.
+const std::wstring& SystemFolder()
 {
-    wchar_t folder[MAX_PATH] = L"";
-    const UINT length = GetSystemWindowsDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return {};
-    std::wstring text = Lower(folder);
-    if (text.back() != L'\\')
-        text += L'\\';
-    return text;
+    static const std::wstring folder = [] {
+        wchar_t text[MAX_PATH] = L"";
+        const UINT length = GetSystemWindowsDirectoryW(text, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH)
+            return std::wstring();
+        std::wstring lower = Lower(text);
+        if (lower.back() != L'\\')
+            lower += L'\\';
+        return lower;
+    }();
+    return folder;
 }
 
 std::wstring BaseName(const std::wstring& lowerPath)
@@ -48,56 +53,37 @@ bool IsCoreModule(const std::wstring& lowerPath)
     return false;
 }
 
-// Whether a module other than the executable, by its full path, is one of the choice.
-bool Chosen(PatchedModules which, const std::wstring& path, const std::wstring& system)
+// Whether a module, by its base and full path, is one of the choice. The executable is the
+// program's wherever it is (a program of the Windows folder is skinned too).
+bool Chosen(PatchedModules which, HMODULE module, const std::wstring& path)
 {
     const std::wstring lower = Lower(path);
     switch (which) {
-    case PatchedModules::Program: return !system.empty() && lower.compare(0, system.size(), system) != 0;
+    case PatchedModules::Program: {
+        const std::wstring& system = SystemFolder();
+        return module == GetModuleHandleW(nullptr) || (!system.empty() && lower.compare(0, system.size(), system) != 0);
+    }
     case PatchedModules::AllButCore: return !IsCoreModule(lower);
     case PatchedModules::CommonControls: return BaseName(lower) == L"comctl32.dll";
     }
     return false;
 }
 
-// The executable (but for comctl32 alone); then the DLLs outside the Windows folder (the
-// program's own code), every DLL but the core ones, or comctl32.
-std::vector<HMODULE> ModulesOf(PatchedModules which)
-{
-    std::vector<HMODULE> modules{GetModuleHandleW(nullptr)};
-    UniqueSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, GetCurrentProcessId()));
-    if (!snapshot)
-        return modules;
-    const std::wstring system = SystemFolder();
-    MODULEENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Module32FirstW(snapshot.get(), &entry); more; more = Module32NextW(snapshot.get(), &entry)) {
-        if (entry.hModule == modules.front())
-            continue;
-        if (Chosen(which, entry.szExePath, system))
-            modules.push_back(entry.hModule);
-    }
-    if (which == PatchedModules::CommonControls)
-        modules.erase(modules.begin());
-    return modules;
-}
-
-// True when the slot could be given the value.
-bool Write(const void** slot, const void* value)
-{
-    DWORD previous = 0;
-    if (!VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &previous))
-        return false;
-    *slot = value;
-    VirtualProtect(slot, sizeof *slot, previous, &previous);
-    return true;
-}
-
-// The loader's notice of a module loaded or unloaded (ntdll's LdrRegisterDllNotification).
+// What the loader's own lists say of a module (the start of ntdll's LDR_DATA_TABLE_ENTRY,
+// laid out alike on every version of Windows and in Wine).
 struct LoaderString {
     USHORT length, maximumLength;
     PWSTR buffer;
 };
+struct LoaderEntry {
+    LIST_ENTRY inLoadOrder, inMemoryOrder, inInitializationOrder;
+    void* base;
+    void* entryPoint;
+    ULONG size;
+    LoaderString fullName;
+    LoaderString baseName;
+};
+// The loader's announcement of a module loaded or unloaded (LdrRegisterDllNotification).
 struct LoadNotice {
     ULONG flags;
     const LoaderString* fullName;
@@ -106,8 +92,13 @@ struct LoadNotice {
     ULONG size;
 };
 constexpr ULONG kModuleLoaded = 1;
-using RegisterLoadsFn = LONG(NTAPI*)(ULONG, void(CALLBACK*)(ULONG, const void*, void*), void*, void**);
-using UnregisterLoadsFn = LONG(NTAPI*)(void*);
+constexpr ULONG kModuleUnloaded = 2;
+
+std::wstring Text(const LoaderString* text)
+{
+    return text != nullptr && text->buffer != nullptr ? std::wstring(text->buffer, text->length / sizeof(wchar_t))
+                                                      : std::wstring();
+}
 
 template <class Fn>
 Fn NtdllFunction(const char* name)
@@ -115,43 +106,278 @@ Fn NtdllFunction(const char* name)
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name)));
 }
 
+using RegisterLoadsFn = LONG(NTAPI*)(ULONG, void(CALLBACK*)(ULONG, const void*, void*), void*, void**);
+using UnregisterLoadsFn = LONG(NTAPI*)(void*);
+using EnumerateModulesFn = LONG(NTAPI*)(void*, void(NTAPI*)(LoaderEntry*, void*, BOOLEAN*), void*);
+using LockLoaderFn = LONG(NTAPI*)(ULONG, ULONG*, ULONG_PTR*);
+using UnlockLoaderFn = LONG(NTAPI*)(ULONG, ULONG_PTR);
+
+// The loader's lock, held while modules are listed and patched: no module is half loaded or
+// unloaded meanwhile. Not held when this system has no such lock to take.
+class LoaderLock {
+public:
+    explicit LoaderLock(bool tryOnly)
+    {
+        static const auto lock = NtdllFunction<LockLoaderFn>("LdrLockLoaderLock");
+        constexpr ULONG kTryOnly = 2;
+        ULONG disposition = 0;
+        if (lock == nullptr)
+            held_ = !tryOnly;  // nothing to wait for; a pass then relies on the bound check alone
+        else
+            held_ = lock(tryOnly ? kTryOnly : 0, &disposition, &cookie_) >= 0 && (!tryOnly || disposition == 1);
+        locked_ = lock != nullptr && held_;
+    }
+    ~LoaderLock()
+    {
+        static const auto unlock = NtdllFunction<UnlockLoaderFn>("LdrUnlockLoaderLock");
+        if (locked_ && unlock != nullptr)
+            unlock(0, cookie_);
+    }
+    LoaderLock(const LoaderLock&) = delete;
+    LoaderLock& operator=(const LoaderLock&) = delete;
+    bool Held() const { return held_; }
+
+private:
+    ULONG_PTR cookie_ = 0;
+    bool held_ = false;
+    bool locked_ = false;
+};
+
+struct LoadedModule {
+    HMODULE module;
+    std::wstring path;
+};
+
+void NTAPI NoteModule(LoaderEntry* entry, void* context, BOOLEAN*)
+{
+    static_cast<std::vector<LoadedModule>*>(context)->push_back(
+        {static_cast<HMODULE>(entry->base), Text(&entry->fullName)});
+}
+
+// Every module of the process, from the loader's own list: no call leaves the process, as a
+// tool-help snapshot's does.
+std::vector<LoadedModule> LoadedModules()
+{
+    std::vector<LoadedModule> modules;
+    static const auto enumerate = NtdllFunction<EnumerateModulesFn>("LdrEnumerateLoadedModules");
+    if (enumerate != nullptr) {
+        if (enumerate(nullptr, &NoteModule, &modules) >= 0)
+            return modules;
+        modules.clear();
+    }
+    UniqueSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, GetCurrentProcessId()));
+    if (!snapshot)
+        return {{GetModuleHandleW(nullptr), {}}};
+    MODULEENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Module32FirstW(snapshot.get(), &entry); more; more = Module32NextW(snapshot.get(), &entry))
+        modules.push_back({entry.hModule, entry.szExePath});
+    return modules;
+}
+
+const IMAGE_NT_HEADERS* Headers(BYTE* base)
+{
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    if (dos->e_magic != IMAGE_DOS_SIGNATURE)
+        return nullptr;
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    return nt->Signature == IMAGE_NT_SIGNATURE ? nt : nullptr;
+}
+
+// Whether the loader has bound the module's imports: a slot still holding what the lookup
+// table holds (a name's address or an ordinal) has not been bound yet.
+bool ImportsBound(BYTE* base)
+{
+    const IMAGE_NT_HEADERS* nt = Headers(base);
+    if (nt == nullptr)
+        return true;
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (imports.VirtualAddress == 0 || imports.Size == 0)
+        return true;
+    for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); d->Name != 0; ++d) {
+        if (d->OriginalFirstThunk == 0 || d->OriginalFirstThunk == d->FirstThunk)
+            continue;
+        const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+        const auto* slots = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        if (names->u1.AddressOfData != 0 && slots->u1.Function == names->u1.AddressOfData)
+            return false;
+    }
+    return true;
+}
+
+constexpr DWORD kExecutable = PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+
+// True when the slot could be given the value. The page keeps its right to run code: an
+// import table may share a page with code another thread is running.
+bool Write(const void** slot, const void* value)
+{
+    MEMORY_BASIC_INFORMATION page{};
+    if (VirtualQuery(slot, &page, sizeof page) == 0)
+        return false;
+    const DWORD writable = (page.Protect & kExecutable) != 0 ? PAGE_EXECUTE_READWRITE : PAGE_READWRITE;
+    DWORD previous = 0;
+    if (!VirtualProtect(slot, sizeof *slot, writable, &previous))
+        return false;
+    *slot = value;
+    VirtualProtect(slot, sizeof *slot, previous, &previous);
+    return true;
+}
+
+// Every set of patches, for a pass to catch up with the loader.
+std::array<std::atomic<ImportPatches*>, 8> everySet{};
+std::atomic<bool> anyEventsWaiting{false};
+
 }  // namespace
+
+ImportPatches::ImportPatches()
+{
+    for (auto& place : everySet) {
+        ImportPatches* empty = nullptr;
+        if (place.compare_exchange_strong(empty, this))
+            break;
+    }
+}
+
+ImportPatches::~ImportPatches()
+{
+    Restore();
+    for (auto& place : everySet) {
+        ImportPatches* self = this;
+        place.compare_exchange_strong(self, nullptr);
+    }
+}
 
 void CALLBACK ImportPatches::ModuleLoaded(ULONG reason, const void* data, void* context)
 {
-    if (reason != kModuleLoaded || data == nullptr)
+    // Under the loader's lock, with the module's imports perhaps not yet bound: only noted.
+    if ((reason != kModuleLoaded && reason != kModuleUnloaded) || data == nullptr)
         return;
     const auto& notice = *static_cast<const LoadNotice*>(data);
     auto& self = *static_cast<ImportPatches*>(context);
-    const std::wstring path = notice.fullName != nullptr && notice.fullName->buffer != nullptr
-                                  ? std::wstring(notice.fullName->buffer, notice.fullName->length / sizeof(wchar_t))
-                                  : std::wstring();
-    const std::lock_guard hold(self.lock_);
-    if (self.loadCookie_ != nullptr && Chosen(self.modules_, path, SystemFolder()))
-        self.ApplyTo(static_cast<HMODULE>(notice.base), self.replacements_);
+    LoaderEvent event{reason == kModuleLoaded, static_cast<BYTE*>(notice.base), notice.size,
+                      reason == kModuleLoaded ? Text(notice.fullName) : std::wstring()};
+    {
+        const std::lock_guard hold(self.eventsLock_);
+        self.events_.push_back(std::move(event));
+    }
+    self.eventsWaiting_ = true;
+    anyEventsWaiting = true;
 }
 
-void ImportPatches::ApplyTo(HMODULE module, std::span<const ImportReplacement> replacements)
+void ImportPatches::CatchUp()
+{
+    if (!anyEventsWaiting.load(std::memory_order_relaxed))
+        return;
+    const LoaderLock loader(true);
+    if (!loader.Held())
+        return;
+    anyEventsWaiting = false;
+    for (auto& place : everySet)
+        if (ImportPatches* set = place.load())
+            set->CatchUpHere();
+}
+
+void ImportPatches::CatchUpHere()
+{
+    if (!eventsWaiting_.exchange(false))
+        return;
+    std::vector<LoaderEvent> events;
+    {
+        const std::lock_guard hold(eventsLock_);
+        events.swap(events_);
+    }
+    const std::lock_guard hold(lock_);
+    std::vector<LoaderEvent> waiting;
+    for (LoaderEvent& e : events) {
+        if (!e.loaded) {
+            // Its slots went with it, and a load not yet patched is moot.
+            std::erase_if(slots_, [&](const Slot& s) {
+                const auto* at = reinterpret_cast<const BYTE*>(s.slot);
+                return at >= e.base && at < e.base + e.size;
+            });
+            std::erase_if(waiting, [&](const LoaderEvent& w) { return w.base == e.base; });
+        } else if (applied_) {
+            waiting.push_back(std::move(e));
+        }
+    }
+    for (auto it = waiting.begin(); it != waiting.end();) {
+        if (!ImportsBound(it->base)) {
+            ++it;
+            continue;
+        }
+        const auto module = reinterpret_cast<HMODULE>(it->base);
+        if (Chosen(modules_, module, it->path) && std::find(except_.begin(), except_.end(), module) == except_.end())
+            ApplyTo(module);
+        it = waiting.erase(it);
+    }
+    if (!waiting.empty()) {
+        // Still being bound on another thread: the next pass tries again.
+        const std::lock_guard again(eventsLock_);
+        events_.insert(events_.begin(), std::make_move_iterator(waiting.begin()),
+                       std::make_move_iterator(waiting.end()));
+        eventsWaiting_ = true;
+        anyEventsWaiting = true;
+    }
+}
+
+void ImportPatches::ApplyTo(HMODULE module)
 {
     auto* base = reinterpret_cast<BYTE*>(module);
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    if (dos->e_magic != IMAGE_DOS_SIGNATURE)
-        return;
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    if (nt->Signature != IMAGE_NT_SIGNATURE)
+    const IMAGE_NT_HEADERS* nt = Headers(base);
+    if (nt == nullptr)
         return;
     const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (imports.VirtualAddress == 0 || imports.Size == 0)
+    if (imports.VirtualAddress != 0 && imports.Size != 0) {
+        // Matched by address, not by name: whatever name or ordinal a module imported the
+        // function under, its slot holds the function itself once bound.
+        for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); d->Name != 0;
+             ++d) {
+            for (auto* thunk = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk); thunk->u1.Function != 0;
+                 ++thunk) {
+                auto** slot = reinterpret_cast<const void**>(&thunk->u1.Function);
+                for (const ImportReplacement& r : replacements_)
+                    if (r.original != nullptr && *slot == r.original && Write(slot, r.replacement))
+                        slots_.push_back({slot, r.original, r.replacement});
+            }
+        }
+    }
+    ApplyToDelayLoads(base);
+}
+
+void ImportPatches::ApplyToDelayLoads(BYTE* base)
+{
+    const IMAGE_NT_HEADERS* nt = Headers(base);
+    const IMAGE_DATA_DIRECTORY& delayed = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT];
+    if (delayed.VirtualAddress == 0 || delayed.Size == 0)
         return;
-    // Matched by address, not by name: whatever name or ordinal a module imported the function
-    // under, its slot holds the function itself once loaded.
-    for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); d->Name != 0; ++d) {
-        for (auto* thunk = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk); thunk->u1.Function != 0;
-             ++thunk) {
-            auto** slot = reinterpret_cast<const void**>(&thunk->u1.Function);
-            for (const ImportReplacement& r : replacements)
-                if (r.original != nullptr && *slot == r.original && Write(slot, r.replacement))
-                    slots_.push_back({slot, r.original, r.replacement});
+    for (auto* d = reinterpret_cast<const IMAGE_DELAYLOAD_DESCRIPTOR*>(base + delayed.VirtualAddress);
+         d->DllNameRVA != 0; ++d) {
+        // Only tables of relative addresses, as every linker of this century writes them.
+        if ((d->Attributes.AllAttributes & 1) == 0 || d->ImportAddressTableRVA == 0 || d->ImportNameTableRVA == 0)
+            continue;
+        // A DLL not loaded holds none of the system functions replaced; it is not loaded here.
+        const HMODULE from = GetModuleHandleA(reinterpret_cast<const char*>(base + d->DllNameRVA));
+        const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + d->ImportNameTableRVA);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->ImportAddressTableRVA);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            auto** slot = reinterpret_cast<const void**>(&slots->u1.Function);
+            const void* function = *slot;  // resolved already, or the module's loader stub
+            if (from != nullptr && std::none_of(replacements_.begin(), replacements_.end(), [&](const auto& r) {
+                    return r.original == function || r.replacement == function;
+                })) {
+                const char* name =
+                    IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)
+                        ? MAKEINTRESOURCEA(IMAGE_ORDINAL(names->u1.Ordinal))
+                        : reinterpret_cast<const char*>(
+                              reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name);
+                function = reinterpret_cast<const void*>(GetProcAddress(from, name));
+            }
+            for (const ImportReplacement& r : replacements_)
+                if (r.original != nullptr && function == r.original && *slot != r.replacement) {
+                    const void* was = *slot;
+                    if (Write(slot, r.replacement))
+                        slots_.push_back({slot, was, r.replacement});
+                }
         }
     }
 }
@@ -159,16 +385,25 @@ void ImportPatches::ApplyTo(HMODULE module, std::span<const ImportReplacement> r
 void ImportPatches::Apply(std::span<const ImportReplacement> replacements, PatchedModules modules,
                           std::span<const HMODULE> except)
 {
+    SystemFolder();  // read now: a loader announcement must not have to
+    const LoaderLock loader(false);
+    const std::vector<LoadedModule> loaded = LoadedModules();
     {
         const std::lock_guard hold(lock_);
-        for (HMODULE module : ModulesOf(modules))
-            if (std::find(except.begin(), except.end(), module) == except.end())
-                ApplyTo(module, replacements);
+        if (!applied_) {
+            replacements_.assign(replacements.begin(), replacements.end());
+            except_.assign(except.begin(), except.end());
+            modules_ = modules;
+        }
+        for (const LoadedModule& m : loaded)
+            if (Chosen(modules_, m.module, m.path) &&
+                std::find(except_.begin(), except_.end(), m.module) == except_.end())
+                ApplyTo(m.module);
+        applied_ = true;
         if (loadCookie_ != nullptr)
             return;
-        replacements_.assign(replacements.begin(), replacements.end());
-        modules_ = modules;
     }
+    // Still under the loader's lock: no module loads between the list and the announcements.
     static const auto registerLoads = NtdllFunction<RegisterLoadsFn>("LdrRegisterDllNotification");
     void* cookie = nullptr;
     if (registerLoads != nullptr && registerLoads(0, &ModuleLoaded, this, &cookie) >= 0) {
@@ -179,25 +414,32 @@ void ImportPatches::Apply(std::span<const ImportReplacement> replacements, Patch
 
 bool ImportPatches::Restore()
 {
-    // No longer told of loads first: the loader holds its lock while it tells, so this must not
-    // wait for it while holding the patches' own.
     void* cookie = nullptr;
     {
         const std::lock_guard hold(lock_);
         cookie = std::exchange(loadCookie_, nullptr);
+        applied_ = false;  // a load noted but not patched is let go
     }
     static const auto unregisterLoads = NtdllFunction<UnregisterLoadsFn>("LdrUnregisterDllNotification");
     if (cookie != nullptr && unregisterLoads != nullptr)
         unregisterLoads(cookie);
+    const LoaderLock loader(false);
+    // Modules unloaded since the last pass take their slots with them.
+    eventsWaiting_ = true;
+    CatchUpHere();
     const std::lock_guard hold(lock_);
     bool clean = true;
     for (const Slot& s : slots_) {
         if (*s.slot == s.replacement)
-            Write(s.slot, s.original);
+            Write(s.slot, s.was);
         else
             clean = false;
     }
     slots_.clear();
+    {
+        const std::lock_guard drop(eventsLock_);
+        events_.clear();
+    }
     return clean;
 }
 

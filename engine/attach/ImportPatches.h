@@ -5,8 +5,10 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <mutex>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace velum {
@@ -37,38 +39,67 @@ enum class PatchedModules {
     CommonControls,  // comctl32 alone, whichever version the process loaded
 };
 
+// Both import tables are patched: the ordinary one, and the delay-load one, whose slots lead
+// to the module's loader stub until first called. A delay-load slot is pointed at the
+// replacement whether or not the stub has resolved it yet.
+//
+// A module loaded later is patched once the loader has finished with it: Windows announces a
+// module before binding its imports, so the announcement only records it, and the skinned
+// thread patches it as it next passes through the engine (`CatchUp`), when no thread is inside
+// the loader. Locks are always taken in one order: the loader's, then the patches' own.
 class ImportPatches {
 public:
-    ImportPatches() = default;
+    ImportPatches();
     // An engine unloaded while still attached leaves no import calling into it.
-    ~ImportPatches() { Restore(); }
+    ~ImportPatches();
     ImportPatches(const ImportPatches&) = delete;
     ImportPatches& operator=(const ImportPatches&) = delete;
 
     // Every import of an original in the modules chosen calls the replacement from now on,
-    // also in the modules of that choice loaded later (patched as they load, before their own
-    // initialisation runs). The modules listed in `except` (the engine's own) are left alone.
-    // Idempotent.
+    // also in the modules of that choice loaded later. The modules listed in `except` (the
+    // engine's own) are left alone. Idempotent.
     void Apply(std::span<const ImportReplacement> replacements, PatchedModules modules,
                std::span<const HMODULE> except);
     // Every patched import calls the original again. An import someone patched again after
     // the engine stays as it is: false then, as it may still call into the engine.
     bool Restore();
-    bool Applied() const { return !slots_.empty(); }
+    bool Applied() const { return applied_; }
+
+    // Patches the modules loaded since the last pass, in every set of patches, unless a
+    // thread is inside the loader now (then at a later pass). Costs a test of a flag when no
+    // module was loaded.
+    static void CatchUp();
 
 private:
-    static void CALLBACK ModuleLoaded(ULONG reason, const void* data, void* context);
     struct Slot {
         const void** slot;
-        const void* original;
+        const void* was;  // what the slot held: the original, or a delay-load stub
         const void* replacement;
     };
-    void ApplyTo(HMODULE module, std::span<const ImportReplacement> replacements);
-    std::mutex lock_;  // a module may load on any thread
+    // A module the loader announced, or one it unloaded, in the loader's order.
+    struct LoaderEvent {
+        bool loaded;
+        BYTE* base;
+        ULONG size;
+        std::wstring path;
+    };
+    static void CALLBACK ModuleLoaded(ULONG reason, const void* data, void* context);
+    void CatchUpHere();
+    void ApplyTo(HMODULE module);
+    void ApplyToDelayLoads(BYTE* base);
+
+    std::mutex lock_;  // the slots and the choice
     std::vector<Slot> slots_;
     std::vector<ImportReplacement> replacements_;
+    std::vector<HMODULE> except_;
     PatchedModules modules_ = PatchedModules::Program;
+    bool applied_ = false;
     void* loadCookie_ = nullptr;  // while modules loaded later are patched too
+
+    // Filled by the loader's announcements, under the loader's lock; taken by a pass.
+    std::mutex eventsLock_;
+    std::vector<LoaderEvent> events_;
+    std::atomic<bool> eventsWaiting_{false};
 };
 
 }  // namespace velum

@@ -17,6 +17,7 @@
 #include "Exclusions.h"
 #include "FieldSkin.h"
 #include "FrameWindow.h"
+#include "ImportPatches.h"
 #include "PopupMenu.h"
 #include "ScrollBarControl.h"
 #include "ScrollBarSkin.h"
@@ -130,6 +131,7 @@ std::uint64_t WindowsMadeSoFar()
 
 LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
 {
+    ImportPatches::CatchUp();
     if (code == HCBT_MINMAX && CurrentTheme() != nullptr) {
         if (FrameWindow* frame = FindFrame(reinterpret_cast<HWND>(wParam)))
             frame->BeforeMinMax(static_cast<int>(LOWORD(lParam)));

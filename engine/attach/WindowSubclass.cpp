@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ControlClasses.h"
+#include "ImportPatches.h"
 #include "ScrollBarSkin.h"
 #include "WindowRegistry.h"
 
@@ -115,6 +116,7 @@ LRESULT Forward(HWND hwnd, const Record& record, UINT message, WPARAM wParam, LP
 
 LRESULT CALLBACK EngineProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    ImportPatches::CatchUp();
     Record record;
     if (!Records().Find(hwnd, record))
         return DefWindowProcW(hwnd, message, wParam, lParam);
