@@ -90,6 +90,12 @@ target_link_libraries(Velum_VB6 PRIVATE velum_controls_win velum_theme_win zento
 # Undecorated export names on x86 too, so any program finds them with GetProcAddress by name.
 target_link_options(Velum_VB6 PRIVATE -Wl,--kill-at)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # A 32-bit image the loader cannot place where it was linked for is relocated, and every page
+  # with an address in it becomes the process's own copy: the engine's whole code, 1.5 MiB.
+  # The linker's choice by name hash put it just under Wine's own DLLs (0x6b9c0000, reaching
+  # sechost's 0x6bbc0000 once the image passed 2 MiB); this address is below where the system
+  # places its DLLs, and above where a process's first heaps and the executable lie.
+  target_link_options(Velum_VB6 PRIVATE -Wl,--image-base=0x35000000)
   find_program(VELUM_DLLTOOL NAMES ${TOOLCHAIN_PREFIX}-dlltool REQUIRED)
   add_custom_command(TARGET Velum_VB6 POST_BUILD
     COMMAND ${VELUM_DLLTOOL} -k -d ${PROJECT_SOURCE_DIR}/engine/Velum-x86.def -l $<TARGET_LINKER_FILE:Velum_VB6>

@@ -732,3 +732,14 @@ TEST(EngineKit, PluginsLoadedAfterAttachingGetTheThemesColours)
     reinterpret_cast<UnregisterFn>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "LdrUnregisterDllNotification")))(cookie);
 }
+
+// The engine is where it was linked for in a program's process: a 32-bit image the loader has to
+// move becomes the process's own copy, 1.5 MiB of memory every program that uses it pays.
+TEST(EngineKit, TheEngineLoadsWhereItWasLinkedFor)
+{
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(L"Velum_VB6.dll"));
+    ASSERT_NE(base, nullptr);
+    const auto* nt =
+        reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    EXPECT_EQ(reinterpret_cast<ULONG_PTR>(base), static_cast<ULONG_PTR>(nt->OptionalHeader.ImageBase));
+}
