@@ -285,6 +285,8 @@ void UnskinAll()
         window->Unskin();
         Retire(std::move(window));
     }
+    // Windows tells each window's DPI again once the engine no longer hears of its changes.
+    ForgetWindowDpi(nullptr);
 }
 
 namespace {
@@ -412,6 +414,7 @@ void ForgetFrame(HWND hwnd)
         return;
     Retire(std::move(found->second));
     Frames().erase(found);
+    ForgetWindowDpi(hwnd);
 }
 
 bool IsSkinnedPopup(HWND hwnd)
