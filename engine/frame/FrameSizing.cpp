@@ -228,6 +228,18 @@ LRESULT FrameWindow::OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lPar
     return result;
 }
 
+namespace {
+
+BOOL CALLBACK LayOutSkinnedChildFrame(HWND child, LPARAM)
+{
+    if (FindFrame(child) != nullptr)
+        SetWindowPos(child, nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return TRUE;
+}
+
+}  // namespace
+
 // The system tells a per-monitor-aware window of its new DPI once the window is on a monitor
 // of another, with the rectangle it suggests there. The frame is laid out at that DPI from
 // the first frame calculation the program's handling causes: the rectangle the program gives
@@ -240,26 +252,20 @@ LRESULT FrameWindow::OnDpiChanged(UINT message, WPARAM wParam, LPARAM lParam)
     const int dpi = LOWORD(wParam);  // the same along both axes for a desktop program
     if (dpi <= 0 || mdiChild_ || !FollowsDpiChanges(hwnd_))
         return CallPrevious(hwnd_, message, wParam, lParam);
-    const bool changed = dpi != WindowDpi(hwnd_);
-    NoteWindowDpi(hwnd_, dpi);
+    const HWND hwnd = hwnd_;
+    const bool changed = dpi != WindowDpi(hwnd);
+    NoteWindowDpi(hwnd, dpi);
     const unsigned calculated = frameCalculations_;
-    const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
-    if (!changed || !IsWindow(hwnd_) || FindFrame(hwnd_) != this)
+    const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+    // The program may have destroyed the window, or detached the engine, meanwhile.
+    if (!changed || !IsWindow(hwnd) || FindFrame(hwnd) != this)
         return result;
     // Where the program kept the window's size, nothing has laid the frame out anew yet.
     if (frameCalculations_ == calculated)
         SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                      SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     // Skinned frames inside it (MDI children) take its DPI too.
-    EnumChildWindows(
-        hwnd_,
-        [](HWND child, LPARAM) -> BOOL {
-            if (FindFrame(child) != nullptr)
-                SetWindowPos(child, nullptr, 0, 0, 0, 0,
-                             SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-            return TRUE;
-        },
-        0);
+    EnumChildWindows(hwnd_, LayOutSkinnedChildFrame, 0);
     UpdateRegion(false);
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     return result;
