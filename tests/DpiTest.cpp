@@ -2,10 +2,17 @@
 // HKCU\Control Panel\Desktop\LogPixels): Zentora's client area, the engine's caption, caption
 // buttons and menu bar at their 96 DPI sizes scaled, and the title and menu text not cut off.
 // The suite runs it three times: in the usual 96 DPI prefix, and in ones at 120 and 144 DPI.
+// Moving a window to a monitor of another DPI is a message sent to the window, which the test
+// sends itself: Wine never changes a monitor's DPI.
 //
 // Wine 8 gives every process the display's DPI, aware or not, so a program that never declared
 // itself DPI aware would pass here and still be stretched by Windows. The manifest is checked on
 // its own for that.
+// Windows 10's DPI calls, which the test uses to make and measure a per-monitor-aware window.
+#undef _WIN32_WINNT
+#define _WIN32_WINNT 0x0A00
+#undef WINVER
+#define WINVER 0x0A00
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -17,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "ControlPalette.h"
 #include "ProgramHarness.h"
 #include "TestData.h"
 #include "ThemeFile.h"
@@ -437,4 +445,172 @@ TEST(Dpi, ImagesTakeTheirVersionForTheDpiOrAreScaledSmoothly)
     for (const wchar_t* f : {L"base.png", L"at144.png", L"at192.png", L"with144.vlm", L"with192.vlm"})
         DeleteFileW((folder + L"\\" + f).c_str());
     RemoveDirectoryW(folder.c_str());
+}
+
+namespace {
+
+// A per-monitor-aware program's window that takes the rectangle WM_DPICHANGED suggests, as
+// Microsoft asks such programs to.
+LRESULT CALLBACK TakesSuggestedRect(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DPICHANGED) {
+        const auto* r = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// The thread's windows made from now on have this awareness; Wine 8 knows per monitor v1 only.
+DPI_AWARENESS_CONTEXT MakeWindowsAware(bool perMonitor)
+{
+    if (!perMonitor)
+        return SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_UNAWARE);
+    DPI_AWARENESS_CONTEXT previous = SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    return previous != nullptr ? previous : SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+}
+
+bool InEither(COLORREF c, const velum::Fill& a, const velum::Fill& b)
+{
+    return Near(c, a) || Near(c, b);
+}
+
+}  // namespace
+
+// A per-monitor-aware window moved to a monitor of another DPI: the client area scales with the
+// DPI, the theme's frame, caption buttons and scroll bars are drawn at the new DPI where the hit
+// test finds them, and the rectangle the program takes is the window's. A window the system
+// stretches (unaware) stays laid out at its DPI.
+TEST(Dpi, APerMonitorAwareWindowFollowsADpiChange)
+{
+    const velum::Theme t = LoadTheme(L"velum.vlm");
+    const velum::Metrics& m = t.metrics;
+    const velum::Fill track = velum::DeriveControlPalette(t).scroll.track.background;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = TakesSuggestedRect;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = L"VelumDpiChange";
+    RegisterClassW(&wc);
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+    ASSERT_EQ(Velum_AttachEx(harness::Ansi(SkinFile(L"velum.vlm")).c_str(), ""), VELUM_OK);
+
+    const struct {
+        const char* name;
+        bool aware;
+        std::vector<int> dpis;  // sent one after the other
+    } cases[] = {
+        {"per-monitor aware", true, {144, 96, 120}},
+        {"unaware", false, {144}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        HMENU bar = CreateMenu();
+        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), L"主题");
+        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), L"帮助");
+        const DPI_AWARENESS_CONTEXT previous = MakeWindowsAware(c.aware);
+        HWND hwnd =
+            CreateWindowExW(0, wc.lpszClassName, L"DPI", WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, 30, 30,
+                            Scale(420, ExpectedDpi()), Scale(300, ExpectedDpi()), nullptr, bar, nullptr, nullptr);
+        SetThreadDpiAwarenessContext(previous);
+        ASSERT_NE(hwnd, nullptr);
+        SCROLLINFO range{sizeof range, SIF_ALL, 0, 100, 10, 0, 0};
+        SetScrollInfo(hwnd, SB_VERT, &range, FALSE);
+        SetScrollInfo(hwnd, SB_HORZ, &range, FALSE);
+        ShowWindow(hwnd, SW_SHOW);
+        UpdateWindow(hwnd);
+        Pump(200);
+        int dpi = static_cast<int>(GetDpiForWindow(hwnd));
+        for (const int to : c.dpis) {
+            SCOPED_TRACE(std::to_string(dpi) + " to " + std::to_string(to));
+            RECT w{}, client{};
+            GetWindowRect(hwnd, &w);
+            GetClientRect(hwnd, &client);
+            const int laidOut = c.aware ? to : dpi;
+            const int frame = std::max(1, Scale(m.frameWidth, laidOut));
+            const int captionHeight = Scale(m.captionHeight, laidOut);
+            const int top = frame + captionHeight + Scale(m.menuBarHeight, laidOut);
+            const int barWidth = GetSystemMetricsForDpi(SM_CXVSCROLL, static_cast<UINT>(laidOut));
+            const int barHeight = GetSystemMetricsForDpi(SM_CYHSCROLL, static_cast<UINT>(laidOut));
+            // The size the window asks for at the new DPI: the client area scaled, the theme's
+            // frame and the scroll bars at the new DPI around it. An unaware window is never
+            // asked, and the system scales it linearly.
+            const SIZE scaledClient{MulDiv(client.right, to, dpi), MulDiv(client.bottom, to, dpi)};
+            SIZE size{w.right - w.left, w.bottom - w.top};
+            const LRESULT answered =
+                SendMessageW(hwnd, WM_GETDPISCALEDSIZE, static_cast<WPARAM>(to), reinterpret_cast<LPARAM>(&size));
+            if (c.aware) {
+                EXPECT_EQ(answered, TRUE);
+                EXPECT_EQ(size.cx, scaledClient.cx + barWidth + 2 * frame);
+                EXPECT_EQ(size.cy, scaledClient.cy + barHeight + top + frame);
+            } else {
+                EXPECT_EQ(answered, FALSE);
+                size = {MulDiv(w.right - w.left, to, dpi), MulDiv(w.bottom - w.top, to, dpi)};
+            }
+            RECT suggested{w.left, w.top, w.left + size.cx, w.top + size.cy};
+            SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+            Pump(200);
+
+            // The program's rectangle is the window's (an unaware window's is the system's to
+            // scale), and the client area what the frame at the DPI it is laid out at leaves.
+            GetWindowRect(hwnd, &w);
+            if (c.aware) {
+                EXPECT_EQ(w.left, suggested.left);
+                EXPECT_EQ(w.top, suggested.top);
+                EXPECT_EQ(w.right, suggested.right);
+                EXPECT_EQ(w.bottom, suggested.bottom);
+            }
+            const int width = w.right - w.left, height = w.bottom - w.top;
+            GetClientRect(hwnd, &client);
+            EXPECT_EQ(ClientOrigin(hwnd).x, frame);
+            EXPECT_EQ(ClientOrigin(hwnd).y, top);
+            EXPECT_EQ(client.right, width - 2 * frame - barWidth);
+            EXPECT_EQ(client.bottom, height - top - frame - barHeight);
+            if (c.aware) {
+                EXPECT_EQ(client.right, scaledClient.cx);
+                EXPECT_EQ(client.bottom, scaledClient.cy);
+            }
+
+            // Hit tests at the DPI: caption, close button, scroll bars.
+            const int captionMiddle = frame + captionHeight / 2;
+            const Span close = HitSpan(hwnd, HTCLOSE, true, captionMiddle, width);
+            EXPECT_EQ(close.Length(), Scale(m.buttonWidth, laidOut));
+            EXPECT_EQ(width - frame - close.to, Scale(4, laidOut));
+            const Span caption = HitSpan(hwnd, HTCAPTION, false, close.from - Scale(60, laidOut), height);
+            EXPECT_EQ(caption.from, frame);
+            EXPECT_EQ(caption.Length(), captionHeight);
+            const Span vertical = HitSpan(hwnd, HTVSCROLL, true, top + client.bottom / 2, width);
+            EXPECT_EQ(vertical.from, frame + client.right);
+            EXPECT_EQ(vertical.Length(), barWidth);
+            const Span horizontal = HitSpan(hwnd, HTHSCROLL, false, frame + client.right / 2, height);
+            EXPECT_EQ(horizontal.from, top + client.bottom);
+            EXPECT_EQ(horizontal.Length(), barHeight);
+
+            // The pixels where the hit tests put each part: the frame's edge, the caption's
+            // bottom, the close button's glyph centred on its span, the scroll bar's track.
+            HDC dc = GetWindowDC(hwnd);
+            const int middle = top + client.bottom / 2;
+            EXPECT_TRUE(InEither(GetPixel(dc, frame - 1, middle), t.frame.background, t.frameInactive.background));
+            EXPECT_FALSE(InEither(GetPixel(dc, frame, middle), t.frame.background, t.frameInactive.background));
+            const int captionBottom = frame + captionHeight;
+            EXPECT_TRUE(InEither(GetPixel(dc, width / 2, captionBottom - 1), t.caption.background,
+                                 t.captionInactive.background));
+            EXPECT_TRUE(Near(GetPixel(dc, width / 2, captionBottom), t.menuBar.background));
+            for (int x = vertical.from; x < vertical.to; ++x)
+                EXPECT_TRUE(Near(GetPixel(dc, x, middle), track)) << "vertical bar at " << x;
+            for (int y = horizontal.from; y < horizontal.to; ++y)
+                EXPECT_TRUE(Near(GetPixel(dc, frame + client.right / 2, y), track)) << "horizontal bar at " << y;
+            ReleaseDC(hwnd, dc);
+            const RECT glyphArea{close.from - Scale(2, laidOut), frame + 1, close.to + Scale(2, laidOut),
+                                 captionBottom - 1};
+            const RECT glyph = InkBox(hwnd, glyphArea, t.caption.background);
+            EXPECT_GE(glyph.left, close.from);
+            EXPECT_LE(glyph.right, close.to);
+            EXPECT_LE(std::abs((glyph.left + glyph.right) - (close.from + close.to)), 2);
+            dpi = laidOut;
+        }
+        DestroyWindow(hwnd);
+    }
+    EXPECT_EQ(Velum_Detach(), VELUM_OK);
 }

@@ -4,7 +4,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -338,18 +340,95 @@ void TellThemeChanged(DWORD thread, WPARAM look)
             SendMessageW(hwnd, message, look, 0);
 }
 
-int SystemSizingBorder(int dpi)
+int MetricForDpi(int index, int dpi)
 {
     using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
     static const auto metricsForDpi = reinterpret_cast<GetSystemMetricsForDpiFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
     if (metricsForDpi != nullptr)
-        return metricsForDpi(SM_CXSIZEFRAME, static_cast<UINT>(dpi)) +
-               metricsForDpi(SM_CXPADDEDBORDER, static_cast<UINT>(dpi));
-    return MulDiv(GetSystemMetrics(SM_CXSIZEFRAME) + GetSystemMetrics(SM_CXPADDEDBORDER), dpi, ScreenDpi());
+        return metricsForDpi(index, static_cast<UINT>(dpi));
+    return MulDiv(GetSystemMetrics(index), dpi, ScreenDpi());
+}
+
+int SystemSizingBorder(int dpi)
+{
+    return MetricForDpi(SM_CXSIZEFRAME, dpi) + MetricForDpi(SM_CXPADDEDBORDER, dpi);
+}
+
+namespace {
+
+// The DPI each top-level window's last followed WM_DPICHANGED gave. On Windows it equals what
+// GetDpiForWindow says from then on; where the system cannot move a window to a monitor of
+// another DPI (Wine), a DPI change sent to the window is the only way one happens.
+struct NotedDpis {
+    std::mutex lock;
+    std::map<HWND, int> dpis;
+};
+
+NotedDpis& Noted()
+{
+    static NotedDpis noted;
+    return noted;
+}
+
+}  // namespace
+
+void NoteWindowDpi(HWND topLevel, int dpi)
+{
+    NotedDpis& noted = Noted();
+    const std::lock_guard<std::mutex> hold(noted.lock);
+    noted.dpis[topLevel] = dpi;
+}
+
+void ForgetWindowDpi(HWND topLevel)
+{
+    NotedDpis& noted = Noted();
+    const std::lock_guard<std::mutex> hold(noted.lock);
+    if (topLevel == nullptr)
+        noted.dpis.clear();
+    else
+        noted.dpis.erase(topLevel);
+}
+
+bool FollowsDpiChanges(HWND hwnd)
+{
+    using GetWindowContextFn = DPI_AWARENESS_CONTEXT(WINAPI*)(HWND);
+    using GetAwarenessFn = DPI_AWARENESS(WINAPI*)(DPI_AWARENESS_CONTEXT);
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    static const auto windowContext = reinterpret_cast<GetWindowContextFn>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
+    static const auto awarenessOf = reinterpret_cast<GetAwarenessFn>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+    // Per monitor v1 and v2 both: a v1 window's frame is not scaled by the system, but the
+    // engine draws the frame itself.
+    if (windowContext != nullptr && awarenessOf != nullptr)
+        return awarenessOf(windowContext(hwnd)) == DPI_AWARENESS_PER_MONITOR_AWARE;
+    // Windows 8.1 knows awareness per process only, and tells it through shcore.
+    using GetProcessAwarenessFn = HRESULT(WINAPI*)(HANDLE, int*);
+    static const auto processAwareness = [] {
+        HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        return shcore == nullptr ? nullptr
+                                 : reinterpret_cast<GetProcessAwarenessFn>(
+                                       reinterpret_cast<void*>(GetProcAddress(shcore, "GetProcessDpiAwareness")));
+    }();
+    constexpr int kProcessPerMonitorAware = 2;  // PROCESS_PER_MONITOR_DPI_AWARE
+    int awareness = 0;
+    return processAwareness != nullptr && SUCCEEDED(processAwareness(nullptr, &awareness)) &&
+           awareness == kProcessPerMonitorAware;
 }
 
 int WindowDpi(HWND hwnd)
+{
+    if (HWND root = GetAncestor(hwnd, GA_ROOT); root != nullptr) {
+        NotedDpis& noted = Noted();
+        const std::lock_guard<std::mutex> hold(noted.lock);
+        if (const auto found = noted.dpis.find(root); found != noted.dpis.end())
+            return found->second;
+    }
+    return SystemWindowDpi(hwnd);
+}
+
+int SystemWindowDpi(HWND hwnd)
 {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
     static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(

@@ -60,8 +60,24 @@ inline constexpr WPARAM kLookSteppedAside = 2;
 // one of the values above. Called once the engine's call has finished.
 void TellThemeChanged(DWORD thread, WPARAM look);
 
-// The window's DPI (96 when Windows cannot tell).
+// The DPI the engine lays out and draws a window at: its top-level window's, as the last
+// WM_DPICHANGED the engine followed gave it, else as Windows tells it (the screen's when it cannot tell).
 int WindowDpi(HWND hwnd);
+// The DPI the system lays the window out at (GetDpiForWindow; the screen's when Windows cannot tell). It
+// differs from WindowDpi only where a DPI change was sent to a window the system did not move
+// (Wine, which never changes a monitor's DPI).
+int SystemWindowDpi(HWND hwnd);
+// A per-monitor-aware top-level window moved to `dpi` (WM_DPICHANGED): it and its children are
+// laid out and drawn at it from now on.
+void NoteWindowDpi(HWND topLevel, int dpi);
+// The window is going, or the engine lets go of it: what was noted for it is forgotten (for
+// every window when `topLevel` is null).
+void ForgetWindowDpi(HWND topLevel);
+// Whether the window follows changes of its DPI: only a per-monitor-aware one does; the system
+// stretches the others, which may still be sent WM_DPICHANGED and ignore it.
+bool FollowsDpiChanges(HWND hwnd);
+// A system metric at a DPI, as GetSystemMetricsForDpi gives it where there is one.
+int MetricForDpi(int index, int dpi);
 // The system's sizing border at a DPI, its sizing frame and padded border: how wide a band a
 // person finds an edge of a resizable window in.
 int SystemSizingBorder(int dpi);

@@ -287,6 +287,8 @@ void UnskinAll()
         window->Unskin();
         Retire(std::move(window));
     }
+    // Windows tells each window's DPI again once the engine no longer hears of its changes.
+    ForgetWindowDpi(nullptr);
 }
 
 namespace {
@@ -414,6 +416,7 @@ void ForgetFrame(HWND hwnd)
         return;
     Retire(std::move(found->second));
     Frames().erase(found);
+    ForgetWindowDpi(hwnd);
 }
 
 bool IsSkinnedPopup(HWND hwnd)

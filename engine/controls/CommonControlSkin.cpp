@@ -152,7 +152,7 @@ const Style& ViewLook(HWND hwnd)
 // background, as the engine draws those of edits and lists.
 void PaintViewEdges(HWND hwnd)
 {
-    const int width = EdgeWidth(static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)),
+    const int width = EdgeWidth(hwnd, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)),
                                 static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
     if (width == 0)
         return;

@@ -102,14 +102,16 @@ bool Subclass(HWND hwnd, ControlFamily family)
 
 }  // namespace
 
-// The edges the system draws around the client area of a control of these styles, outside in.
-int EdgeWidth(DWORD style, DWORD exStyle)
+// The edges the system draws around the client area of a control of these styles, outside in,
+// at the control's DPI.
+int EdgeWidth(HWND hwnd, DWORD style, DWORD exStyle)
 {
+    const int dpi = WindowDpi(hwnd);
     int width = 0;
     if ((style & WS_BORDER) != 0)
-        width += GetSystemMetrics(SM_CXBORDER);
+        width += MetricForDpi(SM_CXBORDER, dpi);
     if ((exStyle & WS_EX_CLIENTEDGE) != 0)
-        width += GetSystemMetrics(SM_CXEDGE);
+        width += MetricForDpi(SM_CXEDGE, dpi);
     return width;
 }
 
@@ -293,7 +295,7 @@ void PaintFieldBorder(HWND hwnd)
     const FieldState* field = FindField(hwnd);
     if (field == nullptr || !IsWindowVisible(hwnd))
         return;
-    const int width = EdgeWidth(StyleOf(hwnd), static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+    const int width = EdgeWidth(hwnd, StyleOf(hwnd), static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
     const bool bars = HasScrollBars(hwnd);
     if ((width == 0 && !bars) || !EngineDrawsFieldFrame(hwnd))
         return;
@@ -317,7 +319,7 @@ void PaintFieldBorder(HWND hwnd)
 
 void PaintSystemEdges(HWND hwnd)
 {
-    const int width = EdgeWidth(StyleOf(hwnd), static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+    const int width = EdgeWidth(hwnd, StyleOf(hwnd), static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
     if (width == 0 || !IsWindowVisible(hwnd))
         return;
     WindowDc dc(hwnd);

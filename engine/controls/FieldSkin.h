@@ -64,8 +64,9 @@ bool EngineDrawsFieldFrame(HWND hwnd);
 bool HasFocusWithin(HWND hwnd);
 // The colour of the field's border in its state: the focus border while it has the focus.
 Color BorderColour(HWND hwnd, const Style& look, FieldLook state);
-// The edges the system draws around the client area of a control of these styles, outside in.
-int EdgeWidth(DWORD style, DWORD exStyle);
+// The edges the system draws around the client area of a control of these styles, outside in,
+// at the control's DPI.
+int EdgeWidth(HWND hwnd, DWORD style, DWORD exStyle);
 // The border colour outside, the field's background on the rest of the edge: the field reads as
 // one flat box whose size and client area are the system's. `r` is in window coordinates.
 // With an image, the edges show it instead, nine-sliced around the whole window.

@@ -49,8 +49,9 @@ Bars BarsOf(HWND hwnd)
 {
     Bars b;
     const RECT c = ScreenClient(hwnd);
-    const int cx = GetSystemMetrics(SM_CXVSCROLL);
-    const int cy = GetSystemMetrics(SM_CYHSCROLL);
+    const int dpi = WindowDpi(hwnd);
+    const int cx = MetricForDpi(SM_CXVSCROLL, dpi);
+    const int cy = MetricForDpi(SM_CYHSCROLL, dpi);
     const bool vertical = HasVertical(hwnd), horizontal = HasHorizontal(hwnd);
     const bool left = OnTheLeft(hwnd);
     if (vertical)
@@ -70,6 +71,37 @@ int ArrowLength(int length, int metric)
     if (length <= 2 * metric + kMinimumTrack)
         return length > kMinimumTrack ? (length - kMinimumTrack) / 2 : 0;
     return metric;
+}
+
+// A bar as the system has it (GetScrollBarInfo), at the window's DPI. On Windows the system
+// lays the bar out at the window's DPI, and its answer stands. Where a DPI change was only sent
+// to the window (Wine), the system's bar is still at the system's DPI: a window's own bar is
+// then where the engine's frame has it, its arrows the metric at the window's DPI, and the
+// thumb the same share of the track.
+bool BarInfo(HWND hwnd, LONG object, bool vertical, SCROLLBARINFO& info)
+{
+    info = {};
+    info.cbSize = sizeof info;
+    if (!GetScrollBarInfo(hwnd, object, &info))
+        return false;
+    const int dpi = WindowDpi(hwnd);
+    if (dpi == SystemWindowDpi(hwnd))
+        return true;
+    if (object == OBJID_VSCROLL || object == OBJID_HSCROLL) {
+        const Bars b = BarsOf(hwnd);
+        info.rcScrollBar = object == OBJID_VSCROLL ? b.vertical : b.horizontal;
+    }
+    const RECT& r = info.rcScrollBar;
+    const int length = vertical ? r.bottom - r.top : r.right - r.left;
+    const int arrow = ArrowLength(length, MetricForDpi(vertical ? SM_CYVSCROLL : SM_CXHSCROLL, dpi));
+    const int systemArrow = info.dxyLineButton;
+    const int travel = length - 2 * systemArrow, newTravel = length - 2 * arrow;
+    if (travel > 0 && newTravel > 0 && info.xyThumbBottom > info.xyThumbTop) {
+        info.xyThumbTop = arrow + MulDiv(info.xyThumbTop - systemArrow, newTravel, travel);
+        info.xyThumbBottom = arrow + MulDiv(info.xyThumbBottom - systemArrow, newTravel, travel);
+    }
+    info.dxyLineButton = arrow;
+    return true;
 }
 
 void DrawArrow(HDC dc, const RECT& r, Towards towards, Color c, int dpi)
@@ -94,16 +126,15 @@ std::map<HWND, Pointer>& Pointers()
 
 BarPart PartAt(HWND hwnd, LONG object, POINT screen)
 {
-    SCROLLBARINFO info{};
-    info.cbSize = sizeof info;
-    if (object == 0 || !GetScrollBarInfo(hwnd, object, &info) || !PtInRect(&info.rcScrollBar, screen))
-        return BarPart::None;
     const bool vertical =
         object == OBJID_VSCROLL || (object == OBJID_CLIENT && (GetWindowLongPtrW(hwnd, GWL_STYLE) & SBS_VERT) != 0);
+    SCROLLBARINFO info{};
+    if (object == 0 || !BarInfo(hwnd, object, vertical, info) || !PtInRect(&info.rcScrollBar, screen))
+        return BarPart::None;
     const RECT& r = info.rcScrollBar;
-    const int length = vertical ? r.bottom - r.top : r.right - r.left;
     const int along = vertical ? screen.y - r.top : screen.x - r.left;
-    const int arrow = ArrowLength(length, GetSystemMetrics(vertical ? SM_CYVSCROLL : SM_CXHSCROLL));
+    const int length = vertical ? r.bottom - r.top : r.right - r.left;
+    const int arrow = ArrowLength(length, MetricForDpi(vertical ? SM_CYVSCROLL : SM_CXHSCROLL, WindowDpi(hwnd)));
     if (along < arrow)
         return BarPart::LowArrow;
     if (along >= length - arrow)
@@ -157,8 +188,7 @@ int TrackedThumbTop(HWND hwnd, LONG object, const SCROLLBARINFO& bar, int length
 void PaintBar(HDC dc, HWND hwnd, LONG object, bool vertical, const RECT& windowRect, int dpi)
 {
     SCROLLBARINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetScrollBarInfo(hwnd, object, &info) || (info.rgstate[0] & STATE_SYSTEM_INVISIBLE) != 0)
+    if (!BarInfo(hwnd, object, vertical, info) || (info.rgstate[0] & STATE_SYSTEM_INVISIBLE) != 0)
         return;
     RECT bar = info.rcScrollBar;
     OffsetRect(&bar, -windowRect.left, -windowRect.top);
@@ -171,7 +201,7 @@ void PaintBar(HDC dc, HWND hwnd, LONG object, bool vertical, const RECT& windowR
     HDC target = buffer.Ok() ? buffer.Dc() : dc;
     FillWith(target, bar, p.track.background);
     const int length = vertical ? bar.bottom - bar.top : bar.right - bar.left;
-    const int arrow = ArrowLength(length, GetSystemMetrics(vertical ? SM_CYVSCROLL : SM_CXHSCROLL));
+    const int arrow = ArrowLength(length, MetricForDpi(vertical ? SM_CYVSCROLL : SM_CXHSCROLL, dpi));
     RECT low = bar, high = bar;
     if (vertical) {
         low.bottom = low.top + arrow;
@@ -243,10 +273,18 @@ std::map<HWND, DrawnState>& Drawn()
 
 }  // namespace
 
-void ReserveScrollBars(HWND hwnd, RECT& client)
+SIZE ScrollBarRoom(HWND hwnd, int dpi)
 {
-    const int cx = GetSystemMetrics(SM_CXVSCROLL);
-    const int cy = GetSystemMetrics(SM_CYHSCROLL);
+    return {HasVertical(hwnd) ? MetricForDpi(SM_CXVSCROLL, dpi) : 0,
+            HasHorizontal(hwnd) ? MetricForDpi(SM_CYHSCROLL, dpi) : 0};
+}
+
+void ReserveScrollBars(HWND hwnd, RECT& client, int dpi)
+{
+    if (dpi <= 0)
+        dpi = WindowDpi(hwnd);
+    const int cx = MetricForDpi(SM_CXVSCROLL, dpi);
+    const int cy = MetricForDpi(SM_CYHSCROLL, dpi);
     if (HasVertical(hwnd) && client.right - client.left >= cx) {
         if (OnTheLeft(hwnd))
             client.left += cx;

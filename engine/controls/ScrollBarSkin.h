@@ -8,8 +8,12 @@
 
 namespace velum {
 
-// Takes the scroll bars' room from a window's client rectangle, as the system's frame does.
-void ReserveScrollBars(HWND hwnd, RECT& client);
+// Takes the scroll bars' room from a window's client rectangle, as the system's frame does, at
+// the window's DPI or at `dpi` when one is given.
+void ReserveScrollBars(HWND hwnd, RECT& client, int dpi = 0);
+// The room a window's own scroll bars take at a DPI: the vertical bar's width, the horizontal
+// bar's height; 0 for a bar it does not have.
+SIZE ScrollBarRoom(HWND hwnd, int dpi);
 // HTVSCROLL, HTHSCROLL, or HTSIZE for the box where both meet, for a screen point on the
 // window's scroll bars; HTNOWHERE elsewhere.
 LRESULT HitTestScrollBars(HWND hwnd, POINT screen);

@@ -222,11 +222,11 @@ LRESULT PaintDatePicker(HWND hwnd, UINT message, WPARAM wParam)
         const bool enabled = IsWindowEnabled(hwnd) != FALSE;
         FillWith(dc, client, (enabled ? palette.field.normal : palette.field.disabled).background);
         CallPrevious(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        const int dpi = WindowDpi(hwnd);
         RECT button = client;
-        button.left = std::max(client.left, client.right - GetSystemMetrics(SM_CXVSCROLL));
+        button.left = std::max(client.left, client.right - MetricForDpi(SM_CXVSCROLL, dpi));
         const Style& face = enabled ? palette.button.normal : palette.button.disabled;
         PaintStyle(dc, button, face);
-        const int dpi = WindowDpi(hwnd);
         DrawArrow(dc, {(button.left + button.right) / 2, (button.top + button.bottom) / 2}, Towards::Down,
                   std::max(2, Scale(4, dpi)), face.text);
     });

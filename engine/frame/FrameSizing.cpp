@@ -191,17 +191,20 @@ LRESULT FrameWindow::OnWindowPosChanging(UINT message, WPARAM wParam, LPARAM lPa
     auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
     if (pos == nullptr || (pos->flags & SWP_NOSIZE) || mdiChild_ || ownCaption_ || !IsZoomed(hwnd_))
         return result;
+    // The monitor the window is maximised on, which a placement onto another names.
+    const RECT placed{pos->x, pos->y, pos->x + pos->cx, pos->y + pos->cy};
+    const HMONITOR on = (pos->flags & SWP_NOMOVE) == 0 ? MonitorFromRect(&placed, MONITOR_DEFAULTTONEAREST)
+                                                       : MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
-    if (!GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor))
+    if (!GetMonitorInfoW(on, &monitor))
         return result;
     const RECT& work = monitor.rcWork;
-    const RECT placed{pos->x, pos->y, pos->x + pos->cx, pos->y + pos->cy};
     const bool coversWork = (pos->flags & SWP_NOMOVE) == 0 && placed.left <= work.left && placed.top <= work.top &&
                             placed.right >= work.right && placed.bottom >= work.bottom;
     if (!coversWork)
         return result;  // the program placed its maximised window itself
-    autoHideEdges_ = AutoHideTaskbarEdges(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST));
+    autoHideEdges_ = AutoHideTaskbarEdges(on);
     const int frame = std::max(1, Scale(ThemeInUse().metrics.frameWidth, WindowDpi(hwnd_)));
     pos->x = work.left - frame;
     pos->y = work.top - frame;
@@ -223,6 +226,85 @@ LRESULT FrameWindow::OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lPar
         InvalidateFrame();
     }
     return result;
+}
+
+namespace {
+
+BOOL CALLBACK LayOutSkinnedChildFrame(HWND child, LPARAM)
+{
+    if (FindFrame(child) != nullptr)
+        SetWindowPos(child, nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return TRUE;
+}
+
+}  // namespace
+
+// The system tells a per-monitor-aware window of its new DPI once the window is on a monitor
+// of another, with the rectangle it suggests there. The frame is laid out at that DPI from
+// the first frame calculation the program's handling causes: the rectangle the program gives
+// the window (the suggested one, as Microsoft asks) is taken as it is, the client area being
+// what the theme's frame at the new DPI leaves. Windows documents no default resizing here and
+// Wine's DefWindowProc does none: a program that passes the message on keeps its rectangle,
+// as it would unskinned.
+LRESULT FrameWindow::OnDpiChanged(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const int dpi = LOWORD(wParam);  // the same along both axes for a desktop program
+    if (dpi <= 0 || mdiChild_ || !FollowsDpiChanges(hwnd_))
+        return CallPrevious(hwnd_, message, wParam, lParam);
+    const HWND hwnd = hwnd_;
+    const bool changed = dpi != WindowDpi(hwnd);
+    NoteWindowDpi(hwnd, dpi);
+    const unsigned calculated = frameCalculations_;
+    const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+    // The program may have destroyed the window, or detached the engine, meanwhile.
+    if (!changed || !IsWindow(hwnd) || FindFrame(hwnd) != this)
+        return result;
+    // Where the program kept the window's size, nothing has laid the frame out anew yet.
+    if (frameCalculations_ == calculated)
+        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Skinned frames inside it (MDI children) take its DPI too.
+    EnumChildWindows(hwnd_, LayOutSkinnedChildFrame, 0);
+    UpdateRegion(false);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    return result;
+}
+
+// Before a per-monitor v2 window moves to a monitor of another DPI, the system asks it for its
+// size there, and scales the whole window linearly when the program does not say. The engine's
+// frame does not scale linearly (each of its parts is rounded at the DPI, and the system's
+// scroll bars are its metric at the DPI): the client area is scaled, and the theme's frame and
+// the scroll bars at the new DPI put around it. A program that answers itself keeps its answer.
+LRESULT FrameWindow::OnGetDpiScaledSize(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
+    auto* size = reinterpret_cast<SIZE*>(lParam);
+    const int from = WindowDpi(hwnd_);
+    const int to = static_cast<int>(wParam);
+    if (result != FALSE || size == nullptr || to <= 0 || mdiChild_ || SystemKeepsFrame() || IsIconic(hwnd_) ||
+        IsZoomed(hwnd_) || !FollowsDpiChanges(hwnd_))
+        return result;
+    const FrameStyle style = CurrentStyle();
+    const Rect now = LayoutFor(style, size->cx, size->cy, from).client;
+    RECT client{now.left, now.top, now.right, now.bottom};
+    ReserveScrollBars(hwnd_, client, from);
+    // The client area at the new DPI, with the room its scroll bars take there.
+    RECT wanted{0, 0, MulDiv(client.right - client.left, to, from), MulDiv(client.bottom - client.top, to, from)};
+    const SIZE scaled{wanted.right, wanted.bottom};
+    wanted.right += ScrollBarRoom(hwnd_, to).cx;
+    wanted.bottom += ScrollBarRoom(hwnd_, to).cy;
+    // The frame around it, laid out twice: a menu bar may wrap onto another row at the new width.
+    SIZE window{MulDiv(size->cx, to, from), MulDiv(size->cy, to, from)};
+    for (int pass = 0; pass < 2; ++pass) {
+        const Rect laid = LayoutFor(style, window.cx, window.cy, to).client;
+        window.cx += wanted.right - laid.Width();
+        window.cy += wanted.bottom - laid.Height();
+    }
+    if (scaled.cx <= 0 || scaled.cy <= 0 || window.cx <= 0 || window.cy <= 0)
+        return result;
+    *size = window;
+    return TRUE;
 }
 
 UINT FrameWindow::RegionMessage()

@@ -22,6 +22,9 @@ namespace {
 // The visual styles' messages that have the themed default repaint the caption and the frame.
 constexpr UINT kNcUahDrawCaption = 0x00AE;
 constexpr UINT kNcUahDrawFrame = 0x00AF;
+// Windows 10 1703's question of a per monitor v2 window's size at another DPI, which the
+// headers give only to programs built for it.
+constexpr UINT kGetDpiScaledSize = 0x02E4;
 
 bool IsNonClientMouse(UINT message)
 {
@@ -56,6 +59,18 @@ LRESULT HitTestCode(HitArea area)
     case HitArea::Border: return HTBORDER;
     }
     return HTNOWHERE;
+}
+
+// The frame the system's default gives the window, at the DPI the system lays it out at: the
+// window's own on Windows, the system's where a DPI change was only sent to the window (Wine).
+bool SystemFrameAtItsDpi(HWND hwnd, RECT& frame, DWORD style, DWORD exStyle)
+{
+    using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = reinterpret_cast<AdjustForDpiFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    if (adjustForDpi != nullptr)
+        return adjustForDpi(&frame, style, FALSE, exStyle, static_cast<UINT>(SystemWindowDpi(hwnd))) != FALSE;
+    return AdjustWindowRectEx(&frame, style, FALSE, exStyle) != FALSE;
 }
 
 }  // namespace
@@ -217,6 +232,8 @@ LRESULT FrameWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_UPDATEUISTATE: return OnUpdateUiState(message, wParam, lParam);
     case WM_WINDOWPOSCHANGING: return OnWindowPosChanging(message, wParam, lParam);
     case WM_WINDOWPOSCHANGED: return OnWindowPosChanged(message, wParam, lParam);
+    case WM_DPICHANGED: return OnDpiChanged(message, wParam, lParam);
+    case kGetDpiScaledSize: return OnGetDpiScaledSize(message, wParam, lParam);
     case WM_NCDESTROY: return OnNcDestroy(message, wParam, lParam);
     default:
         if (message == RegionMessage())
@@ -269,9 +286,10 @@ FrameStyle FrameWindow::CurrentStyle(HICON* icon) const
     return s;
 }
 
-FrameLayout FrameWindow::LayoutFor(const FrameStyle& style, int width, int height) const
+FrameLayout FrameWindow::LayoutFor(const FrameStyle& style, int width, int height, int dpi) const
 {
-    const int dpi = WindowDpi(hwnd_);
+    if (dpi <= 0)
+        dpi = WindowDpi(hwnd_);
     const std::vector<int> widths = style.menuBar && !style.iconic ? menuBar_.ItemWidths(dpi) : std::vector<int>{};
     FrameLayout l = LayOutFrame(ThemeInUse().metrics, dpi, width, height, style, widths);
     if (style.menuBar && !style.iconic)
@@ -301,7 +319,7 @@ bool FrameWindow::TakesCaptionIntoClient(const RECT& window, const RECT& answere
     RECT system{0, 0, 0, 0};
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
-    if (!AdjustWindowRectEx(&system, style, FALSE, exStyle))
+    if (!SystemFrameAtItsDpi(hwnd_, system, style, exStyle))
         return false;
     return answered.top - window.top < -system.top;
 }

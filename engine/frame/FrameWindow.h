@@ -76,6 +76,8 @@ private:
     LRESULT OnMenuState(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnWindowPosChanging(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnDpiChanged(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetDpiScaledSize(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnNcDestroy(UINT message, WPARAM wParam, LPARAM lParam);
 
     const Theme& ThemeInUse() const;
@@ -92,7 +94,8 @@ private:
     FrameStyle CurrentStyle(HICON* icon = nullptr) const;
     // The frame's layout now; `icon` as for CurrentStyle.
     FrameLayout Layout(HICON* icon = nullptr) const;
-    FrameLayout LayoutFor(const FrameStyle& style, int width, int height) const;
+    // At the window's DPI, or at `dpi` when one is given.
+    FrameLayout LayoutFor(const FrameStyle& style, int width, int height, int dpi = 0) const;
     // A point in screen coordinates, relative to the window's top left corner.
     Point WindowPoint(LPARAM screen) const;
     SIZE WindowSize() const;

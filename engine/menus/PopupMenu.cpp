@@ -341,14 +341,18 @@ void DrawPopupItem(const DRAWITEMSTRUCT& dis, const ItemTag& tag, int dpi, bool 
 
 namespace {
 
-// A popup opened from a skinned menu bar goes under the item the user sees.
+// A popup opened from a skinned menu bar goes under the item the user sees, where it fits on
+// the work area of the monitor that item is on; elsewhere the system's placement stands.
 void OnPopupPositionChanging(WINDOWPOS* pos)
 {
     POINT at{};
     if (!(pos->flags & SWP_NOMOVE) && TakeMenuBarPopupPosition(at)) {
-        const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-        const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-        if (at.x + pos->cx <= screenWidth && at.y + pos->cy <= screenHeight) {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (!GetMonitorInfoW(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &monitor))
+            return;
+        const RECT& work = monitor.rcWork;
+        if (at.x >= work.left && at.y >= work.top && at.x + pos->cx <= work.right && at.y + pos->cy <= work.bottom) {
             pos->x = at.x;
             pos->y = at.y;
         }
