@@ -315,6 +315,15 @@ LRESULT CALLBACK SystemDrawnProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         PaintSystemEdges(hwnd);
         return result;
     }
+    // Wine's IP address control closes the style it held and opens the new one for no window,
+    // then goes on drawing from the closed one: the engine opens it as the control means to,
+    // which leaves a control the engine turned classic without one.
+    case WM_THEMECHANGED: {
+        const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+        if (c->kind == Kind::IpAddress && c->classic)
+            ReopenIpAddressStyle(hwnd, false);
+        return result;
+    }
     case WM_PRINTCLIENT:
         if (c->kind == Kind::Link)
             return PaintLink(hwnd, *c, message, wParam, lParam);
