@@ -98,6 +98,8 @@ set(VELUM_EXPECT_EXIT "${PROJECT_SOURCE_DIR}/tests/native/ExpectExit.cmake")
 
 # The README's layout table names every folder and every module of the tree.
 add_test(NAME readme_layout COMMAND bash ${PROJECT_SOURCE_DIR}/tests/readme-layout.sh ${PROJECT_SOURCE_DIR})
+# scripts/setup.sh against a package mirror being synchronised, with a fake apt-get.
+add_test(NAME setup_apt_update COMMAND bash ${PROJECT_SOURCE_DIR}/tests/setup-apt.sh)
 
 add_test(NAME velum_check.skins COMMAND velum-check --strict ${VELUM_SKINS})
 foreach(broken IN LISTS VELUM_BROKEN)

@@ -21,6 +21,39 @@ zentora_missing_packages() {
   echo "${missing[@]}"
 }
 
+# zentora_apt_update PACKAGE...: apt-get update, tried again a few times (ZENTORA_APT_TRIES,
+# ZENTORA_APT_WAIT seconds apart) while a list fails to download, as it does while a mirror is
+# being synchronised. When a list still fails, goes on if the lists there are serve the install
+# of the packages; otherwise stops, naming the lists that failed.
+zentora_apt_update() {
+  local tries=${ZENTORA_APT_TRIES:-4} wait=${ZENTORA_APT_WAIT:-15} attempt out failed=
+  for attempt in $(seq 1 "$tries"); do
+    if out=$(apt-get update -q 2>&1) && ! grep -q 'Failed to fetch' <<<"$out"; then
+      echo "$out"
+      return 0
+    fi
+    echo "$out"
+    failed=$(grep -o 'Failed to fetch [^ ]*' <<<"$out" | sed 's/^Failed to fetch //' | sort -u || true)
+    [ "$attempt" -lt "$tries" ] || break
+    echo "setup: some package lists could not be downloaded; trying again in ${wait}s ($attempt of $tries)" >&2
+    sleep "$wait"
+  done
+  if apt-get install -s -q --no-install-recommends "$@" >/dev/null 2>&1; then
+    echo "setup: some package lists could not be downloaded; the lists there are serve the install" >&2
+    return 0
+  fi
+  echo "setup: apt-get update failed $tries times, and the packages cannot be installed without:" >&2
+  if [ -n "$failed" ]; then
+    # shellcheck disable=SC2086
+    printf '  %s\n' $failed >&2
+  else
+    echo "  (apt-get named no list; its output is above)" >&2
+  fi
+  echo "setup: the mirror is probably being synchronised: run this command again in a few minutes," >&2
+  echo "  or point /etc/apt/sources.list.d/ at another mirror." >&2
+  exit 1
+}
+
 zentora_install() {
   local missing
   missing=$(zentora_missing_packages)
@@ -40,8 +73,8 @@ zentora_install() {
     echo "setup: installing $missing"
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
     export DEBIAN_FRONTEND=noninteractive
-    # A mirror caught mid-sync fails one list; the others still serve the install.
-    apt-get update -q || echo "setup: some package lists could not be updated; installing from the rest" >&2
+    # shellcheck disable=SC2086
+    zentora_apt_update $missing
     # shellcheck disable=SC2086
     apt-get install -y -q --no-install-recommends $missing
   fi

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -788,7 +789,7 @@ TEST_F(CommonControls, ControlsThatDrawFromSystemColoursTakeTheThemes)
         // Beside the first field, inside the control's edge.
         {"IP address", WC_IPADDRESSW, L"", 0, 150, 24, {4, 12}, Ref(p.field.normal.background.from)},
         // A link keeps the colours it read when it was made: the system's text colour, and its
-        // highlight for the links.
+        // highlight for the links (midnight's hot-light colour is its selection's too).
         {"link's text", WC_LINK, L"Plain text", 0, 150, 24, {}, Ref(p.field.normal.text), true, true},
         {"link", WC_LINK, L"<a>A link</a>", 0, 150, 24, {}, Ref(p.field.selected.background.from), true, true},
         // Beside its text, where it fills with the brush its parent answers.
@@ -1233,4 +1234,120 @@ TEST(FocusIndicators, EveryFocusableControlShowsItsFocusInEveryTheme)
     Velum_Detach();
     DestroyWindow(host);
     kit::Pump(50);
+}
+
+namespace {
+
+WNDPROC ipAddressProc = nullptr;
+
+// An IP address control that ignores the DC WM_PAINT hands it and paints through BeginPaint,
+// filling with the system's window brush, as a control other than Wine's may.
+LRESULT CALLBACK IgnoresGivenDc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_PAINT)
+        return CallWindowProcW(ipAddressProc, hwnd, message, wParam, lParam);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    HGDIOBJ old = SelectObject(dc, GetSysColorBrush(COLOR_WINDOW));
+    CallWindowProcW(ipAddressProc, hwnd, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    SelectObject(dc, old);
+    EndPaint(hwnd, &ps);
+    return 0;
+}
+
+BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lParam)
+{
+    reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hwnd);
+    return TRUE;
+}
+
+}  // namespace
+
+// The IP address control shows its dots and the gaps between its fields in the theme's
+// colours whether it paints into the DC WM_PAINT hands it (Wine's) or ignores it.
+TEST_F(CommonControls, AnIpAddressControlDrawsItsDotsWhetherItTakesTheDcItIsHanded)
+{
+    INITCOMMONCONTROLSEX init{sizeof init, ICC_INTERNET_CLASSES};
+    InitCommonControlsEx(&init);
+    const std::wstring file = SkinFolder() + L"\\midnight.vlm";
+    const velum::ControlPalette p = PaletteOf(file);
+    const struct {
+        const char* what;
+        bool ignoresDc;
+    } paths[] = {{"takes the DC", false}, {"ignores the DC", true}};
+    for (const auto& path : paths) {
+        SCOPED_TRACE(path.what);
+        host_ = CreateWindowExW(0, L"ZtCommonHost", L"IP address", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 300, 150,
+                                nullptr, nullptr, nullptr, nullptr);
+        HWND ip = CreateWindowExW(0, WC_IPADDRESSW, L"", WS_CHILD | WS_VISIBLE, 10, 10, 200, 24, host_, nullptr,
+                                  nullptr, nullptr);
+        ASSERT_NE(ip, nullptr);
+        if (path.ignoresDc)
+            ipAddressProc = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(ip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(IgnoresGivenDc)));
+        ASSERT_EQ(Attach(file), VELUM_OK);
+        for (int paint = 0; paint < 2; ++paint) {
+            RedrawWindow(ip, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            Pump(100);
+        }
+        std::vector<HWND> fields;
+        EnumChildWindows(ip, CollectChild, reinterpret_cast<LPARAM>(&fields));
+        ASSERT_EQ(fields.size(), 4u);
+        std::vector<RECT> at;
+        for (HWND field : fields) {
+            RECT r{};
+            GetWindowRect(field, &r);
+            MapWindowPoints(nullptr, ip, reinterpret_cast<POINT*>(&r), 2);
+            at.push_back(r);
+        }
+        std::sort(at.begin(), at.end(), [](const RECT& a, const RECT& b) { return a.left < b.left; });
+        for (size_t i = 0; i + 1 < at.size(); ++i) {
+            const RECT gap{at[i].right, at[i].top, at[i + 1].left, at[i].bottom};
+            ASSERT_FALSE(IsRectEmpty(&gap)) << "gap " << i;
+            EXPECT_TRUE(AnyPixel(ip, gap, Ref(p.field.normal.text))) << "the dot after field " << i;
+            EXPECT_EQ(Hex(Pixel(ip, gap.left, gap.top)), Hex(Ref(p.field.normal.background.from)))
+                << "the gap after field " << i;
+        }
+        Velum_Detach();
+        DestroyWindow(host_);
+        host_ = nullptr;
+        Pump(50);
+    }
+}
+
+// A link's links are drawn in the theme's hot-light colour, the system's colour for links,
+// whether it was made before the engine came or under it.
+TEST_F(CommonControls, ALinkIsDrawnInTheThemesHotLightColour)
+{
+    INITCOMMONCONTROLSEX init{sizeof init, ICC_LINK_CLASS};
+    InitCommonControlsEx(&init);
+    // A theme whose hot-light colour is not its highlight.
+    const std::wstring file = SkinFolder() + L"\\jade.vlm";
+    auto parsed = velum::LoadThemeFile(std::filesystem::path(file), "");
+    ASSERT_TRUE(parsed.theme);
+    const velum::SystemColourTable answers =
+        velum::ThemeSystemColours(*parsed.theme, velum::DeriveControlPalette(*parsed.theme));
+    const COLORREF hotLight = Ref(*answers[velum::kHotLight]);
+    ASSERT_NE(Hex(hotLight), Hex(Ref(*answers[velum::kHighlight])));
+    for (const bool before : {true, false}) {
+        SCOPED_TRACE(before ? "made before attach" : "made under the engine");
+        if (!before) {
+            ASSERT_EQ(Attach(file), VELUM_OK);
+        }
+        host_ = CreateWindowExW(0, L"ZtCommonHost", L"Link", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 300, 150,
+                                nullptr, nullptr, nullptr, nullptr);
+        HWND link = CreateWindowExW(0, WC_LINK, L"<a>A link</a>", WS_CHILD | WS_VISIBLE, 10, 10, 200, 24, host_,
+                                    nullptr, nullptr, nullptr);
+        if (before) {
+            ASSERT_EQ(Attach(file), VELUM_OK);
+        }
+        ASSERT_EQ(Hex(GetSysColor(COLOR_HOTLIGHT)), Hex(hotLight)) << "the engine's answer";
+        RedrawWindow(link, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        Pump(100);
+        EXPECT_EQ(Hex(Ink(link)), Hex(hotLight));
+        Velum_Detach();
+        DestroyWindow(host_);
+        host_ = nullptr;
+        Pump(50);
+    }
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -37,9 +38,13 @@ struct SystemDrawn {
     bool tookColours = false;  // a month calendar the engine gave the theme's colours
     bool ownColours = false;   // a month calendar whose program chose its colours
     bool heldStyle = false;    // an IP address control that drew from a visual style
-    // A link's text and link colours, read when it was made: the system's, or the theme's of
-    // the time when it was made under the engine.
-    COLORREF madeText = CLR_INVALID, madeLink = CLR_INVALID;
+    // Whether an IP address control paints into the DC WM_PAINT hands it, as Wine's does; not
+    // known until its first paint.
+    std::optional<bool> paintsIntoGivenDc;
+    // A link's text colour and the two its links may be drawn in (Wine's link takes the
+    // highlight colour, Windows' the hot-light colour), read when it was made: the system's, or
+    // the theme's of the time when it was made under the engine.
+    COLORREF madeText = CLR_INVALID, madeHighlight = CLR_INVALID, madeHotLight = CLR_INVALID;
 };
 
 PartWindows<SystemDrawn>& Controls()
@@ -153,15 +158,57 @@ void TurnStyleOff(HWND hwnd, SystemDrawn& c)
         ReopenIpAddressStyle(hwnd, false);
 }
 
+// Whether the control painted into a DC handed to it in WM_PAINT's wParam: a memory DC filled
+// with a colour of its own is handed over, and looked at afterwards. A control that ignores the
+// DC paints the window through BeginPaint as it was asked to, and that paint is then done. None
+// when the control has no area to paint.
+std::optional<bool> PaintsIntoGivenDc(HWND hwnd, HBRUSH brush)
+{
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    if (IsRectEmpty(&client))
+        return std::nullopt;
+    constexpr COLORREF kUntouched = RGB(255, 0, 255);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    UniqueDc dc(CreateCompatibleDC(nullptr));
+    UniqueBitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dc || !bitmap || bits == nullptr)
+        return std::nullopt;
+    auto* pixels = static_cast<std::uint32_t*>(bits);
+    const auto count = static_cast<std::size_t>(client.right) * static_cast<std::size_t>(client.bottom);
+    const std::uint32_t untouched =
+        (GetRValue(kUntouched) << 16) | (GetGValue(kUntouched) << 8) | GetBValue(kUntouched);
+    {
+        const ScopedSelect selectedBitmap(dc.get(), bitmap.get());
+        const ScopedSelect selectedBrush(dc.get(), brush);
+        std::fill(pixels, pixels + count, untouched);
+        CallPrevious(hwnd, WM_PAINT, reinterpret_cast<WPARAM>(dc.get()), 0);
+        GdiFlush();
+    }
+    return std::any_of(pixels, pixels + count, [untouched](std::uint32_t p) { return (p & 0xFFFFFFu) != untouched; });
+}
+
 // Wine's IP address control fills its background with its colour given as a system colour's
 // index plus one, which is no brush: the fill takes whatever brush the DC holds, white in a DC
-// fresh from BeginPaint, and shows as light bars beside each field. The engine hands the
-// control a DC that holds the theme's brush for the colour it means.
-LRESULT PaintIpAddress(HWND hwnd)
+// fresh from BeginPaint, and shows as light bars beside each field. Where the control paints
+// into a DC handed to it, as Wine's does, the engine hands it one that holds the theme's brush
+// for the colour it means. A control that ignores the DC (Windows' need not take one) paints
+// its own way: handed a DC whose update region the engine had already validated, it would
+// paint nothing, neither its dots nor the gaps between its fields.
+LRESULT PaintIpAddress(HWND hwnd, SystemDrawn& c)
 {
     HBRUSH brush = ThemeSystemColourBrush(IsWindowEnabled(hwnd) ? COLOR_WINDOW : COLOR_3DFACE);
-    if (brush == nullptr)
+    if (brush == nullptr || c.paintsIntoGivenDc == false)
         return CallPrevious(hwnd, WM_PAINT, 0, 0);
+    if (!c.paintsIntoGivenDc) {
+        c.paintsIntoGivenDc = PaintsIntoGivenDc(hwnd, brush);
+        if (c.paintsIntoGivenDc == false)
+            return 0;  // it painted through BeginPaint
+        if (!c.paintsIntoGivenDc)
+            return CallPrevious(hwnd, WM_PAINT, 0, 0);
+    }
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     if (dc == nullptr)
@@ -175,7 +222,8 @@ LRESULT PaintIpAddress(HWND hwnd)
 }
 
 // A link keeps the text and link colours it read when it was made, and has no message to
-// change them: while it paints, the engine swaps them for the theme's.
+// change them: while it paints, the engine swaps them for the theme's. Its links are drawn in
+// the theme's hot-light colour, the system's colour for links, whichever colour the link took.
 void RememberLinkColours(SystemDrawn& c)
 {
     const auto made = [&c](int index) {
@@ -183,7 +231,8 @@ void RememberLinkColours(SystemDrawn& c)
         return theme.value_or(GetSysColor(index));
     };
     c.madeText = made(COLOR_WINDOWTEXT);
-    c.madeLink = made(COLOR_HIGHLIGHT);
+    c.madeHighlight = made(COLOR_HIGHLIGHT);
+    c.madeHotLight = made(COLOR_HOTLIGHT);
 }
 
 LRESULT PaintLink(HWND hwnd, const SystemDrawn& c, UINT message, WPARAM wParam, LPARAM lParam)
@@ -191,14 +240,15 @@ LRESULT PaintLink(HWND hwnd, const SystemDrawn& c, UINT message, WPARAM wParam, 
     std::vector<std::pair<COLORREF, COLORREF>> pairs;
     // The system's colour too: a link made under the engine before comctl32 was told the
     // theme's colours read the system's.
-    const auto swapFor = [&pairs](COLORREF made, int index) {
-        if (const std::optional<COLORREF> theme = ThemeSystemColour(index)) {
+    const auto swapFor = [&pairs](COLORREF made, int index, int to) {
+        if (const std::optional<COLORREF> theme = ThemeSystemColour(to)) {
             pairs.emplace_back(made, *theme);
             pairs.emplace_back(GetSysColor(index), *theme);
         }
     };
-    swapFor(c.madeText, COLOR_WINDOWTEXT);
-    swapFor(c.madeLink, COLOR_HIGHLIGHT);
+    swapFor(c.madeText, COLOR_WINDOWTEXT, COLOR_WINDOWTEXT);
+    swapFor(c.madeHighlight, COLOR_HIGHLIGHT, COLOR_HOTLIGHT);
+    swapFor(c.madeHotLight, COLOR_HOTLIGHT, COLOR_HOTLIGHT);
     const TextColourSwap swap(std::move(pairs));
     // Wine's link deletes the brush its parent answers WM_CTLCOLORSTATIC with.
     const LentBrushes lent;
@@ -253,7 +303,7 @@ LRESULT CALLBACK SystemDrawnProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         return CallPrevious(hwnd, message, wParam, lParam);
     case WM_PAINT:
         if (c->kind == Kind::IpAddress && wParam == 0)
-            return PaintIpAddress(hwnd);
+            return PaintIpAddress(hwnd, *c);
         if (c->kind == Kind::Link)
             return PaintLink(hwnd, *c, message, wParam, lParam);
         if (c->kind == Kind::DatePicker)
@@ -263,6 +313,15 @@ LRESULT CALLBACK SystemDrawnProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_NCPAINT: {
         const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
         PaintSystemEdges(hwnd);
+        return result;
+    }
+    // Wine's IP address control closes the style it held and opens the new one for no window,
+    // then goes on drawing from the closed one: the engine opens it as the control means to,
+    // which leaves a control the engine turned classic without one.
+    case WM_THEMECHANGED: {
+        const LRESULT result = CallPrevious(hwnd, message, wParam, lParam);
+        if (c->kind == Kind::IpAddress && c->classic)
+            ReopenIpAddressStyle(hwnd, false);
         return result;
     }
     case WM_PRINTCLIENT:

@@ -1,5 +1,7 @@
 #include "SystemColours.h"
 
+#include "Contrast.h"
+
 namespace velum {
 
 namespace {
@@ -7,6 +9,22 @@ namespace {
 int Luminance(Color c)
 {
     return (c.r * 299 + c.g * 587 + c.b * 114) / 1000;
+}
+
+// Links and hot-tracked items are drawn in the hot-light colour on the window's background: the
+// theme's accent, its selection colour, where it stands out there as an underlined link does
+// (WCAG's figure for graphics); a theme whose selection is a pale tint gets the accent of its
+// fields' selection, or the accent taken towards the text colour until it stands out.
+Color HotLight(const Theme& t, const ControlPalette& p)
+{
+    const Color window = p.field.normal.background.from;
+    const Color accent = t.popupSelected.background.from;
+    const Color text = p.field.normal.text;
+    for (const Color c : {accent, p.field.selected.background.from, Mix(accent, text, 25), Mix(accent, text, 50),
+                          Mix(accent, text, 75)})
+        if (ContrastRatio(c, window) >= kReadableGraphic)
+            return c;
+    return text;
 }
 
 }  // namespace
@@ -34,7 +52,7 @@ SystemColourTable ThemeSystemColours(const Theme& t, const ControlPalette& p)
     set(kWindowFrame, p.field.normal.border);
     set(kHighlight, p.field.selected.background.from);
     set(kHighlightText, p.field.selected.text);
-    set(kHotLight, t.popupSelected.background.from);
+    set(kHotLight, HotLight(t, p));
     set(kScrollBar, p.scroll.track.background.from);
     set(kAppWorkspace, Mix(face, dark ? white : black, 12));
 

@@ -205,12 +205,18 @@ LRESULT FrameWindow::OnWindowPosChanging(UINT message, WPARAM wParam, LPARAM lPa
     if (!coversWork)
         return result;  // the program placed its maximised window itself
     autoHideEdges_ = AutoHideTaskbarEdges(on);
-    const int frame = std::max(1, Scale(ThemeInUse().metrics.frameWidth, WindowDpi(hwnd_)));
-    pos->x = work.left - frame;
-    pos->y = work.top - frame;
-    pos->cx = work.right - work.left + 2 * frame;
-    pos->cy = work.bottom - work.top + 2 * frame;
+    maximisedAt_ = MaximisedOver(work);
+    pos->x = maximisedAt_.left;
+    pos->y = maximisedAt_.top;
+    pos->cx = maximisedAt_.right - maximisedAt_.left;
+    pos->cy = maximisedAt_.bottom - maximisedAt_.top;
     return result;
+}
+
+RECT FrameWindow::MaximisedOver(const RECT& work) const
+{
+    const int frame = std::max(1, Scale(ThemeInUse().metrics.frameWidth, WindowDpi(hwnd_)));
+    return {work.left - frame, work.top - frame, work.right + frame, work.bottom + frame};
 }
 
 LRESULT FrameWindow::OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam)

@@ -13,6 +13,7 @@
 #include "PopupMenu.h"
 #include "ScrollBarControl.h"
 #include "ScrollBarSkin.h"
+#include "SystemColourAnswers.h"
 #include "WindowRegistry.h"
 
 namespace velum {
@@ -123,12 +124,53 @@ LRESULT FrameWindow::OnUpdateUiState(UINT message, WPARAM wParam, LPARAM lParam)
     return result;
 }
 
+// Each settings message redoes what it changes and nothing else. The theme's colours and fonts
+// are the theme's own, so a colour change relays nothing: only the common controls, which keep
+// the colours they read, are told to read them again (Windows sends the message to top-level
+// windows only, and leaves it to them to tell their controls).
 LRESULT FrameWindow::OnSystemSettingsChanged(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const LRESULT result = CallPrevious(hwnd_, message, wParam, lParam);
-    // A high-contrast theme turned on is announced by both.
+    // A high-contrast theme turned on is announced by both: the engine then gives every window
+    // back, which redoes all of it.
     FollowHighContrast();
+    if (HighContrastOn())
+        return result;
+    if (message == WM_SYSCOLORCHANGE)
+        TellCommonControlsColoursChanged(GetCurrentThreadId(), hwnd_);
+    else if (wParam == SPI_SETNONCLIENTMETRICS)
+        NonClientMetricsChanged();
+    else if (wParam == SPI_SETWORKAREA)
+        WorkAreaChanged();
     return result;
+}
+
+// The system's sizing border, scroll-bar sizes and menu metrics went into the frame's layout
+// (the band a person resizes from, the bars reserved in the client area, Wine's layout of the
+// bar): the frame is calculated again and repainted. The theme's own sizes and fonts stay.
+void FrameWindow::NonClientMetricsChanged()
+{
+    titleWidth_.font = nullptr;
+    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+}
+
+// A window the engine placed maximised over the old work area is placed over the new one, as
+// OnWindowPosChanging places it; one the program placed itself stays where it is.
+void FrameWindow::WorkAreaChanged()
+{
+    RECT now{};
+    if (!IsZoomed(hwnd_) || mdiChild_ || ownCaption_ || !GetWindowRect(hwnd_, &now) || !EqualRect(&now, &maximisedAt_))
+        return;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const RECT at = MaximisedOver(monitor.rcWork);
+    if (!EqualRect(&at, &now))
+        SetWindowPos(hwnd_, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT FrameWindow::OnCompositorChanged(UINT message, WPARAM wParam, LPARAM lParam)

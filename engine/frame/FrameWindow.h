@@ -117,6 +117,10 @@ private:
     void FollowCompositor();
     LRESULT OnCompositorChanged(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnSystemSettingsChanged(UINT message, WPARAM wParam, LPARAM lParam);
+    void NonClientMetricsChanged();
+    void WorkAreaChanged();
+    // Where a maximised window lies so that its frame hangs over the work area's edges.
+    RECT MaximisedOver(const RECT& work) const;
     LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnUpdateUiState(UINT message, WPARAM wParam, LPARAM lParam);
     void InvalidateFrame();
@@ -170,6 +174,8 @@ private:
         int dpi = 0;
         int width = 0;
     } titleWidth_;
+    // Where the engine last placed the window maximised.
+    RECT maximisedAt_{};
     SIZE regionSize_{};
     int regionRadius_ = 0;
     // The frame image's corners that cut the region, when one shapes the window.

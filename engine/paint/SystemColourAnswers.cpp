@@ -347,14 +347,18 @@ void CatchUpCommonControlColours(HWND made)
     }
 }
 
-void TellCommonControlsColoursChanged(DWORD thread)
+void TellCommonControlsColoursChanged(DWORD thread, HWND within)
 {
     if (thread == 0)
         return;
     Answers& a = State();
     std::vector<HWND> controls;
     const bool attached = thread == SkinnedThread() && GetCurrentThreadId() == thread;
-    if (attached && a.commonControls) {
+    if (within != nullptr) {
+        ColourChange change{thread, {}};
+        EnumChildWindows(within, CollectCommonControl, reinterpret_cast<LPARAM>(&change));
+        controls = std::move(change.controls);
+    } else if (attached && a.commonControls) {
         controls.assign(a.commonControls->begin(), a.commonControls->end());
     } else {
         ColourChange change{thread, {}};
@@ -374,7 +378,7 @@ void TellCommonControlsColoursChanged(DWORD thread)
         if (IsWindow(hwnd))
             RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
     // With none to tell, the first common control the thread makes is told once it is made.
-    if (GetCurrentThreadId() == thread)
+    if (GetCurrentThreadId() == thread && within == nullptr)
         a.coloursStale = controls.empty();
 }
 

@@ -39,8 +39,8 @@ BOOL DrawThemedEdge(HDC dc, RECT* rect, UINT edge, UINT flags);
 // or made, and read them again then. Called after a theme change and after detach. A thread
 // with no common control yet has the first one it makes told, once it is made
 // (CatchUpCommonControlColours): the engine makes no window of its own for it, which the
-// program's hooks would see.
-void TellCommonControlsColoursChanged(DWORD thread);
+// program's hooks would see. With `within`, only the controls inside that window are told.
+void TellCommonControlsColoursChanged(DWORD thread, HWND within = nullptr);
 // Called by the engine's hook for every window the skinned thread makes (`made`) or destroys,
 // to keep up the common controls the next change tells.
 void FollowCommonControls(HWND hwnd, bool made);

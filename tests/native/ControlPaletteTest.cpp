@@ -138,11 +138,8 @@ void ExpectReadableSystemColours(const Theme& theme)
     const auto at = [&c](SystemColour i) { return c[static_cast<std::size_t>(i)].value_or(Color{}); };
     const struct {
         SystemColour text, background;
-    } pairs[] = {{kButtonText, kButtonFace},
-                 {kWindowText, kWindowColour},
-                 {kHighlightText, kHighlight},
-                 {kMenuText, kMenu},
-                 {kInfoText, kInfoBackground}};
+    } pairs[] = {{kButtonText, kButtonFace}, {kWindowText, kWindowColour}, {kHighlightText, kHighlight},
+                 {kMenuText, kMenu},         {kInfoText, kInfoBackground}, {kHotLight, kWindowColour}};
     for (const auto& pair : pairs)
         EXPECT_GE(Contrast(at(pair.text), at(pair.background)), 3.0)
             << "colour " << pair.text << " on " << pair.background;
