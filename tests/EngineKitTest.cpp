@@ -656,38 +656,7 @@ void CALLBACK UnbindWhenAnnounced(ULONG reason, const void* data, void*)
     SetImportSlots(module, false);
     DWORD was = 0;
     VirtualProtect(ImportSlotsPage(module), 1, PAGE_EXECUTE_READ, &was);
-    // What the skinned window and a common control in it hear while a settings message is handled.
-    struct SettingsHeard {
-        HWND frame = nullptr, control = nullptr;
-        std::atomic<int> calculations{0}, framePaints{0}, controlTold{0};
-    };
-    SettingsHeard settingsHeard;
-
-    LRESULT CALLBACK HearSettings(int code, WPARAM wParam, LPARAM lParam)
-    {
-        const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
-        if (code == HC_ACTION && sent->hwnd == settingsHeard.frame) {
-            settingsHeard.calculations += sent->message == WM_NCCALCSIZE;
-            settingsHeard.framePaints += sent->message == WM_NCPAINT;
-        }
-        if (code == HC_ACTION && sent->hwnd == settingsHeard.control && sent->message == WM_SYSCOLORCHANGE)
-            ++settingsHeard.controlTold;
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-
-    // Wine keeps a work area set with SPI_SETWORKAREA out of the monitor's: the engine is told the
-    // new one through its import of GetMonitorInfoW.
-    using MonitorInfoFn = BOOL(WINAPI*)(HMONITOR, LPMONITORINFO);
-    MonitorInfoFn monitorInfo = nullptr;
-    const RECT* reportedWork = nullptr;
-
-    BOOL WINAPI ReportedMonitorInfo(HMONITOR monitor, LPMONITORINFO info)
-    {
-        const BOOL ok = monitorInfo(monitor, info);
-        if (ok && reportedWork != nullptr)
-            info->rcWork = *reportedWork;
-        return ok;
-    }
+}
 
 }  // namespace
 
@@ -773,88 +742,124 @@ TEST(EngineKit, TheEngineLoadsWhereItWasLinkedFor)
     const auto* nt =
         reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
     EXPECT_EQ(reinterpret_cast<ULONG_PTR>(base), static_cast<ULONG_PTR>(nt->OptionalHeader.ImageBase));
-    // Each settings message redoes what it changes and nothing else: non-client metrics lay the
-    // frame out again and repaint it, a new work area places a maximised window over it, a colour
-    // change tells the common controls, and a visual style change leaves the frame as it is.
-    TEST(EngineKit, EachSettingsMessageRedoesWhatItChangesAndNothingElse)
-    {
-        UiThread ui;
-        HWND hwnd = ui.Window();
-        settingsHeard.frame = hwnd;
-        HHOOK hook = nullptr;
-        ui.Call([&] {
-            INITCOMMONCONTROLSEX init{sizeof init, ICC_LISTVIEW_CLASSES};
-            InitCommonControlsEx(&init);
-            settingsHeard.control = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT, 20, 20,
-                                                    200, 100, hwnd, nullptr, nullptr, nullptr);
-            hook = SetWindowsHookExW(WH_CALLWNDPROC, HearSettings, nullptr, GetCurrentThreadId());
-            return 0;
-        });
-        ASSERT_NE(hook, nullptr);
-        HMODULE engine = GetModuleHandleW(L"Velum_VB6.dll");
-        monitorInfo = reinterpret_cast<MonitorInfoFn>(
-            RepointImport(engine, "user32.dll", "GetMonitorInfoW", reinterpret_cast<void*>(ReportedMonitorInfo)));
-        ASSERT_NE(monitorInfo, nullptr) << "the engine does not import GetMonitorInfoW";
-        ASSERT_EQ(ui.AttachEx(SkinFile(L"midnight.vlm")), VELUM_OK);
-        RECT work{};
-        ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
-        const RECT smaller{work.left, work.top, work.right, work.bottom - 40};
-        const int frame = LoadExpected(SkinFile(L"midnight.vlm")).metrics.frameWidth;
-        const RECT overSmaller{smaller.left - frame, smaller.top - frame, smaller.right + frame,
-                               smaller.bottom + frame};
-        // Wine's X11 driver without a window manager restores a maximised window whose frame is
-        // changed or that moves: the window is maximised for the work area's change only, which the
-        // engine hears of from the monitor's work area as the test reports it.
-        const struct {
-            const char* what;
-            UINT message;
-            WPARAM wParam;
-            const RECT* newWork;  // the work area the system has before it tells, the window maximised
-            bool laidOut, framePainted, controlTold;
-            const RECT* placed;  // where the window is afterwards; null: where it was
-        } changes[] = {
-            {"non-client metrics", WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, nullptr, true, true, false, nullptr},
-            {"work area", WM_SETTINGCHANGE, SPI_SETWORKAREA, &smaller, true, true, false, &overSmaller},
-            {"visual style", WM_THEMECHANGED, 0, nullptr, false, false, false, nullptr},
-            {"colours", WM_SYSCOLORCHANGE, 0, nullptr, false, false, true, nullptr},
-        };
-        for (const auto& change : changes) {
-            SCOPED_TRACE(change.what);
-            if (change.newWork != nullptr) {
-                ui.Call([&] { return ShowWindow(hwnd, SW_MAXIMIZE); });
-                Sleep(200);
-                reportedWork = change.newWork;
-            }
-            RECT before{};
-            GetWindowRect(hwnd, &before);
-            settingsHeard.calculations = settingsHeard.framePaints = settingsHeard.controlTold = 0;
-            // Read as the message returns: Wine's X11 driver restores a maximised window moved
-            // without a window manager once it next reads its X events.
-            RECT after{};
-            ui.Call([&] {
-                SendMessageW(hwnd, change.message, change.wParam, 0);
-                return GetWindowRect(hwnd, &after);
-            });
-            Sleep(100);
-            ui.Call([] { return 0; });
-            EXPECT_EQ(settingsHeard.calculations > 0, change.laidOut)
-                << settingsHeard.calculations << " frame calculations";
-            EXPECT_EQ(settingsHeard.framePaints > 0, change.framePainted)
-                << settingsHeard.framePaints << " frame paints";
-            EXPECT_EQ(settingsHeard.controlTold.load(), change.controlTold ? 1 : 0)
-                << "the list view told of new colours";
-            const RECT expected = change.placed != nullptr ? *change.placed : before;
-            EXPECT_TRUE(EqualRect(&after, &expected))
-                << before.left << "," << before.top << " " << before.right << "," << before.bottom << " -> "
-                << after.left << "," << after.top << " " << after.right << "," << after.bottom;
-            EXPECT_EQ(ui.Call([] { return Velum_IsDrawing(); }), 1);
-            if (change.newWork != nullptr) {
-                reportedWork = nullptr;
-                ui.Call([&] { return ShowWindow(hwnd, SW_RESTORE); });
-                Sleep(200);
-            }
-        }
-        ui.Call([&] { return UnhookWindowsHookEx(hook); });
-        RepointImport(engine, "user32.dll", "GetMonitorInfoW", reinterpret_cast<void*>(monitorInfo));
-        settingsHeard.frame = settingsHeard.control = nullptr;
+}
+
+namespace {
+
+// What the skinned window and a common control in it hear while a settings message is handled.
+struct SettingsHeard {
+    HWND frame = nullptr, control = nullptr;
+    std::atomic<int> calculations{0}, framePaints{0}, controlTold{0};
+};
+SettingsHeard settingsHeard;
+
+LRESULT CALLBACK HearSettings(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->hwnd == settingsHeard.frame) {
+        settingsHeard.calculations += sent->message == WM_NCCALCSIZE;
+        settingsHeard.framePaints += sent->message == WM_NCPAINT;
     }
+    if (code == HC_ACTION && sent->hwnd == settingsHeard.control && sent->message == WM_SYSCOLORCHANGE)
+        ++settingsHeard.controlTold;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Wine keeps a work area set with SPI_SETWORKAREA out of the monitor's: the engine is told the
+// new one through its import of GetMonitorInfoW.
+using MonitorInfoFn = BOOL(WINAPI*)(HMONITOR, LPMONITORINFO);
+MonitorInfoFn monitorInfo = nullptr;
+const RECT* reportedWork = nullptr;
+
+BOOL WINAPI ReportedMonitorInfo(HMONITOR monitor, LPMONITORINFO info)
+{
+    const BOOL ok = monitorInfo(monitor, info);
+    if (ok && reportedWork != nullptr)
+        info->rcWork = *reportedWork;
+    return ok;
+}
+
+}  // namespace
+
+// Each settings message redoes what it changes and nothing else: non-client metrics lay the
+// frame out again and repaint it, a new work area places a maximised window over it, a colour
+// change tells the common controls, and a visual style change leaves the frame as it is.
+TEST(EngineKit, EachSettingsMessageRedoesWhatItChangesAndNothingElse)
+{
+    UiThread ui;
+    HWND hwnd = ui.Window();
+    settingsHeard.frame = hwnd;
+    HHOOK hook = nullptr;
+    ui.Call([&] {
+        INITCOMMONCONTROLSEX init{sizeof init, ICC_LISTVIEW_CLASSES};
+        InitCommonControlsEx(&init);
+        settingsHeard.control = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT, 20, 20, 200,
+                                                100, hwnd, nullptr, nullptr, nullptr);
+        hook = SetWindowsHookExW(WH_CALLWNDPROC, HearSettings, nullptr, GetCurrentThreadId());
+        return 0;
+    });
+    ASSERT_NE(hook, nullptr);
+    HMODULE engine = GetModuleHandleW(L"Velum_VB6.dll");
+    monitorInfo = reinterpret_cast<MonitorInfoFn>(
+        RepointImport(engine, "user32.dll", "GetMonitorInfoW", reinterpret_cast<void*>(ReportedMonitorInfo)));
+    ASSERT_NE(monitorInfo, nullptr) << "the engine does not import GetMonitorInfoW";
+    ASSERT_EQ(ui.AttachEx(SkinFile(L"midnight.vlm")), VELUM_OK);
+    RECT work{};
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+    const RECT smaller{work.left, work.top, work.right, work.bottom - 40};
+    const int frame = LoadExpected(SkinFile(L"midnight.vlm")).metrics.frameWidth;
+    const RECT overSmaller{smaller.left - frame, smaller.top - frame, smaller.right + frame, smaller.bottom + frame};
+    // Wine's X11 driver without a window manager restores a maximised window whose frame is
+    // changed or that moves: the window is maximised for the work area's change only, which the
+    // engine hears of from the monitor's work area as the test reports it.
+    const struct {
+        const char* what;
+        UINT message;
+        WPARAM wParam;
+        const RECT* newWork;  // the work area the system has before it tells, the window maximised
+        bool laidOut, framePainted, controlTold;
+        const RECT* placed;  // where the window is afterwards; null: where it was
+    } changes[] = {
+        {"non-client metrics", WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, nullptr, true, true, false, nullptr},
+        {"work area", WM_SETTINGCHANGE, SPI_SETWORKAREA, &smaller, true, true, false, &overSmaller},
+        {"visual style", WM_THEMECHANGED, 0, nullptr, false, false, false, nullptr},
+        {"colours", WM_SYSCOLORCHANGE, 0, nullptr, false, false, true, nullptr},
+    };
+    for (const auto& change : changes) {
+        SCOPED_TRACE(change.what);
+        if (change.newWork != nullptr) {
+            ui.Call([&] { return ShowWindow(hwnd, SW_MAXIMIZE); });
+            Sleep(200);
+            reportedWork = change.newWork;
+        }
+        RECT before{};
+        GetWindowRect(hwnd, &before);
+        settingsHeard.calculations = settingsHeard.framePaints = settingsHeard.controlTold = 0;
+        // Read as the message returns: Wine's X11 driver restores a maximised window moved
+        // without a window manager once it next reads its X events.
+        RECT after{};
+        ui.Call([&] {
+            SendMessageW(hwnd, change.message, change.wParam, 0);
+            return GetWindowRect(hwnd, &after);
+        });
+        Sleep(100);
+        ui.Call([] { return 0; });
+        EXPECT_EQ(settingsHeard.calculations > 0, change.laidOut)
+            << settingsHeard.calculations << " frame calculations";
+        EXPECT_EQ(settingsHeard.framePaints > 0, change.framePainted) << settingsHeard.framePaints << " frame paints";
+        EXPECT_EQ(settingsHeard.controlTold.load(), change.controlTold ? 1 : 0) << "the list view told of new colours";
+        const RECT expected = change.placed != nullptr ? *change.placed : before;
+        EXPECT_TRUE(EqualRect(&after, &expected))
+            << before.left << "," << before.top << " " << before.right << "," << before.bottom << " -> " << after.left
+            << "," << after.top << " " << after.right << "," << after.bottom;
+        EXPECT_EQ(ui.Call([] { return Velum_IsDrawing(); }), 1);
+        if (change.newWork != nullptr) {
+            reportedWork = nullptr;
+            ui.Call([&] { return ShowWindow(hwnd, SW_RESTORE); });
+            Sleep(200);
+        }
+    }
+    ui.Call([&] { return UnhookWindowsHookEx(hook); });
+    RepointImport(engine, "user32.dll", "GetMonitorInfoW", reinterpret_cast<void*>(monitorInfo));
+    settingsHeard.frame = settingsHeard.control = nullptr;
+}
