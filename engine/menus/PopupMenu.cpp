@@ -345,9 +345,12 @@ namespace {
 void OnPopupPositionChanging(WINDOWPOS* pos)
 {
     POINT at{};
-    if (!(pos->flags & SWP_NOMOVE) && TakeMenuBarPopupPosition(at)) {
+    bool fromRight = false;
+    if (!(pos->flags & SWP_NOMOVE) && TakeMenuBarPopupPosition(at, fromRight)) {
         const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
         const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+        if (fromRight)
+            at.x -= pos->cx;
         if (at.x + pos->cx <= screenWidth && at.y + pos->cy <= screenHeight) {
             pos->x = at.x;
             pos->y = at.y;
