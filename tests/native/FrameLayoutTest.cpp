@@ -387,7 +387,7 @@ TEST(FrameLayout, HitTest)
         {144, Full(), {5, 100}, HitArea::Left, -1},      {144, Full(), {20, 60}, HitArea::Menu, 0},
         {96, rtl, {29, 15}, HitArea::Close, -1},         {96, rtl, {59, 15}, HitArea::MaxButton, -1},
         {96, rtl, {89, 15}, HitArea::MinButton, -1},     {96, rtl, {370, 15}, HitArea::Caption, -1},
-        {96, rtl, {387, 12}, HitArea::SysMenu, -1},      {96, rtl, {12, 12}, HitArea::Caption, -1},
+        {96, rtl, {387, 12}, HitArea::SysMenu, -1},      {96, rtl, {12, 12}, HitArea::Close, -1},
         {96, rtl, {380, 40}, HitArea::Menu, 0},          {96, rtl, {350, 40}, HitArea::Menu, 1},
         {96, rtl, {20, 40}, HitArea::Menu, -1},          {96, rtl, {3, 100}, HitArea::Left, -1},
         {96, rtl, {396, 100}, HitArea::Right, -1},       {96, rtl, {0, 0}, HitArea::TopLeft, -1},
