@@ -43,6 +43,27 @@ RECT Centre(const RECT& r)
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2, 0, 0};
 }
 
+// What in `area` of the X screen is not the background, cut to the rectangle it covers.
+Ink InkIn(const RECT& area, const velum::Fill& background)
+{
+    XScreen screen;
+    RECT box{area.right, area.bottom, area.left, area.top};
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if (!InFill(screen.At(x, y), background))
+                box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x + 1),
+                       std::max<LONG>(box.bottom, y + 1)};
+    Ink ink;
+    if (box.right <= box.left)
+        return ink;
+    ink.width = box.right - box.left;
+    ink.height = box.bottom - box.top;
+    for (int y = box.top; y < box.bottom; ++y)
+        for (int x = box.left; x < box.right; ++x)
+            ink.on.push_back(!InFill(screen.At(x, y), background));
+    return ink;
+}
+
 Ink TitleInk(HWND hwnd, const velum::Theme& t)
 {
     RECT w{};
@@ -57,24 +78,7 @@ Ink TitleInk(HWND hwnd, const velum::Theme& t)
     const bool buttonsLeft = buttons.left - w.left < (w.right - w.left) / 2;
     const int from = buttonsLeft ? buttons.right : w.left + icon;
     const int to = buttonsLeft ? w.right - icon : buttons.left;
-    const int top = w.top + f, bottom = w.top + f + m.captionHeight;
-    XScreen screen;
-    RECT box{to, bottom, from, top};
-    for (int y = top; y < bottom; ++y)
-        for (int x = from; x < to; ++x)
-            if (!InFill(screen.At(x, y), t.caption.background)) {
-                box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x + 1),
-                       std::max<LONG>(box.bottom, y + 1)};
-            }
-    Ink ink;
-    if (box.right <= box.left)
-        return ink;
-    ink.width = box.right - box.left;
-    ink.height = box.bottom - box.top;
-    for (int y = box.top; y < box.bottom; ++y)
-        for (int x = box.left; x < box.right; ++x)
-            ink.on.push_back(!InFill(screen.At(x, y), t.caption.background));
-    return ink;
+    return InkIn({from, w.top + f, to, w.top + f + m.captionHeight}, t.caption.background);
 }
 
 // Until the X screen shows the fill at both ends of r, inside its edge, or three seconds pass.
@@ -168,4 +172,35 @@ TEST(Engine, ARightToLeftTitleReadsAsItDoesLeftToRight)
         EXPECT_EQ(ink[1].width, ink[0].width);
         EXPECT_TRUE(ink[1] == ink[0]) << (ink[1] == Mirrored(ink[0]) ? "the title is mirrored" : "the title differs");
     }
+}
+
+// A right-to-left check box, drawn through the engine's back buffer, has its box at the right
+// and its label in the glyphs it has left to right.
+TEST(Engine, ARightToLeftCheckBoxsLabelReadsAsItDoesLeftToRight)
+{
+    const velum::Theme t = LoadExpected(SkinFile(L"midnight.vlm"));
+    Ink ink[2];
+    for (const DWORD exStyle : {DWORD{0}, DWORD{WS_EX_LAYOUTRTL}}) {
+        UiThread ui(exStyle);
+        HWND box = nullptr;
+        ui.Call([&] {
+            box = CreateWindowExW(0, L"BUTTON", kTitle, WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 10, 150, 24,
+                                  ui.Window(), nullptr, nullptr, nullptr);
+            return 0;
+        });
+        ASSERT_EQ(ui.AttachEx(SkinFile(L"midnight.vlm")), VELUM_OK);
+        ui.Activate();
+        ExpectFrame(ui.Window(), t, true, exStyle != 0 ? "right to left" : "left to right");
+        RECT r{};
+        GetWindowRect(box, &r);
+        // The box, 13 px, and the gap beside it, at the side the layout puts it.
+        const bool rtl = exStyle != 0;
+        const Ink boxSide =
+            InkIn(rtl ? RECT{r.right - 13, r.top, r.right, r.bottom} : RECT{r.left, r.top, r.left + 13, r.bottom},
+                  t.window.background);
+        EXPECT_GE(boxSide.width, 10) << "no box at the " << (rtl ? "right" : "left");
+        ink[rtl] = InkIn({r.left + (rtl ? 0 : 16), r.top, r.right - (rtl ? 16 : 0), r.bottom}, t.window.background);
+    }
+    ASSERT_GT(ink[0].width, 20) << "no label found left to right";
+    EXPECT_TRUE(ink[1] == ink[0]) << (ink[1] == Mirrored(ink[0]) ? "the label is mirrored" : "the label differs");
 }
