@@ -407,25 +407,6 @@ TEST(Engine, TheCaptionIconIsDrawnAsTheSystemDrawsIcons)
     DestroyIcon(blank);
 }
 
-namespace {
-
-// Runs xdotool on the X display the program shows on, as a person's pointer.
-bool Xdotool(const std::string& arguments)
-{
-    std::wstring command = L"Z:\\usr\\bin\\xdotool " + harness::Widen(arguments);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return true;
-}
-
-}  // namespace
-
 // A person resizes a window by pressing just inside its edge or corner and dragging: from 1 px
 // inside each edge and from 1 and 3 px inside each corner (or, where a rounded corner cuts that
 // pixel away, the first pixel below it inside the window), under every shipped theme as

@@ -108,7 +108,8 @@ inline velum::Theme LoadExpected(const std::wstring& file, const std::string& sc
 // that runs its message loop; the engine is called on that thread.
 class UiThread {
 public:
-    UiThread()
+    // exStyle: WS_EX_LAYOUTRTL makes a window as right-to-left programs do.
+    explicit UiThread(DWORD exStyle = 0) : exStyle_(exStyle)
     {
         // Away from where the window will be: a pointer resting on a caption button makes it hot.
         SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
@@ -194,8 +195,8 @@ private:
         HMENU help = CreatePopupMenu();
         AppendMenuW(help, MF_STRING, 201, L"关于(&A)");
         AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"帮助(&H)");
-        hwnd_ = CreateWindowExW(0, kClass, L"T", WS_OVERLAPPEDWINDOW, 40, 40, kWidth, kHeight, nullptr, bar, nullptr,
-                                nullptr);
+        hwnd_ = CreateWindowExW(exStyle_, kClass, L"T", WS_OVERLAPPEDWINDOW, 40, 40, kWidth, kHeight, nullptr, bar,
+                                nullptr, nullptr);
         ShowWindow(hwnd_, SW_SHOW);
         UpdateWindow(hwnd_);
         SetForegroundWindow(hwnd_);
@@ -210,6 +211,7 @@ private:
         DestroyWindow(messageWindow_);
     }
 
+    DWORD exStyle_ = 0;
     HANDLE ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     std::thread thread_;
     DWORD threadId_ = 0;
@@ -572,6 +574,21 @@ inline void MouseButton(DWORD flags)
     in.mi.dwFlags = flags;
     SendInput(1, &in, sizeof in);
     Sleep(150);
+}
+
+// Runs xdotool on the X display the program shows on, as a person's pointer.
+inline bool Xdotool(const std::string& arguments)
+{
+    std::wstring command = L"Z:\\usr\\bin\\xdotool " + harness::Widen(arguments);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
 }
 
 template <typename Done>

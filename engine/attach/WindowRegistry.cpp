@@ -429,10 +429,10 @@ void ForgetPopup(HWND hwnd)
     Popups().erase(hwnd);
 }
 
-bool TakeMenuBarPopupPosition(POINT& at)
+bool TakeMenuBarPopupPosition(POINT& at, bool& fromRight)
 {
     for (auto& [hwnd, window] : Frames())
-        if (window->TakePopupPosition(at))
+        if (window->TakePopupPosition(at, fromRight))
             return true;
     return false;
 }

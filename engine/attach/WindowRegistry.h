@@ -21,8 +21,9 @@ void ForgetFrame(HWND hwnd);
 bool IsSkinnedPopup(HWND hwnd);
 void ForgetPopup(HWND hwnd);
 
-// Where a popup opened from a skinned menu bar should go, if one is about to open.
-bool TakeMenuBarPopupPosition(POINT& at);
+// Where a popup opened from a skinned menu bar should go, if one is about to open: its top left
+// corner, or its top right one when `fromRight`.
+bool TakeMenuBarPopupPosition(POINT& at, bool& fromRight);
 
 // The thread's WH_CBT hook: each new window is skinned by the part that draws it as it is made,
 // and a frame hears of a coming minimise or maximise. Always passes the notification on.

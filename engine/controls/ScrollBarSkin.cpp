@@ -464,7 +464,8 @@ void RepaintScrollBars(HWND hwnd)
 {
     if (!IsWindowVisible(hwnd) || IsIconic(hwnd))
         return;
-    WindowDc dc(hwnd);
+    // The bars are placed from the system's screen rectangles: drawn in the screen's order.
+    WindowDc dc(hwnd, WindowDc::Order::Screen);
     if (dc.get() != nullptr)
         PaintScrollBars(hwnd, dc.get());
 }

@@ -18,6 +18,25 @@ Rect Within(Rect r, const Rect& bounds)
     return r;
 }
 
+// r reflected across the middle of a window `width` wide.
+Rect Reflected(const Rect& r, int width)
+{
+    return {width - r.right, r.top, width - r.left, r.bottom};
+}
+
+// The parts that are not symmetric about the window's middle, reflected: the caption band, the
+// bar's rows and the client area are (a maximised window's auto-hide band follows the screen).
+void Mirror(FrameLayout& l)
+{
+    const int width = l.window.right;
+    l.icon = l.icon.Empty() ? Rect{} : Reflected(l.icon, width);
+    l.title = Reflected(l.title, width);
+    for (Rect& button : l.buttons)
+        button = Reflected(button, width);
+    for (Rect& item : l.barItems)
+        item = Reflected(item, width);
+}
+
 }  // namespace
 
 int Scale(int pixels, int dpi)
@@ -113,6 +132,10 @@ FrameLayout LayOutFrame(const Metrics& m, int dpi, int width, int height, const 
         client.bottom -= (style.autoHideEdges & kEdgeBottom) ? kAutoHideBand : 0;
     }
     l.client = Within(client, inside);
+    if (style.rightToLeft) {
+        Mirror(l);
+        l.mirrored = true;
+    }
     return l;
 }
 
@@ -130,6 +153,17 @@ void RightJustifyBarItems(FrameLayout& l, size_t first)
 {
     if (l.barRows.empty() || first >= l.barItems.size())
         return;
+    // Justified as left to right, between two reflections: the rows are symmetric.
+    if (l.mirrored) {
+        for (Rect& item : l.barItems)
+            item = Reflected(item, l.window.right);
+        l.mirrored = false;
+        RightJustifyBarItems(l, first);
+        l.mirrored = true;
+        for (Rect& item : l.barItems)
+            item = Reflected(item, l.window.right);
+        return;
+    }
     const Rect& lastRow = l.barRows.back();
     int right = lastRow.right;
     for (size_t i = l.barItems.size(); i-- > first;) {

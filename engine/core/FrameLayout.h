@@ -43,6 +43,9 @@ struct FrameStyle {
     bool iconic = false;
     bool zoomed = false;
     bool menuBar = false;
+    // WS_EX_LAYOUTRTL: laid out as Windows mirrors a right-to-left window, the icon and title at
+    // the right, the buttons at the left and the bar's items from the right.
+    bool rightToLeft = false;
     int titleWidth = 0;  // what the title's text needs, in pixels; 0 asks for no room
     // The system's sizing border at the window's DPI (its sizing frame and padded border): a
     // sizable window resizes from a band at least this wide along each edge, whatever the
@@ -57,9 +60,11 @@ struct FrameStyle {
 inline constexpr unsigned kEdgeLeft = 1, kEdgeTop = 2, kEdgeRight = 4, kEdgeBottom = 8;
 inline constexpr int kAutoHideBand = 2;
 
-// Window-relative rectangles: the window's own left and top are 0.
+// Window-relative rectangles: the window's own left and top are 0, as the screen shows it also
+// when the layout is mirrored.
 struct FrameLayout {
     int dpi = 96;
+    bool mirrored = false;  // laid out right to left
     Rect window;
     int frame = 0;
     int corner = 0;  // radius of the rounded corners; 0 when square
@@ -74,8 +79,8 @@ struct FrameLayout {
     Rect client;
 };
 
-// Items go left to right and wrap onto a further row when they do not fit; an item wider than
-// a whole row has a row of its own. The client area starts below the last row.
+// Items go left to right (right to left when mirrored) and wrap onto a further row when they do not fit; an item wider
+// than a whole row has a row of its own. The client area starts below the last row.
 FrameLayout LayOutFrame(const Metrics& metrics, int dpi, int width, int height, const FrameStyle& style,
                         const std::vector<int>& barItemWidths);
 
@@ -109,15 +114,17 @@ enum class HitArea {
     Border
 };
 
+// Takes points as the screen shows them, so a mirrored layout answers each part where it is
+// drawn, and its sizing edges by the screen's sides, as Windows answers a mirrored window's.
 // Sizing edges only for a sizable window that is neither zoomed nor iconic, in a band of the
 // frame or the system's sizing border, whichever is wider; a corner takes the most of the band,
 // 6 px at the DPI and a caption button's height along each edge, and a rounded corner also the
 // square of its radius (caption buttons keep their points).
 HitArea HitTest(const FrameLayout& layout, const FrameStyle& style, Point p);
 
-// Moves the bar's items from `first` on to the right end of the last row, keeping their order,
-// as Windows does from the first right-justified item on. Items on an earlier row, and any that
-// would have to move left, stay where they are.
+// Moves the bar's items from `first` on to the right end of the last row (the left end when
+// mirrored), keeping their order, as Windows does from the first right-justified item on. Items on an earlier row, and
+// any that would have to move left, stay where they are.
 void RightJustifyBarItems(FrameLayout& layout, size_t first);
 
 CaptionButton ButtonAt(const FrameLayout& layout, Point p);

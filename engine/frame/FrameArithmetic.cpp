@@ -6,8 +6,10 @@
 
 #include "Engine.h"
 #include "FrameLayout.h"
+#include "FrameWindow.h"
 #include "ImportPatches.h"
 #include "ScreenDpi.h"
+#include "WindowRegistry.h"
 
 namespace velum {
 
@@ -18,6 +20,7 @@ using AdjustWindowRectExFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD);
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
 using GetSystemMetricsFn = int(WINAPI*)(int);
 using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+using GetMenuItemRectFn = BOOL(WINAPI*)(HWND, HMENU, UINT, LPRECT);
 
 struct SystemCalls {
     AdjustWindowRectFn adjust = User32Function<AdjustWindowRectFn>("AdjustWindowRect");
@@ -25,6 +28,7 @@ struct SystemCalls {
     AdjustWindowRectExForDpiFn adjustForDpi = User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
     GetSystemMetricsFn metrics = User32Function<GetSystemMetricsFn>("GetSystemMetrics");
     GetSystemMetricsForDpiFn metricsForDpi = User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+    GetMenuItemRectFn menuItemRect = User32Function<GetMenuItemRectFn>("GetMenuItemRect");
 };
 
 const SystemCalls& System()
@@ -127,6 +131,16 @@ int WINAPI GetSystemMetricsForDpiHere(int index, UINT dpi)
     return System().metricsForDpi(index, dpi);
 }
 
+// Wine answers a right-to-left window's bar items unmirrored, away from where they are drawn.
+BOOL WINAPI GetMenuItemRectHere(HWND hwnd, HMENU menu, UINT item, LPRECT rect)
+{
+    const BOOL got = System().menuItemRect(hwnd, menu, item, rect);
+    if (got && rect != nullptr && OnSkinnedThread())
+        if (const FrameWindow* frame = FindFrame(hwnd))
+            frame->DrawnBarItemRect(menu, item, *rect);
+    return got;
+}
+
 }  // namespace
 
 void AnswerFrameArithmetic(HMODULE engine)
@@ -140,6 +154,7 @@ void AnswerFrameArithmetic(HMODULE engine)
         ImportReplacement::Of(system.adjustForDpi, &AdjustWindowRectExForDpiHere),
         ImportReplacement::Of(system.metrics, &GetSystemMetricsHere),
         ImportReplacement::Of(system.metricsForDpi, &GetSystemMetricsForDpiHere),
+        ImportReplacement::Of(system.menuItemRect, &GetMenuItemRectHere),
     };
     const std::array except{engine};
     Patches().Apply(replacements, PatchedModules::Program, except);

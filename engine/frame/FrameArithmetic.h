@@ -2,7 +2,8 @@
 // AdjustWindowRect(Ex)(ForDpi) and the frame metrics of GetSystemMetrics(ForDpi). On the skinned
 // thread those questions are answered with the skinned frame's extents, so such a window gets
 // the client size it asked for under every theme, while the engine keeps whatever outer size a
-// program sets (a size it saved last session comes back the same).
+// program sets (a size it saved last session comes back the same). GetMenuItemRect is answered
+// there too for a right-to-left window's bar, with the items where they are drawn.
 #pragma once
 
 #include <windows.h>

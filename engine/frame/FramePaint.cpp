@@ -18,7 +18,8 @@ void FrameWindow::PaintFrame()
 {
     if (!IsWindowVisible(hwnd_) || ownCaption_)
         return;
-    WindowDc target(hwnd_);
+    // The layout is the screen's order, mirrored or not: so is the DC it is drawn on.
+    WindowDc target(hwnd_, WindowDc::Order::Screen);
     if (target.get() == nullptr)
         return;
     HICON icon = nullptr;
@@ -192,7 +193,9 @@ void FrameWindow::PaintCaption(HDC dc, const FrameLayout& l, HICON icon) const
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, ToColorRef(caption.text));
         RECT r = ToRECT(l.title);
-        DrawTextW(dc, title.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS | DT_NOPREFIX);
+        // A mirrored caption's title stands beside its icon at the right and reads right to left.
+        const UINT side = l.mirrored ? DT_RIGHT | DT_RTLREADING : DT_LEFT;
+        DrawTextW(dc, title.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | side | DT_END_ELLIPSIS | DT_NOPREFIX);
     }
     buttons_.Paint(dc, l, t, active_);
 }

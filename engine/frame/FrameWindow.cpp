@@ -319,6 +319,7 @@ FrameStyle FrameWindow::CurrentStyle(HICON* icon) const
     s.iconic = IsIconic(hwnd_) != FALSE;
     s.zoomed = IsZoomed(hwnd_) != FALSE;
     s.menuBar = menuBar_.Present();
+    s.rightToLeft = (exStyle & WS_EX_LAYOUTRTL) != 0;
     const int dpi = WindowDpi(hwnd_);
     if (s.sizable && !s.iconic && !s.zoomed)
         s.sizingBorder = SystemSizingBorder(dpi);

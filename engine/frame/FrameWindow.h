@@ -34,13 +34,16 @@ public:
     void Refresh();
     // Gives the window back its own procedure, frame and region.
     void Unskin();
-    bool TakePopupPosition(POINT& at) { return menuBar_.TakePopupPosition(at); }
+    bool TakePopupPosition(POINT& at, bool& fromRight) { return menuBar_.TakePopupPosition(at, fromRight); }
 
     // Windows is about to minimise, maximise or restore the window (a ShowWindow command).
     void BeforeMinMax(int command);
     // During Wine's menu tracking: moves a mouse point on the bar the user sees to Wine's own
     // layout of the bar. True when the point changed.
     bool MapMenuPoint(POINT& screen);
+    // A right-to-left window's bar item as drawn, in screen coordinates, for a program asking
+    // GetMenuItemRect; false for any other window or menu, which the system answers.
+    bool DrawnBarItemRect(HMENU menu, UINT item, RECT& r) const;
     // Wine's tracking of a right click on the caption saw the button go up at `screen`.
     void RightButtonReleased(POINT screen);
     // dwmapi came into the process after the window was skinned: the compositor is told now.

@@ -37,6 +37,20 @@ void DrawItemText(HDC dc, const std::wstring& text, int length, RECT& r, UINT fo
     DrawTextW(dc, plain.c_str(), static_cast<int>(plain.size()), &r, format | DT_NOPREFIX);
 }
 
+bool TrackedItemRect(HWND hwnd, HMENU bar, UINT item, RECT& r)
+{
+    if (!GetMenuItemRect(hwnd, bar, item, &r))
+        return false;
+    if ((GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) == 0)
+        return true;
+    const POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    RECT w{};
+    if (MenuItemFromPoint(hwnd, bar, middle) == static_cast<int>(item) || !GetWindowRect(hwnd, &w))
+        return true;
+    r = {w.left + w.right - r.right, r.top, w.left + w.right - r.left, r.bottom};
+    return true;
+}
+
 bool MenuBar::Present() const
 {
     return (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_CHILD) == 0 && GetMenu(hwnd_) != nullptr;
@@ -106,13 +120,14 @@ void MenuBar::Paint(HDC dc, const FrameLayout& l) const
         SetTextColor(dc, ToColorRef((state & (MF_GRAYED | MF_DISABLED)) ? t.popupDisabled.text : style.text));
         const std::wstring text = MenuItemText(bar, static_cast<UINT>(i));
         RECT content = ContentRect(r, style, l.dpi, r);
-        DrawItemText(dc, text, -1, content, DT_SINGLELINE | DT_VCENTER | DT_CENTER, accessKeys);
+        DrawItemText(dc, text, -1, content, DT_SINGLELINE | DT_VCENTER | DT_CENTER | (l.mirrored ? DT_RTLREADING : 0),
+                     accessKeys);
     }
 }
 
 void MenuBar::Repaint(const FrameLayout& l) const
 {
-    WindowDc target(hwnd_);
+    WindowDc target(hwnd_, WindowDc::Order::Screen);
     if (target.get() == nullptr)
         return;
     BackBuffer buffer(target.get(), ToRECT(l.menuBar), BackBuffer::Kind::Kept);
@@ -134,7 +149,7 @@ LRESULT MenuBar::Press(const FrameLayout& l, Point p, WPARAM hitTest)
 {
     const int item = BarItemAt(l, p);
     RECT wine{};
-    if (item < 0 || !GetMenuItemRect(hwnd_, GetMenu(hwnd_), static_cast<UINT>(item), &wine))
+    if (item < 0 || !TrackedItemRect(hwnd_, GetMenu(hwnd_), static_cast<UINT>(item), wine))
         return 0;
     const LPARAM at = MAKELPARAM((wine.left + wine.right) / 2, (wine.top + wine.bottom) / 2);
     return CallPrevious(hwnd_, WM_NCLBUTTONDOWN, hitTest, at);
@@ -158,8 +173,11 @@ void MenuBar::Opening(int item, const FrameLayout& l)
         return;
     RECT w{};
     GetWindowRect(hwnd_, &w);
+    // A mirrored bar's popup opens leftwards from the item's right edge, as Windows opens a
+    // right-to-left window's menus (TPM_LAYOUTRTL).
     const Rect& r = l.barItems[static_cast<size_t>(item)];
-    popupAt_ = {w.left + r.left, w.top + r.bottom};
+    popupAt_ = {w.left + (l.mirrored ? r.right : r.left), w.top + r.bottom};
+    popupFromRight_ = l.mirrored;
     popupPending_ = true;
 }
 
@@ -167,7 +185,11 @@ void MenuBar::SystemMenuOpening(const FrameLayout& l)
 {
     RECT w{};
     GetWindowRect(hwnd_, &w);
-    popupAt_ = {w.left + (l.icon.Empty() ? l.caption.left : l.icon.left), w.top + l.caption.bottom};
+    if (l.mirrored)
+        popupAt_ = {w.left + (l.icon.Empty() ? l.caption.right : l.icon.right), w.top + l.caption.bottom};
+    else
+        popupAt_ = {w.left + (l.icon.Empty() ? l.caption.left : l.icon.left), w.top + l.caption.bottom};
+    popupFromRight_ = l.mirrored;
     popupPending_ = true;
 }
 
@@ -197,12 +219,13 @@ void MenuBar::Track(UINT message, WPARAM wParam, LPARAM lParam)
     }
 }
 
-bool MenuBar::TakePopupPosition(POINT& at)
+bool MenuBar::TakePopupPosition(POINT& at, bool& fromRight)
 {
     if (!popupPending_)
         return false;
     popupPending_ = false;
     at = popupAt_;
+    fromRight = popupFromRight_;
     return true;
 }
 

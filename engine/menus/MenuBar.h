@@ -20,6 +20,12 @@ bool ShowsAccessKeys(HWND window);
 // taken out of the text rather than left to DT_HIDEPREFIX, which not every system honours.
 void DrawItemText(HDC dc, const std::wstring& text, int length, RECT& r, UINT format, bool accessKey);
 
+// Where the system's menu tracking finds a bar item, in screen coordinates. Wine answers
+// GetMenuItemRect for a right-to-left window unmirrored while its tracking mirrors the point:
+// a rectangle whose middle the tracking does not find the item at is taken reflected across the
+// window.
+bool TrackedItemRect(HWND hwnd, HMENU bar, UINT item, RECT& r);
+
 class MenuBar {
 public:
     explicit MenuBar(HWND hwnd) : hwnd_(hwnd) {}
@@ -56,8 +62,9 @@ public:
     bool InMenuLoop() const { return inMenuLoop_; }
     // After the default handling of a menu-loop message.
     void Track(UINT message, WPARAM wParam, LPARAM lParam);
-    // Pending position of a popup opened from the bar, in screen coordinates.
-    bool TakePopupPosition(POINT& at);
+    // Pending position of a popup opened from the bar, in screen coordinates: its top left
+    // corner, or its top right one when `fromRight` (a mirrored bar).
+    bool TakePopupPosition(POINT& at, bool& fromRight);
 
 private:
     int Highlighted() const;
@@ -68,6 +75,7 @@ private:
     int selected_ = -1;
     bool inMenuLoop_ = false;
     bool popupPending_ = false;
+    bool popupFromRight_ = false;
     POINT popupAt_{};
 };
 

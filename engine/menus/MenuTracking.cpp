@@ -30,7 +30,10 @@ void FrameWindow::LayOutSystemBar(int windowWidth, const FrameStyle& style)
         return;
     static UniqueDc scratch(CreateCompatibleDC(nullptr));
     const int dpi = WindowDpi(hwnd_);
-    const FrameLayout l = LayoutFor(style, windowWidth, 1 << 14);
+    // The system lays a right-to-left window's bar out left to right and mirrors it itself.
+    FrameStyle leftToRight = style;
+    leftToRight.rightToLeft = false;
+    const FrameLayout l = LayoutFor(leftToRight, windowWidth, 1 << 14);
     for (int pass = 0; pass < 2; ++pass) {
         // Any change of an item makes Wine forget the bar's size, so the call lays it out.
         MENUITEMINFOW info{};
@@ -81,7 +84,7 @@ bool FrameWindow::MapMenuPoint(POINT& screen)
     const int item = BarItemAt(l, p);
     if (item >= 0) {
         RECT r{};
-        if (!GetMenuItemRect(hwnd_, bar, static_cast<UINT>(item), &r))
+        if (!TrackedItemRect(hwnd_, bar, static_cast<UINT>(item), r))
             return false;
         screen = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
         return true;
@@ -93,12 +96,25 @@ bool FrameWindow::MapMenuPoint(POINT& screen)
     }
     for (int i = 0, n = GetMenuItemCount(bar); i < n; ++i) {
         RECT r{};
-        if (GetMenuItemRect(hwnd_, bar, static_cast<UINT>(i), &r) && PtInRect(&r, screen)) {
+        if (TrackedItemRect(hwnd_, bar, static_cast<UINT>(i), r) && PtInRect(&r, screen)) {
             screen = {w.left - 1, w.top - 1};
             return true;
         }
     }
     return false;
+}
+
+bool FrameWindow::DrawnBarItemRect(HMENU menu, UINT item, RECT& r) const
+{
+    if (!menuBar_.Present() || menu != GetMenu(hwnd_) || (GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) == 0)
+        return false;
+    const FrameLayout l = Layout();
+    RECT w{};
+    if (item >= l.barItems.size() || !GetWindowRect(hwnd_, &w))
+        return false;
+    const Rect& drawn = l.barItems[item];
+    r = {w.left + drawn.left, w.top + drawn.top, w.left + drawn.right, w.top + drawn.bottom};
+    return true;
 }
 
 POINT FrameWindow::SystemIconPoint() const
@@ -110,6 +126,9 @@ POINT FrameWindow::SystemIconPoint() const
                        static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
     RECT w{};
     GetWindowRect(hwnd_, &w);
+    // A right-to-left window's icon is at its caption's right end.
+    if (GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_LAYOUTRTL)
+        return {w.right + frame.left - 4, w.top - frame.top + 3};
     return {w.left - frame.left + 3, w.top - frame.top + 3};
 }
 

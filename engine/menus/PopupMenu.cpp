@@ -346,12 +346,15 @@ namespace {
 void OnPopupPositionChanging(WINDOWPOS* pos)
 {
     POINT at{};
-    if (!(pos->flags & SWP_NOMOVE) && TakeMenuBarPopupPosition(at)) {
+    bool fromRight = false;
+    if (!(pos->flags & SWP_NOMOVE) && TakeMenuBarPopupPosition(at, fromRight)) {
         MONITORINFO monitor{};
         monitor.cbSize = sizeof monitor;
         if (!GetMonitorInfoW(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &monitor))
             return;
         const RECT& work = monitor.rcWork;
+        if (fromRight)
+            at.x -= pos->cx;
         if (at.x >= work.left && at.y >= work.top && at.x + pos->cx <= work.right && at.y + pos->cy <= work.bottom) {
             pos->x = at.x;
             pos->y = at.y;

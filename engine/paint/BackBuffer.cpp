@@ -83,6 +83,13 @@ BackBuffer::BackBuffer(HDC target, const RECT& area, Kind kind) : target_(target
         selected_.emplace(ownDc_.get(), ownBitmap_.get());
         dc_ = ownDc_.get();
     }
+    // A right-to-left control's DC is mirrored, and a copy from an unmirrored bitmap would be
+    // mirrored whole, its text too: the buffer is mirrored as its target, so each part is drawn
+    // where the target would have it and the copy keeps the pixels as they are.
+    if ((GetLayout(target) & LAYOUT_RTL) != 0) {
+        SetLayout(dc_, LAYOUT_RTL);
+        mirrored_ = true;
+    }
     SetWindowOrgEx(dc_, area.left, area.top, nullptr);
     // The kept bitmap may be larger than the area: what is drawn past it is never shown.
     IntersectClipRect(dc_, area.left, area.top, area.right, area.bottom);
@@ -91,6 +98,8 @@ BackBuffer::BackBuffer(HDC target, const RECT& area, Kind kind) : target_(target
 BackBuffer::~BackBuffer()
 {
     if (savedState_ != 0) {
+        if (mirrored_)
+            SetLayout(dc_, 0);
         RestoreDC(dc_, savedState_);
         Kept().inUse = false;
     }

@@ -28,6 +28,7 @@ private:
     RECT area_;
     HDC dc_ = nullptr;
     int savedState_ = 0;  // of the kept buffer's DC, restored when this one goes
+    bool mirrored_ = false;
     // Destroyed in reverse: the bitmap is selected out before it is deleted, then the DC goes.
     UniqueDc ownDc_;
     UniqueBitmap ownBitmap_;

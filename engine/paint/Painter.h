@@ -63,21 +63,32 @@ UniqueBitmap TopDownBitmap(HDC dc, int width, int height, void*& bits);
 BITMAPINFO TopDownInfo(int width, int height);
 
 // The DC of a whole window, frame included, released when it goes; of the screen for nullptr.
+// A right-to-left window's DC is mirrored: Order::Screen takes it in the screen's order, x
+// growing to the right from the window's left edge, as the frame's layout is made.
 class WindowDc {
 public:
-    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetWindowDC(hwnd)) {}
+    enum class Order { Window, Screen };
+    explicit WindowDc(HWND hwnd, Order order = Order::Window) : hwnd_(hwnd), dc_(GetWindowDC(hwnd))
+    {
+        if (dc_ != nullptr && order == Order::Screen && ((layout_ = GetLayout(dc_)) & LAYOUT_RTL) != 0)
+            SetLayout(dc_, 0);
+    }
     WindowDc(const WindowDc&) = delete;
     WindowDc& operator=(const WindowDc&) = delete;
     ~WindowDc()
     {
-        if (dc_ != nullptr)
-            ReleaseDC(hwnd_, dc_);
+        if (dc_ == nullptr)
+            return;
+        if ((layout_ & LAYOUT_RTL) != 0)
+            SetLayout(dc_, layout_);
+        ReleaseDC(hwnd_, dc_);
     }
     HDC get() const { return dc_; }
 
 private:
     HWND hwnd_;
     HDC dc_;
+    DWORD layout_ = 0;  // what Order::Screen changed, given back before the DC goes
 };
 
 }  // namespace velum

@@ -354,6 +354,9 @@ TEST(FrameLayout, HitTest)
     // The system's sizing border wider than the theme's frame (4 px): the band follows it.
     FrameStyle wideBand = Full();
     wideBand.sizingBorder = 8;
+    // Right to left: the caption and bar reflected, the sizing edges still the screen's sides.
+    FrameStyle rtl = Full();
+    rtl.rightToLeft = true;
     const struct {
         int dpi;
         const FrameStyle& style;
@@ -382,6 +385,13 @@ TEST(FrameLayout, HitTest)
         {96, fixed, {200, 3}, HitArea::Border, -1},      {96, zoomed, {399, 299}, HitArea::Border, -1},
         {144, Full(), {8, 0}, HitArea::TopLeft, -1},     {144, Full(), {40, 0}, HitArea::Top, -1},
         {144, Full(), {5, 100}, HitArea::Left, -1},      {144, Full(), {20, 60}, HitArea::Menu, 0},
+        {96, rtl, {29, 15}, HitArea::Close, -1},         {96, rtl, {59, 15}, HitArea::MaxButton, -1},
+        {96, rtl, {89, 15}, HitArea::MinButton, -1},     {96, rtl, {370, 15}, HitArea::Caption, -1},
+        {96, rtl, {387, 12}, HitArea::SysMenu, -1},      {96, rtl, {12, 12}, HitArea::Close, -1},
+        {96, rtl, {380, 40}, HitArea::Menu, 0},          {96, rtl, {350, 40}, HitArea::Menu, 1},
+        {96, rtl, {20, 40}, HitArea::Menu, -1},          {96, rtl, {3, 100}, HitArea::Left, -1},
+        {96, rtl, {396, 100}, HitArea::Right, -1},       {96, rtl, {0, 0}, HitArea::TopLeft, -1},
+        {96, rtl, {399, 0}, HitArea::TopRight, -1},      {96, rtl, {399, 299}, HitArea::BottomRight, -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << '(' << c.p.x << ',' << c.p.y << ") at " << c.dpi);
