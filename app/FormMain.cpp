@@ -85,15 +85,18 @@ int FormMain::Run(int showCommand)
         Create();
         Form_Load();
     } catch (const AppError& e) {
+        ModuleWeb::LetPagesOpen();
         ReportStartupError(e.Number(), e.Description());
         return e.Number() != 0 ? static_cast<int>(e.Number()) : 1;
     } catch (const std::bad_alloc&) {
+        ModuleWeb::LetPagesOpen();
         ReportStartupError(7, L"内存不足");
         return 7;
     }
     loaded_ = true;
     ShowWindow(hwnd_, showCommand);
     UpdateWindow(hwnd_);
+    ModuleWeb::LetPagesOpen();  // the page asked for at load opens behind the painted window
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -35,6 +35,8 @@ void OpenWebPage(std::wstring_view)
     QueryPerformanceCounter(&bench::boundaries.start);
 }
 
+void LetPagesOpen() {}
+
 }  // namespace ModuleWeb
 
 namespace ModuleSkin {

@@ -256,6 +256,7 @@ TEST(Startup, EngineFailureStopsTheStartWithAReport)
         EXPECT_NE(err.find(Ansi(c.mustName)), std::string::npos) << err;
         EXPECT_EQ(ReadBytes(folder.IniPath()), kFirstStartIni);
         EXPECT_EQ(folder.EngineCalls(), c.calls);
+        EXPECT_EQ(WaitForLines(folder.File(L"url.log"), 1, 10000).size(), 1u) << "the page opens at a failed start too";
     }
 }
 
