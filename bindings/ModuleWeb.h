@@ -8,9 +8,8 @@ namespace ModuleWeb {
 // The page opened at every start.
 inline constexpr wchar_t kHomePage[] = L"http://www.zentora.example/?AppName=Zentora";
 
-// Returns at once: the shell is asked on a thread of its own once the program calls
-// LetPagesOpen (2 seconds at most later), and the program waits for that thread as it ends.
-// Whether a browser opened is not examined.
+// Returns at once: the shell is asked when the program calls LetPagesOpen, or as it ends if it
+// never does. Whether a browser opened is not examined.
 void OpenWebPage(std::wstring_view address);
 
 // The pages asked for open now: the program's window is shown, or its start failed.
