@@ -223,6 +223,22 @@ bool Write(const void** slot, const void* value)
     return true;
 }
 
+// A spin on a flag: what the loader's announcement may take without calling out of the engine.
+class EventsHold {
+public:
+    explicit EventsHold(std::atomic_flag& busy) : busy_(busy)
+    {
+        while (busy_.test_and_set(std::memory_order_acquire))
+            YieldProcessor();
+    }
+    ~EventsHold() { busy_.clear(std::memory_order_release); }
+    EventsHold(const EventsHold&) = delete;
+    EventsHold& operator=(const EventsHold&) = delete;
+
+private:
+    std::atomic_flag& busy_;
+};
+
 // Every set of patches, for a pass to catch up with the loader.
 std::array<std::atomic<ImportPatches*>, 8> everySet{};
 std::atomic<bool> anyEventsWaiting{false};
@@ -249,16 +265,17 @@ ImportPatches::~ImportPatches()
 
 void CALLBACK ImportPatches::ModuleLoaded(ULONG reason, const void* data, void* context)
 {
-    // Under the loader's lock, with the module's imports perhaps not yet bound: only noted.
+    // With the module's imports perhaps not yet bound: only noted.
     if ((reason != kModuleLoaded && reason != kModuleUnloaded) || data == nullptr)
         return;
     const auto& notice = *static_cast<const LoadNotice*>(data);
     auto& self = *static_cast<ImportPatches*>(context);
-    LoaderEvent event{reason == kModuleLoaded, static_cast<BYTE*>(notice.base), notice.size,
-                      reason == kModuleLoaded ? Text(notice.fullName) : std::wstring()};
     {
-        const std::lock_guard hold(self.eventsLock_);
-        self.events_.push_back(std::move(event));
+        const EventsHold hold(self.eventsBusy_);
+        if (self.eventCount_ < self.events_.size())
+            self.events_[self.eventCount_++] = {reason == kModuleLoaded, static_cast<BYTE*>(notice.base), notice.size};
+        else
+            self.eventsOverflowed_ = true;
     }
     self.eventsWaiting_ = true;
     anyEventsWaiting = true;
@@ -281,40 +298,51 @@ void ImportPatches::CatchUpHere()
 {
     if (!eventsWaiting_.exchange(false))
         return;
-    std::vector<LoaderEvent> events;
+    decltype(events_) events;
+    std::size_t count = 0;
+    bool overflowed = false;
     {
-        const std::lock_guard hold(eventsLock_);
-        events.swap(events_);
+        const EventsHold hold(eventsBusy_);
+        events = events_;
+        count = std::exchange(eventCount_, 0);
+        overflowed = std::exchange(eventsOverflowed_, false);
     }
+    // More than were noted: every module is looked at (patching is by address, so a module
+    // patched already is left as it is).
+    std::vector<LoadedModule> everyModule;
+    if (overflowed)
+        everyModule = LoadedModules();
     const std::lock_guard hold(lock_);
-    std::vector<LoaderEvent> waiting;
-    for (LoaderEvent& e : events) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const LoaderEvent& e = events[i];
         if (!e.loaded) {
             // Its slots went with it, and a load not yet patched is moot.
             std::erase_if(slots_, [&](const Slot& s) {
                 const auto* at = reinterpret_cast<const BYTE*>(s.slot);
                 return at >= e.base && at < e.base + e.size;
             });
-            std::erase_if(waiting, [&](const LoaderEvent& w) { return w.base == e.base; });
+            std::erase_if(waiting_, [&](const Waiting& w) { return w.base == e.base; });
         } else if (applied_) {
-            waiting.push_back(std::move(e));
+            wchar_t path[MAX_PATH] = L"";
+            GetModuleFileNameW(reinterpret_cast<HMODULE>(e.base), path, MAX_PATH);
+            waiting_.push_back({e.base, path});
         }
     }
-    for (auto it = waiting.begin(); it != waiting.end();) {
-        if (!ImportsBound(it->base)) {
-            ++it;
-            continue;
-        }
-        const auto module = reinterpret_cast<HMODULE>(it->base);
-        if (Chosen(modules_, module, it->path) && std::find(except_.begin(), except_.end(), module) == except_.end())
+    if (!applied_) {
+        waiting_.clear();
+        return;
+    }
+    for (const LoadedModule& m : everyModule)
+        waiting_.push_back({reinterpret_cast<BYTE*>(m.module), m.path});
+    std::erase_if(waiting_, [&](const Waiting& w) {
+        if (!ImportsBound(w.base))
+            return false;  // still being bound on another thread: the next pass tries again
+        const auto module = reinterpret_cast<HMODULE>(w.base);
+        if (Chosen(modules_, module, w.path) && std::find(except_.begin(), except_.end(), module) == except_.end())
             ApplyTo(module);
-        it = waiting.erase(it);
-    }
-    if (!waiting.empty()) {
-        // Still being bound on another thread: the next pass tries again.
-        const std::lock_guard again(eventsLock_);
-        events_.insert(events_.begin(), std::make_move_iterator(waiting.begin()),
-                       std::make_move_iterator(waiting.end()));
+        return true;
+    });
+    if (!waiting_.empty()) {
         eventsWaiting_ = true;
         anyEventsWaiting = true;
     }
@@ -436,10 +464,7 @@ bool ImportPatches::Restore()
             clean = false;
     }
     slots_.clear();
-    {
-        const std::lock_guard drop(eventsLock_);
-        events_.clear();
-    }
+    waiting_.clear();
     return clean;
 }
 

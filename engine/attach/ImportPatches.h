@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <array>
 #include <atomic>
+#include <cstddef>
 #include <mutex>
 #include <span>
 #include <string>
@@ -78,9 +80,13 @@ private:
     };
     // A module the loader announced, or one it unloaded, in the loader's order.
     struct LoaderEvent {
-        bool loaded;
+        bool loaded = false;
+        BYTE* base = nullptr;
+        ULONG size = 0;
+    };
+    // A module announced and not yet bound, with its path.
+    struct Waiting {
         BYTE* base;
-        ULONG size;
         std::wstring path;
     };
     static void CALLBACK ModuleLoaded(ULONG reason, const void* data, void* context);
@@ -96,9 +102,16 @@ private:
     bool applied_ = false;
     void* loadCookie_ = nullptr;  // while modules loaded later are patched too
 
-    // Filled by the loader's announcements, under the loader's lock; taken by a pass.
-    std::mutex eventsLock_;
-    std::vector<LoaderEvent> events_;
+    std::vector<Waiting> waiting_;  // under lock_
+
+    // Filled by the loader's announcements, taken by a pass. An announcement calls nothing
+    // outside the engine (Microsoft's warning for the callback): no allocation, no system
+    // lock, only this spin on a flag, held for a copy. More announcements than fit between
+    // two passes are counted as an overflow, and the pass then looks at every module.
+    std::atomic_flag eventsBusy_ = ATOMIC_FLAG_INIT;
+    std::array<LoaderEvent, 64> events_{};
+    std::size_t eventCount_ = 0;
+    bool eventsOverflowed_ = false;
     std::atomic<bool> eventsWaiting_{false};
 };
 
