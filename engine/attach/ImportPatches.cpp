@@ -325,7 +325,7 @@ void ImportPatches::CatchUpHere()
         } else if (applied_) {
             wchar_t path[MAX_PATH] = L"";
             GetModuleFileNameW(reinterpret_cast<HMODULE>(e.base), path, MAX_PATH);
-            waiting_.push_back({e.base, path});
+            waiting_.push_back({e.base, path, GetTickCount64()});
         }
     }
     if (!applied_) {
@@ -333,10 +333,12 @@ void ImportPatches::CatchUpHere()
         return;
     }
     for (const LoadedModule& m : everyModule)
-        waiting_.push_back({reinterpret_cast<BYTE*>(m.module), m.path});
+        waiting_.push_back({reinterpret_cast<BYTE*>(m.module), m.path, GetTickCount64()});
     std::erase_if(waiting_, [&](const Waiting& w) {
+        // Still being bound on another thread: a later pass tries again. One mapped without its
+        // imports (DONT_RESOLVE_DLL_REFERENCES) is never bound, and is let go after 5 seconds.
         if (!ImportsBound(w.base))
-            return false;  // still being bound on another thread: the next pass tries again
+            return GetTickCount64() - w.since > 5000;
         const auto module = reinterpret_cast<HMODULE>(w.base);
         if (Chosen(modules_, module, w.path) && std::find(except_.begin(), except_.end(), module) == except_.end())
             ApplyTo(module);

@@ -84,10 +84,11 @@ private:
         BYTE* base = nullptr;
         ULONG size = 0;
     };
-    // A module announced and not yet bound, with its path.
+    // A module announced and not yet bound, with its path and when it was first looked at.
     struct Waiting {
         BYTE* base;
         std::wstring path;
+        ULONGLONG since;
     };
     static void CALLBACK ModuleLoaded(ULONG reason, const void* data, void* context);
     void CatchUpHere();
