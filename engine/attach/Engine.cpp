@@ -363,6 +363,7 @@ namespace {
 struct NotedDpis {
     std::mutex lock;
     std::map<HWND, int> dpis;
+    std::atomic<bool> any{false};  // the paint paths ask first, and take no lock while none is noted
 };
 
 NotedDpis& Noted()
@@ -378,6 +379,7 @@ void NoteWindowDpi(HWND topLevel, int dpi)
     NotedDpis& noted = Noted();
     const std::lock_guard<std::mutex> hold(noted.lock);
     noted.dpis[topLevel] = dpi;
+    noted.any = true;
 }
 
 void ForgetWindowDpi(HWND topLevel)
@@ -388,6 +390,7 @@ void ForgetWindowDpi(HWND topLevel)
         noted.dpis.clear();
     else
         noted.dpis.erase(topLevel);
+    noted.any = !noted.dpis.empty();
 }
 
 bool FollowsDpiChanges(HWND hwnd)
@@ -419,8 +422,10 @@ bool FollowsDpiChanges(HWND hwnd)
 
 int WindowDpi(HWND hwnd)
 {
+    NotedDpis& noted = Noted();
+    if (!noted.any)
+        return SystemWindowDpi(hwnd);
     if (HWND root = GetAncestor(hwnd, GA_ROOT); root != nullptr) {
-        NotedDpis& noted = Noted();
         const std::lock_guard<std::mutex> hold(noted.lock);
         if (const auto found = noted.dpis.find(root); found != noted.dpis.end())
             return found->second;
